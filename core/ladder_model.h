@@ -1,0 +1,285 @@
+// The in-memory forms of a ladder program shared by every screen and conversion:
+// the ladder grid, the instruction list, the mnemonic text, the device-comment table,
+// the inter-line comments, the conversion-error list and the target settings record.
+//
+// Every record is a fixed layout of 32-bit little-endian words and fixed-size
+// character buffers; the file formats write them word by word, so the sizes and
+// offsets below are part of the contract and are checked at compile time.
+// Text is narrow Shift-JIS (CP932).
+//
+// Big tables live on the heap, zero-filled (std::vector value-initialises). Every
+// function that walks one takes a std::span, and never reads or writes past it, even
+// when the sentinel that should end the table is missing.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+// ---- Limits and sentinels ------------------------------------------------------------
+inline constexpr int MAX_GRID_ROWS = 6000;
+inline constexpr int MAX_INSTRUCTIONS = 18000;
+inline constexpr int MAX_TEXT_LINES = 18000;
+inline constexpr int MAX_DEVICE_COMMENTS = 24000;
+inline constexpr uint32_t END_MARK_CELL = 0xFF0;
+inline constexpr uint32_t EMPTY_MARK = 0xF0F0F0F0;
+inline constexpr uint32_t END_RECORD_WORD = 0xFFFF;
+inline constexpr uint32_t EMPTY_RECORD_WORD0 = 0x8000;
+
+// ---- Ladder cells --------------------------------------------------------------------
+// Bits of a cell's word 0.
+namespace CellFlags {
+inline constexpr uint32_t LINE = 0x00000001;          // a horizontal line crosses the cell
+inline constexpr uint32_t LINK_UP = 0x00000002;       // vertical link to the row above (cell 0: left rail)
+inline constexpr uint32_t CONTINUATION = 0x00000004;  // continuation output (col 11) / input (col 0)
+inline constexpr uint32_t PRESENT = 0x00000008;       // a part is present
+inline constexpr uint32_t PART_CODE_MASK = 0x00001FF0; // part code, bits 4-12
+inline constexpr int PART_CODE_SHIFT = 4;
+inline constexpr uint32_t COMPARISON = 0x00001000;    // in-cell comparison contact (bit 12 of the code)
+inline constexpr uint32_t BOX_POSITION = 0x00000C00;  // position of a cell inside a box
+inline constexpr uint32_t END = 0x00002000;           // cell 11 of the END row
+inline constexpr uint32_t OUTPUT = 0x00004000;        // output cell of column 11
+inline constexpr uint32_t OPERAND_SET = 0x00008000;   // word 1 holds a valid operand
+inline constexpr uint32_t TIMER_OUTPUT = 0x00010000;  // TIM/CNT output cell (column 11)
+inline constexpr uint32_t TIMER_COIL = 0x00020000;    // TIM/CNT coil cell (column 10)
+inline constexpr uint32_t BOX = 0x00040000;           // cell of an applied-instruction box
+inline constexpr uint32_t HAS_COMMENT = 0x00080000;   // the cell has a device comment
+inline constexpr uint32_t CONSTANT_0 = 0x00100000;    // operand k is a constant: CONSTANT_0 << k
+inline constexpr uint32_t HEX_0 = 0x01000000;         // constant k is hexadecimal: HEX_0 << k
+inline constexpr uint32_t CONSTANT_MASK = 0x00F00000;
+inline constexpr uint32_t HEX_MASK = 0x0F000000;
+inline constexpr uint32_t TEXT_ROW = 0x04000000;      // with COMMENT_ROW in cell 1: a text row
+inline constexpr uint32_t COMMENT_ROW = 0x10000000;   // in cell 0: a comment row
+inline constexpr uint32_t SPECIAL = 0x20000000;       // cell of a special row
+inline constexpr uint32_t WORD_DEVICE = 0x08000000;   // initial-value entry of a word device
+inline constexpr uint32_t U_MARK = 0x80000000;        // columns 0-14: JMS marker; column 15: row label
+}  // namespace CellFlags
+
+// Part codes: (word 0 >> 4) & 0x1FF.
+namespace PartCode {
+inline constexpr uint32_t NONE = 0;
+inline constexpr uint32_t RELAY_A = 1;
+inline constexpr uint32_t RELAY_B = 2;
+inline constexpr uint32_t LIMIT_A = 3;
+inline constexpr uint32_t LIMIT_B = 4;
+inline constexpr uint32_t PUSH_A = 5;
+inline constexpr uint32_t PUSH_B = 6;
+inline constexpr uint32_t OUT = 7;
+inline constexpr uint32_t TIM = 8;
+inline constexpr uint32_t CNT = 9;
+inline constexpr uint32_t LINE = 11;
+inline constexpr uint32_t CONTINUATION_OUT = 12;
+inline constexpr uint32_t CONTINUATION_IN = 13;
+inline constexpr uint32_t D_CONTACT_A = 19;
+inline constexpr uint32_t D_CONTACT_B = 20;
+inline constexpr uint32_t BOX_LAST = 64;
+inline constexpr uint32_t BOX_MIDDLE = 128;
+inline constexpr uint32_t BOX_FIRST = 192;
+}  // namespace PartCode
+
+inline constexpr uint32_t part_code_of(uint32_t word0) { return (word0 >> 4) & 0x1FF; }
+
+struct LadderCell {
+  uint32_t word[4];  // 0 flags and part code, 1 operand, 2 monitor state, 3 run-time display flags
+};
+static_assert(sizeof(LadderCell) == 16);
+
+inline constexpr int ROW_CELLS = 16;
+inline constexpr int CELL_TEXT_SIZE = 100;
+inline constexpr int OUTPUT_COLUMN = 11;
+inline constexpr int LABEL_COLUMN = 15;
+inline constexpr int ROW_TEXT_SIZE = ROW_CELLS * CELL_TEXT_SIZE;  // 1600: a comment row's text
+
+struct LadderRow {
+  LadderCell cell[ROW_CELLS];                  // bytes 0-255
+  int32_t selected;                            // bytes 256-259: selected in a range
+  char text[ROW_CELLS][CELL_TEXT_SIZE];        // bytes 260-1859: device comment of column k
+  int32_t source_position;                     // bytes 1860-1863: row or step of the source instruction
+
+  // A comment row's (or text row's) text runs across the 16 text slots as one buffer.
+  char* row_text() { return &text[0][0]; }
+  const char* row_text() const { return &text[0][0]; }
+};
+static_assert(sizeof(LadderRow) == 1864);
+static_assert(offsetof(LadderRow, selected) == 256);
+static_assert(offsetof(LadderRow, text) == 260);
+static_assert(offsetof(LadderRow, source_position) == 1860);
+
+// A ladder grid: program rows, the END row, special rows and the end-mark row.
+// Full grids hold MAX_GRID_ROWS rows; some callers allocate fewer.
+using LadderGrid = std::vector<LadderRow>;
+using GridSpan = std::span<LadderRow>;
+using ConstGridSpan = std::span<const LadderRow>;
+inline LadderGrid make_ladder_grid(int rows = MAX_GRID_ROWS) { return LadderGrid(static_cast<size_t>(rows)); }
+
+// ---- Instruction records ---------------------------------------------------------------
+namespace RecordFlags {
+inline constexpr uint32_t CODE_MASK = 0x3FF;
+inline constexpr uint32_t D_FORM = 0x0800;
+inline constexpr uint32_t BLOCK_START = 0x1000;
+inline constexpr uint32_t P_FORM = 0x2000;
+inline constexpr uint32_t COMPARISON = 0x4000;
+inline constexpr uint32_t VALID = 0x8000;
+inline constexpr uint32_t CONSTANT_0 = 0x00100000;  // operand k + 1 is a constant: CONSTANT_0 << k
+inline constexpr uint32_t HEX_0 = 0x01000000;       // constant k is hexadecimal
+inline constexpr uint32_t CONSTANT_MASK = 0x00F00000;
+inline constexpr uint32_t HEX_MASK = 0x0F000000;
+}  // namespace RecordFlags
+
+struct InstructionRecord {
+  uint32_t word[6];  // 0 code and flags, 1-4 operands 1-4, 5 source position (row | column << 20)
+};
+static_assert(sizeof(InstructionRecord) == 24);
+
+inline constexpr bool is_end_record(const InstructionRecord& r) { return r.word[0] == END_RECORD_WORD; }
+inline constexpr bool is_empty_record(const InstructionRecord& r) { return r.word[0] == EMPTY_RECORD_WORD0; }
+inline constexpr InstructionRecord end_record() {
+  return {{END_RECORD_WORD, END_RECORD_WORD, END_RECORD_WORD, END_RECORD_WORD, END_RECORD_WORD, END_RECORD_WORD}};
+}
+inline constexpr uint32_t source_position(int row, int column) {
+  return (static_cast<uint32_t>(row) & 0xFFFFF) | (static_cast<uint32_t>(column) & 0xFF) << 20;
+}
+
+// The end record is one of the MAX_INSTRUCTIONS slots (a list is a 432,000-byte block).
+using InstructionList = std::vector<InstructionRecord>;
+using ListSpan = std::span<InstructionRecord>;
+using ConstListSpan = std::span<const InstructionRecord>;
+// A new list holds only the end record in slot 0; the rest is zero.
+InstructionList make_instruction_list(int records = MAX_INSTRUCTIONS);
+
+// ---- Device comments -------------------------------------------------------------------
+inline constexpr int COMMENT_TEXT_SIZE = 100;
+inline constexpr uint32_t ROW_LABEL_KEY_BASE = 0xF4000000;  // + row: the comment of that row's label
+
+struct DeviceComment {
+  int32_t key;                       // a DeviceOperand, or ROW_LABEL_KEY_BASE + row
+  char text[COMMENT_TEXT_SIZE];
+};
+static_assert(sizeof(DeviceComment) == 104);
+static_assert(offsetof(DeviceComment, text) == 4);
+
+using DeviceCommentTable = std::vector<DeviceComment>;
+using CommentSpan = std::span<DeviceComment>;
+using ConstCommentSpan = std::span<const DeviceComment>;
+// A new table holds only the end key in record 0.
+DeviceCommentTable make_device_comment_table(int records = MAX_DEVICE_COMMENTS);
+
+// ---- Inter-line comments ----------------------------------------------------------------
+inline constexpr int LINE_COMMENT_SIZE = 1600;
+inline constexpr int MAX_LINE_COMMENTS = 500;
+using LineCommentStore = std::array<std::array<char, LINE_COMMENT_SIZE>, MAX_LINE_COMMENTS>;
+extern LineCommentStore& g_line_comments;  // comment rows in order of appearance, from index 0
+
+// ---- Mnemonic text -----------------------------------------------------------------------
+inline constexpr int STATEMENT_SIZE = 128;       // 127 characters (the last its line feed) and a NUL
+inline constexpr int LINE_TRAIL_SIZE = 1500;     // trailing comment of the line
+inline constexpr int MAX_MEASURED_LINE = 200;    // a line is measured over no more than this
+
+namespace LineFlags {
+inline constexpr int32_t HAS_COMMENT = 0x1;
+inline constexpr int32_t CONTACT_OR_OUTPUT = 0x10;
+inline constexpr int32_t COPIED = 0x100;
+}  // namespace LineFlags
+
+struct MnemonicLine {
+  char statement[STATEMENT_SIZE];   // bytes 0-127
+  char comment[LINE_TRAIL_SIZE];    // bytes 128-1627
+  int32_t flags;                    // bytes 1628-1631
+  int32_t selected;                 // bytes 1632-1635
+};
+static_assert(sizeof(MnemonicLine) == 1636);
+static_assert(offsetof(MnemonicLine, comment) == 128);
+static_assert(offsetof(MnemonicLine, flags) == 1628);
+static_assert(offsetof(MnemonicLine, selected) == 1632);
+
+using MnemonicText = std::vector<MnemonicLine>;
+using TextSpan = std::span<MnemonicLine>;
+using ConstTextSpan = std::span<const MnemonicLine>;
+inline MnemonicText make_mnemonic_text(int lines = MAX_TEXT_LINES) { return MnemonicText(static_cast<size_t>(lines)); }
+
+// ---- Conversion errors ----------------------------------------------------------------------
+// One 32-bit word each. Ladder compiler: kind << 24 | column << 20 | row.
+// Mnemonic parser: kind << 28 | operand << 24 | header lines << 20 | merged lines << 12 | line.
+using ConversionError = uint32_t;
+inline constexpr int MAX_CONVERSION_ERRORS = 1000;
+extern std::array<ConversionError, MAX_CONVERSION_ERRORS>& g_conversion_errors;
+extern int g_conversion_error_count;
+// Appends an error word; once the list is full further words are dropped and the
+// last slot is kept, so the list never overflows. Returns false when dropped.
+bool add_conversion_error(ConversionError word);
+void clear_conversion_errors();
+inline constexpr ConversionError compiler_error(uint32_t kind, uint32_t column, uint32_t row) {
+  return kind << 24 | (column & 0xF) << 20 | (row & 0xFFFFF);
+}
+
+// ---- Target settings ------------------------------------------------------------------------
+inline constexpr int SETTINGS_PATH_SIZE = 261;
+
+struct CpuSettings {
+  int32_t base_value;              // 0
+  int32_t option_a;                // 4
+  int32_t option_b;                // 8
+  int32_t option_c;                // 12
+  int32_t reserved_16;             // 16
+  int32_t port_value;              // 20
+  int32_t reserved_24;             // 24
+  int32_t option_d;                // 28
+  int32_t extra_value;             // 32
+  int32_t print_mode;              // 36
+  int32_t clock_high;              // 40
+  int32_t clock_low;               // 44
+  char cpu_name[SETTINGS_PATH_SIZE];        // 48
+  char program_folder[SETTINGS_PATH_SIZE];  // 309
+  char reserved_570[SETTINGS_PATH_SIZE];    // 570
+  char mnemonic_path[SETTINGS_PATH_SIZE];   // 831
+  int32_t user_words[4];           // 1092 (aligned: 831 + 261 = 1092)
+  char reserved_1108[144];         // 1108
+  int32_t output_usage_words[16];  // 1252
+  int32_t interrupt_words[16];     // 1316
+  int32_t vector_high;             // 1380
+  int32_t vector_low;              // 1384
+  char reserved_1388[8];           // 1388
+};
+static_assert(sizeof(CpuSettings) == 1396);
+static_assert(offsetof(CpuSettings, port_value) == 20);
+static_assert(offsetof(CpuSettings, option_d) == 28);
+static_assert(offsetof(CpuSettings, extra_value) == 32);
+static_assert(offsetof(CpuSettings, print_mode) == 36);
+static_assert(offsetof(CpuSettings, clock_high) == 40);
+static_assert(offsetof(CpuSettings, clock_low) == 44);
+static_assert(offsetof(CpuSettings, cpu_name) == 48);
+static_assert(offsetof(CpuSettings, program_folder) == 309);
+static_assert(offsetof(CpuSettings, reserved_570) == 570);
+static_assert(offsetof(CpuSettings, mnemonic_path) == 831);
+static_assert(offsetof(CpuSettings, user_words) == 1092);
+static_assert(offsetof(CpuSettings, reserved_1108) == 1108);
+static_assert(offsetof(CpuSettings, output_usage_words) == 1252);
+static_assert(offsetof(CpuSettings, interrupt_words) == 1316);
+static_assert(offsetof(CpuSettings, vector_high) == 1380);
+static_assert(offsetof(CpuSettings, vector_low) == 1384);
+
+extern CpuSettings g_cpu_settings;         // the active settings
+extern CpuSettings g_loaded_cpu_settings;  // the settings last read from a file
+
+// ---- Program-wide list state ------------------------------------------------------------------
+extern ListSpan g_instruction_list;  // the list being built or read
+extern int g_end_record_index;       // index of the END record of the last list read or compiled
+extern int g_program_row_count;      // set by find_end_mark_row
+
+// ---- Row finders ---------------------------------------------------------------------------
+// Rows up to and including the END row (the index of the row after it); -1 for an
+// empty grid or one whose end mark comes before any END row (then the row before the
+// end mark is made the END row when that row holds no element, so a second call finds it);
+// MAX_GRID_ROWS + 1 when the grid holds none of them.
+int count_program_rows(GridSpan grid);
+// First row with cell 0 = END_MARK_CELL from the END row on; -1 for an empty grid;
+// the row count reached (>= MAX_GRID_ROWS) when there is none. Sets g_program_row_count.
+int find_end_mark_row(GridSpan grid);
+// The interrupt-end row (cell 11 output with cell 12 code IEND) before the END row;
+// 0 when the END row or an empty row comes first, MAX_GRID_ROWS when none is found.
+int find_interrupt_end_row(ConstGridSpan grid);
+
+// Returns every program-wide table of the core to its start-up state (for tests).
+void reset_core_state();

@@ -1,0 +1,98 @@
+#include "core/ladder_model.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void make_end_row(LadderRow& row) {
+  row.cell[0].word[0] = 0xBB;
+  for (int c = 1; c <= 10; ++c) row.cell[c].word[0] = 0xB9;
+  row.cell[11].word[0] = 0x6C08;
+  row.cell[12].word[0] = 16;
+}
+
+void make_end_mark_row(LadderRow& row) {
+  for (auto& cell : row.cell) cell.word[0] = END_MARK_CELL;
+}
+
+TEST(RowFinders, EmptyGridIsMinusOne) {
+  auto grid = make_ladder_grid(10);
+  grid[0].cell[0].word[0] = EMPTY_MARK;
+  grid[0].cell[1].word[0] = EMPTY_MARK;
+  EXPECT_EQ(count_program_rows(grid), -1);
+  EXPECT_EQ(find_end_mark_row(grid), -1);
+}
+
+TEST(RowFinders, EndRowAtZeroCountsOne) {
+  auto grid = make_ladder_grid(10);
+  make_end_row(grid[0]);
+  make_end_mark_row(grid[1]);
+  EXPECT_EQ(count_program_rows(grid), 1);
+  EXPECT_EQ(find_end_mark_row(grid), 1);
+  EXPECT_EQ(g_program_row_count, 1);
+}
+
+TEST(RowFinders, MissingEndRowIsRepairedInFreeRow) {
+  auto grid = make_ladder_grid(10);
+  make_end_mark_row(grid[3]);
+  EXPECT_EQ(count_program_rows(grid), -1);
+  EXPECT_EQ(grid[2].cell[11].word[0], 0x6408u);
+  EXPECT_EQ(count_program_rows(grid), 3);
+}
+
+TEST(RowFinders, RepairNeverOverwritesAnElement) {
+  auto grid = make_ladder_grid(10);
+  grid[2].cell[11].word[0] = 0xC078;  // an OUT coil
+  make_end_mark_row(grid[3]);
+  EXPECT_EQ(count_program_rows(grid), -1);
+  EXPECT_EQ(grid[2].cell[11].word[0], 0xC078u);
+  EXPECT_EQ(count_program_rows(grid), -1);
+}
+
+TEST(RowFinders, EndMarkAtRowZeroWritesNothing) {
+  auto grid = make_ladder_grid(4);
+  make_end_mark_row(grid[0]);
+  EXPECT_EQ(count_program_rows(grid), -1);
+}
+
+TEST(RowFinders, NoSentinelAnywhere) {
+  auto grid = make_ladder_grid(MAX_GRID_ROWS);
+  EXPECT_EQ(count_program_rows(grid), MAX_GRID_ROWS + 1);
+  auto small = make_ladder_grid(5);  // a smaller grid is never read past its end
+  EXPECT_EQ(count_program_rows(small), MAX_GRID_ROWS + 1);
+  EXPECT_GE(find_end_mark_row(small), MAX_GRID_ROWS);
+  EXPECT_EQ(find_interrupt_end_row(small), MAX_GRID_ROWS);
+}
+
+TEST(RowFinders, InterruptEndRowOnlyBeforeEnd) {
+  auto grid = make_ladder_grid(10);
+  grid[1].cell[11].word[0] = 0xC008;
+  grid[1].cell[12].word[0] = 20;
+  make_end_row(grid[2]);
+  EXPECT_EQ(find_interrupt_end_row(grid), 1);
+  auto after = make_ladder_grid(10);
+  make_end_row(after[0]);
+  after[1].cell[11].word[0] = 0xC008;
+  after[1].cell[12].word[0] = 20;
+  EXPECT_EQ(find_interrupt_end_row(after), 0);
+}
+
+TEST(InstructionRecords, EmptyAndEndRecords) {
+  InstructionRecord empty{{0x8000, 1, 2, 3, 4, 5}};
+  EXPECT_TRUE(is_empty_record(empty));
+  InstructionRecord end{{0xFFFF, 0, 0, 0, 0, 0}};
+  EXPECT_TRUE(is_end_record(end));
+  auto list = make_instruction_list(3);
+  EXPECT_TRUE(is_end_record(list[0]));
+}
+
+TEST(ConversionErrors, ListNeverOverflows) {
+  clear_conversion_errors();
+  for (int i = 0; i < MAX_CONVERSION_ERRORS; ++i) ASSERT_TRUE(add_conversion_error(static_cast<uint32_t>(i)));
+  EXPECT_FALSE(add_conversion_error(0xDEAD));
+  EXPECT_EQ(g_conversion_error_count, MAX_CONVERSION_ERRORS);
+  EXPECT_EQ(g_conversion_errors[MAX_CONVERSION_ERRORS - 1], static_cast<uint32_t>(MAX_CONVERSION_ERRORS - 1));
+  clear_conversion_errors();
+}
+
+}  // namespace
