@@ -134,7 +134,7 @@ void convert_row_col_9(const OldRow& old, LadderRow& row) {
   row.cell[0].word[0] |= CellFlags::LINK_UP;
 
   const uint32_t old9 = old.w0[9];
-  bool convert_operands = false;
+  int operands = 0;  // the old operand words of columns 9-11 that the element uses
   uint32_t q = 0;
   if (old9 & OLD_OUTPUT_MARK) {
     const uint32_t old10 = old.w0[10];
@@ -148,6 +148,7 @@ void convert_row_col_9(const OldRow& old, LadderRow& row) {
       row.cell[11].word[0] = constant_bits | CellFlags::OUTPUT | CellFlags::TIMER_OUTPUT | (PartCode::TIM + o) << 4 |
                              CellFlags::PRESENT | operand_set;
       row.cell[12].word[0] = 53 + o;
+      operands = 2;
     } else if (old9 & CellFlags::END) {
       row.cell[10].word[0] = 0xB9;
       row.cell[11].word[0] = 0x6408;
@@ -156,11 +157,12 @@ void convert_row_col_9(const OldRow& old, LadderRow& row) {
       row.cell[10].word[0] = 0x40C08;
       row.cell[11].word[0] = 0x4C408;
       row.cell[12].word[0] = 29 + (o & 1);
+      operands = 1;
     } else {
       row.cell[10].word[0] = 0x40C08;
       row.cell[11].word[0] = 0x40408;
+      operands = 3;
     }
-    convert_operands = true;
   } else if (old9 == 0xE0) {
     for (int c = 9; c <= 11; ++c) row.cell[c].word[0] = 0;
   } else if (old9 & 0x8) {  // a coil
@@ -168,10 +170,10 @@ void convert_row_col_9(const OldRow& old, LadderRow& row) {
     row.cell[10].word[0] = 0xB9;
     row.cell[11].word[0] = 0xC078;
     row.cell[12].word[0] = 15;
-    convert_operands = true;
+    operands = 1;
   }
-  if (convert_operands)
-    for (int k = 0; k < 3; ++k)
+  // Operand words the element does not use stay as they are; a constant keeps its value.
+  for (int k = 0; k < operands; ++k)
       if (!((q & 7) >> k & 1)) row.cell[9 + k].word[1] = convert_output_operand(row.cell[9 + k].word[1], true);
   // The output's operands move from columns 9-11 to 11-13.
   row.cell[13].word[1] = row.cell[11].word[1];
