@@ -1,5 +1,7 @@
 #include "core/ladder_model.h"
 
+#include "core/cell_text.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -141,6 +143,38 @@ TEST(ConversionErrors, ListNeverOverflows) {
   EXPECT_EQ(g_conversion_error_count, MAX_CONVERSION_ERRORS);
   EXPECT_EQ(g_conversion_errors[MAX_CONVERSION_ERRORS - 1], static_cast<uint32_t>(MAX_CONVERSION_ERRORS - 1));
   clear_conversion_errors();
+}
+
+TEST(CoreState, OneResetForEveryProgramWideTable) {
+  std::strcpy(g_line_comments[499].data(), "last");
+  add_conversion_error(compiler_error(3, 2, 7));
+  std::strcpy(g_cpu_settings.cpu_name, "PLC");
+  g_loaded_cpu_settings.interrupt_words[15] = 5;
+  auto list = make_instruction_list(2);
+  g_instruction_list = list;
+  g_end_record_index = 9;
+  g_program_row_count = 4;
+  g_initial_on_texts.assign(3, TextSlot{'M', '0', '0', '1'});
+  g_interlock_texts.assign(2, TextSlot{'X'});
+
+  reset_core_state();
+  EXPECT_EQ(g_line_comments[499][0], '\0');
+  EXPECT_EQ(g_conversion_error_count, 0);
+  EXPECT_EQ(g_conversion_errors[0], 0u);
+  EXPECT_EQ(g_cpu_settings.cpu_name[0], '\0');
+  EXPECT_EQ(g_loaded_cpu_settings.interrupt_words[15], 0);
+  EXPECT_TRUE(g_instruction_list.empty());
+  EXPECT_EQ(g_end_record_index, 0);
+  EXPECT_EQ(g_program_row_count, 0);
+  ASSERT_EQ(g_initial_on_texts.size(), 1u);
+  EXPECT_EQ(g_initial_on_texts[0][0], '\0');
+  ASSERT_EQ(g_interlock_texts.size(), 1u);
+  EXPECT_EQ(g_interlock_texts[0][0], '\0');
+}
+
+TEST(ConversionErrors, BothLayouts) {
+  EXPECT_EQ(compiler_error(0x1C, 11, 5999), 0x1CB0176Fu);
+  EXPECT_EQ(parser_error(7, 2, 1, 3, 0xFFF), 0x72103FFFu);
 }
 
 }  // namespace
