@@ -26,11 +26,6 @@ constexpr uint32_t SEPARATOR_VALUE = 0xDDDDDDDD;
 constexpr uint32_t FINAL_ROW_VALUE = EMPTY_MARK;  // every group of the final row
 constexpr std::string_view FINAL_ROW_WORD = "F0F0F0F0";
 
-// Cell 12 codes of the rows after the END row.
-constexpr uint32_t SPECIAL_INITIAL_ON = 0x3F0;
-constexpr uint32_t SPECIAL_INTERLOCK = 0x3F1;
-constexpr uint32_t SPECIAL_INITIAL_VALUES = 0x3F2;
-
 constexpr uint32_t CODE_END = 16;
 constexpr uint32_t CODE_IEND = 20;
 
@@ -42,17 +37,14 @@ int grid_limit(GridSpan grid) {
   return grid.size() < static_cast<size_t>(MAX_GRID_ROWS) ? static_cast<int>(grid.size()) : MAX_GRID_ROWS;
 }
 
-uint32_t cell12_code(const LadderRow& row) { return row.cell[12].word[0] & 0x1FF; }
-
-bool is_end_row(const LadderRow& row) {
-  return (row.cell[OUTPUT_COLUMN].word[0] & CellFlags::END) && cell12_code(row) == CODE_END;
-}
+// The END row whose cells carry the settings: the END flag and the END code.
+bool is_settings_end_row(const LadderRow& row) { return is_end_row(row) && row_output_code(row) == CODE_END; }
 bool is_interrupt_end_row(const LadderRow& row) {
-  return (row.cell[OUTPUT_COLUMN].word[0] & CellFlags::OUTPUT) && cell12_code(row) == CODE_IEND;
+  return (row.cell[OUTPUT_COLUMN].word[0] & CellFlags::OUTPUT) && row_output_code(row) == CODE_IEND;
 }
 bool is_special_row(const LadderRow& row) {
-  uint32_t code = row.cell[12].word[0] & 0xFFF;
-  return code == SPECIAL_INITIAL_ON || code == SPECIAL_INTERLOCK || code == SPECIAL_INITIAL_VALUES;
+  uint32_t kind = special_row_kind(row);
+  return kind == SpecialRow::INITIAL_ON || kind == SpecialRow::INTERLOCK || kind == SpecialRow::INITIAL_VALUES;
 }
 
 // ---- Writing ---------------------------------------------------------------------------
@@ -338,7 +330,7 @@ int read_current_body(GridSpan grid, std::FILE* stream, int mode, DesignReadInfo
     LadderRow& row = grid[static_cast<size_t>(r)];
     std::memset(&row, 0, sizeof row);
     if (filled >= 1 && words[0] == END_MARK_CELL) {
-      for (auto& cell : row.cell) cell.word[0] = END_MARK_CELL;
+      make_end_mark_row(row);
       info.rows_read = r + 1;
       if (r == 0) return DESIGN_FILE_EMPTY;
       return read_comment_section(grid, stream, r);
@@ -349,7 +341,7 @@ int read_current_body(GridSpan grid, std::FILE* stream, int mode, DesignReadInfo
       row.cell[c].word[1] = words[static_cast<size_t>(ROW_CELLS + c)];
     }
     info.rows_read = r + 1;
-    if (!end_seen && is_end_row(row)) {
+    if (!end_seen && is_settings_end_row(row)) {
       end_seen = true;
       load_settings_from_end_row(row, g_loaded_cpu_settings);
       // The writer fills the first interrupt-end row before the END row (never row 0).
@@ -450,7 +442,7 @@ int write_design_file(void* owner, GridSpan grid, const ViewState* /*view*/, std
     for (int r = count; r < limit; ++r) {
       const LadderRow& row = grid[static_cast<size_t>(r)];
       if (row.cell[0].word[0] == END_MARK_CELL) break;
-      if (row.cell[0].word[0] == EMPTY_MARK && row.cell[1].word[0] == EMPTY_MARK) break;
+      if (is_empty_row(row)) break;
       if (!is_special_row(row)) continue;
       append_special_row(out, row, ++number);
       if (out.size() >= 60 * 1024 && !flush_buffer(stream, out)) return DESIGN_FILE_BAD;

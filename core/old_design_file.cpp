@@ -75,11 +75,6 @@ void convert_contact_cells(const OldRow& old, LadderRow& row, int last, OldDesig
   }
 }
 
-void make_end_mark(LadderRow& row) {
-  std::memset(&row, 0, sizeof row);
-  for (auto& cell : row.cell) cell.word[0] = END_MARK_CELL;
-}
-
 // The output of a 14-cell row: the old code and its constant bits are in cell 12.
 void convert_output_14(const OldRow& old, LadderRow& row, OldDesignLayout layout) {
   const uint32_t old11 = old.w0[11];
@@ -266,7 +261,7 @@ int read_old_design_rows(GridSpan grid, std::FILE* stream, OldDesignLayout layou
       int n = 0;
       if (!parse_hex_words(line.text, words, n, 15)) return 1;
       if (n >= 2 && words[1] == END_MARK_CELL) {
-        make_end_mark(row);
+        make_end_mark_row(row);
         if (rows_read) *rows_read = r + 1;
         return 0;
       }
@@ -283,7 +278,7 @@ int read_old_design_rows(GridSpan grid, std::FILE* stream, OldDesignLayout layou
                           ? std::find(old.w0.begin(), old.w0.begin() + cells, END_MARK_CELL) != old.w0.begin() + cells
                           : old.w0[0] == END_MARK_CELL;
       if (end_mark) {
-        make_end_mark(row);
+        make_end_mark_row(row);
         if (rows_read) *rows_read = r + 1;
         return 0;
       }

@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "core/cell_text.h"
 #include "core/design_file.h"
 #include "core/sjis.h"
 #include "core/text_file.h"
@@ -156,11 +157,11 @@ int read_seq_file(GridSpan grid, ListSpan list, std::FILE* stream, bool with_des
     // No design text follows the records: the grid holds an empty design.
     if (!grid.empty()) {
       std::memset(&grid[0], 0, sizeof grid[0]);
-      for (auto& cell : grid[0].cell) cell.word[0] = END_MARK_CELL;
+      make_end_mark_row(grid[0]);
     }
     return SEQ_FILE_NO_DESIGN;
   }
   if (info.end_row_read) copy_seq_settings_to_active();
-  // TODO(files): rebuild the special-row device lists (format_special_row_devices) once it exists.
+  format_special_row_devices(grid);
   return SEQ_FILE_OK;
 }

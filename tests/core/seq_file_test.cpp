@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/cell_text.h"
 #include "core/design_file.h"
 #include "file_test_support.h"
 
@@ -149,6 +150,11 @@ TEST_F(SeqFileTest, ReadsTheFixtureWithItsDesign) {
   EXPECT_EQ(g_cpu_settings.vector_low, 9);
   EXPECT_EQ(g_loaded_cpu_settings.user_words[0], 0x11);
   EXPECT_EQ(g_loaded_cpu_settings.vector_low, 2);
+  // The device lists of the special rows are rebuilt from the grid just read.
+  ASSERT_GE(g_initial_on_texts.size(), 3u);
+  EXPECT_STREQ(g_initial_on_texts[0].data(), "Y000");
+  EXPECT_STREQ(g_initial_on_texts[1].data(), "M005");
+  EXPECT_STREQ(g_initial_on_texts[2].data(), "");
 }
 
 TEST_F(SeqFileTest, WithoutTheDesignFlagOnlyRecordsAreRead) {
