@@ -257,8 +257,11 @@ void clear_cell_texts(LadderRow& row, int from, int to) {
   for (int k = from; k <= to; ++k) std::memset(row.text[k], 0, CELL_TEXT_SIZE);
 }
 
-// The comment section: one line per row from row 0, up to the final row.
-int read_comment_section(GridSpan grid, std::FILE* stream, int end_mark_row) {
+// The comment section: one line per row from row 0, up to the final row. Only program
+// rows (up to `program_rows`) have lines of their own; the rows after them (special rows,
+// the end mark) are never taken for comment or text rows, so their line can only be the
+// final row.
+int read_comment_section(GridSpan grid, std::FILE* stream, int end_mark_row, int program_rows) {
   TextLine line;
   int next_line_comment = 0;
   for (int r = 0; r <= end_mark_row; ++r) {
@@ -268,7 +271,7 @@ int read_comment_section(GridSpan grid, std::FILE* stream, int end_mark_row) {
     LadderRow& row = grid[static_cast<size_t>(r)];
     size_t pos = ROW_NUMBER_WIDTH;
     for (int cell = 0; cell < ROW_CELLS && pos < s.size();) {
-      if (row.cell[cell].word[0] & CellFlags::COMMENT_ROW) {
+      if (r < program_rows && (row.cell[cell].word[0] & CellFlags::COMMENT_ROW)) {
         // The rest of the line is the text of a comment row (cell 0) or a text row,
         // closed by a blank, "E" or "D" and a blank.
         if (s[pos] != '0') return DESIGN_FILE_BAD;
@@ -313,6 +316,7 @@ int read_current_body(GridSpan grid, std::FILE* stream, int mode, DesignReadInfo
   TextLine line;
   std::array<uint32_t, WORDS_PER_ROW> words{};
   bool end_seen = false;
+  int end_row = 0;
   bool interrupt_seen = false;
   std::array<uint32_t, 16> interrupt_words{};
   for (int r = 0;; ++r) {
@@ -333,7 +337,7 @@ int read_current_body(GridSpan grid, std::FILE* stream, int mode, DesignReadInfo
       make_end_mark_row(row);
       info.rows_read = r + 1;
       if (r == 0) return DESIGN_FILE_EMPTY;
-      return read_comment_section(grid, stream, r);
+      return read_comment_section(grid, stream, r, end_seen ? end_row + 1 : r);
     }
     if (filled != WORDS_PER_ROW) return DESIGN_FILE_BAD;
     for (int c = 0; c < ROW_CELLS; ++c) {
@@ -343,6 +347,7 @@ int read_current_body(GridSpan grid, std::FILE* stream, int mode, DesignReadInfo
     info.rows_read = r + 1;
     if (!end_seen && is_settings_end_row(row)) {
       end_seen = true;
+      end_row = r;
       load_settings_from_end_row(row, g_loaded_cpu_settings);
       // The writer fills the first interrupt-end row before the END row (never row 0).
       for (int i = 0; i < 16; ++i)

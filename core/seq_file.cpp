@@ -112,14 +112,15 @@ int write_seq_file(std::FILE* stream) {
 }
 
 int read_seq_file(GridSpan grid, ListSpan list, std::FILE* stream, bool with_design) {
+  const size_t capacity = list.size() < static_cast<size_t>(MAX_INSTRUCTIONS) ? list.size()
+                                                                                : static_cast<size_t>(MAX_INSTRUCTIONS);
+  if (capacity == 0) return SEQ_FILE_BAD;
+  // Whatever happens, the list is a list afterwards: until records are read it is empty.
+  list[0] = end_record();
   TextLine line;
   if (read_text_line(stream, RECORD_LINE_LIMIT, line) != LineStatus::OK || line.too_long) return SEQ_FILE_BAD;
   if (!ascii_iequal(line.text, SEQ_FILE_HEADER) && !ascii_iequal(line.text, SEQ_FILE_OLD_HEADER)) return SEQ_FILE_BAD;
   if (read_text_line(stream, RECORD_LINE_LIMIT, line) != LineStatus::OK) return SEQ_FILE_BAD;  // the name line
-
-  const size_t capacity = list.size() < static_cast<size_t>(MAX_INSTRUCTIONS) ? list.size()
-                                                                                : static_cast<size_t>(MAX_INSTRUCTIONS);
-  if (capacity == 0) return SEQ_FILE_BAD;
   bool end_seen = false;
   bool terminated = false;
   size_t i = 0;

@@ -577,3 +577,29 @@ TEST_F(DesignFileTest, AStreamThatCannotBeWrittenIsAFailure) {
 }
 
 }  // namespace
+
+namespace {
+
+// A special row whose device cell carries the comment-row bit is still no comment row:
+// only program rows have lines in the comment section.
+TEST_F(DesignFileTest, RowsAfterTheEndRowNeverReadAsCommentRows) {
+  LadderGrid grid = make_ladder_grid(6);
+  contact(grid[0], 0, 1, 0);
+  grid[0].cell[0].word[0] |= CellFlags::HAS_COMMENT;
+  set_text(grid[0], 0, "a \n");
+  out_coil(grid[0], 0x10000000);
+  end_row(grid[1]);
+  grid[2].cell[0].word[0] = CellFlags::COMMENT_ROW | 0x8;
+  grid[2].cell[0].word[1] = 0x10000001;
+  grid[2].cell[12].word[0] = 0x3F0;
+  for (int c = 13; c <= 15; ++c) grid[2].cell[c].word[0] = CellFlags::SPECIAL;
+  end_mark_row(grid[3]);
+  std::string text = write(grid, DESIGN_FILE_STANDALONE);
+  LadderGrid back = make_ladder_grid(6);
+  ASSERT_EQ(read(back, text), DESIGN_FILE_OK);
+  EXPECT_EQ(back[2].cell[0].word[0], CellFlags::COMMENT_ROW | 0x8);
+  EXPECT_EQ(text_at(back[2], 0), "");
+  EXPECT_EQ(text_at(back[0], 0), "a \n");
+}
+
+}  // namespace
