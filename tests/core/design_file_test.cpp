@@ -524,8 +524,9 @@ TEST_F(DesignFileTest, LineEndsAndTheEndByte) {
   // 0x1A after the file's end is where reading stops; inside the rows it cuts the file short.
   ASSERT_EQ(read(c, crlf + "\x1A" + "garbage\r\n"), DESIGN_FILE_OK);
   LadderGrid d = make_ladder_grid(20);
-  std::string cut = crlf;
-  cut.insert(cut.find("00002  0000000BB"), "\x1A");
+  size_t end_row_at = crlf.find("00002  0000000BB");
+  ASSERT_NE(end_row_at, std::string::npos);
+  std::string cut = crlf.substr(0, end_row_at) + "\x1A" + crlf.substr(end_row_at);
   EXPECT_EQ(read(d, cut), DESIGN_FILE_BAD);
 }
 

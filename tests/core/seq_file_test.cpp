@@ -283,7 +283,9 @@ TEST_F(SeqFileTest, EmptyRecordsLeaveNoGapsInTheNumbers) {
   ASSERT_EQ(read(text, back_grid, back, true), SEQ_FILE_OK);
   int j = 0;
   for (int i = 0; i < 10; ++i)
-    if (i % 3 != 1) EXPECT_EQ(back[j++].word[1], static_cast<uint32_t>(i));
+    if (i % 3 != 1) {
+      EXPECT_EQ(back[j++].word[1], static_cast<uint32_t>(i));
+    }
   EXPECT_EQ(back[j].word[0], 0x9010u);
   EXPECT_EQ(g_end_record_index, j);
   EXPECT_TRUE(is_end_record(back[j + 1]));
