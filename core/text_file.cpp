@@ -62,3 +62,34 @@ bool finish_writing(std::FILE* stream) {
   if (std::fflush(stream) != 0) return false;
   return std::ferror(stream) == 0;
 }
+
+void append_hex8(std::string& out, uint32_t value) {
+  char buf[8];
+  for (int i = 7; i >= 0; --i) {
+    buf[i] = HEX_DIGITS[value & 0xF];
+    value >>= 4;
+  }
+  out.append(buf, 8);
+}
+
+int parse_hex_words(std::string_view text, std::span<uint32_t> out, bool* more) {
+  size_t count = 0;
+  size_t i = 0;
+  if (more) *more = false;
+  for (;;) {
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    if (i >= text.size()) return static_cast<int>(count);
+    if (count == out.size()) {
+      if (more) *more = true;
+      return static_cast<int>(count);
+    }
+    uint32_t v = 0;
+    int digits = 0;
+    for (; i < text.size() && text[i] != ' ' && text[i] != '\t'; ++i) {
+      int d = hex_digit_value(text[i]);
+      if (d < 0 || ++digits > 8) return -1;
+      v = v << 4 | static_cast<uint32_t>(d);
+    }
+    out[count++] = v;
+  }
+}
