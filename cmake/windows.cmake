@@ -18,3 +18,9 @@ target_link_libraries(core_tests PRIVATE tavolin_portable gtest_main)
 if(EXISTS ${CMAKE_SOURCE_DIR}/cmake/windows_program.cmake)
   include(${CMAKE_SOURCE_DIR}/cmake/windows_program.cmake)
 endif()
+
+# The test rig's check of its own Wine prefix: no COM port reaches a real device, and files of
+# the tree open through the Z: drive as the tests' fixtures do (scripts/test runs it first).
+add_executable(rig_check ${CMAKE_SOURCE_DIR}/scripts/rig/rig_check.cpp)
+target_compile_options(rig_check PRIVATE -Wall -Wextra)
+target_compile_definitions(rig_check PRIVATE TAVOLIN_SOURCE_DIR="Z:${CMAKE_SOURCE_DIR}")
