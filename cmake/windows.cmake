@@ -24,3 +24,10 @@ endif()
 add_executable(rig_check ${CMAKE_SOURCE_DIR}/scripts/rig/rig_check.cpp)
 target_compile_options(rig_check PRIVATE -Wall -Wextra)
 target_compile_definitions(rig_check PRIVATE TAVOLIN_SOURCE_DIR="Z:${CMAKE_SOURCE_DIR}")
+
+# scripts/run starts the program from the path written here, once the target exists.
+if(TARGET tavolin)
+  file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/tavolin-exe-path.txt CONTENT "$<TARGET_FILE:tavolin>\n")
+else()
+  file(REMOVE ${CMAKE_BINARY_DIR}/tavolin-exe-path.txt)
+endif()
