@@ -14,7 +14,8 @@
 #   tavolin_wine_prepare              create and configure the prefix, once (later calls are quick)
 #   tavolin_wine EXE [ARGS...]        run a Windows program under Wine, with its exit status
 #   tavolin_wine_stop                 stop the prefix's wineserver and every Wine process in it
-#   tavolin_wine_map_com_port N PATH  make COMn open PATH (a pty, say); no Wine program may be running
+#   tavolin_wine_map_com_port N PATH  make COMn open PATH (an existing pty, say); waits until no Wine
+#                                     program of the prefix runs (Wine reads the mapping at start)
 #   tavolin_wine_unmap_com_port N     close COMn again
 #   tavolin_with_xvfb CMD [ARGS...]   run CMD on a private Xvfb (DISPLAY set), stop it afterwards
 #   tavolin_xvfb_start / tavolin_xvfb_stop
@@ -172,6 +173,12 @@ tavolin_wine_map_com_port() {
   if ! [[ "$n" =~ ^[0-9]+$ ]] || [ "$n" -lt 1 ] || [ "$n" -gt "$TAVOLIN_WINE_LAST_PORT" ] || [ -z "$path" ]; then
     echo "tavolin_wine_map_com_port: N (1..$TAVOLIN_WINE_LAST_PORT) PATH" >&2
     return 2
+  fi
+  # Wine resolves the path when a program opens the port; if it is gone by then, COMn opens a
+  # dummy device that fails every call after CreateFile. So the path must exist already.
+  if [ ! -e "$path" ]; then
+    echo "tavolin_wine_map_com_port: $path does not exist (start the pty first)" >&2
+    return 1
   fi
   tavolin_wine_prepare || return 1
   wine reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /t REG_SZ /d "$path" /f </dev/null >/dev/null || return 1

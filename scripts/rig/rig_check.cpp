@@ -1,6 +1,7 @@
 // Checks of the Wine test prefix itself, run by scripts/test before the Windows tests:
 //   rig_check ports-closed     no COM1..COM255 can be opened (the prefix maps no real device)
-//   rig_check port-open N      COMn opens (a port mapped by tavolin_wine_map_com_port)
+//   rig_check port-echo N      COMn (mapped by tavolin_wine_map_com_port to a pty whose other
+//                              end echoes) opens at 9600 8N1 and returns what is written to it
 //   rig_check fixtures         a file of the source tree opens through the Z: drive, the way
 //                              the tests reach their fixtures (TAVOLIN_TEST_DATA="Z:/...")
 #include <windows.h>
@@ -11,10 +12,14 @@
 
 namespace {
 
-bool port_opens(int n) {
+HANDLE open_port(int n) {
   wchar_t name[32];
   swprintf(name, 32, L"\\\\.\\COM%d", n);
-  HANDLE h = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  return CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+bool port_opens(int n) {
+  HANDLE h = open_port(n);
   if (h == INVALID_HANDLE_VALUE) return false;
   CloseHandle(h);
   return true;
@@ -32,12 +37,53 @@ int ports_closed() {
   return open_ports == 0 ? 0 : 1;
 }
 
-int port_open(int n) {
-  if (!port_opens(n)) {
+int port_echo(int n) {
+  HANDLE h = open_port(n);
+  if (h == INVALID_HANDLE_VALUE) {
     std::printf("COM%d does not open (error %lu)\n", n, GetLastError());
     return 1;
   }
-  std::printf("COM%d opens\n", n);
+  DCB dcb{};
+  dcb.DCBlength = sizeof dcb;
+  COMMTIMEOUTS timeouts{};
+  timeouts.ReadIntervalTimeout = 100;
+  timeouts.ReadTotalTimeoutConstant = 3000;
+  timeouts.WriteTotalTimeoutConstant = 3000;
+  bool ok = GetCommState(h, &dcb);
+  if (ok) {
+    dcb.BaudRate = CBR_9600;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    dcb.fDtrControl = DTR_CONTROL_DISABLE;
+    ok = SetCommState(h, &dcb) && SetCommTimeouts(h, &timeouts);
+  }
+  if (!ok) {
+    std::printf("COM%d: setting the line failed (error %lu)\n", n, GetLastError());
+    CloseHandle(h);
+    return 1;
+  }
+  const char message[] = "TAVOLIN\r";
+  const DWORD length = sizeof message - 1;
+  DWORD written = 0;
+  if (!WriteFile(h, message, length, &written, nullptr) || written != length) {
+    std::printf("COM%d: writing failed (error %lu)\n", n, GetLastError());
+    CloseHandle(h);
+    return 1;
+  }
+  char reply[32] = {};
+  DWORD got = 0;
+  while (got < length) {
+    DWORD part = 0;
+    if (!ReadFile(h, reply + got, length - got, &part, nullptr) || part == 0) break;
+    got += part;
+  }
+  CloseHandle(h);
+  if (got != length || std::memcmp(reply, message, length) != 0) {
+    std::printf("COM%d: %lu of %lu bytes came back\n", n, got, length);
+    return 1;
+  }
+  std::printf("COM%d carries bytes both ways\n", n);
   return 0;
 }
 
@@ -65,8 +111,8 @@ int fixtures() {
 
 int main(int argc, char** argv) {
   if (argc >= 2 && std::strcmp(argv[1], "ports-closed") == 0) return ports_closed();
-  if (argc >= 3 && std::strcmp(argv[1], "port-open") == 0) return port_open(std::atoi(argv[2]));
+  if (argc >= 3 && std::strcmp(argv[1], "port-echo") == 0) return port_echo(std::atoi(argv[2]));
   if (argc >= 2 && std::strcmp(argv[1], "fixtures") == 0) return fixtures();
-  std::printf("usage: rig_check ports-closed | port-open N | fixtures\n");
+  std::printf("usage: rig_check ports-closed | port-echo N | fixtures\n");
   return 2;
 }
