@@ -3,20 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/sjis.h"
+
 namespace {
-
-// ---- Shift-JIS and stream helpers (local until the shared ones are in) --------------
-constexpr bool is_lead_byte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
-size_t cut_length(std::string_view s, size_t max_bytes) {
-  size_t i = 0;
-  while (i < s.size()) {
-    size_t n = (i + 1 < s.size() && is_lead_byte(static_cast<unsigned char>(s[i]))) ? 2 : 1;
-    if (i + n > max_bytes) break;
-    i += n;
-  }
-  return i;
-}
 
 enum class ReadStatus { LINE, END_OF_FILE, ERROR };
 
@@ -98,9 +87,7 @@ void decode_header_line(const MnemonicLine& line, CpuSettings& s) {
     clear_header_fields(s);
     return;
   }
-  size_t name_len = cut_length(words[1], sizeof s.cpu_name - 1);
-  std::memcpy(s.cpu_name, words[1].data(), name_len);
-  s.cpu_name[name_len] = '\0';
+  copy_text_bounded(s.cpu_name, words[1]);
   uint32_t option = n > 3 ? hex_value(words[3]) : 0;
   s.option_a = static_cast<int32_t>((option >> 1) & 1);
   s.option_b = static_cast<int32_t>((option >> 2) & 1);
@@ -145,7 +132,7 @@ void set_line_statement(MnemonicLine& line, std::string_view text) {
   if (lf != std::string_view::npos) text = text.substr(0, lf);
   size_t nul = text.find('\0');
   if (nul != std::string_view::npos) text = text.substr(0, nul);
-  size_t n = cut_length(text, MAX_STATEMENT_CHARS);
+  size_t n = sjis_cut_length(text, MAX_STATEMENT_CHARS);
   std::memcpy(line.statement, text.data(), n);
   line.statement[n] = '\n';
   std::memset(line.statement + n + 1, 0, sizeof line.statement - n - 1);
@@ -156,9 +143,7 @@ void set_end_line(MnemonicLine& line) { set_line_statement(line, END_LINE_TEXT);
 void set_line_comment(MnemonicLine& line, std::string_view text) {
   size_t nul = text.find('\0');
   if (nul != std::string_view::npos) text = text.substr(0, nul);
-  size_t n = cut_length(text, sizeof line.comment - 1);
-  std::memcpy(line.comment, text.data(), n);
-  line.comment[n] = '\0';
+  copy_text_bounded(line.comment, text);
 }
 
 void split_code_and_comment(const MnemonicLine& line, std::string& comment, std::string& statement) {
@@ -169,7 +154,7 @@ void split_code_and_comment(const MnemonicLine& line, std::string& comment, std:
   if (semi == std::string_view::npos) return;
   std::string_view code = s.substr(0, semi);
   while (!code.empty() && (code.back() == ' ' || code.back() == '\t')) code.remove_suffix(1);
-  statement.assign(code.substr(0, cut_length(code, STATEMENT_SIZE - 1)));
+  statement.assign(code.substr(0, sjis_cut_length(code, STATEMENT_SIZE - 1)));
   std::string_view rest = s.substr(semi);
   size_t after = 1;
   while (after < rest.size() && (rest[after] == ' ' || rest[after] == '\t')) ++after;
