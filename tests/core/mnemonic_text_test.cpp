@@ -132,21 +132,21 @@ TEST_F(MnemonicTextTest, ReadClearsSelectionCommentAndFlagsOfStoredLines) {
 TEST_F(MnemonicTextTest, LongLineIsCutAtACharacterBoundaryAndTheNextLineStays) {
   // 125 ASCII characters and then a double-byte character: the character would end at
   // byte 127, past the 126 the field keeps, so it is dropped whole.
-  std::string long_line = ";" + std::string(124, 'a') + "表" + std::string(200, 'b');
+  std::string long_line = std::string(";").append(124, 'a') + "表" + std::string(200, 'b');
   MnemonicText text = make_mnemonic_text(8);
   int count = 0;
   File f = stream_of(long_line + "\r\nLD X0\r\n");
   ASSERT_EQ(read_nic_file(text, f.get(), &count), 0);
   EXPECT_EQ(count, 2);
-  EXPECT_EQ(statement(text[0]), ";" + std::string(124, 'a') + "\n");
+  EXPECT_EQ(statement(text[0]), std::string(";").append(124, 'a') + "\n");
   EXPECT_EQ(statement(text[1]), "LD X0\n");
   EXPECT_EQ(text[0].comment[0], '\0') << "nothing spilled into the comment field";
 
   // With 124 characters before it the double-byte character fits exactly.
-  std::string fits = ";" + std::string(123, 'a') + "表" + "zz";
+  std::string fits = std::string(";").append(123, 'a') + "表" + "zz";
   File g = stream_of(fits + "\r\n");
   ASSERT_EQ(read_nic_file(text, g.get(), &count), 0);
-  EXPECT_EQ(statement(text[0]), ";" + std::string(123, 'a') + "表\n");
+  EXPECT_EQ(statement(text[0]), std::string(";").append(123, 'a') + "表\n");
 }
 
 TEST_F(MnemonicTextTest, FileLongerThanTheBufferKeepsItsFirstLinesAndTheEndLine) {
@@ -175,6 +175,13 @@ TEST_F(MnemonicTextTest, SmallBufferIsNeverWrittenPastItsEnd) {
 
 TEST_F(MnemonicTextTest, StreamErrorReturnsMinusOneAndStillEndsTheText) {
   std::string name = temp_path("write_only.nic");
+  {
+    // glibc flags a read from a write-only stream as an error; msvcrt only reports EOF.
+    File probe(std::fopen(name.c_str(), "wb"));
+    ASSERT_TRUE(probe);
+    std::getc(probe.get());
+    if (!std::ferror(probe.get())) GTEST_SKIP() << "this C library raises no read error here";
+  }
   File f(std::fopen(name.c_str(), "wb"));  // a write-only stream fails on the first read
   ASSERT_TRUE(f);
   MnemonicText text = make_mnemonic_text(4);

@@ -172,7 +172,7 @@ TEST(RecordMnemonic, LongCommentLineIsCutAtACharacterBoundary) {
   std::vector<std::string_view> texts = {text};
   std::string out;
   append_record_mnemonic(rec(0x9020, 0), texts, out);
-  EXPECT_EQ(out, ";" + std::string(124, 'a') + "\n");
+  EXPECT_EQ(out, std::string(";").append(124, 'a') + "\n");
 }
 
 TEST(SeqRecordLine, ColumnsAndCase) {
