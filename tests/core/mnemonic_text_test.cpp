@@ -197,37 +197,35 @@ TEST_F(MnemonicTextTest, StreamErrorReturnsMinusOneAndStillEndsTheText) {
 // ---- the header line ----------------------------------------------------------------------
 
 TEST_F(MnemonicTextTest, HeaderLineSetsTheLoadedSettingsAndStaysInTheText) {
-  std::strcpy(g_loaded_cpu_settings.cpu_name, "old");
-  MnemonicText text = make_mnemonic_text(8);
-  int count = 0;
-  File f = stream_of("\\ CPU pic16F84 CODE 6 C0102 P0040\r\nLD X0\r\n");
-  ASSERT_EQ(read_nic_file(text, f.get(), &count), 0);
-  EXPECT_EQ(count, 2);
-  EXPECT_EQ(statement(text[0]), "\\ CPU pic16F84 CODE 6 C0102 P0040\n");
-  const CpuSettings& s = g_loaded_cpu_settings;
-  EXPECT_STREQ(s.cpu_name, "pic16F84");
-  EXPECT_EQ(s.option_a, 1);
-  EXPECT_EQ(s.option_b, 1);
-  EXPECT_EQ(s.option_c, 0);
-  EXPECT_EQ(s.option_d, 0);
-  EXPECT_EQ(s.clock_high, 1);
-  EXPECT_EQ(s.clock_low, 2);
-  EXPECT_EQ(s.port_value, 0x40);
-}
-
-TEST_F(MnemonicTextTest, HeaderOptionWordCarriesAllFourOptionsAndReadsEitherCase) {
-  MnemonicText text = make_mnemonic_text(8);
-  int count = 0;
-  File f = stream_of("\\ CPU pic18F452 CODE fa cABCD pFFFF\r\n");
-  ASSERT_EQ(read_nic_file(text, f.get(), &count), 0);
-  const CpuSettings& s = g_loaded_cpu_settings;
-  EXPECT_EQ(s.option_a, 1);
-  EXPECT_EQ(s.option_b, 0);
-  EXPECT_EQ(s.option_c, 1);
-  EXPECT_EQ(s.option_d, 0xF);
-  EXPECT_EQ(s.clock_high, 0xAB);
-  EXPECT_EQ(s.clock_low, 0xCD);
-  EXPECT_EQ(s.port_value, 0xFFFF);
+  struct Case {
+    const char* line;
+    const char* name;
+    int a, b, c, d, clock_high, clock_low, port;
+  } cases[] = {
+      {"\\ CPU pic16F84 CODE 6 C0102 P0040", "pic16F84", 1, 1, 0, 0, 1, 2, 0x40},
+      // every option bit, hexadecimal digits of either case
+      {"\\ CPU pic18F452 CODE fa cABCD pFFFF", "pic18F452", 1, 0, 1, 0xF, 0xAB, 0xCD, 0xFFFF},
+      // the words after CODE may be missing
+      {"\\ CPU PLC CODE 8", "PLC", 0, 0, 1, 0, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    std::strcpy(g_loaded_cpu_settings.cpu_name, "old");
+    MnemonicText text = make_mnemonic_text(8);
+    int count = 0;
+    File f = stream_of(std::string(c.line) + "\r\nLD X0\r\n");
+    ASSERT_EQ(read_nic_file(text, f.get(), &count), 0);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(statement(text[0]), std::string(c.line) + "\n");
+    const CpuSettings& s = g_loaded_cpu_settings;
+    EXPECT_STREQ(s.cpu_name, c.name) << c.line;
+    EXPECT_EQ(s.option_a, c.a) << c.line;
+    EXPECT_EQ(s.option_b, c.b) << c.line;
+    EXPECT_EQ(s.option_c, c.c) << c.line;
+    EXPECT_EQ(s.option_d, c.d) << c.line;
+    EXPECT_EQ(s.clock_high, c.clock_high) << c.line;
+    EXPECT_EQ(s.clock_low, c.clock_low) << c.line;
+    EXPECT_EQ(s.port_value, c.port) << c.line;
+  }
 }
 
 TEST_F(MnemonicTextTest, BadOrMissingHeaderClearsTheFieldsAndKeepsTheName) {
