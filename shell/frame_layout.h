@@ -1,17 +1,9 @@
 // The frame's layout and colour choices, as plain arithmetic over sizes and option bits.
 #pragma once
 
-#include <array>
 #include <cstdint>
 
-inline constexpr int STATUS_PART_COUNT = 7;
-inline constexpr int BAND_HEIGHT = 52;
-
-// Right edges of the seven status-bar parts for a client width: w - 432 + 66 * i, so
-// the last part ends 36 pixels before the right edge. A frame too narrow for them gives
-// edges of 0 rather than negative ones: the status bar reads an edge of -1 as "up to
-// the border", which would spread one part over the others.
-std::array<int, STATUS_PART_COUNT> status_part_edges(int client_width);
+inline constexpr int BAND_HEIGHT = 52;  // the decorative band across the top of the frame
 
 struct LayoutRect {
   int x;

@@ -341,15 +341,15 @@ RecentMenuPlan recent_menu_plan(const RecentFileList& list, bool expanded) {
   const int count = recent_file_count(list);
   if (expanded) {
     plan.change = true;
-    plan.delete_first_id = RECENT_FILE_FIRST_ID;
-    plan.delete_last_id = RECENT_FILE_FIRST_ID + RECENT_FILE_MAX - 1;
-    for (int i = 0; i < count; ++i) plan.append.push_back({RECENT_FILE_FIRST_ID + i, std::string(text_of(list[i]))});
+    plan.delete_first_id = CMD_RECENT_FILE;
+    plan.delete_last_id = CMD_RECENT_FILE_LAST;
+    for (int i = 0; i < count; ++i) plan.append.push_back({CMD_RECENT_FILE + i, std::string(text_of(list[i]))});
   } else if (count > 0) {
     plan.change = true;
-    plan.delete_first_id = RECENT_FILE_FIRST_ID;
-    plan.delete_last_id = RECENT_EXPAND_ID;
-    plan.append.push_back({RECENT_FILE_FIRST_ID, std::string(text_of(list[0]))});
-    plan.append.push_back({RECENT_EXPAND_ID, std::string(RECENT_EXPAND_TEXT)});
+    plan.delete_first_id = CMD_RECENT_FILE;
+    plan.delete_last_id = CMD_RECENT_EXPAND;
+    plan.append.push_back({CMD_RECENT_FILE, std::string(text_of(list[0]))});
+    plan.append.push_back({CMD_RECENT_EXPAND, std::string(RECENT_EXPAND_TEXT)});
   }
   return plan;
 }
@@ -357,6 +357,6 @@ RecentMenuPlan recent_menu_plan(const RecentFileList& list, bool expanded) {
 std::vector<RecentMenuItem> recent_expand_items(const RecentFileList& list) {
   std::vector<RecentMenuItem> items;
   const int count = recent_file_count(list);
-  for (int i = 1; i < count; ++i) items.push_back({RECENT_FILE_FIRST_ID + i, std::string(text_of(list[i]))});
+  for (int i = 1; i < count; ++i) items.push_back({CMD_RECENT_FILE + i, std::string(text_of(list[i]))});
   return items;
 }

@@ -22,6 +22,7 @@
 #include <string_view>
 #include <vector>
 
+#include "shell/command_ids.h"
 #include "shell/path_parts.h"
 
 inline constexpr int RECENT_FILE_MAX = 20;      // paths in the list
@@ -41,9 +42,7 @@ inline constexpr int32_t SECOND_PICTURE_SET = 0x04;
 inline constexpr int32_t DOUBLE_LINES = 0x10;
 }  // namespace OptionBit
 
-// Menu ids of the recent-file items at the end of the File menu.
-inline constexpr int RECENT_FILE_FIRST_ID = 1936;  // item of entry i: 1936 + i
-inline constexpr int RECENT_EXPAND_ID = 1956;      // the item that shows every entry
+// Text of the File-menu item CMD_RECENT_EXPAND (nine blanks and two slashes).
 inline constexpr std::string_view RECENT_EXPAND_TEXT = "         //";
 
 // Entries 0-19 hold paths, newest first; the entry after the last path holds "QQ".

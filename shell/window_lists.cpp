@@ -9,8 +9,8 @@ int g_monitor_window_count = 0;
 
 DialogSlotTable g_dialog_slots{};
 WindowHandle g_guide_dialog = 0;
-ScreenKind g_screen_kind = ScreenKind::DESIGN;
-ToolbarKind g_toolbar_kind = ToolbarKind::INITIAL;
+ScreenKind g_screen_kind = SCREEN_KIND_DESIGN;
+ToolbarKind g_toolbar_kind = TOOLBAR_KIND_INITIAL;
 
 namespace {
 

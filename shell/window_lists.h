@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <span>
 
+#include "shell/command_routing.h"
+
 using WindowHandle = std::uintptr_t;  // a window handle as a plain value; 0 = none
 
 inline constexpr WindowHandle WINDOW_LIST_END = 1214;
@@ -75,10 +77,12 @@ int any_other_window_iconic(std::span<const WindowHandle> list, WindowHandle win
 
 // ---- Screens, toolbars and modeless dialogs ------------------------------------------------
 
-// The current screen; also the row of g_dialog_slots.
-enum class ScreenKind : int32_t { DESIGN = 0, MONITOR = 1, MNEMONIC = 2 };
-// The toolbar shown (written only by the toolbar code).
-enum class ToolbarKind : int32_t { DESIGN = 0, MONITOR = 1, MNEMONIC = 2, INITIAL = 3 };
+// The current screen (SCREEN_KIND_DESIGN, _MONITOR, _MNEMONIC); also the row of
+// g_dialog_slots.
+using ScreenKind = int32_t;
+// The toolbar shown (TOOLBAR_KIND_DESIGN, _MONITOR, _MNEMONIC, _INITIAL); written only by
+// the toolbar code.
+using ToolbarKind = int32_t;
 
 inline constexpr int DIALOG_SLOT_ROWS = 6;   // rows 3 to 5 are not used
 inline constexpr int DIALOG_SLOTS_PER_ROW = 5;
@@ -93,8 +97,9 @@ extern ScreenKind g_screen_kind;
 extern ToolbarKind g_toolbar_kind;
 
 // The dialog row of a screen.
+// The dialog row of a screen; an unknown screen gets the design row.
 inline std::array<WindowHandle, DIALOG_SLOTS_PER_ROW>& dialog_slot_row(ScreenKind screen) {
-  return g_dialog_slots[static_cast<int>(screen)];
+  return g_dialog_slots[screen >= 0 && screen < DIALOG_SLOT_ROWS ? screen : SCREEN_KIND_DESIGN];
 }
 
 // Empties the three window lists and clears every dialog slot (start-up of the frame).

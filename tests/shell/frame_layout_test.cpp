@@ -4,20 +4,6 @@
 
 namespace {
 
-TEST(StatusParts, EdgesStep66AndEnd36BeforeTheRightEdge) {
-  EXPECT_EQ(status_part_edges(1280), (std::array<int, 7>{848, 914, 980, 1046, 1112, 1178, 1244}));
-  EXPECT_EQ(status_part_edges(432), (std::array<int, 7>{0, 66, 132, 198, 264, 330, 396}));
-}
-
-TEST(StatusParts, NarrowFramesGiveZeroEdgesNeverMinusOne) {
-  // 431 would give -1 for part 0, which the status bar reads as "up to the border".
-  EXPECT_EQ(status_part_edges(431), (std::array<int, 7>{0, 65, 131, 197, 263, 329, 395}));
-  EXPECT_EQ(status_part_edges(300), (std::array<int, 7>{0, 0, 0, 66, 132, 198, 264}));
-  for (int w = 0; w < 500; ++w) {
-    for (int edge : status_part_edges(w)) EXPECT_GE(edge, 0) << w;
-  }
-}
-
 TEST(MdiClientLayout, SitsBetweenToolbarAndStatusBar) {
   const LayoutRect r = mdi_client_layout(1280, 760, 44, 22);
   EXPECT_EQ(r.x, 0);

@@ -208,7 +208,7 @@ TEST(WindowTables, ResetEmptiesListsAndDialogSlotsButKeepsTheGuide) {
   EXPECT_EQ(g_design_window_count + g_mnemonic_window_count + g_monitor_window_count, 0);
   EXPECT_EQ(g_dialog_slots[2][4], 0u);
   EXPECT_EQ(g_guide_dialog, 8u);
-  EXPECT_EQ(&dialog_slot_row(ScreenKind::MNEMONIC), &g_dialog_slots[2]);
+  EXPECT_EQ(&dialog_slot_row(SCREEN_KIND_MNEMONIC), &g_dialog_slots[2]);
   g_guide_dialog = 0;
 }
 
