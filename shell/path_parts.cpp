@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "core/sjis.h"
+
 bool copy_text(std::span<char> dest, std::string_view text) {
   if (dest.empty()) return false;
   if (text.size() + 1 > dest.size()) {
@@ -37,7 +39,7 @@ bool ends_with_separator(std::string_view text) {
   bool last_was_separator = false;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
-    if (is_cp932_lead_byte(c) && i + 1 < text.size()) {
+    if (is_sjis_lead_byte(c) && i + 1 < text.size()) {
       ++i;
       last_was_separator = false;
     } else {
@@ -61,7 +63,7 @@ int split_path(std::string_view path, PathParts& parts) {
   std::size_t last_dot = std::string_view::npos;
   for (std::size_t i = pos; i < path.size(); ++i) {
     const auto c = static_cast<unsigned char>(path[i]);
-    if (is_cp932_lead_byte(c) && i + 1 < path.size()) {
+    if (is_sjis_lead_byte(c) && i + 1 < path.size()) {
       ++i;
       continue;
     }

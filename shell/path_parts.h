@@ -20,10 +20,8 @@ struct PathParts {
   char ext[PATH_EXT_BYTES];      // ".MBS" (with the dot) or empty
 };
 
-// True for a byte that starts a double-byte CP932 character.
-constexpr bool is_cp932_lead_byte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-// Copies `text` and a NUL into `dest`. A text that does not fit is refused, never cut:
+// Copies `text` and a NUL into `dest`. A text that does not fit is refused, never cut
+// (paths must stay whole; core/sjis.h has the cut for display texts):
 // dest becomes empty and the result is false.
 bool copy_text(std::span<char> dest, std::string_view text);
 // Appends `text` to the NUL-terminated string in `dest`; refused (dest unchanged) when

@@ -315,7 +315,7 @@ SettingsReadOutcome read_settings_text(std::string_view text, AppSettings& s) {
   return outcome;
 }
 
-std::string format_settings_file(AppSettings& s, const FrameRect& frame) {
+std::string format_settings_file(AppSettings& s, const FramePlacement& frame) {
   if (equals_ascii_nocase(text_of(s.project.ext), ".MBS")) push_recent_file(s.recent_files, project_path(s));
 
   std::string text = "iDirectory " + project_path(s) + std::string(LINE_ENDING);

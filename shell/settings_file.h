@@ -49,7 +49,7 @@ inline constexpr std::string_view RECENT_EXPAND_TEXT = "         //";
 using RecentFileList = std::array<std::array<char, RECENT_ENTRY_BYTES>, RECENT_FILE_MAX + 1>;
 
 // A frame rectangle in screen pixels.
-struct FrameRect {
+struct FramePlacement {
   int32_t left;
   int32_t top;
   int32_t width;
@@ -98,7 +98,7 @@ struct SettingsReadOutcome {
   bool write_defaults = false;  // replace the whole file by `default_text`
   std::string default_text;
   bool move_frame = false;      // line 2 carried a whole frame rectangle
-  FrameRect frame{};
+  FramePlacement frame{};
   bool change_directory = false;  // make the work folder the current directory
 };
 
@@ -111,7 +111,7 @@ SettingsReadOutcome read_settings_text(std::string_view text, AppSettings& setti
 
 // Puts the project path first in the recent list when the project is a design file
 // (extension ".MBS", any case), then returns the whole text of file.ini.
-std::string format_settings_file(AppSettings& settings, const FrameRect& frame);
+std::string format_settings_file(AppSettings& settings, const FramePlacement& frame);
 
 // Moves `path` to the top of the list (a new path pushes the oldest out of a full list).
 // An empty path or one longer than an entry leaves the list unchanged.
