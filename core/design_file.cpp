@@ -12,7 +12,13 @@
 #include "core/sjis.h"
 #include "core/text_file.h"
 
-char g_project_name[PROJECT_NAME_SIZE] = {};
+const char* g_file_project_name = "";
+
+std::string file_name_line(const char* extension) {
+  std::string line;
+  if (g_file_project_name) line.assign(g_file_project_name, strnlen(g_file_project_name, PROJECT_NAME_SIZE));
+  return line.append(extension).append(TEXT_LINE_END);
+}
 
 namespace {
 
@@ -392,6 +398,7 @@ void load_settings_from_end_row(const LadderRow& row, CpuSettings& s) {
 }
 
 int write_design_file(void* owner, GridSpan grid, const ViewState* /*view*/, std::FILE* stream, int mode) {
+  use_binary_mode(stream);
   const int count = count_program_rows(grid);
   const int interrupt_row = find_interrupt_end_row(grid);
   if (count < 1 || count >= MAX_GRID_ROWS || count > static_cast<int>(grid.size())) {
@@ -408,7 +415,7 @@ int write_design_file(void* owner, GridSpan grid, const ViewState* /*view*/, std
   out.reserve(64 * 1024);
   if (mode == DESIGN_FILE_STANDALONE) {
     out.append(DESIGN_FILE_HEADER).append(TEXT_LINE_END);
-    out.append(fixed_text(std::span<const char>(g_project_name, sizeof g_project_name))).append(".MBS").append(TEXT_LINE_END);
+    out.append(file_name_line(".MBS"));
   }
 
   int number = 0;
@@ -455,6 +462,7 @@ int write_design_file(void* owner, GridSpan grid, const ViewState* /*view*/, std
 
 int read_design_file(GridSpan grid, std::FILE* stream, int mode, DesignReadInfo& info) {
   info = {};
+  use_binary_mode(stream);
   if (mode == DESIGN_FILE_STANDALONE) {
     TextLine line;
     if (read_text_line(stream, ROW_LINE_LIMIT, line) != LineStatus::OK || line.too_long) return DESIGN_FILE_BAD;

@@ -59,10 +59,11 @@ void copy_seq_settings_to_active() {
 }  // namespace
 
 int write_seq_file(std::FILE* stream) {
+  use_binary_mode(stream);
   std::string out;
   out.reserve(64 * 1024);
   out.append(SEQ_FILE_HEADER).append(TEXT_LINE_END);
-  out.append(fixed_text(std::span<const char>(g_project_name, sizeof g_project_name))).append(".SEQ").append(TEXT_LINE_END);
+  out.append(file_name_line(".SEQ"));
   const size_t limit = g_instruction_list.size() < static_cast<size_t>(MAX_INSTRUCTIONS) ? g_instruction_list.size()
                                                                                           : static_cast<size_t>(MAX_INSTRUCTIONS);
   int number = 0;
@@ -87,6 +88,7 @@ int read_seq_file(GridSpan grid, ListSpan list, std::FILE* stream, bool with_des
   const size_t capacity = list.size() < static_cast<size_t>(MAX_INSTRUCTIONS) ? list.size()
                                                                                 : static_cast<size_t>(MAX_INSTRUCTIONS);
   if (capacity == 0) return SEQ_FILE_BAD;
+  use_binary_mode(stream);
   // Whatever happens, the list is a list afterwards: until records are read it is empty.
   list[0] = end_record();
   TextLine line;

@@ -2,6 +2,11 @@
 
 #include <string>
 
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace {
 // The program has one thread: the stream's lock is not needed for byte reads.
 inline int next_byte(std::FILE* stream) {
@@ -17,6 +22,14 @@ std::FILE* open_text_file(const char* path, const char* mode) {
   std::string binary_mode(mode);
   if (binary_mode.find('b') == std::string::npos) binary_mode += 'b';
   return std::fopen(path, binary_mode.c_str());
+}
+
+void use_binary_mode(std::FILE* stream) {
+#if defined(_WIN32)
+  _setmode(_fileno(stream), _O_BINARY);
+#else
+  (void)stream;
+#endif
 }
 
 LineStatus read_text_line(std::FILE* stream, size_t limit, TextLine& line) {

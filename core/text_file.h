@@ -20,6 +20,9 @@ inline constexpr int TEXT_END_BYTE = 0x1A;
 
 // Opens `path` with the C mode "r", "w", "w+", "a" ... always adding binary mode.
 std::FILE* open_text_file(const char* path, const char* mode);
+// Switches a stream that a caller opened in text mode to binary mode (Windows; elsewhere
+// the two are the same). The readers and writers call it before they touch a stream.
+void use_binary_mode(std::FILE* stream);
 
 enum class LineStatus { OK, END_OF_FILE, ERROR };
 

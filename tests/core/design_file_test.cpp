@@ -18,7 +18,7 @@ class DesignFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     reset_core_state();
-    std::strcpy(g_project_name, "TEST");
+    g_file_project_name = "TEST";
     set_notice_handler([this](void*, const char* text, const char* caption, unsigned) {
       notices.push_back(std::string(caption) + "|" + text);
       return NoticeAnswer::OK;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,7 @@ class SeqFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     reset_core_state();
-    std::strcpy(g_project_name, "TEST");
+    g_file_project_name = "TEST";
   }
 };
 
@@ -317,6 +318,32 @@ TEST_F(SeqFileTest, RichDesignTravelsInTheOperationFile) {
   expect_same_cells(back_grid, grid, 4);
   expect_same_texts(back_grid, grid, 4);
   EXPECT_STREQ(g_cpu_settings.cpu_name, "H8/3694F");
+}
+
+// The commands open their files in text mode ("w+", "r"); the bytes are the same.
+TEST_F(SeqFileTest, StreamsOpenedInTextModeGiveTheSameBytes) {
+  small_settings(g_cpu_settings);
+  InstructionList list = small_list();
+  g_instruction_list = list;
+  LadderGrid grid = small_grid();
+  std::string path = (std::filesystem::temp_directory_path() / "tavolin_text_mode.SEQ").string();
+  std::FILE* out = std::fopen(path.c_str(), "w+");
+  ASSERT_NE(out, nullptr);
+  EXPECT_EQ(write_seq_file(out), 0);
+  EXPECT_EQ(write_design_file(nullptr, grid, nullptr, out, DESIGN_FILE_APPENDED), 0);
+  std::fclose(out);
+  std::FILE* raw = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(raw, nullptr);
+  EXPECT_EQ(contents_of(raw), read_fixture("small.SEQ"));
+  std::fclose(raw);
+  std::FILE* in = std::fopen(path.c_str(), "r");
+  ASSERT_NE(in, nullptr);
+  InstructionList back = make_instruction_list();
+  LadderGrid back_grid = make_ladder_grid(20);
+  EXPECT_EQ(read_seq_file(back_grid, back, in, true), SEQ_FILE_OK);
+  std::fclose(in);
+  expect_same_cells(back_grid, grid, 5);
+  std::remove(path.c_str());
 }
 
 #if !defined(_WIN32)
