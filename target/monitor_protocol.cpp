@@ -194,7 +194,7 @@ int connect_target_link(const char* entry_text) {
     return 0;
   }
 
-  open_port(g_current_port, g_baud_rate, PARITY_NONE);
+  open_port(g_current_port, g_baud_rate, NO_PARITY);
   g_com_number = g_current_port;
   purge_port(g_com_number);
 

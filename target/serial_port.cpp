@@ -77,7 +77,7 @@ int open_port(int slot, int baud_rate, int parity) {
   if (!port->get_line_settings(line)) report_comm_error("In GetCommState", port->last_error());
   line.baud_rate = baud_rate;
   line.byte_size = g_byte_size;
-  line.parity = (parity >= 1 && parity <= 4) ? parity : PARITY_NONE;
+  line.parity = (parity >= 1 && parity <= 4) ? parity : NO_PARITY;
   line.stop_bits = stop_bits_of(g_stop_bits_code);
   if (!port->set_line_settings(line)) report_comm_error("In SetCommState", port->last_error());
 
@@ -178,7 +178,7 @@ int probe_target_port(int slot) {
   close_port(g_current_port);
   g_current_port = slot;
   g_baud_rate = LINK_BAUD_RATE;
-  open_port(slot, LINK_BAUD_RATE, PARITY_NONE);
+  open_port(slot, LINK_BAUD_RATE, NO_PARITY);
 
   // A slot that opened but is no usable serial port is closed again: a probe leaves no
   // port open behind it.

@@ -36,7 +36,7 @@ extern int32_t g_port_open;        // 1: slot g_com_number is open and the board
 extern uint32_t g_modem_status;    // the modem-status word of the last query
 
 inline constexpr int LINK_BAUD_RATE = 9600;
-inline constexpr int PARITY_NONE = 0;
+inline constexpr int NO_PARITY = 0;
 inline constexpr int PORT_TIMEOUT_BASE_MS = 500;
 inline constexpr uint32_t PORT_INPUT_QUEUE = 65536;
 inline constexpr uint32_t PORT_OUTPUT_QUEUE = 512;
