@@ -212,6 +212,7 @@ class SimulatedLink {
   // Bytes the board has sent, with the time the host has each.
   std::deque<std::pair<int64_t, uint8_t>> to_host;
   std::string host_sent;         // every byte the host wrote
+  int64_t board_sent = 0;        // bytes the board has sent
 
   // Adds bytes to the host's receive side as if they had arrived long ago.
   void inject_stale(const std::string& bytes) {
@@ -230,6 +231,7 @@ class SimulatedLink {
         babble_next_ = arrival + std::max<int64_t>(character_us, 10);
       }
       int64_t t = arrival + (data[i] == '\r' && !out.empty() ? answer_delay_us : 0);
+      board_sent += static_cast<int64_t>(out.size());
       for (char c : out) {
         wire_out_free_ = std::max(wire_out_free_, t) + character_us;
         to_host.emplace_back(wire_out_free_, static_cast<uint8_t>(c));
