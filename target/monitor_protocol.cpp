@@ -98,14 +98,14 @@ bool parse_listing_line(std::string_view line, int& number, LineWords& words) {
   size_t i = 0;
   while (i < line.size() && is_blank(line[i])) ++i;
   const size_t digits_start = i;
-  long value = 0;
+  int value = 0;
   while (i < line.size() && line[i] >= '0' && line[i] <= '9') {
     if (i - digits_start >= 9) return false;  // no board line number is that long
     value = value * 10 + (line[i] - '0');
     ++i;
   }
   if (i == digits_start) return false;
-  number = static_cast<int>(value);
+  number = value;
   words = split_line_words(line.substr(i));
   return true;
 }
@@ -125,9 +125,9 @@ bool is_end_mark_row(const LadderRow& row) { return row.cell[0].word[0] == END_M
 // The rows a poll covers: from the first visible row to first + visible, inclusive,
 // within the grid.
 void visible_range(const MonitorPollView& view, GridSpan grid, size_t& first, size_t& last) {
-  const long top = view.top_row < 0 ? 0 : view.top_row;
-  const long bottom = top + (view.visible_rows < 0 ? 0 : view.visible_rows);
-  const long limit = static_cast<long>(std::min(grid.size(), static_cast<size_t>(MAX_GRID_ROWS)));
+  const int64_t top = view.top_row < 0 ? 0 : view.top_row;
+  const int64_t bottom = top + (view.visible_rows < 0 ? 0 : view.visible_rows);
+  const int64_t limit = static_cast<int64_t>(std::min(grid.size(), static_cast<size_t>(MAX_GRID_ROWS)));
   first = static_cast<size_t>(std::min(top, limit));
   last = static_cast<size_t>(std::min(bottom + 1, limit));  // exclusive
 }
@@ -536,14 +536,35 @@ void redraw_word_cells(MonitorPollView& view, GridSpan grid, uint32_t operand) {
   }
 }
 
+namespace {
+
+// The rows a poll queries: the visible rows, up to the first special row or the end mark.
+void polled_rows(const MonitorPollView& view, GridSpan grid, size_t& first, size_t& last) {
+  visible_range(view, grid, first, last);
+  for (size_t r = first; r < last; ++r) {
+    const uint32_t w0 = grid[r].cell[0].word[0];
+    if ((w0 & SPECIAL_ROW_FLAG) || w0 == END_MARK_CELL) {
+      last = r;
+      return;
+    }
+  }
+}
+
+// Sends one poll query and awaits its answer; false when the echo failed or nothing came.
+bool query_board(const char* query, std::array<uint8_t, POLL_REPLY_SIZE>& reply, size_t& length) {
+  length = 0;
+  if (!send_echoed_command(query)) return false;
+  return await_reply(reply, length, POLL_EMPTY_READS, false) != ReplyEnd::SILENT;
+}
+
+}  // namespace
+
 int poll_target_bits(MonitorPollView& view, GridSpan grid) {
   QueriedOperands queried;
   size_t first = 0;
   size_t last = 0;
-  visible_range(view, grid, first, last);
+  polled_rows(view, grid, first, last);
   for (size_t r = first; r < last; ++r) {
-    const uint32_t w0 = grid[r].cell[0].word[0];
-    if ((w0 & SPECIAL_ROW_FLAG) || w0 == END_MARK_CELL) break;
     for (int c = 0; c < POLLED_COLUMNS; ++c) {
       if (!is_bit_polled_cell(grid[r], c)) continue;
       const uint32_t operand = grid[r].cell[c].word[1];
@@ -553,10 +574,9 @@ int poll_target_bits(MonitorPollView& view, GridSpan grid) {
 
       char query[8];
       format_bit_query(operand, query);
-      if (!send_echoed_command(query)) return -1;
       std::array<uint8_t, POLL_REPLY_SIZE> reply{};
       size_t length = 0;
-      if (await_reply(reply, length, POLL_EMPTY_READS, false) == ReplyEnd::SILENT) return -1;
+      if (!query_board(query, reply, length)) return -1;
       const int state = parse_bit_reply({reply.data(), length});
       if (state >= 0)
         apply_polled_bit(view, grid, operand, static_cast<uint32_t>(c) << 20 | static_cast<uint32_t>(r), state);
@@ -569,10 +589,8 @@ int poll_target_words(MonitorPollView& view, GridSpan grid) {
   QueriedOperands queried;
   size_t first = 0;
   size_t last = 0;
-  visible_range(view, grid, first, last);
+  polled_rows(view, grid, first, last);
   for (size_t r = first; r < last; ++r) {
-    const uint32_t w0 = grid[r].cell[0].word[0];
-    if ((w0 & SPECIAL_ROW_FLAG) || w0 == END_MARK_CELL) break;
     for (int c = 0; c < WORD_POLLED_COLUMNS; ++c) {
       const uint32_t operand = grid[r].cell[c].word[3];
       if (!(operand & VALUE_OPERAND) || (operand >> 28) != static_cast<uint32_t>(Device::D)) continue;
@@ -583,7 +601,7 @@ int poll_target_words(MonitorPollView& view, GridSpan grid) {
       format_word_query(operand, query);
       std::array<uint8_t, POLL_REPLY_SIZE> reply{};
       size_t length = 0;
-      if (!send_echoed_command(query) || await_reply(reply, length, POLL_EMPTY_READS, false) == ReplyEnd::SILENT) {
+      if (!query_board(query, reply, length)) {
         notify_link_failed();
         return -1;
       }
