@@ -14,14 +14,10 @@ std::array<InterlockGroup, INTERLOCK_GROUPS> interlock_store{};
 
 constexpr uint32_t PART_TEST_MASK = 0x9;  // a part present and no line through the cell
 constexpr uint32_t PART_PRESENT = 0x8;
-constexpr int SPECIAL_ROW_CODE_CELL = 12;
 constexpr int SPECIAL_ROW_LIST_CELLS = 11;  // cells 0-10 list devices
 
 bool holds_part(const LadderCell& cell) { return (cell.word[0] & PART_TEST_MASK) == PART_PRESENT; }
 bool is_end_mark(const LadderRow& row) { return row.cell[0].word[0] == END_MARK_CELL; }
-uint32_t special_row_code(const LadderRow& row) {
-  return row.cell[SPECIAL_ROW_CODE_CELL].word[0] & SPECIAL_ROW_CODE_MASK;
-}
 uint32_t image_type(uint32_t operand) { return operand >> 28; }
 uint32_t device_number(uint32_t operand) { return operand & 0xFFFF; }
 
@@ -42,10 +38,10 @@ void find_special_block(GridSpan grid, size_t from, uint32_t code, size_t& first
   const size_t limit = grid_limit(grid);
   first = last = limit;
   size_t r = from;
-  while (r < limit && !is_end_mark(grid[r]) && special_row_code(grid[r]) != code) ++r;
+  while (r < limit && !is_end_mark(grid[r]) && special_row_kind(grid[r]) != code) ++r;
   if (r >= limit || is_end_mark(grid[r])) return;
   first = r;
-  while (r < limit && !is_end_mark(grid[r]) && special_row_code(grid[r]) == code) ++r;
+  while (r < limit && !is_end_mark(grid[r]) && special_row_kind(grid[r]) == code) ++r;
   last = r;
 }
 

@@ -69,7 +69,6 @@ using InterlockGroup = std::array<int32_t, INTERLOCK_GROUP_SIZE>;
 extern std::array<InterlockGroup, INTERLOCK_GROUPS>& g_interlock_groups;
 
 // ---- Special rows after END ---------------------------------------------------------------
-inline constexpr uint32_t SPECIAL_ROW_CODE_MASK = 0xFFF;  // cell 12 word 0
 inline constexpr uint32_t INITIALLY_ON_ROW = 0x3F0;
 inline constexpr uint32_t INTERLOCK_ROW = 0x3F1;
 inline constexpr uint32_t USED_DEVICE_LIST_END = 0xFFFF;

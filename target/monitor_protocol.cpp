@@ -120,7 +120,8 @@ void store_statement(MnemonicLine& line, std::string_view text) {
   line.statement[n + 1] = 0;
 }
 
-bool is_end_mark_row(const LadderRow& row) { return row.cell[0].word[0] == END_MARK_CELL; }
+// The polls stop at the row whose cell 0 holds the end mark.
+bool ends_polled_grid(const LadderRow& row) { return row.cell[0].word[0] == END_MARK_CELL; }
 
 // The rows a poll covers: from the first visible row to first + visible, inclusive,
 // within the grid.
@@ -512,7 +513,7 @@ void apply_polled_bit(MonitorPollView& view, GridSpan grid, uint32_t operand, ui
   size_t last = 0;
   visible_range(view, grid, first, last);
   for (size_t r = cell_position & 0xFFFFF; r < last; ++r) {
-    if (is_end_mark_row(grid[r])) break;
+    if (ends_polled_grid(grid[r])) break;
     for (int c = 0; c < POLLED_COLUMNS; ++c) {
       LadderCell& cell = grid[r].cell[c];
       if ((cell.word[0] & PART_MASK) != PART_PRESENT || cell.word[1] != operand) continue;
@@ -530,7 +531,7 @@ void redraw_word_cells(MonitorPollView& view, GridSpan grid, uint32_t operand) {
   size_t last = 0;
   visible_range(view, grid, first, last);
   for (size_t r = 0; r < last; ++r) {
-    if (is_end_mark_row(grid[r])) break;
+    if (ends_polled_grid(grid[r])) break;
     for (int c = 0; c < POLLED_COLUMNS; ++c)
       if (grid[r].cell[c].word[3] == operand && view.invalidate_cell) view.invalidate_cell(static_cast<int>(r), c);
   }
