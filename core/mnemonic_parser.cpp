@@ -404,6 +404,11 @@ bool encode_operand(int c, int j, uint32_t k, std::string_view t, Operand& out) 
       if (!(k & OperandKind::WORD_DEVICE)) return false;
       break;
     default:
+      // T, C, R, n, P, I and U: where the operand takes some device, or where the kind
+      // names none at all (the label of INT, CALL, SCJ). An operand that takes only
+      // constants (a count, a table number) takes no device.
+      if (k != 0 && !(k & (OperandKind::BIT_DEVICE | OperandKind::DIGIT_GROUP | OperandKind::WORD_DEVICE)))
+        return false;
       break;
   }
   DeviceIndex device = -1;
@@ -680,8 +685,10 @@ int parse_mnemonic_text(void* /*owner*/, CommentSpan table, TextSpan text, ListS
         comments_full = true;
         continue;
       }
-      copy_text_bounded(std::span<char>(g_line_comments[static_cast<size_t>(comment_number)]),
-                        body.substr(semicolon + 1));
+      // A carriage return at the end is what is left of a CR LF line end, not text.
+      std::string_view comment_text = body.substr(semicolon + 1);
+      while (!comment_text.empty() && comment_text.back() == '\r') comment_text.remove_suffix(1);
+      copy_text_bounded(std::span<char>(g_line_comments[static_cast<size_t>(comment_number)]), comment_text);
       if (fits(line_number)) {
         InstructionRecord r{};
         r.word[0] = RecordWord0::COMMENT;

@@ -168,6 +168,7 @@ TEST_F(MnemonicParser, FaultyStatementsAreListedWithTheirLine) {
       {{"P256"}, ParseError::BAD_OPERAND, 1, 0},
       {{"U16"}, ParseError::BAD_OPERAND, 1, 0},
       {{"MC 08"}, ParseError::BAD_OPERAND, 1, 0},
+      {{"SFR D0 I10"}, ParseError::BAD_OPERAND, 2, 0},  // a count takes constants only
       // The bad operand of a word instruction is on its own line.
       {{"LD X0", "MOV", "D00", "Q5"}, ParseError::BAD_OPERAND, 2, 3},
       // Comment and blank lines above the statement count.
