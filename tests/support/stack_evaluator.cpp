@@ -1,0 +1,147 @@
+#include "support/stack_evaluator.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace il {
+
+namespace {
+
+uint32_t code_of(const InstructionRecord& r) { return r.word[0] & 0x3FF; }
+bool is_comparison(const InstructionRecord& r) { return (r.word[0] & 0x4000) != 0; }
+bool is_contact(uint32_t code) { return (code >= 1 && code <= 6) || (code >= 0x201 && code <= 0x206); }
+bool ends_list(const InstructionRecord& r) { return r.word[0] == 0xFFFF || code_of(r) == 16; }
+
+InputKey input_key(const InstructionRecord& r) {
+  if (is_comparison(r)) return {2, (r.word[1] & 0xFF) | (r.word[1] & 0xFF00000), r.word[2], r.word[3]};
+  return {code_of(r) >= 0x200 ? 1 : 0, r.word[1], 0, 0};
+}
+
+OutputKey output_key(const InstructionRecord& r) {
+  const uint32_t head = r.word[0] & 0x0FF02BFF;  // code, D and P forms, constant and hex bits
+  const uint32_t code = r.word[0] & 0x3FF;
+  const bool text_box = code == 127 || code == 128;  // ASM, TABL: word 4 is a text number
+  return {head, r.word[1], r.word[2], r.word[3], text_box ? 0 : r.word[4]};
+}
+
+std::string describe(const OutputKey& key) {
+  char text[96];
+  std::snprintf(text, sizeof text, "output %04X %08X %08X %08X %08X", std::get<0>(key), std::get<1>(key),
+                std::get<2>(key), std::get<3>(key), std::get<4>(key));
+  return text;
+}
+
+}  // namespace
+
+std::set<InputKey> list_inputs(ConstListSpan list) {
+  std::set<InputKey> inputs;
+  for (const InstructionRecord& r : list) {
+    if (ends_list(r)) break;
+    if (is_contact(code_of(r))) inputs.insert(input_key(r));
+  }
+  return inputs;
+}
+
+Evaluation evaluate_list(ConstListSpan list, const std::map<InputKey, bool>& inputs) {
+  Evaluation e;
+  bool acc = false;
+  std::vector<bool> blocks;
+  std::vector<bool> branches;
+  auto fail = [&e](const char* why, size_t index) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%s at record %zu", why, index + 1);
+    e.ok = false;
+    e.fault = text;
+    return e;
+  };
+  for (size_t k = 0; k < list.size(); ++k) {
+    const InstructionRecord& r = list[k];
+    if (ends_list(r)) break;
+    const uint32_t code = code_of(r);
+    if (code == 0) continue;
+    if (is_contact(code)) {
+      const auto found = inputs.find(input_key(r));
+      bool value = found != inputs.end() && found->second;
+      if (!is_comparison(r) && (code & 1) == 0) value = !value;
+      switch (code & 0xFF) {
+        case 1:
+        case 2:
+          blocks.push_back(acc);
+          acc = value;
+          break;
+        case 3:
+        case 4:
+          acc = acc && value;
+          break;
+        default:
+          acc = acc || value;
+          break;
+      }
+      continue;
+    }
+    switch (code) {
+      case 7:
+      case 8:
+        if (blocks.empty()) return fail("ANB/ORB with an empty stack", k);
+        acc = code == 7 ? (blocks.back() && acc) : (blocks.back() || acc);
+        blocks.pop_back();
+        break;
+      case 12:
+        branches.push_back(acc);
+        break;
+      case 13:
+        if (branches.empty()) return fail("MRD without MPS", k);
+        acc = branches.back();
+        break;
+      case 14:
+        if (branches.empty()) return fail("MPP without MPS", k);
+        acc = branches.back();
+        branches.pop_back();
+        break;
+      case 9:
+      case 10:
+      case 11:
+      case 19:   // FEND
+      case 20:   // IEND
+      case 27:   // JME
+      case 32:   // comment
+      case 43:   // JMS
+      case 44:   // JMI
+      case 129:  // SEND
+        break;
+      default:
+        e.outputs[output_key(r)] = acc;
+        break;
+    }
+  }
+  return e;
+}
+
+std::string compare_list_logic(ConstListSpan expected, ConstListSpan actual) {
+  std::set<InputKey> all = list_inputs(expected);
+  for (const InputKey& key : list_inputs(actual)) all.insert(key);
+  if (all.size() > 16) return "too many inputs to try every combination";
+  const std::vector<InputKey> keys(all.begin(), all.end());
+  for (uint32_t bits = 0; bits < (1u << keys.size()); ++bits) {
+    std::map<InputKey, bool> inputs;
+    for (size_t k = 0; k < keys.size(); ++k) inputs[keys[k]] = ((bits >> k) & 1) != 0;
+    const Evaluation want = evaluate_list(expected, inputs);
+    const Evaluation got = evaluate_list(actual, inputs);
+    if (!want.ok) return "expected list: " + want.fault;
+    if (!got.ok) return "actual list: " + got.fault;
+    for (const auto& [key, value] : want.outputs) {
+      const auto found = got.outputs.find(key);
+      if (found == got.outputs.end()) return describe(key) + " is missing";
+      if (found->second != value) {
+        char text[64];
+        std::snprintf(text, sizeof text, " differs for inputs %X", bits);
+        return describe(key) + text;
+      }
+    }
+    for (const auto& [key, value] : got.outputs)
+      if (!want.outputs.count(key)) return describe(key) + " is extra";
+  }
+  return {};
+}
+
+}  // namespace il
