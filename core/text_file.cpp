@@ -1,0 +1,108 @@
+#include "core/text_file.h"
+
+#include <string>
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace {
+// The program has one thread: the stream's lock is not needed for byte reads.
+inline int next_byte(std::FILE* stream) {
+#if defined(_WIN32)
+  return _getc_nolock(stream);
+#else
+  return getc_unlocked(stream);
+#endif
+}
+}  // namespace
+
+std::FILE* open_text_file(const char* path, const char* mode) {
+  std::string binary_mode(mode);
+  if (binary_mode.find('b') == std::string::npos) binary_mode += 'b';
+  return std::fopen(path, binary_mode.c_str());
+}
+
+void use_binary_mode(std::FILE* stream) {
+#if defined(_WIN32)
+  _setmode(_fileno(stream), _O_BINARY);
+#else
+  (void)stream;
+#endif
+}
+
+LineStatus read_text_line(std::FILE* stream, size_t limit, TextLine& line) {
+  line.text.clear();
+  line.has_line_end = false;
+  line.too_long = false;
+  size_t length = 0;  // bytes of the physical line, kept or not
+  bool pending_cr = false;
+  auto keep = [&](char c) {
+    if (length < limit) line.text.push_back(c);
+    else line.too_long = true;
+    ++length;
+  };
+  for (;;) {
+    int c = next_byte(stream);
+    if (c == EOF) {
+      if (std::ferror(stream)) return LineStatus::ERROR;
+      if (pending_cr) keep('\r');
+      return (length == 0) ? LineStatus::END_OF_FILE : LineStatus::OK;
+    }
+    if (c == TEXT_END_BYTE) {
+      // Put the end byte back so that every further read stops at it as well.
+      std::ungetc(c, stream);
+      if (pending_cr) keep('\r');
+      return (length == 0) ? LineStatus::END_OF_FILE : LineStatus::OK;
+    }
+    if (c == '\n') {
+      line.has_line_end = true;  // a CR directly before the LF is part of the line end
+      return LineStatus::OK;
+    }
+    if (pending_cr) keep('\r');
+    pending_cr = (c == '\r');
+    if (!pending_cr) keep(static_cast<char>(c));
+  }
+}
+
+bool write_text(std::FILE* stream, std::string_view text) {
+  if (text.empty()) return true;
+  return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+}
+
+bool finish_writing(std::FILE* stream) {
+  if (std::fflush(stream) != 0) return false;
+  return std::ferror(stream) == 0;
+}
+
+void append_hex8(std::string& out, uint32_t value) {
+  char buf[8];
+  for (int i = 7; i >= 0; --i) {
+    buf[i] = HEX_DIGITS[value & 0xF];
+    value >>= 4;
+  }
+  out.append(buf, 8);
+}
+
+int parse_hex_words(std::string_view text, std::span<uint32_t> out, bool* more) {
+  size_t count = 0;
+  size_t i = 0;
+  if (more) *more = false;
+  for (;;) {
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    if (i >= text.size()) return static_cast<int>(count);
+    if (count == out.size()) {
+      if (more) *more = true;
+      return static_cast<int>(count);
+    }
+    uint32_t v = 0;
+    int digits = 0;
+    for (; i < text.size() && text[i] != ' ' && text[i] != '\t'; ++i) {
+      int d = hex_digit_value(text[i]);
+      if (d < 0 || ++digits > 8) return -1;
+      v = v << 4 | static_cast<uint32_t>(d);
+    }
+    out[count++] = v;
+  }
+}
