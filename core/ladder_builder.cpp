@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "core/compiler_checks.h"
 #include "core/instruction_tables.h"
 
 namespace {
@@ -19,7 +20,6 @@ std::array<BranchPoint, BRANCH_POINT_SLOTS> branch_point_store = [] {
 // Word 1 of a U-marked cell: the U number in bits 16-19, and bit 20 telling that it is set.
 constexpr uint32_t U_NUMBER_SHIFT = 16;
 constexpr uint32_t U_NUMBER_MASK = 0xF;
-constexpr uint32_t U_NUMBER_SET = 0x100000;
 constexpr uint32_t U_WORD1_KEPT = 0x1F0000;  // the bits of word 1 a contact placed on a U mark keeps
 constexpr uint32_t CELL_KEPT = CellFlags::U_MARK | CellFlags::LINK_UP;
 

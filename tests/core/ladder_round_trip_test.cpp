@@ -2,11 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "core/instruction_tables.h"
 #include "core/ladder_builder.h"
+#include "core/ladder_compiler.h"
 #include "support/instruction_records.h"
+#include "support/ladder_text.h"
+#include "support/stack_evaluator.h"
 #include "support/program_generator.h"
 
 namespace {
@@ -53,6 +57,81 @@ TEST(LadderRoundTrip, EveryGeneratedProgramIsDrawnWhereItsPositionsSay) {
     ASSERT_GT(rows, 0) << seed_text(seed);
     ASSERT_TRUE(is_end_mark_row(grid[static_cast<size_t>(rows)])) << seed_text(seed);
     EXPECT_EQ(check_positions(grid, list), "") << seed_text(seed);
+  }
+}
+
+// The cell words 0 and 1 and the texts of the rows up to the end mark; empty when equal.
+std::string compare_grids(ConstGridSpan a, ConstGridSpan b) {
+  for (size_t r = 0; r < a.size() && r < b.size(); ++r) {
+    for (int c = 0; c < ROW_CELLS; ++c)
+      for (int w = 0; w < 2; ++w)
+        if (a[r].cell[c].word[w] != b[r].cell[c].word[w]) {
+          char text[80];
+          std::snprintf(text, sizeof text, "row %zu cell %d word %d: %08X vs %08X", r, c, w, a[r].cell[c].word[w], b[r].cell[c].word[w]);
+          return text;
+        }
+    if (std::memcmp(a[r].text, b[r].text, sizeof a[r].text) != 0) return "texts of row " + std::to_string(r);
+    if (is_end_mark_row(a[r])) return {};
+  }
+  return "no end mark";
+}
+
+class LadderCompileRoundTrip : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    reset_core_state();
+    reset_compiler_state();
+  }
+  // Compiles the grid into `list`; the compile must succeed.
+  ::testing::AssertionResult compile(LadderGrid& grid, InstructionList& list) {
+    list = make_instruction_list(4000);
+    const int result = compile_ladder(nullptr, grid, list, nullptr, 0);
+    if (result != 0) {
+      std::string errors;
+      for (int k = 0; k < g_conversion_error_count; ++k) {
+        char text[16];
+        std::snprintf(text, sizeof text, " %08X", g_conversion_errors[static_cast<size_t>(k)]);
+        errors += text;
+      }
+      return ::testing::AssertionFailure() << "compile_ladder gave " << result << errors << "\n" << ladder_picture(grid);
+    }
+    return ::testing::AssertionSuccess();
+  }
+};
+
+// list -> ladder -> list computes the same outputs for every combination of inputs.
+TEST_F(LadderCompileRoundTrip, RebuiltProgramKeepsItsLogic) {
+  LadderGrid grid = make_ladder_grid(kGridRows);
+  for (uint32_t seed = 1; seed <= kPrograms; ++seed) {
+    SetUp();
+    const std::vector<InstructionRecord> program = il::generate_program(seed);
+    InstructionList list = il::make_list(program, false);
+    std::fill(grid.begin(), grid.end(), LadderRow{});
+    ASSERT_EQ(build_ladder_from_instructions(grid, list), 0) << seed_text(seed);
+    InstructionList compiled;
+    ASSERT_TRUE(compile(grid, compiled)) << seed_text(seed) << "\n" << records_text(program);
+    const InstructionList original = il::make_list(program, false);
+    EXPECT_EQ(il::compare_list_logic(original, compiled), "")
+        << seed_text(seed) << "\n" << ladder_picture(grid) << "\n" << records_text(program) << "\ncompiled:\n"
+        << records_text(list_records(compiled));
+  }
+}
+
+// ladder -> list -> ladder reaches its fixpoint after one rebuild.
+TEST_F(LadderCompileRoundTrip, RebuildingACompiledLadderGivesTheSameLadder) {
+  LadderGrid first = make_ladder_grid(kGridRows);
+  LadderGrid second = make_ladder_grid(kGridRows);
+  for (uint32_t seed = 1; seed <= kPrograms; ++seed) {
+    SetUp();
+    InstructionList list = il::make_list(il::generate_program(seed), false);
+    std::fill(first.begin(), first.end(), LadderRow{});
+    ASSERT_EQ(build_ladder_from_instructions(first, list), 0) << seed_text(seed);
+    InstructionList compiled;
+    ASSERT_TRUE(compile(first, compiled)) << seed_text(seed);
+    std::fill(second.begin(), second.end(), LadderRow{});
+    ASSERT_EQ(build_ladder_from_instructions(second, compiled), 0) << seed_text(seed);
+    EXPECT_EQ(compare_grids(first, second), "") << seed_text(seed) << "\nfirst:\n"
+                                                << ladder_picture(first) << "\nrebuilt:\n" << ladder_picture(second);
   }
 }
 

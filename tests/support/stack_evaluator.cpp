@@ -117,29 +117,105 @@ Evaluation evaluate_list(ConstListSpan list, const std::map<InputKey, bool>& inp
   return e;
 }
 
-std::string compare_list_logic(ConstListSpan expected, ConstListSpan actual) {
-  std::set<InputKey> all = list_inputs(expected);
-  for (const InputKey& key : list_inputs(actual)) all.insert(key);
-  if (all.size() > 16) return "too many inputs to try every combination";
-  const std::vector<InputKey> keys(all.begin(), all.end());
-  for (uint32_t bits = 0; bits < (1u << keys.size()); ++bits) {
-    std::map<InputKey, bool> inputs;
-    for (size_t k = 0; k < keys.size(); ++k) inputs[keys[k]] = ((bits >> k) & 1) != 0;
-    const Evaluation want = evaluate_list(expected, inputs);
-    const Evaluation got = evaluate_list(actual, inputs);
-    if (!want.ok) return "expected list: " + want.fault;
-    if (!got.ok) return "actual list: " + got.fault;
-    for (const auto& [key, value] : want.outputs) {
-      const auto found = got.outputs.find(key);
-      if (found == got.outputs.end()) return describe(key) + " is missing";
-      if (found->second != value) {
-        char text[64];
-        std::snprintf(text, sizeof text, " differs for inputs %X", bits);
-        return describe(key) + text;
-      }
+namespace {
+
+// A list prepared for many runs: each record as an operation on input and output indexes.
+struct Step {
+  uint32_t code;
+  int input;   // contacts: the input's index
+  bool invert;
+  int output;  // outputs: the output's index
+};
+
+struct Prepared {
+  std::vector<Step> steps;
+};
+
+Prepared prepare(ConstListSpan list, std::map<InputKey, int>& inputs, std::map<OutputKey, int>& outputs) {
+  Prepared p;
+  for (const InstructionRecord& r : list) {
+    if (ends_list(r)) break;
+    const uint32_t code = code_of(r);
+    if (code == 0) continue;
+    Step step{code, -1, false, -1};
+    if (is_contact(code)) {
+      step.input = inputs.emplace(input_key(r), static_cast<int>(inputs.size())).first->second;
+      step.invert = !is_comparison(r) && (code & 1) == 0;
+    } else if (code != 7 && code != 8 && !(code >= 9 && code <= 14) && code != 19 && code != 20 && code != 27 &&
+               code != 32 && code != 43 && code != 44 && code != 129) {
+      step.output = outputs.emplace(output_key(r), static_cast<int>(outputs.size())).first->second;
     }
-    for (const auto& [key, value] : got.outputs)
-      if (!want.outputs.count(key)) return describe(key) + " is extra";
+    p.steps.push_back(step);
+  }
+  return p;
+}
+
+// One scan: the value of each output (-1 when the list does not write it); false on a fault.
+bool run(const Prepared& p, uint32_t bits, std::vector<int>& values, std::string& fault) {
+  bool acc = false;
+  std::vector<bool> blocks;
+  std::vector<bool> branches;
+  for (size_t k = 0; k < p.steps.size(); ++k) {
+    const Step& s = p.steps[k];
+    if (s.input >= 0) {
+      const bool value = (((bits >> s.input) & 1) != 0) != s.invert;
+      switch (s.code & 0xFF) {
+        case 1:
+        case 2:
+          blocks.push_back(acc);
+          acc = value;
+          break;
+        case 3:
+        case 4:
+          acc = acc && value;
+          break;
+        default:
+          acc = acc || value;
+          break;
+      }
+    } else if (s.output >= 0) {
+      values[static_cast<size_t>(s.output)] = acc ? 1 : 0;
+    } else if (s.code == 7 || s.code == 8) {
+      if (blocks.empty()) return fault = "ANB/ORB with an empty stack", false;
+      acc = s.code == 7 ? (blocks.back() && acc) : (blocks.back() || acc);
+      blocks.pop_back();
+    } else if (s.code == 12) {
+      branches.push_back(acc);
+    } else if (s.code == 13 || s.code == 14) {
+      if (branches.empty()) return fault = "MRD/MPP without MPS", false;
+      acc = branches.back();
+      if (s.code == 14) branches.pop_back();
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string compare_list_logic(ConstListSpan expected, ConstListSpan actual) {
+  std::map<InputKey, int> inputs;
+  std::map<OutputKey, int> outputs;
+  const Prepared want = prepare(expected, inputs, outputs);
+  const Prepared got = prepare(actual, inputs, outputs);
+  if (inputs.size() > 16) return "too many inputs to try every combination";
+  std::vector<OutputKey> keys(outputs.size());
+  for (const auto& [key, index] : outputs) keys[static_cast<size_t>(index)] = key;
+  std::vector<int> want_values(outputs.size());
+  std::vector<int> got_values(outputs.size());
+  for (uint32_t bits = 0; bits < (1u << inputs.size()); ++bits) {
+    std::fill(want_values.begin(), want_values.end(), -1);
+    std::fill(got_values.begin(), got_values.end(), -1);
+    std::string fault;
+    if (!run(want, bits, want_values, fault)) return "expected list: " + fault;
+    if (!run(got, bits, got_values, fault)) return "actual list: " + fault;
+    for (size_t k = 0; k < keys.size(); ++k) {
+      if (want_values[k] == got_values[k]) continue;
+      if (want_values[k] < 0) return describe(keys[k]) + " is extra";
+      if (got_values[k] < 0) return describe(keys[k]) + " is missing";
+      char text[64];
+      std::snprintf(text, sizeof text, " differs for inputs %X", bits);
+      return describe(keys[k]) + text;
+    }
   }
   return {};
 }
