@@ -539,6 +539,10 @@ int place_output_box(GridSpan grid, const InstructionRecord& record, int row) {
   if (n > InstrAttr::TEXT_BOX) return -1;
   LadderRow& target = grid[static_cast<size_t>(row)];
   uint32_t& out = target.cell[OUTPUT_COLUMN].word[0];
+  // The output's first cell may be the first cell of a branch: it keeps its link and its
+  // U mark, and cell 11 keeps the U number beside the operand, as a contact does.
+  const uint32_t out_kept = out & CELL_KEPT;
+  const uint32_t out_word1_kept = (out & CellFlags::U_MARK) ? target.cell[OUTPUT_COLUMN].word[1] & U_WORD1_KEPT : 0;
   const uint32_t flags = record.word[0] & RECORD_OPERAND_FLAGS;
   uint32_t word3 = record.word[3];
   if (code == Instr::OUT || code == Instr::TIM || code == Instr::CNT) {
@@ -548,27 +552,27 @@ int place_output_box(GridSpan grid, const InstructionRecord& record, int row) {
     if (code == Instr::TIM) part = PartCode::TIM;
     if (code == Instr::CNT) part = PartCode::CNT;
     if (code == Instr::OUT && (word3 & 0x3F) == PartCode::CONTINUATION_OUT) part = PartCode::CONTINUATION_OUT;
-    out = (out & CellFlags::LINK_UP) | (flags + CellWord::COIL_BASE) | part << 4;
+    out = out_kept | (flags + CellWord::COIL_BASE) | part << 4;
     if (part == PartCode::CONTINUATION_OUT) out |= CellFlags::CONTINUATION;
     if (code != Instr::OUT) {
       uint32_t& coil = target.cell[OUTPUT_COLUMN - 1].word[0];
-      coil = (coil & CellFlags::LINK_UP) | CellWord::TIMER_COIL_CELL;
+      coil = (coil & CELL_KEPT) | CellWord::TIMER_COIL_CELL;
       out |= CellFlags::TIMER_OUTPUT;
     }
     word3 = 0;
   } else if (n == 0) {
-    out = (out & CellFlags::LINK_UP) | (flags + CellWord::BOX_SINGLE_CELL);
+    out = out_kept | (flags + CellWord::BOX_SINGLE_CELL);
     word3 = 0;
   } else {
     out |= flags + CellWord::BOX_LAST_CELL;
     uint32_t& start = target.cell[OUTPUT_COLUMN - n].word[0];
-    start = (start & CellFlags::LINK_UP) | CellWord::BOX_FIRST_CELL;
+    start = (start & CELL_KEPT) | CellWord::BOX_FIRST_CELL;
     for (int c = OUTPUT_COLUMN - n + 1; c < OUTPUT_COLUMN; ++c) target.cell[c].word[0] = CellWord::BOX_MIDDLE_CELL;
   }
   target.cell[12].word[0] = record.word[0] & 0x3FFF;
   target.cell[13].word[0] = 0;
   target.cell[14].word[0] = 0;
-  target.cell[OUTPUT_COLUMN].word[1] = record.word[1];
+  target.cell[OUTPUT_COLUMN].word[1] = out_word1_kept | record.word[1];
   target.cell[12].word[1] = record.word[2];
   target.cell[13].word[1] = word3;
   target.cell[14].word[1] = record.word[4];

@@ -126,6 +126,33 @@ TEST_F(LadderBuilder, JmsBeforeMrdMarksTheBranchWithAllFourBits) {
   EXPECT_EQ(b.w1(2, 1), X(2));
 }
 
+std::vector<InstructionRecord> series(int contacts) {
+  std::vector<InstructionRecord> r{ld(X(0))};
+  for (int k = 1; k < contacts; ++k) r.push_back(and_(X(static_cast<uint32_t>(k))));
+  return r;
+}
+
+// A branch without contacts: its U point is the first cell of its output, a line, a box
+// or the coil itself.
+TEST_F(LadderBuilder, UPointOnABranchWithoutContactsKeepsItsMark) {
+  std::vector<InstructionRecord> r{ld(X(0)), mps(0), out(Y(0)), jms(12), mrd(0), out(Y(1)), mpp(0), out(Y(2))};
+  for (const auto& [contacts, u] : {std::pair{9, 13u}, std::pair{11, 5u}}) {
+    for (const InstructionRecord& contact : series(contacts)) r.push_back(contact);
+    const InstructionRecord branch_output = contacts == 9 ? box(Instr::MOV, D(0), D(1)) : out(Y(4));
+    for (const InstructionRecord& more : {mps(1), out(Y(3)), jms(u), mrd(1), branch_output, mpp(1), out(Y(5))})
+      r.push_back(more);
+  }
+  r.push_back(end());
+  const Built b = build(make_list(r));
+  ASSERT_EQ(b.result, 0);
+  EXPECT_EQ(b.w0(1, 1) & ~0xFFu, CellFlags::U_MARK);  // a line from the branch point
+  EXPECT_EQ(b.w1(1, 1), 12u << 16 | 0x100000);
+  EXPECT_EQ(b.w0(4, 9), CellFlags::U_MARK | CellWord::BOX_FIRST_CELL | LINK);
+  EXPECT_EQ(b.w1(4, 9), 13u << 16 | 0x100000);
+  EXPECT_EQ(b.w0(7, 11), CellFlags::U_MARK | coil_cell() | LINK);
+  EXPECT_EQ(b.w1(7, 11), Y(4) | 5u << 16 | 0x100000);
+}
+
 TEST_F(LadderBuilder, NestedBranchPointsAtTwoColumns) {
   const Built b = build(make_list({ld(X(0)), mps(0, 0), and_(X(1)), mps(0, 1), and_(X(2)), out(Y(0)), mpp(0, 1),
                                    and_(X(3)), out(Y(1)), mpp(0, 0), and_(X(4)), out(Y(2)), end()}));

@@ -39,7 +39,9 @@ std::string check_positions(ConstGridSpan grid, ConstListSpan list) {
         return std::string(where) + " does not show its contact";
     } else if (code >= 15 && code != 16 && code != 32 && code != 43 && code != 27 && code != 44) {
       const LadderRow& shown = grid[static_cast<size_t>(row)];
-      if (col != OUTPUT_COLUMN || shown.cell[OUTPUT_COLUMN].word[1] != r.word[1] || row_output_code(shown) != (code & 0x1FF))
+      // A coil on a U point keeps the U number (bits 16-20) beside its device.
+      const uint32_t device = shown.cell[OUTPUT_COLUMN].word[1] & ~(code == 15 ? 0x1F0000u : 0u);
+      if (col != OUTPUT_COLUMN || device != r.word[1] || row_output_code(shown) != (code & 0x1FF))
         return std::string(where) + " does not show its output";
     }
   }

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "core/instruction_tables.h"
+#include "core/device_tables.h"
 #include "support/instruction_records.h"
 
 namespace il {
@@ -51,7 +52,10 @@ class Generator {
   void emit_series_part(const Expr& e);
   void emit_parallel_part(const Expr& e);
   InstructionRecord output(int& first_column);
+  InstructionRecord fitting_output(int column, int& first_column);
+  void branches(uint32_t group, uint32_t level, int column, int outputs, InstructionRecord first, int first_column);
   void rung(int group);
+  void subroutine_tail();
 
   std::mt19937 random_;
   GeneratorOptions options_;
@@ -61,6 +65,9 @@ class Generator {
   uint32_t next_counter_ = 0;
   uint32_t next_register_ = 100;
   uint32_t next_comment_ = 0;
+  uint32_t next_u_ = static_cast<uint32_t>(random_() % 16);
+  uint32_t u_points_ = 0;
+  uint32_t next_label_ = 1;
 };
 
 // The contact forms: LD/LDI (+0, +1), AND/ANI (+2, +3), OR/ORI (+4, +5) from the LD code.
@@ -217,24 +224,68 @@ void Generator::rung(int group) {
     }
     return;
   }
-  // Output branches: MPS, then MRD ... MPP, each branch behind its own contacts.
-  out_.push_back(mps(static_cast<uint32_t>(group), 0));
+  branches(static_cast<uint32_t>(group), 0, common_width, outputs + (chance(30) ? 1 : 0), first_output, first_column);
+}
+
+// An output whose cells start at or right of `column`.
+InstructionRecord Generator::fitting_output(int column, int& first_column) {
+  InstructionRecord r = output(first_column);
+  if (first_column < column) {
+    r = out(Y(next_y_++));
+    first_column = 11;
+  }
+  return r;
+}
+
+// Output branches from a branch point at `column`: MPS, then MRD ... MPP, each branch
+// behind its own contacts. A branch may hold a branch point of its own (one level
+// deeper); with four or more branches a middle one may be a U point that a BTONJ of
+// another middle branch jumps to.
+void Generator::branches(uint32_t group, uint32_t level, int column, int outputs, InstructionRecord first,
+                         int first_column) {
+  int u_branch = -1;
+  int btonj_branch = -1;
+  if (level == 0 && outputs >= 4 && u_points_ < 16 && chance(60)) {
+    u_branch = pick(1, outputs - 2);
+    do btonj_branch = pick(1, outputs - 2); while (btonj_branch == u_branch);
+  }
+  const uint32_t u = (next_u_ + u_points_++) % 16;
+  out_.push_back(mps(group, level));
   for (int k = 0; k < outputs; ++k) {
-    int branch_first = 11;
-    InstructionRecord branch_output = k == 0 ? first_output : output(branch_first);
-    if (k == 0) branch_first = first_column;
-    if (branch_first < common_width) {
+    int branch_first = first_column;
+    InstructionRecord branch_output = k == 0 ? first : fitting_output(column, branch_first);
+    if (k == btonj_branch) {
+      branch_output = box(Instr::BTONJ, make_device_operand(Device::U, u));
+      branch_first = 10;
+    }
+    if (branch_first < column) {
       branch_output = out(Y(next_y_++));
       branch_first = 11;
     }
-    if (k > 0) out_.push_back(k + 1 == outputs ? mpp(static_cast<uint32_t>(group), 0) : mrd(static_cast<uint32_t>(group), 0));
-    const int room = branch_first - common_width;
+    if (k == u_branch) out_.push_back(jms(u));
+    if (k > 0) out_.push_back(k + 1 == outputs ? mpp(group, level) : mrd(group, level));
+    const int room = branch_first - column;
+    int used = 0;
     if (room >= 1 && chance(70)) {
       const Expr more = condition(2, room, 2, Expr::CONTACT);
       emit_series_part(more);
+      used = width(more);
+    }
+    if (level == 0 && k != btonj_branch && k != u_branch && room - used >= 1 && chance(15)) {
+      branches(group, level + 1, column + used, 2, branch_output, branch_first);
+      continue;
     }
     out_.push_back(branch_output);
   }
+}
+
+// A subroutine after FEND: SCALL in a rung before it, the routine's label, a rung, RETRN.
+void Generator::subroutine_tail() {
+  const uint32_t label = next_label_++;
+  out_.insert(out_.end(), {ld(X(0)), box(Instr::SCALL, make_device_operand(Device::P, label)), fend()});
+  out_.push_back(jme(label));
+  rung(99);
+  out_.insert(out_.end(), {ld(X(1)), box(Instr::RETRN)});
 }
 
 std::vector<InstructionRecord> Generator::program() {
@@ -244,8 +295,16 @@ std::vector<InstructionRecord> Generator::program() {
       std::snprintf(g_line_comments[next_comment_].data(), LINE_COMMENT_SIZE, "comment %u", next_comment_);
       out_.push_back(comment(next_comment_++));
     }
+    if (chance(10)) {
+      // A labelled rung that a CJ of its own output jumps back to.
+      const uint32_t label = next_label_++;
+      out_.push_back(jme(label));
+      out_.insert(out_.end(), {ld(X(2)), box(Instr::CJ, make_device_operand(Device::P, label))});
+      continue;
+    }
     rung(k);
   }
+  if (options_.sections && chance(15)) subroutine_tail();
   out_.push_back(end());
   mark_rung_starts(out_);
   return out_;

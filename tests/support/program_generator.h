@@ -19,6 +19,7 @@ struct GeneratorOptions {
   int max_height = 4;     // rows of one condition
   bool comments = true;   // comment records between rungs (their texts go to g_line_comments)
   bool branches = true;   // MPS/MRD/MPP output branches
+  bool sections = true;   // a subroutine after FEND, called by SCALL
 };
 
 // The records of one program, END included (no end record). Comment texts are written

@@ -12,16 +12,25 @@ bool is_comparison(const InstructionRecord& r) { return (r.word[0] & 0x4000) != 
 bool is_contact(uint32_t code) { return (code >= 1 && code <= 6) || (code >= 0x201 && code <= 0x206); }
 bool ends_list(const InstructionRecord& r) { return r.word[0] == 0xFFFF || code_of(r) == 16; }
 
+// A contact drawn on a U point carries the U number in bits 16-20 of its operand word;
+// the device is the rest (a J operand keeps them: its span lives there).
+uint32_t contact_device(uint32_t operand) { return (operand >> 24) == 0xF0 ? operand : operand & ~0x1F0000u; }
+
 InputKey input_key(const InstructionRecord& r) {
-  if (is_comparison(r)) return {2, (r.word[1] & 0xFF) | (r.word[1] & 0xFF00000), r.word[2], r.word[3]};
-  return {code_of(r) >= 0x200 ? 1 : 0, r.word[1], 0, 0};
+  if (is_comparison(r)) {
+    const bool constant_first = (r.word[1] & 0x100000) != 0;
+    return {2, (r.word[1] & 0xFF) | (r.word[1] & 0xFF00000), constant_first ? r.word[2] : contact_device(r.word[2]), r.word[3]};
+  }
+  return {code_of(r) >= 0x200 ? 1 : 0, contact_device(r.word[1]), 0, 0};
 }
 
 OutputKey output_key(const InstructionRecord& r) {
   const uint32_t head = r.word[0] & 0x0FF02BFF;  // code, D and P forms, constant and hex bits
   const uint32_t code = r.word[0] & 0x3FF;
   const bool text_box = code == 127 || code == 128;  // ASM, TABL: word 4 is a text number
-  return {head, r.word[1], r.word[2], r.word[3], text_box ? 0 : r.word[4]};
+  // An OUT coil on a U point carries the U number beside its device, as a contact does.
+  const uint32_t operand = code == 15 ? contact_device(r.word[1]) : r.word[1];
+  return {head, operand, r.word[2], r.word[3], text_box ? 0 : r.word[4]};
 }
 
 std::string describe(const OutputKey& key) {
