@@ -6,6 +6,7 @@
 
 #include "core/instruction_tables.h"
 #include "support/instruction_records.h"
+#include "support/ladder_text.h"
 
 using namespace il;
 
@@ -289,6 +290,78 @@ TEST_F(LadderBuilder, TextRowTextIsBoundedByItsRow) {
   EXPECT_TRUE(is_end_row(b.grid[1]));
 }
 
+// ---- Drawings ------------------------------------------------------------------------------
+
+struct Drawing {
+  const char* what;
+  std::vector<InstructionRecord> records;
+  const char* picture;
+};
+
+void PrintTo(const Drawing& d, std::ostream* out) { *out << d.what; }
+
+class LadderBuilderDrawing : public LadderBuilder, public ::testing::WithParamInterface<Drawing> {};
+
+TEST_P(LadderBuilderDrawing, DrawsTheList) {
+  const Drawing& c = GetParam();
+  std::snprintf(g_line_comments[0].data(), LINE_COMMENT_SIZE, "pump");
+  const Built b = build(make_list(c.records));
+  ASSERT_EQ(b.result, 0) << c.what;
+  EXPECT_EQ(ladder_picture(b.grid), c.picture) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LadderBuilderDrawing,
+    ::testing::Values(
+        Drawing{"series", {ld(X(0)), ani(X(1)), out(Y(0)), end()},
+                "^X0 /X1 - - - - - - - - - (Y0)\n"
+                "END\n"},
+        Drawing{"a contact in parallel", {ld(X(0)), or_(X(1)), out(Y(0)), end()},
+                "^X0 - - - - - - - - - - (Y0)\n"
+                "^X1 ^\n"
+                "END\n"},
+        Drawing{"a block in series, a block in parallel",
+                {ld(X(0)), ld(X(1)), or_(X(2)), anb(), ld(X(3)), and_(X(4)), orb(), tim(T(0), 10), end()},
+                "^X0 X1 - - - - - - - - (T0 K10)\n"
+                "^ ^X2 ^\n"
+                "^X3 X4 ^\n"
+                "END\n"},
+        Drawing{"outputs in parallel: the link moves next to the coil", {ld(X(0)), out(Y(0)), out(Y(1)), end()},
+                "^X0 - - - - - - - - - - (Y0)\n"
+                "^ . . . . . . . . . ^- (Y1)\n"
+                "END\n"},
+        Drawing{"a parallel output beside a parallel contact", {ld(X(0)), or_(X(1)), out(Y(0)), out(Y(1)), end()},
+                "^X0 - - - - - - - - - - (Y0)\n"
+                "^X1 ^- - - - - - - - - - (Y1)\n"
+                "END\n"},
+        Drawing{"branches with contacts stay at their point",
+                {ld(X(0)), mps(), out(Y(0)), mrd(), and_(X(1)), out(Y(1)), mpp(), and_(X(2)), out(Y(2)), end()},
+                "^X0 - - - - - - - - - - (Y0)\n"
+                "^ ^X1 - - - - - - - - - (Y1)\n"
+                "^ ^X2 - - - - - - - - - (Y2)\n"
+                "END\n"},
+        Drawing{"a U point", {ld(X(0)), mps(), out(Y(0)), jms(9), mrd(), and_(X(1)), out(Y(1)), mpp(), and_(X(2)), out(Y(2)), end()},
+                "^X0 - - - - - - - - - - (Y0)\n"
+                "^ ^@9X1 - - - - - - - - - (Y1)\n"
+                "^ ^X2 - - - - - - - - - (Y2)\n"
+                "END\n"},
+        Drawing{"branch points at two columns",
+                {ld(X(0)), mps(0, 0), and_(X(1)), mps(0, 1), and_(X(2)), out(Y(0)), mpp(0, 1), and_(X(3)), out(Y(1)),
+                 mpp(0, 0), and_(X(4)), out(Y(2)), end()},
+                "^X0 X1 X2 - - - - - - - - (Y0)\n"
+                "^ ^ ^X3 - - - - - - - - (Y1)\n"
+                "^ ^X4 - - - - - - - - - (Y2)\n"
+                "END\n"},
+        Drawing{"rows written whole",
+                {comment(0), jme(5), ld(X(0)), box(Instr::ADD, D(0), D(1), D(2)), fend(),
+                 plain(0x9000 | Instr::MCR, make_device_operand(Device::N, 1)), end()},
+                "; pump\n"
+                "P5: ^X0 - - - - - - - [+ D0 D1 D2]\n"
+                "^- - - - - - - - - - - [FEND]\n"
+                "^- - - - - - - - - - [MCR n1]\n"
+                "END\n"}),
+    [](const ::testing::TestParamInfo<Drawing>& info) { return std::to_string(info.index); });
+
 // ---- Records that cannot be drawn -----------------------------------------------------------
 
 struct Refusal {
@@ -296,6 +369,8 @@ struct Refusal {
   std::vector<InstructionRecord> records;
   int position;  // 1-based position of the record reported
 };
+
+void PrintTo(const Refusal& r, std::ostream* out) { *out << r.what; }
 
 class LadderBuilderRefusal : public LadderBuilder, public ::testing::WithParamInterface<Refusal> {};
 

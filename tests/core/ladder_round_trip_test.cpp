@@ -137,4 +137,31 @@ TEST_F(LadderCompileRoundTrip, RebuildingACompiledLadderGivesTheSameLadder) {
   }
 }
 
+// Ladders as a user draws them (branch links far from their outputs, lines in odd places)
+// take the canonical layout at the first rebuild and keep it at the second.
+TEST_F(LadderCompileRoundTrip, HandDrawnLaddersReachTheirFixpointAfterOneRebuild) {
+  const std::vector<std::vector<std::string>> drawings = {
+      {"X0 ~ (Y0)", "^ ^- ~ (Y1)", "^ ^- ~ (T0 K10)"},
+      {"X0 X1 ~ (Y0)", "^X2 - ^", "X3 - - - - /X4 ~ (Y1)", "^X5 - - ^ . ^X6 ~ (Y2)"},
+      {"X0 - - - X1 ~ (Y0)", "^ . . ^X2 ~ (Y1)", "^ . . ^- ~ [MOV D0 D1]"},
+      {"; comment", "P3: X0 {= D0 K5} ~ (Y0)", "X1 ~ [CJ P3]"},
+  };
+  for (size_t k = 0; k < drawings.size(); ++k) {
+    SetUp();
+    LadderGrid drawn = ladder_from_text(drawings[k], {true, true, 64});
+    InstructionList first_list;
+    ASSERT_TRUE(compile(drawn, first_list)) << "drawing " << k;
+    LadderGrid first = make_ladder_grid(64);
+    ASSERT_EQ(build_ladder_from_instructions(first, first_list), 0) << "drawing " << k;
+    InstructionList second_list;
+    ASSERT_TRUE(compile(first, second_list)) << "drawing " << k;
+    EXPECT_EQ(il::compare_list_logic(first_list, second_list), "") << "drawing " << k;
+    LadderGrid second = make_ladder_grid(64);
+    ASSERT_EQ(build_ladder_from_instructions(second, second_list), 0) << "drawing " << k;
+    EXPECT_EQ(compare_grids(first, second), "") << "drawing " << k << "\ndrawn:\n" << ladder_picture(drawn)
+                                                << "\nrebuilt:\n" << ladder_picture(first) << "\nagain:\n"
+                                                << ladder_picture(second);
+  }
+}
+
 }  // namespace
