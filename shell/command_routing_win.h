@@ -1,0 +1,41 @@
+// The frame's WM_COMMAND: the per-command context, the frame's own commands of this
+// module (the COM list, Enter, the port check, the edit-mode preparation), and the
+// forwarding of every other id to the active document window. The frame commands of
+// the other modules (open, new, screens, conversions, printing, exit...) are carried
+// out by the handlers they install with set_frame_command_handler.
+#pragma once
+
+#include <windows.h>
+
+struct ViewState;
+
+// Context of the command being routed, refreshed at the start of every WM_COMMAND.
+extern HWND g_active_child;              // the active MDI child, or 0
+extern ViewState* g_active_view_state;   // its ViewState (window extra long 4)
+extern void* g_active_document;          // its document (window extra long 0)
+extern RECT g_client_rect;               // the frame's client rectangle
+
+// A frame command of another module. It returns the result of WM_COMMAND: 0, or the
+// result of the default frame procedure (default_frame_command).
+using FrameCommandHandler = LRESULT (*)(HWND frame, HWND mdi_client, WPARAM wparam, LPARAM lparam);
+void set_frame_command_handler(int id, FrameCommandHandler handler);
+
+// The default frame procedure for a WM_COMMAND (activates a window chosen from the
+// MDI window menu).
+LRESULT default_frame_command(HWND frame, HWND mdi_client, WPARAM wparam, LPARAM lparam);
+
+// The frame's WM_COMMAND.
+LRESULT route_frame_command(HWND frame, HWND mdi_client, WPARAM wparam, LPARAM lparam);
+
+// Sends WM_CLOSE to the current screen's dialogs (slots 0..3 of its row).
+void close_screen_dialogs();
+
+// The tool guard of a document window, at the start of its WM_COMMAND: refuses a tool
+// command (1101..1148) while the toolbar shown is not the window's own (own_toolbar_kind:
+// design 0, monitor 1, mnemonic 2), with its message. Returns true when it refused.
+bool refuse_foreign_tool_command(HWND window, int own_toolbar_kind, int id);
+
+// The message loop's key translation: the accelerator table first, so that the keys it
+// gives to commands (Ctrl+F4 replace, Ctrl+F6 comment) reach them, then the MDI
+// system keys. Returns true when the message was translated.
+bool translate_frame_keys(HWND frame, HWND mdi_client, HACCEL accelerators, MSG* message);

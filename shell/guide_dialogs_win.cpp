@@ -1,0 +1,225 @@
+#include "shell/guide_dialogs_win.h"
+
+#include <commctrl.h>
+
+#include <cstdint>
+#include <string>
+
+#include "resources/resource_ids.h"
+#include "shell/command_ids.h"
+#include "shell/settings_file.h"
+#include "shell/toolbar_win.h"
+#include "shell/wide_text_win.h"
+#include "shell/window_lists.h"
+
+namespace {
+
+void no_save() {}
+const char* no_folder() { return ""; }
+void no_prepare(const char*, const char*) {}
+HWND no_window(HWND, const char*) { return nullptr; }
+
+GuideHooks g_guide_hooks{no_save, no_folder, no_prepare, no_window};
+
+// The ViewState keeps its comment display in its second 32-bit field.
+constexpr int VIEW_STATE_COMMENT_DISPLAY = 1;
+constexpr int EXTRA_VIEW_STATE = 4;
+
+HWND as_window(WindowHandle handle) { return reinterpret_cast<HWND>(handle); }
+HWND owner_of(HWND dialog) { return GetWindow(dialog, GW_OWNER); }
+
+bool is_live(WindowHandle handle) { return handle != 0 && IsWindow(as_window(handle)); }
+
+bool file_exists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(wide_from_cp932(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Toggles the non-automatic check box "今後これらを表示しない" and sets the guide flag.
+void toggle_dont_show(HWND dialog, int flag) {
+  const bool checked = IsDlgButtonChecked(dialog, IDC_GUIDE_DONT_SHOW) != BST_CHECKED;
+  CheckDlgButton(dialog, IDC_GUIDE_DONT_SHOW, checked ? BST_CHECKED : BST_UNCHECKED);
+  g_guide_flags[flag] = guide_flag_after_toggle(checked);
+}
+
+// Closes a guide with a check box: file.ini is written while its flag is off.
+void close_tips(HWND dialog, int flag) {
+  if (!IsWindow(dialog)) return;
+  if (guide_close_saves_settings(g_guide_flags[flag])) g_guide_hooks.save_settings();
+  DestroyWindow(dialog);
+}
+
+void forget_guide(HWND dialog) {
+  if (as_window(g_guide_dialog) == dialog) g_guide_dialog = 0;
+}
+
+void open_sample(HWND dialog, int button) {
+  HWND frame = owner_of(dialog);
+  const std::string path = guide_sample_path(g_guide_hooks.start_folder(), button);
+  const char* name = guide_sample_name(button);
+  g_guide_hooks.prepare_sample_open(path.c_str(), name);
+  if (!file_exists(path)) return;  // the guide stays open
+  rebuild_screen_toolbar(frame, CMD_SCREEN_DESIGN);
+  HWND window = g_guide_hooks.create_sample_window(frame, name);
+  if (window != nullptr) SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  DestroyWindow(dialog);
+  open_guide_dialog(frame, GuideKind::DesignTips);
+}
+
+void show_comment_display_in_active_child(HWND frame) {
+  HWND client = FindWindowExW(frame, nullptr, L"MDICLIENT", nullptr);
+  if (client == nullptr) return;
+  HWND child = reinterpret_cast<HWND>(SendMessageW(client, WM_MDIGETACTIVE, 0, 0));
+  if (child == nullptr) return;
+  auto* view = reinterpret_cast<int32_t*>(GetWindowLongPtrW(child, EXTRA_VIEW_STATE));
+  if (view == nullptr) return;
+  view[VIEW_STATE_COMMENT_DISPLAY] = 1;
+  RECT rect{};
+  GetClientRect(child, &rect);
+  SendMessageW(child, WM_SIZE, SIZE_RESTORED, MAKELPARAM(rect.right, rect.bottom));
+  InvalidateRect(child, nullptr, TRUE);
+}
+
+struct GuideTemplate {
+  const wchar_t* name;
+  DLGPROC proc;
+};
+
+GuideTemplate guide_template(GuideKind kind) {
+  switch (kind) {
+    case GuideKind::FirstUse:
+      return {L"INITFRDIALOG", first_use_dialog_proc};
+    case GuideKind::DesignTips:
+      return {L"SETUOEKDIALOG", design_screen_tips_dialog_proc};
+    case GuideKind::MonitorTips:
+      return {L"SETUJIKDIALOG", monitor_screen_tips_dialog_proc};
+    case GuideKind::PinViewTips:
+      return {L"SETUPICDIALOG", pin_view_tips_dialog_proc};
+  }
+  return {nullptr, nullptr};
+}
+
+}  // namespace
+
+void set_guide_hooks(const GuideHooks& hooks) { g_guide_hooks = hooks; }
+
+HWND open_guide_dialog(HWND frame, GuideKind kind) {
+  if (is_live(g_guide_dialog)) SendMessageW(as_window(g_guide_dialog), WM_CLOSE, 0, 0);
+  g_guide_dialog = 0;
+  const GuideTemplate t = guide_template(kind);
+  HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), t.name, frame, t.proc, 0);
+  g_guide_dialog = reinterpret_cast<WindowHandle>(dialog);
+  return dialog;
+}
+
+HWND show_guide(HWND frame, GuideKind kind) {
+  if (!guide_is_shown(g_guide_flags[guide_flag_index(kind)])) return nullptr;
+  return open_guide_dialog(frame, kind);
+}
+
+INT_PTR CALLBACK first_use_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wparam)) {
+        case IDC_GUIDE_BUTTON_1:
+        case IDC_GUIDE_BUTTON_2:
+          open_sample(dialog, LOWORD(wparam));
+          return TRUE;
+        case IDOK:
+          DestroyWindow(dialog);
+          return TRUE;
+      }
+      return FALSE;
+    case WM_CLOSE:
+      DestroyWindow(dialog);
+      return TRUE;
+    case WM_DESTROY:
+      forget_guide(dialog);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+INT_PTR CALLBACK design_screen_tips_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+  constexpr int flag = 0;
+  switch (message) {
+    case WM_INITDIALOG:
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wparam)) {
+        case IDC_GUIDE_DONT_SHOW:
+          toggle_dont_show(dialog, flag);
+          return TRUE;
+        case IDC_GUIDE_BUTTON_1:
+          // The frame's switch to the operation screen closes the guide itself.
+          if (is_live(g_design_windows[0])) SendMessageW(owner_of(dialog), WM_COMMAND, CMD_SCREEN_OPERATION, 0);
+          close_tips(dialog, flag);
+          return TRUE;
+        case IDOK:
+          close_tips(dialog, flag);
+          return TRUE;
+      }
+      return FALSE;
+    case WM_CLOSE:
+      close_tips(dialog, flag);
+      return TRUE;
+    case WM_DESTROY:
+      forget_guide(dialog);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+INT_PTR CALLBACK monitor_screen_tips_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+  constexpr int flag = 1;
+  switch (message) {
+    case WM_INITDIALOG:
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wparam)) {
+        case IDC_GUIDE_DONT_SHOW:
+          toggle_dont_show(dialog, flag);
+          return TRUE;
+        case IDC_GUIDE_BUTTON_1:
+          show_comment_display_in_active_child(owner_of(dialog));
+          return TRUE;
+        case IDC_GUIDE_BUTTON_2:
+          if (is_live(g_monitor_windows[0])) SendMessageW(owner_of(dialog), WM_COMMAND, CMD_IO_DISPLAY, 0);
+          return TRUE;
+        case IDOK:
+          close_tips(dialog, flag);
+          return TRUE;
+      }
+      return FALSE;
+    case WM_CLOSE:
+      close_tips(dialog, flag);
+      return TRUE;
+    case WM_DESTROY:
+      forget_guide(dialog);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+INT_PTR CALLBACK pin_view_tips_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return TRUE;
+    case WM_COMMAND:
+      // "ボード表示" (591) addresses the I/O display window, which does not exist.
+      if (LOWORD(wparam) == IDOK) {
+        DestroyWindow(dialog);
+        return TRUE;
+      }
+      return FALSE;
+    case WM_CLOSE:
+      DestroyWindow(dialog);
+      return TRUE;
+    case WM_DESTROY:
+      forget_guide(dialog);
+      return TRUE;
+  }
+  return FALSE;
+}
