@@ -9,23 +9,32 @@
 
 struct ViewState;
 
-// Context of the command being routed, refreshed at the start of every WM_COMMAND.
+// Byte offsets in the extra bytes of a document window (ChildWindowExtra).
+inline constexpr int CHILD_EXTRA_DOCUMENT = 0;    // the document
+inline constexpr int CHILD_EXTRA_VIEW_STATE = 4;  // the ViewState
+inline constexpr int CHILD_EXTRA_SAVED_COPY = 8;  // the saved copy of the document
+
+// Context of the command being routed, refreshed at the start of every WM_COMMAND
+// (with g_client_rect, the frame's client rectangle, shell/frame_win.h).
 extern HWND g_active_child;              // the active MDI child, or 0
-extern ViewState* g_active_view_state;   // its ViewState (window extra long 4)
-extern void* g_active_document;          // its document (window extra long 0)
-extern RECT g_client_rect;               // the frame's client rectangle
+extern ViewState* g_active_view_state;   // its ViewState
+extern void* g_active_document;          // its document
 
 // A frame command of another module. It returns the result of WM_COMMAND: 0, or the
 // result of the default frame procedure (default_frame_command).
-using FrameCommandHandler = LRESULT (*)(HWND frame, HWND mdi_client, WPARAM wparam, LPARAM lparam);
+using FrameCommandHandler = LRESULT (*)(HWND frame, WPARAM wparam, LPARAM lparam);
 void set_frame_command_handler(int id, FrameCommandHandler handler);
 
 // The default frame procedure for a WM_COMMAND (activates a window chosen from the
 // MDI window menu).
-LRESULT default_frame_command(HWND frame, HWND mdi_client, WPARAM wparam, LPARAM lparam);
+LRESULT default_frame_command(HWND frame, WPARAM wparam, LPARAM lparam);
 
 // The frame's WM_COMMAND.
-LRESULT route_frame_command(HWND frame, HWND mdi_client, WPARAM wparam, LPARAM lparam);
+LRESULT route_frame_command(HWND frame, WPARAM wparam, LPARAM lparam);
+
+// Hands the frame its toolbar, start-up guide and command routing (g_frame_slots):
+// called once before the program starts.
+void install_frame_slots();
 
 // Sends WM_CLOSE to the current screen's dialogs (slots 0..3 of its row).
 void close_screen_dialogs();
@@ -34,8 +43,3 @@ void close_screen_dialogs();
 // command (1101..1148) while the toolbar shown is not the window's own (own_toolbar_kind:
 // design 0, monitor 1, mnemonic 2), with its message. Returns true when it refused.
 bool refuse_foreign_tool_command(HWND window, int own_toolbar_kind, int id);
-
-// The message loop's key translation: the accelerator table first, so that the keys it
-// gives to commands (Ctrl+F4 replace, Ctrl+F6 comment) reach them, then the MDI
-// system keys. Returns true when the message was translated.
-bool translate_frame_keys(HWND frame, HWND mdi_client, HACCEL accelerators, MSG* message);

@@ -7,31 +7,32 @@
 
 #include "resources/resource_ids.h"
 #include "shell/command_ids.h"
+#include "shell/command_routing_win.h"
+#include "shell/frame_win.h"
 #include "shell/settings_file.h"
+#include "shell/settings_win.h"
+#include "shell/text_win.h"
 #include "shell/toolbar_win.h"
-#include "shell/wide_text_win.h"
-#include "shell/window_lists.h"
+#include "shell/window_lists_win.h"
 
 namespace {
 
-void no_save() {}
-const char* no_folder() { return ""; }
 void no_prepare(const char*, const char*) {}
 HWND no_window(HWND, const char*) { return nullptr; }
 
-GuideHooks g_guide_hooks{no_save, no_folder, no_prepare, no_window};
+SampleOpenHooks g_sample_hooks{no_prepare, no_window};
 
 // The ViewState keeps its comment display in its second 32-bit field.
 constexpr int VIEW_STATE_COMMENT_DISPLAY = 1;
-constexpr int EXTRA_VIEW_STATE = 4;
 
-HWND as_window(WindowHandle handle) { return reinterpret_cast<HWND>(handle); }
 HWND owner_of(HWND dialog) { return GetWindow(dialog, GW_OWNER); }
 
-bool is_live(WindowHandle handle) { return handle != 0 && IsWindow(as_window(handle)); }
+bool is_live(WindowHandle handle) { return handle != 0 && IsWindow(as_hwnd(handle)); }
 
 bool file_exists(const std::string& path) {
-  const DWORD attributes = GetFileAttributesW(wide_from_cp932(path).c_str());
+  const std::wstring wide = cp932_to_wide(path);
+  if (wide.empty()) return false;
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
@@ -45,33 +46,32 @@ void toggle_dont_show(HWND dialog, int flag) {
 // Closes a guide with a check box: file.ini is written while its flag is off.
 void close_tips(HWND dialog, int flag) {
   if (!IsWindow(dialog)) return;
-  if (guide_close_saves_settings(g_guide_flags[flag])) g_guide_hooks.save_settings();
+  if (guide_close_saves_settings(g_guide_flags[flag])) save_settings();
   DestroyWindow(dialog);
 }
 
 void forget_guide(HWND dialog) {
-  if (as_window(g_guide_dialog) == dialog) g_guide_dialog = 0;
+  if (as_hwnd(g_guide_dialog) == dialog) g_guide_dialog = 0;
 }
 
 void open_sample(HWND dialog, int button) {
   HWND frame = owner_of(dialog);
-  const std::string path = guide_sample_path(g_guide_hooks.start_folder(), button);
+  const std::string path = guide_sample_path(g_start_folder, button);
   const char* name = guide_sample_name(button);
-  g_guide_hooks.prepare_sample_open(path.c_str(), name);
+  g_sample_hooks.prepare_sample_open(path.c_str(), name);
   if (!file_exists(path)) return;  // the guide stays open
   rebuild_screen_toolbar(frame, CMD_SCREEN_DESIGN);
-  HWND window = g_guide_hooks.create_sample_window(frame, name);
+  HWND window = g_sample_hooks.create_sample_window(frame, name);
   if (window != nullptr) SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   DestroyWindow(dialog);
   open_guide_dialog(frame, GuideKind::DesignTips);
 }
 
 void show_comment_display_in_active_child(HWND frame) {
-  HWND client = FindWindowExW(frame, nullptr, L"MDICLIENT", nullptr);
-  if (client == nullptr) return;
-  HWND child = reinterpret_cast<HWND>(SendMessageW(client, WM_MDIGETACTIVE, 0, 0));
+  if (g_mdi_client == nullptr) return;
+  HWND child = reinterpret_cast<HWND>(SendMessageW(g_mdi_client, WM_MDIGETACTIVE, 0, 0));
   if (child == nullptr) return;
-  auto* view = reinterpret_cast<int32_t*>(GetWindowLongPtrW(child, EXTRA_VIEW_STATE));
+  auto* view = reinterpret_cast<int32_t*>(GetWindowLongPtrW(child, CHILD_EXTRA_VIEW_STATE));
   if (view == nullptr) return;
   view[VIEW_STATE_COMMENT_DISPLAY] = 1;
   RECT rect{};
@@ -101,13 +101,14 @@ GuideTemplate guide_template(GuideKind kind) {
 
 }  // namespace
 
-void set_guide_hooks(const GuideHooks& hooks) { g_guide_hooks = hooks; }
+void set_sample_open_hooks(const SampleOpenHooks& hooks) { g_sample_hooks = hooks; }
 
 HWND open_guide_dialog(HWND frame, GuideKind kind) {
-  if (is_live(g_guide_dialog)) SendMessageW(as_window(g_guide_dialog), WM_CLOSE, 0, 0);
+  if (is_live(g_guide_dialog)) SendMessageW(as_hwnd(g_guide_dialog), WM_CLOSE, 0, 0);
   g_guide_dialog = 0;
   const GuideTemplate t = guide_template(kind);
-  HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), t.name, frame, t.proc, 0);
+  HWND dialog = CreateDialogParamW(g_instance != nullptr ? g_instance : GetModuleHandleW(nullptr), t.name, frame,
+                                   t.proc, 0);
   g_guide_dialog = reinterpret_cast<WindowHandle>(dialog);
   return dialog;
 }

@@ -7,17 +7,14 @@
 
 #include "shell/guide_rules.h"
 
-// What the guides need of the frame's documents and settings.
-struct GuideHooks {
-  void (*save_settings)();                 // writes file.ini
-  const char* (*start_folder)();           // the folder current at start-up (CP932)
-  // The first-use guide's samples: make the sample the current project and fill the
-  // open record with its path and title ...
+// What the first-use guide needs of the frame's documents to open a sample design:
+// make the sample the current project and fill the open record with its path and
+// title, and, when the file exists, create its design window ("massfl").
+struct SampleOpenHooks {
   void (*prepare_sample_open)(const char* path, const char* title);
-  // ... and, when the file exists, create its design window.
   HWND (*create_sample_window)(HWND frame, const char* title);
 };
-void set_guide_hooks(const GuideHooks& hooks);
+void set_sample_open_hooks(const SampleOpenHooks& hooks);
 
 // Closes the open guide, opens the guide of `kind` owned by the frame and registers it.
 HWND open_guide_dialog(HWND frame, GuideKind kind);

@@ -1,13 +1,9 @@
-// The frame's status bar: part 0 for messages, parts 1-6 for the sub-mode indicators
-// of the design screen's edit modes, and the menu help while a menu is open.
+// The routines every window uses to write the frame's status bar (g_status_bar, made
+// by the frame): part 0 for messages, parts 1-6 for the sub-mode indicators of the
+// design screen's edit modes.
 #pragma once
 
 #include <windows.h>
-
-extern HWND g_status_bar;
-
-// Creates the status bar of the frame (id STATUS_BAR_ID, text "Ready") into g_status_bar.
-HWND create_status_bar(HWND frame);
 
 // Writes CP932 text into a part; style is 0 or an SBT_ drawing style.
 void set_status_part_text(int part, const char* text, int style = 0);
@@ -20,8 +16,3 @@ void clear_status_parts();
 void show_edit_mode_indicators(int mode, int selected);
 // Part 0 = entry `index` of a NUL-separated list, then the indicators of `mode`.
 void show_status_text_and_modes(const char* text_list, int index, int mode);
-
-// WM_MENUSELECT: while a menu is open the bar shows, in its single-pane mode, the
-// string-table help of the highlighted command (string 71, a blank, for a popup); when
-// the menu closes the bar returns to its parts.
-void show_menu_help(WPARAM wparam, LPARAM lparam);

@@ -1,18 +1,24 @@
+// The serial layer first: it reaches the core's model, whose part-code names <windows.h>
+// would swallow (OUT is an empty macro there).
+#include "target/monitor_protocol.h"
+#include "target/serial_port.h"
+
 #include "shell/toolbar_win.h"
 
 #include <commctrl.h>
 
 #include <array>
+#include <string>
 #include <vector>
 
-#include "core/notice.h"
 #include "shell/command_routing.h"
+#include "shell/frame_win.h"
+#include "shell/message_box_win.h"
 #include "shell/mode_flags.h"
-#include "shell/wide_text_win.h"
-#include "shell/window_lists.h"
 #include "shell/settings_file.h"
+#include "shell/text_win.h"
+#include "shell/window_lists.h"
 
-HWND g_toolbar = nullptr;
 HWND g_toolbar_tooltips = nullptr;
 HWND g_com_combo = nullptr;
 WNDPROC g_combo_base_proc = nullptr;
@@ -24,16 +30,12 @@ namespace {
 
 HFONT g_combo_font = nullptr;
 
-// Until the serial layer installs its operations: every COM slot of the port table is
-// listed (slot 0 is the parallel port, never a board), and a picked port reaches no board.
-int port_table_probe(int slot) { return slot >= 1 && slot < PORT_SLOT_COUNT ? 1 : 0; }
-int no_link(int) { return 0; }
-void no_link_state() {}
+void link_off() { g_port_open = 0; }
 int settings_com_number() { return g_com_number; }
 
-TargetPortHooks g_port_hooks{port_table_probe, no_link, no_link_state, settings_com_number};
+TargetPortHooks g_port_hooks{probe_target_port, connect_target_link, link_off, settings_com_number};
 
-HINSTANCE module_instance() { return GetModuleHandleW(nullptr); }
+HINSTANCE module_instance() { return g_instance != nullptr ? g_instance : GetModuleHandleW(nullptr); }
 
 TBBUTTON make_button(const ToolbarButtonSpec& spec, int image_offset) {
   TBBUTTON b{};
@@ -51,7 +53,7 @@ TBBUTTON make_button(const ToolbarButtonSpec& spec, int image_offset) {
 void fill_combo(HWND combo, const std::vector<std::string>& entries) {
   SendMessageW(combo, CB_RESETCONTENT, 0, 0);
   for (const auto& e : entries) {
-    const std::wstring text = wide_from_cp932(e);
+    const std::wstring text = cp932_to_wide(e);
     SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   }
 }
@@ -111,7 +113,7 @@ void add_tooltips(HWND frame, HWND toolbar, const ToolbarLayout& layout) {
       LoadStringW(module_instance(), static_cast<UINT>(source.string_id), buffer, 256);
       text = buffer;
     } else {
-      text = wide_from_cp932(source.label);
+      text = cp932_to_wide(source.label);
     }
     TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
@@ -136,7 +138,7 @@ HWND create_screen_toolbar(HWND frame, int kind) {
   if (g_combo_font == nullptr) {
     g_combo_font = CreateFontW(36, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                               wide_from_cp932("ＭＳ Ｐゴシック").c_str());
+                               cp932_to_wide("ＭＳ Ｐゴシック").c_str());
   }
 
   std::array<TBBUTTON, 4> base{};
@@ -214,7 +216,7 @@ void run_port_check(HWND frame) {
   fill_combo(g_com_combo, entries);
   if (!select_combo_entry(g_com_combo, entries)) {
     SendMessageW(g_com_combo, CB_SETCURSEL, 0, 0);
-    show_notice(PORT_CHECK_EMPTY_MESSAGE, CAPTION_ERROR, NoticeStyle::OK, frame);
+    show_message_box(frame, PORT_CHECK_EMPTY_MESSAGE, PORT_CHECK_EMPTY_CAPTION, MB_OK);
   }
 }
 
@@ -229,16 +231,15 @@ void pick_com_port(HWND frame, WPARAM wparam, LPARAM lparam) {
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
   SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<size_t>(length));
-  const int slot = port_number_from_combo_text(cp932_from_wide(text).c_str());
+  std::string narrow;
+  if (!wide_to_cp932(text, narrow)) return;
+  const int slot = port_number_from_combo_text(narrow.c_str());
   if (slot < 0 || slot >= PORT_SLOT_COUNT) return;
 
-  // The probe closes the port that was open, so the link is off from here on.
-  const int answered = g_port_hooks.probe_target_port(slot);
+  // The probe closes the port that was open, so the link is off until it is set up again.
   g_port_hooks.set_link_off();
-  if (answered != 1) {
-    show_notice(PORT_NO_ANSWER_MESSAGE, CAPTION_WARNING, NoticeStyle::OK, frame);
-    return;
-  }
-  g_combo_selection = static_cast<int>(index);
-  g_port_hooks.connect_port(slot);
+  g_port_hooks.connect_target_link(narrow.c_str());
+  // A board that answered made its port the board's COM number: a rebuilt toolbar shows
+  // this entry again.
+  if (g_port_hooks.board_com_number() == slot) g_combo_selection = static_cast<int>(index);
 }

@@ -6,7 +6,7 @@
 
 #include "shell/toolbar_layout.h"
 
-extern HWND g_toolbar;            // the toolbar shown
+// g_toolbar, the toolbar shown, is the frame's (shell/frame_win.h).
 extern HWND g_toolbar_tooltips;   // its tooltip window
 extern HWND g_com_combo;          // its COM-port list (none on the initial toolbar)
 extern WNDPROC g_combo_base_proc; // the list's own window procedure
@@ -14,15 +14,14 @@ extern ComPortNumbers g_com_port_numbers;  // port number of each list entry, 0 
 extern int g_combo_selection;     // the list entry chosen last
 extern int g_current_tool;        // the tool get_selected_tool found last
 
-// What the toolbar needs of the serial link. The serial layer installs its own
-// operations; until then the list shows the COM ports of the port table and no board
-// is reached.
+// What the toolbar needs of the serial link: by default the serial layer itself
+// (target/serial_port.h, target/monitor_protocol.h); tests put a scripted board here.
 struct TargetPortHooks {
-  int (*probe_target_port)(int slot);  // 1 when the board's monitor answers on the slot; the slot is left closed
-  int (*connect_port)(int slot);       // a picked port that answered: make it the current port and the
-                                       // board's COM number and set the link up; 1 when the link is on
-  void (*set_link_off)();              // the link state becomes off (every probe closes the open port)
-  int (*board_com_number)();           // the board's COM number (selects the list entry)
+  int (*probe_target_port)(int slot);                // 1 when the board's monitor answers; the slot is left closed
+  int (*connect_target_link)(const char* entry_text);  // a picked "COM%d" entry: probe it (with the message when
+                                                     // no board answers), make it the board's port, set the link up
+  void (*set_link_off)();                            // the link state becomes off (every probe closes the open port)
+  int (*board_com_number)();                         // the board's COM number (selects the list entry)
 };
 void set_target_port_hooks(const TargetPortHooks& hooks);
 const TargetPortHooks& target_port_hooks();
@@ -50,7 +49,8 @@ int get_selected_tool();
 void run_port_check(HWND frame);
 
 // Command 679 (CBN_SELCHANGE of the COM list): probes the picked port and, when the board
-// answers, makes it the board's port and sets the link up.
+// answers, makes it the board's port and sets the link up; a port without a board is
+// refused with "通信ができませんでした。".
 void pick_com_port(HWND frame, WPARAM wparam, LPARAM lparam);
 
 // Checks or unchecks a button of the toolbar shown.

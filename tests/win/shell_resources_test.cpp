@@ -8,7 +8,7 @@
 
 #include "resources/resource_ids.h"
 #include "shell/command_ids.h"
-#include "shell/wide_text_win.h"
+#include "shell/text_win.h"
 
 namespace {
 
@@ -18,6 +18,12 @@ struct Item {
   std::string text;
   int id;
 };
+
+std::string narrow(const wchar_t* text) {
+  std::string out;
+  wide_to_cp932(text, out);
+  return out;
+}
 
 void walk(HMENU menu, int depth, std::vector<Item>& out) {
   const int n = GetMenuItemCount(menu);
@@ -32,10 +38,10 @@ void walk(HMENU menu, int depth, std::vector<Item>& out) {
     if (info.fType & MFT_SEPARATOR) {
       out.push_back({depth, "", 0});
     } else if (info.hSubMenu != nullptr) {
-      out.push_back({depth, cp932_from_wide(text), -1});
+      out.push_back({depth, narrow(text), -1});
       walk(info.hSubMenu, depth + 1, out);
     } else {
-      out.push_back({depth, cp932_from_wide(text), static_cast<int>(info.wID)});
+      out.push_back({depth, narrow(text), static_cast<int>(info.wID)});
     }
   }
 }

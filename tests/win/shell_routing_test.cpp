@@ -55,7 +55,7 @@ TEST_F(Routing, FrameCommandsGoToTheirHandlerNotTheChild) {
   static std::vector<int> handled;
   handled.clear();
   HWND child = open_child();
-  set_frame_command_handler(CMD_SCREEN_MONITOR, [](HWND, HWND, WPARAM w, LPARAM) -> LRESULT {
+  set_frame_command_handler(CMD_SCREEN_MONITOR, [](HWND, WPARAM w, LPARAM) -> LRESULT {
     handled.push_back(LOWORD(w));
     return 0;
   });
@@ -155,13 +155,15 @@ TEST_F(Routing, EnterOnTheMnemonicScreenReachesOnlyTheWindow) {
 TEST_F(Routing, ToolGuardRefusesToolsUnderAForeignToolbar) {
   show_toolbar(CMD_SCREEN_MNEMONIC);
   HWND child = open_child();
+  boxes_->answer(IDOK);
   EXPECT_TRUE(refuse_foreign_tool_command(child, 0, CMD_TOOL_RELAY_A));
-  ASSERT_EQ(bars_test::notices().size(), 1u);
-  EXPECT_EQ(bars_test::notices()[0].text, "左上のﾂｰﾙ･ﾊﾞｰで、ｱｸﾃｨﾌﾞ画面と\nﾂｰﾙ･ﾊﾞｰを適合させて下さい！");
-  EXPECT_EQ(bars_test::notices()[0].caption, "警告");
+  ASSERT_EQ(boxes_->shown().size(), 1u);
+  EXPECT_EQ(bars_test::narrow(boxes_->shown()[0].text), "左上のﾂｰﾙ･ﾊﾞｰで、ｱｸﾃｨﾌﾞ画面と\nﾂｰﾙ･ﾊﾞｰを適合させて下さい！");
+  EXPECT_EQ(bars_test::narrow(boxes_->shown()[0].caption), "警告");
+  EXPECT_EQ(boxes_->shown()[0].owner, child);
   EXPECT_FALSE(refuse_foreign_tool_command(child, 0, CMD_KEY_RELAY_A));  // F1 is outside the range
   EXPECT_FALSE(refuse_foreign_tool_command(child, 2, CMD_TOOL_RELAY_A));  // its own toolbar
-  EXPECT_EQ(bars_test::notices().size(), 1u);
+  EXPECT_EQ(boxes_->shown().size(), 1u);
 }
 
 // The state of a menu item: enabled (true) or greyed.
@@ -172,6 +174,7 @@ bool item_enabled(HMENU menu, int id) {
 
 TEST_F(Routing, MenuStatesOfTheDocumentMenu) {
   open_child();
+  HMENU document_menu = g_document_menu;
   ASSERT_EQ(GetMenu(frame), document_menu);
   for (MenuScreen screen : {MenuScreen::Design, MenuScreen::Mnemonic, MenuScreen::Monitor}) {
     for (bool clip : {false, true}) {
@@ -191,13 +194,16 @@ TEST_F(Routing, MenuStatesOfTheDocumentMenu) {
 }
 
 TEST_F(Routing, EmptyStateOnTheMainMenu) {
-  enable_menu_range(main_menu, 1100, 200, 0);
+  ASSERT_EQ(GetMenu(frame), g_main_menu);
+  // The frame's creation applied the empty state.
+  for (int id : {1209, 1210, 1154, 1158, 1216, 1211}) EXPECT_TRUE(item_enabled(g_main_menu, id)) << id;
+  enable_menu_range(g_main_menu, 1100, 200, 0);
   set_menu_state_empty(frame);
-  for (int id : {1209, 1210, 1154, 1158, 1216, 1211}) EXPECT_TRUE(item_enabled(main_menu, id)) << id;
+  for (int id : {1209, 1210, 1154, 1158, 1216, 1211}) EXPECT_TRUE(item_enabled(g_main_menu, id)) << id;
 }
 
 // A key press as the message loop sees it, with the modifier keys held.
-bool press(HWND target, HWND frame, HWND client, HACCEL table, UINT key, bool ctrl, bool shift, bool alt) {
+bool press(HWND target, HACCEL table, UINT key, bool ctrl, bool shift, bool alt) {
   BYTE keys[256] = {};
   GetKeyboardState(keys);
   keys[VK_CONTROL] = ctrl ? 0x80 : 0;
@@ -209,28 +215,14 @@ bool press(HWND target, HWND frame, HWND client, HACCEL table, UINT key, bool ct
   msg.message = alt || key == VK_F10 ? WM_SYSKEYDOWN : WM_KEYDOWN;
   msg.wParam = key;
   msg.lParam = 1 | (alt ? (1 << 29) : 0);
-  const bool taken = translate_frame_keys(frame, client, table, &msg);
+  const bool taken = translate_program_message(msg, table);
   keys[VK_CONTROL] = keys[VK_SHIFT] = keys[VK_MENU] = 0;
   SetKeyboardState(keys);
   return taken;
 }
 
-TEST_F(Routing, AcceleratorsReachTheirCommandsBeforeTheMdiKeys) {
-  HACCEL table = LoadAcceleratorsW(GetModuleHandleW(nullptr), L"MYMENU");
-  show_toolbar(CMD_SCREEN_DESIGN);
-  HWND child = open_child();
-  set_menu_state_design(frame);
-  // Ctrl+F4 and Ctrl+F6 are MDI keys too (close, next window): the table wins.
-  EXPECT_TRUE(press(child, frame, bars_test::mdi_client(), table, VK_F4, true, false, false));
-  EXPECT_TRUE(press(child, frame, bars_test::mdi_client(), table, VK_F6, true, false, false));
-  pump();
-  EXPECT_TRUE(IsWindow(child));
-  EXPECT_EQ(commands_of(child), (std::vector<int>{CMD_REPLACE, CMD_COMMENT}));
-  DestroyAcceleratorTable(table);
-}
-
 TEST_F(Routing, NoScreenSwallowsTheKeysOfItsOwnCommands) {
-  HACCEL table = LoadAcceleratorsW(GetModuleHandleW(nullptr), L"MYMENU");
+  HACCEL table = accelerators_;
   HWND child = open_child();
   struct Key {
     UINT key;
@@ -254,24 +246,22 @@ TEST_F(Routing, NoScreenSwallowsTheKeysOfItsOwnCommands) {
     s.apply(frame);
     for (const Key& k : s.keys) {
       child_commands().clear();
-      press(child, frame, bars_test::mdi_client(), table, k.key, k.ctrl, false, false);
-      pump();
+      press(child, table, k.key, k.ctrl, false, false);
+      pump_messages();
       EXPECT_EQ(commands_of(child), (std::vector<int>{k.id})) << s.toolbar << " key " << k.key;
     }
   }
-  DestroyAcceleratorTable(table);
 }
 
 TEST_F(Routing, AGreyedItemSwallowsItsKey) {
   // The platform's behaviour that the menu states are built around.
-  HACCEL table = LoadAcceleratorsW(GetModuleHandleW(nullptr), L"MYMENU");
+  HACCEL table = accelerators_;
   HWND child = open_child();
   set_menu_state_mnemonic(frame);  // 番号設定 (Ctrl+F3) is greyed on the mnemonic screen
   child_commands().clear();
-  press(child, frame, bars_test::mdi_client(), table, VK_F3, true, false, false);
-  pump();
+  press(child, table, VK_F3, true, false, false);
+  pump_messages();
   EXPECT_TRUE(commands_of(child).empty());
-  DestroyAcceleratorTable(table);
 }
 
 }  // namespace

@@ -1,10 +1,7 @@
-// Pictures of the toolbars, the status bar and the guide dialogs as the screen shows
-// them, for a person to look at. Written only when TAVOLIN_SCREENSHOTS names a folder
-// (a Windows path, or a Unix path that Wine reaches through Z:).
+// Pictures of the frame with each screen's toolbar, of the guide dialogs and of the
+// Edit menu in the design state, for a person to look at (build/screenshots/*.png).
 #include "bars_frame.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "shell/guide_dialogs_win.h"
@@ -15,73 +12,26 @@ namespace {
 
 using bars_test::BarsFrame;
 
-std::string screenshot_folder() {
-  const char* folder = std::getenv("TAVOLIN_SCREENSHOTS");
-  if (folder == nullptr || *folder == '\0') return {};
-  std::string path = folder;
-  if (path[0] == '/') path = "Z:" + path;
-  return path;
-}
-
-// Copies a window's rectangle from the screen into a 24-bit BMP file.
-bool save_window_picture(HWND window, const std::string& path) {
-  RECT r{};
-  GetWindowRect(window, &r);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  if (w <= 0 || h <= 0) return false;
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  GdiFlush();
-  const DWORD row = static_cast<DWORD>((w * 3 + 3) & ~3);
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-  file.bfSize = file.bfOffBits + row * static_cast<DWORD>(h);
-  FILE* out = _wfopen(wide_from_cp932(path).c_str(), L"wb");
-  bool ok = out != nullptr;
-  if (ok) {
-    fwrite(&file, sizeof file, 1, out);
-    fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out);
-    fwrite(bits, row, static_cast<size_t>(h), out);
-    fclose(out);
-  }
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
-  return ok;
-}
-
-class Screenshots : public BarsFrame {
- protected:
-  static void settle() {
-    for (int i = 0; i < 20; ++i) {
-      pump();
-      Sleep(25);
-    }
-  }
-};
-
 int two_ports(int slot) { return slot == 3 || slot == 5 ? 1 : 0; }
-int no_connect(int) { return 0; }
+int no_connect(const char*) { return 0; }
 void no_link() {}
 int port_five() { return 5; }
 
+class Screenshots : public BarsFrame {
+ protected:
+  void SetUp() override {
+    saved = target_port_hooks();
+    set_target_port_hooks({two_ports, no_connect, no_link, port_five});
+    BarsFrame::SetUp();
+  }
+  void TearDown() override {
+    BarsFrame::TearDown();
+    set_target_port_hooks(saved);
+  }
+  TargetPortHooks saved{};
+};
+
 TEST_F(Screenshots, ToolbarsOfEveryScreen) {
-  const std::string folder = screenshot_folder();
-  if (folder.empty()) GTEST_SKIP() << "TAVOLIN_SCREENSHOTS is not set";
-  const TargetPortHooks saved = target_port_hooks();
-  set_target_port_hooks({two_ports, no_connect, no_link, port_five});
   struct Shot {
     int kind;
     int32_t options;
@@ -94,31 +44,13 @@ TEST_F(Screenshots, ToolbarsOfEveryScreen) {
     g_option_bits = s.options;
     show_toolbar(s.kind);
     if (s.kind == CMD_SCREEN_DESIGN) check_toolbar_button(CMD_TOOL_OUT, true);
-    settle();
-    if (const char* hold = std::getenv("TAVOLIN_SCREENSHOT_HOLD_MS")) Sleep(static_cast<DWORD>(std::atoi(hold)));
-    EXPECT_TRUE(save_window_picture(g_toolbar, folder + "\\" + s.name + ".bmp")) << s.name;
+    if (s.kind == CMD_SCREEN_DESIGN && s.options == 0x11) show_status_text_and_modes(RANGE_SUBMODE_NAMES, 1, CMD_RANGE_MODE);
+    EXPECT_FALSE(save_screenshot(s.name).empty()) << s.name;
   }
   g_option_bits = saved_bits;
-  set_target_port_hooks(saved);
-}
-
-TEST_F(Screenshots, StatusBarWithTheRangeIndicators) {
-  const std::string folder = screenshot_folder();
-  if (folder.empty()) GTEST_SKIP() << "TAVOLIN_SCREENSHOTS is not set";
-  RECT client{};
-  GetClientRect(frame, &client);
-  int edges[7];
-  for (int i = 0; i < 7; ++i) edges[i] = client.right - 432 + 66 * i;
-  SendMessageW(g_status_bar, SB_SETPARTS, 7, reinterpret_cast<LPARAM>(edges));
-  show_status_text_and_modes(RANGE_SUBMODE_NAMES, 1, CMD_RANGE_MODE);
-  settle();
-  EXPECT_TRUE(save_window_picture(g_status_bar, folder + "\\status_bar.bmp"));
-  EXPECT_TRUE(save_window_picture(frame, folder + "\\frame.bmp"));
 }
 
 TEST_F(Screenshots, GuideDialogs) {
-  const std::string folder = screenshot_folder();
-  if (folder.empty()) GTEST_SKIP() << "TAVOLIN_SCREENSHOTS is not set";
   struct Shot {
     GuideKind kind;
     const char* name;
@@ -127,11 +59,37 @@ TEST_F(Screenshots, GuideDialogs) {
                  Shot{GuideKind::MonitorTips, "guide_monitor"}, Shot{GuideKind::PinViewTips, "guide_pin_view"}}) {
     HWND dialog = open_guide_dialog(frame, s.kind);
     ASSERT_NE(dialog, nullptr);
-    SetWindowPos(dialog, HWND_TOP, 700, 100, 0, 0, SWP_NOSIZE);
-    settle();
-    EXPECT_TRUE(save_window_picture(dialog, folder + "\\" + s.name + ".bmp")) << s.name;
+    EXPECT_FALSE(save_screenshot(s.name).empty()) << s.name;
   }
-  DestroyWindow(reinterpret_cast<HWND>(g_guide_dialog));
+}
+
+// While the Edit menu is open (the real menu loop), a timer opens its range submenu with
+// the Right key, a second one takes the picture and closes the menu again.
+std::string g_menu_png;
+void CALLBACK shoot_open_menu(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  g_menu_png = save_screenshot("edit_menu_design_state");
+  EndMenu();
+}
+void CALLBACK open_range_submenu(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  keybd_event(VK_RIGHT, 0, 0, 0);
+  keybd_event(VK_RIGHT, 0, KEYEVENTF_KEYUP, 0);
+  SetTimer(nullptr, 0, 500, shoot_open_menu);
+}
+
+TEST_F(Screenshots, EditMenuInTheDesignState) {
+  show_toolbar(CMD_SCREEN_DESIGN);
+  open_child();
+  set_menu_state_design(frame);  // the range clipboard is empty: 貼り付け is greyed
+  g_menu_png.clear();
+  SetTimer(nullptr, 0, 500, open_range_submenu);
+  PostMessageW(frame, WM_SYSCOMMAND, SC_KEYMENU, 'e');
+  for (int i = 0; i < 150 && g_menu_png.empty(); ++i) {
+    pump_messages();
+    Sleep(20);
+  }
+  EXPECT_FALSE(g_menu_png.empty());
 }
 
 }  // namespace

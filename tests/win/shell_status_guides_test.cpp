@@ -1,7 +1,6 @@
 // The status bar's parts and menu help, and the four guide dialogs.
 #include "bars_frame.h"
 
-#include <fstream>
 
 #include "resources/resource_ids.h"
 #include "shell/guide_dialogs_win.h"
@@ -18,26 +17,16 @@ class StatusBar : public BarsFrame {
   std::string part_text(int part) const {
     wchar_t text[256] = {};
     SendMessageW(g_status_bar, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text));
-    return cp932_from_wide(text);
+    return bars_test::narrow(text);
   }
   bool part_raised(int part) const {
     const LRESULT r = SendMessageW(g_status_bar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0);
     return (HIWORD(r) & SBT_POPOUT) != 0;
   }
-  void seven_parts() {
-    int edges[7] = {200, 266, 332, 398, 464, 530, 596};
-    SendMessageW(g_status_bar, SB_SETPARTS, 7, reinterpret_cast<LPARAM>(edges));
-  }
 };
 
-TEST_F(StatusBar, CreatedWithItsIdAndReady) {
-  ASSERT_NE(g_status_bar, nullptr);
-  EXPECT_EQ(GetDlgCtrlID(g_status_bar), STATUS_BAR_ID);
-  EXPECT_EQ(part_text(0), "Ready");
-}
-
 TEST_F(StatusBar, RangeIndicators) {
-  seven_parts();
+  ASSERT_EQ(SendMessageW(g_status_bar, SB_GETPARTS, 0, 0), 7);
   set_status_part_text(6, "x");
   show_edit_mode_indicators(CMD_RANGE_MODE, 2);
   const char* texts[] = {"  範囲", "  ｺﾋﾟｰ", "○切り取り", "  削除", "  貼り付け"};
@@ -49,46 +38,24 @@ TEST_F(StatusBar, RangeIndicators) {
 }
 
 TEST_F(StatusBar, TextAndModesThenReady) {
-  seven_parts();
   show_status_text_and_modes(BLANK_SUBMODE_NAMES, 3, CMD_BLANK_LINE_MODE);
   EXPECT_EQ(part_text(0), "左詰め");
   EXPECT_EQ(part_text(4), "○左詰め");
+  EXPECT_TRUE(part_raised(4));
   EXPECT_EQ(part_text(6), "  ﾌﾞﾛｯｸ詰め");
   show_ready_status();
   EXPECT_EQ(part_text(0), "READY");
-  for (int part = 1; part <= 6; ++part) EXPECT_EQ(part_text(part), "") << part;
-}
-
-TEST_F(StatusBar, MenuHelpFromTheStringTable) {
-  seven_parts();
-  wchar_t expected[256] = {};
-  LoadStringW(GetModuleHandleW(nullptr), CMD_SAVE, expected, 256);
-  SendMessageW(frame, WM_MENUSELECT, MAKEWPARAM(CMD_SAVE, MF_STRING | MF_HILITE), reinterpret_cast<LPARAM>(document_menu));
-  EXPECT_TRUE(SendMessageW(g_status_bar, SB_ISSIMPLE, 0, 0));
-  // In its single-pane mode the bar answers for that pane at index 0.
-  wchar_t text[256] = {};
-  SendMessageW(g_status_bar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
-  EXPECT_STREQ(text, expected);
-  // A popup shows string 71, a blank.
-  SendMessageW(frame, WM_MENUSELECT, MAKEWPARAM(0, MF_POPUP | MF_HILITE), reinterpret_cast<LPARAM>(document_menu));
-  SendMessageW(g_status_bar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
-  EXPECT_STREQ(text, L" ");
-  // Closing the menu brings the parts back.
-  SendMessageW(frame, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
-  EXPECT_FALSE(SendMessageW(g_status_bar, SB_ISSIMPLE, 0, 0));
-  SendMessageW(g_status_bar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
-  EXPECT_STREQ(text, L"Ready");
+  for (int part = 1; part <= 6; ++part) {
+    EXPECT_EQ(part_text(part), "") << part;
+    EXPECT_FALSE(part_raised(part)) << part;
+  }
 }
 
 // ---- guide dialogs ---------------------------------------------------------------------
 
-int g_saves = 0;
-std::string g_start_folder_text;
 std::vector<std::string> g_prepared;
 std::vector<std::string> g_sample_windows;
 
-void counting_save() { ++g_saves; }
-const char* test_start_folder() { return g_start_folder_text.c_str(); }
 void record_prepare(const char* path, const char*) { g_prepared.push_back(path); }
 HWND record_sample_window(HWND, const char* title) {
   g_sample_windows.push_back(title);
@@ -98,27 +65,32 @@ HWND record_sample_window(HWND, const char* title) {
 class Guides : public BarsFrame {
  protected:
   void SetUp() override {
-    BarsFrame::SetUp();
-    g_saves = 0;
     g_prepared.clear();
     g_sample_windows.clear();
+    set_sample_open_hooks({record_prepare, record_sample_window});
+    BarsFrame::SetUp();
     g_guide_flags = {1, 1, 1, 1};
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    g_start_folder_text = cp932_from_wide(temp) + "shellb_guides";
-    CreateDirectoryW(wide_from_cp932(g_start_folder_text).c_str(), nullptr);
-    set_guide_hooks({counting_save, test_start_folder, record_prepare, record_sample_window});
+    // Whether a guide writes file.ini shows in the file coming back.
+    DeleteFileW(folder_->file(L"file.ini").c_str());
   }
-  void TearDown() override {
-    if (g_guide_dialog != 0) DestroyWindow(reinterpret_cast<HWND>(g_guide_dialog));
-    DeleteFileW(wide_from_cp932(g_start_folder_text + "\\SAMPLE\\SAMPLE1.MBS").c_str());
-    RemoveDirectoryW(wide_from_cp932(g_start_folder_text + "\\SAMPLE").c_str());
-    RemoveDirectoryW(wide_from_cp932(g_start_folder_text).c_str());
-    BarsFrame::TearDown();
-  }
-  HWND guide() const { return reinterpret_cast<HWND>(g_guide_dialog); }
+  HWND guide() const { return as_hwnd(g_guide_dialog); }
   void click(HWND dialog, int id) { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+  bool settings_written() const { return file_exists(folder_->file(L"file.ini")); }
 };
+
+class FirstStart : public Guides {
+ protected:
+  FirstStart() { close_first_guide = false; }
+};
+
+TEST_F(FirstStart, TheFrameOpensTheFirstUseGuide) {
+  ASSERT_NE(guide(), nullptr);
+  EXPECT_EQ(bars_test::window_text(guide()), "大体の使い方");
+  EXPECT_EQ(GetWindow(guide(), GW_OWNER), frame);
+  // Enter reaches it through the frame and closes it.
+  command(CMD_ENTER, 1);
+  EXPECT_EQ(g_guide_dialog, 0u);
+}
 
 struct Control {
   int id;
@@ -226,7 +198,8 @@ TEST_F(Guides, TickingTheBoxAndClosingSavesWithTheFlagOff) {
   EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_GUIDE_DONT_SHOW), BST_CHECKED);
   EXPECT_EQ(g_guide_flags[0], 0);
   click(dialog, IDOK);
-  EXPECT_EQ(g_saves, 1);
+  EXPECT_TRUE(settings_written());
+  EXPECT_NE(read_file_bytes(folder_->file(L"file.ini")).find("[SETUF] 0 1 1 1 "), std::string::npos);
   EXPECT_FALSE(IsWindow(dialog));
   EXPECT_EQ(g_guide_dialog, 0u);
   // With the flag off the guide is not shown any more.
@@ -242,7 +215,7 @@ TEST_F(Guides, TickAndUntickLeavesTheFlagOnAndWritesNothing) {
   click(dialog, IDC_GUIDE_DONT_SHOW);
   EXPECT_EQ(g_guide_flags[1], 1);
   SendMessageW(dialog, WM_CLOSE, 0, 0);
-  EXPECT_EQ(g_saves, 0);
+  EXPECT_FALSE(settings_written());
   EXPECT_FALSE(IsWindow(dialog));
   EXPECT_EQ(g_guide_flags[0], 1);
 }
@@ -269,16 +242,13 @@ TEST_F(Guides, MissingSampleLeavesTheFirstGuideOpen) {
   EXPECT_TRUE(IsWindow(dialog));
   EXPECT_EQ(guide(), dialog);
   ASSERT_EQ(g_prepared.size(), 1u);
-  EXPECT_EQ(g_prepared[0], g_start_folder_text + "\\SAMPLE\\SAMPLE1.MBS");
+  EXPECT_EQ(g_prepared[0], std::string(g_start_folder) + "\\SAMPLE\\SAMPLE1.MBS");
   EXPECT_TRUE(g_sample_windows.empty());
 }
 
 TEST_F(Guides, SampleOpensAndTheDesignGuideFollows) {
-  CreateDirectoryW(wide_from_cp932(g_start_folder_text + "\\SAMPLE").c_str(), nullptr);
-  HANDLE f = CreateFileW(wide_from_cp932(g_start_folder_text + "\\SAMPLE\\SAMPLE1.MBS").c_str(), GENERIC_WRITE, 0,
-                         nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(f, INVALID_HANDLE_VALUE);
-  CloseHandle(f);
+  ASSERT_TRUE(CreateDirectoryW(folder_->file(L"SAMPLE").c_str(), nullptr));
+  write_file_bytes(folder_->file(L"SAMPLE\\SAMPLE1.MBS"), "mbs-file 3winv.1\r\n");
   HWND dialog = open_guide_dialog(frame, GuideKind::FirstUse);
   click(dialog, IDC_GUIDE_BUTTON_1);
   EXPECT_FALSE(IsWindow(dialog));
@@ -291,7 +261,7 @@ TEST_F(Guides, SampleOpensAndTheDesignGuideFollows) {
 TEST_F(Guides, OperationScreenButtonAsksTheFrameWhenADesignIsOpen) {
   static std::vector<int> handled;
   handled.clear();
-  set_frame_command_handler(CMD_SCREEN_OPERATION, [](HWND, HWND, WPARAM w, LPARAM) -> LRESULT {
+  set_frame_command_handler(CMD_SCREEN_OPERATION, [](HWND, WPARAM w, LPARAM) -> LRESULT {
     handled.push_back(LOWORD(w));
     return 0;
   });
@@ -300,7 +270,7 @@ TEST_F(Guides, OperationScreenButtonAsksTheFrameWhenADesignIsOpen) {
   EXPECT_TRUE(handled.empty());
   EXPECT_FALSE(IsWindow(dialog));
   HWND child = open_child();
-  g_design_windows[0] = reinterpret_cast<WindowHandle>(child);
+  g_design_windows[0] = as_window_handle(child);
   dialog = open_guide_dialog(frame, GuideKind::DesignTips);
   click(dialog, IDC_GUIDE_BUTTON_1);
   EXPECT_EQ(handled, (std::vector<int>{CMD_SCREEN_OPERATION}));

@@ -1,6 +1,7 @@
 // The toolbars of the four screens, their tooltips and the COM-port list.
 #include "bars_frame.h"
 
+#include <cstdlib>
 #include <set>
 
 #include "shell/settings_file.h"
@@ -16,11 +17,18 @@ std::vector<int> g_connected;
 int g_link_off_calls = 0;
 int g_board_com = 0;
 
+std::vector<std::string> g_connect_texts;
+
 int scripted_probe(int slot) {
   ++g_probes;
   return g_answering.count(slot) ? 1 : 0;
 }
-int scripted_connect(int slot) {
+// The board answers on the slots in g_answering; a port it answers on becomes its port.
+int scripted_connect(const char* text) {
+  g_connect_texts.push_back(text);
+  const int slot = std::atoi(text + 3);
+  ++g_probes;
+  if (!g_answering.count(slot)) return 0;
   g_connected.push_back(slot);
   g_board_com = slot;
   return 1;
@@ -31,14 +39,15 @@ int scripted_com() { return g_board_com; }
 class Toolbar : public BarsFrame {
  protected:
   void SetUp() override {
-    BarsFrame::SetUp();
     saved = target_port_hooks();
     set_target_port_hooks({scripted_probe, scripted_connect, scripted_link_off, scripted_com});
     g_answering = {};
     g_probes = 0;
     g_connected.clear();
+    g_connect_texts.clear();
     g_link_off_calls = 0;
     g_board_com = 0;
+    BarsFrame::SetUp();
   }
   void TearDown() override {
     set_target_port_hooks(saved);
@@ -134,7 +143,7 @@ TEST_F(Toolbar, TooltipsOfEveryButton) {
         LoadStringW(GetModuleHandleW(nullptr), static_cast<UINT>(ids[i]), s, 256);
         expected = s;
       } else {
-        expected = wide_from_cp932(tooltip_label(id));
+        expected = cp932_to_wide(tooltip_label(id));
       }
       EXPECT_FALSE(expected.empty()) << id;
       EXPECT_EQ(std::wstring(text), expected) << id;
@@ -172,29 +181,31 @@ TEST_F(Toolbar, PickingAPortThatAnswersConnectsIt) {
   ASSERT_EQ(combo_entries().size(), 3u);
   // The user picks COM4: the list tells its parent, the toolbar passes it to the frame.
   SendMessageW(g_com_combo, CB_SETCURSEL, 1, 0);
-  const int probes = g_probes;
+  const int link_offs = g_link_off_calls;
   SendMessageW(g_toolbar, WM_COMMAND, MAKEWPARAM(ID_COM_COMBO, CBN_SELCHANGE), reinterpret_cast<LPARAM>(g_com_combo));
-  EXPECT_EQ(g_probes, probes + 1);
+  EXPECT_EQ(g_connect_texts, (std::vector<std::string>{"COM4"}));
+  EXPECT_EQ(g_link_off_calls, link_offs + 1);
   EXPECT_EQ(g_connected, (std::vector<int>{4}));
   EXPECT_EQ(g_combo_selection, 1);
-  EXPECT_TRUE(bars_test::notices().empty());
   // A rebuilt toolbar shows the chosen port again.
   show_toolbar(CMD_SCREEN_MNEMONIC);
   EXPECT_EQ(selected(), 1);
 }
 
-TEST_F(Toolbar, PickingAPortThatDoesNotAnswerWarns) {
+TEST_F(Toolbar, APortWithoutABoardKeepsTheEntryChosenBefore) {
   g_answering = {2, 4};
   g_board_com = 4;
   show_toolbar(CMD_SCREEN_DESIGN);
+  ASSERT_EQ(selected(), 1);
   g_answering = {4};  // COM2 stopped answering
   SendMessageW(g_com_combo, CB_SETCURSEL, 0, 0);
   SendMessageW(g_toolbar, WM_COMMAND, MAKEWPARAM(ID_COM_COMBO, CBN_SELCHANGE), reinterpret_cast<LPARAM>(g_com_combo));
-  ASSERT_EQ(bars_test::notices().size(), 1u);
-  EXPECT_EQ(bars_test::notices()[0].text, "通信ができませんでした。");
-  EXPECT_EQ(bars_test::notices()[0].caption, "警告");
+  EXPECT_EQ(g_connect_texts, (std::vector<std::string>{"COM2"}));
   EXPECT_TRUE(g_connected.empty());
   EXPECT_EQ(g_board_com, 4);  // the board's port is unchanged
+  EXPECT_EQ(g_combo_selection, 1);
+  show_toolbar(CMD_SCREEN_MNEMONIC);
+  EXPECT_EQ(selected(), 1);
 }
 
 TEST_F(Toolbar, OtherNotificationsOfTheListDoNothing) {
@@ -203,6 +214,7 @@ TEST_F(Toolbar, OtherNotificationsOfTheListDoNothing) {
   const int probes = g_probes;
   SendMessageW(g_toolbar, WM_COMMAND, MAKEWPARAM(ID_COM_COMBO, CBN_DROPDOWN), reinterpret_cast<LPARAM>(g_com_combo));
   EXPECT_EQ(g_probes, probes);
+  EXPECT_TRUE(g_connect_texts.empty());
   EXPECT_TRUE(g_connected.empty());
 }
 
@@ -224,7 +236,7 @@ TEST_F(Toolbar, PortCheckRefillsTheList) {
   EXPECT_EQ(g_probes, 16);
   EXPECT_EQ(combo_entries(), (std::vector<std::wstring>{L"COM1"}));
   EXPECT_EQ(selected(), 0);
-  EXPECT_TRUE(bars_test::notices().empty());
+  EXPECT_TRUE(boxes_->shown().empty());
 }
 
 TEST_F(Toolbar, PortCheckWithoutABoardSaysSo) {
@@ -232,12 +244,13 @@ TEST_F(Toolbar, PortCheckWithoutABoardSaysSo) {
   show_toolbar(CMD_SCREEN_DESIGN);
   ASSERT_EQ(combo_entries().size(), 1u);
   g_answering = {};
+  boxes_->answer(IDOK);
   command(CMD_PORT_CHECK);
   EXPECT_TRUE(combo_entries().empty());
-  ASSERT_EQ(bars_test::notices().size(), 1u);
-  EXPECT_EQ(bars_test::notices()[0].text,
+  ASSERT_EQ(boxes_->shown().size(), 1u);
+  EXPECT_EQ(bars_test::narrow(boxes_->shown()[0].text),
             "接続できるポートがありませんでした。\nドライバのインストールを確認してください。");
-  EXPECT_EQ(bars_test::notices()[0].caption, "エラー");
+  EXPECT_EQ(bars_test::narrow(boxes_->shown()[0].caption), "エラー");
   for (int n : g_com_port_numbers) EXPECT_EQ(n, 0);
 }
 
