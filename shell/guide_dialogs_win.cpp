@@ -9,6 +9,7 @@
 #include "shell/command_ids.h"
 #include "shell/command_routing_win.h"
 #include "shell/frame_win.h"
+#include "shell/path_parts.h"
 #include "shell/settings_file.h"
 #include "shell/settings_win.h"
 #include "shell/text_win.h"
@@ -58,6 +59,7 @@ void open_sample(HWND dialog, int button) {
   HWND frame = owner_of(dialog);
   const std::string path = guide_sample_path(g_start_folder, button);
   const char* name = guide_sample_name(button);
+  split_path(path, g_app_settings.project);
   g_sample_hooks.prepare_sample_open(path.c_str(), name);
   if (!file_exists(path)) return;  // the guide stays open
   rebuild_screen_toolbar(frame, CMD_SCREEN_DESIGN);

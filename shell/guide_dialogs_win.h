@@ -7,9 +7,9 @@
 
 #include "shell/guide_rules.h"
 
-// What the first-use guide needs of the frame's documents to open a sample design:
-// make the sample the current project and fill the open record with its path and
-// title, and, when the file exists, create its design window ("massfl").
+// What the first-use guide needs of the frame's documents to open a sample design (the
+// guide itself makes the sample the current project): fill the open record with its
+// path and title, and, when the file exists, create its design window ("massfl").
 struct SampleOpenHooks {
   void (*prepare_sample_open)(const char* path, const char* title);
   HWND (*create_sample_window)(HWND frame, const char* title);

@@ -1,5 +1,7 @@
 #include "shell/menu_states_win.h"
 
+#include "shell/frame_win.h"
+
 void enable_menu_range(HMENU menu, int first_id, int count, int enable) {
   if (menu == nullptr) return;
   const UINT flags = MF_BYCOMMAND | (enable != 0 ? MF_ENABLED : (MF_GRAYED | MF_DISABLED));
@@ -8,6 +10,7 @@ void enable_menu_range(HMENU menu, int first_id, int count, int enable) {
 
 void apply_menu_state(HWND frame, MenuScreen screen) {
   HMENU menu = GetMenu(frame);
+  g_frame_menu = menu;
   for (const MenuStateRange& range : menu_state_ranges(screen))
     enable_menu_range(menu, range.first_id, range.count, menu_state_enables(range.state, g_clip_valid != 0) ? 1 : 0);
   DrawMenuBar(frame);

@@ -243,6 +243,9 @@ TEST_F(Guides, MissingSampleLeavesTheFirstGuideOpen) {
   EXPECT_EQ(guide(), dialog);
   ASSERT_EQ(g_prepared.size(), 1u);
   EXPECT_EQ(g_prepared[0], std::string(g_start_folder) + "\\SAMPLE\\SAMPLE1.MBS");
+  // The sample became the current project all the same.
+  EXPECT_STREQ(g_project_name, "SAMPLE1");
+  EXPECT_STREQ(g_project_ext, ".MBS");
   EXPECT_TRUE(g_sample_windows.empty());
 }
 
