@@ -44,10 +44,13 @@ void toggle_dont_show(HWND dialog, int flag) {
   g_guide_flags[flag] = guide_flag_after_toggle(checked);
 }
 
-// Closes a guide with a check box: file.ini is written while its flag is off.
-void close_tips(HWND dialog, int flag) {
+// A guide without a check box governs no flag.
+constexpr int NO_GUIDE_FLAG = -1;
+
+// Closes a guide; one with a check box writes file.ini while its flag is off.
+void close_guide(HWND dialog, int flag) {
   if (!IsWindow(dialog)) return;
-  if (guide_close_saves_settings(g_guide_flags[flag])) save_settings();
+  if (flag != NO_GUIDE_FLAG && guide_close_saves_settings(g_guide_flags[flag])) save_settings();
   DestroyWindow(dialog);
 }
 
@@ -80,6 +83,36 @@ void show_comment_display_in_active_child(HWND frame) {
   GetClientRect(child, &rect);
   SendMessageW(child, WM_SIZE, SIZE_RESTORED, MAKELPARAM(rect.right, rect.bottom));
   InvalidateRect(child, nullptr, TRUE);
+}
+
+using GuideButton = void (*)(HWND dialog, int id);
+
+// What every guide does: the check box (when it has a flag), 了解・閉 and the close
+// request close it, its destruction ends its registration; its own buttons go to
+// `on_button`.
+INT_PTR run_guide(HWND dialog, UINT message, WPARAM wparam, int flag, GuideButton on_button) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return TRUE;
+    case WM_COMMAND: {
+      const int id = LOWORD(wparam);
+      if (id == IDC_GUIDE_DONT_SHOW && flag != NO_GUIDE_FLAG) {
+        toggle_dont_show(dialog, flag);
+      } else if (id == IDOK) {
+        close_guide(dialog, flag);
+      } else if (on_button != nullptr) {
+        on_button(dialog, id);
+      }
+      return TRUE;
+    }
+    case WM_CLOSE:
+      close_guide(dialog, flag);
+      return TRUE;
+    case WM_DESTROY:
+      forget_guide(dialog);
+      return TRUE;
+  }
+  return FALSE;
 }
 
 struct GuideTemplate {
@@ -121,108 +154,29 @@ HWND show_guide(HWND frame, GuideKind kind) {
 }
 
 INT_PTR CALLBACK first_use_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-  switch (message) {
-    case WM_INITDIALOG:
-      return TRUE;
-    case WM_COMMAND:
-      switch (LOWORD(wparam)) {
-        case IDC_GUIDE_BUTTON_1:
-        case IDC_GUIDE_BUTTON_2:
-          open_sample(dialog, LOWORD(wparam));
-          return TRUE;
-        case IDOK:
-          DestroyWindow(dialog);
-          return TRUE;
-      }
-      return FALSE;
-    case WM_CLOSE:
-      DestroyWindow(dialog);
-      return TRUE;
-    case WM_DESTROY:
-      forget_guide(dialog);
-      return TRUE;
-  }
-  return FALSE;
+  return run_guide(dialog, message, wparam, NO_GUIDE_FLAG, [](HWND d, int id) {
+    if (id == IDC_GUIDE_BUTTON_1 || id == IDC_GUIDE_BUTTON_2) open_sample(d, id);
+  });
 }
 
 INT_PTR CALLBACK design_screen_tips_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-  constexpr int flag = 0;
-  switch (message) {
-    case WM_INITDIALOG:
-      return TRUE;
-    case WM_COMMAND:
-      switch (LOWORD(wparam)) {
-        case IDC_GUIDE_DONT_SHOW:
-          toggle_dont_show(dialog, flag);
-          return TRUE;
-        case IDC_GUIDE_BUTTON_1:
-          // The frame's switch to the operation screen closes the guide itself.
-          if (is_live(g_design_windows[0])) SendMessageW(owner_of(dialog), WM_COMMAND, CMD_SCREEN_OPERATION, 0);
-          close_tips(dialog, flag);
-          return TRUE;
-        case IDOK:
-          close_tips(dialog, flag);
-          return TRUE;
-      }
-      return FALSE;
-    case WM_CLOSE:
-      close_tips(dialog, flag);
-      return TRUE;
-    case WM_DESTROY:
-      forget_guide(dialog);
-      return TRUE;
-  }
-  return FALSE;
+  return run_guide(dialog, message, wparam, 0, [](HWND d, int id) {
+    if (id != IDC_GUIDE_BUTTON_1) return;
+    // The frame's switch to the operation screen closes the guide itself.
+    if (is_live(g_design_windows[0])) SendMessageW(owner_of(d), WM_COMMAND, CMD_SCREEN_OPERATION, 0);
+    close_guide(d, 0);
+  });
 }
 
 INT_PTR CALLBACK monitor_screen_tips_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-  constexpr int flag = 1;
-  switch (message) {
-    case WM_INITDIALOG:
-      return TRUE;
-    case WM_COMMAND:
-      switch (LOWORD(wparam)) {
-        case IDC_GUIDE_DONT_SHOW:
-          toggle_dont_show(dialog, flag);
-          return TRUE;
-        case IDC_GUIDE_BUTTON_1:
-          show_comment_display_in_active_child(owner_of(dialog));
-          return TRUE;
-        case IDC_GUIDE_BUTTON_2:
-          if (is_live(g_monitor_windows[0])) SendMessageW(owner_of(dialog), WM_COMMAND, CMD_IO_DISPLAY, 0);
-          return TRUE;
-        case IDOK:
-          close_tips(dialog, flag);
-          return TRUE;
-      }
-      return FALSE;
-    case WM_CLOSE:
-      close_tips(dialog, flag);
-      return TRUE;
-    case WM_DESTROY:
-      forget_guide(dialog);
-      return TRUE;
-  }
-  return FALSE;
+  return run_guide(dialog, message, wparam, 1, [](HWND d, int id) {
+    if (id == IDC_GUIDE_BUTTON_1) show_comment_display_in_active_child(owner_of(d));
+    if (id == IDC_GUIDE_BUTTON_2 && is_live(g_monitor_windows[0]))
+      SendMessageW(owner_of(d), WM_COMMAND, CMD_IO_DISPLAY, 0);
+  });
 }
 
 INT_PTR CALLBACK pin_view_tips_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-  switch (message) {
-    case WM_INITDIALOG:
-      return TRUE;
-    case WM_COMMAND:
-      // "ボード表示" (591) addresses the I/O display window, which does not exist.
-      if (LOWORD(wparam) == IDOK) {
-        DestroyWindow(dialog);
-        return TRUE;
-      }
-      return FALSE;
-    case WM_CLOSE:
-      DestroyWindow(dialog);
-      return TRUE;
-    case WM_DESTROY:
-      forget_guide(dialog);
-      return TRUE;
-  }
-  return FALSE;
+  // "ボード表示" (591) addresses the I/O display window, which does not exist.
+  return run_guide(dialog, message, wparam, NO_GUIDE_FLAG, nullptr);
 }

@@ -122,34 +122,28 @@ TEST_F(Routing, OffTheDesignToolbarThePreparationKeepsTheTools) {
   EXPECT_EQ(get_mode_flag(CMD_RANGE_MODE), 1);
 }
 
-TEST_F(Routing, EnterOnTheDesignScreenConfirmsTheDialogThenTheWindow) {
+// Enter: the design screen confirms its dialog and then the window, the monitor screen
+// only its dialogs, the mnemonic screen only the window (which splits the line).
+TEST_F(Routing, EnterPerScreen) {
+  struct Case {
+    int screen;
+    std::vector<int> dialog_gets;
+    std::vector<int> child_gets;
+  };
+  const Case cases[] = {{SCREEN_KIND_DESIGN, {IDOK}, {IDOK}},
+                        {SCREEN_KIND_MONITOR, {IDOK}, {}},
+                        {SCREEN_KIND_MNEMONIC, {}, {CMD_ENTER}}};
   HWND child = open_child();
-  g_screen_kind = SCREEN_KIND_DESIGN;
-  HWND dialog = make_slot_dialog(frame, SCREEN_KIND_DESIGN);
-  EXPECT_EQ(command(CMD_ENTER, 1), 0);
-  EXPECT_EQ(g_dialog_commands, (std::vector<int>{IDOK}));
-  EXPECT_EQ(commands_of(child), (std::vector<int>{IDOK}));
-  DestroyWindow(dialog);
-}
-
-TEST_F(Routing, EnterOnTheMonitorScreenConfirmsOnlyTheDialogs) {
-  HWND child = open_child();
-  g_screen_kind = SCREEN_KIND_MONITOR;
-  HWND dialog = make_slot_dialog(frame, SCREEN_KIND_MONITOR);
-  command(CMD_ENTER, 1);
-  EXPECT_EQ(g_dialog_commands, (std::vector<int>{IDOK}));
-  EXPECT_TRUE(commands_of(child).empty());
-  DestroyWindow(dialog);
-}
-
-TEST_F(Routing, EnterOnTheMnemonicScreenReachesOnlyTheWindow) {
-  HWND child = open_child();
-  g_screen_kind = SCREEN_KIND_MNEMONIC;
-  HWND dialog = make_slot_dialog(frame, SCREEN_KIND_MNEMONIC);
-  command(CMD_ENTER, 1);
-  EXPECT_TRUE(g_dialog_commands.empty());
-  EXPECT_EQ(commands_of(child), (std::vector<int>{CMD_ENTER}));
-  DestroyWindow(dialog);
+  for (const Case& c : cases) {
+    child_commands().clear();
+    g_screen_kind = c.screen;
+    HWND dialog = make_slot_dialog(frame, c.screen);
+    EXPECT_EQ(command(CMD_ENTER, 1), 0);
+    EXPECT_EQ(g_dialog_commands, c.dialog_gets) << c.screen;
+    EXPECT_EQ(commands_of(child), c.child_gets) << c.screen;
+    DestroyWindow(dialog);
+    dialog_slot_row(c.screen)[0] = 0;
+  }
 }
 
 TEST_F(Routing, ToolGuardRefusesToolsUnderAForeignToolbar) {
