@@ -37,11 +37,8 @@ int split_words(std::string_view s, std::span<std::string_view> words) {
 uint32_t hex_value(std::string_view s) {
   uint32_t v = 0;
   for (char c : s) {
-    int d;
-    if (c >= '0' && c <= '9') d = c - '0';
-    else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    else break;
+    int d = hex_digit_value(c);
+    if (d < 0) break;
     v = v << 4 | static_cast<uint32_t>(d);
   }
   return v;
@@ -183,6 +180,7 @@ int read_nic_file(TextSpan text, std::FILE* stream, int* line_count) {
   if (line_count) *line_count = 0;
   size_t limit = text_limit(text.size());
   if (limit == 0) return -1;
+  use_binary_mode(stream);
   bool header_seen = false;
   int result = 0;
   TextLine physical;
@@ -222,6 +220,7 @@ int read_nic_file(TextSpan text, std::FILE* stream, int* line_count) {
 }
 
 int write_nic_text(ConstTextSpan text, std::FILE* stream, int /*flag*/) {
+  use_binary_mode(stream);
   size_t limit = text_limit(text.size());
   bool ended = false;
   for (size_t i = 0; i < limit && !ended; ++i) {

@@ -8,8 +8,8 @@
 // character boundary (a double-byte character is never split) and never writes past
 // the field.
 //
-// Streams are opened in binary mode (open_text_file): the reader accepts LF or CR LF
-// line ends and stops at a 0x1A byte; the writer ends every line with CR LF.
+// Streams are used in binary mode (open_text_file, use_binary_mode): the reader accepts
+// LF or CR LF line ends and stops at a 0x1A byte; the writer ends every line with CR LF.
 #pragma once
 
 #include <cstdio>

@@ -310,13 +310,9 @@ bool hex_field(std::string_view line, size_t column, uint32_t& value) {
   if (line.size() < column + 8) return false;
   uint32_t v = 0;
   for (size_t i = column; i < column + 8; ++i) {
-    char c = line[i];
-    uint32_t d;
-    if (c >= '0' && c <= '9') d = static_cast<uint32_t>(c - '0');
-    else if (c >= 'A' && c <= 'F') d = static_cast<uint32_t>(c - 'A' + 10);
-    else if (c >= 'a' && c <= 'f') d = static_cast<uint32_t>(c - 'a' + 10);
-    else return false;
-    v = v << 4 | d;
+    int d = hex_digit_value(line[i]);
+    if (d < 0) return false;
+    v = v << 4 | static_cast<uint32_t>(d);
   }
   value = v;
   return true;

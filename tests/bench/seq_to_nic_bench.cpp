@@ -73,7 +73,7 @@ std::string make_seq_file() {
   fill_design(grid);
   std::FILE* f = open_text_file(path.c_str(), "w");
   g_instruction_list = list;
-  std::strcpy(g_project_name, "BENCH");
+  g_file_project_name = "BENCH";
   if (!f || write_seq_file(f) != 0 || write_design_file(nullptr, grid, nullptr, f, DESIGN_FILE_APPENDED) != 0)
     path.clear();
   if (f) std::fclose(f);

@@ -297,7 +297,7 @@ TEST_F(SeqToNicTest, CompiledProgramGivesItsMnemonicBytesWhateverTheCommentTable
     std::FILE* f = open_text_file(seq.c_str(), "w");
     ASSERT_NE(f, nullptr);
     g_instruction_list = list;
-    std::strcpy(g_project_name, "PUMP");
+    g_file_project_name = "PUMP";
     EXPECT_EQ(write_seq_file(f), 0);
     EXPECT_EQ(write_design_file(nullptr, grid, nullptr, f, DESIGN_FILE_APPENDED), 0);
     std::fclose(f);
