@@ -147,6 +147,7 @@ const Printer* printer_of(uint32_t code) {
 // The printer's own letters by DeviceIndex; the device "4" (index 20) is written "5".
 constexpr char DEVICE_LETTERS[] = "XYMSTCLBnKQRWDVFJPIH5U";
 constexpr int DEVICE_LETTER_COUNT = sizeof DEVICE_LETTERS - 1;
+
 void append_format(std::string& out, const char* format, unsigned a, unsigned b = 0, unsigned c = 0) {
   char buffer[48];
   int n = std::snprintf(buffer, sizeof buffer, format, a, b, c);
