@@ -19,7 +19,8 @@ int32_t g_baud_rate = LINK_BAUD_RATE;
 uint8_t g_byte_size = 8;
 uint8_t g_stop_bits_code = 0;
 uint8_t g_line_end_flags = 0;
-int32_t g_com_number = 1;
+// g_com_number is the board's COM number of the settings file (shell/settings_file.cpp),
+// so the slot read at start-up is the one the link uses and the one saved at exit.
 int32_t g_port_open = 0;
 uint32_t g_modem_status = 0;
 

@@ -31,7 +31,7 @@ extern int32_t g_baud_rate;        // 9600
 extern uint8_t g_byte_size;        // 8
 extern uint8_t g_stop_bits_code;   // 0 one stop bit, 2 two, any other value one and a half
 extern uint8_t g_line_end_flags;   // bit 0 append CR, bit 1 append LF in write_port_line (0)
-extern int32_t g_com_number;       // the slot the board dialogue uses (from file.ini, 1)
+extern int32_t& g_com_number;      // the slot the board dialogue uses (kept in file.ini, 1)
 extern int32_t g_port_open;        // 1: slot g_com_number is open and the board answered
 extern uint32_t g_modem_status;    // the modem-status word of the last query
 
