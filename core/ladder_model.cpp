@@ -2,16 +2,14 @@
 
 #include <cstring>
 
+#include "core/cell_text.h"
+#include "core/instruction_tables.h"
+
 namespace {
 LineCommentStore line_comment_store{};
 std::array<ConversionError, MAX_CONVERSION_ERRORS> conversion_error_store{};
 
-bool is_empty_row(const LadderRow& row) {
-  return row.cell[0].word[0] == EMPTY_MARK && row.cell[1].word[0] == EMPTY_MARK;
-}
-bool is_end_mark_row(const LadderRow& row) {
-  return row.cell[0].word[0] == END_MARK_CELL && row.cell[1].word[0] == END_MARK_CELL;
-}
+size_t scan_limit(size_t rows) { return rows < static_cast<size_t>(MAX_GRID_ROWS) ? rows : MAX_GRID_ROWS; }
 }  // namespace
 
 LineCommentStore& g_line_comments = line_comment_store;
@@ -46,28 +44,48 @@ void clear_conversion_errors() {
   g_conversion_error_count = 0;
 }
 
-int count_program_rows(GridSpan grid) {
-  const size_t limit = grid.size() < static_cast<size_t>(MAX_GRID_ROWS) ? grid.size() : MAX_GRID_ROWS;
+void make_end_mark_row(LadderRow& row) {
+  for (auto& cell : row.cell) cell.word[0] = END_MARK_CELL;
+}
+
+void make_new_end_row(LadderRow& row) {
+  row.cell[0].word[0] = CellWord::LINE_LINKED;
+  for (int c = 1; c < OUTPUT_COLUMN; ++c) row.cell[c].word[0] = CellWord::LINE_ONLY;
+  row.cell[OUTPUT_COLUMN].word[0] = CellWord::END_OUTPUT;
+  row.cell[12].word[0] = static_cast<uint32_t>(Instr::END);
+}
+
+int count_program_rows(ConstGridSpan grid) {
+  const size_t limit = scan_limit(grid.size());
   for (size_t i = 0; i < limit; ++i) {
-    LadderRow& row = grid[i];
-    if (row.cell[OUTPUT_COLUMN].word[0] & CellFlags::END) return static_cast<int>(i) + 1;
-    if (is_end_mark_row(row)) {
-      // The end mark came before any END row. The row before it becomes the END row,
-      // but only when its output cell is free: an element there is never overwritten.
-      if (i > 0) {
-        LadderCell& out = grid[i - 1].cell[OUTPUT_COLUMN];
-        if (out.word[0] == 0 && !(grid[i - 1].cell[0].word[0] & CellFlags::COMMENT_ROW)) out.word[0] = 0x6408;
-      }
-      return -1;
-    }
+    const LadderRow& row = grid[i];
+    if (is_end_row(row)) return static_cast<int>(i) + 1;
+    if (is_end_mark_row(row)) return -1;  // the end mark came before any END row
     if (is_empty_row(row)) return -1;
   }
   return MAX_GRID_ROWS + 1;
 }
 
-int find_end_mark_row(GridSpan grid) {
+int repair_missing_end_row(GridSpan grid) {
+  const int count = count_program_rows(grid);
+  if (count > 0 && count <= MAX_GRID_ROWS) return count;  // the grid has its END row
+  if (count > MAX_GRID_ROWS) return -1;                   // no end mark to put one before
+  const size_t limit = scan_limit(grid.size());
+  size_t mark = 0;
+  while (mark < limit && !is_end_mark_row(grid[mark]) && !is_empty_row(grid[mark])) ++mark;
+  if (mark == 0 || mark >= limit || !is_end_mark_row(grid[mark])) return -1;
+  LadderRow& row = grid[mark - 1];
+  if (is_comment_row(row) || is_text_row(row)) return -1;
+  for (int c = OUTPUT_COLUMN; c <= 14; ++c)
+    if (row.cell[c].word[0] != 0) return -1;
+  row.cell[OUTPUT_COLUMN].word[0] = CellWord::END_OUTPUT_REPAIRED;
+  row.cell[12].word[0] = static_cast<uint32_t>(Instr::END);
+  return static_cast<int>(mark);
+}
+
+int find_end_mark_row(ConstGridSpan grid) {
   g_program_row_count = count_program_rows(grid);
-  const size_t limit = grid.size() < static_cast<size_t>(MAX_GRID_ROWS) ? grid.size() : MAX_GRID_ROWS;
+  const size_t limit = scan_limit(grid.size());
   size_t i = g_program_row_count < 0 ? 0 : static_cast<size_t>(g_program_row_count);
   for (; i < limit; ++i) {
     if (grid[i].cell[0].word[0] == END_MARK_CELL) return static_cast<int>(i);
@@ -77,12 +95,12 @@ int find_end_mark_row(GridSpan grid) {
 }
 
 int find_interrupt_end_row(ConstGridSpan grid) {
-  const size_t limit = grid.size() < static_cast<size_t>(MAX_GRID_ROWS) ? grid.size() : MAX_GRID_ROWS;
+  const size_t limit = scan_limit(grid.size());
   for (size_t i = 0; i < limit; ++i) {
     const LadderRow& row = grid[i];
-    if (row.cell[OUTPUT_COLUMN].word[0] & CellFlags::END) return 0;
+    if (is_end_row(row)) return 0;
     if (is_empty_row(row)) return 0;
-    if ((row.cell[OUTPUT_COLUMN].word[0] & CellFlags::OUTPUT) && (row.cell[12].word[0] & 0x1FF) == 20)
+    if ((row.cell[OUTPUT_COLUMN].word[0] & CellFlags::OUTPUT) && row_output_code(row) == static_cast<uint32_t>(Instr::IEND))
       return static_cast<int>(i);
   }
   return MAX_GRID_ROWS;
@@ -96,4 +114,5 @@ void reset_core_state() {
   g_instruction_list = {};
   g_end_record_index = 0;
   g_program_row_count = 0;
+  reset_cell_text_state();
 }

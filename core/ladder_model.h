@@ -81,6 +81,39 @@ inline constexpr uint32_t BOX_FIRST = 192;
 
 inline constexpr uint32_t part_code_of(uint32_t word0) { return (word0 >> 4) & 0x1FF; }
 
+// Word 0 of the cells of the common elements.
+namespace CellWord {
+inline constexpr uint32_t LINE_ONLY = 0xB9;              // a cell holding a horizontal line alone
+inline constexpr uint32_t LINE_LINKED = 0xBB;            // the same with the link bit (cell 0 of a row)
+inline constexpr uint32_t CONTACT_BASE = 0x8008;         // | part code << 4: a contact with its operand
+inline constexpr uint32_t COIL_BASE = 0xC008;            // | part code << 4: OUT, TIM, CNT in column 11
+inline constexpr uint32_t TIMER_COIL_CELL = 0x20008;     // column 10 of a TIM/CNT output
+inline constexpr uint32_t BOX_FIRST_CELL = 0x40C08;      // first cell of a box (link bit kept)
+inline constexpr uint32_t BOX_MIDDLE_CELL = 0x40808;
+inline constexpr uint32_t BOX_LAST_CELL = 0x4C408;       // cell 11 of a box
+inline constexpr uint32_t BOX_SINGLE_CELL = 0x4CC08;     // a box without operand cells
+inline constexpr uint32_t COMPARISON_BASE = 0x1C00 | 0x8008;  // | code << 4: anchor of a comparison
+inline constexpr uint32_t COMPARISON_MIDDLE = 0x808;
+inline constexpr uint32_t COMPARISON_LAST = 0x408;
+inline constexpr uint32_t END_OUTPUT = 0x6C08;           // cell 11 of a new design's END row
+inline constexpr uint32_t END_OUTPUT_REPAIRED = 0x6408;  // cell 11 of a repaired END row
+inline constexpr uint32_t COMMENT_ROW_FIRST = 0x100000BB;
+inline constexpr uint32_t COMMENT_ROW_LINE = 0x100000B9;
+inline constexpr uint32_t COMMENT_ROW_OUTPUT = 0x1000C048;
+inline constexpr uint32_t TEXT_ROW_MARK = 0x14000000;    // in cell 1 of a text row (ASM, TABL)
+}  // namespace CellWord
+
+// Kinds of the special rows after END (cell 12 word 0 & 0xFFF).
+namespace SpecialRow {
+inline constexpr uint32_t INITIAL_ON = 0x3F0;  // devices that are on at start
+inline constexpr uint32_t INTERLOCK = 0x3F1;   // the devices of one row belong together
+inline constexpr uint32_t INITIAL_VALUES = 0x3F2;
+// An initial-value entry (0x3F2 rows): DeviceIndex in bits 20-23, number in bits 0-13,
+// WORD_DEVICE for T, C current values and D; word 1 the value.
+inline constexpr uint32_t ENTRY_INDEX_SHIFT = 20;
+inline constexpr uint32_t ENTRY_NUMBER_MASK = 0x3FFF;
+}  // namespace SpecialRow
+
 struct LadderCell {
   uint32_t word[4];  // 0 flags and part code, 1 operand, 2 monitor state, 3 run-time display flags
 };
@@ -109,6 +142,25 @@ static_assert(offsetof(LadderRow, source_position) == 1860);
 
 // A ladder grid: program rows, the END row, special rows and the end-mark row.
 // Full grids hold MAX_GRID_ROWS rows; some callers allocate fewer.
+// Row kinds.
+inline constexpr uint32_t row_output_code(const LadderRow& row) { return row.cell[12].word[0] & 0x1FF; }
+inline constexpr bool is_empty_row(const LadderRow& row) {
+  return row.cell[0].word[0] == EMPTY_MARK && row.cell[1].word[0] == EMPTY_MARK;
+}
+inline constexpr bool is_end_mark_row(const LadderRow& row) {
+  return row.cell[0].word[0] == END_MARK_CELL && row.cell[1].word[0] == END_MARK_CELL;
+}
+inline constexpr bool is_comment_row(const LadderRow& row) { return (row.cell[0].word[0] & CellFlags::COMMENT_ROW) != 0; }
+inline constexpr bool is_text_row(const LadderRow& row) {
+  return (row.cell[1].word[0] & CellWord::TEXT_ROW_MARK) == CellWord::TEXT_ROW_MARK;
+}
+inline constexpr bool is_end_row(const LadderRow& row) { return (row.cell[OUTPUT_COLUMN].word[0] & CellFlags::END) != 0; }
+inline constexpr uint32_t special_row_kind(const LadderRow& row) { return row.cell[12].word[0] & 0xFFF; }
+// Fills a row with the end mark (every cell word 0 = END_MARK_CELL).
+void make_end_mark_row(LadderRow& row);
+// Makes `row` the END row of a new design (a line across, END in column 11).
+void make_new_end_row(LadderRow& row);
+
 using LadderGrid = std::vector<LadderRow>;
 using GridSpan = std::span<LadderRow>;
 using ConstGridSpan = std::span<const LadderRow>;
@@ -132,6 +184,19 @@ struct InstructionRecord {
   uint32_t word[6];  // 0 code and flags, 1-4 operands 1-4, 5 source position (row | column << 20)
 };
 static_assert(sizeof(InstructionRecord) == 24);
+
+// Word 0 of the records that carry no operands of their own.
+namespace RecordWord0 {
+inline constexpr uint32_t ANB = 0x8007;
+inline constexpr uint32_t ORB = 0x8008;
+inline constexpr uint32_t MPS = 0x800C;
+inline constexpr uint32_t MRD = 0x800D;
+inline constexpr uint32_t MPP = 0x800E;
+inline constexpr uint32_t END = 0x9010;
+inline constexpr uint32_t FEND = 0x9013;
+inline constexpr uint32_t IEND = 0x9014;
+inline constexpr uint32_t COMMENT = 0x9020;
+}  // namespace RecordWord0
 
 inline constexpr bool is_end_record(const InstructionRecord& r) { return r.word[0] == END_RECORD_WORD; }
 inline constexpr bool is_empty_record(const InstructionRecord& r) { return r.word[0] == EMPTY_RECORD_WORD0; }
@@ -213,6 +278,10 @@ void clear_conversion_errors();
 inline constexpr ConversionError compiler_error(uint32_t kind, uint32_t column, uint32_t row) {
   return kind << 24 | (column & 0xF) << 20 | (row & 0xFFFFF);
 }
+inline constexpr ConversionError parser_error(uint32_t kind, uint32_t operand, uint32_t header_lines,
+                                              uint32_t merged_lines, uint32_t line) {
+  return kind << 28 | (operand & 0xF) << 24 | (header_lines & 0xF) << 20 | (merged_lines & 0xFF) << 12 | (line & 0xFFF);
+}
 
 // ---- Target settings ------------------------------------------------------------------------
 inline constexpr int SETTINGS_PATH_SIZE = 261;
@@ -243,6 +312,10 @@ struct CpuSettings {
   char reserved_1388[8];           // 1388
 };
 static_assert(sizeof(CpuSettings) == 1396);
+static_assert(offsetof(CpuSettings, base_value) == 0);
+static_assert(offsetof(CpuSettings, option_a) == 4);
+static_assert(offsetof(CpuSettings, option_b) == 8);
+static_assert(offsetof(CpuSettings, option_c) == 12);
 static_assert(offsetof(CpuSettings, port_value) == 20);
 static_assert(offsetof(CpuSettings, option_d) == 28);
 static_assert(offsetof(CpuSettings, extra_value) == 32);
@@ -269,17 +342,29 @@ extern int g_end_record_index;       // index of the END record of the last list
 extern int g_program_row_count;      // set by find_end_mark_row
 
 // ---- Row finders ---------------------------------------------------------------------------
+// These are queries: they never change the grid they look at. Every scan stays below
+// MAX_GRID_ROWS and below the grid's own size.
+//
 // Rows up to and including the END row (the index of the row after it); -1 for an
-// empty grid or one whose end mark comes before any END row (then the row before the
-// end mark is made the END row when that row holds no element, so a second call finds it);
-// MAX_GRID_ROWS + 1 when the grid holds none of them.
-int count_program_rows(GridSpan grid);
-// First row with cell 0 = END_MARK_CELL from the END row on; -1 for an empty grid;
-// the row count reached (>= MAX_GRID_ROWS) when there is none. Sets g_program_row_count.
-int find_end_mark_row(GridSpan grid);
+// empty grid or one whose end mark comes before any END row; MAX_GRID_ROWS + 1 when
+// the grid holds none of them. Callers treat any result of MAX_GRID_ROWS or more as
+// the absence of an END row.
+int count_program_rows(ConstGridSpan grid);
+// First row with cell 0 = END_MARK_CELL from the END row on (from row 0 when there is
+// no END row); -1 when an empty row comes first; the row count reached (>= MAX_GRID_ROWS)
+// when there is none. Stores count_program_rows in g_program_row_count.
+int find_end_mark_row(ConstGridSpan grid);
 // The interrupt-end row (cell 11 output with cell 12 code IEND) before the END row;
 // 0 when the END row or an empty row comes first, MAX_GRID_ROWS when none is found.
 int find_interrupt_end_row(ConstGridSpan grid);
+
+// Gives a grid whose end mark comes before any END row its END row: the row before the
+// end mark becomes the END row (cell 11 word 0 END_OUTPUT_REPAIRED, cell 12 the END
+// code), so every reader finds it. This is done only when that row is a program row
+// whose output cells 11-14 are free, so that no element is overwritten. Returns the
+// program row count (as count_program_rows) when the grid has an END row afterwards;
+// -1, with the grid unchanged, when it has none and cannot get one without loss.
+int repair_missing_end_row(GridSpan grid);
 
 // Returns every program-wide table of the core to its start-up state (for tests).
 void reset_core_state();

@@ -1,0 +1,30 @@
+# tavolin.exe (GUI subsystem) and win_tests.exe (the Win32-level tests, run under Wine).
+# Both take every *_win.cpp of the areas; the tests leave out the entry point and bring
+# GoogleTest's main. The resources are compiled by windres from the UTF-8 .rc files.
+enable_language(RC)
+
+file(GLOB TAVOLIN_RC_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.rc)
+set(TAVOLIN_ENTRY_SOURCE ${CMAKE_SOURCE_DIR}/shell/entry_win.cpp)
+set(TAVOLIN_WIN_LIBRARY_SOURCES ${WIN_SOURCES})
+list(REMOVE_ITEM TAVOLIN_WIN_LIBRARY_SOURCES ${TAVOLIN_ENTRY_SOURCE})
+set(TAVOLIN_WIN_LIBS comctl32 comdlg32 gdi32 user32 kernel32)
+
+# The window code once, for both executables.
+add_library(tavolin_win_objects OBJECT ${TAVOLIN_WIN_LIBRARY_SOURCES} ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
+tavolin_target_options(tavolin_win_objects)
+
+add_executable(tavolin WIN32 ${TAVOLIN_ENTRY_SOURCE} $<TARGET_OBJECTS:tavolin_win_objects> ${TAVOLIN_RC_FILES})
+tavolin_target_options(tavolin)
+target_link_libraries(tavolin PRIVATE tavolin_portable ${TAVOLIN_WIN_LIBS})
+
+file(GLOB win_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)
+file(GLOB win_helpers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_helper.cpp)
+if(win_tests)
+  add_executable(win_tests ${win_tests} ${win_helpers} $<TARGET_OBJECTS:tavolin_win_objects> ${TAVOLIN_RC_FILES})
+  tavolin_target_options(win_tests)
+  target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  # Wine runs the tests from the build folder; the source tree is reached through Z:.
+  target_compile_definitions(win_tests PRIVATE TAVOLIN_TEST_DATA="Z:${CMAKE_SOURCE_DIR}/tests/data"
+                                               TAVOLIN_BUILD_DIR="Z:${CMAKE_BINARY_DIR}")
+  target_link_libraries(win_tests PRIVATE tavolin_portable gtest_main ${TAVOLIN_WIN_LIBS})
+endif()

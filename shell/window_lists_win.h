@@ -1,0 +1,34 @@
+// The window-list operations on real windows: IsWindow, WM_SYSCOMMAND SC_CLOSE and
+// SC_MINIMIZE, IsIconic and InvalidateRect.
+#pragma once
+
+#include <windows.h>
+
+#include <span>
+
+#include "shell/window_lists.h"
+
+inline HWND as_hwnd(WindowHandle handle) { return reinterpret_cast<HWND>(handle); }
+inline WindowHandle as_window_handle(HWND window) { return reinterpret_cast<WindowHandle>(window); }
+
+extern const WindowOps WIN32_WINDOW_OPS;
+
+inline int close_window_list(std::span<WindowHandle> list, int start) {
+  return close_window_list(list, start, WIN32_WINDOW_OPS);
+}
+inline int close_listed_windows(std::span<WindowHandle> list, int last) {
+  return close_listed_windows(list, last, WIN32_WINDOW_OPS);
+}
+inline void invalidate_window_list(std::span<WindowHandle> list, int start) {
+  invalidate_window_list(list, start, WIN32_WINDOW_OPS);
+}
+inline void minimize_window_list(std::span<WindowHandle> list) { minimize_window_list(list, WIN32_WINDOW_OPS); }
+inline int find_window_in_list(std::span<const WindowHandle> list, HWND window) {
+  return find_window_in_list(list, as_window_handle(window), WIN32_WINDOW_OPS);
+}
+inline int next_live_window(std::span<const WindowHandle> list, int start) {
+  return next_live_window(list, start, WIN32_WINDOW_OPS);
+}
+inline int any_other_window_iconic(std::span<const WindowHandle> list, HWND window) {
+  return any_other_window_iconic(list, as_window_handle(window), WIN32_WINDOW_OPS);
+}

@@ -1,0 +1,213 @@
+#include "win/rig_helper.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "shell/frame_win.h"
+#include "shell/message_box_win.h"
+#include "shell/settings_file.h"
+#include "shell/text_win.h"
+#include "shell/window_lists.h"
+
+namespace {
+
+bool g_quit_seen = false;
+
+void remove_tree(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring path = folder + L"\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        remove_tree(path);
+      } else {
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+      }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+std::wstring current_folder() {
+  wchar_t buffer[MAX_PATH] = L"";
+  GetCurrentDirectoryW(MAX_PATH, buffer);
+  return buffer;
+}
+
+}  // namespace
+
+void pump_messages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      g_quit_seen = true;
+      continue;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+bool quit_posted() { return g_quit_seen; }
+void forget_quit() { g_quit_seen = false; }
+
+TemporaryFolder::TemporaryFolder() : previous_(current_folder()) {
+  static unsigned counter = 0;
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  path_ = std::wstring(temp) + L"tavolin_test_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+          std::to_wstring(++counter);
+  remove_tree(path_);
+  CreateDirectoryW(path_.c_str(), nullptr);
+  SetCurrentDirectoryW(path_.c_str());
+}
+
+TemporaryFolder::~TemporaryFolder() {
+  SetCurrentDirectoryW(previous_.c_str());
+  remove_tree(path_);
+}
+
+ScriptedMessageBoxes::ScriptedMessageBoxes() {
+  set_message_box_handler([this](HWND owner, const std::wstring& text, const std::wstring& caption, UINT style) {
+    shown_.push_back({owner, text, caption, style});
+    if (answers_.empty()) {
+      ADD_FAILURE() << "a message box nobody expected: caption \"" << ::testing::PrintToString(caption) << "\"";
+      return IDCANCEL;
+    }
+    const int answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+  });
+}
+
+ScriptedMessageBoxes::~ScriptedMessageBoxes() {
+  set_message_box_handler({});
+  EXPECT_TRUE(answers_.empty()) << answers_.size() << " message box answers were not used";
+}
+
+ScriptedFileDialogs::ScriptedFileDialogs() {
+  set_file_dialog_handler([this](FileDialogKind kind, OPENFILENAMEA& record) -> BOOL {
+    ShownFileDialog shown{kind, "", record.lpstrInitialDir ? record.lpstrInitialDir : ""};
+    if (record.lpstrFilter) {
+      shown.filter = record.lpstrFilter;
+      shown.filter += '|';
+      shown.filter += record.lpstrFilter + std::strlen(record.lpstrFilter) + 1;
+    }
+    shown_.push_back(shown);
+    if (choices_.empty()) {
+      ADD_FAILURE() << "a file dialog nobody expected";
+      return FALSE;
+    }
+    const std::string choice = choices_.front();
+    choices_.pop_front();
+    if (choice.empty() || choice.size() + 1 > record.nMaxFile) return FALSE;
+    std::memcpy(record.lpstrFile, choice.c_str(), choice.size() + 1);
+    return TRUE;
+  });
+}
+
+ScriptedFileDialogs::~ScriptedFileDialogs() {
+  set_file_dialog_handler({});
+  EXPECT_TRUE(choices_.empty()) << choices_.size() << " file dialog answers were not used";
+}
+
+void ProgramTest::SetUp() {
+  folder_ = std::make_unique<TemporaryFolder>();
+  boxes_ = std::make_unique<ScriptedMessageBoxes>();
+  dialogs_ = std::make_unique<ScriptedFileDialogs>();
+  forget_quit();
+}
+
+HWND ProgramTest::start() {
+  frame_ = start_program(GetModuleHandleW(nullptr), SW_SHOWNORMAL, &accelerators_);
+  pump_messages();
+  return frame_;
+}
+
+void ProgramTest::TearDown() {
+  if (frame_alive()) DestroyWindow(frame_);
+  pump_messages();
+  forget_quit();
+  end_program();
+  if (accelerators_) DestroyAcceleratorTable(accelerators_);
+  accelerators_ = nullptr;
+  unregister_program_classes();
+  reset_window_tables();
+  g_guide_dialog = 0;
+  g_frame_slots = FrameSlots{};
+  dialogs_.reset();
+  boxes_.reset();
+  folder_.reset();
+}
+
+HWND create_document_window(const wchar_t* class_name, const wchar_t* title) {
+  ShowWindow(g_mdi_client, SW_SHOW);
+  MDICREATESTRUCTW create{};
+  create.szClass = class_name;
+  create.szTitle = title;
+  create.hOwner = g_instance;
+  create.x = create.y = 0;
+  create.cx = 400;
+  create.cy = 300;
+  HWND window = reinterpret_cast<HWND>(SendMessageW(g_mdi_client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
+  pump_messages();
+  return window;
+}
+
+std::string read_file_bytes(const std::wstring& path) {
+  std::string bytes;
+  FILE* file = _wfopen(path.c_str(), L"rb");
+  if (!file) return bytes;
+  char buffer[4096];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
+  std::fclose(file);
+  return bytes;
+}
+
+void write_file_bytes(const std::wstring& path, const std::string& bytes) {
+  FILE* file = _wfopen(path.c_str(), L"wb");
+  ASSERT_NE(file, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+}
+
+bool file_exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string save_screenshot(const std::string& name) {
+  // TAVOLIN_BUILD_DIR is the build folder seen through Wine's Z: drive ("Z:/...").
+  const std::string windows_folder = std::string(TAVOLIN_BUILD_DIR) + "/screenshots";
+  const std::string unix_folder = windows_folder.substr(2);
+  const std::string windows_png = windows_folder + "/" + name + ".png";
+  const std::wstring wide_png = cp932_to_wide(windows_png);
+  DeleteFileW(wide_png.c_str());
+  for (int i = 0; i < 10; ++i) {
+    pump_messages();
+    Sleep(50);
+  }
+  // Wine starts a Unix program from its path; the picture is renamed into place only
+  // when it is whole.
+  const std::string script = "mkdir -p '" + unix_folder + "' && import -window root '" + unix_folder + "/" + name +
+                             ".part.png' && mv '" + unix_folder + "/" + name + ".part.png' '" + unix_folder + "/" +
+                             name + ".png'";
+  std::wstring command = L"/bin/sh -c \"" + cp932_to_wide(script) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(L"Z:\\bin\\sh", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process))
+    return {};
+  if (process.hThread) CloseHandle(process.hThread);
+  if (process.hProcess) CloseHandle(process.hProcess);
+  // A Unix process cannot be waited for from here: wait for its picture instead.
+  for (int i = 0; i < 600 && !file_exists(wide_png); ++i) {
+    pump_messages();
+    Sleep(50);
+  }
+  return file_exists(wide_png) ? windows_png : std::string();
+}
