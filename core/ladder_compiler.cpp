@@ -634,12 +634,9 @@ int compile_ladder(void* owner, GridSpan grid, ListSpan list, const void* view_s
   g_end_record_index = -1;
   if (!list.empty()) list[0] = end_record();
 
-  // A grid without an END row fails here, also when counting it has just repaired it
-  // (find_end_mark_row counts again and would find the repaired row).
-  const int rows = count_program_rows(grid);
+  g_program_row_count = count_program_rows(grid);
   const int end_mark = find_end_mark_row(grid);
-  g_program_row_count = rows;
-  if (rows < 0 || rows >= MAX_GRID_ROWS || end_mark < 0 || end_mark >= MAX_GRID_ROWS) {
+  if (g_program_row_count < 0 || g_program_row_count >= MAX_GRID_ROWS || end_mark < 0 || end_mark >= MAX_GRID_ROWS) {
     record_compile_error(CompileError::NO_END, 0, 0);
     return CompileResult::ERRORS;
   }

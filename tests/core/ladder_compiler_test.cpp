@@ -366,12 +366,33 @@ TEST_F(CompilerTest, UnterminatedCommentTextIsCutToItsEntry) {
 
 // ---- The END row ----------------------------------------------------------------------------------------
 
-TEST_F(CompilerTest, RepairedEndRowCompilesToEnd) {
-  // No END row: the first compile fails and makes the row before the end mark the END
-  // row; the second compiles it as END although its cell 12 holds no code.
+TEST_F(CompilerTest, GridWithoutEndRowIsRefused) {
   auto grid = ladder_from_text({"X0 ~ (Y0)", ""}, {.add_end_row = false});
   EXPECT_EQ(compile(grid), CompileResult::ERRORS);
   EXPECT_EQ(errors(), std::vector<ConversionError>{0x00000000});
+  EXPECT_STREQ(compile_error_text(0), "ＥＮＤ命令が無いか、ファイルが壊れています！");
+  EXPECT_EQ(compile(grid), CompileResult::ERRORS);  // the grid was left as it was
+}
+
+TEST_F(CompilerTest, GridWithoutEndMarkIsRefused) {
+  auto grid = ladder_from_text({"X0 ~ (Y0)"}, {.add_end_mark = false});
+  EXPECT_EQ(compile(grid), CompileResult::ERRORS);
+  EXPECT_EQ(errors(), std::vector<ConversionError>{0x00000000});
+}
+
+TEST_F(CompilerTest, EmptyGridIsRefused) {
+  auto grid = make_ladder_grid(4);
+  grid[0].cell[0].word[0] = grid[0].cell[1].word[0] = EMPTY_MARK;
+  EXPECT_EQ(compile(grid), CompileResult::ERRORS);
+  EXPECT_EQ(errors(), std::vector<ConversionError>{0x00000000});
+}
+
+TEST_F(CompilerTest, RepairedEndRowCompilesToEnd) {
+  // A repaired END row (cell 11 0x6408 and nothing in cell 12, nor in cell 0) is the END
+  // instruction all the same.
+  auto grid = ladder_from_text({"X0 ~ (Y0)", ""});
+  grid[1] = LadderRow{};
+  grid[1].cell[11].word[0] = CellWord::END_OUTPUT_REPAIRED;
   ASSERT_EQ(compile(grid), CompileResult::OK) << ::testing::PrintToString(errors());
   const auto records = list_records(list);
   ASSERT_EQ(records.size(), 3u);

@@ -126,9 +126,9 @@ void fill_contacts(LadderRow& row, Bytes& in) {
 void fill_row(LadderRow& row, Bytes& in) {
   const uint8_t kind = in.next();
   if (kind % 16 == 0) {  // comment row, its text without a NUL
-    row.cell[0].word[0] = 0x100000BB;
-    for (int c = 1; c <= 10; ++c) row.cell[c].word[0] = 0x100000B9;
-    row.cell[11].word[0] = 0x1000C048;
+    row.cell[0].word[0] = CellWord::COMMENT_ROW_FIRST;
+    for (int c = 1; c <= 10; ++c) row.cell[c].word[0] = CellWord::COMMENT_ROW_LINE;
+    row.cell[11].word[0] = CellWord::COMMENT_ROW_OUTPUT;
     row.cell[12].word[0] = static_cast<uint32_t>(Instr::COMMENT);
     std::memset(row.row_text(), 'c', ROW_TEXT_SIZE);
     return;
@@ -156,15 +156,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   LadderGrid grid = make_ladder_grid(rows + 2);
   for (int r = 0; r < rows && !in.done(); ++r) fill_row(grid[static_cast<size_t>(r)], in);
   if (!(tail & 1)) {
-    LadderRow& end = grid[static_cast<size_t>(rows)];
-    end = LadderRow{};
-    end.cell[0].word[0] = 0xBB;
-    for (int c = 1; c <= 10; ++c) end.cell[c].word[0] = 0xB9;
-    end.cell[11].word[0] = 0x6C08;
-    end.cell[12].word[0] = static_cast<uint32_t>(Instr::END);
+    grid[static_cast<size_t>(rows)] = LadderRow{};
+    make_new_end_row(grid[static_cast<size_t>(rows)]);
   }
-  if (!(tail & 2))
-    for (auto& cell : grid[static_cast<size_t>(rows) + 1].cell) cell.word[0] = END_MARK_CELL;
+  if (!(tail & 2)) make_end_mark_row(grid[static_cast<size_t>(rows) + 1]);
 
   int asked = 0;
   set_notice_handler([&](void*, const char* text, const char* caption, unsigned) {
