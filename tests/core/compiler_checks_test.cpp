@@ -64,6 +64,7 @@ const FaultCase fault_cases[] = {
     {"RowsCountProgramRowsOnly", {"; note", "X0 ~ (Y0)", "; note", "? ~ (Y1)"}, {0x06000001}},
     {"FirstPartIsABox", {"~ [MOV D0 D1]"}, {0x07800000, 0x0B900000}},
     {"ProgramOfItsEndRowOnly", {"END"}, {0x0BB00000}},
+    {"FirstPartAfterACommentIsABox", {"; note", "~ [SET Y0]"}, {0x07900000, 0x0BA00000}},
     {"ContinuationNumbersDiffer", {"X0 ~ (>7)", ">8 ~ (Y0)"}, {0x07B00000}},
     {"ContinuationWithoutItsInput", {"X0 ~ (>7)", "X1 ~ (Y0)"}, {0x07B00000}},
     {"LinesOnlyAmongParallelRows", {"X0 X1 ~ (Y0)", "^- ^"}, {0x09000001}},
