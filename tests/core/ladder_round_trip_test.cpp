@@ -20,6 +20,17 @@ constexpr int kGridRows = 256;
 
 std::string seed_text(uint32_t seed) { return "seed " + std::to_string(seed); }
 
+// Program `seed` as a list, drawn into `grid` (cleared first).
+::testing::AssertionResult build_program(uint32_t seed, LadderGrid& grid, InstructionList& list) {
+  reset_core_state();
+  reset_compiler_state();
+  list = il::make_list(il::generate_program(seed), false);
+  std::fill(grid.begin(), grid.end(), LadderRow{});
+  const int result = build_ladder_from_instructions(grid, list);
+  if (result == 0) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << seed_text(seed) << ": " << std::hex << result;
+}
+
 // The cell a drawn record names by its new word 5 shows that record.
 std::string check_positions(ConstGridSpan grid, ConstListSpan list) {
   for (size_t k = 0; k < list.size(); ++k) {
@@ -50,11 +61,9 @@ std::string check_positions(ConstGridSpan grid, ConstListSpan list) {
 
 TEST(LadderRoundTrip, EveryGeneratedProgramIsDrawnWhereItsPositionsSay) {
   LadderGrid grid = make_ladder_grid(kGridRows);
+  InstructionList list;
   for (uint32_t seed = 1; seed <= kPrograms; ++seed) {
-    reset_core_state();
-    InstructionList list = il::make_list(il::generate_program(seed), false);
-    std::fill(grid.begin(), grid.end(), LadderRow{});
-    ASSERT_EQ(build_ladder_from_instructions(grid, list), 0) << seed_text(seed);
+    ASSERT_TRUE(build_program(seed, grid, list));
     const int rows = count_program_rows(grid);
     ASSERT_GT(rows, 0) << seed_text(seed);
     ASSERT_TRUE(is_end_mark_row(grid[static_cast<size_t>(rows)])) << seed_text(seed);
@@ -104,12 +113,10 @@ class LadderCompileRoundTrip : public ::testing::Test {
 // list -> ladder -> list computes the same outputs for every combination of inputs.
 TEST_F(LadderCompileRoundTrip, RebuiltProgramKeepsItsLogic) {
   LadderGrid grid = make_ladder_grid(kGridRows);
+  InstructionList list;
   for (uint32_t seed = 1; seed <= kPrograms; ++seed) {
-    SetUp();
+    ASSERT_TRUE(build_program(seed, grid, list));
     const std::vector<InstructionRecord> program = il::generate_program(seed);
-    InstructionList list = il::make_list(program, false);
-    std::fill(grid.begin(), grid.end(), LadderRow{});
-    ASSERT_EQ(build_ladder_from_instructions(grid, list), 0) << seed_text(seed);
     InstructionList compiled;
     ASSERT_TRUE(compile(grid, compiled)) << seed_text(seed) << "\n" << records_text(program);
     const InstructionList original = il::make_list(program, false);
@@ -123,11 +130,9 @@ TEST_F(LadderCompileRoundTrip, RebuiltProgramKeepsItsLogic) {
 TEST_F(LadderCompileRoundTrip, RebuildingACompiledLadderGivesTheSameLadder) {
   LadderGrid first = make_ladder_grid(kGridRows);
   LadderGrid second = make_ladder_grid(kGridRows);
+  InstructionList list;
   for (uint32_t seed = 1; seed <= kPrograms; ++seed) {
-    SetUp();
-    InstructionList list = il::make_list(il::generate_program(seed), false);
-    std::fill(first.begin(), first.end(), LadderRow{});
-    ASSERT_EQ(build_ladder_from_instructions(first, list), 0) << seed_text(seed);
+    ASSERT_TRUE(build_program(seed, first, list));
     InstructionList compiled;
     ASSERT_TRUE(compile(first, compiled)) << seed_text(seed);
     std::fill(second.begin(), second.end(), LadderRow{});

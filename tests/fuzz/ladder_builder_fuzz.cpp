@@ -1,7 +1,7 @@
 // Arbitrary instruction lists drawn as ladders: build_ladder_from_instructions must never
 // read or write outside the list, the grid or its tables, must return 0 or an error that
 // names a record of the list (or the one after it), and a drawn grid must end with its
-// end mark.
+// end mark. A drawn grid then goes on to the compiler, as in the mnemonic compile.
 //
 // The first byte sizes the grid; the rest are records. Each record takes four bytes: a
 // form (one of the record shapes the compiler and the parser write, or raw words) and
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/ladder_builder.h"
+#include "core/ladder_compiler.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   // The list lives in a block of its own size, so a read past it is caught.
   InstructionRecord* list = static_cast<InstructionRecord*>(std::malloc((records.size() + 1) * sizeof(InstructionRecord)));
-  std::memcpy(list, records.data(), records.size() * sizeof(InstructionRecord));
+  if (!records.empty()) std::memcpy(list, records.data(), records.size() * sizeof(InstructionRecord));
   const ListSpan span(list, records.size());
   LadderGrid grid = make_ladder_grid(rows);
   const int result = build_ladder_from_instructions(grid, span);
@@ -61,6 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool marked = false;
     for (const LadderRow& row : grid) marked = marked || is_end_mark_row(row);
     if (!marked) std::abort();
+    InstructionList compiled = make_instruction_list(static_cast<int>(records.size()) * 4 + 8);
+    const int compiled_result = compile_ladder(nullptr, grid, compiled, nullptr, 0);
+    if (compiled_result > 0 || compiled_result < -3) std::abort();
   }
   std::free(list);
   return 0;

@@ -28,8 +28,6 @@ int width(const Expr& e) {
   return w;
 }
 
-const Expr& leftmost(const Expr& e) { return e.kind == Expr::CONTACT ? e : leftmost(e.children[0]); }
-
 int height(const Expr& e) {
   if (e.kind == Expr::CONTACT) return 1;
   int h = 0;
@@ -194,11 +192,7 @@ void Generator::rung(int group) {
   const int form = options_.branches ? pick(0, 2) : pick(0, 1);
   // Leave room on the right for contacts of later outputs.
   const int reserve = form == 0 ? 0 : pick(0, 2);
-  Expr common = condition(options_.max_depth, std::max(1, first_column - reserve), options_.max_height, Expr::CONTACT);
-  // The compiler wants the program to begin with a plain contact (its first-part check
-  // takes a comparison for a box), so the first rung never starts with a comparison.
-  while (group == 0 && is_comparison(leftmost(common)))
-    common = condition(options_.max_depth, std::max(1, first_column - reserve), options_.max_height, Expr::CONTACT);
+  const Expr common = condition(options_.max_depth, std::max(1, first_column - reserve), options_.max_height, Expr::CONTACT);
   const int common_width = width(common);
   emit_first(common);
   if (form == 0) {

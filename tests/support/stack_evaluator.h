@@ -10,7 +10,6 @@
 
 #include <cstdint>
 #include <map>
-#include <set>
 #include <string>
 #include <tuple>
 
@@ -22,17 +21,6 @@ namespace il {
 using InputKey = std::tuple<int, uint32_t, uint32_t, uint32_t>;
 // The output record's code and flags (block start left out) and its operand words.
 using OutputKey = std::tuple<uint32_t, uint32_t, uint32_t, uint32_t, uint32_t>;
-
-struct Evaluation {
-  bool ok = true;
-  std::string fault;                    // why the list cannot run (a pop of an empty stack ...)
-  std::map<OutputKey, bool> outputs;    // the value each output received (the last one, if repeated)
-};
-
-// The inputs the list reads, up to its END or end record.
-std::set<InputKey> list_inputs(ConstListSpan list);
-// One scan with the given inputs (every input not named is off).
-Evaluation evaluate_list(ConstListSpan list, const std::map<InputKey, bool>& inputs);
 
 // Runs both lists over every combination of the inputs of either (at most 16 inputs) and
 // returns an empty string when they agree, else a description of the first difference.
