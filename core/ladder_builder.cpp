@@ -94,6 +94,8 @@ void draw_rail_line(LadderRow& row, int end_column) {
   }
 }
 
+void close_gaps(GridSpan grid, ListSpan list, int first_row, int end_row, int first_record, int records);
+
 // The list walk of one conversion.
 class Builder {
  public:
@@ -120,6 +122,7 @@ class Builder {
   void write_text_row(const InstructionRecord& r, int row);
   int finish(int index);
   int rung_body();
+  void close_rung();
 
   GridSpan grid_;
   ListSpan list_;
@@ -129,6 +132,8 @@ class Builder {
   int i_ = 0;  // the rung's (output) row
   int b_ = 0;  // the open block level
   int w_ = 0;  // the current row inside the rung
+  int rung_top_ = 0;           // the first row of the rung being drawn
+  int rung_first_record_ = 0;  // and its first record
   std::vector<int> closer_;        // for each LD form: the ANB or ORB that closes its block, or -1
   std::vector<int> branch_slots_;  // branch-point slots set since the rung began
 };
@@ -245,6 +250,27 @@ int Builder::finish(int index) {
   return BUILD_OK;
 }
 
+// A rung is complete once the next one begins: its gaps close at once, so that the rows
+// it gave up are there for the rungs after it (a program is refused only when its tidied
+// drawing does not fit). Only the records drawn so far carry grid positions.
+void Builder::close_rung() {
+  if (i_ <= rung_top_) {
+    rung_first_record_ = d_;
+    return;
+  }
+  close_gaps(grid_, list_, rung_top_, i_, rung_first_record_, d_);
+  int bottom = i_ - 1;
+  auto empty = [](const LadderRow& row) {
+    for (const LadderCell& cell : row.cell)
+      if (cell.word[0] != 0) return false;
+    return true;
+  };
+  while (bottom >= rung_top_ && empty(grid_[static_cast<size_t>(bottom)])) --bottom;
+  i_ = bottom + 1;
+  rung_top_ = i_;
+  rung_first_record_ = d_;
+}
+
 int Builder::run() {
   for (auto& level : g_block_stack) level = {UNUSED_LEVEL, 0, 0, 0, 0};
   for (auto& p : g_branch_points) p = {NO_BRANCH_POINT, 0};
@@ -252,8 +278,19 @@ int Builder::run() {
   find_block_closers();
   d_ = 0;
   i_ = 0;
+  rung_top_ = 0;
+  rung_first_record_ = 0;
   for (;;) {
-    // A new rung at row i.
+    // A new rung at row i; a branch row (MRD, MPP) still belongs to the rung above it.
+    int first_index = d_;
+    while (first_index < count_ && !is_end_record(rec(first_index))) {
+      const InstructionCode c = record_code(rec(first_index));
+      if (c != 0 && c != Instr::JMS && c != Instr::JME && c != Instr::JMI) break;
+      ++first_index;
+    }
+    const bool branch_row = first_index < count_ && !is_end_record(rec(first_index)) &&
+                            (record_code(rec(first_index)) == Instr::MRD || record_code(rec(first_index)) == Instr::MPP);
+    if (!branch_row) close_rung();
     g_block_stack[0] = {0, i_, 0, i_, i_};
     for (int level = 1; level < BLOCK_STACK_LEVELS; ++level) g_block_stack[level].c0 = UNUSED_LEVEL;
     b_ = 0;
@@ -607,11 +644,11 @@ bool is_gap_row(const LadderRow& row, int column) {
   return true;
 }
 
-// Every record up to the END record whose position lies in rows first..last, columns
-// column..15, follows its cell `shift` rows up.
-void move_record_positions(ListSpan list, int first, int last, int column, int shift) {
-  const int count = list_limit(list);
-  for (int k = 0; k < count; ++k) {
+// Every record from `first_record` to before `records` (and up to the END record) whose
+// position lies in rows first..last, columns column..15, follows its cell `shift` rows up.
+void move_record_positions(ListSpan list, int first_record, int records, int first, int last, int column, int shift) {
+  const int count = std::min(list_limit(list), records);
+  for (int k = std::max(first_record, 0); k < count; ++k) {
     InstructionRecord& r = list[static_cast<size_t>(k)];
     if (is_end_record(r)) break;
     const int row = static_cast<int>(r.word[5] & POSITION_ROW_MASK);
@@ -621,11 +658,12 @@ void move_record_positions(ListSpan list, int first, int last, int column, int s
   }
 }
 
-}  // namespace
-
-void close_row_gaps(GridSpan grid, ListSpan list) {
-  const int rows = grid_rows(grid);
-  int r = 1;
+// Closes the gaps above the output rows (and the end-mark row) of rows first_row to
+// end_row - 1, moving the positions of the records first_record .. records - 1 along
+// (the records drawn in those rows).
+void close_gaps(GridSpan grid, ListSpan list, int first_row, int end_row, int first_record, int records) {
+  const int rows = std::min(grid_rows(grid), end_row);
+  int r = std::max(first_row, 0) + 1;
   while (r < rows) {
     LadderRow& row = grid[static_cast<size_t>(r)];
     const bool end_mark = is_end_mark_row(row);
@@ -638,13 +676,13 @@ void close_row_gaps(GridSpan grid, ListSpan list) {
     for (int col = 10; col >= 1 && c == 0; --col)
       if (row.cell[col].word[0] & CellFlags::LINK_UP) c = col;
     int q = r;
-    while (q > 0 && is_gap_row(grid[static_cast<size_t>(q - 1)], c)) --q;
+    while (q > first_row && is_gap_row(grid[static_cast<size_t>(q - 1)], c)) --q;
     if (q == r) {
       if (end_mark) break;
       ++r;
       continue;
     }
-    const int last = end_mark ? r : find_branch_last_row(grid, r, c);
+    const int last = end_mark ? r : std::min(find_branch_last_row(grid, r, c), rows - 1);
     if (c > 0 && r - q > 1) {
       // The link below the last part it serves would dangle once the rows move up.
       int b = q + 1;
@@ -670,10 +708,17 @@ void close_row_gaps(GridSpan grid, ListSpan list) {
       to.source_position = from.source_position;
       from.source_position = 0;
     }
-    move_record_positions(list, r, last, c, shift);
+    move_record_positions(list, first_record, records, r, last, c, shift);
     if (end_mark) break;
     r = q + 1;
   }
+}
+
+}  // namespace
+
+void close_row_gaps(GridSpan grid, ListSpan list) {
+  const int rows = grid_rows(grid);
+  close_gaps(grid, list, 0, rows, 0, list_limit(list));
   // A continuous left rail down to the END row.
   int end_row = -1;
   for (int k = 0; k < rows && end_row < 0; ++k) {
@@ -711,6 +756,14 @@ void compact_branch_columns(GridSpan grid) {
       --k;
     }
     if (k < 0 || is_comment_row(grid[static_cast<size_t>(k)])) continue;
+    // Moving the point changes which row is the lowest of its group; a U point or a BTONJ
+    // may stand neither there nor at the top, so groups that hold one stay as drawn.
+    bool jumps = false;
+    for (int row = k; row <= r && !jumps; ++row) {
+      jumps = row_output_code(grid[static_cast<size_t>(row)]) == static_cast<uint32_t>(Instr::BTONJ);
+      for (int col = 0; col <= OUTPUT_COLUMN && !jumps; ++col) jumps = (cell_word0(grid, row, col) & CellFlags::U_MARK) != 0;
+    }
+    if (jumps) continue;
     bool branch = true;
     for (int row = k + 1; row < r && branch; ++row) branch = (cell_word0(grid, row, i) & 0xFF) == CellWord::LINE_LINKED;
     const uint32_t top = cell_word0(grid, k, i);

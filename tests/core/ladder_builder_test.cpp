@@ -345,6 +345,14 @@ INSTANTIATE_TEST_SUITE_P(
                 "^ ^@9X1 - - - - - - - - - (Y1)\n"
                 "^ ^X2 - - - - - - - - - (Y2)\n"
                 "END\n"},
+        Drawing{"a branch group with a U point and its BTONJ keeps its column",
+                {ld(X(0)), or_(X(1)), or_(X(2)), mps(), out(Y(0)), jms(9), mrd(), out(Y(1)), mrd(),
+                 box(Instr::BTONJ, make_device_operand(Device::U, 9)), mpp(), out(Y(2)), end()},
+                "^X0 - - - - - - - - - - (Y0)\n"
+                "^X1 ^@9- - - - - - - - - - (Y1)\n"
+                "^X2 ^- - - - - - - - - [BTONJ U9]\n"
+                "^ ^- - - - - - - - - - (Y2)\n"
+                "END\n"},
         Drawing{"branch points at two columns",
                 {ld(X(0)), mps(0, 0), and_(X(1)), mps(0, 1), and_(X(2)), out(Y(0)), mpp(0, 1), and_(X(3)), out(Y(1)),
                  mpp(0, 0), and_(X(4)), out(Y(2)), end()},
@@ -439,6 +447,27 @@ TEST_F(LadderBuilder, RowsBeyondTheGridAreAnError) {
   EXPECT_EQ(b.result, BUILD_ERROR_BASE + 17) << "the OR for row 16";
   b = build(make_list({ld(X(0)), out(Y(0)), end()}), 2);
   EXPECT_EQ(b.result, BUILD_ERROR_BASE + 3);
+}
+
+// Each rung first takes three rows (the second coil goes below X1's row) and gives one
+// back when its gap closes: the tidied program fits a grid the untidied one would not.
+TEST_F(LadderBuilder, RowsAGapGivesBackAreThereForTheNextRung) {
+  std::vector<InstructionRecord> r;
+  for (uint32_t k = 0; k < 3; ++k)
+    for (const InstructionRecord& rec : {ld(X(0)), or_(X(1)), out(Y(2 * k)), out(Y(2 * k + 1))}) r.push_back(rec);
+  r.push_back(end());
+  const Built b = build(make_list(r), 8);
+  ASSERT_EQ(b.result, 0);
+  EXPECT_EQ(ladder_picture(b.grid),
+            "^X0 - - - - - - - - - - (Y0)\n"
+            "^X1 ^- - - - - - - - - - (Y1)\n"
+            "^X0 - - - - - - - - - - (Y2)\n"
+            "^X1 ^- - - - - - - - - - (Y3)\n"
+            "^X0 - - - - - - - - - - (Y4)\n"
+            "^X1 ^- - - - - - - - - - (Y5)\n"
+            "END\n");
+  EXPECT_EQ(b.position(11), source_position(5, 11));
+  EXPECT_EQ(b.position(12), source_position(6, 11));
 }
 
 TEST_F(LadderBuilder, ListWithoutEndIsAnError) {

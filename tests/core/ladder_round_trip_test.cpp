@@ -169,4 +169,18 @@ TEST_F(LadderCompileRoundTrip, HandDrawnLaddersReachTheirFixpointAfterOneRebuild
   }
 }
 
+// A lowest branch must not be moved to hang off the row of a BTONJ: the compiler takes
+// a BTONJ or a U point at the end of a branch group for a fault.
+TEST_F(LadderCompileRoundTrip, BranchGroupWithAJumpCompilesAfterTheRebuild) {
+  using namespace il;
+  InstructionList list = make_list({ld(X(0)), or_(X(1)), or_(X(2)), mps(), out(Y(0)), jms(9), mrd(), out(Y(1)), mrd(),
+                                    box(Instr::BTONJ, make_device_operand(Device::U, 9)), mpp(), out(Y(2)), end()});
+  const InstructionList original = list;
+  LadderGrid grid = make_ladder_grid(32);
+  ASSERT_EQ(build_ladder_from_instructions(grid, list), 0);
+  InstructionList compiled;
+  ASSERT_TRUE(compile(grid, compiled));
+  EXPECT_EQ(il::compare_list_logic(original, compiled), "");
+}
+
 }  // namespace
