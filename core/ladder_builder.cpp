@@ -29,7 +29,8 @@ constexpr uint32_t RECORD_OPERAND_FLAGS = 0xFF80000;  // record word 0 bits a ce
 constexpr uint32_t POSITION_ROW_MASK = 0xFFFFF;
 constexpr uint32_t ROW_WORD_MASK = 0x1FFFF;
 
-// The row at byte 260 + 100 reaches the row word: a text row's text holds 1499 bytes and its NUL.
+// A text row's text runs from text slot 1 (byte 360) to the row word at byte 1860: 1499
+// bytes and its NUL.
 constexpr int TEXT_ROW_TEXT_SIZE = ROW_TEXT_SIZE - CELL_TEXT_SIZE;
 
 constexpr uint32_t FEND_ROW_OUTPUT = 0x40004C08;
@@ -333,7 +334,7 @@ int Builder::run() {
       } else {
         write_section_row(first, i_);
       }
-      if (code != Instr::COMMENT) set_record_position(list_, d_, i_, OUTPUT_COLUMN);
+      set_record_position(list_, d_, i_, OUTPUT_COLUMN);
       ++d_;
       ++i_;
       continue;

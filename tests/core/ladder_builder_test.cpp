@@ -252,6 +252,7 @@ TEST_F(LadderBuilder, RowsWrittenWhole) {
   EXPECT_EQ(b.w1(0, 11), 3u);
   EXPECT_EQ(b.w0(0, 12), 32u);
   EXPECT_STREQ(b.grid[0].row_text(), "pump control");
+  EXPECT_EQ(b.position(0), source_position(0, 11));
   EXPECT_EQ(b.w0(1, 15), 0x80008000u);  // the row label P5
   EXPECT_EQ(b.w1(1, 15), 0xF1000005u);
   EXPECT_EQ(b.position(1), source_position(1, 15));
