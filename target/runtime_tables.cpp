@@ -28,6 +28,7 @@ constexpr int STEP_NAME_CELL = 8;               // the first cell of a STEP or P
 constexpr int MAX_CELL_OPERANDS = 4;            // operands 1-4 are word 1 of cells 11-14
 constexpr uint32_t GRID_CONSTANT_BIT_1 = 0x100000;  // operand j (from 1) is a constant: bit 19 + j
 constexpr uint32_t DOUBLE_WORD_FORM = 0x800;
+constexpr uint32_t CELL_NUMBER_BITS = 0x3FFF;
 
 int record_code(uint32_t word0) { return static_cast<int>(word0 & RECORD_CODE_MASK); }
 bool is_comparison_record(uint32_t word0) { return (word0 & RecordFlags::COMPARISON) != 0; }
@@ -226,9 +227,11 @@ StepRecord* step_record(uint32_t number) {
 bool operand_beyond_runtime_tables(DeviceOperand operand) {
   if (is_digit_group(operand)) return false;
   const uint32_t number = operand_number(operand);
+  // T, C and S numbers are 14 bits; bit 15 marks a range.
+  const uint32_t cell_number = number & CELL_NUMBER_BITS;
   switch (operand_device_index(operand)) {
-    case Device::T: case Device::C: return number >= static_cast<uint32_t>(TIMER_COUNTER_RECORDS);
-    case Device::S: return number >= static_cast<uint32_t>(STEP_RECORDS);
+    case Device::T: case Device::C: return cell_number >= static_cast<uint32_t>(TIMER_COUNTER_RECORDS);
+    case Device::S: return cell_number >= static_cast<uint32_t>(STEP_RECORDS);
     case Device::J: return j_group(operand) >= J_GROUPS;
     case Device::Q: case Device::R: case Device::W: case Device::D: case Device::V:
       return number >= static_cast<uint32_t>(WORD_DEVICE_RECORDS);
