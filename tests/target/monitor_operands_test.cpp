@@ -5,10 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/ladder_compiler.h"
-#include "support/ladder_text.h"
-#include "target/device_images.h"
-#include "target/runtime_tables.h"
+#include "compiled_program.h"
 
 namespace {
 
@@ -19,26 +16,11 @@ constexpr int P = 42;
 
 uint32_t dev(const char* text) { return device_operand(text); }
 
-class MonitorOperandsTest : public ::testing::Test {
+class MonitorOperandsTest : public CompiledProgramTest {
  protected:
-  void SetUp() override {
-    reset_core_state();
-    reset_compiler_state();
-    reset_device_images();
-    reset_runtime_tables();
-  }
-  void TearDown() override {
-    g_instruction_list = {};
-    reset_device_images();
-    reset_runtime_tables();
-  }
-
   // Compiles the ladder and builds its run-time tables, as a monitor window does.
   void load(std::initializer_list<const char*> rows) {
-    grid_ = ladder_from_text(rows);
-    list_ = make_instruction_list(200);
-    ASSERT_EQ(compile_ladder(nullptr, grid_, list_, nullptr, 0), CompileResult::OK) << ladder_picture(grid_);
-    g_instruction_list = list_;
+    compile(rows);
     build_runtime_tables(grid_);
   }
 
@@ -55,8 +37,6 @@ class MonitorOperandsTest : public ::testing::Test {
     return out;
   }
 
-  LadderGrid grid_;
-  InstructionList list_;
   MonitorCellTexts texts_;
 };
 

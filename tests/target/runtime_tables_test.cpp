@@ -7,8 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/ladder_compiler.h"
-#include "support/ladder_text.h"
+#include "compiled_program.h"
 
 namespace {
 
@@ -55,43 +54,26 @@ std::vector<uint32_t> used_list() {
   return words;
 }
 
-class RuntimeTablesTest : public ::testing::Test {
+class RuntimeTablesTest : public CompiledProgramTest {
  protected:
-  void SetUp() override {
-    reset_core_state();
-    reset_compiler_state();
-    reset_device_images();
-    reset_runtime_tables();
-  }
-  void TearDown() override {
-    g_instruction_list = {};
-    reset_device_images();
-    reset_runtime_tables();
-  }
-
   // Builds the tables of a hand-made list (ended by the end record).
   void build_list(std::vector<InstructionRecord> records, GridSpan grid = {}) {
-    list_ = std::move(records);
-    list_.push_back(end_record());
-    g_instruction_list = list_;
+    records_ = std::move(records);
+    records_.push_back(end_record());
+    g_instruction_list = records_;
     build_runtime_tables(grid);
   }
 
   // Compiles the ladder and builds the tables of the compiled program over its grid, whose
   // word 3 is UNTOUCHED everywhere before the build.
   void build_ladder(std::initializer_list<const char*> rows) {
-    grid_ = ladder_from_text(rows);
-    compiled_ = make_instruction_list(400);
-    ASSERT_EQ(compile_ladder(nullptr, grid_, compiled_, nullptr, 0), CompileResult::OK) << ladder_picture(grid_);
+    compile(rows);
     for (LadderRow& row : grid_)
       for (LadderCell& cell : row.cell) cell.word[3] = UNTOUCHED;
-    g_instruction_list = compiled_;
     build_runtime_tables(grid_);
   }
 
-  std::vector<InstructionRecord> list_;
-  InstructionList compiled_;
-  LadderGrid grid_;
+  std::vector<InstructionRecord> records_;
 };
 
 // ---- The operand an instruction writes ------------------------------------------------------------
