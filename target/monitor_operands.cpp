@@ -61,6 +61,7 @@ MonitorRect band(const MonitorRect& picture, int p, int left, int right) {
 
 MonitorText& add_text(MonitorCellTexts& out, const MonitorRect& rect, uint32_t format, uint32_t colour) {
   MonitorText& t = out.item[static_cast<size_t>(out.count++)];
+  t.text[0] = '\0';
   t.rect = rect;
   t.format = format | MonitorTextFormat::SINGLE_LINE;
   t.colour = colour;

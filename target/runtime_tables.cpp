@@ -34,7 +34,7 @@ int record_code(uint32_t word0) { return static_cast<int>(word0 & RECORD_CODE_MA
 bool is_comparison_record(uint32_t word0) { return (word0 & RecordFlags::COMPARISON) != 0; }
 int device_type(uint32_t operand) { return operand_device_index(operand); }
 
-// Bit `bit` (0-31) of usage word 0 of entry `entry` of `type`; nothing outside the image.
+// Sets `bits` in usage word 0 of entry `entry` of `type`; nothing outside the image.
 void mark_usage(int type, uint32_t entry, uint32_t bits) {
   if (type < 0 || type >= IMAGE_TYPES || entry >= static_cast<uint32_t>(IMAGE_ENTRIES)) return;
   g_device_usage_image[static_cast<size_t>(type)][entry].word[0] |= static_cast<int32_t>(bits);
@@ -77,7 +77,9 @@ void mark_bits(int type, uint32_t operand, int count) {
   }
 }
 
-// The digit-group operands of a word instruction (and of a comparison).
+// The digit-group operands of a word instruction or a comparison: operands j = first ..
+// count - 1 are record words 1 + j, and operand j is a constant when bit 20 + j - shift of
+// `flags` is set (a comparison's operands start at word 2 with bit 20).
 void mark_word_operands(const InstructionRecord& r, int code, uint32_t flags, int count, int first,
                         int constant_shift, uint32_t section) {
   if (count > MAX_RECORD_OPERANDS) count = MAX_RECORD_OPERANDS;
@@ -260,11 +262,14 @@ void build_device_usage_maps(ConstListSpan list) {
 
     // LD or LDI of M9050-M9089 opens the section whose Y outputs get their second marks.
     // At a block start the record after it belongs to the section's heading and is not
-    // looked at either; inside a rung the walk goes on with the next record.
+    // looked at either (unless it ends the program); inside a rung the walk goes on with
+    // the next record.
     if ((c == Instr::LD || c == Instr::LDI) && !comparison &&
         t == Device::M && number >= SECTION_RELAY_FIRST && number <= SECTION_RELAY_LAST) {
       section = INTERRUPT_SECTION;
-      if (w & RecordFlags::BLOCK_START) ++i;
+      if ((w & RecordFlags::BLOCK_START) && i + 1 < list.size() && list[i + 1].word[0] != END_RECORD_WORD &&
+          list[i + 1].word[0] != RecordWord0::END)
+        ++i;
       continue;
     }
     if (c == Instr::RETRN || c == Instr::IRET) section = 0;
