@@ -134,3 +134,66 @@ TEST_F(TextsOnScreen, FileDialogStandInGetsTheRecordAndReturnsTheChoiceInCp932) 
 }
 
 }  // namespace
+
+namespace {
+
+// The real open dialog, answered by typing a Japanese file name into it.
+struct DialogTyping {
+  const wchar_t* name;
+  bool typed = false;
+};
+DialogTyping* g_typing = nullptr;
+
+BOOL CALLBACK type_into_dialog(HWND window, LPARAM) {
+  wchar_t class_name[32] = L"";
+  GetClassNameW(window, class_name, 32);
+  if (std::wstring(class_name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+  // The file-name field: the combobox of the Explorer-style dialog, or the older edit.
+  for (int id : {0x47C, 0x480}) {
+    if (HWND field = GetDlgItem(window, id)) {
+      SetWindowTextW(field, g_typing->name);
+      g_typing->typed = true;
+      break;
+    }
+  }
+  PostMessageW(window, WM_COMMAND, IDOK, 0);
+  return FALSE;
+}
+
+void CALLBACK answer_dialog(HWND, UINT, UINT_PTR, DWORD) {
+  if (!g_typing->typed) EnumThreadWindows(GetCurrentThreadId(), type_into_dialog, 0);
+}
+
+TEST_F(TextsOnScreen, TheRealOpenDialogReturnsAJapanesePathAsCp932) {
+  ASSERT_TRUE(start());
+  dialogs_.reset();  // the real dialog this time
+  write_file_bytes(folder_->file(L"表示.MBS"), "mbs-file 3winv.1\r\n");
+  std::string folder;
+  ASSERT_TRUE(wide_to_cp932(folder_->path(), folder));
+  char file[MAX_PATH] = "";
+  char title[256] = "";
+  OPENFILENAMEA record{};
+  record.lStructSize = sizeof record;
+  record.hwndOwner = frame_;
+  record.lpstrFilter = "MBS\0*.MBS\0";
+  record.nFilterIndex = 1;
+  record.lpstrFile = file;
+  record.nMaxFile = MAX_PATH;
+  record.lpstrFileTitle = title;
+  record.nMaxFileTitle = sizeof title;
+  record.lpstrInitialDir = folder.c_str();
+  record.Flags = OFN_FILEMUSTEXIST;
+  DialogTyping typing{L"表示.MBS"};
+  g_typing = &typing;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 200, answer_dialog);
+  const BOOL chosen = get_open_file_name(&record);
+  KillTimer(nullptr, timer);
+  g_typing = nullptr;
+  ASSERT_TRUE(typing.typed);
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(std::string(file), folder + "\\表示.MBS");
+  EXPECT_STREQ(title, "表示.MBS");
+  EXPECT_EQ(record.nFileOffset, folder.size() + 1);
+}
+
+}  // namespace
