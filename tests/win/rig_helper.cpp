@@ -159,6 +159,22 @@ HWND create_document_window(const wchar_t* class_name, const wchar_t* title) {
   return window;
 }
 
+namespace {
+BOOL CALLBACK take_visible_dialog(HWND window, LPARAM result) {
+  wchar_t class_name[32] = L"";
+  GetClassNameW(window, class_name, 32);
+  if (std::wstring(class_name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+  *reinterpret_cast<HWND*>(result) = window;
+  return FALSE;
+}
+}  // namespace
+
+HWND find_visible_dialog() {
+  HWND found = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), take_visible_dialog, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
 std::string read_file_bytes(const std::wstring& path) {
   std::string bytes;
   FILE* file = _wfopen(path.c_str(), L"rb");

@@ -101,6 +101,11 @@ class ProgramTest : public ::testing::Test {
 // A document window of one of the frame's classes, created as the frame creates them.
 HWND create_document_window(const wchar_t* class_name, const wchar_t* title);
 
+// The visible dialog window (class "#32770": a message box, a file dialog, a modal or
+// modeless dialog) of this thread, or nullptr. Tests that let a real modal window run
+// find it from a timer and answer it.
+HWND find_visible_dialog();
+
 std::string read_file_bytes(const std::wstring& path);
 void write_file_bytes(const std::wstring& path, const std::string& bytes);
 bool file_exists(const std::wstring& path);
