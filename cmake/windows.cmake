@@ -18,3 +18,28 @@ target_link_libraries(core_tests PRIVATE tavolin_portable gtest_main)
 if(EXISTS ${CMAKE_SOURCE_DIR}/cmake/windows_program.cmake)
   include(${CMAKE_SOURCE_DIR}/cmake/windows_program.cmake)
 endif()
+
+# The test rig's check of its own Wine prefix: no COM port reaches a real device, and files of
+# the tree open through the Z: drive as the tests' fixtures do (scripts/test runs it first).
+add_executable(rig_check ${CMAKE_SOURCE_DIR}/scripts/rig/rig_check.cpp)
+target_compile_options(rig_check PRIVATE -Wall -Wextra)
+target_compile_definitions(rig_check PRIVATE TAVOLIN_SOURCE_DIR="Z:${CMAKE_SOURCE_DIR}")
+
+# scripts/test runs the Windows test programs listed here: every *_tests executable of this
+# folder (win_tests on a private display, the others without one).
+get_property(windows_targets DIRECTORY PROPERTY BUILDSYSTEM_TARGETS)
+set(windows_test_programs "")
+foreach(t ${windows_targets})
+  get_target_property(type ${t} TYPE)
+  if(t MATCHES "_tests$" AND type STREQUAL "EXECUTABLE")
+    string(APPEND windows_test_programs "$<TARGET_FILE:${t}>\n")
+  endif()
+endforeach()
+file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/windows-test-programs.txt CONTENT "${windows_test_programs}")
+
+# scripts/run starts the program from the path written here, once the target exists.
+if(TARGET tavolin)
+  file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/tavolin-exe-path.txt CONTENT "$<TARGET_FILE:tavolin>\n")
+else()
+  file(REMOVE ${CMAKE_BINARY_DIR}/tavolin-exe-path.txt)
+endif()

@@ -1,0 +1,42 @@
+// Line-based text files of the program (design, operation and mnemonic files).
+//
+// Every file is opened in binary mode and the line ends are handled here, so the bytes
+// on disk are the same whichever C library runs the program: lines are written with
+// CR LF, a CR directly before LF is dropped when reading, and a 0x1A byte ends the file
+// (as text mode does on Windows).
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+// The line end written after every line.
+inline constexpr std::string_view TEXT_LINE_END = "\r\n";
+// The byte that ends a text file when read.
+inline constexpr int TEXT_END_BYTE = 0x1A;
+
+// Opens `path` with the C mode "r", "w", "w+", "a" ... always adding binary mode.
+std::FILE* open_text_file(const char* path, const char* mode);
+
+enum class LineStatus { OK, END_OF_FILE, ERROR };
+
+struct TextLine {
+  std::string text;           // the line without its line end, at most `limit` bytes of it
+  bool has_line_end = false;  // the line ended with LF (not with the end of the file)
+  bool too_long = false;      // the line held more than `limit` bytes; the rest was skipped
+  // The length of the line as a C library's line read reports it: the line end counts.
+  size_t length_with_end() const { return text.size() + (has_line_end ? 1 : 0); }
+};
+
+// Reads one whole physical line. OK: a line was read (possibly empty, possibly the last
+// line of the file without a line end). END_OF_FILE: nothing was left (or a 0x1A byte
+// came first; every later call also gives END_OF_FILE). ERROR: the stream failed.
+LineStatus read_text_line(std::FILE* stream, size_t limit, TextLine& line);
+
+// Writes `text` as it is (the caller writes TEXT_LINE_END where a line ends); false when
+// fewer bytes were written.
+bool write_text(std::FILE* stream, std::string_view text);
+
+// Flushes the stream and reports whether every write so far reached the file.
+bool finish_writing(std::FILE* stream);
