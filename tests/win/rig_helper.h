@@ -110,6 +110,7 @@ std::string read_file_bytes(const std::wstring& path);
 void write_file_bytes(const std::wstring& path, const std::string& bytes);
 bool file_exists(const std::wstring& path);
 
-// Saves a PNG of the whole screen as <build folder>/screenshots/<name>.png (ImageMagick
-// "import" on the Xvfb display) and returns its path; empty when no picture came.
+// Saves a PNG of the whole screen as $TAVOLIN_BUILD/screenshots/<name>.png (build/ of the
+// source tree when TAVOLIN_BUILD is not set) with scripts/screenshot.sh on the display the
+// tests run on, and returns its path; empty when no picture came.
 std::string save_screenshot(const std::string& name);
