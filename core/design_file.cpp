@@ -12,7 +12,13 @@
 #include "core/sjis.h"
 #include "core/text_file.h"
 
-char g_project_name[PROJECT_NAME_SIZE] = {};
+const char* g_file_project_name = "";
+
+std::string file_name_line(const char* extension) {
+  std::string line;
+  if (g_file_project_name) line.assign(g_file_project_name, strnlen(g_file_project_name, PROJECT_NAME_SIZE));
+  return line.append(extension).append(TEXT_LINE_END);
+}
 
 namespace {
 
@@ -31,8 +37,6 @@ constexpr uint32_t CODE_IEND = 20;
 
 constexpr int MAX_COMMENT_WORDS = 6;  // words of a cell comment kept in the file
 
-constexpr char HEX_DIGITS[] = "0123456789ABCDEF";
-
 int grid_limit(GridSpan grid) {
   return grid.size() < static_cast<size_t>(MAX_GRID_ROWS) ? static_cast<int>(grid.size()) : MAX_GRID_ROWS;
 }
@@ -48,15 +52,6 @@ bool is_special_row(const LadderRow& row) {
 }
 
 // ---- Writing ---------------------------------------------------------------------------
-
-void append_hex8(std::string& out, uint32_t v) {
-  char buf[8];
-  for (int i = 7; i >= 0; --i) {
-    buf[i] = HEX_DIGITS[v & 0xF];
-    v >>= 4;
-  }
-  out.append(buf, 8);
-}
 
 void append_group(std::string& out, uint32_t repeat, uint32_t value) {
   out.push_back(HEX_DIGITS[repeat & 0xF]);
@@ -188,13 +183,6 @@ bool flush_buffer(std::FILE* stream, std::string& out) {
 
 // ---- Reading ---------------------------------------------------------------------------
 
-int hex_value(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 // Decodes the run-length groups of a row line into `words`. Returns the number of words
 // filled, or -1 for a malformed group or more words than a row has.
 int decode_row_groups(const TextLine& line, std::array<uint32_t, WORDS_PER_ROW>& words) {
@@ -204,11 +192,11 @@ int decode_row_groups(const TextLine& line, std::array<uint32_t, WORDS_PER_ROW>&
   for (size_t g = 0; g < groups; ++g) {
     size_t at = ROW_NUMBER_WIDTH + g * GROUP_WIDTH;
     if (at + 9 > s.size()) return -1;
-    int repeat = hex_value(s[at]);
+    int repeat = hex_digit_value(s[at]);
     if (repeat < 0) return -1;
     uint32_t value = 0;
     for (size_t i = 1; i <= 8; ++i) {
-      int d = hex_value(s[at + i]);
+      int d = hex_digit_value(s[at + i]);
       if (d < 0) return -1;
       value = value << 4 | static_cast<uint32_t>(d);
     }
@@ -299,7 +287,7 @@ int read_comment_section(GridSpan grid, std::FILE* stream, int end_mark_row, int
         ++cell;
         continue;
       }
-      int n = hex_value(s[pos]);
+      int n = hex_digit_value(s[pos]);
       if (n < 0 || cell + n >= ROW_CELLS || (pos + 1 < s.size() && s[pos + 1] != ' ')) return DESIGN_FILE_BAD;
       clear_cell_texts(row, cell, cell + n);
       pos += 2;
@@ -410,6 +398,7 @@ void load_settings_from_end_row(const LadderRow& row, CpuSettings& s) {
 }
 
 int write_design_file(void* owner, GridSpan grid, const ViewState* /*view*/, std::FILE* stream, int mode) {
+  use_binary_mode(stream);
   const int count = count_program_rows(grid);
   const int interrupt_row = find_interrupt_end_row(grid);
   if (count < 1 || count >= MAX_GRID_ROWS || count > static_cast<int>(grid.size())) {
@@ -426,7 +415,7 @@ int write_design_file(void* owner, GridSpan grid, const ViewState* /*view*/, std
   out.reserve(64 * 1024);
   if (mode == DESIGN_FILE_STANDALONE) {
     out.append(DESIGN_FILE_HEADER).append(TEXT_LINE_END);
-    out.append(fixed_text(std::span<const char>(g_project_name, sizeof g_project_name))).append(".MBS").append(TEXT_LINE_END);
+    out.append(file_name_line(".MBS"));
   }
 
   int number = 0;
@@ -473,6 +462,7 @@ int write_design_file(void* owner, GridSpan grid, const ViewState* /*view*/, std
 
 int read_design_file(GridSpan grid, std::FILE* stream, int mode, DesignReadInfo& info) {
   info = {};
+  use_binary_mode(stream);
   if (mode == DESIGN_FILE_STANDALONE) {
     TextLine line;
     if (read_text_line(stream, ROW_LINE_LIMIT, line) != LineStatus::OK || line.too_long) return DESIGN_FILE_BAD;

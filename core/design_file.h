@@ -11,12 +11,13 @@
 //
 // The same text without the header follows the records of an operation file (.SEQ).
 // The target settings travel in word 1 of the END row's cells (and the interrupt words
-// in the interrupt-end row). Streams are opened in binary mode (open_text_file); lines
-// end in CR LF on disk.
+// in the interrupt-end row). The stream is used in binary mode whichever mode it was
+// opened in; lines end in CR LF on disk.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "core/ladder_model.h"
 
@@ -34,10 +35,14 @@ inline constexpr int DESIGN_FILE_EMPTY = -2;  // the first row is the end mark
 
 inline constexpr const char DESIGN_FILE_HEADER[] = "mbs-file 3winv.1";
 
-// The name of the current project without folder and extension; the shell sets it and
-// the writers put it in the second line of design and operation files.
+// The name of the current project (without folder and extension) that the writers put
+// in the second line of design and operation files. The shell keeps the current project
+// (g_project_name) and points this at it; until then the line holds the extension alone.
+// At most PROJECT_NAME_SIZE bytes of it are used.
 inline constexpr int PROJECT_NAME_SIZE = 260;
-extern char g_project_name[PROJECT_NAME_SIZE];
+extern const char* g_file_project_name;
+// The name line of a design or operation file: the project name and `extension`.
+std::string file_name_line(const char* extension);
 
 // Writes the grid in the given mode. Cell 0 of every row from row 0 through the END row
 // gains the link bit, and the END row and the interrupt-end row receive the settings of

@@ -30,13 +30,6 @@ struct OldRow {
   std::array<uint32_t, ROW_CELLS> w1{};
 };
 
-int hex_digit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 uint16_t box_code(uint32_t o) { return o < OLD_OUTPUT_CODES ? g_old_box_codes[o] : 0; }
 int box_width(uint32_t o) { return o < OLD_OUTPUT_CODES ? g_old_box_widths[o] : 0; }
 
@@ -178,25 +171,6 @@ void convert_row_col_9(const OldRow& old, LadderRow& row) {
   row.cell[9].word[1] = 0;
 }
 
-// Whitespace-separated hexadecimal words of at most eight digits; false for anything else.
-bool parse_hex_words(const std::string& s, std::array<uint32_t, 16>& out, int& count, int wanted) {
-  count = 0;
-  size_t i = 0;
-  while (i < s.size() && count < wanted) {
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
-    if (i >= s.size()) break;
-    uint32_t v = 0;
-    int digits = 0;
-    for (; i < s.size() && s[i] != ' ' && s[i] != '\t'; ++i, ++digits) {
-      int d = hex_digit(s[i]);
-      if (d < 0 || digits >= 8) return false;
-      v = v << 4 | static_cast<uint32_t>(d);
-    }
-    out[static_cast<size_t>(count++)] = v;
-  }
-  return true;
-}
-
 // Run-length groups "%1x%4x " from column 5: each fills `repeat` cells (none for 0);
 // the group D DDDD is a separator. Cells beyond the layout's are ignored.
 bool decode_old_groups(const TextLine& line, int cells, OldRow& old) {
@@ -207,11 +181,11 @@ bool decode_old_groups(const TextLine& line, int cells, OldRow& old) {
   for (size_t g = 0; g < groups && filled < 2 * cells; ++g) {
     size_t at = 5 + g * 6;
     if (at + 5 > s.size()) return false;
-    int repeat = hex_digit(s[at]);
+    int repeat = hex_digit_value(s[at]);
     if (repeat < 0) return false;
     uint32_t v = 0;
     for (size_t i = 1; i <= 4; ++i) {
-      int d = hex_digit(s[at + i]);
+      int d = hex_digit_value(s[at + i]);
       if (d < 0) return false;
       v = v << 4 | static_cast<uint32_t>(d);
     }
@@ -257,9 +231,10 @@ int read_old_design_rows(GridSpan grid, std::FILE* stream, OldDesignLayout layou
     LadderRow& row = grid[static_cast<size_t>(r)];
     std::memset(&row, 0, sizeof row);
     if (layout == OldDesignLayout::TWO_LINE) {
-      std::array<uint32_t, 16> words{};
-      int n = 0;
-      if (!parse_hex_words(line.text, words, n, 15)) return 1;
+      // The step number (not used) and words 0 of cells 0-13; further words are ignored.
+      std::array<uint32_t, 15> words{};
+      int n = parse_hex_words(line.text, words);
+      if (n < 0) return 1;
       if (n >= 2 && words[1] == END_MARK_CELL) {
         make_end_mark_row(row);
         if (rows_read) *rows_read = r + 1;
@@ -268,7 +243,7 @@ int read_old_design_rows(GridSpan grid, std::FILE* stream, OldDesignLayout layou
       if (n < 15) return 1;
       for (int c = 0; c < 14; ++c) old.w0[static_cast<size_t>(c)] = words[static_cast<size_t>(c + 1)];
       if (read_old_line(stream, line) != LineResult::OK) return 1;
-      if (!parse_hex_words(line.text, words, n, 14) || n < 14) return 1;
+      if (parse_hex_words(line.text, std::span<uint32_t>(words.data(), 14)) < 14) return 1;
       for (int c = 0; c < 14; ++c) old.w1[static_cast<size_t>(c)] = words[static_cast<size_t>(c)];
       convert_row_14(old, row, layout);
     } else {

@@ -13,51 +13,23 @@ namespace {
 
 constexpr size_t RECORD_LINE_LIMIT = 255;
 constexpr uint32_t END_RECORD_CODE = 0x9010;  // word 0 of the END record
-constexpr char HEX_DIGITS[] = "0123456789ABCDEF";
 
 void append_record_line(std::string& out, int number, const InstructionRecord& rec) {
   char buf[16];
   int n = std::snprintf(buf, sizeof buf, "%05d  ", number);
   out.append(buf, static_cast<size_t>(n));
   for (uint32_t v : rec.word) {
-    char hex[9];
-    for (int i = 7; i >= 0; --i) {
-      hex[i] = HEX_DIGITS[v & 0xF];
-      v >>= 4;
-    }
-    hex[8] = ' ';
-    out.append(hex, 9);
+    append_hex8(out, v);
+    out.push_back(' ');
   }
   out.append(TEXT_LINE_END);
 }
 
-int hex_digit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-// A record line: the running number and six words, hexadecimal fields of at most eight
-// digits separated by blanks. Anything else is a damaged line.
+// A record line: the running number and six words. Anything else is a damaged line.
 bool parse_record_line(const std::string& s, InstructionRecord& rec) {
   uint32_t fields[7];
-  int count = 0;
-  size_t i = 0;
-  for (;;) {
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
-    if (i >= s.size()) break;
-    if (count == 7) return false;
-    uint32_t v = 0;
-    int digits = 0;
-    for (; i < s.size() && s[i] != ' ' && s[i] != '\t'; ++i) {
-      int d = hex_digit(s[i]);
-      if (d < 0 || ++digits > 8) return false;
-      v = v << 4 | static_cast<uint32_t>(d);
-    }
-    fields[count++] = v;
-  }
-  if (count != 7) return false;
+  bool more = false;
+  if (parse_hex_words(s, fields, &more) != 7 || more) return false;
   for (int k = 0; k < 6; ++k) rec.word[k] = fields[k + 1];
   return true;
 }
@@ -87,10 +59,11 @@ void copy_seq_settings_to_active() {
 }  // namespace
 
 int write_seq_file(std::FILE* stream) {
+  use_binary_mode(stream);
   std::string out;
   out.reserve(64 * 1024);
   out.append(SEQ_FILE_HEADER).append(TEXT_LINE_END);
-  out.append(fixed_text(std::span<const char>(g_project_name, sizeof g_project_name))).append(".SEQ").append(TEXT_LINE_END);
+  out.append(file_name_line(".SEQ"));
   const size_t limit = g_instruction_list.size() < static_cast<size_t>(MAX_INSTRUCTIONS) ? g_instruction_list.size()
                                                                                           : static_cast<size_t>(MAX_INSTRUCTIONS);
   int number = 0;
@@ -115,6 +88,7 @@ int read_seq_file(GridSpan grid, ListSpan list, std::FILE* stream, bool with_des
   const size_t capacity = list.size() < static_cast<size_t>(MAX_INSTRUCTIONS) ? list.size()
                                                                                 : static_cast<size_t>(MAX_INSTRUCTIONS);
   if (capacity == 0) return SEQ_FILE_BAD;
+  use_binary_mode(stream);
   // Whatever happens, the list is a list afterwards: until records are read it is empty.
   list[0] = end_record();
   TextLine line;

@@ -10,7 +10,8 @@
 //
 // Columns of a record line (0-based): 0-4 running number, 7-14 word 0, 16-23 word 1,
 // 25-32 word 2, 34-41 word 3, 43-50 word 4, 52-59 word 5, each followed by a blank.
-// Streams are opened in binary mode (open_text_file); lines end in CR LF on disk.
+// The stream is used in binary mode whichever mode it was opened in; lines end in CR LF
+// on disk.
 #pragma once
 
 #include <cstdio>

@@ -2,6 +2,11 @@
 
 #include <string>
 
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace {
 // The program has one thread: the stream's lock is not needed for byte reads.
 inline int next_byte(std::FILE* stream) {
@@ -17,6 +22,14 @@ std::FILE* open_text_file(const char* path, const char* mode) {
   std::string binary_mode(mode);
   if (binary_mode.find('b') == std::string::npos) binary_mode += 'b';
   return std::fopen(path, binary_mode.c_str());
+}
+
+void use_binary_mode(std::FILE* stream) {
+#if defined(_WIN32)
+  _setmode(_fileno(stream), _O_BINARY);
+#else
+  (void)stream;
+#endif
 }
 
 LineStatus read_text_line(std::FILE* stream, size_t limit, TextLine& line) {
@@ -61,4 +74,35 @@ bool write_text(std::FILE* stream, std::string_view text) {
 bool finish_writing(std::FILE* stream) {
   if (std::fflush(stream) != 0) return false;
   return std::ferror(stream) == 0;
+}
+
+void append_hex8(std::string& out, uint32_t value) {
+  char buf[8];
+  for (int i = 7; i >= 0; --i) {
+    buf[i] = HEX_DIGITS[value & 0xF];
+    value >>= 4;
+  }
+  out.append(buf, 8);
+}
+
+int parse_hex_words(std::string_view text, std::span<uint32_t> out, bool* more) {
+  size_t count = 0;
+  size_t i = 0;
+  if (more) *more = false;
+  for (;;) {
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    if (i >= text.size()) return static_cast<int>(count);
+    if (count == out.size()) {
+      if (more) *more = true;
+      return static_cast<int>(count);
+    }
+    uint32_t v = 0;
+    int digits = 0;
+    for (; i < text.size() && text[i] != ' ' && text[i] != '\t'; ++i) {
+      int d = hex_digit_value(text[i]);
+      if (d < 0 || ++digits > 8) return -1;
+      v = v << 4 | static_cast<uint32_t>(d);
+    }
+    out[count++] = v;
+  }
 }

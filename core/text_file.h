@@ -7,7 +7,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -18,6 +20,9 @@ inline constexpr int TEXT_END_BYTE = 0x1A;
 
 // Opens `path` with the C mode "r", "w", "w+", "a" ... always adding binary mode.
 std::FILE* open_text_file(const char* path, const char* mode);
+// Switches a stream that a caller opened in text mode to binary mode (Windows; elsewhere
+// the two are the same). The readers and writers call it before they touch a stream.
+void use_binary_mode(std::FILE* stream);
 
 enum class LineStatus { OK, END_OF_FILE, ERROR };
 
@@ -40,3 +45,20 @@ bool write_text(std::FILE* stream, std::string_view text);
 
 // Flushes the stream and reports whether every write so far reached the file.
 bool finish_writing(std::FILE* stream);
+
+// Hexadecimal fields of the file formats: written upper case and fixed width, read in
+// either case.
+inline constexpr int hex_digit_value(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+inline constexpr char HEX_DIGITS[] = "0123456789ABCDEF";
+// Appends `value` as eight upper-case hexadecimal digits.
+void append_hex8(std::string& out, uint32_t value);
+// Parses the blank-separated hexadecimal words of `text` (each of at most eight digits)
+// into `out`. Returns the number of words stored, or -1 when one of them is not
+// hexadecimal or is longer. When text follows after `out` is full, `more` (if given)
+// is set and that text is not looked at.
+int parse_hex_words(std::string_view text, std::span<uint32_t> out, bool* more = nullptr);

@@ -18,7 +18,7 @@ class DesignFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     reset_core_state();
-    std::strcpy(g_project_name, "TEST");
+    g_file_project_name = "TEST";
     set_notice_handler([this](void*, const char* text, const char* caption, unsigned) {
       notices.push_back(std::string(caption) + "|" + text);
       return NoticeAnswer::OK;
@@ -41,56 +41,8 @@ class DesignFileTest : public ::testing::Test {
   std::vector<std::string> notices;
 };
 
-// The grid that tests/data/small.MBS holds: a contact with a comment and a coil, a
-// comment row, the END row and one list of initially-on devices.
-LadderGrid small_grid() {
-  LadderGrid grid = make_ladder_grid(20);
-  contact(grid[0], 0, 1, 0x00000000);  // X0
-  grid[0].cell[0].word[0] |= CellFlags::HAS_COMMENT;
-  set_text(grid[0], 0, "Motor \non \n");
-  lines_across(grid[0], 1, 10);
-  out_coil(grid[0], 0x10000000);  // Y0
-  comment_row(grid[1], "行間コメント表 \n二行目");
-  end_row(grid[2]);
-  LadderRow& special = grid[3];
-  special.cell[0].word[0] = 0x8;
-  special.cell[0].word[1] = 0x10000000;
-  special.cell[1].word[0] = 0x8;
-  special.cell[1].word[1] = 0x20000005;
-  special.cell[12].word[0] = 0x3F0;
-  for (int c = 13; c <= 15; ++c) special.cell[c].word[0] = CellFlags::SPECIAL;
-  end_mark_row(grid[4]);
-  return grid;
-}
-
-void small_settings() {
-  set_cpu_name(g_cpu_settings, "pic16F84");
-  g_cpu_settings.option_a = 1;
-  g_cpu_settings.option_b = 1;
-  g_cpu_settings.option_c = 0;
-  g_cpu_settings.option_d = 3;
-  g_cpu_settings.clock_high = 4;
-  g_cpu_settings.clock_low = 0x20;
-  g_cpu_settings.vector_high = 1;
-  g_cpu_settings.vector_low = 2;
-  g_cpu_settings.port_value = 0x300;
-  g_cpu_settings.extra_value = 7;
-  g_cpu_settings.base_value = 0x1000;
-  g_cpu_settings.user_words[0] = 0x11;
-  g_cpu_settings.user_words[3] = 0x44;
-}
-
-void expect_same_rows(const LadderGrid& a, const LadderGrid& b, int rows) {
-  for (int r = 0; r < rows; ++r)
-    for (int c = 0; c < ROW_CELLS; ++c) {
-      EXPECT_EQ(a[r].cell[c].word[0], b[r].cell[c].word[0]) << "row " << r << " cell " << c << " word 0";
-      EXPECT_EQ(a[r].cell[c].word[1], b[r].cell[c].word[1]) << "row " << r << " cell " << c << " word 1";
-    }
-}
-void expect_same_texts(const LadderGrid& a, const LadderGrid& b, int rows) {
-  for (int r = 0; r < rows; ++r)
-    EXPECT_EQ(0, std::memcmp(a[r].text, b[r].text, sizeof a[r].text)) << "texts of row " << r;
-}
+LadderGrid small_grid() { return small_fixture_grid(); }
+void small_settings() { small_fixture_settings(g_cpu_settings); }
 
 TEST_F(DesignFileTest, WritesTheFixtureByteForByte) {
   small_settings();
@@ -108,7 +60,7 @@ TEST_F(DesignFileTest, ReadsTheFixture) {
   write(expected, DESIGN_FILE_STANDALONE);
   LadderGrid grid = make_ladder_grid(20);
   ASSERT_EQ(read(grid, read_fixture("small.MBS")), DESIGN_FILE_OK);
-  expect_same_rows(grid, expected, 5);
+  expect_same_cells(grid, expected, 5);
   expect_same_texts(grid, expected, 5);
   EXPECT_STREQ(g_loaded_cpu_settings.cpu_name, "pic16F84");
   EXPECT_EQ(g_loaded_cpu_settings.option_d, 3);
@@ -293,7 +245,7 @@ TEST_F(DesignFileTest, RichGridRoundTrip) {
 
   LadderGrid back = make_ladder_grid(40);
   ASSERT_EQ(read(back, text), DESIGN_FILE_OK);
-  expect_same_rows(back, grid, 14);
+  expect_same_cells(back, grid, 14);
   expect_same_texts(back, grid, 14);
   EXPECT_EQ(back[14].cell[0].word[0], 0u);
 
@@ -519,7 +471,7 @@ TEST_F(DesignFileTest, LineEndsAndTheEndByte) {
   LadderGrid a = make_ladder_grid(20), b = make_ladder_grid(20), c = make_ladder_grid(20);
   ASSERT_EQ(read(a, crlf), DESIGN_FILE_OK);
   ASSERT_EQ(read(b, lf), DESIGN_FILE_OK);
-  expect_same_rows(a, b, 5);
+  expect_same_cells(a, b, 5);
   expect_same_texts(a, b, 5);
   // 0x1A after the file's end is where reading stops; inside the rows it cuts the file short.
   ASSERT_EQ(read(c, crlf + "\x1A" + "garbage\r\n"), DESIGN_FILE_OK);

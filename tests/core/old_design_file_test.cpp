@@ -236,11 +236,7 @@ TEST_F(OldDesignFileTest, ConvertedDesignSavesInTheCurrentLayout) {
   LadderGrid back = make_ladder_grid(10);
   File g = stream_with(saved);
   ASSERT_EQ(read_design_file(back, g.get(), DESIGN_FILE_STANDALONE), 0);
-  for (int r = 0; r <= 4; ++r)
-    for (int c = 0; c < ROW_CELLS; ++c) {
-      EXPECT_EQ(back[r].cell[c].word[0], grid[r].cell[c].word[0]);
-      EXPECT_EQ(back[r].cell[c].word[1], grid[r].cell[c].word[1]);
-    }
+  expect_same_cells(back, grid, 5);
 }
 
 }  // namespace

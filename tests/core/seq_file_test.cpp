@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,7 @@ class SeqFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     reset_core_state();
-    std::strcpy(g_project_name, "TEST");
+    g_file_project_name = "TEST";
   }
 };
 
@@ -39,42 +40,8 @@ InstructionList small_list() {
   return list;
 }
 
-// The design part of tests/data/small.SEQ (the same grid and settings as small.MBS).
-LadderGrid small_grid() {
-  LadderGrid grid = make_ladder_grid(20);
-  contact(grid[0], 0, 1, 0);
-  grid[0].cell[0].word[0] |= CellFlags::HAS_COMMENT;
-  set_text(grid[0], 0, "Motor \non \n");
-  lines_across(grid[0], 1, 10);
-  out_coil(grid[0], 0x10000000);
-  comment_row(grid[1], "行間コメント表 \n二行目");
-  end_row(grid[2]);
-  LadderRow& special = grid[3];
-  special.cell[0].word[0] = 0x8;
-  special.cell[0].word[1] = 0x10000000;
-  special.cell[1].word[0] = 0x8;
-  special.cell[1].word[1] = 0x20000005;
-  special.cell[12].word[0] = 0x3F0;
-  for (int c = 13; c <= 15; ++c) special.cell[c].word[0] = CellFlags::SPECIAL;
-  end_mark_row(grid[4]);
-  return grid;
-}
-
-void small_settings(CpuSettings& s) {
-  set_cpu_name(s, "pic16F84");
-  s.option_a = 1;
-  s.option_b = 1;
-  s.option_d = 3;
-  s.clock_high = 4;
-  s.clock_low = 0x20;
-  s.vector_high = 1;
-  s.vector_low = 2;
-  s.port_value = 0x300;
-  s.extra_value = 7;
-  s.base_value = 0x1000;
-  s.user_words[0] = 0x11;
-  s.user_words[3] = 0x44;
-}
+LadderGrid small_grid() { return small_fixture_grid(); }
+void small_settings(CpuSettings& s) { small_fixture_settings(s); }
 
 std::string write_operation_file(InstructionList& list, GridSpan grid, int design_mode = DESIGN_FILE_APPENDED) {
   g_instruction_list = list;
@@ -129,13 +96,8 @@ TEST_F(SeqFileTest, ReadsTheFixtureWithItsDesign) {
   for (int i = 0; i < 5; ++i)
     for (int w = 0; w < 6; ++w) EXPECT_EQ(list[i].word[w], want[i].word[w]) << "record " << i << " word " << w;
   EXPECT_EQ(g_end_record_index, 3);
-  for (int r = 0; r < 5; ++r) {
-    for (int c = 0; c < ROW_CELLS; ++c) {
-      EXPECT_EQ(grid[r].cell[c].word[0], expected[r].cell[c].word[0]);
-      EXPECT_EQ(grid[r].cell[c].word[1], expected[r].cell[c].word[1]);
-    }
-    EXPECT_EQ(0, std::memcmp(grid[r].text, expected[r].text, sizeof grid[r].text));
-  }
+  expect_same_cells(grid, expected, 5);
+  expect_same_texts(grid, expected, 5);
   // The settings of the design become active, apart from the vectors, user and interrupt words.
   EXPECT_STREQ(g_cpu_settings.cpu_name, "pic16F84");
   EXPECT_EQ(g_cpu_settings.option_a, 1);
@@ -353,14 +315,35 @@ TEST_F(SeqFileTest, RichDesignTravelsInTheOperationFile) {
   InstructionList back = make_instruction_list();
   LadderGrid back_grid = make_ladder_grid(12);
   ASSERT_EQ(read(text, back_grid, back, true), SEQ_FILE_OK);
-  for (int r = 0; r < 4; ++r) {
-    for (int c = 0; c < ROW_CELLS; ++c) {
-      EXPECT_EQ(back_grid[r].cell[c].word[0], grid[r].cell[c].word[0]);
-      EXPECT_EQ(back_grid[r].cell[c].word[1], grid[r].cell[c].word[1]);
-    }
-    EXPECT_EQ(0, std::memcmp(back_grid[r].text, grid[r].text, sizeof grid[r].text));
-  }
+  expect_same_cells(back_grid, grid, 4);
+  expect_same_texts(back_grid, grid, 4);
   EXPECT_STREQ(g_cpu_settings.cpu_name, "H8/3694F");
+}
+
+// The commands open their files in text mode ("w+", "r"); the bytes are the same.
+TEST_F(SeqFileTest, StreamsOpenedInTextModeGiveTheSameBytes) {
+  small_settings(g_cpu_settings);
+  InstructionList list = small_list();
+  g_instruction_list = list;
+  LadderGrid grid = small_grid();
+  std::string path = (std::filesystem::temp_directory_path() / "tavolin_text_mode.SEQ").string();
+  std::FILE* out = std::fopen(path.c_str(), "w+");
+  ASSERT_NE(out, nullptr);
+  EXPECT_EQ(write_seq_file(out), 0);
+  EXPECT_EQ(write_design_file(nullptr, grid, nullptr, out, DESIGN_FILE_APPENDED), 0);
+  std::fclose(out);
+  std::FILE* raw = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(raw, nullptr);
+  EXPECT_EQ(contents_of(raw), read_fixture("small.SEQ"));
+  std::fclose(raw);
+  std::FILE* in = std::fopen(path.c_str(), "r");
+  ASSERT_NE(in, nullptr);
+  InstructionList back = make_instruction_list();
+  LadderGrid back_grid = make_ladder_grid(20);
+  EXPECT_EQ(read_seq_file(back_grid, back, in, true), SEQ_FILE_OK);
+  std::fclose(in);
+  expect_same_cells(back_grid, grid, 5);
+  std::remove(path.c_str());
 }
 
 #if !defined(_WIN32)

@@ -1,0 +1,181 @@
+// The dialogue with the board's resident monitor over the serial link.
+//
+// The monitor echoes every character it receives, executes a command at CR, answers in
+// lines ending CR LF (the first line ends the echo of the command) and ends every answer
+// with the prompt '>'. This file holds everything that goes over the wire: starting the
+// link, echoed commands and their replies, stopping the board's program, writing a
+// mnemonic program as numbered lines, verifying and reading it back, and the two live
+// polls of the monitor screen with the way their answers are applied.
+//
+// All dialogue runs on slot g_com_number of the serial port layer, synchronously. Every
+// wait for an answer is bounded twice: by a number of reads in a row that bring nothing
+// (each lasts at most its time-out) and by the size of the buffer it fills, so a silent
+// board and a board that never stops sending both end the wait. An answer ends as soon
+// as it is complete (the expected echo, or the prompt), never on a time-out. Each
+// exchange starts by purging the port, so bytes left over from an earlier exchange are
+// never taken as part of its reply.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string_view>
+
+#include "core/ladder_model.h"
+
+// ---- Buffers and limits ---------------------------------------------------------------------
+inline constexpr int LINK_BUFFER_SIZE = 256;
+extern std::array<uint8_t, LINK_BUFFER_SIZE> g_tx_buffer;  // the bytes being sent
+extern std::array<uint8_t, LINK_BUFFER_SIZE> g_rx_buffer;  // the last read
+inline constexpr int MAX_LINK_READ = 64;         // no read asks for more
+inline constexpr int REPLY_TEXT_SIZE = 4096;     // a reply collected up to the prompt
+inline constexpr int MAX_COMMAND_LENGTH = 99;    // characters of an echoed command
+inline constexpr int POLL_OPERAND_LIST_SIZE = 500;
+inline constexpr int POLL_REPLY_SIZE = 64;       // a poll answer longer than this is cut
+inline constexpr int LINE_ANSWER_SIZE = 256;     // the answer to one program line
+
+// Reads in a row that bring nothing, after which a wait gives up (a read waits at most
+// n + 500 ms for n bytes).
+inline constexpr int POLL_EMPTY_READS = 2;
+inline constexpr int LINE_EMPTY_READS = 4;     // echo and answer of a program line
+inline constexpr int REPLY_EMPTY_READS = 4;    // reply collection, listing
+inline constexpr int FINAL_EMPTY_READS = 20;   // the prompt after the program's end line
+inline constexpr int STOP_EMPTY_READS = 1;     // the answer to 0x03: one read, as it comes
+
+inline constexpr uint8_t STOP_BYTE = 0x03;
+inline constexpr char PROMPT = '>';
+inline constexpr char END_LINE_WORD[] = "0FFFF0";
+inline constexpr char END_LINE_TEXT[] = "0FFFF0 0FFFF0";
+
+// ---- The current mnemonic text --------------------------------------------------------------
+// The document of the mnemonic window that handled a message last, or the text the
+// frame's last operation-file-to-mnemonic conversion produced. Whoever frees the text
+// empties the span first, so the program write, verify and read-back never touch a
+// freed text; an empty span means there is no document.
+extern TextSpan g_mnemonic_text;
+extern TextSpan g_mnemonic_saved_text;
+
+// ---- Messages -------------------------------------------------------------------------------
+inline constexpr char MSG_NO_BOARD[] = "通信ができませんでした。";
+inline constexpr char MSG_LINK_FAILED[] = "通信が成立していません！";
+inline constexpr char MSG_UNREADABLE[] = "正しく読み取れません";
+inline constexpr char MSG_LINE_DIFFERS[] = "%d行目に違いがあります！";
+inline constexpr char MSG_VERIFY_OK[] = "Verify OK";
+inline constexpr char MSG_WRITE_OK[] = "\r\n Write OK!";
+inline constexpr char CAPTION_WARNING[] = "警告";
+
+// ---- Waiting for an answer --------------------------------------------------------------------
+enum class ReplyEnd {
+  PROMPT,  // the prompt arrived
+  FULL,    // the buffer filled before the prompt came: the reply is cut there
+  QUIET,   // bytes came, then a read brought nothing: the answer is over without a prompt
+  SILENT,  // the wait gave up: nothing came (or, when the prompt is required, it never came)
+};
+
+// Reads from the board into `out` until the prompt arrives, `out` is full, or the board
+// falls silent. With `need_prompt` a pause after some bytes does not end the wait: only
+// `empty_reads` empty reads in a row do. `length` gets the bytes stored.
+ReplyEnd await_reply(std::span<uint8_t> out, size_t& length, int empty_reads, bool need_prompt);
+
+// ---- Link set-up and commands ---------------------------------------------------------------
+// Starts the link on the port chosen in the toolbar's list ("COM%d"): probes it (failure:
+// the message MSG_NO_BOARD and 0), opens it, and greets the board twice with CR LF; the
+// link is on (g_port_open = 1, result 1) when the first greeting was answered.
+int connect_target_link(const char* entry_text);
+// Sends the text one character at a time, comparing each echo, then CR. 1 when every
+// character came back; 0 at the first difference, for a text longer than 99 characters,
+// and when the link is not open (no CR is sent then).
+int send_echoed_command(const char* text);
+// Collects a reply up to and including the prompt into `reply` (NUL-terminated; at most
+// its size minus one bytes). PROMPT, FULL when the reply did not reach the prompt within
+// the buffer, SILENT when the wait gave up.
+ReplyEnd read_until_prompt(std::span<char> reply, size_t& length);
+// Writes the stop byte 0x03 alone and returns the board's answer of one read as it came
+// (NUL-terminated in `answer`); its length.
+int stop_target_program(std::span<char> answer);
+
+// ---- The program on the board -----------------------------------------------------------------
+// The first two words of a statement (blank-separated; the statement ends at its NUL or
+// at the end of its field).
+struct LineWords {
+  std::string_view first;
+  std::string_view second;
+};
+LineWords split_line_words(std::string_view statement);
+std::string_view statement_of(const MnemonicLine& line);
+// "%d %s %s", or "%d %s" with one word, or "%d" with none, into `out` (NUL-terminated);
+// its length, or 0 when it does not fit.
+int format_program_line(int number, const LineWords& words, std::span<char> out);
+
+// Writes the program of `text` into the board: the numbered lines 1, 2, ... up to the end
+// line "0FFFF0", each written whole, its echo awaited and compared, then CR and the
+// board's answer awaited; then the line-count line "N%d" (the end line's index + 1) and
+// the final prompt. Results: 0 when every line was echoed and answered and the prompt
+// came (`end_answer` gets the character before the prompt and the prompt); -1 when the
+// board failed to echo or answer (the message MSG_LINK_FAILED was shown, nothing more
+// was sent); -2 when there is no text.
+int write_program_to_target(ConstTextSpan text, std::span<char> end_answer);
+
+enum VerifyResult : int {
+  VERIFY_NO_TEXT = -2,      // there is no document
+  VERIFY_LINK_FAILED = -1,  // the echo of "L" failed or the listing never came: MSG_LINK_FAILED
+  VERIFY_OK = 0,            // MSG_VERIFY_OK
+  VERIFY_DIFFERS = 1,       // MSG_LINE_DIFFERS with `line`
+  VERIFY_UNREADABLE = 2,    // MSG_UNREADABLE
+};
+// Lists the board's program ("L") and compares it line by line with `text`; on a
+// difference `line` gets the local line number (from 1). Board lines beyond the local
+// end line are not compared.
+int verify_program_on_target(ConstTextSpan text, int& line);
+
+// Lists the board's program and stores in `listing` (NUL-terminated, cut to its size) the
+// lines after the echo line, up to the line end before the prompt. 0, or -1 when the
+// echo of "L" failed or the listing never came (MSG_LINK_FAILED is the caller's).
+int read_program_from_target(std::span<char> listing, size_t& length);
+// Turns a listing into the text: each listing line (up to LF, a CR before it removed)
+// with a line number gives the statement of its first two words and a line feed; the
+// lines stop after a line whose first word is "END" or at the end of the listing, and
+// the end line follows. A statement longer than its field is cut at a character
+// boundary; the text is never filled past its last line, which is kept for the end
+// line. The number of program lines stored, or -1 when there is no text.
+int paste_listing_into_text(std::string_view listing, TextSpan text);
+
+// One board listing line: its number and up to two words, reformatted as the program
+// write formats a line (false when the line does not start with a number).
+bool format_listing_line(std::string_view line, std::span<char> out, int& length);
+
+// ---- Live polls -----------------------------------------------------------------------------
+// What a poll needs of the monitor window: the rows it shows and the design screen's
+// cell invalidation (which ignores rows outside the view).
+struct MonitorPollView {
+  int top_row = 0;
+  int visible_rows = 0;
+  std::function<void(int row, int column)> invalidate_cell;
+};
+
+// Queries every distinct X, Y, M, T and C operand of the visible contacts (and of the
+// SET, PLS, PLF and RST outputs) once and applies the answers. 0, or -1 when an echo
+// failed or the board fell silent (no message).
+int poll_target_bits(MonitorPollView& view, GridSpan grid);
+// Queries every distinct D operand marked as a value in the visible cells and stores the
+// answers in the D records. 0, or -1 after the message MSG_LINK_FAILED.
+int poll_target_words(MonitorPollView& view, GridSpan grid);
+// Sets the polled state in the image and in word 2 bit 0 of the cells that show the
+// operand, from the polled cell's row to the last visible row; a cell whose bit changed
+// is redrawn. `cell_position` is column << 20 | row.
+void apply_polled_bit(MonitorPollView& view, GridSpan grid, uint32_t operand, uint32_t cell_position, int state);
+// Redraws every cell of rows 0 to the last visible row whose word 3 equals the D operand.
+void redraw_word_cells(MonitorPollView& view, GridSpan grid, uint32_t operand);
+
+// The query of a bit device: its letter, the tens and units digits of (number & 0xFF) and
+// '?' ("X26?" for X 0x1A). The query of a D device: "D0", '0' + (number & 15), '?'.
+void format_bit_query(uint32_t operand, std::span<char, 8> out);
+void format_word_query(uint32_t operand, std::span<char, 8> out);
+// The state in a bit answer: the character before the first CR after the first LF;
+// 1 for '1', 0 for '0', -1 when the answer holds neither there.
+int parse_bit_reply(std::span<const uint8_t> reply);
+// The hexadecimal value between the first ':' and the following '(' of a word answer;
+// false when there is none.
+bool parse_word_reply(std::span<const uint8_t> reply, uint32_t& value);

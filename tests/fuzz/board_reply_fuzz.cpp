@@ -1,0 +1,141 @@
+// Board replies are input: this target plays a board whose answers come from the fuzzer.
+// The port echoes every printable byte the host sends (so the echo checks pass and the
+// answers are reached); each CR or stop byte takes the next answer from the input, as a
+// two-byte length and that many bytes. Every sequence of the monitor protocol then runs
+// over it: program write, verify, read-back and paste, run, stop and both polls. The
+// raw input also goes straight to the reply parsers.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <string_view>
+
+#include "core/device_tables.h"
+#include "core/ladder_model.h"
+#include "target/device_images.h"
+#include "target/monitor_protocol.h"
+#include "target/serial_port.h"
+
+namespace {
+
+class FuzzedBoardPort final : public BytePort {
+ public:
+  FuzzedBoardPort(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+
+  bool get_line_settings(LineSettings&) override { return true; }
+  bool set_line_settings(const LineSettings&) override { return true; }
+  bool set_timeouts(const PortTimeouts&) override { return true; }
+  bool set_queue_sizes(uint32_t, uint32_t) override { return true; }
+  bool clear_dtr() override { return true; }
+  bool purge() override {
+    pending_.clear();
+    return true;
+  }
+  bool query_modem_status(uint32_t& status) override {
+    status = ModemStatus::CTS_ON | ModemStatus::DSR_ON;
+    return true;
+  }
+  int read(uint8_t* buffer, int count) override {
+    int n = 0;
+    while (n < count && !pending_.empty()) {
+      buffer[n++] = pending_.front();
+      pending_.pop_front();
+    }
+    return n;
+  }
+  int write(const uint8_t* buffer, int count) override {
+    for (int i = 0; i < count; ++i) {
+      const uint8_t b = buffer[i];
+      if (b >= 0x20 && b <= 0x7E) pending_.push_back(b);
+      if (b == '\r' || b == 0x03) next_answer();
+    }
+    return count;
+  }
+  int bytes_waiting() override { return static_cast<int>(pending_.size()); }
+  uint32_t last_error() const override { return 0; }
+
+ private:
+  void next_answer() {
+    if (pos_ + 2 > size_) {
+      pos_ = size_;
+      return;
+    }
+    size_t length = static_cast<size_t>(data_[pos_]) | static_cast<size_t>(data_[pos_ + 1]) << 8;
+    pos_ += 2;
+    if (length > size_ - pos_) length = size_ - pos_;
+    pending_.insert(pending_.end(), data_ + pos_, data_ + pos_ + length);
+    pos_ += length;
+  }
+
+  const uint8_t* data_;
+  size_t size_;
+  size_t pos_ = 0;
+  std::deque<uint8_t> pending_;
+};
+
+void put(MnemonicLine& line, const char* text) { std::strncpy(line.statement, text, sizeof line.statement - 1); }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // The parsers on the raw bytes.
+  const std::span<const uint8_t> raw(data, size);
+  parse_bit_reply(raw);
+  uint32_t value = 0;
+  parse_word_reply(raw, value);
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  char line[LINK_BUFFER_SIZE];
+  int length = 0;
+  format_listing_line(text, line, length);
+  static MnemonicText pasted = make_mnemonic_text(8);
+  paste_listing_into_text(text, pasted);
+
+  // The sequences over a board that answers with the input.
+  reset_serial_state();
+  set_port_opener([data, size](const char*, uint32_t&) -> std::unique_ptr<BytePort> {
+    return std::make_unique<FuzzedBoardPort>(data, size);
+  });
+  g_com_number = 3;
+  g_current_port = 3;
+  open_port(3, LINK_BAUD_RATE, NO_PARITY);
+
+  static MnemonicText program = make_mnemonic_text(6);
+  put(program[0], "LD      X00\n");
+  put(program[1], "OUT     Y01 ;lamp\n");
+  put(program[2], "\n");
+  put(program[3], "END\n");
+  put(program[4], "0FFFF0 0FFFF0\n");
+  char end_answer[8];
+  write_program_to_target(program, end_answer);
+  int differing = 0;
+  verify_program_on_target(program, differing);
+  char listing[REPLY_TEXT_SIZE];
+  size_t listing_length = 0;
+  if (read_program_from_target(listing, listing_length) == 0) paste_listing_into_text({listing, listing_length}, pasted);
+  if (send_echoed_command("R")) {
+    char reply[REPLY_TEXT_SIZE];
+    size_t reply_length = 0;
+    read_until_prompt(reply, reply_length);
+  }
+  char stop_answer[64];
+  stop_target_program(stop_answer);
+
+  static LadderGrid grid = make_ladder_grid(8);
+  grid[0].cell[0].word[0] = 0x18;
+  grid[0].cell[0].word[1] = make_device_operand(Device::X, 0x1A);
+  grid[0].cell[1].word[0] = 0x18;
+  grid[0].cell[1].word[1] = make_device_operand(Device::M, 300);
+  grid[1].cell[11].word[0] = 0x4078;
+  grid[1].cell[11].word[1] = make_device_operand(Device::Y, 0xFFF);
+  grid[1].cell[10].word[3] = make_device_operand(Device::D, 16) | 0x800000;
+  grid[2].cell[4].word[3] = make_device_operand(Device::D, 0x7FFF) | 0x800000;
+  MonitorPollView view;
+  view.visible_rows = 3;
+  poll_target_bits(view, grid);
+  poll_target_words(view, grid);
+
+  reset_serial_state();
+  set_port_opener({});
+  return 0;
+}

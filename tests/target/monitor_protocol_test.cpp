@@ -1,0 +1,656 @@
+#include "target/monitor_protocol.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <initializer_list>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "core/device_tables.h"
+#include "core/notice.h"
+#include "support/board_simulator.h"
+#include "target/device_images.h"
+#include "target/serial_port.h"
+
+namespace {
+
+constexpr int BOARD_SLOT = 3;
+constexpr int64_t MS = 1000;
+
+// A mnemonic text of the given statements followed by the end line.
+MnemonicText make_text(std::initializer_list<std::string> statements, size_t capacity = 32) {
+  MnemonicText text(capacity);
+  size_t i = 0;
+  for (const std::string& s : statements) {
+    std::string line = s + "\n";
+    std::memcpy(text[i++].statement, line.data(), line.size());
+  }
+  std::memcpy(text[i].statement, "0FFFF0 0FFFF0\n", 14);
+  return text;
+}
+
+std::string statement(const MnemonicLine& line) { return std::string(statement_of(line)); }
+
+class LinkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    reset_serial_state();
+    reset_device_images();
+    set_port_opener(link.opener_for("\\\\.\\COM3"));
+    set_notice_handler([this](void*, const char* text, const char* caption, unsigned) {
+      notices.push_back(std::string(text) + "|" + caption);
+      return NoticeAnswer::OK;
+    });
+    g_com_number = BOARD_SLOT;
+    g_current_port = BOARD_SLOT;
+    open_port(BOARD_SLOT, 9600, 0);
+  }
+  void TearDown() override {
+    reset_serial_state();
+    reset_device_images();
+    set_port_opener({});
+    set_notice_handler({});
+  }
+
+  SimulatedLink link;
+  std::vector<std::string> notices;
+  const std::string link_failed = std::string(MSG_LINK_FAILED) + "|" + CAPTION_WARNING;
+};
+
+// ---- Program write ------------------------------------------------------------------------
+
+TEST_F(LinkTest, ThreeLineProgramIsSentAsNumberedLinesAndTheLineCount) {
+  MnemonicText text = make_text({"LD      X0", "OUT     Y0", "END"});
+  char end_answer[8] = "junk";
+  EXPECT_EQ(write_program_to_target(text, end_answer), 0);
+  EXPECT_EQ(link.host_sent, "1 LD X0\r2 OUT Y0\r3 END\rN4\r");
+  EXPECT_EQ(link.board.listing(), "1 LD X0\n2 OUT Y0\n3 END\n");
+  EXPECT_STREQ(end_answer, "\n>");
+  EXPECT_TRUE(notices.empty());
+}
+
+TEST_F(LinkTest, OnlyTheFirstTwoWordsOfALineAreSent) {
+  struct Case {
+    const char* statement;
+    const char* sent;
+  };
+  const Case cases[] = {
+      {"LD      X00 ;pump", "1 LD X00"},
+      {";comment in words", "1 ;comment in"},
+      {"ANB ;note", "1 ANB ;note"},
+      {"MOV", "1 MOV"},
+      {"", "1"},
+      {"   ", "1"},
+      {"\tLD\tX1\t", "1 LD X1"},
+  };
+  for (const Case& c : cases) {
+    link.host_sent.clear();
+    MnemonicText text = make_text({c.statement});
+    char end_answer[8];
+    ASSERT_EQ(write_program_to_target(text, end_answer), 0) << c.statement;
+    EXPECT_EQ(link.host_sent, std::string(c.sent) + "\rN2\r") << c.statement;
+  }
+}
+
+TEST_F(LinkTest, LinesOfAnEarlierProgramBeyondTheNewEndAreGone) {
+  for (int n = 1; n <= 10; ++n) link.board.program[n] = "NOP";
+  MnemonicText text = make_text({"LD X1", "", "END"});
+  char end_answer[8];
+  ASSERT_EQ(write_program_to_target(text, end_answer), 0);
+  EXPECT_EQ(link.board.listing(), "1 LD X1\n2\n3 END\n");
+}
+
+TEST_F(LinkTest, WriteEndsAsSoonAsEachAnswerIsComplete) {
+  // At 9600 baud a line of L characters costs L + 7 character times: the line, its last
+  // echo, CR and the five bytes of the answer; no read ever waits out its time-out.
+  link.character_us = SimulatedLink::CHARACTER_US_9600;
+  MnemonicText text = make_text({"LD      X0", "OUT     Y0", "END"});
+  char end_answer[8];
+  ASSERT_EQ(write_program_to_target(text, end_answer), 0);
+  EXPECT_EQ(link.now_us, (14 + 15 + 12 + 9) * SimulatedLink::CHARACTER_US_9600);
+}
+
+struct WriteFault {
+  const char* name;
+  bool silent;
+  int corrupt_echo_at;
+  bool answer_commands;
+  int babble_after;
+  const char* raw_answer;
+  const char* sent;  // what reached the board before the write stopped
+};
+
+void PrintTo(const WriteFault& f, std::ostream* os) { *os << f.name; }
+
+class WriteFaultTest : public LinkTest, public ::testing::WithParamInterface<WriteFault> {};
+
+TEST_P(WriteFaultTest, AWriteSucceedsOnlyWhenEveryLineWasEchoedAndAnswered) {
+  const WriteFault& f = GetParam();
+  link.board.silent = f.silent;
+  link.board.corrupt_echo_at = f.corrupt_echo_at;
+  link.board.answer_commands = f.answer_commands;
+  link.babble_after_commands = f.babble_after;
+  link.board.raw_answer = f.raw_answer;
+  MnemonicText text = make_text({"LD X0", "OUT Y0", "END"});
+  char end_answer[8] = "x";
+  EXPECT_EQ(write_program_to_target(text, end_answer), -1);
+  EXPECT_EQ(link.host_sent, f.sent);
+  EXPECT_STREQ(end_answer, "");
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0], link_failed);
+  // Every wait gave up within a few seconds.
+  EXPECT_LT(link.now_us, 6000 * MS);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Write, WriteFaultTest,
+    ::testing::Values(WriteFault{"silent", true, -1, true, -1, "", "1 LD X0"},
+                      WriteFault{"wrong_echo_on_line_two", false, 7, true, -1, "", "1 LD X0\r2 OUT Y0"},
+                      WriteFault{"no_answer", false, -1, false, -1, "", "1 LD X0\r"},
+                      WriteFault{"never_stops_sending", false, -1, true, 1, "\r\n", "1 LD X0\r"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LinkTest, WriteWithoutTextSendsNothing) {
+  char end_answer[8];
+  EXPECT_EQ(write_program_to_target({}, end_answer), -2);
+  EXPECT_EQ(link.host_sent, "");
+}
+
+TEST_F(LinkTest, WriteWithoutFinalPromptFails) {
+  link.board.prompt = false;  // every line answered, but never a prompt
+  MnemonicText text = make_text({"LD X0"});
+  char end_answer[8];
+  EXPECT_EQ(write_program_to_target(text, end_answer), -1);
+  EXPECT_EQ(link.host_sent, "1 LD X0\rN2\r");
+  EXPECT_EQ(notices.size(), 1u);
+}
+
+// ---- Echoed commands, replies, stop --------------------------------------------------------
+
+TEST_F(LinkTest, EchoedCommandAndItsReply) {
+  EXPECT_EQ(send_echoed_command("R"), 1);
+  char reply[REPLY_TEXT_SIZE];
+  size_t length = 0;
+  EXPECT_EQ(read_until_prompt(reply, length), ReplyEnd::PROMPT);
+  EXPECT_STREQ(reply, "\r\n\r\n>");
+  EXPECT_EQ(link.host_sent, "R\r");
+  EXPECT_TRUE(link.board.running);
+  EXPECT_EQ(link.now_us, 0);  // nothing waited
+}
+
+TEST_F(LinkTest, EchoFailureSendsNoCr) {
+  link.board.corrupt_echo_at = 2;
+  EXPECT_EQ(send_echoed_command("X04A"), 0);
+  EXPECT_EQ(link.host_sent, "X04");
+}
+
+TEST_F(LinkTest, CommandsLongerThan99CharactersAreRefused) {
+  const std::string longest(99, 'A');
+  EXPECT_EQ(send_echoed_command(longest.c_str()), 1);
+  link.host_sent.clear();
+  const std::string too_long(100, 'A');
+  EXPECT_EQ(send_echoed_command(too_long.c_str()), 0);
+  EXPECT_EQ(link.host_sent, "");
+}
+
+TEST_F(LinkTest, StaleBytesAreNeverTakenAsTheEcho) {
+  link.inject_stale("X");
+  EXPECT_EQ(send_echoed_command("R"), 1);
+  EXPECT_EQ(link.host_sent, "R\r");
+}
+
+TEST_F(LinkTest, ReplyLongerThanTheBufferIsCutAtIt) {
+  link.babble_after_commands = 1;
+  link.board.raw_answer = "\r\n";
+  ASSERT_EQ(send_echoed_command("R"), 1);
+  char reply[100];
+  std::memset(reply, 'Z', sizeof reply);
+  size_t length = 0;
+  EXPECT_EQ(read_until_prompt({reply, 40}, length), ReplyEnd::FULL);
+  EXPECT_EQ(length, 39u);
+  EXPECT_EQ(reply[39], 0);
+  EXPECT_EQ(reply[40], 'Z');
+}
+
+TEST_F(LinkTest, SilentReplyWaitIsBounded) {
+  link.board.answer_commands = false;
+  ASSERT_EQ(send_echoed_command("R"), 1);
+  char reply[64];
+  size_t length = 0;
+  EXPECT_EQ(read_until_prompt(reply, length), ReplyEnd::SILENT);
+  EXPECT_EQ(link.now_us, REPLY_EMPTY_READS * 501 * MS);
+}
+
+TEST_F(LinkTest, StopSendsTheStopByteAlone) {
+  link.board.running = true;
+  char answer[64];
+  EXPECT_EQ(stop_target_program(answer), 5);
+  EXPECT_STREQ(answer, "\r\n\r\n>");
+  EXPECT_EQ(link.host_sent, "\x03");
+  EXPECT_FALSE(link.board.running);
+}
+
+TEST_F(LinkTest, StopWithNoBoardShowsNothingAfterOneRead) {
+  link.board.silent = true;
+  char answer[64] = "old";
+  EXPECT_EQ(stop_target_program(answer), 0);
+  EXPECT_STREQ(answer, "");
+  EXPECT_EQ(link.now_us, 501 * MS);
+}
+
+// ---- Link set-up ----------------------------------------------------------------------------
+
+TEST_F(LinkTest, LinkSetUpProbesOpensAndGreets) {
+  close_port(BOARD_SLOT);
+  g_com_number = 1;
+  g_current_port = 1;
+  EXPECT_EQ(connect_target_link("COM3"), 1);
+  EXPECT_EQ(g_port_open, 1);
+  EXPECT_EQ(g_com_number, 3);
+  EXPECT_EQ(g_current_port, 3);
+  EXPECT_EQ(link.open_ports, 1);
+  EXPECT_EQ(link.host_sent, "\r\n\r\n\r\n\r\n");
+  EXPECT_TRUE(notices.empty());
+}
+
+TEST_F(LinkTest, LinkSetUpRefusals) {
+  for (const char* entry : {"COM5", "COMx", "", "CO"}) {
+    notices.clear();
+    g_port_open = 0;
+    EXPECT_EQ(connect_target_link(entry), 0) << entry;
+    EXPECT_EQ(g_port_open, 0);
+    ASSERT_EQ(notices.size(), 1u) << entry;
+    EXPECT_EQ(notices[0], std::string(MSG_NO_BOARD) + "|" + CAPTION_WARNING);
+  }
+  EXPECT_EQ(link.open_ports, 0);
+}
+
+TEST_F(LinkTest, BoardThatFallsSilentAfterTheProbeLeavesTheLinkOffAndThePortClosed) {
+  close_port(BOARD_SLOT);
+  const int opened_before = link.opens_count;
+  link.on_open = [&](int opens) {
+    if (opens == opened_before + 2) link.board.silent = true;
+  };
+  EXPECT_EQ(connect_target_link("COM3"), 0);
+  EXPECT_EQ(g_port_open, 0);
+  EXPECT_EQ(link.open_ports, 0);
+  EXPECT_TRUE(notices.empty());
+}
+
+// ---- Verify and read-back --------------------------------------------------------------------
+
+TEST_F(LinkTest, VerifyRightAfterAWriteIsOk) {
+  MnemonicText text = make_text({"LD      X00 ;start", "OUT     Y01", "", "MOV", "K10", "D0", "END"});
+  char end_answer[8];
+  ASSERT_EQ(write_program_to_target(text, end_answer), 0);
+  link.host_sent.clear();
+  int line = -1;
+  EXPECT_EQ(verify_program_on_target(text, line), VERIFY_OK);
+  EXPECT_EQ(link.host_sent, "L\r");
+}
+
+TEST_F(LinkTest, VerifyResults) {
+  struct Case {
+    const char* name;
+    std::map<int, std::string> board;
+    std::string raw;
+    int result;
+    int line;
+  };
+  const Case cases[] = {
+      {"same", {{1, "LD X0"}, {2, "OUT Y0"}, {3, "END"}}, "", VERIFY_OK, 0},
+      {"extra_board_lines", {{1, "LD X0"}, {2, "OUT Y0"}, {3, "END"}, {4, "NOP"}}, "", VERIFY_OK, 0},
+      {"word_differs_on_line_2", {{1, "LD X0"}, {2, "OUT Y1"}, {3, "END"}}, "", VERIFY_DIFFERS, 2},
+      {"number_differs_on_line_2", {{1, "LD X0"}, {5, "OUT Y0"}, {6, "END"}}, "", VERIFY_DIFFERS, 2},
+      {"fewer_board_lines", {{1, "LD X0"}, {2, "OUT Y0"}}, "", VERIFY_UNREADABLE, 0},
+      {"no_line_feed", {}, "1 LD X0>", VERIFY_UNREADABLE, 0},
+      {"no_number", {}, "\r\nLD X0\r\n>", VERIFY_DIFFERS, 1},
+      {"huge_word", {}, "\r\n1 LD " + std::string(300, 'W') + "\r\n>", VERIFY_DIFFERS, 1},
+  };
+  MnemonicText text = make_text({"LD X0", "OUT Y0", "END"});
+  for (const Case& c : cases) {
+    link.board.program = c.board;
+    link.board.raw_answer = c.raw;
+    int line = -1;
+    EXPECT_EQ(verify_program_on_target(text, line), c.result) << c.name;
+    EXPECT_EQ(line, c.line) << c.name;
+  }
+}
+
+TEST_F(LinkTest, VerifyWhenTheLinkFails) {
+  MnemonicText text = make_text({"LD X0"});
+  int line = 0;
+  EXPECT_EQ(verify_program_on_target({}, line), VERIFY_NO_TEXT);
+  link.board.answer_commands = false;
+  EXPECT_EQ(verify_program_on_target(text, line), VERIFY_LINK_FAILED);
+  link.board.silent = true;
+  EXPECT_EQ(verify_program_on_target(text, line), VERIFY_LINK_FAILED);
+  EXPECT_TRUE(notices.empty());  // the caller shows the message
+}
+
+TEST_F(LinkTest, ReadBackShowsTheLinesAfterTheEchoUpToThePrompt) {
+  link.board.program = {{1, "LD X0"}, {2, "OUT Y0"}, {3, "END"}};
+  char listing[REPLY_TEXT_SIZE];
+  size_t length = 0;
+  ASSERT_EQ(read_program_from_target(listing, length), 0);
+  EXPECT_STREQ(listing, "1 LD X0\r\n2 OUT Y0\r\n3 END\r");
+  EXPECT_EQ(length, std::strlen(listing));
+
+  MnemonicText text = make_text({"OLD"}, 8);
+  text[0].flags = 0x11;
+  EXPECT_EQ(paste_listing_into_text({listing, length}, text), 3);
+  EXPECT_EQ(statement(text[0]), "LD X0\n");
+  EXPECT_EQ(statement(text[1]), "OUT Y0\n");
+  EXPECT_EQ(statement(text[2]), "END\n");
+  EXPECT_EQ(statement(text[3]), "0FFFF0 0FFFF0");
+  EXPECT_EQ(text[0].flags, 0);
+}
+
+TEST_F(LinkTest, ReadBackWhenTheLinkFails) {
+  char listing[64] = "old";
+  size_t length = 7;
+  link.board.corrupt_echo_at = 0;
+  EXPECT_EQ(read_program_from_target(listing, length), -1);
+  EXPECT_STREQ(listing, "");
+  EXPECT_EQ(length, 0u);
+}
+
+struct PasteCase {
+  const char* name;
+  std::string listing;
+  std::vector<std::string> statements;  // the stored lines, the end line last
+};
+
+void PrintTo(const PasteCase& c, std::ostream* os) { *os << c.name; }
+
+class PasteTest : public ::testing::TestWithParam<PasteCase> {};
+
+TEST_P(PasteTest, ListingLinesBecomeStatementsWithoutACarriageReturn) {
+  const PasteCase& c = GetParam();
+  MnemonicText text = make_text({}, 6);
+  const int stored = paste_listing_into_text(c.listing, text);
+  ASSERT_EQ(stored + 1, static_cast<int>(c.statements.size()));
+  for (size_t i = 0; i < c.statements.size(); ++i) EXPECT_EQ(statement(text[i]), c.statements[i]) << i;
+  for (const MnemonicLine& line : text) EXPECT_EQ(std::strchr(line.statement, '\r'), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paste, PasteTest,
+    ::testing::Values(
+        PasteCase{"without_end", "1 LD X0\r\n2 OUT Y0\r", {"LD X0\n", "OUT Y0\n", "0FFFF0 0FFFF0"}},
+        PasteCase{"stops_after_end", "1 LD X0\r\n2 END\r\n3 NOP\r\n", {"LD X0\n", "END\n", "0FFFF0 0FFFF0"}},
+        PasteCase{"number_only", "1\r\n2 END\r\n", {"\n", "END\n", "0FFFF0 0FFFF0"}},
+        PasteCase{"lf_only_and_blanks", "  7   LD   X1  \n8 END", {"LD X1\n", "END\n", "0FFFF0 0FFFF0"}},
+        PasteCase{"inner_cr_is_a_blank", "1 LD\rX1\r\n", {"LD X1\n", "0FFFF0 0FFFF0"}},
+        PasteCase{"lines_without_number_skipped", "hello\r\n1 LD X0\r\n", {"LD X0\n", "0FFFF0 0FFFF0"}},
+        PasteCase{"capacity_keeps_the_end_line",
+                  "1 A\r\n2 B\r\n3 C\r\n4 D\r\n5 E\r\n6 F\r\n7 G\r\n",
+                  {"A\n", "B\n", "C\n", "D\n", "E\n", "0FFFF0 0FFFF0"}},
+        PasteCase{"empty", "", {"0FFFF0 0FFFF0"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Paste, LongWordsAreCutAtACharacterBoundary) {
+  MnemonicText text = make_text({}, 4);
+  // 125 single-byte characters, then double-byte characters: the cut falls before the
+  // character that would not fit whole.
+  std::string word(125, 'A');
+  word += "\x93\xfa\x96\x7b";
+  ASSERT_EQ(paste_listing_into_text("1 " + word + " " + std::string(200, 'B') + "\r\n", text), 1);
+  const std::string s = statement(text[0]);
+  EXPECT_EQ(s, std::string(125, 'A') + "\n");
+  EXPECT_LE(s.size(), static_cast<size_t>(STATEMENT_SIZE - 1));
+  EXPECT_EQ(paste_listing_into_text("1 A\r\n", {}), -1);
+}
+
+// ---- Polls --------------------------------------------------------------------------------------
+
+constexpr uint32_t CONTACT_A = 0x18;   // part code 1
+constexpr uint32_t OUT_COIL = 0x4078;  // part code 7, output
+constexpr uint32_t BOX_CELL = 0x44C08; // box cell in column 11
+uint32_t dev(DeviceIndex index, uint32_t number) { return make_device_operand(index, number); }
+
+class PollTest : public LinkTest {
+ protected:
+  void SetUp() override {
+    LinkTest::SetUp();
+    grid = make_ladder_grid(20);
+    view.top_row = 0;
+    view.visible_rows = 4;
+    view.invalidate_cell = [this](int row, int column) { invalidated.emplace_back(row, column); };
+  }
+  void cell(int row, int column, uint32_t w0, uint32_t w1, uint32_t w3 = 0) {
+    grid[row].cell[column].word[0] = w0;
+    grid[row].cell[column].word[1] = w1;
+    grid[row].cell[column].word[3] = w3;
+  }
+  // The queries the host sent, without their CRs.
+  std::vector<std::string> queries() const {
+    std::vector<std::string> list;
+    std::string current;
+    for (char c : link.host_sent) {
+      if (c == '\r') {
+        list.push_back(current);
+        current.clear();
+      } else {
+        current += c;
+      }
+    }
+    return list;
+  }
+
+  LadderGrid grid;
+  MonitorPollView view;
+  std::vector<std::pair<int, int>> invalidated;
+};
+
+TEST_F(PollTest, EachDistinctVisibleBitOperandIsQueriedOnceAndApplied) {
+  cell(0, 0, CONTACT_A, dev(Device::X, 0x1A));
+  cell(0, 1, CONTACT_A, dev(Device::X, 5));
+  cell(0, 2, CONTACT_A, dev(Device::X, 0x1A));
+  cell(0, 3, CONTACT_A, dev(Device::M, 123));
+  cell(0, 4, CONTACT_A, dev(Device::S, 5));
+  cell(0, 5, CONTACT_A, dev(Device::L, 5));
+  cell(0, 6, CONTACT_A, dev(Device::B, 5));
+  cell(0, 11, OUT_COIL, dev(Device::Y, 0x13));
+  cell(1, 11, BOX_CELL, dev(Device::M, 12));
+  grid[1].cell[12].word[0] = 28;  // SET
+  cell(2, 11, BOX_CELL, dev(Device::M, 13));
+  grid[2].cell[12].word[0] = 40;  // a box that is not SET, PLS, PLF or RST
+  cell(3, 0, CONTACT_A | 0x1, dev(Device::X, 7));  // a line through the cell: no part
+  cell(4, 0, CONTACT_A, dev(Device::T, 3));
+  cell(5, 0, CONTACT_A, dev(Device::C, 4));  // below the last visible row
+  link.board.set_bit('X', 26, true);
+  link.board.set_bit('M', 23, true);
+  link.board.set_bit('Y', 19, true);
+  link.board.set_bit('M', 12, true);
+  g_device_bit_image[Device::X][0].word[0] = 1 << 5;  // X5 was on
+
+  EXPECT_EQ(poll_target_bits(view, grid), 0);
+
+  EXPECT_EQ(queries(), (std::vector<std::string>{"X26?", "X05?", "M23?", "Y19?", "M12?", "T03?"}));
+  EXPECT_EQ(g_device_bit_image[Device::X][1].word[0], 1 << 10);  // X1A on
+  EXPECT_EQ(g_device_bit_image[Device::X][0].word[0], 0);        // X5 off
+  EXPECT_EQ(g_device_bit_image[Device::M][7].word[0], 1 << 11);  // M123
+  EXPECT_EQ(g_device_bit_image[Device::Y][2].word[0], 1 << 3);   // Y13 one entry higher
+  EXPECT_EQ(grid[0].cell[0].word[2], 1u);
+  EXPECT_EQ(grid[0].cell[2].word[2], 1u);
+  EXPECT_EQ(grid[0].cell[1].word[2], 0u);
+  EXPECT_EQ(grid[1].cell[11].word[2], 1u);
+  // Only cells whose state changed are redrawn.
+  EXPECT_EQ(invalidated, (std::vector<std::pair<int, int>>{{0, 0}, {0, 2}, {0, 3}, {0, 11}, {1, 11}}));
+
+  invalidated.clear();
+  link.host_sent.clear();
+  EXPECT_EQ(poll_target_bits(view, grid), 0);
+  EXPECT_TRUE(invalidated.empty());
+}
+
+TEST_F(PollTest, PollCoversOnlyTheVisibleRowsAndStopsAtASpecialRow) {
+  cell(0, 0, CONTACT_A, dev(Device::X, 1));
+  cell(1, 0, CONTACT_A, dev(Device::X, 2));
+  cell(2, 0, 0x20000008, dev(Device::X, 3));  // a special row
+  cell(3, 0, CONTACT_A, dev(Device::X, 4));
+  view.top_row = 1;
+  EXPECT_EQ(poll_target_bits(view, grid), 0);
+  EXPECT_EQ(queries(), std::vector<std::string>{"X02?"});
+}
+
+TEST_F(PollTest, BitQueryCarriesTheDecimalDigitsOfTheLowByte) {
+  struct Case {
+    uint32_t operand;
+    const char* query;
+  };
+  for (const Case& c : {Case{dev(Device::X, 5), "X05?"}, Case{dev(Device::M, 12), "M12?"},
+                        Case{dev(Device::X, 0x1A), "X26?"}, Case{dev(Device::M, 123), "M23?"},
+                        Case{dev(Device::M, 300), "M44?"}, Case{dev(Device::C, 255), "C55?"}}) {
+    char query[8];
+    format_bit_query(c.operand, query);
+    EXPECT_STREQ(query, c.query);
+  }
+  for (const Case& c : {Case{dev(Device::D, 0), "D00?"}, Case{dev(Device::D, 10), "D0:?"},
+                        Case{dev(Device::D, 15), "D0??"}, Case{dev(Device::D, 16), "D00?"}}) {
+    char query[8];
+    format_word_query(c.operand, query);
+    EXPECT_STREQ(query, c.query);
+  }
+}
+
+TEST(PollReplies, BitState) {
+  struct Case {
+    std::string reply;
+    int state;
+  };
+  for (const Case& c : {Case{"\r\n1\r\n>", 1}, Case{"\r\n0\r\n>", 0}, Case{"1\r\n>", -1}, Case{"\r\n1", -1},
+                        Case{"\r\n?\r\n>", -1}, Case{"\r\n\r\n>", -1}, Case{"\r\nX05 = 1\r\n>", 1},
+                        Case{std::string("\r\n\0\r\n>", 6), -1}, Case{"", -1}}) {
+    EXPECT_EQ(parse_bit_reply({reinterpret_cast<const uint8_t*>(c.reply.data()), c.reply.size()}), c.state)
+        << c.reply;
+  }
+}
+
+TEST(PollReplies, WordValue) {
+  struct Case {
+    std::string reply;
+    bool ok;
+    uint32_t value;
+  };
+  for (const Case& c : {Case{"\r\n:00FF(255)\r\n>", true, 255}, Case{"\r\n:00ff(255)", true, 255},
+                        Case{":1234(", true, 0x1234}, Case{"\r\n: 12 (", true, 0x12},
+                        Case{"\r\n:00FF\r\n>", false, 0}, Case{"\r\n00FF(255)", false, 0},
+                        Case{"\r\n:(0)", false, 0}, Case{"\r\n:12G4(1)", false, 0},
+                        Case{"\r\n:123456789(1)", false, 0}, Case{"(:12(", true, 0x12}}) {
+    uint32_t value = 7;
+    EXPECT_EQ(parse_word_reply({reinterpret_cast<const uint8_t*>(c.reply.data()), c.reply.size()}, value), c.ok)
+        << c.reply;
+    if (c.ok) {
+      EXPECT_EQ(value, c.value) << c.reply;
+    }
+  }
+}
+
+TEST_F(PollTest, BitPollFailures) {
+  cell(0, 0, CONTACT_A, dev(Device::X, 1));
+  // An answer that is no state leaves the device as it was.
+  link.board.bit_answer_override = "?";
+  g_device_bit_image[Device::X][0].word[0] = 2;
+  EXPECT_EQ(poll_target_bits(view, grid), 0);
+  EXPECT_EQ(g_device_bit_image[Device::X][0].word[0], 2);
+
+  link.board.corrupt_echo_at = link.board.echoes;
+  EXPECT_EQ(poll_target_bits(view, grid), -1);
+
+  link.board.silent = true;
+  link.now_us = 0;
+  EXPECT_EQ(poll_target_bits(view, grid), -1);
+  EXPECT_EQ(link.now_us, 501 * MS);  // the first echo read
+  link.board.silent = false;
+  link.board.answer_commands = false;
+  link.now_us = 0;
+  EXPECT_EQ(poll_target_bits(view, grid), -1);
+  EXPECT_EQ(link.now_us, POLL_EMPTY_READS * 501 * MS);
+  EXPECT_TRUE(notices.empty());
+}
+
+TEST_F(PollTest, StaleBytesBeforeAPollAreDropped) {
+  cell(0, 0, CONTACT_A, dev(Device::X, 1));
+  link.inject_stale("\r\n1\r\n>");
+  EXPECT_EQ(poll_target_bits(view, grid), 0);
+  EXPECT_EQ(g_device_bit_image[Device::X][0].word[0], 0);
+}
+
+TEST_F(PollTest, ABoardThatNeverStopsSendingCannotHoldThePoll) {
+  cell(0, 0, CONTACT_A, dev(Device::X, 1));
+  link.babble_after_commands = 1;
+  link.board.raw_answer = "\r\n";
+  g_device_bit_image[Device::X][0].word[0] = 2;
+  EXPECT_EQ(poll_target_bits(view, grid), 0);
+  EXPECT_EQ(g_device_bit_image[Device::X][0].word[0], 2);  // the cut answer holds no state
+  EXPECT_LT(link.now_us, 100 * MS);
+}
+
+TEST_F(PollTest, WordPollStoresDValuesAndRedrawsTheirCells) {
+  const uint32_t d3 = dev(Device::D, 3) | 0x800000;
+  const uint32_t d10 = dev(Device::D, 10) | 0x800000;
+  const uint32_t d16 = dev(Device::D, 16) | 0x800000;
+  cell(0, 11, OUT_COIL, 0, d3);
+  cell(1, 12, 0, 0, d10);
+  cell(2, 5, 0, 0, d16);
+  cell(2, 6, 0, 0, d3);
+  cell(3, 4, 0, 0, dev(Device::W, 3) | 0x800000);  // a value, but no D
+  cell(3, 5, 0, 0, dev(Device::D, 4));             // a D, but no value mark
+  link.board.registers[3] = 0x00FF;
+  link.board.registers[10] = 0xBEEF;
+  link.board.registers[0] = 0x0042;
+
+  EXPECT_EQ(poll_target_words(view, grid), 0);
+  EXPECT_EQ(queries(), (std::vector<std::string>{"D03?", "D0:?", "D00?"}));
+  EXPECT_EQ(g_word_records[3][3].word[0], 255);
+  EXPECT_EQ(g_word_records[3][10].word[0], 0xBEEF);
+  EXPECT_EQ(g_word_records[3][16].word[0], 0x42);  // D16 asks as D0 and stores at 16
+  EXPECT_EQ(invalidated, (std::vector<std::pair<int, int>>{{0, 11}, {2, 6}, {2, 5}}));
+
+  // Unchanged values redraw nothing.
+  invalidated.clear();
+  EXPECT_EQ(poll_target_words(view, grid), 0);
+  EXPECT_TRUE(invalidated.empty());
+  EXPECT_TRUE(notices.empty());
+}
+
+TEST_F(PollTest, WordPollFailureShowsTheMessage) {
+  cell(0, 11, OUT_COIL, 0, dev(Device::D, 1) | 0x800000);
+  link.board.corrupt_echo_at = 1;
+  EXPECT_EQ(poll_target_words(view, grid), -1);
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0], link_failed);
+
+  notices.clear();
+  link.board.answer_commands = false;
+  EXPECT_EQ(poll_target_words(view, grid), -1);
+  EXPECT_EQ(notices.size(), 1u);
+
+  // An answer without a value leaves the record unchanged.
+  notices.clear();
+  link.board.answer_commands = true;
+  link.board.raw_answer = "\r\n:00FF\r\n>";
+  g_word_records[3][1].word[0] = 9;
+  EXPECT_EQ(poll_target_words(view, grid), 0);
+  EXPECT_EQ(g_word_records[3][1].word[0], 9);
+}
+
+TEST_F(PollTest, PollAtNinetySixHundredBaudCostsItsCharacters) {
+  cell(0, 0, CONTACT_A, dev(Device::X, 5));
+  cell(0, 10, 0, 0, dev(Device::D, 3) | 0x800000);
+  link.character_us = SimulatedLink::CHARACTER_US_9600;
+  ASSERT_EQ(poll_target_bits(view, grid), 0);
+  // "X05?" echoed character by character, CR, and "\r\n0\r\n>".
+  EXPECT_EQ(link.now_us, 15 * SimulatedLink::CHARACTER_US_9600);
+  const int64_t start = link.now_us;
+  ASSERT_EQ(poll_target_words(view, grid), 0);
+  // "D03?", CR, and "\r\n:0000(0)\r\n>".
+  EXPECT_EQ(link.now_us - start, (8 + 1 + 13) * SimulatedLink::CHARACTER_US_9600);
+}
+
+}  // namespace

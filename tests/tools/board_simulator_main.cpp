@@ -1,0 +1,171 @@
+// The board simulator on a pty: the board's resident monitor (tests/support/
+// board_simulator.h) answering whatever opens the pty's slave side, such as a COM port
+// that Wine maps to it.
+//
+//   board_simulator --link PATH [--bit X26=1]... [--register 3=00FF]... [--state FILE]
+//
+// --link      a symlink made to the pty's slave device (removed at exit)
+// --bit       a bit device of the board: letter, decimal number, '=', 0 or 1
+// --register  D0-D15: number '=' hexadecimal value
+// --state     after every command the board's state is written there: "running=0|1",
+//             then the stored program, one listing line each
+//
+// The simulator keeps a slave descriptor open itself, so the pty survives every close
+// and reopen by the program under test. It prints "ready <slave path>" on stdout when it
+// serves, and ends on SIGTERM or SIGINT.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "support/board_simulator.h"
+
+namespace {
+
+volatile sig_atomic_t g_stop = 0;
+void on_signal(int) { g_stop = 1; }
+
+int usage() {
+  std::fprintf(stderr, "usage: board_simulator --link PATH [--bit X26=1]... [--register 3=00FF]... [--state FILE]\n");
+  return 2;
+}
+
+bool parse_bit(const char* text, BoardMonitor& board) {
+  // X26=1
+  if (!text[0]) return false;
+  char* end = nullptr;
+  const long number = std::strtol(text + 1, &end, 10);
+  if (end == text + 1 || *end != '=' || (end[1] != '0' && end[1] != '1') || end[2]) return false;
+  board.set_bit(text[0], static_cast<int>(number), end[1] == '1');
+  return true;
+}
+
+bool parse_register(const char* text, BoardMonitor& board) {
+  char* end = nullptr;
+  const long number = std::strtol(text, &end, 10);
+  if (end == text || *end != '=' || number < 0 || number > 15) return false;
+  char* value_end = nullptr;
+  const long value = std::strtol(end + 1, &value_end, 16);
+  if (value_end == end + 1 || *value_end || value < 0 || value > 0xFFFF) return false;
+  board.registers[static_cast<size_t>(number)] = static_cast<uint16_t>(value);
+  return true;
+}
+
+void write_state(const std::string& path, const BoardMonitor& board) {
+  if (path.empty()) return;
+  const std::string temporary = path + ".tmp";
+  FILE* f = std::fopen(temporary.c_str(), "w");
+  if (!f) return;
+  std::fprintf(f, "running=%d\n%s", board.running ? 1 : 0, board.listing().c_str());
+  std::fclose(f);
+  std::rename(temporary.c_str(), path.c_str());
+}
+
+bool write_all(int fd, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR || errno == EAGAIN) continue;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  BoardMonitor board;
+  std::string link;
+  std::string state;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (i + 1 >= argc) return usage();
+    const char* value = argv[++i];
+    if (arg == "--link") link = value;
+    else if (arg == "--state") state = value;
+    else if (arg == "--bit") {
+      if (!parse_bit(value, board)) return usage();
+    } else if (arg == "--register") {
+      if (!parse_register(value, board)) return usage();
+    } else {
+      return usage();
+    }
+  }
+  if (link.empty()) return usage();
+
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+    std::perror("posix_openpt");
+    return 1;
+  }
+  const char* slave_name = ptsname(master);
+  if (!slave_name) {
+    std::perror("ptsname");
+    return 1;
+  }
+  const std::string slave_path = slave_name;
+  // Held open for the whole run: without a slave descriptor the master reads EIO after
+  // every close by the program under test.
+  const int holder = ::open(slave_path.c_str(), O_RDWR | O_NOCTTY);
+  if (holder < 0) {
+    std::perror("open slave");
+    return 1;
+  }
+  termios raw{};
+  tcgetattr(holder, &raw);
+  cfmakeraw(&raw);
+  cfsetispeed(&raw, B9600);
+  cfsetospeed(&raw, B9600);
+  tcsetattr(holder, TCSANOW, &raw);
+
+  ::unlink(link.c_str());
+  if (::symlink(slave_path.c_str(), link.c_str()) != 0) {
+    std::perror("symlink");
+    return 1;
+  }
+  signal(SIGTERM, on_signal);
+  signal(SIGINT, on_signal);
+  write_state(state, board);
+  std::printf("ready %s\n", slave_path.c_str());
+  std::fflush(stdout);
+
+  int commands = board.commands;
+  while (!g_stop) {
+    pollfd p{master, POLLIN, 0};
+    const int ready = ::poll(&p, 1, 200);
+    if (ready < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    if (ready == 0 || !(p.revents & POLLIN)) continue;
+    uint8_t bytes[256];
+    const ssize_t n = ::read(master, bytes, sizeof bytes);
+    if (n <= 0) {
+      if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EIO)) continue;
+      break;
+    }
+    std::string out;
+    for (ssize_t i = 0; i < n; ++i) board.receive(bytes[i], out);
+    // The state is on disk before the answer goes out, so whoever has read the answer
+    // finds the state that answer reflects.
+    if (board.commands != commands || std::memchr(bytes, 0x03, static_cast<size_t>(n))) {
+      commands = board.commands;
+      write_state(state, board);
+    }
+    if (!write_all(master, out)) break;
+  }
+  ::unlink(link.c_str());
+  ::close(holder);
+  ::close(master);
+  return 0;
+}

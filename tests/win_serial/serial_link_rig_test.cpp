@@ -1,0 +1,220 @@
+// The serial link end to end: the real Win32 comm calls of the serial port layer, under
+// Wine, talking to the board simulator on a pty that a COM port is mapped to
+// (scripts/test.d/50-serial-e2e.sh sets it up). Without the rig every test is skipped.
+//
+// The rig passes, in the environment:
+//   TAVOLIN_RIG_SLOT    the COM number mapped to the simulator
+//   TAVOLIN_RIG_FREE    a COM number mapped to nothing
+//   TAVOLIN_RIG_BITS    the simulator's bit devices, "X26=1,M12=0,..." (decimal numbers)
+//   TAVOLIN_RIG_WORDS   its registers, "3=00FF,10=BEEF" (hexadecimal values)
+//   TAVOLIN_RIG_STATE   the Unix path of the file where the simulator writes its state
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/device_tables.h"
+#include "core/notice.h"
+#include "target/device_images.h"
+#include "target/monitor_protocol.h"
+#include "target/serial_port.h"
+
+// Last: its macros (OUT, PARITY_NONE...) must not reach the program's own headers.
+#include <windows.h>
+
+namespace {
+
+std::string env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+int rig_slot() { return std::atoi(env("TAVOLIN_RIG_SLOT").c_str()); }
+
+// "X26=1,M12=0" by letter and decimal number.
+std::map<std::string, std::string> pairs(const std::string& text) {
+  std::map<std::string, std::string> result;
+  std::stringstream in(text);
+  std::string item;
+  while (std::getline(in, item, ',')) {
+    const size_t eq = item.find('=');
+    if (eq != std::string::npos) result[item.substr(0, eq)] = item.substr(eq + 1);
+  }
+  return result;
+}
+
+// The simulator's state file, read through Wine's Z: drive.
+std::string board_state() {
+  std::ifstream in("Z:" + env("TAVOLIN_RIG_STATE"), std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+MnemonicText make_text(const std::vector<std::string>& statements) {
+  MnemonicText text(statements.size() + 4);
+  for (size_t i = 0; i < statements.size(); ++i) {
+    const std::string line = statements[i] + "\n";
+    std::memcpy(text[i].statement, line.data(), line.size());
+  }
+  std::memcpy(text[statements.size()].statement, "0FFFF0 0FFFF0\n", 14);
+  return text;
+}
+
+class SerialLinkRig : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (rig_slot() <= 0) GTEST_SKIP() << "no board simulator (run scripts/test.d/50-serial-e2e.sh)";
+    reset_serial_state();
+    reset_device_images();
+    set_notice_handler([this](void*, const char* text, const char*, unsigned) {
+      notices.emplace_back(text);
+      return NoticeAnswer::OK;
+    });
+  }
+  void TearDown() override {
+    reset_serial_state();
+    set_notice_handler({});
+  }
+  // Opens the board's port as the COM dialog does.
+  void open_board_port() {
+    g_com_number = rig_slot();
+    g_current_port = g_com_number;
+    ASSERT_EQ(open_port(g_current_port, 9600, 0), 1);
+    ASSERT_TRUE(query_port_modem_status(g_current_port)) << "the modem-status shim is not loaded";
+  }
+  std::vector<std::string> notices;
+};
+
+TEST_F(SerialLinkRig, ProbeFindsTheBoardAndLeavesThePortClosed) {
+  g_com_number = 1;
+  EXPECT_EQ(probe_target_port(rig_slot()), 1);
+  EXPECT_EQ(g_com_number, rig_slot());
+  for (const auto& handle : g_port_handles) EXPECT_EQ(handle, nullptr);
+  // Probing again works: the port was really closed.
+  EXPECT_EQ(probe_target_port(rig_slot()), 1);
+}
+
+TEST_F(SerialLinkRig, ProbesOfPortsWithoutABoardFailAndKeepNothingOpen) {
+  const int free_slot = std::atoi(env("TAVOLIN_RIG_FREE").c_str());
+  ASSERT_GT(free_slot, 0);
+  g_com_number = 1;
+  EXPECT_EQ(probe_target_port(free_slot), 0);
+  EXPECT_EQ(probe_target_port(0), 0);  // the parallel port
+  EXPECT_EQ(g_com_number, 1);
+  for (const auto& handle : g_port_handles) EXPECT_EQ(handle, nullptr);
+  // A failed open keeps no handle.
+  EXPECT_EQ(open_port(free_slot, 9600, 0), 1);
+  EXPECT_EQ(g_port_handles[static_cast<size_t>(free_slot)], nullptr);
+  EXPECT_FALSE(query_port_modem_status(free_slot));
+}
+
+TEST_F(SerialLinkRig, WriteVerifyReadBackRunStopAndPoll) {
+  // Link set-up as the monitor window does it.
+  const std::string entry = "COM" + std::to_string(rig_slot());
+  ASSERT_EQ(connect_target_link(entry.c_str()), 1);
+  EXPECT_EQ(g_port_open, 1);
+  EXPECT_EQ(g_com_number, rig_slot());
+  ASSERT_TRUE(query_port_modem_status(g_com_number));
+
+  // Program write.
+  MnemonicText text = make_text({"LD      X1A ;start", "AND     M12", "OUT     Y13", "", "LD      X03", "MOV",
+                                 "K100", "D3", "END"});
+  char end_answer[8] = {};
+  ASSERT_EQ(write_program_to_target(text, end_answer), 0);
+  EXPECT_STREQ(end_answer, "\n>");
+  EXPECT_EQ(board_state(), "running=0\n1 LD X1A\n2 AND M12\n3 OUT Y13\n4\n5 LD X03\n6 MOV\n7 K100\n8 D3\n9 END\n");
+
+  // Verify: the same program, then one that differs on line 3.
+  int line = -1;
+  EXPECT_EQ(verify_program_on_target(text, line), VERIFY_OK);
+  MnemonicText other = make_text({"LD      X1A", "AND     M12", "OUT     Y14", "", "LD      X03", "MOV", "K100",
+                                  "D3", "END"});
+  EXPECT_EQ(verify_program_on_target(other, line), VERIFY_DIFFERS);
+  EXPECT_EQ(line, 3);
+
+  // Read-back into a fresh text.
+  char listing[REPLY_TEXT_SIZE];
+  size_t length = 0;
+  ASSERT_EQ(read_program_from_target(listing, length), 0);
+  EXPECT_STREQ(listing, "1 LD X1A\r\n2 AND M12\r\n3 OUT Y13\r\n4\r\n5 LD X03\r\n6 MOV\r\n7 K100\r\n8 D3\r\n9 END\r");
+  MnemonicText back = make_text({});
+  back.resize(16);
+  ASSERT_EQ(paste_listing_into_text({listing, length}, back), 9);
+  EXPECT_STREQ(back[0].statement, "LD X1A\n");
+  EXPECT_STREQ(back[3].statement, "\n");
+  EXPECT_STREQ(back[8].statement, "END\n");
+  EXPECT_STREQ(back[9].statement, "0FFFF0 0FFFF0");
+
+  // Run and stop.
+  ASSERT_EQ(send_echoed_command("R"), 1);
+  char reply[REPLY_TEXT_SIZE];
+  ASSERT_EQ(read_until_prompt(reply, length), ReplyEnd::PROMPT);
+  EXPECT_STREQ(reply, "\r\n\r\n>");
+  EXPECT_EQ(board_state().substr(0, 10), "running=1\n");
+  char answer[64];
+  EXPECT_EQ(stop_target_program(answer), 5);
+  EXPECT_STREQ(answer, "\r\n\r\n>");
+  EXPECT_EQ(board_state().substr(0, 10), "running=0\n");
+
+  // Contact poll over the visible rows of a small monitor grid.
+  LadderGrid grid = make_ladder_grid(12);
+  auto contact = [&](int row, int column, uint32_t operand) {
+    grid[row].cell[column].word[0] = 0x18;
+    grid[row].cell[column].word[1] = operand;
+  };
+  contact(0, 0, make_device_operand(Device::X, 0x1A));
+  contact(0, 1, make_device_operand(Device::M, 12));
+  contact(1, 0, make_device_operand(Device::X, 0x03));
+  grid[0].cell[11].word[0] = 0x4078;
+  grid[0].cell[11].word[1] = make_device_operand(Device::Y, 0x13);
+  grid[1].cell[10].word[3] = make_device_operand(Device::D, 3) | 0x800000;
+  grid[2].cell[10].word[3] = make_device_operand(Device::D, 10) | 0x800000;
+  MonitorPollView view;
+  view.visible_rows = 4;
+  std::vector<std::pair<int, int>> redrawn;
+  view.invalidate_cell = [&](int row, int column) { redrawn.emplace_back(row, column); };
+
+  ASSERT_EQ(poll_target_bits(view, grid), 0);
+  const auto bits = pairs(env("TAVOLIN_RIG_BITS"));
+  auto expected_bit = [&](const char* query_name) { return bits.count(query_name) && bits.at(query_name) == "1"; };
+  auto image_bit = [](DeviceIndex type, int entry, int bit) { return (g_device_bit_image[type][entry].word[0] >> bit) & 1; };
+  EXPECT_EQ(image_bit(Device::X, 1, 10), expected_bit("X26"));  // X1A is asked as X26
+  EXPECT_EQ(image_bit(Device::M, 0, 12), expected_bit("M12"));
+  EXPECT_EQ(image_bit(Device::X, 0, 3), expected_bit("X03"));
+  EXPECT_EQ(image_bit(Device::Y, 2, 3), expected_bit("Y19"));  // Y13 is asked as Y19, one entry higher
+  EXPECT_EQ(grid[0].cell[0].word[2] & 1, expected_bit("X26") ? 1u : 0u);
+  EXPECT_FALSE(redrawn.empty());
+
+  // Register poll.
+  ASSERT_EQ(poll_target_words(view, grid), 0);
+  const auto words = pairs(env("TAVOLIN_RIG_WORDS"));
+  EXPECT_EQ(g_word_records[3][3].word[0], std::stoi(words.at("3"), nullptr, 16));
+  EXPECT_EQ(g_word_records[3][10].word[0], std::stoi(words.at("10"), nullptr, 16));
+  EXPECT_TRUE(notices.empty());
+
+  close_port(g_com_number);
+}
+
+TEST_F(SerialLinkRig, StaleBytesInThePortAreNotTakenAsAnAnswer) {
+  open_board_port();
+  // An empty command leaves "??" unanswered by any prompt; the next command still works.
+  char empty[4] = "\r";
+  write_port_line(g_com_number, empty);
+  Sleep(300);  // let the "??" arrive before the next command starts
+  ASSERT_EQ(send_echoed_command("R"), 1);
+  char reply[REPLY_TEXT_SIZE];
+  size_t length = 0;
+  EXPECT_EQ(read_until_prompt(reply, length), ReplyEnd::PROMPT);
+  EXPECT_STREQ(reply, "\r\n\r\n>");
+  char answer[64];
+  stop_target_program(answer);
+}
+
+}  // namespace
