@@ -1,7 +1,6 @@
 // The core's model first: <windows.h> defines OUT as an empty macro, which would
 // swallow the part-code name.
 #include "core/ladder_model.h"
-#include "shell/current_project.h"
 
 #include "shell/frame_win.h"
 
@@ -142,7 +141,6 @@ LRESULT on_create(HWND frame) {
 
   take_start_folder();
   set_default_settings(g_app_settings, g_start_folder);
-  set_current_project(PathParts{});
   g_guide_dialog = 0;
   g_first_guide_shown = 0;
   g_recent_expanded = 0;

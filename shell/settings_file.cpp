@@ -5,6 +5,10 @@
 #include <cstring>
 
 AppSettings g_app_settings{};
+char (&g_project_drive)[PATH_DRIVE_BYTES] = g_app_settings.project.drive;
+char (&g_project_dir)[PATH_DIR_BYTES] = g_app_settings.project.dir;
+char (&g_project_name)[PATH_NAME_BYTES] = g_app_settings.project.name;
+char (&g_project_ext)[PATH_EXT_BYTES] = g_app_settings.project.ext;
 char (&g_work_folder)[PATH_BYTES] = g_app_settings.work_folder;
 std::array<int32_t, GUIDE_FLAG_COUNT>& g_guide_flags = g_app_settings.guide_flags;
 int32_t& g_option_bits = g_app_settings.option_bits;

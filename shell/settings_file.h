@@ -57,10 +57,7 @@ struct FramePlacement {
 };
 
 struct AppSettings {
-  // The project as line 1 names it. The program's current project is held in
-  // g_project_drive, g_project_dir, g_project_name and g_project_ext (shell/current_project.h);
-  // it is copied in here before writing and taken from here after reading.
-  PathParts project;
+  PathParts project;                       // the current project file, split
   char work_folder[PATH_BYTES];            // folder of the last project; initial folder of the open dialogs
   std::array<int32_t, GUIDE_FLAG_COUNT> guide_flags;  // 1 = show the guide
   int32_t option_bits;
@@ -75,6 +72,10 @@ struct AppSettings {
 
 extern AppSettings g_app_settings;
 // The settings under the names the screens use.
+extern char (&g_project_drive)[PATH_DRIVE_BYTES];
+extern char (&g_project_dir)[PATH_DIR_BYTES];
+extern char (&g_project_name)[PATH_NAME_BYTES];
+extern char (&g_project_ext)[PATH_EXT_BYTES];
 extern char (&g_work_folder)[PATH_BYTES];
 extern std::array<int32_t, GUIDE_FLAG_COUNT>& g_guide_flags;
 extern int32_t& g_option_bits;

@@ -1,6 +1,3 @@
-// The core's headers first: <windows.h> defines OUT as an empty macro.
-#include "shell/current_project.h"
-
 #include "shell/settings_win.h"
 
 #include <cstdio>
@@ -81,7 +78,6 @@ void read_settings_file(HWND frame) {
     if (outcome.write_defaults) write_whole(SETTINGS_FILE, outcome.default_text);
   }
 
-  set_current_project(g_app_settings.project);
   if (outcome.change_directory) {
     const std::wstring folder = cp932_to_wide(g_work_folder);
     if (!folder.empty()) SetCurrentDirectoryW(folder.c_str());
@@ -114,7 +110,6 @@ RECT frame_rectangle_to_save(HWND frame) {
 void save_settings() {
   const RECT rect = frame_rectangle_to_save(g_frame);
   const FramePlacement frame{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
-  g_app_settings.project = current_project();
   const std::string text = format_settings_file(g_app_settings, frame);
   std::wstring path = g_program_folder;
   if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';

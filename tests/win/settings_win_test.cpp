@@ -1,6 +1,4 @@
 // file.ini on disk and the recent-file items of the File menu, with the real frame.
-#include "shell/current_project.h"  // before <windows.h>, which defines OUT
-
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -93,9 +91,6 @@ TEST_F(SettingsWinTest, TheProjectFolderBecomesCurrentButFileIniStaysInTheStartF
   GetCurrentDirectoryW(MAX_PATH, current);
   EXPECT_EQ(std::wstring(current), project);
   EXPECT_EQ(g_com_number, 5);
-  EXPECT_STREQ(g_project_name, "LAMP");
-  EXPECT_STREQ(g_project_ext, ".MBS");
-  EXPECT_EQ(std::string(g_project_drive) + g_project_dir, project_cp932 + "\\");
 
   SendMessageW(frame_, WM_CLOSE, 0, 0);
   pump_messages();
@@ -140,9 +135,7 @@ TEST_F(SettingsWinTest, ASavedDesignJoinsTheMenuAtTheNextSystemCommand) {
   const auto before = items_of(g_main_window_menu);
   EXPECT_TRUE(items_after_exit(g_main_window_menu).empty());  // the default lines name no recent file
 
-  PathParts project{};
-  split_path("C:\\PROJ\\NEW.MBS", project);
-  set_current_project(project);
+  split_path("C:\\PROJ\\NEW.MBS", g_app_settings.project);
   save_settings();
   EXPECT_TRUE(items_after_exit(g_main_window_menu).empty());  // the menu follows at the next system command
   SendMessageW(frame_, WM_SYSCOMMAND, SC_RESTORE, 0);
@@ -153,8 +146,7 @@ TEST_F(SettingsWinTest, ASavedDesignJoinsTheMenuAtTheNextSystemCommand) {
             (std::vector<MenuItem>{{CMD_RECENT_FILE, L"C:\\PROJ\\NEW.MBS"}, {CMD_RECENT_EXPAND, L"         //"}}));
 
   // A mnemonic project leaves the list alone.
-  split_path("C:\\PROJ\\NEW.NIC", project);
-  set_current_project(project);
+  split_path("C:\\PROJ\\NEW.NIC", g_app_settings.project);
   save_settings();
   SendMessageW(frame_, WM_SYSCOMMAND, SC_RESTORE, 0);
   EXPECT_EQ(items_after_exit(g_main_window_menu).size(), 2u);
