@@ -38,27 +38,6 @@ std::wstring current_folder() {
   GetCurrentDirectoryW(MAX_PATH, buffer);
   return buffer;
 }
-
-// Under Wine without a window manager (Xvfb), every top-level window that Wine leaves to
-// the window manager costs a two-second wait when it is destroyed, for an acknowledgement
-// that never comes. The test prefix is told to keep its windows to itself. Wine reads the
-// setting when its display driver starts, so a fresh prefix is quick from its second run.
-class UnmanagedWineWindows : public ::testing::Environment {
- public:
-  void SetUp() override {
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return;
-    HKEY key;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\X11 Driver", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-      return;
-    static const wchar_t no[] = L"N";
-    RegSetValueExW(key, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(no), sizeof no);
-    RegCloseKey(key);
-  }
-};
-const auto* const g_unmanaged_windows = ::testing::AddGlobalTestEnvironment(new UnmanagedWineWindows);
-
 }  // namespace
 
 void pump_messages() {
