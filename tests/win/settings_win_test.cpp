@@ -1,7 +1,7 @@
 // file.ini on disk and the recent-file items of the File menu, with the real frame.
 #include "core/design_file.h"  // before <windows.h>, which defines OUT
 
-#include <windows.h>
+#include "shell/windows_api.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The program keeps its texts as CP932 and shows them through the W functions, so the
 // user reads them right whatever the system's ANSI code page (Wine's default is 1252).
-#include <windows.h>
+#include "shell/windows_api.h"
 
 #include <gtest/gtest.h>
 
