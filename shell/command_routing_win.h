@@ -5,7 +5,7 @@
 // out by the handlers they install with set_frame_command_handler.
 #pragma once
 
-#include <windows.h>
+#include "shell/windows_api.h"
 
 struct ViewState;
 

@@ -1,5 +1,5 @@
 // The program's entry point. The command line is not used.
-#include <windows.h>
+#include "shell/windows_api.h"
 
 #include "shell/command_routing_win.h"
 #include "shell/frame_win.h"

@@ -37,16 +37,16 @@ TargetPortHooks g_port_hooks{probe_target_port, connect_target_link, link_off, s
 
 HINSTANCE module_instance() { return g_instance != nullptr ? g_instance : GetModuleHandleW(nullptr); }
 
-TBBUTTON make_button(const ToolbarButtonSpec& spec, int image_offset) {
+TBBUTTON make_button(const ToolbarButtonSpec& button, int image_offset) {
   TBBUTTON b{};
-  if (spec.command_id == 0) {
+  if (button.command_id == 0) {
     b.fsStyle = TBSTYLE_SEP;
     return b;
   }
-  b.iBitmap = spec.image + image_offset;
-  b.idCommand = spec.command_id;
+  b.iBitmap = button.image + image_offset;
+  b.idCommand = button.command_id;
   b.fsState = TBSTATE_ENABLED;
-  b.fsStyle = spec.check ? TBSTYLE_CHECK : TBSTYLE_BUTTON;
+  b.fsStyle = button.check ? TBSTYLE_CHECK : TBSTYLE_BUTTON;
   return b;
 }
 
@@ -104,9 +104,9 @@ void add_tooltips(HWND frame, HWND toolbar, const ToolbarLayout& layout) {
   g_toolbar_tooltips = tips;
   if (tips == nullptr) return;
   for (int item = 0; item < tooltip_item_end(layout); ++item) {
-    const ToolbarButtonSpec spec = toolbar_item(layout, item);
-    if (spec.command_id == 0) continue;
-    const TooltipSource source = tooltip_source(item, spec.command_id);
+    const ToolbarButtonSpec button = toolbar_item(layout, item);
+    if (button.command_id == 0) continue;
+    const TooltipSource source = tooltip_source(item, button.command_id);
     std::wstring text;
     if (source.string_id != 0) {
       wchar_t buffer[256] = {};
@@ -119,7 +119,7 @@ void add_tooltips(HWND frame, HWND toolbar, const ToolbarLayout& layout) {
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_SUBCLASS;
     tool.hwnd = toolbar;
-    tool.uId = static_cast<UINT_PTR>(spec.command_id);
+    tool.uId = static_cast<UINT_PTR>(button.command_id);
     SendMessageW(toolbar, TB_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&tool.rect));
     tool.lpszText = text.data();
     SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));

@@ -2,7 +2,7 @@
 // buttons of the design screen, the tooltips and the COM-port list.
 #pragma once
 
-#include <windows.h>
+#include "shell/windows_api.h"
 
 #include "shell/toolbar_layout.h"
 

@@ -88,16 +88,16 @@ TEST_F(Toolbar, EveryKindHasItsButtonsImagesAndCombo) {
     for (int i = 0; i < count; ++i) {
       TBBUTTON button{};
       ASSERT_TRUE(SendMessageW(toolbar, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&button)));
-      const ToolbarButtonSpec spec = toolbar_item(layout, i);
-      EXPECT_EQ(button.idCommand, spec.command_id) << i;
-      if (spec.command_id == 0) {
+      const ToolbarButtonSpec expected = toolbar_item(layout, i);
+      EXPECT_EQ(button.idCommand, expected.command_id) << i;
+      if (expected.command_id == 0) {
         EXPECT_TRUE(button.fsStyle & TBSTYLE_SEP) << i;
         continue;
       }
-      EXPECT_EQ((button.fsStyle & TBSTYLE_CHECK) != 0, spec.check) << i;
+      EXPECT_EQ((button.fsStyle & TBSTYLE_CHECK) != 0, expected.check) << i;
       EXPECT_TRUE(button.fsState & TBSTATE_ENABLED) << i;
       // The extra bitmap's images follow the four of the base bitmap.
-      EXPECT_EQ(button.iBitmap, i < 4 ? spec.image : 4 + spec.image) << i;
+      EXPECT_EQ(button.iBitmap, i < 4 ? expected.image : 4 + expected.image) << i;
     }
     if (layout.combo_item < 0) {
       EXPECT_EQ(g_com_combo, nullptr);
