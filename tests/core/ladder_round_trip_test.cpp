@@ -184,3 +184,22 @@ TEST_F(LadderCompileRoundTrip, BranchGroupWithAJumpCompilesAfterTheRebuild) {
 }
 
 }  // namespace
+
+// A box's third operand keeps its constant and hex marks through compile, rebuild and
+// the compile of the rebuilt design.
+TEST_F(LadderCompileRoundTrip, ConstantMarksOfTheThirdOperandSurviveTheRebuild) {
+  for (const char* box : {"X0 ~ [BMOV D0 D10 H1F]", "X0 ~ [BMOV D0 D10 K12]"}) {
+    SetUp();
+    LadderGrid drawn = ladder_from_text({box}, {true, true, 16});
+    InstructionList first_list;
+    ASSERT_TRUE(compile(drawn, first_list)) << box;
+    const uint32_t marks = first_list[1].word[0] & (RecordFlags::CONSTANT_MASK | RecordFlags::HEX_MASK);
+    EXPECT_NE(marks & (RecordFlags::CONSTANT_0 << 2), 0u) << box;
+    LadderGrid rebuilt = make_ladder_grid(16);
+    ASSERT_EQ(build_ladder_from_instructions(rebuilt, first_list), 0) << box;
+    InstructionList second_list;
+    ASSERT_TRUE(compile(rebuilt, second_list)) << box;
+    EXPECT_EQ(second_list[1].word[0], first_list[1].word[0]) << box;
+    EXPECT_EQ(second_list[1].word[3], first_list[1].word[3]) << box;
+  }
+}
