@@ -8,21 +8,22 @@
 
 #include "core/compiler_checks.h"
 #include "core/device_tables.h"
+#include "support/instruction_records.h"
 #include "support/ladder_text.h"
 #include "support/notice_recorder.h"
 
 namespace {
 
-constexpr uint32_t X(uint32_t n) { return make_device_operand(Device::X, n); }
-constexpr uint32_t Y(uint32_t n) { return make_device_operand(Device::Y, n); }
-constexpr uint32_t M(uint32_t n) { return make_device_operand(Device::M, n); }
-constexpr uint32_t T(uint32_t n) { return make_device_operand(Device::T, n); }
-constexpr uint32_t C(uint32_t n) { return make_device_operand(Device::C, n); }
-constexpr uint32_t D(uint32_t n) { return make_device_operand(Device::D, n); }
+using il::C;
+using il::D;
+using il::M;
+using il::T;
+using il::X;
+using il::Y;
 constexpr uint32_t N(uint32_t n) { return make_device_operand(Device::N, n); }
 constexpr uint32_t P(uint32_t n) { return make_device_operand(Device::P, n); }
 constexpr uint32_t U(uint32_t n) { return make_device_operand(Device::U, n); }
-constexpr uint32_t DBIT(uint32_t n) { return D(n) | 0x800000; }
+inline uint32_t DBIT(uint32_t n) { return il::Dbit(n); }
 constexpr uint32_t at(int row, int col) { return source_position(row, col); }
 
 constexpr InstructionRecord MPS(uint32_t group, uint32_t level) { return {{0x800C, 0, group, level, 0, 0}}; }
