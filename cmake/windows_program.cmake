@@ -25,6 +25,6 @@ if(win_tests)
   target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   # Wine runs the tests from the build folder; the source tree is reached through Z:.
   target_compile_definitions(win_tests PRIVATE TAVOLIN_TEST_DATA="Z:${CMAKE_SOURCE_DIR}/tests/data"
-                                               TAVOLIN_BUILD_DIR="Z:${CMAKE_BINARY_DIR}")
+                                               TAVOLIN_SOURCE_DIR="Z:${CMAKE_SOURCE_DIR}")
   target_link_libraries(win_tests PRIVATE tavolin_portable gtest_main ${TAVOLIN_WIN_LIBS})
 endif()

@@ -225,21 +225,21 @@ int check_operands_and_duplicates(GridSpan grid) {
 int check_first_contact_and_continuations(GridSpan grid) {
   const ProgramRows g(grid, g_program_row_count);
   int result = 0;
-  // The first element of the program must be a contact, not an output or a box. Comment
-  // rows hold no program element and are passed over.
+  // The first element of the program must be a contact (an in-cell comparison is one),
+  // not an output or a box. Comment rows hold no program element and are passed over.
   bool found = false;
-  for (int r = 0; r < g.rows() && !found; ++r) {
-    if (g.is_comment_row(r)) continue;
+  for_each_program_row(g, [&](int r, int display) {
     for (int c = 0; c <= OUTPUT_COLUMN; ++c) {
       if (!g.has_element(r, c)) continue;
-      if (g.word0(r, c) & CellFlags::BOX_POSITION) {
-        record_compile_error(CompileError::FIRST_NOT_CONTACT, c, r);
+      if ((g.word0(r, c) & CellFlags::BOX_POSITION) && !g.is_comparison(r, c)) {
+        record_compile_error(CompileError::FIRST_NOT_CONTACT, c, display);
         result = 1;
       }
       found = true;
       break;
     }
-  }
+    return !found;
+  });
   // A rung that ends in a continuation output goes on in the continuation input on cell 0
   // of the row after it, with the same number.
   int comments = 0;

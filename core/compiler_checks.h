@@ -2,8 +2,9 @@
 //
 // The grid checks run before anything is compiled. Each of them records every fault it
 // finds in g_conversion_errors (compiler layout: kind << 24 | column << 20 | row), so that
-// the compile-error list can show them all at once. Their rows are display rows: the row
-// index minus the comment rows above it (kind 11 excepted, which carries the raw row).
+// the compile-error list can show them all at once. The rows of all error words are
+// display rows: the row index minus the comment rows above it, which is how the list
+// finds the row again.
 //
 // The list checks run on the compiled instruction list. They stop at the first fault;
 // the jump-point check explains its fault itself, the section and TABLE faults are

@@ -420,8 +420,13 @@ void emit_output_record(GridSpan grid, int row) {
     words[3] = w4;
   }
   if (box == Instr::MC) words[3] = static_cast<uint32_t>(find_rung_end(grid, row));
-  // The constant and hex bits of all four operands travel with the record.
-  uint32_t word0 = (g.word0(row, OUTPUT_COLUMN) & (RecordFlags::CONSTANT_MASK | RecordFlags::HEX_MASK)) |
+  // The constant and hex bits of every operand the output has travel with the record
+  // (operands 3 and 4 included); cell 11 of an ASM or TABL box also carries its text-row
+  // bits, which are no operand flags.
+  const int operands = box == Instr::TIM || box == Instr::CNT ? 2 : (n == InstrAttr::TEXT_BOX ? 1 : std::min(n, 4));
+  uint32_t flag_mask = 0;
+  for (int k = 0; k < operands; ++k) flag_mask |= (RecordFlags::CONSTANT_0 | RecordFlags::HEX_0) << k;
+  uint32_t word0 = (g.word0(row, OUTPUT_COLUMN) & flag_mask) |
                    (cell12 & (RecordFlags::P_FORM | RecordFlags::D_FORM | RecordFlags::CODE_MASK));
   if (end_row) word0 = (word0 & ~RecordFlags::CODE_MASK) | static_cast<uint32_t>(Instr::END);
   word0 |= (box == Instr::END || box == Instr::FEND || box == Instr::IEND) ? Word0::SECTION : RecordFlags::VALID;

@@ -4,36 +4,11 @@
 #include <cstring>
 
 #include "core/sjis.h"
+#include "core/text_file.h"
 
 namespace {
 
-enum class ReadStatus { LINE, END_OF_FILE, ERROR };
-
-// Reads one whole physical line without its line end (a CR before the LF is dropped);
-// bytes beyond `limit` are read and dropped. A 0x1A byte ends the file.
-ReadStatus read_line(std::FILE* stream, size_t limit, std::string& out) {
-  out.clear();
-  size_t length = 0;
-  for (;;) {
-    int c = std::getc(stream);
-    if (c == EOF) {
-      if (std::ferror(stream)) return ReadStatus::ERROR;
-      break;
-    }
-    if (c == 0x1A) {
-      std::ungetc(c, stream);
-      break;
-    }
-    if (c == '\n') {
-      if (!out.empty() && out.back() == '\r' && length <= limit) out.pop_back();
-      return ReadStatus::LINE;
-    }
-    if (length++ < limit) out.push_back(static_cast<char>(c));
-  }
-  if (length == 0) return ReadStatus::END_OF_FILE;
-  if (!out.empty() && out.back() == '\r' && length <= limit) out.pop_back();
-  return ReadStatus::LINE;
-}
+constexpr size_t NIC_LINE_LIMIT = 1023;  // bytes of a file line looked at; the field keeps fewer
 
 // ---- Words ---------------------------------------------------------------------------
 constexpr bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
@@ -62,11 +37,8 @@ int split_words(std::string_view s, std::span<std::string_view> words) {
 uint32_t hex_value(std::string_view s) {
   uint32_t v = 0;
   for (char c : s) {
-    int d;
-    if (c >= '0' && c <= '9') d = c - '0';
-    else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    else break;
+    int d = hex_digit_value(c);
+    if (d < 0) break;
     v = v << 4 | static_cast<uint32_t>(d);
   }
   return v;
@@ -208,20 +180,21 @@ int read_nic_file(TextSpan text, std::FILE* stream, int* line_count) {
   if (line_count) *line_count = 0;
   size_t limit = text_limit(text.size());
   if (limit == 0) return -1;
+  use_binary_mode(stream);
   bool header_seen = false;
   int result = 0;
-  std::string physical;
+  TextLine physical;
   size_t i = 0;
   bool ended = false;
   for (; i + 1 < limit; ++i) {
-    ReadStatus status = read_line(stream, 1024, physical);
-    if (status == ReadStatus::ERROR) {
+    LineStatus status = read_text_line(stream, NIC_LINE_LIMIT, physical);
+    if (status == LineStatus::ERROR) {
       result = -1;
       break;
     }
-    if (status == ReadStatus::END_OF_FILE) break;
+    if (status == LineStatus::END_OF_FILE) break;
     MnemonicLine& line = text[i];
-    set_line_statement(line, physical);
+    set_line_statement(line, physical.text);
     line.comment[0] = '\0';
     line.flags = 0;
     line.selected = 0;
@@ -247,19 +220,15 @@ int read_nic_file(TextSpan text, std::FILE* stream, int* line_count) {
 }
 
 int write_nic_text(ConstTextSpan text, std::FILE* stream, int /*flag*/) {
+  use_binary_mode(stream);
   size_t limit = text_limit(text.size());
   bool ended = false;
   for (size_t i = 0; i < limit && !ended; ++i) {
     std::string_view body = statement_body(text[i]);
     body = body.substr(0, std::min(body.size(), static_cast<size_t>(MAX_MEASURED_LINE)));
-    if (!body.empty() && std::fwrite(body.data(), 1, body.size(), stream) != body.size()) return -1;
-    if (std::fwrite("\r\n", 1, 2, stream) != 2) return -1;
+    if (!write_text(stream, body) || !write_text(stream, TEXT_LINE_END)) return -1;
     ended = is_end_line(text[i]);
   }
-  if (!ended) {
-    static constexpr std::string_view end_line = "0FFFF0 0FFFF0\r\n";
-    if (std::fwrite(end_line.data(), 1, end_line.size(), stream) != end_line.size()) return -1;
-  }
-  if (std::fflush(stream) != 0 || std::ferror(stream)) return -1;
-  return 0;
+  if (!ended && (!write_text(stream, END_LINE_TEXT) || !write_text(stream, TEXT_LINE_END))) return -1;
+  return finish_writing(stream) ? 0 : -1;
 }

@@ -8,9 +8,8 @@
 // character boundary (a double-byte character is never split) and never writes past
 // the field.
 //
-// Streams: the reader accepts LF or CR LF line ends and stops at a 0x1A byte; the
-// writer ends every line with CR LF. Both switch a Windows stream to binary mode
-// first, so the bytes on disk are the same whichever mode the caller opened it in.
+// Streams are used in binary mode (open_text_file, use_binary_mode): the reader accepts
+// LF or CR LF line ends and stops at a 0x1A byte; the writer ends every line with CR LF.
 #pragma once
 
 #include <cstdio>

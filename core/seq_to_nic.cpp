@@ -7,10 +7,13 @@
 #include <memory>
 #include <vector>
 
+#include "core/design_file.h"
 #include "core/device_tables.h"
 #include "core/mnemonic_text.h"
 #include "core/notice.h"
+#include "core/seq_file.h"
 #include "core/sjis.h"
+#include "core/text_file.h"
 
 namespace {
 
@@ -144,6 +147,7 @@ const Printer* printer_of(uint32_t code) {
 // The printer's own letters by DeviceIndex; the device "4" (index 20) is written "5".
 constexpr char DEVICE_LETTERS[] = "XYMSTCLBnKQRWDVFJPIH5U";
 constexpr int DEVICE_LETTER_COUNT = sizeof DEVICE_LETTERS - 1;
+
 void append_format(std::string& out, const char* format, unsigned a, unsigned b = 0, unsigned c = 0) {
   char buffer[48];
   int n = std::snprintf(buffer, sizeof buffer, format, a, b, c);
@@ -300,50 +304,19 @@ void append_record_mnemonic(const InstructionRecord& record, std::span<const std
 
 namespace {
 
-constexpr char SEQ_HEADER[] = "seq/mbs-file 3winv.1";
-constexpr char OLD_SEQ_HEADER[] = "seq-file 3winv.1";
+constexpr size_t RECORD_LINE_LIMIT = 255;
 constexpr size_t RECORD_WORDS_NEEDED = 4;  // words 0-3 carry every printer's operands
 
 bool hex_field(std::string_view line, size_t column, uint32_t& value) {
   if (line.size() < column + 8) return false;
   uint32_t v = 0;
   for (size_t i = column; i < column + 8; ++i) {
-    char c = line[i];
-    uint32_t d;
-    if (c >= '0' && c <= '9') d = static_cast<uint32_t>(c - '0');
-    else if (c >= 'A' && c <= 'F') d = static_cast<uint32_t>(c - 'A' + 10);
-    else if (c >= 'a' && c <= 'f') d = static_cast<uint32_t>(c - 'a' + 10);
-    else return false;
-    v = v << 4 | d;
+    int d = hex_digit_value(line[i]);
+    if (d < 0) return false;
+    v = v << 4 | static_cast<uint32_t>(d);
   }
   value = v;
   return true;
-}
-
-enum class ReadStatus { LINE, END_OF_FILE, ERROR };
-
-// One whole physical line without its line end; a 0x1A byte ends the file.
-ReadStatus read_line(std::FILE* stream, std::string& out) {
-  out.clear();
-  for (;;) {
-    int c = std::getc(stream);
-    if (c == EOF) {
-      if (std::ferror(stream)) return ReadStatus::ERROR;
-      break;
-    }
-    if (c == 0x1A) {
-      std::ungetc(c, stream);
-      break;
-    }
-    if (c == '\n') {
-      if (!out.empty() && out.back() == '\r') out.pop_back();
-      return ReadStatus::LINE;
-    }
-    out.push_back(static_cast<char>(c));
-  }
-  if (out.empty()) return ReadStatus::END_OF_FILE;
-  if (out.back() == '\r') out.pop_back();
-  return ReadStatus::LINE;
 }
 
 struct FileCloser {
@@ -353,44 +326,82 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
+enum class SeqRead { BAD, NO_END_RECORD, COMPLETE };
+
 // Reads the records of an operation file, up to its end record or MAX_INSTRUCTIONS
-// records. false for a file that is not an operation file or cannot be read.
-bool read_seq_records(std::FILE* stream, std::vector<InstructionRecord>& records) {
-  std::string line;
-  if (read_line(stream, line) != ReadStatus::LINE) return false;
-  if (!ascii_iequal(line, SEQ_HEADER) && !ascii_iequal(line, OLD_SEQ_HEADER)) return false;
-  ReadStatus status = read_line(stream, line);  // the project name
-  if (status == ReadStatus::ERROR) return false;
-  if (status == ReadStatus::END_OF_FILE) return true;
+// records, leaving the stream at the line after the end record.
+SeqRead read_seq_records(std::FILE* stream, std::vector<InstructionRecord>& records) {
+  TextLine line;
+  if (read_text_line(stream, RECORD_LINE_LIMIT, line) != LineStatus::OK) return SeqRead::BAD;
+  if (!ascii_iequal(line.text, SEQ_FILE_HEADER) && !ascii_iequal(line.text, SEQ_FILE_OLD_HEADER)) return SeqRead::BAD;
+  LineStatus status = read_text_line(stream, RECORD_LINE_LIMIT, line);  // the project name
+  if (status == LineStatus::ERROR) return SeqRead::BAD;
+  if (status == LineStatus::END_OF_FILE) return SeqRead::NO_END_RECORD;
   while (records.size() < static_cast<size_t>(MAX_INSTRUCTIONS)) {
-    status = read_line(stream, line);
-    if (status == ReadStatus::ERROR) return false;
-    if (status == ReadStatus::END_OF_FILE) break;
+    status = read_text_line(stream, RECORD_LINE_LIMIT, line);
+    if (status == LineStatus::ERROR) return SeqRead::BAD;
+    if (status == LineStatus::END_OF_FILE) break;
     InstructionRecord record;
-    if (!parse_seq_record_line(line, record)) return false;
-    if (record.word[0] == END_RECORD_WORD) break;
+    if (!parse_seq_record_line(line.text, record)) return SeqRead::BAD;
+    if (record.word[0] == END_RECORD_WORD) return SeqRead::COMPLETE;
     records.push_back(record);
   }
-  return true;
+  return SeqRead::NO_END_RECORD;
 }
 
-// The comment texts by number, from g_line_comments.
-std::vector<std::string_view> line_comment_texts() {
-  std::vector<std::string_view> texts(MAX_LINE_COMMENTS);
-  for (size_t i = 0; i < texts.size(); ++i) texts[i] = fixed_text(g_line_comments[i]);
-  return texts;
-}
+// The texts of the comment records by their numbers. The comment rows of the operation
+// file's own design part carry each comment's number (cell 11 word 1) and its text, so
+// the texts come from there whatever g_line_comments holds at the moment; an operation
+// file without a readable design part, or one without comment rows, takes them from
+// g_line_comments. The design part is read into a grid of its own, and the program-wide
+// tables that reading fills are put back as they were.
+class CommentTexts {
+ public:
+  explicit CommentTexts(std::FILE* design_part) : texts_(MAX_LINE_COMMENTS) {
+    if (design_part && read_comment_rows(design_part)) return;
+    for (size_t i = 0; i < texts_.size(); ++i) texts_[i] = fixed_text(g_line_comments[i]);
+  }
+  std::span<const std::string_view> texts() const { return texts_; }
+
+ private:
+  bool read_comment_rows(std::FILE* stream) {
+    auto kept_comments = std::make_unique<LineCommentStore>(g_line_comments);
+    const CpuSettings kept_settings = g_loaded_cpu_settings;
+    grid_ = make_ladder_grid();
+    DesignReadInfo info;
+    int result = read_design_file(grid_, stream, DESIGN_FILE_APPENDED, info);
+    g_line_comments = *kept_comments;
+    g_loaded_cpu_settings = kept_settings;
+    if (result != DESIGN_FILE_OK) return false;
+    bool found = false;
+    const size_t rows = std::min(grid_.size(), static_cast<size_t>(info.rows_read));
+    for (size_t r = 0; r < rows; ++r) {
+      const LadderRow& row = grid_[r];
+      if (!(row.cell[0].word[0] & CellFlags::COMMENT_ROW)) continue;
+      found = true;
+      uint32_t number = row.cell[OUTPUT_COLUMN].word[1];
+      if (number < texts_.size() && texts_[number].empty())
+        texts_[number] = fixed_text(std::span<const char>(row.row_text(), ROW_TEXT_SIZE));
+    }
+    return found;
+  }
+
+  LadderGrid grid_;
+  std::vector<std::string_view> texts_;
+};
 
 // Text with each "\n" written as CR LF.
 bool write_lines(std::FILE* stream, std::string_view text) {
   std::string bytes;
   bytes.reserve(text.size() + text.size() / 8);
-  for (char c : text) {
-    if (c == '\n') bytes.push_back('\r');
-    bytes.push_back(c);
+  for (size_t at = 0; at < text.size();) {
+    size_t lf = text.find('\n', at);
+    bytes.append(text.substr(at, lf - at));
+    if (lf == std::string_view::npos) break;
+    bytes.append(TEXT_LINE_END);
+    at = lf + 1;
   }
-  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), stream) != bytes.size()) return false;
-  return std::fflush(stream) == 0 && !std::ferror(stream);
+  return write_text(stream, bytes) && finish_writing(stream);
 }
 
 }  // namespace
@@ -428,24 +439,26 @@ int convert_seq_to_nic(void* owner, const CpuSettings* /*settings*/, const char*
 
   // The operation file is read whole before the mnemonic file is touched.
   std::vector<InstructionRecord> records;
+  std::string text;
   bool read_ok = false;
-  if (File seq{seq_path ? std::fopen(seq_path, "rb") : nullptr}) {
+  if (File seq{seq_path ? open_text_file(seq_path, "r") : nullptr}) {
     records.reserve(1024);
-    read_ok = read_seq_records(seq.get(), records);
+    SeqRead read = read_seq_records(seq.get(), records);
+    if (read != SeqRead::BAD) {
+      read_ok = true;
+      CommentTexts comments(read == SeqRead::COMPLETE ? seq.get() : nullptr);
+      text.reserve(records.size() * 16);
+      for (const InstructionRecord& record : records) append_record_mnemonic(record, comments.texts(), text);
+    }
   }
   if (!read_ok) {
-    std::string text = base + ".SEQ ファイルが、開けません";
-    show_notice(text.c_str(), "警告", NoticeStyle::OK | NoticeStyle::ICON_WARNING, owner);
+    std::string message = base + ".SEQ ファイルが、開けません";
+    show_notice(message.c_str(), "警告", NoticeStyle::OK | NoticeStyle::ICON_WARNING, owner);
     return SEQ_TO_NIC_NO_SEQ;
   }
 
-  const std::vector<std::string_view> comments = line_comment_texts();
-  std::string text;
-  text.reserve(records.size() * 16);
-  for (const InstructionRecord& record : records) append_record_mnemonic(record, comments, text);
-
   bool written = false;
-  if (File nic{std::fopen(nic_path.c_str(), "wb")}) {
+  if (File nic{open_text_file(nic_path.c_str(), "w")}) {
     written = write_lines(nic.get(), text);
     written = (std::fclose(nic.release()) == 0) && written;
   }

@@ -41,8 +41,10 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 unset WINEARCH
 
 # Bumped whenever the configuration below changes, so that existing prefixes are configured again.
-TAVOLIN_WINE_CONFIG_VERSION=1
+TAVOLIN_WINE_CONFIG_VERSION=2
 TAVOLIN_WINE_FONTS=("Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "MS UI Gothic" "MS Gothic" "ＭＳ ゴシック" "Arial" "Courier New")
+# The proportional face of the guide dialogs and the COM list.
+TAVOLIN_WINE_PROPORTIONAL_FONTS=("MS PGothic" "ＭＳ Ｐゴシック")
 TAVOLIN_WINE_LAST_PORT=255
 
 tavolin_wine_use() {
@@ -67,10 +69,16 @@ _tavolin_wine_reg_file() {
     for name in "${TAVOLIN_WINE_FONTS[@]}"; do
       printf '"%s"="IPAGothic"\r\n' "$name"
     done
+    for name in "${TAVOLIN_WINE_PROPORTIONAL_FONTS[@]}"; do
+      printf '"%s"="IPAPGothic"\r\n' "$name"
+    done
     if [ "$TAVOLIN_WINE_KIND" = test ]; then
       # Without a window manager (Xvfb), Wine draws the captions and frames itself, so that
       # screenshots show whole windows. The prefix of scripts/run leaves them to the user's one.
       printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Decorated"="N"\r\n'
+      # Unmanaged windows: without a window manager a managed top-level window makes Wine
+      # wait about two seconds when it is destroyed.
+      printf '"Managed"="N"\r\n'
       local dir
       dir=$(_tavolin_no_port_dir)
       dir=${dir//\\/\\\\}

@@ -42,8 +42,7 @@ constexpr bool tool_guard_refuses(int shown_toolbar_kind, int own_toolbar_kind, 
 
 inline constexpr const char* TOOL_GUARD_MESSAGE =
     "左上のﾂｰﾙ･ﾊﾞｰで、ｱｸﾃｨﾌﾞ画面と\nﾂｰﾙ･ﾊﾞｰを適合させて下さい！";
-inline constexpr const char* CAPTION_WARNING = "警告";
-inline constexpr const char* CAPTION_ERROR = "エラー";
+inline constexpr const char* TOOL_GUARD_CAPTION = "警告";
 
 // Where Enter goes on a screen.
 struct EnterRouting {
@@ -61,7 +60,7 @@ constexpr EnterRouting route_enter(int screen_kind) {
 // characters ("COM12" gives 12). -1 when the text is shorter or holds no digit there.
 int port_number_from_combo_text(const char* text);
 
-// "No answer" message of a picked port, and of a port check that found nothing.
-inline constexpr const char* PORT_NO_ANSWER_MESSAGE = "通信ができませんでした。";
+// The port check found no board on any port.
 inline constexpr const char* PORT_CHECK_EMPTY_MESSAGE =
     "接続できるポートがありませんでした。\nドライバのインストールを確認してください。";
+inline constexpr const char* PORT_CHECK_EMPTY_CAPTION = "エラー";

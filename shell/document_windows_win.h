@@ -2,7 +2,7 @@
 // the mnemonic screen ("nicfl") and the monitor screen ("jikfl").
 #pragma once
 
-#include <windows.h>
+#include "shell/windows_api.h"
 
 LRESULT CALLBACK design_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 LRESULT CALLBACK mnemonic_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

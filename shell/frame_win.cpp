@@ -1,5 +1,6 @@
 // The core's model first: <windows.h> defines OUT as an empty macro, which would
 // swallow the part-code name.
+#include "core/design_file.h"
 #include "core/ladder_model.h"
 
 #include "shell/frame_win.h"
@@ -141,6 +142,8 @@ LRESULT on_create(HWND frame) {
 
   take_start_folder();
   set_default_settings(g_app_settings, g_start_folder);
+  // The design and operation writers name the current project in their files.
+  g_file_project_name = g_project_name;
   g_guide_dialog = 0;
   g_first_guide_shown = 0;
   g_recent_expanded = 0;

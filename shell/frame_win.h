@@ -8,7 +8,7 @@
 // window of each kind to close; any of them can refuse, and then nothing else happens.
 #pragma once
 
-#include <windows.h>
+#include "shell/windows_api.h"
 
 #include <string>
 

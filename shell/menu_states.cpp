@@ -4,6 +4,8 @@
 
 #include "shell/command_ids.h"
 
+int g_clip_valid = 0;
+
 namespace {
 
 using S = MenuItemState;

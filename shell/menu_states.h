@@ -25,6 +25,10 @@ struct MenuStateRange {
   MenuItemState state;
 };
 
+// 1 once rows or lines were copied or cut into the program's clipboard (the design
+// range copy and cut, the mnemonic line copy); the design state enables 貼り付け then.
+extern int g_clip_valid;
+
 // The ranges a screen's state function applies, in order.
 std::span<const MenuStateRange> menu_state_ranges(MenuScreen screen);
 

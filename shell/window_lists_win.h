@@ -2,7 +2,7 @@
 // SC_MINIMIZE, IsIconic and InvalidateRect.
 #pragma once
 
-#include <windows.h>
+#include "shell/windows_api.h"
 
 #include <span>
 

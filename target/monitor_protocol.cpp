@@ -608,7 +608,9 @@ int poll_target_words(MonitorPollView& view, GridSpan grid) {
       }
       uint32_t value = 0;
       if (!parse_word_reply({reply.data(), length}, value)) continue;
-      WordDeviceRecord* record = word_device_record(Device::D, operand & 0xFF);
+      // The query names only the low byte, but the value is kept under the register's own
+      // number, where the monitor's cell reads it (D300 in record 300, not in record 44).
+      WordDeviceRecord* record = word_device_record(Device::D, operand & 0xFFFF);
       if (record && record->word[0] != static_cast<int32_t>(value)) {
         record->word[0] = static_cast<int32_t>(value);
         redraw_word_cells(view, grid, operand);

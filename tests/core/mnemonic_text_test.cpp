@@ -1,5 +1,7 @@
 #include "core/mnemonic_text.h"
 
+#include "file_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,32 +13,11 @@
 
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* f) const {
-    if (f) std::fclose(f);
-  }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
+using file_test::File;
 
-// A stream holding exactly these bytes, positioned at its start.
-File stream_of(const std::string& bytes) {
-  File f(std::tmpfile());
-  EXPECT_TRUE(f);
-  if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f.get());
-  std::rewind(f.get());
-  return f;
-}
-
+File stream_of(const std::string& bytes) { return file_test::stream_with(bytes); }
+std::string contents_of(std::FILE* f) { return file_test::contents_of(f); }
 std::string temp_path(const char* name) { return ::testing::TempDir() + "mnemonic_text_" + name; }
-
-std::string contents_of(std::FILE* f) {
-  std::fflush(f);
-  std::rewind(f);
-  std::string out;
-  int c;
-  while ((c = std::getc(f)) != EOF) out.push_back(static_cast<char>(c));
-  return out;
-}
 
 MnemonicText text_of(std::initializer_list<const char*> lines, int size = 16) {
   MnemonicText text = make_mnemonic_text(size);

@@ -10,8 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "core/design_file.h"
+#include "core/ladder_compiler.h"
 #include "core/mnemonic_text.h"
 #include "core/notice.h"
+#include "core/seq_file.h"
+#include "core/text_file.h"
+#include "support/ladder_text.h"
 
 namespace {
 
@@ -257,7 +262,9 @@ class SeqToNicTest : public ::testing::Test {
   std::vector<Notice> notices_;
 };
 
-TEST_F(SeqToNicTest, SmallCompiledFileGivesItsMnemonicBytes) {
+// A hand-written operation file without a design part: the comments come from
+// g_line_comments by their numbers.
+TEST_F(SeqToNicTest, OperationFileWithoutDesignTakesTheCommentTable) {
   const std::string data = TAVOLIN_TEST_DATA "/seq_to_nic/";
   std::string seq = path("PUMP.SEQ");
   write_file(seq, read_file(data + "PUMP.SEQ"));
@@ -269,6 +276,58 @@ TEST_F(SeqToNicTest, SmallCompiledFileGivesItsMnemonicBytes) {
   ASSERT_EQ(notices_.size(), 1u);
   EXPECT_EQ(notices_[0].text, "SEQ to NICが終了しました");
   EXPECT_EQ(notices_[0].caption, "確認");
+}
+
+// The program of PUMP.SEQ drawn as a ladder, compiled, and written as an operation file
+// with its design part.
+TEST_F(SeqToNicTest, CompiledProgramGivesItsMnemonicBytesWhateverTheCommentTableHolds) {
+  LadderGrid grid = ladder_from_text({
+      "; pump control",
+      "X0 M5 ~ (Y0)",
+      "X1 ~ (T0 K10)",
+      "X2 [ASM K0] | MOVLW 1",
+      "; after the box",
+      "{= D0 K100} ~ [MOVP D0 D1]",
+  });
+  std::strcpy(grid[0].row_text(), "pump control \nstarts here ");
+  InstructionList list = make_instruction_list();
+  ASSERT_EQ(compile_ladder(nullptr, grid, list, nullptr, 0), CompileResult::OK);
+  std::string seq = path("PUMP.SEQ");
+  {
+    std::FILE* f = open_text_file(seq.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    g_instruction_list = list;
+    g_file_project_name = "PUMP";
+    EXPECT_EQ(write_seq_file(f), 0);
+    EXPECT_EQ(write_design_file(nullptr, grid, nullptr, f, DESIGN_FILE_APPENDED), 0);
+    std::fclose(f);
+  }
+  const std::string expected = read_file(TAVOLIN_TEST_DATA "/seq_to_nic/PUMP.NIC");
+
+  // Right after the compile: g_line_comments holds the comments and the ASM text in the
+  // compiler's numbering (0 comment, 1 ASM text, 2 comment).
+  ASSERT_EQ(convert_seq_to_nic(nullptr, nullptr, seq.c_str(), 0), SEQ_TO_NIC_OK);
+  EXPECT_EQ(read_file(path("PUMP.NIC")), expected);
+
+  // After the operation file was read back with its design, as the compile commands do:
+  // the design reader numbers only the comment rows (0 and 1).
+  {
+    std::FILE* f = open_text_file(seq.c_str(), "r");
+    LadderGrid back = make_ladder_grid();
+    InstructionList records = make_instruction_list();
+    ASSERT_EQ(read_seq_file(back, records, f, true), SEQ_FILE_OK);
+    std::fclose(f);
+    ASSERT_STREQ(g_line_comments[1].data(), "after the box");
+  }
+  std::remove(path("PUMP.NIC").c_str());
+  ASSERT_EQ(convert_seq_to_nic(nullptr, nullptr, seq.c_str(), 0), SEQ_TO_NIC_OK);
+  EXPECT_EQ(read_file(path("PUMP.NIC")), expected);
+
+  // With a comment table that belongs to another program, and it stays as it was.
+  for (auto& slot : g_line_comments) std::strcpy(slot.data(), "stale");
+  ASSERT_EQ(convert_seq_to_nic(nullptr, nullptr, seq.c_str(), 0), SEQ_TO_NIC_OK);
+  EXPECT_EQ(read_file(path("PUMP.NIC")), expected);
+  EXPECT_STREQ(g_line_comments[0].data(), "stale");
 }
 
 TEST_F(SeqToNicTest, OnlyEndGivesTheSingleLineEnd) {

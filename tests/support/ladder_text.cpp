@@ -12,17 +12,11 @@
 
 namespace {
 
-constexpr uint32_t LINE_CELL = 0xB9;  // a horizontal line: part code 11, line, present
-constexpr uint32_t CONTACT_BASE = CellFlags::OPERAND_SET | CellFlags::PRESENT;
-constexpr uint32_t COMPARISON_BASE = 0x1C00 | CONTACT_BASE;
-constexpr uint32_t COMPARISON_MIDDLE = 0x808;
-constexpr uint32_t COMPARISON_LAST = 0x408;
-constexpr uint32_t COIL_BASE = CellFlags::OUTPUT | CellFlags::PRESENT;  // 0x4008, plus OPERAND_SET once set
-constexpr uint32_t BOX_FIRST = 0x40C08;
-constexpr uint32_t BOX_MIDDLE = 0x40808;
-constexpr uint32_t BOX_LAST_UNSET = 0x44408;
-constexpr uint32_t BOX_ONLY = 0x4CC08;  // a box of one cell (no operand cells)
-constexpr uint32_t TEXT_BOX_BITS = CellFlags::COMMENT_ROW | CellFlags::TEXT_ROW;
+constexpr uint32_t LINE_CELL = CellWord::LINE_ONLY;
+constexpr uint32_t CONTACT_BASE = CellWord::CONTACT_BASE;
+constexpr uint32_t COIL_BASE = CellFlags::OUTPUT | CellFlags::PRESENT;  // a coil before its operand is set
+constexpr uint32_t BOX_LAST_UNSET = CellWord::BOX_LAST_CELL & ~CellFlags::OPERAND_SET;
+constexpr uint32_t TEXT_BOX_BITS = CellWord::TEXT_ROW_MARK;
 constexpr uint32_t LABEL_CELL = CellFlags::U_MARK | CellFlags::PRESENT;
 constexpr uint32_t U_NUMBER_BITS = 0x1F0000;  // the U number (bits 16-19) and its set bit (20)
 
@@ -142,7 +136,7 @@ void put_comparison(LadderRow& row, int col, std::string_view token, const Prefi
   const InstructionCode code = find_instruction_code(upper(inner[0]));
   if (!is_comparison_code(code)) fail("unknown comparison", token);
   if (col + 2 > 10) fail("comparison does not fit", token);
-  uint32_t word0 = static_cast<uint32_t>(code) << 4 | COMPARISON_BASE | p.word0;
+  uint32_t word0 = static_cast<uint32_t>(code) << 4 | CellWord::COMPARISON_BASE | p.word0;
   if (inner.size() < 3) word0 &= ~CellFlags::OPERAND_SET;
   for (size_t k = 1; k < inner.size() && k <= 2; ++k) {
     const Operand op = parse_operand(inner[k]);
@@ -151,8 +145,8 @@ void put_comparison(LadderRow& row, int col, std::string_view token, const Prefi
   }
   row.cell[col].word[0] = word0;
   row.cell[col].word[1] |= p.word1;
-  row.cell[col + 1].word[0] = COMPARISON_MIDDLE;
-  row.cell[col + 2].word[0] = COMPARISON_LAST;
+  row.cell[col + 1].word[0] = CellWord::COMPARISON_MIDDLE;
+  row.cell[col + 2].word[0] = CellWord::COMPARISON_LAST;
 }
 
 // A contact-column token other than a comparison.
@@ -231,7 +225,7 @@ OutputShape put_output(LadderRow& row, std::string_view token, uint32_t link) {
         set_constant_bits(word0, 1, value);
         cells[12].word[1] = value.word;
       }
-      cells[10].word[0] = CellFlags::TIMER_COIL | CellFlags::PRESENT | link;
+      cells[10].word[0] = CellWord::TIMER_COIL_CELL | link;
       cells[11].word[0] = word0;
       cells[12].word[0] = static_cast<uint32_t>(device == Device::T ? Instr::TIM : Instr::CNT);
       shape.first_col = 10;
@@ -272,7 +266,7 @@ OutputShape put_output(LadderRow& row, std::string_view token, uint32_t link) {
   if (code < 0 || code == Instr::END || is_comparison_code(code)) fail("unknown box", token);
   const int n = box_operand_cells(code);
   if (inner.size() > 5) fail("too many operands", token);
-  uint32_t last = n == 0 ? BOX_ONLY : (inner.size() > 1 ? BOX_LAST_UNSET | CellFlags::OPERAND_SET : BOX_LAST_UNSET);
+  uint32_t last = n == 0 ? CellWord::BOX_SINGLE_CELL : (inner.size() > 1 ? CellWord::BOX_LAST_CELL : BOX_LAST_UNSET);
   for (size_t k = 1; k < inner.size(); ++k) {
     const Operand op = parse_operand(inner[k]);
     set_constant_bits(last, static_cast<int>(k - 1), op);
@@ -280,8 +274,8 @@ OutputShape put_output(LadderRow& row, std::string_view token, uint32_t link) {
   }
   shape.first_col = OUTPUT_COLUMN - n;
   if (n > 0) {
-    cells[shape.first_col].word[0] = BOX_FIRST | link;
-    for (int c = shape.first_col + 1; c < OUTPUT_COLUMN; ++c) cells[c].word[0] = BOX_MIDDLE;
+    cells[shape.first_col].word[0] = CellWord::BOX_FIRST_CELL | link;
+    for (int c = shape.first_col + 1; c < OUTPUT_COLUMN; ++c) cells[c].word[0] = CellWord::BOX_MIDDLE_CELL;
     cells[11].word[0] = last;
   } else {
     cells[11].word[0] = last | link;
@@ -294,17 +288,10 @@ OutputShape put_output(LadderRow& row, std::string_view token, uint32_t link) {
   return shape;
 }
 
-void make_end_row(LadderRow& row) {
-  row.cell[0].word[0] = LINE_CELL | CellFlags::LINK_UP;
-  for (int c = 1; c <= 10; ++c) row.cell[c].word[0] = LINE_CELL;
-  row.cell[11].word[0] = 0x6C08;
-  row.cell[12].word[0] = static_cast<uint32_t>(Instr::END);
-}
-
 void make_comment_row(LadderRow& row, std::string_view text) {
-  row.cell[0].word[0] = 0x100000BB;
-  for (int c = 1; c <= 10; ++c) row.cell[c].word[0] = 0x100000B9;
-  row.cell[11].word[0] = 0x1000C048;
+  row.cell[0].word[0] = CellWord::COMMENT_ROW_FIRST;
+  for (int c = 1; c <= 10; ++c) row.cell[c].word[0] = CellWord::COMMENT_ROW_LINE;
+  row.cell[11].word[0] = CellWord::COMMENT_ROW_OUTPUT;
   row.cell[12].word[0] = static_cast<uint32_t>(Instr::COMMENT);
   const size_t length = std::min(text.size(), static_cast<size_t>(ROW_TEXT_SIZE - 1));
   std::memcpy(row.row_text(), text.data(), length);
@@ -350,7 +337,7 @@ void set_row_from_text(LadderRow& row, std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   if (is_end_text(text)) {
-    make_end_row(row);
+    make_new_end_row(row);
     return;
   }
   if (!text.empty() && text[0] == ';') {
@@ -432,8 +419,7 @@ LadderGrid ladder_from_text(const std::vector<std::string>& rows, const LadderTe
   const int needed = static_cast<int>(all.size()) + (options.add_end_mark ? 1 : 0);
   LadderGrid grid = make_ladder_grid(std::max(needed, options.grid_rows));
   for (size_t r = 0; r < all.size(); ++r) set_row_from_text(grid[r], all[r]);
-  if (options.add_end_mark)
-    for (auto& cell : grid[all.size()].cell) cell.word[0] = END_MARK_CELL;
+  if (options.add_end_mark) make_end_mark_row(grid[all.size()]);
   return grid;
 }
 

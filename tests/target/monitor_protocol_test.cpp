@@ -619,6 +619,21 @@ TEST_F(PollTest, WordPollStoresDValuesAndRedrawsTheirCells) {
   EXPECT_TRUE(notices.empty());
 }
 
+TEST_F(PollTest, WordPollStoresARegisterAboveD255WhereItsCellReadsIt) {
+  // The query carries only the low byte of the number, but the value belongs to the
+  // register the cell shows: the monitor reads D300 from record 300, never from 44.
+  const uint32_t d300 = dev(Device::D, 300) | 0x800000;
+  cell(0, 5, 0, 0, d300);
+  link.board.registers.fill(0x1234);  // whichever register the board takes the query for
+  g_word_records[3][44].word[0] = 7;
+
+  EXPECT_EQ(poll_target_words(view, grid), 0);
+  EXPECT_EQ(queries().size(), 1u);
+  EXPECT_EQ(g_word_records[3][300].word[0], 0x1234);
+  EXPECT_EQ(g_word_records[3][44].word[0], 7);
+  EXPECT_EQ(invalidated, (std::vector<std::pair<int, int>>{{0, 5}}));
+}
+
 TEST_F(PollTest, WordPollFailureShowsTheMessage) {
   cell(0, 11, OUT_COIL, 0, dev(Device::D, 1) | 0x800000);
   link.board.corrupt_echo_at = 1;

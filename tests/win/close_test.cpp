@@ -1,7 +1,7 @@
 // The close sequence: the frame asks the main design, mnemonic and monitor windows to
 // close, in this order; any of them can refuse, and then the frame stays, the session
 // end is refused and file.ini is left as it was.
-#include <windows.h>
+#include "shell/windows_api.h"
 
 #include <gtest/gtest.h>
 

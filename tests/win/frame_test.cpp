@@ -1,7 +1,7 @@
 // The frame's start-up, classes and layout with the real windows.
 #include "core/ladder_model.h"  // before <windows.h>, which defines OUT
 
-#include <windows.h>
+#include "shell/windows_api.h"
 #include <commctrl.h>
 
 #include <gtest/gtest.h>

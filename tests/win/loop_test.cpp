@@ -1,7 +1,7 @@
 // The message loop's order: the accelerator table before the MDI system keys, so that
 // Ctrl+F4 and Ctrl+F6 are the table's commands (replace, comment writing) and do not
 // close or switch the active document window.
-#include <windows.h>
+#include "shell/windows_api.h"
 
 #include <gtest/gtest.h>
 

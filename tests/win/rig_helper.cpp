@@ -38,7 +38,6 @@ std::wstring current_folder() {
   GetCurrentDirectoryW(MAX_PATH, buffer);
   return buffer;
 }
-
 }  // namespace
 
 void pump_messages() {
@@ -159,6 +158,22 @@ HWND create_document_window(const wchar_t* class_name, const wchar_t* title) {
   return window;
 }
 
+namespace {
+BOOL CALLBACK take_visible_dialog(HWND window, LPARAM result) {
+  wchar_t class_name[32] = L"";
+  GetClassNameW(window, class_name, 32);
+  if (std::wstring(class_name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+  *reinterpret_cast<HWND*>(result) = window;
+  return FALSE;
+}
+}  // namespace
+
+HWND find_visible_dialog() {
+  HWND found = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), take_visible_dialog, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
 std::string read_file_bytes(const std::wstring& path) {
   std::string bytes;
   FILE* file = _wfopen(path.c_str(), L"rb");
@@ -179,22 +194,33 @@ void write_file_bytes(const std::wstring& path, const std::string& bytes) {
 
 bool file_exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+namespace {
+// The screenshot folder of the test command: $TAVOLIN_BUILD/screenshots, else the build/
+// folder of the source tree (both Unix paths).
+std::string unix_screenshot_folder() {
+  wchar_t build[MAX_PATH] = L"";
+  const DWORD n = GetEnvironmentVariableW(L"TAVOLIN_BUILD", build, MAX_PATH);
+  std::string folder;
+  if (n == 0 || n >= MAX_PATH || !wide_to_cp932(build, folder) || folder.empty() || folder[0] != '/')
+    folder = std::string(TAVOLIN_SOURCE_DIR).substr(2) + "/build";
+  return folder + "/screenshots";
+}
+}  // namespace
+
 std::string save_screenshot(const std::string& name) {
-  // TAVOLIN_BUILD_DIR is the build folder seen through Wine's Z: drive ("Z:/...").
-  const std::string windows_folder = std::string(TAVOLIN_BUILD_DIR) + "/screenshots";
-  const std::string unix_folder = windows_folder.substr(2);
-  const std::string windows_png = windows_folder + "/" + name + ".png";
-  const std::wstring wide_png = cp932_to_wide(windows_png);
+  const std::string folder = unix_screenshot_folder();
+  const std::string png = "Z:" + folder + "/" + name + ".png";
+  const std::wstring wide_png = cp932_to_wide(png);
   DeleteFileW(wide_png.c_str());
   for (int i = 0; i < 10; ++i) {
     pump_messages();
     Sleep(50);
   }
-  // Wine starts a Unix program from its path; the picture is renamed into place only
-  // when it is whole.
-  const std::string script = "mkdir -p '" + unix_folder + "' && import -window root '" + unix_folder + "/" + name +
-                             ".part.png' && mv '" + unix_folder + "/" + name + ".part.png' '" + unix_folder + "/" +
-                             name + ".png'";
+  // Wine starts a Unix program from its path. The picture is taken by the test command's
+  // screenshot script on this display and renamed into place only when it is whole.
+  const std::string part = folder + "/" + name + ".part.png";
+  const std::string script = "'" + std::string(TAVOLIN_SOURCE_DIR).substr(2) + "/scripts/screenshot.sh' $DISPLAY '" +
+                             part + "' >/dev/null && mv '" + part + "' '" + folder + "/" + name + ".png'";
   std::wstring command = L"/bin/sh -c \"" + cp932_to_wide(script) + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -209,5 +235,5 @@ std::string save_screenshot(const std::string& name) {
     pump_messages();
     Sleep(50);
   }
-  return file_exists(wide_png) ? windows_png : std::string();
+  return file_exists(wide_png) ? png : std::string();
 }

@@ -101,10 +101,16 @@ class ProgramTest : public ::testing::Test {
 // A document window of one of the frame's classes, created as the frame creates them.
 HWND create_document_window(const wchar_t* class_name, const wchar_t* title);
 
+// The visible dialog window (class "#32770": a message box, a file dialog, a modal or
+// modeless dialog) of this thread, or nullptr. Tests that let a real modal window run
+// find it from a timer and answer it.
+HWND find_visible_dialog();
+
 std::string read_file_bytes(const std::wstring& path);
 void write_file_bytes(const std::wstring& path, const std::string& bytes);
 bool file_exists(const std::wstring& path);
 
-// Saves a PNG of the whole screen as <build folder>/screenshots/<name>.png (ImageMagick
-// "import" on the Xvfb display) and returns its path; empty when no picture came.
+// Saves a PNG of the whole screen as $TAVOLIN_BUILD/screenshots/<name>.png (build/ of the
+// source tree when TAVOLIN_BUILD is not set) with scripts/screenshot.sh on the display the
+// tests run on, and returns its path; empty when no picture came.
 std::string save_screenshot(const std::string& name);

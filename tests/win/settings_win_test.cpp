@@ -1,5 +1,7 @@
 // file.ini on disk and the recent-file items of the File menu, with the real frame.
-#include <windows.h>
+#include "core/design_file.h"  // before <windows.h>, which defines OUT
+
+#include "shell/windows_api.h"
 
 #include <gtest/gtest.h>
 
@@ -91,6 +93,9 @@ TEST_F(SettingsWinTest, TheProjectFolderBecomesCurrentButFileIniStaysInTheStartF
   GetCurrentDirectoryW(MAX_PATH, current);
   EXPECT_EQ(std::wstring(current), project);
   EXPECT_EQ(g_com_number, 5);
+  // The project of line 1 is the one the file writers name.
+  EXPECT_STREQ(g_project_name, "LAMP");
+  EXPECT_EQ(file_name_line(".SEQ").rfind("LAMP.SEQ", 0), 0u);
 
   SendMessageW(frame_, WM_CLOSE, 0, 0);
   pump_messages();

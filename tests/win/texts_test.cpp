@@ -1,6 +1,6 @@
 // The program keeps its texts as CP932 and shows them through the W functions, so the
 // user reads them right whatever the system's ANSI code page (Wine's default is 1252).
-#include <windows.h>
+#include "shell/windows_api.h"
 
 #include <gtest/gtest.h>
 
@@ -57,10 +57,9 @@ BOOL CALLBACK read_static_text(HWND child, LPARAM) {
   return TRUE;
 }
 
-BOOL CALLBACK find_box(HWND window, LPARAM) {
-  wchar_t class_name[32] = L"";
-  GetClassNameW(window, class_name, 32);
-  if (std::wstring(class_name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+void CALLBACK look_for_box(HWND, UINT, UINT_PTR, DWORD) {
+  HWND window = find_visible_dialog();
+  if (g_box->seen || !window) return;
   wchar_t caption[256] = L"";
   GetWindowTextW(window, caption, 256);
   g_box->caption = caption;
@@ -68,11 +67,6 @@ BOOL CALLBACK find_box(HWND window, LPARAM) {
   EnumChildWindows(window, read_static_text, 0);
   g_box->seen = true;
   PostMessageW(window, WM_COMMAND, IDOK, 0);
-  return FALSE;
-}
-
-void CALLBACK look_for_box(HWND, UINT, UINT_PTR, DWORD) {
-  if (!g_box->seen) EnumThreadWindows(GetCurrentThreadId(), find_box, 0);
 }
 
 TEST_F(TextsOnScreen, ACoreNoticeShowsItsTextInARealMessageBox) {
@@ -104,19 +98,27 @@ TEST_F(TextsOnScreen, TheScriptedBoxRecordsWhatTheUserWouldRead) {
   EXPECT_EQ(boxes_->shown()[0].style, static_cast<UINT>(MB_YESNOCANCEL | MB_ICONQUESTION));
 }
 
-TEST_F(TextsOnScreen, FileDialogStandInGetsTheRecordAndReturnsTheChoiceInCp932) {
-  ASSERT_TRUE(start());
-  char file[MAX_PATH] = "";
-  char title[256] = "";
+// An open record for design files as the frame fills one.
+OPENFILENAMEA design_open_record(HWND owner, char (&file)[MAX_PATH], char (&title)[256], const char* folder) {
   OPENFILENAMEA record{};
   record.lStructSize = sizeof record;
-  record.hwndOwner = frame_;
+  record.hwndOwner = owner;
   record.lpstrFilter = "MBS\0*.MBS\0";
+  record.nFilterIndex = 1;
   record.lpstrFile = file;
   record.nMaxFile = MAX_PATH;
   record.lpstrFileTitle = title;
   record.nMaxFileTitle = sizeof title;
-  record.lpstrInitialDir = "C:\\作業";
+  record.lpstrInitialDir = folder;
+  record.Flags = OFN_FILEMUSTEXIST;
+  return record;
+}
+
+TEST_F(TextsOnScreen, FileDialogStandInGetsTheRecordAndReturnsTheChoiceInCp932) {
+  ASSERT_TRUE(start());
+  char file[MAX_PATH] = "";
+  char title[256] = "";
+  OPENFILENAMEA record = design_open_record(frame_, file, title, "C:\\作業");
   dialogs_->choose("C:\\作業\\表示.MBS");
   ASSERT_TRUE(get_open_file_name(&record));
   EXPECT_STREQ(file, "C:\\作業\\表示.MBS");
@@ -131,6 +133,53 @@ TEST_F(TextsOnScreen, FileDialogStandInGetsTheRecordAndReturnsTheChoiceInCp932) 
   EXPECT_FALSE(get_save_file_name(&record));
   ASSERT_EQ(dialogs_->shown().size(), 2u);
   EXPECT_EQ(dialogs_->shown()[1].kind, FileDialogKind::SAVE);
+}
+
+}  // namespace
+
+namespace {
+
+// The real open dialog, answered by typing a Japanese file name into it.
+struct DialogTyping {
+  const wchar_t* name;
+  bool typed = false;
+};
+DialogTyping* g_typing = nullptr;
+
+void CALLBACK answer_dialog(HWND, UINT, UINT_PTR, DWORD) {
+  HWND window = find_visible_dialog();
+  if (g_typing->typed || !window) return;
+  // The file-name field: the combobox of the Explorer-style dialog, or the older edit.
+  for (int id : {0x47C, 0x480}) {
+    if (HWND field = GetDlgItem(window, id)) {
+      SetWindowTextW(field, g_typing->name);
+      g_typing->typed = true;
+      break;
+    }
+  }
+  PostMessageW(window, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(TextsOnScreen, TheRealOpenDialogReturnsAJapanesePathAsCp932) {
+  ASSERT_TRUE(start());
+  dialogs_.reset();  // the real dialog this time
+  write_file_bytes(folder_->file(L"表示.MBS"), "mbs-file 3winv.1\r\n");
+  std::string folder;
+  ASSERT_TRUE(wide_to_cp932(folder_->path(), folder));
+  char file[MAX_PATH] = "";
+  char title[256] = "";
+  OPENFILENAMEA record = design_open_record(frame_, file, title, folder.c_str());
+  DialogTyping typing{L"表示.MBS"};
+  g_typing = &typing;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 200, answer_dialog);
+  const BOOL chosen = get_open_file_name(&record);
+  KillTimer(nullptr, timer);
+  g_typing = nullptr;
+  ASSERT_TRUE(typing.typed);
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(std::string(file), folder + "\\表示.MBS");
+  EXPECT_STREQ(title, "表示.MBS");
+  EXPECT_EQ(record.nFileOffset, folder.size() + 1);
 }
 
 }  // namespace

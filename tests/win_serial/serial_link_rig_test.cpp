@@ -26,7 +26,7 @@
 #include "target/serial_port.h"
 
 // Last: its macros (OUT, PARITY_NONE...) must not reach the program's own headers.
-#include <windows.h>
+#include "shell/windows_api.h"
 
 namespace {
 

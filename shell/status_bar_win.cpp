@@ -1,0 +1,34 @@
+#include "shell/status_bar_win.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "shell/frame_win.h"
+#include "shell/status_parts.h"
+#include "shell/text_win.h"
+
+void set_status_part_text(int part, const char* text, int style) {
+  if (g_status_bar == nullptr) return;
+  const std::wstring wide = cp932_to_wide(text != nullptr ? text : "");
+  SendMessageW(g_status_bar, SB_SETTEXTW, static_cast<WPARAM>(part | style), reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+void show_ready_status() {
+  set_status_part_text(0, "READY");
+  clear_status_parts();
+}
+
+void clear_status_parts() {
+  for (int part = 1; part <= 6; ++part) set_status_part_text(part, "");
+}
+
+void show_edit_mode_indicators(int mode, int selected) {
+  for (const StatusPartText& p : edit_mode_indicator_texts(mode, selected))
+    set_status_part_text(p.part, p.text.c_str(), p.raised ? SBT_POPOUT : 0);
+}
+
+void show_status_text_and_modes(const char* text_list, int index, int mode) {
+  set_status_part_text(0, list_entry(text_list, index).c_str());
+  show_edit_mode_indicators(mode, index);
+}

@@ -1,0 +1,135 @@
+// The real frame with the shell's toolbars, menu states, guides and command routing
+// installed, for the Win32 tests of those parts. Its document windows are of a test
+// class that records every command it receives.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "rig_helper.h"
+#include "shell/command_ids.h"
+#include "shell/command_routing_win.h"
+#include "shell/frame_win.h"
+#include "shell/menu_states_win.h"
+#include "shell/mode_flags.h"
+#include "shell/status_bar_win.h"
+#include "shell/text_win.h"
+#include "shell/toolbar_win.h"
+#include "shell/window_lists_win.h"
+
+namespace bars_test {
+
+struct ChildCommand {
+  HWND window;
+  int id;
+  LPARAM lparam;
+  int range_mode_flag;  // ModeFlags entry of 1134 when the command arrived
+  int range_button;     // TB_ISBUTTONCHECKED of 1134 then
+  int relay_tool_flag;  // ModeFlags entry of 1101 then
+};
+
+inline std::vector<ChildCommand>& child_commands() {
+  static std::vector<ChildCommand> c;
+  return c;
+}
+
+inline LRESULT CALLBACK child_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_COMMAND) {
+    child_commands().push_back(
+        {window, LOWORD(wparam), lparam, get_mode_flag(CMD_RANGE_MODE),
+         g_toolbar ? static_cast<int>(SendMessageW(g_toolbar, TB_ISBUTTONCHECKED, CMD_RANGE_MODE, 0)) : 0,
+         get_mode_flag(CMD_TOOL_RELAY_A)});
+    return 0;
+  }
+  return DefMDIChildProcW(window, message, wparam, lparam);
+}
+
+inline constexpr wchar_t CHILD_CLASS[] = L"bars_test_child";
+
+inline std::string window_text(HWND window) {
+  wchar_t buffer[512] = {};
+  GetWindowTextW(window, buffer, 512);
+  std::string text;
+  wide_to_cp932(buffer, text);
+  return text;
+}
+
+inline std::string narrow(const std::wstring& wide) {
+  std::string text;
+  wide_to_cp932(wide, text);
+  return text;
+}
+
+class BarsFrame : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    WNDCLASSW child_class{};
+    child_class.lpfnWndProc = child_proc;
+    child_class.cbWndExtra = CHILD_WINDOW_EXTRA_BYTES;
+    child_class.hInstance = GetModuleHandleW(nullptr);
+    child_class.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    child_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    child_class.lpszClassName = CHILD_CLASS;
+    RegisterClassW(&child_class);
+    child_commands().clear();
+    clear_mode_flags();
+    g_com_port_numbers.fill(0);
+    g_combo_selection = 0;
+    g_screen_kind = SCREEN_KIND_DESIGN;
+    install_frame_slots();
+    frame = start();
+    ASSERT_NE(frame, nullptr);
+    // The first start shows the start-up guide; most tests want the frame alone.
+    if (close_first_guide && g_guide_dialog != 0) DestroyWindow(as_hwnd(g_guide_dialog));
+    pump_messages();
+  }
+
+  void TearDown() override {
+    if (g_guide_dialog != 0) DestroyWindow(as_hwnd(g_guide_dialog));
+    ProgramTest::TearDown();
+    UnregisterClassW(CHILD_CLASS, GetModuleHandleW(nullptr));
+    g_toolbar_tooltips = nullptr;
+    g_com_combo = nullptr;
+  }
+
+  HWND show_toolbar(int kind) {
+    rebuild_screen_toolbar(frame, kind);
+    RECT client{};
+    GetClientRect(frame, &client);
+    SendMessageW(frame, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    pump_messages();
+    return g_toolbar;
+  }
+
+  // A document window that has installed the document menu, as an activated one does.
+  HWND open_child() {
+    HWND child = create_document_window(CHILD_CLASS, L"child");
+    SendMessageW(g_mdi_client, WM_MDISETMENU, reinterpret_cast<WPARAM>(g_document_menu),
+                 reinterpret_cast<LPARAM>(g_document_window_menu));
+    DrawMenuBar(frame);
+    pump_messages();
+    return child;
+  }
+
+  LRESULT command(int id, int code = 0, LPARAM lparam = 0) {
+    return SendMessageW(frame, WM_COMMAND, MAKEWPARAM(id, code), lparam);
+  }
+
+  std::vector<int> commands_of(HWND child) const {
+    std::vector<int> ids;
+    for (const auto& c : child_commands())
+      if (c.window == child) ids.push_back(c.id);
+    return ids;
+  }
+
+  bool close_first_guide = true;
+  HWND frame = nullptr;
+};
+
+}  // namespace bars_test
