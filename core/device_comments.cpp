@@ -14,6 +14,7 @@ namespace {
 
 constexpr bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 constexpr char FULL_WIDTH_BLANK[] = "\x81\x40";  // "　" in CP932
+constexpr uint32_t U_POINT_BITS = 0x1F0000;        // word 1 of a cell on a U point: its number and set bit
 
 // Row-label keys carry the source row; the row word of a rebuilt row is that source row.
 constexpr uint32_t label_key(uint32_t source_row) { return ROW_LABEL_KEY_BASE + source_row; }
@@ -159,7 +160,12 @@ DeviceOperand get_cell_device_operand(ConstGridSpan grid, int r, int c) {
   if (c == OUTPUT_COLUMN && box == Instr::OUT) return word1(c);
   constexpr uint32_t ELEMENT_BITS = CellFlags::TIMER_OUTPUT | CellFlags::TIMER_COIL | CellFlags::BOX |
                                     CellFlags::BOX_POSITION;  // 0x70C00
-  if (!(w & ELEMENT_BITS)) return (w & CellFlags::OPERAND_SET) ? word1(c) : NO_CELL_DEVICE;
+  if (!(w & ELEMENT_BITS)) {
+    if (!(w & CellFlags::OPERAND_SET)) return NO_CELL_DEVICE;
+    // A contact on a U point keeps the U number beside its device (word 1 bits 16-20);
+    // the device is the same with or without the point.
+    return (w & CellFlags::U_MARK) ? word1(c) & ~U_POINT_BITS : word1(c);
+  }
   if (c > OUTPUT_COLUMN) return NO_CELL_DEVICE;
 
   // A cell inside a comparison contact or a box: find the element's first cell and end.

@@ -58,6 +58,8 @@ TEST(CellDeviceOperand, EachPlaceOfADevice) {
       "X2 - - - - - - - - - (C1 K10)",
       "X3 - - - - - - - - [MOV D10 D11]",
       "P5: X4 ~ [+ D0 K10 D2]",
+      "X5 ~ (Y1)",
+      "^@3M7 ~ (Y2)",
   });
   struct Case {
     int row, column;
@@ -75,8 +77,10 @@ TEST(CellDeviceOperand, EachPlaceOfADevice) {
       {2, 10, 0x50000001}, {2, 11, NO_CELL_DEVICE},  // constant set value
       {3, 9, NO_CELL_DEVICE}, {3, 10, Dv(10)}, {3, 11, Dv(11)},
       {4, 8, NO_CELL_DEVICE}, {4, 9, Dv(0)}, {4, 10, NO_CELL_DEVICE}, {4, 11, Dv(2)},
+      {6, 0, M(7)},  // a contact on a U point: the device without the U number
       {9, 0, NO_CELL_DEVICE}, {0, 16, NO_CELL_DEVICE}, {-1, 0, NO_CELL_DEVICE},
   };
+  ASSERT_NE(grid[6].cell[0].word[1], M(7)) << "the U number is kept in the cell";
   for (const Case& c : cases)
     EXPECT_EQ(get_cell_device_operand(grid, c.row, c.column), c.expected) << c.row << "," << c.column;
 }
