@@ -1,7 +1,8 @@
-// Feeds arbitrary text to the mnemonic parser and the device-comment movers of the text
-// side. Checks that the results stay in their ranges, that nothing is written past the
-// small list, table and text used here (the sanitizers see it), and that the parse is
-// stable: the program printed from a parsed list parses to a list that prints the same.
+// Feeds arbitrary text to the mnemonic parser, draws what it parsed as a ladder, and runs
+// the device-comment movers on both sides. Checks that the results stay in their ranges,
+// that nothing is written past the small list, table, text and grid used here (the
+// sanitizers see it), and that the parse is stable: the program printed from a parsed
+// list parses to a list that prints the same.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "core/device_comments.h"
+#include "core/ladder_builder.h"
 #include "core/mnemonic_parser.h"
 #include "core/mnemonic_text.h"
 #include "core/seq_to_nic.h"
@@ -56,6 +58,23 @@ void check_table(ConstCommentSpan table) {
   if (!ended) std::abort();
 }
 
+// Draws the parsed list into a grid of a few rows and moves the comments over it.
+void draw(ListSpan list, ConstCommentSpan text_table) {
+  LadderGrid grid = make_ladder_grid(48);
+  const int result = build_ladder_from_instructions(grid, list);
+  if (result != BUILD_OK) {
+    if (result < BUILD_ERROR_BASE || build_error_position(result) > static_cast<int>(list.size()) ||
+        build_error_position(result) == 0)
+      std::abort();
+    return;
+  }
+  apply_comment_table(grid, text_table);
+  DeviceCommentTable grid_table = make_device_comment_table(comment_table_size_for_rows(8));
+  collect_comment_table(grid_table, grid);
+  check_table(grid_table);
+  apply_comment_table(grid, grid_table);
+}
+
 // The parse of a text; the records before the end record when it parsed.
 int parse(MnemonicText& text, std::vector<InstructionRecord>& records) {
   DeviceCommentTable table = make_device_comment_table(static_cast<int>(text.size()) / 2 + 1);
@@ -77,6 +96,8 @@ int parse(MnemonicText& text, std::vector<InstructionRecord>& records) {
     size_t i = 0;
     while (i < list.size() && !is_end_record(list[i])) records.push_back(list[i++]);
     if (i == list.size()) std::abort();  // the end record is always written
+    InstructionList drawn(list.begin(), list.begin() + static_cast<long>(i) + 1);
+    draw(drawn, table);
   }
   // The movers of the text side on what the parse left.
   annotate_text_with_comments(table, text);
