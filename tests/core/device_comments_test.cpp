@@ -9,6 +9,7 @@
 #include "core/mnemonic_parser.h"
 #include "core/mnemonic_text.h"
 #include "core/sjis.h"
+#include "support/device_operands.h"
 #include "support/ladder_text.h"
 #include "support/mnemonic_lines.h"
 
@@ -42,14 +43,7 @@ std::vector<Record> records(ConstCommentSpan table) {
 }
 void PrintTo(const Record& r, std::ostream* os) { *os << std::hex << r.key << " \"" << r.text << "\""; }
 
-constexpr uint32_t X(uint32_t n) { return n; }
-constexpr uint32_t Y(uint32_t n) { return 0x10000000 | n; }
-constexpr uint32_t M(uint32_t n) { return 0x20000000 | n; }
-constexpr uint32_t S(uint32_t n) { return 0x30000000 | n; }
-constexpr uint32_t T(uint32_t n) { return 0x40000000 | n; }
-constexpr uint32_t B(uint32_t n) { return 0x70000000 | n; }
-constexpr uint32_t R(uint32_t n) { return 0xB0000000 | n; }
-constexpr uint32_t Dv(uint32_t n) { return 0xD0000000 | n; }
+using namespace il;
 
 TEST(CellDeviceOperand, EachPlaceOfADevice) {
   const auto grid = ladder_from_text({
@@ -68,15 +62,15 @@ TEST(CellDeviceOperand, EachPlaceOfADevice) {
   const Case cases[] = {
       {0, 0, X(0)}, {0, 1, X(1)},
       {0, 2, NO_CELL_DEVICE},  // a comparison's first cell
-      {0, 3, Dv(0)},           // its second cell shows operand 1
+      {0, 3, D(0)},           // its second cell shows operand 1
       {0, 4, NO_CELL_DEVICE},  // operand 2 is a constant
       {0, 5, NO_CELL_DEVICE},  // a line
       {0, 11, Y(0)},
       {0, 15, LABEL_CELL_DEVICE},
-      {1, 10, T(4)}, {1, 11, Dv(7)},
+      {1, 10, T(4)}, {1, 11, D(7)},
       {2, 10, 0x50000001}, {2, 11, NO_CELL_DEVICE},  // constant set value
-      {3, 9, NO_CELL_DEVICE}, {3, 10, Dv(10)}, {3, 11, Dv(11)},
-      {4, 8, NO_CELL_DEVICE}, {4, 9, Dv(0)}, {4, 10, NO_CELL_DEVICE}, {4, 11, Dv(2)},
+      {3, 9, NO_CELL_DEVICE}, {3, 10, D(10)}, {3, 11, D(11)},
+      {4, 8, NO_CELL_DEVICE}, {4, 9, D(0)}, {4, 10, NO_CELL_DEVICE}, {4, 11, D(2)},
       {6, 0, M(7)},  // a contact on a U point: the device without the U number
       {9, 0, NO_CELL_DEVICE}, {0, 16, NO_CELL_DEVICE}, {-1, 0, NO_CELL_DEVICE},
   };
@@ -106,7 +100,7 @@ TEST(CollectCommentTable, FirstTextOfADeviceWinsAndLabelsGoByRow) {
   EXPECT_EQ(records(table), (std::vector<Record>{{X(1), "first"},
                                                 {Y(0), "lamp"},
                                                 {ROW_LABEL_KEY_BASE + 2, "label"},
-                                                {Dv(0), "value"},
+                                                {D(0), "value"},
                                                 {T(3), "timer"},
                                                 {X(0), "in text row"}}));
 }
@@ -145,7 +139,7 @@ TEST(ApplyCommentTable, EveryCellOfTheDeviceAndTheRebuiltLabel) {
   DeviceCommentTable table = make_device_comment_table(10);
   const DeviceComment input[] = {{static_cast<int32_t>(X(1)), "pump"},
                                  {static_cast<int32_t>(X(1)), "later"},
-                                 {static_cast<int32_t>(Dv(1)), "target"},
+                                 {static_cast<int32_t>(D(1)), "target"},
                                  {static_cast<int32_t>(ROW_LABEL_KEY_BASE + 3), "loop"},
                                  {static_cast<int32_t>(ROW_LABEL_KEY_BASE + 0), "row 0"}};
   std::copy(std::begin(input), std::end(input), table.begin());
@@ -168,7 +162,7 @@ TEST(ParseCommentDevice, TheRadixOfMnemonicText) {
   };
   const Case cases[] = {
       {"X10", 0, X(0x10)}, {"x1f", 0, X(0x1F)}, {"M10", 0, M(10)}, {"S10", 0, S(10)},
-      {"B10", 0, B(0x10)}, {"R10", 0, R(0x10)}, {"T05", 0, T(5)},  {"D100", 0, Dv(100)},
+      {"B10", 0, B(0x10)}, {"R10", 0, R(0x10)}, {"T05", 0, T(5)},  {"D100", 0, D(100)},
       {"J105", 0, 0xF0000105}, {"J102-05", 0, 0xF0000102 | 0x8000 | 3 << 16},
       {"J105-02", -1, 0}, {"K10", -1, 0}, {"H10", -1, 0}, {"410", -1, 0}, {"K4M0", -1, 0},
       {"M1A", -1, 0}, {"", -1, 0}, {"Z0", -1, 0},
@@ -213,8 +207,8 @@ TEST(AnnotateText, CommentColumnsAndKeys) {
   const DeviceComment input[] = {
       {static_cast<int32_t>(X(0x10)), "START\nPB\n"}, {static_cast<int32_t>(S(10)), "step"},
       {static_cast<int32_t>(R(0x10)), "reg \nbit\n"}, {static_cast<int32_t>(B(0x10)), "link"},
-      {static_cast<int32_t>(T(5)), "delay"},          {static_cast<int32_t>(Dv(3) | 0x800000), "bit 3"},
-      {static_cast<int32_t>(M(100) | 0x800000), "suffixed"}, {static_cast<int32_t>(Dv(0)), "word"},
+      {static_cast<int32_t>(T(5)), "delay"},          {static_cast<int32_t>(D(3) | 0x800000), "bit 3"},
+      {static_cast<int32_t>(M(100) | 0x800000), "suffixed"}, {static_cast<int32_t>(D(0)), "word"},
       {static_cast<int32_t>(Y(0)), "ランプ"},
   };
   std::copy(std::begin(input), std::end(input), table.begin());

@@ -8,29 +8,17 @@
 
 #include "core/device_comments.h"
 #include "core/mnemonic_text.h"
+#include "support/device_operands.h"
 #include "support/ladder_text.h"
 #include "support/mnemonic_lines.h"
 
 namespace {
 
-constexpr uint32_t X(uint32_t n) { return n; }
-constexpr uint32_t Y(uint32_t n) { return 0x10000000 | n; }
-constexpr uint32_t M(uint32_t n) { return 0x20000000 | n; }
-constexpr uint32_t S(uint32_t n) { return 0x30000000 | n; }
-constexpr uint32_t T(uint32_t n) { return 0x40000000 | n; }
-constexpr uint32_t B(uint32_t n) { return 0x70000000 | n; }
-constexpr uint32_t R(uint32_t n) { return 0xB0000000 | n; }
-constexpr uint32_t Dv(uint32_t n) { return 0xD0000000 | n; }
-constexpr uint32_t J(uint32_t group, uint32_t step) { return 0xF0000000 | group << 8 | step; }
-constexpr uint32_t P(uint32_t n) { return 0xF1000000 | n; }
-constexpr uint32_t I(uint32_t n) { return 0xF2000000 | n; }
-constexpr uint32_t U(uint32_t n) { return 0xF5000000 | n; }
 constexpr uint32_t K1 = 0x00100000, K2 = 0x00200000, H1 = 0x01100000;
 constexpr uint32_t DF = 0x800, PF = 0x2000, BS = 0x1000;
 
-InstructionRecord rec(uint32_t w0, uint32_t w1 = 0, uint32_t w2 = 0, uint32_t w3 = 0, uint32_t w4 = 0) {
-  return {{w0, w1, w2, w3, w4, 0}};
-}
+using namespace il;
+
 
 struct Parsed {
   int result;
@@ -73,64 +61,64 @@ struct StatementCase {
 TEST_F(MnemonicParser, StatementsGiveTheirRecords) {
   const StatementCase cases[] = {
       // Timer from OUT T and its set value on the next line: K constant as BCD, head bit 21.
-      {{"OUT     T5", "K10"}, rec(0x8035 | K2, T(5), 0x10, 8)},
-      {{"OUT T05 D100"}, rec(0x8035, T(5), Dv(100), 8)},
-      {{"OUT C12", "H0A"}, rec(0x8036 | 0x02200000, 0x50000000 | 12, 0xA, 9)},
-      {{"MOVP D0 D1"}, rec(0x8051 | PF, Dv(0), Dv(1))},
-      {{"DMOV D0 D1"}, rec(0x8051 | DF, Dv(0), Dv(1))},
-      {{"DMOVP", "D00", "D01"}, rec(0x8051 | DF | PF, Dv(0), Dv(1))},
-      {{"DEC D0"}, rec(0x8028, Dv(0))},
-      {{"DDECP   D02"}, rec(0x8028 | DF | PF, Dv(2))},
-      {{"ld x0"}, rec(0x8001, X(0), 0, 1)},
+      {{"OUT     T5", "K10"}, plain(0x8035 | K2, T(5), 0x10, 8)},
+      {{"OUT T05 D100"}, plain(0x8035, T(5), D(100), 8)},
+      {{"OUT C12", "H0A"}, plain(0x8036 | 0x02200000, C(12), 0xA, 9)},
+      {{"MOVP D0 D1"}, plain(0x8051 | PF, D(0), D(1))},
+      {{"DMOV D0 D1"}, plain(0x8051 | DF, D(0), D(1))},
+      {{"DMOVP", "D00", "D01"}, plain(0x8051 | DF | PF, D(0), D(1))},
+      {{"DEC D0"}, plain(0x8028, D(0))},
+      {{"DDECP   D02"}, plain(0x8028 | DF | PF, D(2))},
+      {{"ld x0"}, plain(0x8001, X(0), 0, 1)},
       // D-form contacts: a bit of a data register, drawn as the D contact parts 19 and 20.
-      {{"LDD D3"}, rec(0x8201, Dv(3) | 0x800000, 0, 19)},
-      {{"ORID    D07"}, rec(0x8206, Dv(7) | 0x800000, 0, 20)},
-      {{"LDD M0"}, rec(0x8201, M(0), 0, 19)},
+      {{"LDD D3"}, plain(0x8201, D(3) | 0x800000, 0, 19)},
+      {{"ORID    D07"}, plain(0x8206, D(7) | 0x800000, 0, 20)},
+      {{"LDD M0"}, plain(0x8201, M(0), 0, 19)},
       // Radix of each device as the printer writes it.
-      {{"LD X10"}, rec(0x8001, X(0x10), 0, 1)},
-      {{"LD M10"}, rec(0x8001, M(10), 0, 1)},
-      {{"LD S10"}, rec(0x8001, S(10), 0, 1)},
-      {{"LD B10"}, rec(0x8001, B(0x10), 0, 1)},
-      {{"LD R1F"}, rec(0x8001, R(0x1F), 0, 1)},
-      {{"LD J105"}, rec(0x8001, J(1, 5), 0, 1)},
-      {{"AND J102-05"}, rec(0x8003, J(1, 2) | 0x8000 | 3 << 16, 0, 1)},
+      {{"LD X10"}, plain(0x8001, X(0x10), 0, 1)},
+      {{"LD M10"}, plain(0x8001, M(10), 0, 1)},
+      {{"LD S10"}, plain(0x8001, S(10), 0, 1)},
+      {{"LD B10"}, plain(0x8001, B(0x10), 0, 1)},
+      {{"LD R1F"}, plain(0x8001, R(0x1F), 0, 1)},
+      {{"LD J105"}, plain(0x8001, J(1, 5), 0, 1)},
+      {{"AND J102-05"}, plain(0x8003, J(1, 2, 3), 0, 1)},
       // Comparisons: the LD, AND and OR records with the comparison number in word 1.
-      {{"LD= D0 K5"}, rec(0xC001, 0xC0C1 | K2, Dv(0), 5)},
-      {{"AND<> H0FF D01"}, rec(0xC003, 0xC0C2 | H1, 0xFF, Dv(1))},
-      {{"OR= D0 K5"}, rec(0xC005, 0xC0C1 | K2, Dv(0), 5)},
-      {{"ORD<=   D04 K100000"}, rec(0xC005, 0xC0CE | K2, Dv(4), 0x100000)},
-      {{"DLD= D0 D1"}, rec(0xC001, 0xC0C9, Dv(0), Dv(1))},
+      {{"LD= D0 K5"}, plain(0xC001, 0xC0C1 | K2, D(0), 5)},
+      {{"AND<> H0FF D01"}, plain(0xC003, 0xC0C2 | H1, 0xFF, D(1))},
+      {{"OR= D0 K5"}, plain(0xC005, 0xC0C1 | K2, D(0), 5)},
+      {{"ORD<=   D04 K100000"}, plain(0xC005, 0xC0CE | K2, D(4), 0x100000)},
+      {{"DLD= D0 D1"}, plain(0xC001, 0xC0C9, D(0), D(1))},
       // Words that end in P or begin with D without being decorated.
-      {{"JMP P5"}, rec(0x8019, P(5))},
-      {{"STOP"}, rec(0x8091)},
-      {{"STEP", "S02", "K5", "D00"}, rec(0x8071 | K2, S(2), 5, Dv(0))},
-      {{"CMPP D0 D1"}, rec(0x8052 | PF, Dv(0), Dv(1))},
-      {{"DAND D0 H99999 D4"}, rec(0x8088 | 0x02200000, Dv(0), 0x99999, Dv(4))},
-      {{"DANDP", "D00", "H05", "D04"}, rec(0x8088 | PF | 0x02200000, Dv(0), 5, Dv(4))},
+      {{"JMP P5"}, plain(0x8019, P(5))},
+      {{"STOP"}, plain(0x8091)},
+      {{"STEP", "S02", "K5", "D00"}, plain(0x8071 | K2, S(2), 5, D(0))},
+      {{"CMPP D0 D1"}, plain(0x8052 | PF, D(0), D(1))},
+      {{"DAND D0 H99999 D4"}, plain(0x8088 | 0x02200000, D(0), 0x99999, D(4))},
+      {{"DANDP", "D00", "H05", "D04"}, plain(0x8088 | PF | 0x02200000, D(0), 5, D(4))},
       // Forms the printer writes beyond the mnemonic tables.
-      {{"DSFR", "D00", "K4"}, rec(0x805E | DF | K2, Dv(0), 4)},
-      {{"INTP", "I05"}, rec(0x802D | PF, I(5))},
-      {{"DMOVD D0 D1"}, rec(0x8057 | DF, Dv(0), Dv(1))},
-      {{"MIVK", "K4X10", "D00"}, rec(0x809E, 0x04000010, Dv(0))},
+      {{"DSFR", "D00", "K4"}, plain(0x805E | DF | K2, D(0), 4)},
+      {{"INTP", "I05"}, plain(0x802D | PF, I(5))},
+      {{"DMOVD D0 D1"}, plain(0x8057 | DF, D(0), D(1))},
+      {{"MIVK", "K4X10", "D00"}, plain(0x809E, 0x04000010, D(0))},
       // Labels, MC and MCR in the printer's forms.
-      {{"P05"}, rec(0x801B | BS, P(5))},
-      {{"I12"}, rec(0x802C | BS, I(12))},
-      {{"U03"}, rec(0x802B, U(3))},
-      {{"JME P7"}, rec(0x801B | BS, P(7))},
-      {{"MC      00"}, rec(0x8012, 0x80000000)},
-      {{"MC n1 M5"}, rec(0x8012, 0x80000001, M(5))},
-      {{"MCR     03"}, rec(0x8017 | BS, 0x80000003)},
+      {{"P05"}, plain(0x801B | BS, P(5))},
+      {{"I12"}, plain(0x802C | BS, I(12))},
+      {{"U03"}, plain(0x802B, U(3))},
+      {{"JME P7"}, plain(0x801B | BS, P(7))},
+      {{"MC      00"}, plain(0x8012, N(0))},
+      {{"MC n1 M5"}, plain(0x8012, N(1), M(5))},
+      {{"MCR     03"}, plain(0x8017 | BS, N(3))},
       // Constants and digit groups.
-      {{"MOV K12345 D0"}, rec(0x8051 | K1, 0x12345, Dv(0))},
-      {{"DMOV K9999999 D0"}, rec(0x8051 | DF | K1, 0x9999999, Dv(0))},
-      {{"MOV H7FFFFFFF D0"}, rec(0x8051 | H1, 0x7FFFFFFF, Dv(0))},
-      {{"MOV K4M0 D0"}, rec(0x8051, 0x24000000, Dv(0))},
-      {{"MOV D0 K1B20"}, rec(0x8051, Dv(0), 0x71000020)},
-      {{"MOV K2X10 D0"}, rec(0x8051, 0x02000010, Dv(0))},
-      {{"SET L05"}, rec(0x801C, 0x60000005)},
-      {{"ASM", "K1"}, rec(0x807F | K1, 1, 0, 0, NO_LINE_COMMENT)},
-      {{"FEND"}, rec(0x9013)},
-      {{"RETRN"}, rec(0x802F)},
+      {{"MOV K12345 D0"}, plain(0x8051 | K1, 0x12345, D(0))},
+      {{"DMOV K9999999 D0"}, plain(0x8051 | DF | K1, 0x9999999, D(0))},
+      {{"MOV H7FFFFFFF D0"}, plain(0x8051 | H1, 0x7FFFFFFF, D(0))},
+      {{"MOV K4M0 D0"}, plain(0x8051, group(M(0), 4), D(0))},
+      {{"MOV D0 K1B20"}, plain(0x8051, D(0), group(B(0x20), 1))},
+      {{"MOV K2X10 D0"}, plain(0x8051, group(X(0x10), 2), D(0))},
+      {{"SET L05"}, plain(0x801C, L(5))},
+      {{"ASM", "K1"}, plain(0x807F | K1, 1, 0, 0, NO_LINE_COMMENT)},
+      {{"FEND"}, plain(0x9013)},
+      {{"RETRN"}, plain(0x802F)},
   };
   for (const StatementCase& c : cases) {
     std::vector<std::string> lines = c.lines;
@@ -207,7 +195,7 @@ TEST_F(MnemonicParser, BlankLinesAreSkippedNotTheEndOfTheProgram) {
   Parsed p = parse({"LD X0", "", "   ", "\t", "OUT Y0", "END"});
   ASSERT_EQ(p.result, PARSE_OK);
   ASSERT_EQ(p.records.size(), 3u);
-  EXPECT_EQ(p.records[1], rec(0x800F, Y(0), 0, 7));
+  EXPECT_EQ(p.records[1], plain(0x800F, Y(0), 0, 7));
 }
 
 TEST_F(MnemonicParser, OperandLinesAreMergedOnlyWhileOperandsAreMissing) {
@@ -216,18 +204,18 @@ TEST_F(MnemonicParser, OperandLinesAreMergedOnlyWhileOperandsAreMissing) {
   Parsed p = parse({"LD X0", "OUT T0 K10", ";note", "MC 00", "P05", "LD X1", "MOV", "D00", "D01", "END"});
   ASSERT_EQ(p.result, PARSE_OK);
   ASSERT_EQ(p.records.size(), 8u);
-  EXPECT_EQ(p.records[1], rec(0x8035 | K2, T(0), 0x10, 8));
-  EXPECT_EQ(p.records[2], rec(0x9020, 0));
+  EXPECT_EQ(p.records[1], plain(0x8035 | K2, T(0), 0x10, 8));
+  EXPECT_EQ(p.records[2], plain(0x9020, 0));
   EXPECT_EQ(std::string(g_line_comments[0].data()), "note");
-  EXPECT_EQ(p.records[3], rec(0x8012, 0x80000000));
-  EXPECT_EQ(p.records[4], rec(0x901B, P(5)));
-  EXPECT_EQ(p.records[6], rec(0x8051, Dv(0), Dv(1)));
+  EXPECT_EQ(p.records[3], plain(0x8012, N(0)));
+  EXPECT_EQ(p.records[4], plain(0x901B, P(5)));
+  EXPECT_EQ(p.records[6], plain(0x8051, D(0), D(1)));
   // The operand of OUT on the line below, then the set value below it.
   Parsed q = parse({"LD X0", "OUT", "T05", "K10", "END"});
   ASSERT_EQ(q.result, PARSE_OK) << std::hex << (q.errors.empty() ? 0 : q.errors[0]);
-  EXPECT_EQ(q.records[1], rec(0x8035 | K2, T(5), 0x10, 8));
+  EXPECT_EQ(q.records[1], plain(0x8035 | K2, T(5), 0x10, 8));
   // SCALL's operand line looks like a label line but is its operand.
-  EXPECT_EQ(one({"SCALL", "P07"}), rec(0x802E, P(7)));
+  EXPECT_EQ(one({"SCALL", "P07"}), plain(0x802E, P(7)));
 }
 
 TEST_F(MnemonicParser, CommentLinesAreNumberedFromZeroOnEveryRun) {
@@ -235,8 +223,8 @@ TEST_F(MnemonicParser, CommentLinesAreNumberedFromZeroOnEveryRun) {
     Parsed p = parse({"; title", "LD X0", "; between", "OUT Y0", "END"});
     ASSERT_EQ(p.result, PARSE_OK);
     ASSERT_EQ(p.records.size(), 5u);
-    EXPECT_EQ(p.records[0], rec(0x9020, 0));
-    EXPECT_EQ(p.records[2], rec(0x9020, 1));
+    EXPECT_EQ(p.records[0], plain(0x9020, 0));
+    EXPECT_EQ(p.records[2], plain(0x9020, 1));
     EXPECT_EQ(std::string(g_line_comments[0].data()), " title");
     EXPECT_EQ(std::string(g_line_comments[1].data()), " between");
   }
@@ -262,11 +250,11 @@ TEST_F(MnemonicParser, BranchLevelsStartAfreshOnEveryRun) {
   for (int run = 0; run < 2; ++run) {
     Parsed p = parse(lines);
     ASSERT_EQ(p.result, PARSE_OK);
-    EXPECT_EQ(p.records[1], rec(0x800C, 0, 0, 0));
-    EXPECT_EQ(p.records[3], rec(0x800C, 0, 0, 1));
-    EXPECT_EQ(p.records[5], rec(0x800E, 0, 0, 1));
-    EXPECT_EQ(p.records[7], rec(0x800D, 0, 0, 0));
-    EXPECT_EQ(p.records[9], rec(0x800E, 0, 0, 0));
+    EXPECT_EQ(p.records[1], plain(0x800C, 0, 0, 0));
+    EXPECT_EQ(p.records[3], plain(0x800C, 0, 0, 1));
+    EXPECT_EQ(p.records[5], plain(0x800E, 0, 0, 1));
+    EXPECT_EQ(p.records[7], plain(0x800D, 0, 0, 0));
+    EXPECT_EQ(p.records[9], plain(0x800E, 0, 0, 0));
   }
   // An unbalanced text leaves nothing for the next run.
   parse({"LD X0", "MPS", "MPS", "OUT Y0", "END"});

@@ -17,6 +17,7 @@
 #include "core/mnemonic_text.h"
 #include "core/seq_to_nic.h"
 #include "core/sjis.h"
+#include "support/mnemonic_lines.h"
 
 namespace {
 
@@ -105,13 +106,6 @@ int parse(MnemonicText& text, std::vector<InstructionRecord>& records) {
   return result;
 }
 
-std::string print(const std::vector<InstructionRecord>& records) {
-  std::vector<std::string_view> comments;
-  for (const auto& entry : g_line_comments) comments.push_back(fixed_text(entry));
-  std::string out;
-  for (const InstructionRecord& r : records) append_record_mnemonic(r, comments, out);
-  return out;
-}
 
 }  // namespace
 
@@ -121,12 +115,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<InstructionRecord> records;
   if (parse(text, records) != PARSE_OK) return 0;
 
-  const std::string printed = print(records);
+  const std::string printed = print_mnemonic_records(records);
   MnemonicText again = load(printed);
   std::vector<InstructionRecord> reparsed;
   // A text of more lines than this harness loads is not compared.
   if (std::count(printed.begin(), printed.end(), '\n') >= static_cast<long>(MAX_LINES)) return 0;
   if (parse(again, reparsed) != PARSE_OK) std::abort();
-  if (print(reparsed) != printed) std::abort();
+  if (print_mnemonic_records(reparsed) != printed) std::abort();
   return 0;
 }

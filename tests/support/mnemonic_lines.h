@@ -1,5 +1,6 @@
 // Mnemonic texts for tests: lines given as strings (each without its line feed) loaded into
-// a small MnemonicText ended by the end line, and a text read back as strings.
+// a small MnemonicText ended by the end line, a text read back as strings, and records
+// printed as the operation-file-to-mnemonic conversion prints them.
 #pragma once
 
 #include <string>
@@ -7,6 +8,8 @@
 #include <vector>
 
 #include "core/ladder_model.h"
+#include "core/seq_to_nic.h"
+#include "core/sjis.h"
 
 // A text of the given lines, the end line after them, and `spare` empty lines after that.
 MnemonicText make_text(const std::vector<std::string>& lines, int spare = 2);
@@ -14,3 +17,16 @@ MnemonicText make_text(const std::vector<std::string>& lines, int spare = 2);
 std::vector<std::string> split_printed_lines(std::string_view printed);
 // The statements of the text before its end line, each without its line feed.
 std::vector<std::string> text_statements(ConstTextSpan text);
+
+// The mnemonic lines of the records up to the end record, comment records taking their
+// texts from g_line_comments (inline, so that the fuzz targets can use it too).
+inline std::string print_mnemonic_records(ConstListSpan records) {
+  std::vector<std::string_view> comments;
+  for (const auto& entry : g_line_comments) comments.push_back(fixed_text(entry));
+  std::string out;
+  for (const InstructionRecord& r : records) {
+    if (is_end_record(r)) break;
+    append_record_mnemonic(r, comments, out);
+  }
+  return out;
+}
