@@ -9,7 +9,7 @@
 #include "core/mnemonic_parser.h"
 #include "core/mnemonic_text.h"
 #include "core/sjis.h"
-#include "support/device_operands.h"
+#include "support/instruction_records.h"
 #include "support/ladder_text.h"
 #include "support/mnemonic_lines.h"
 

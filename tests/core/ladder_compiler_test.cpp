@@ -17,12 +17,12 @@ namespace {
 using il::C;
 using il::D;
 using il::M;
+using il::N;
+using il::P;
+using il::U;
 using il::T;
 using il::X;
 using il::Y;
-constexpr uint32_t N(uint32_t n) { return make_device_operand(Device::N, n); }
-constexpr uint32_t P(uint32_t n) { return make_device_operand(Device::P, n); }
-constexpr uint32_t U(uint32_t n) { return make_device_operand(Device::U, n); }
 inline uint32_t DBIT(uint32_t n) { return il::Dbit(n); }
 constexpr uint32_t at(int row, int col) { return source_position(row, col); }
 

@@ -8,7 +8,7 @@
 
 #include "core/device_comments.h"
 #include "core/mnemonic_text.h"
-#include "support/device_operands.h"
+#include "support/instruction_records.h"
 #include "support/ladder_text.h"
 #include "support/mnemonic_lines.h"
 
