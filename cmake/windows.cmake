@@ -1,4 +1,4 @@
-# Windows (mingw i686): GoogleTest from the Debian sources, the core tests as a Wine-run
+# Windows (mingw x86_64): GoogleTest from the Debian sources, the core tests as a Wine-run
 # executable, and (once the shell exists) tavolin.exe and the Win32-level tests.
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

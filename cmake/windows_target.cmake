@@ -1,4 +1,4 @@
-# Windows (mingw i686): the serial link test that runs under Wine against the board
+# Windows (mingw x86_64): the serial link test that runs under Wine against the board
 # simulator on a pty (scripts/test.d/50-serial-e2e.sh maps the COM port and starts it).
 file(GLOB serial_link_rig CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win_serial/*_test.cpp)
 if(serial_link_rig)

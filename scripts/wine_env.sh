@@ -8,6 +8,8 @@
 #
 # After sourcing these are exported:
 #   TAVOLIN_ROOT TAVOLIN_BUILD TAVOLIN_WINE_KIND WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+#   TAVOLIN_WINE_LOADER (the 64-bit Wine loader: run a Windows program as "$TAVOLIN_WINE_LOADER" EXE)
+#   WINELOADER (the same, for the programs Wine starts itself)
 #
 # Functions (each returns non-zero on failure):
 #   tavolin_wine_use test|run         choose the prefix ("test" when sourced)
@@ -37,11 +39,26 @@ export TAVOLIN_ROOT TAVOLIN_BUILD
 export WINEDEBUG=${TAVOLIN_WINEDEBUG:--all}
 # No Mono or Gecko install prompts on a fresh prefix.
 export WINEDLLOVERRIDES="mscoree,mshtml="
-# The prefix records its own architecture (a new one is 32-bit); a WINEARCH from outside would clash.
+# The prefix records its own architecture (ours are 64-bit); a WINEARCH from outside would clash.
 unset WINEARCH
 
+# The program and its tests are 64-bit, and so is every Wine process here: the 64-bit loader is
+# called directly. The Debian `wine` wrapper picks the 32-bit loader whenever wine32 happens to be
+# installed, and some kernels cannot run 32-bit programs at all.
+_tavolin_find_wine_loader() {
+  local candidate
+  for candidate in /usr/lib/wine/wine64 /usr/lib/x86_64-linux-gnu/wine/wine64 /opt/wine-stable/bin/wine64 \
+    "$(command -v wine64 2>/dev/null)"; do
+    [ -n "$candidate" ] && [ -x "$candidate" ] && { printf '%s' "$candidate"; return 0; }
+  done
+  printf '%s' /usr/lib/wine/wine64
+  return 1
+}
+TAVOLIN_WINE_LOADER=${TAVOLIN_WINE_LOADER:-$(_tavolin_find_wine_loader)}
+export TAVOLIN_WINE_LOADER WINELOADER=$TAVOLIN_WINE_LOADER
+
 # Bumped whenever the configuration below changes, so that existing prefixes are configured again.
-TAVOLIN_WINE_CONFIG_VERSION=2
+TAVOLIN_WINE_CONFIG_VERSION=3
 TAVOLIN_WINE_FONTS=("Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "MS UI Gothic" "MS Gothic" "ＭＳ ゴシック" "Arial" "Courier New")
 # The proportional face of the guide dialogs and the COM list.
 TAVOLIN_WINE_PROPORTIONAL_FONTS=("MS PGothic" "ＭＳ Ｐゴシック")
@@ -114,15 +131,21 @@ _tavolin_wine_prepare_locked() {
   if [ -f "$marker" ] && [ "$(cat "$marker")" = "$want" ]; then
     return 0
   fi
-  if ! command -v wine >/dev/null 2>&1; then
-    echo "wine_env: wine is not installed (run scripts/setup)" >&2
+  if [ ! -x "$TAVOLIN_WINE_LOADER" ]; then
+    echo "wine_env: 64-bit Wine is not installed (run scripts/setup)" >&2
     return 1
+  fi
+  # A prefix made by an older, 32-bit set-up cannot run the 64-bit programs: make it anew.
+  if [ -f "$WINEPREFIX/system.reg" ] && ! grep -q '^#arch=win64' "$WINEPREFIX/system.reg"; then
+    echo "wine_env: $WINEPREFIX is not a 64-bit prefix; making it anew"
+    WINEPREFIX=$WINEPREFIX wineserver -k >/dev/null 2>&1
+    rm -rf "$WINEPREFIX"
   fi
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "wine_env: creating the Wine prefix $WINEPREFIX (once, about 15 s)"
     mkdir -p "$(dirname "$WINEPREFIX")"
-    # A 32-bit prefix: the program is 32-bit, and the prefix is half the size and quicker to make.
-    if ! WINEARCH=win32 wineboot -i </dev/null; then
+    # A 64-bit prefix, started through the 64-bit loader (never the 32-bit one).
+    if ! WINEARCH=win64 "$TAVOLIN_WINE_LOADER" wineboot -i </dev/null; then
       echo "wine_env: wineboot failed for $WINEPREFIX" >&2
       return 1
     fi
@@ -143,7 +166,7 @@ _tavolin_wine_prepare_locked() {
   local reg=$WINEPREFIX/tavolin-config.reg
   _tavolin_wine_reg_file "$reg" || return 1
   # Z: is the Unix root in every prefix.
-  if ! wine reg import "Z:$reg" </dev/null >/dev/null; then
+  if ! "$TAVOLIN_WINE_LOADER" reg import "Z:$reg" </dev/null >/dev/null; then
     echo "wine_env: importing $reg failed" >&2
     return 1
   fi
@@ -165,7 +188,7 @@ tavolin_wine_prepare() {
 
 tavolin_wine() {
   tavolin_wine_prepare || return 1
-  wine "$@"
+  "$TAVOLIN_WINE_LOADER" "$@"
 }
 
 tavolin_wine_stop() {
@@ -189,7 +212,7 @@ tavolin_wine_map_com_port() {
     return 1
   fi
   tavolin_wine_prepare || return 1
-  wine reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /t REG_SZ /d "$path" /f </dev/null >/dev/null || return 1
+  "$TAVOLIN_WINE_LOADER" reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /t REG_SZ /d "$path" /f </dev/null >/dev/null || return 1
   # Wine reads the mapping when it starts: wait for this session to end.
   wineserver -w
 }
@@ -202,9 +225,9 @@ tavolin_wine_unmap_com_port() {
   fi
   tavolin_wine_prepare || return 1
   if [ "$TAVOLIN_WINE_KIND" = test ]; then
-    wine reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /t REG_SZ /d "$(_tavolin_no_port_dir)" /f </dev/null >/dev/null || return 1
+    "$TAVOLIN_WINE_LOADER" reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /t REG_SZ /d "$(_tavolin_no_port_dir)" /f </dev/null >/dev/null || return 1
   else
-    wine reg delete 'HKLM\Software\Wine\Ports' /v "COM$n" /f </dev/null >/dev/null 2>&1
+    "$TAVOLIN_WINE_LOADER" reg delete 'HKLM\Software\Wine\Ports' /v "COM$n" /f </dev/null >/dev/null 2>&1
   fi
   wineserver -w
 }

@@ -9,10 +9,12 @@
 
 struct ViewState;
 
-// Byte offsets in the extra bytes of a document window (ChildWindowExtra).
-inline constexpr int CHILD_EXTRA_DOCUMENT = 0;    // the document
-inline constexpr int CHILD_EXTRA_VIEW_STATE = 4;  // the ViewState
-inline constexpr int CHILD_EXTRA_SAVED_COPY = 8;  // the saved copy of the document
+// Byte offsets in the extra bytes of a document window (ChildWindowExtra). Each slot holds a
+// pointer, read and written with Get/SetWindowLongPtrW, so the slots are pointer-sized.
+inline constexpr int CHILD_EXTRA_SLOT = static_cast<int>(sizeof(LONG_PTR));
+inline constexpr int CHILD_EXTRA_DOCUMENT = 0 * CHILD_EXTRA_SLOT;    // the document
+inline constexpr int CHILD_EXTRA_VIEW_STATE = 1 * CHILD_EXTRA_SLOT;  // the ViewState
+inline constexpr int CHILD_EXTRA_SAVED_COPY = 2 * CHILD_EXTRA_SLOT;  // the saved copy of the document
 
 // Context of the command being routed, refreshed at the start of every WM_COMMAND
 // (with g_client_rect, the frame's client rectangle, shell/frame_win.h).

@@ -40,7 +40,9 @@ extern COLORREF g_design_comment_color;
 extern COLORREF g_design_text_color;
 
 inline constexpr int MDI_CLIENT_ID = 1;
-inline constexpr int CHILD_WINDOW_EXTRA_BYTES = 36;  // ChildWindowExtra of every document window
+// ChildWindowExtra of every document window: nine pointer-sized slots (36 bytes in a 32-bit
+// build, where a slot is a long), of which the first three are used.
+inline constexpr int CHILD_WINDOW_EXTRA_BYTES = 9 * static_cast<int>(sizeof(LONG_PTR));
 inline constexpr char FRAME_TITLE[] = "Tavolin Ver.1.7β";
 
 // What the frame leaves to the toolbar, guide and command code. Each is called when

@@ -6,7 +6,7 @@
 #
 # A pty has no modem lines, so Wine's GetCommModemStatus fails on it; the LD_PRELOAD shim
 # tests/tools/modem_shim.c answers those ioctls on ptys only, like a null-modem cable. It
-# is built here for both bitnesses and found through the loader's $LIB.
+# is built here for the bitness Wine's serial code runs in: 64-bit, like the program.
 #
 # Runs from scripts/test (which exports the build folders and the prepared prefix) or by
 # hand from the source root. Exit 77: skipped (something it needs was not built).
@@ -41,9 +41,8 @@ source "$wine_env"
 tavolin_wine_prepare || exit 1
 
 rm -rf "$work"
-mkdir -p "$work/shim/lib/x86_64-linux-gnu" "$work/shim/lib/i386-linux-gnu"
-gcc -shared -fPIC -O2 -Wall -o "$work/shim/lib/x86_64-linux-gnu/modem_shim.so" tests/tools/modem_shim.c -ldl || exit 1
-gcc -m32 -shared -fPIC -O2 -Wall -o "$work/shim/lib/i386-linux-gnu/modem_shim.so" tests/tools/modem_shim.c -ldl || exit 1
+mkdir -p "$work/shim"
+gcc -shared -fPIC -O2 -Wall -o "$work/shim/modem_shim.so" tests/tools/modem_shim.c -ldl || exit 1
 
 sim_pid=
 cleanup() {
@@ -79,8 +78,7 @@ echo "board simulator on $pty (COM$slot)"
 
 tavolin_wine_map_com_port "$slot" "$pty" || exit 1
 
-# shellcheck disable=SC2016  # $LIB is the loader's, not the shell's
-LD_PRELOAD="$work/shim/\$LIB/modem_shim.so" \
+LD_PRELOAD="$work/shim/modem_shim.so" \
   TAVOLIN_RIG_SLOT=$slot TAVOLIN_RIG_FREE=$free_slot TAVOLIN_RIG_BITS=$bits TAVOLIN_RIG_WORDS=$words \
   TAVOLIN_RIG_STATE="$work/state" \
   tavolin_wine "$exe" 2>&1 | tee "$work/rig.out"

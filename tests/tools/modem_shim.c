@@ -5,10 +5,9 @@
  * CTS, DSR and CD on, DTR and RTS as this process last set them. Every other
  * descriptor and every other ioctl goes to the C library unchanged.
  *
- * Build it for each bitness Wine runs in (gcc -shared -fPIC, and -m32): a 32-bit Wine
- * process calls __ioctl_time64 (i386 glibc with 64-bit time), which is interposed too.
- * Listing both builds in LD_PRELOAD is harmless: the loader skips the one of the wrong
- * class. */
+ * Build it for the bitness Wine's serial code runs in (gcc -shared -fPIC): 64-bit, like
+ * the program. Built for i386, it interposes __ioctl_time64 as well, which i386 glibc with
+ * 64-bit time calls instead of ioctl. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>

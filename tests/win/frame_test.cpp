@@ -131,8 +131,11 @@ TEST_F(FrameTest, ClassesAreRegisteredWithTheirProceduresBrushesAndExtraBytes) {
     const wchar_t* name;
     int extra;
   };
-  for (const ClassCase& c : {ClassCase{L"mdi01", 0}, ClassCase{L"nicfl", 36}, ClassCase{L"jikfl", 36},
-                             ClassCase{L"massfl", 36}, ClassCase{L"motofl", 36}}) {
+  constexpr int child_extra = 9 * sizeof(LONG_PTR);  // nine pointer slots
+  static_assert(child_extra >= 3 * sizeof(void*));
+  for (const ClassCase& c :
+       {ClassCase{L"mdi01", 0}, ClassCase{L"nicfl", child_extra}, ClassCase{L"jikfl", child_extra},
+        ClassCase{L"massfl", child_extra}, ClassCase{L"motofl", child_extra}}) {
     WNDCLASSEXW info{};
     info.cbSize = sizeof info;
     ASSERT_TRUE(GetClassInfoExW(g_instance, c.name, &info)) << ::testing::PrintToString(std::wstring(c.name));

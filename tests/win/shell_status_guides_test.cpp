@@ -3,6 +3,7 @@
 
 
 #include "resources/resource_ids.h"
+#include "shell/command_routing_win.h"
 #include "shell/guide_dialogs_win.h"
 #include "shell/settings_file.h"
 #include "shell/status_parts.h"
@@ -284,13 +285,13 @@ TEST_F(Guides, OperationScreenButtonAsksTheFrameWhenADesignIsOpen) {
 TEST_F(Guides, CommentDisplayButtonSetsTheActiveViewsField) {
   HWND child = open_child();
   int32_t view[16] = {};
-  SetWindowLongPtrW(child, 4, reinterpret_cast<LONG_PTR>(view));
+  SetWindowLongPtrW(child, CHILD_EXTRA_VIEW_STATE, reinterpret_cast<LONG_PTR>(view));
   HWND dialog = open_guide_dialog(frame, GuideKind::MonitorTips);
   click(dialog, IDC_GUIDE_BUTTON_1);
   EXPECT_EQ(view[1], 1);
   EXPECT_EQ(view[0], 0);
   EXPECT_TRUE(IsWindow(dialog));  // stays open
-  SetWindowLongPtrW(child, 4, 0);
+  SetWindowLongPtrW(child, CHILD_EXTRA_VIEW_STATE, 0);
 }
 
 }  // namespace
