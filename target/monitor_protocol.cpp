@@ -404,7 +404,8 @@ int read_program_from_target(std::span<char> listing, size_t& length) {
 
   if (listing.empty()) return 0;
   length = std::min(text.size(), listing.size() - 1);
-  std::memcpy(listing.data(), text.data(), length);
+  // A listing without a line after the echo is an empty view whose data may be null.
+  if (length > 0) std::memcpy(listing.data(), text.data(), length);
   listing[length] = 0;
   return 0;
 }
@@ -572,6 +573,11 @@ int poll_target_bits(MonitorPollView& view, GridSpan grid) {
       if (queried.seen(operand)) continue;
       queried.add(operand);
       if (!is_bit_polled_type(operand >> 28)) continue;
+      // The query carries two decimal digits: M123 would be answered for M23.
+      if (operand_number(operand) > LAST_POLLED_BIT_NUMBER) {
+        mark_bit_not_polled(operand);
+        continue;
+      }
 
       char query[8];
       format_bit_query(operand, query);
@@ -597,6 +603,12 @@ int poll_target_words(MonitorPollView& view, GridSpan grid) {
       if (!(operand & VALUE_OPERAND) || (operand >> 28) != static_cast<uint32_t>(Device::D)) continue;
       if (queried.seen(operand)) continue;
       queried.add(operand);
+      // The query names D0-D15 only: D20 would be answered for D4.
+      const uint32_t number = operand_number(operand);
+      if (number > LAST_POLLED_D_NUMBER) {
+        mark_word_not_polled(Device::D, number);
+        continue;
+      }
 
       char query[8];
       format_word_query(operand, query);
@@ -608,9 +620,7 @@ int poll_target_words(MonitorPollView& view, GridSpan grid) {
       }
       uint32_t value = 0;
       if (!parse_word_reply({reply.data(), length}, value)) continue;
-      // The query names only the low byte, but the value is kept under the register's own
-      // number, where the monitor's cell reads it (D300 in record 300, not in record 44).
-      WordDeviceRecord* record = word_device_record(Device::D, operand & 0xFFFF);
+      WordDeviceRecord* record = word_device_record(Device::D, number);
       if (record && record->word[0] != static_cast<int32_t>(value)) {
         record->word[0] = static_cast<int32_t>(value);
         redraw_word_cells(view, grid, operand);
