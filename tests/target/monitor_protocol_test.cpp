@@ -147,8 +147,8 @@ TEST_P(WriteFaultTest, AWriteSucceedsOnlyWhenEveryLineWasEchoedAndAnswered) {
 
 INSTANTIATE_TEST_SUITE_P(
     Write, WriteFaultTest,
-    ::testing::Values(WriteFault{"silent", true, -1, true, -1, "", "1 LD X0"},
-                      WriteFault{"wrong_echo_on_line_two", false, 7, true, -1, "", "1 LD X0\r2 OUT Y0"},
+    ::testing::Values(WriteFault{"silent", true, -1, true, -1, "", "1 LD X0\x03"},
+                      WriteFault{"wrong_echo_on_line_two", false, 7, true, -1, "", "1 LD X0\r2 OUT Y0\x03"},
                       WriteFault{"no_answer", false, -1, false, -1, "", "1 LD X0\r"},
                       WriteFault{"never_stops_sending", false, -1, true, 1, "\r\n", "1 LD X0\r"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -181,10 +181,47 @@ TEST_F(LinkTest, EchoedCommandAndItsReply) {
   EXPECT_EQ(link.now_us, 0);  // nothing waited
 }
 
-TEST_F(LinkTest, EchoFailureSendsNoCr) {
+TEST_F(LinkTest, EchoFailureDropsTheCommandWithTheStopByte) {
   link.board.corrupt_echo_at = 2;
+  link.board.running = true;
   EXPECT_EQ(send_echoed_command("X04A"), 0);
-  EXPECT_EQ(link.host_sent, "X04");
+  // No CR: "X04" is dropped, never run.
+  EXPECT_EQ(link.host_sent, "X04\x03");
+  EXPECT_EQ(link.board.commands, 0);
+  EXPECT_FALSE(link.board.running);
+  // The next command reaches the board alone.
+  link.host_sent.clear();
+  ASSERT_EQ(send_echoed_command("X05A"), 1);
+  char reply[64];
+  size_t length = 0;
+  EXPECT_EQ(read_until_prompt(reply, length), ReplyEnd::PROMPT);
+  EXPECT_STREQ(reply, "\r\n\r\n>");
+  EXPECT_TRUE((link.board.bits[{'X', 5}]));
+  EXPECT_EQ(link.host_sent, "X05A\r");
+}
+
+// After one bad echo during a write the line stayed half-typed on the board, and the
+// next command was appended to it: the board stored "2 OUT Y0R" and never ran.
+TEST_F(LinkTest, AFailedWriteLeavesNothingForTheNextCommand) {
+  link.board.corrupt_echo_at = 7;  // in "2 OUT Y0"
+  MnemonicText text = make_text({"LD X0", "OUT Y0", "END"});
+  char end_answer[8];
+  ASSERT_EQ(write_program_to_target(text, end_answer), -1);
+  EXPECT_EQ(link.board.listing(), "1 LD X0\n");
+
+  ASSERT_EQ(send_echoed_command("R"), 1);
+  char reply[64];
+  size_t length = 0;
+  EXPECT_EQ(read_until_prompt(reply, length), ReplyEnd::PROMPT);
+  EXPECT_STREQ(reply, "\r\n\r\n>");
+  EXPECT_TRUE(link.board.running);
+  EXPECT_EQ(link.board.listing(), "1 LD X0\n");
+
+  // A second write stores the whole program.
+  ASSERT_EQ(write_program_to_target(text, end_answer), 0);
+  EXPECT_EQ(link.board.listing(), "1 LD X0\n2 OUT Y0\n3 END\n");
+  int line = 0;
+  EXPECT_EQ(verify_program_on_target(text, line), VERIFY_OK);
 }
 
 TEST_F(LinkTest, CommandsLongerThan99CharactersAreRefused) {
@@ -578,14 +615,15 @@ TEST_F(PollTest, BitPollFailures) {
   EXPECT_EQ(poll_target_bits(view, grid), -1);
 
   link.board.silent = true;
-  link.now_us = 0;
+  int64_t start = link.now_us;
   EXPECT_EQ(poll_target_bits(view, grid), -1);
-  EXPECT_EQ(link.now_us, 501 * MS);  // the first echo read
+  // The first echo read, and the wait for an answer to the CR that clears the line.
+  EXPECT_EQ(link.now_us - start, 2 * 501 * MS);
   link.board.silent = false;
   link.board.answer_commands = false;
-  link.now_us = 0;
+  start = link.now_us;
   EXPECT_EQ(poll_target_bits(view, grid), -1);
-  EXPECT_EQ(link.now_us, POLL_EMPTY_READS * 501 * MS);
+  EXPECT_EQ(link.now_us - start, POLL_EMPTY_READS * 501 * MS);
   EXPECT_TRUE(notices.empty());
 }
 
@@ -601,9 +639,53 @@ TEST_F(PollTest, ABoardThatNeverStopsSendingCannotHoldThePoll) {
   link.babble_after_commands = 1;
   link.board.raw_answer = "\r\n";
   g_device_bit_image[Device::X][0].word[0] = 2;
-  EXPECT_EQ(poll_target_bits(view, grid), 0);
+  EXPECT_EQ(poll_target_bits(view, grid), -1);
   EXPECT_EQ(g_device_bit_image[Device::X][0].word[0], 2);  // the cut answer holds no state
   EXPECT_LT(link.now_us, 100 * MS);
+}
+
+// An answer cut short (no prompt) is no answer: the poll fails, within its waits, and
+// the device keeps its state.
+TEST_F(PollTest, AnAnswerThatStopsShortFailsThePoll) {
+  cell(0, 0, CONTACT_A, dev(Device::X, 1));
+  cell(0, 10, 0, 0, dev(Device::D, 3) | 0x800000);
+  link.board.set_bit('X', 1, true);
+  link.board.registers[3] = 0x00FF;
+  for (const char* answer : {"\r\n1\r\n", "\r\n1", "\r\n:00FF(255)\r\n", "\r\n"}) {
+    link.board.raw_answer = answer;
+    const int64_t start = link.now_us;
+    link.host_sent.clear();
+    EXPECT_EQ(poll_target_bits(view, grid), -1) << answer;
+    EXPECT_EQ(g_device_bit_image[Device::X][0].word[0], 0) << answer;
+    EXPECT_LE(link.now_us - start, (POLL_EMPTY_READS + 1) * 564 * MS) << answer << link.host_sent;
+    notices.clear();
+    EXPECT_EQ(poll_target_words(view, grid), -1) << answer;
+    EXPECT_EQ(g_word_records[3][3].word[0], 0) << answer;
+    EXPECT_EQ(notices, std::vector<std::string>{link_failed}) << answer;
+  }
+}
+
+// After a failed poll the next query went out as "XD03?", the board answered '?', and
+// the poll returned success with D3's old value.
+TEST_F(PollTest, AFailedPollLeavesNothingForTheNextQuery) {
+  cell(0, 0, CONTACT_A, dev(Device::X, 1));
+  cell(0, 10, 0, 0, dev(Device::D, 3) | 0x800000);
+  link.board.registers[3] = 0x00FF;
+  link.board.running = true;
+  link.board.corrupt_echo_at = link.board.echoes;  // the echo of the 'X'
+  EXPECT_EQ(poll_target_bits(view, grid), -1);
+
+  link.host_sent.clear();
+  EXPECT_EQ(poll_target_words(view, grid), 0);
+  EXPECT_EQ(link.host_sent, "D03?\r");
+  EXPECT_EQ(g_word_records[3][3].word[0], 0xFF);
+  EXPECT_TRUE(notices.empty());
+  // Ending the half-typed query did not stop the board's program.
+  EXPECT_TRUE(link.board.running);
+
+  link.board.set_bit('X', 1, true);
+  EXPECT_EQ(poll_target_bits(view, grid), 0);
+  EXPECT_EQ(g_device_bit_image[Device::X][0].word[0], 2);
 }
 
 TEST_F(PollTest, WordPollStoresDValuesAndRedrawsTheirCells) {
