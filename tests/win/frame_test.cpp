@@ -1,5 +1,6 @@
 // The frame's start-up, classes and layout with the real windows.
 #include "core/ladder_model.h"  // before <windows.h>, which defines OUT
+#include "target/device_images.h"
 
 #include "shell/windows_api.h"
 #include <commctrl.h>
@@ -11,7 +12,9 @@
 #include "resources/resource_ids.h"
 #include "shell/command_ids.h"
 #include "shell/frame_win.h"
+#include "shell/io_parts_list.h"
 #include "shell/settings_file.h"
+#include "target/serial_port.h"
 #include "shell/status_parts.h"
 #include "shell/window_lists_win.h"
 #include "win/rig_helper.h"
@@ -94,6 +97,32 @@ TEST_F(FrameTest, FirstStartCoversTheWorkAreaAndWritesTheDefaultLines) {
   EXPECT_EQ(g_program_folder, short_folder);
   // The start-up guide had its turn at the first WM_SIZE.
   EXPECT_EQ(g_first_guide_shown, 1);
+}
+
+TEST_F(FrameTest, CreationClearsTheDeviceImageAndEmptiesTheIoPartsList) {
+  // Left over from an earlier run of the frame in this process.
+  for (int type : {0, 7, 15})
+    for (int entry : {0, 400, 767}) {
+      for (int w = 0; w < 6; ++w) g_device_bit_image[type][entry].word[w] = 0x5A5A + w;
+    }
+  g_device_bit_image[16][0].word[1] = 9;    // J: not a cleared type
+  g_device_bit_image[0][768].word[1] = 9;   // beyond the cleared entries
+  g_io_parts_list[0].fill('Z');
+  g_io_parts_list[1].fill('Z');
+
+  ASSERT_TRUE(start());
+  for (int type : {0, 7, 15})
+    for (int entry : {0, 400, 767}) {
+      EXPECT_EQ(g_device_bit_image[type][entry].word[0], 0x5A5A) << type << " " << entry;  // states kept
+      for (int w = 1; w < 6; ++w) EXPECT_EQ(g_device_bit_image[type][entry].word[w], 0) << type << " " << entry;
+    }
+  EXPECT_EQ(g_device_bit_image[16][0].word[1], 9);
+  EXPECT_EQ(g_device_bit_image[0][768].word[1], 9);
+  EXPECT_EQ(std::string(g_io_parts_list[0].data()), "QQQQQQ");
+  EXPECT_EQ(g_io_parts_list[1][0], '\0');
+  // file.ini was written through a new file that is gone again.
+  EXPECT_EQ(GetFileAttributesW(folder_->file(L"file.ini.new").c_str()), INVALID_FILE_ATTRIBUTES);
+  reset_device_images();
 }
 
 TEST_F(FrameTest, CreationBuildsStatusBarBandAndHiddenMdiClientInOrder) {
