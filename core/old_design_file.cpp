@@ -171,6 +171,24 @@ void convert_row_col_9(const OldRow& old, LadderRow& row) {
   row.cell[9].word[1] = 0;
 }
 
+// The value field of a group: four characters, hexadecimal digits of either case that
+// the older program padded with blanks on the left ("%4x"); files that were passed
+// through other tools may carry zeros instead. At least one digit, and no blank after
+// the first digit.
+bool decode_group_value(std::string_view field, uint32_t& value) {
+  size_t i = 0;
+  while (i < field.size() && field[i] == ' ') ++i;
+  if (i == field.size()) return false;
+  uint32_t v = 0;
+  for (; i < field.size(); ++i) {
+    int d = hex_digit_value(field[i]);
+    if (d < 0) return false;
+    v = v << 4 | static_cast<uint32_t>(d);
+  }
+  value = v;
+  return true;
+}
+
 // Run-length groups "%1x%4x " from column 5: each fills `repeat` cells (none for 0);
 // the group D DDDD is a separator. Cells beyond the layout's are ignored.
 bool decode_old_groups(const TextLine& line, int cells, OldRow& old) {
@@ -184,11 +202,7 @@ bool decode_old_groups(const TextLine& line, int cells, OldRow& old) {
     int repeat = hex_digit_value(s[at]);
     if (repeat < 0) return false;
     uint32_t v = 0;
-    for (size_t i = 1; i <= 4; ++i) {
-      int d = hex_digit_value(s[at + i]);
-      if (d < 0) return false;
-      v = v << 4 | static_cast<uint32_t>(d);
-    }
+    if (!decode_group_value(std::string_view(s).substr(at + 1, 4), v)) return false;
     if (at + 5 < s.size() && s[at + 5] != ' ') return false;
     if (repeat == 0xD && v == 0xDDDD) continue;
     for (int i = 0; i < repeat && filled < 2 * cells; ++i, ++filled) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "core/design_file.h"
@@ -175,6 +176,67 @@ TEST_F(OldDesignFileTest, OutOfTableCodesAndPForms) {
   EXPECT_EQ(grid[1].cell[12].word[0], 29u | 0x2000);
   EXPECT_EQ(grid[1].cell[10].word[0], 0x40C08u);
   EXPECT_EQ(grid[1].cell[11].word[1], 0x10000001u);  // Y1
+}
+
+// The run-length rows as the older program wrote them: each group "%1x%4x ", so the
+// value is blank-padded and in lower case ("1   8 a 209 ").
+std::string blank_padded(const std::string& file) {
+  std::string out;
+  size_t at = 0;
+  int line = 0;
+  while (at < file.size()) {
+    size_t end = file.find("\r\n", at);
+    std::string text = file.substr(at, end - at);
+    if (line >= 2) {
+      for (size_t g = 5; g + 6 <= text.size(); g += 6) {
+        char group[8];
+        std::snprintf(group, sizeof group, "%1x%4x ", static_cast<unsigned>(std::stoul(text.substr(g, 1), nullptr, 16)),
+                      static_cast<unsigned>(std::stoul(text.substr(g + 1, 4), nullptr, 16)));
+        text.replace(g, 6, group);
+      }
+    }
+    out += text + "\r\n";
+    at = end == std::string::npos ? file.size() : end + 2;
+    ++line;
+  }
+  return out;
+}
+
+TEST_F(OldDesignFileTest, BlankPaddedGroupsReadAsZeroPadded) {
+  for (const char* name : {"old_run_length.MBS", "old_output_col_9.MBS"}) {
+    SCOPED_TRACE(name);
+    const std::string zero_padded = read_fixture(name);
+    const std::string padded = blank_padded(zero_padded);
+    ASSERT_NE(padded, zero_padded);
+    ASSERT_NE(padded.find("1   8 "), std::string::npos);
+    LadderGrid want = make_ladder_grid(10);
+    ASSERT_EQ(read(want, zero_padded), 0);
+    LadderGrid got = make_ladder_grid(10);
+    ASSERT_EQ(read(got, padded), 0);
+    expect_same_cells(got, want, 4);
+  }
+}
+
+TEST_F(OldDesignFileTest, DamagedGroupsAreBad) {
+  // A value field holds blanks only before its digits, at least one digit, and four
+  // characters in all; the repeat count is one hex digit.
+  const char* rows[] = {
+      "0000 1    \r\n",        // no digit at all
+      "0000 1 8 8 \r\n",       // a blank between digits
+      "0000 18   \r\n",        // blanks after the digits
+      "0000  8008 \r\n",       // a blank repeat count
+      "0000 1   8x\r\n",       // the group does not end in a blank
+      "0000 1  -8 \r\n",       // a sign
+  };
+  for (const char* row : rows) {
+    LadderGrid grid = make_ladder_grid(5);
+    EXPECT_EQ(read(grid, std::string("mbs-file 3bis ver.1\r\nX\r\n") + row + "0001 e ff0 \r\n"), DESIGN_FILE_BAD)
+        << row;
+  }
+  LadderGrid grid = make_ladder_grid(5);
+  EXPECT_EQ(read(grid, "mbs-file 3bis ver.1\r\nX\r\n0000 e   8 \r\n0001 e ff0 \r\n"), 0);
+  EXPECT_EQ(grid[0].cell[13].word[0], 0x8u);
+  EXPECT_EQ(grid[1].cell[0].word[0], END_MARK_CELL);
 }
 
 TEST_F(OldDesignFileTest, DamagedOrTruncatedFilesAreBad) {
