@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "core/device_comments.h"
+#include "core/ladder_builder.h"
+#include "core/ladder_compiler.h"
 #include "core/mnemonic_text.h"
 #include "support/instruction_records.h"
 #include "support/ladder_text.h"
@@ -85,8 +87,9 @@ TEST_F(MnemonicParser, StatementsGiveTheirRecords) {
       // Comparisons: the LD, AND and OR records with the comparison number in word 1.
       {{"LD= D0 K5"}, plain(0xC001, 0xC0C1 | K2, D(0), 5)},
       {{"AND<> H0FF D01"}, plain(0xC003, 0xC0C2 | H1, 0xFF, D(1))},
-      {{"OR= D0 K5"}, plain(0xC005, 0xC0C1 | K2, D(0), 5)},
-      {{"ORD<=   D04 K100000"}, plain(0xC005, 0xC0CE | K2, D(4), 0x100000)},
+      // An OR comparison: an LD comparison and the ORB after it (below).
+      {{"OR= D0 K5"}, plain(0xC001, 0xC0C1 | K2, D(0), 5)},
+      {{"ORD<=   D04 K100000"}, plain(0xC001, 0xC0CE | K2, D(4), 0x100000)},
       {{"DLD= D0 D1"}, plain(0xC001, 0xC0C9, D(0), D(1))},
       // Words that end in P or begin with D without being decorated.
       {{"JMP P5"}, plain(0x8019, P(5))},
@@ -124,6 +127,11 @@ TEST_F(MnemonicParser, StatementsGiveTheirRecords) {
     std::vector<std::string> lines = c.lines;
     EXPECT_EQ(one(lines), c.record) << lines[0];
   }
+  Parsed p = parse({"LD X0", "OR<> D0 K5", "OUT Y0"});
+  ASSERT_EQ(p.result, PARSE_OK);
+  ASSERT_EQ(p.records.size(), 4u);
+  EXPECT_EQ(p.records[1], plain(0xC001, 0xC0C2 | K2, D(0), 5));
+  EXPECT_EQ(p.records[2], plain(0x8008));
 }
 
 struct ErrorCase {
@@ -366,3 +374,79 @@ TEST(ParseMnemonicWord, CodesWithTheirForms) {
 }
 
 }  // namespace
+
+// ---- Comparisons through the mnemonic compile ---------------------------------------------
+// The mnemonic screen's compile parses the text, draws the list as a ladder and compiles
+// the drawing: every comparison form must get through all three.
+namespace {
+
+struct CompiledText {
+  std::vector<InstructionRecord> parsed;
+  int drawn = -1;
+  int compiled = -1;
+  std::vector<InstructionRecord> records;  // the compiled list, up to the end record
+};
+
+CompiledText compile_text(const std::vector<std::string>& lines) {
+  CompiledText out;
+  Parsed p = parse(lines);
+  EXPECT_EQ(p.result, PARSE_OK) << lines[1];
+  if (p.result != PARSE_OK) return out;
+  out.parsed = p.records;
+  InstructionList list = make_instruction_list(64);
+  for (size_t i = 0; i < p.records.size(); ++i) list[i] = p.records[i];
+  list[p.records.size()] = end_record();
+  LadderGrid grid = make_ladder_grid(40);
+  out.drawn = build_ladder_from_instructions(grid, list);
+  if (out.drawn != 0) return out;
+  InstructionList compiled = make_instruction_list(64);
+  out.compiled = compile_ladder(nullptr, grid, compiled, nullptr, 0);
+  if (out.compiled == 0) out.records = list_records(compiled);
+  return out;
+}
+
+std::vector<uint32_t> word0s(const std::vector<InstructionRecord>& records) {
+  std::vector<uint32_t> out;
+  for (const InstructionRecord& r : records) out.push_back(r.word[0] & 0xFFFF);
+  return out;
+}
+
+}  // namespace
+
+TEST_F(MnemonicParser, ComparisonsParseDrawAndCompile) {
+  struct Case {
+    std::vector<std::string> lines;
+    std::vector<uint32_t> parsed;    // word 0 of the parsed records (low 16 bits)
+    std::vector<uint32_t> compiled;  // word 0 of the compiled records (low 16 bits)
+  } cases[] = {
+      // An OR comparison is a comparison block joined by ORB, as the compiler writes it.
+      {{"LD X00", "OR= D00 K100", "OUT Y00", "END"},
+       {0x8001, 0xC001, 0x8008, 0x800F, 0x9010},
+       {0x9001, 0xC001, 0x8008, 0x800F, 0x9010}},
+      {{"LD X00", "AND X01", "ORD<> D00 D02", "OUT Y00", "END"},
+       {0x8001, 0x8003, 0xC001, 0x8008, 0x800F, 0x9010},
+       {0x9001, 0x8003, 0xC001, 0x8008, 0x800F, 0x9010}},
+      {{"LD X00", "AND= D00 K100", "OUT Y00", "END"},
+       {0x8001, 0xC003, 0x800F, 0x9010},
+       {0x9001, 0xC003, 0x800F, 0x9010}},
+      {{"LD= D00 K5", "OR X00", "OUT Y00", "END"},
+       {0xC001, 0x8005, 0x800F, 0x9010},
+       {0xD001, 0x8005, 0x800F, 0x9010}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines[1]);
+    reset_core_state();
+    const CompiledText t = compile_text(c.lines);
+    EXPECT_EQ(word0s(t.parsed), c.parsed);
+    EXPECT_EQ(t.drawn, 0);
+    EXPECT_EQ(t.compiled, 0);
+    EXPECT_EQ(word0s(t.records), c.compiled);
+  }
+  // The operands of the OR comparison reach the compiled record.
+  reset_core_state();
+  const CompiledText t = compile_text({"LD X00", "OR= D00 K100", "OUT Y00", "END"});
+  ASSERT_EQ(t.records.size(), 5u);
+  EXPECT_EQ(t.records[1].word[1] & 0xFF00FF, 0x2000C1u);  // comparison 1 (=), operand 2 a K constant
+  EXPECT_EQ(t.records[1].word[2], D(0));
+  EXPECT_EQ(t.records[1].word[3], 0x100u);
+}

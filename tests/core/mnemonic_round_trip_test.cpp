@@ -170,8 +170,8 @@ std::vector<Program> printable_records() {
                    operand_kinds_of(code));
     }
   }
-  // Comparison contacts: LD, AND and OR records, comparison numbers 1-6, with the D form.
-  for (uint32_t word0 : {0xC001u, 0xC003u, 0xC005u}) {
+  // Comparison contacts: LD and AND records, comparison numbers 1-6, with the D form.
+  for (uint32_t word0 : {0xC001u, 0xC003u}) {
     for (uint32_t k = 1; k <= 6; ++k) {
       for (uint32_t d : {0u, 8u}) {
         char label[48];
@@ -237,7 +237,8 @@ TEST(MnemonicRoundTrip, CommentsAndAWholeProgram) {
       {{0x9020, 1}},
       {{0x9020, 2}},
       {{0xC001, 0xC0C3 | 0x200000, make_device_operand(Device::D, 0), 0x100}},
-      {{0xC005, 0xC0C9, make_device_operand(Device::D, 2), make_device_operand(Device::D, 3)}},
+      {{0xC001, 0xC0C9, make_device_operand(Device::D, 2), make_device_operand(Device::D, 3)}},
+      {{0x8008}},
       {{0x8012, make_device_operand(Device::N, 0), make_device_operand(Device::M, 1)}},
       {{0x800F, make_device_operand(Device::Y, 1)}},
       {{0x9017, make_device_operand(Device::N, 0)}},
