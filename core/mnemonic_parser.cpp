@@ -259,13 +259,13 @@ bool is_contact_code(int c) { return c >= Instr::LD && c <= Instr::ORI; }
 bool is_d_contact_code(int c) { return c >= Instr::LDD && c <= Instr::ORID; }
 bool is_label_word(std::string_view word) { return label_code(word) >= 0; }
 
-// Operand count of a statement: the mnemonic table's, except MC and MCR in the number form
-// of the printer (a bare n number), the labels, and MIVK, whose operands the mnemonic table
-// lacks (the grid side's are taken).
-int operand_count(int code, std::string_view mnemonic, std::string_view first_operand) {
+// Operand count of a statement: the mnemonic table's, except the labels, and MIVK, whose
+// operands the mnemonic table lacks (the grid side's are taken). MC takes its two
+// operands also in the printer's number form ("MC nn device"); a line without the device
+// is refused, as the record would name none.
+int operand_count(int code, std::string_view mnemonic, std::string_view /*first_operand*/) {
   const int c = code & 0x3FF;
   if (c == Instr::JME || c == Instr::JMI || c == Instr::JMS) return is_label_word(mnemonic) ? 0 : 1;
-  if (c == Instr::MC && !first_operand.empty() && is_decimal_digit(first_operand[0])) return 1;
   if (c == Instr::MIVK) return box_operand_cells(Instr::MIVK);
   return g_mnemonic_operand_counts[static_cast<size_t>(table_index(code))] & 0xF;
 }

@@ -108,7 +108,7 @@ TEST_F(MnemonicParser, StatementsGiveTheirRecords) {
       {{"I12"}, plain(0x802C | BS, I(12))},
       {{"U03"}, plain(0x802B, U(3))},
       {{"JME P7"}, plain(0x801B | BS, P(7))},
-      {{"MC      00"}, plain(0x8012, N(0))},
+      {{"MC      00 M100"}, plain(0x8012, N(0), M(100))},
       {{"MC n1 M5"}, plain(0x8012, N(1), M(5))},
       {{"MCR     03"}, plain(0x8017 | BS, N(3))},
       // Constants and digit groups.
@@ -163,7 +163,8 @@ TEST_F(MnemonicParser, FaultyStatementsAreListedWithTheirLine) {
       {{"OUT X0"}, ParseError::BAD_OPERAND, 1, 0},
       {{"P256"}, ParseError::BAD_OPERAND, 1, 0},
       {{"U16"}, ParseError::BAD_OPERAND, 1, 0},
-      {{"MC 08"}, ParseError::BAD_OPERAND, 1, 0},
+      {{"MC 08 M0"}, ParseError::BAD_OPERAND, 1, 0},
+      {{"MC 00"}, ParseError::OPERAND_COUNT, 1, 0},
       {{"SFR D0 I10"}, ParseError::BAD_OPERAND, 2, 0},  // a count takes constants only
       // The bad operand of a word instruction is on its own line.
       {{"LD X0", "MOV", "D00", "Q5"}, ParseError::BAD_OPERAND, 2, 3},
@@ -209,13 +210,13 @@ TEST_F(MnemonicParser, BlankLinesAreSkippedNotTheEndOfTheProgram) {
 TEST_F(MnemonicParser, OperandLinesAreMergedOnlyWhileOperandsAreMissing) {
   // The comment line after a complete timer stays a comment; the label after a complete
   // MC stays a label; a word instruction takes its operand lines.
-  Parsed p = parse({"LD X0", "OUT T0 K10", ";note", "MC 00", "P05", "LD X1", "MOV", "D00", "D01", "END"});
+  Parsed p = parse({"LD X0", "OUT T0 K10", ";note", "MC 00 M0", "P05", "LD X1", "MOV", "D00", "D01", "END"});
   ASSERT_EQ(p.result, PARSE_OK);
   ASSERT_EQ(p.records.size(), 8u);
   EXPECT_EQ(p.records[1], plain(0x8035 | K2, T(0), 0x10, 8));
   EXPECT_EQ(p.records[2], plain(0x9020, 0));
   EXPECT_EQ(std::string(g_line_comments[0].data()), "note");
-  EXPECT_EQ(p.records[3], plain(0x8012, N(0)));
+  EXPECT_EQ(p.records[3], plain(0x8012, N(0), M(0)));
   EXPECT_EQ(p.records[4], plain(0x901B, P(5)));
   EXPECT_EQ(p.records[6], plain(0x8051, D(0), D(1)));
   // The operand of OUT on the line below, then the set value below it.
@@ -449,4 +450,27 @@ TEST_F(MnemonicParser, ComparisonsParseDrawAndCompile) {
   EXPECT_EQ(t.records[1].word[1] & 0xFF00FF, 0x2000C1u);  // comparison 1 (=), operand 2 a K constant
   EXPECT_EQ(t.records[1].word[2], D(0));
   EXPECT_EQ(t.records[1].word[3], 0x100u);
+}
+
+// MC names its n number and the device that holds the master-control state. The board
+// takes the first two words of a line, so the device rides as a third word; ladder ->
+// mnemonic -> ladder keeps the record.
+TEST_F(MnemonicParser, MasterControlKeepsItsDeviceThroughText) {
+  const InstructionRecord records[] = {
+      plain(0x8012, N(0), M(100)),
+      plain(0x8012, N(7), M(9255)),
+      plain(0x8012, N(3), Y(0x1F)),
+  };
+  for (const InstructionRecord& r : records) {
+    const std::string printed = print_mnemonic_records(ConstListSpan(&r, 1));
+    Parsed p = parse(split_printed_lines(printed));
+    ASSERT_EQ(p.result, PARSE_OK) << printed;
+    ASSERT_EQ(p.records.size(), 1u) << printed;
+    EXPECT_EQ(p.records[0], r) << printed;
+  }
+  // A line that names no device leaves the record without one: refused.
+  Parsed bare = parse({"LD X0", "MC      00", "END"});
+  EXPECT_EQ(bare.result, PARSE_ERRORS);
+  ASSERT_EQ(bare.errors.size(), 1u);
+  EXPECT_EQ(parse_error_kind(bare.errors[0]), ParseError::OPERAND_COUNT);
 }

@@ -73,7 +73,7 @@ const Row RECORD_ROWS[] = {
     {"stack instructions", rec(0x800C, 0, 0, 0), "MPS\n"},
     {"coil, suffix flag not written", rec(0x800F, M(5) | 0x800000, 0, 7), "OUT     M05\n"},
     {"coil, P form variant", rec(0x8011 | PF, Y(0x10), 0, 0), "OUTDP   Y10\n"},
-    {"number form of MC", rec(0x8012, n_(0), M(100)), "MC      00\n"},
+    {"number form of MC, its device as a third word", rec(0x8012, n_(0), M(100)), "MC      00 M100\n"},
     {"number form of MCR", rec(0x8017, n_(3)), "MCR     03\n"},
     {"number form, K constant", rec(0x8017 | K1, 0x12), "MCR     12\n"},
     {"name alone", rec(0x9010), "END\n"},
