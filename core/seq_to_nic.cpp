@@ -475,6 +475,15 @@ int convert_seq_to_nic(void* owner, const CpuSettings* /*settings*/, const char*
     show_notice(message.c_str(), "警告", NoticeStyle::OK | NoticeStyle::ICON_WARNING, owner);
     return SEQ_TO_NIC_NO_NIC;
   }
+  // A mnemonic text holds MAX_TEXT_LINES - 1 lines and its end line: a longer program is
+  // in the file whole, but would reach the board cut short, so the conversion fails.
+  const size_t lines = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+  if (lines > static_cast<size_t>(MAX_TEXT_LINES - 1)) {
+    std::string message =
+        base + ".NIC ファイルが" + std::to_string(MAX_TEXT_LINES - 1) + "行を超えます！\nプログラムを短くして下さい";
+    show_notice(message.c_str(), "警告", NoticeStyle::OK | NoticeStyle::ICON_WARNING, owner);
+    return SEQ_TO_NIC_TOO_LONG;
+  }
   show_notice("SEQ to NICが終了しました", "確認", NoticeStyle::OK | NoticeStyle::ICON_INFORMATION, owner);
   return SEQ_TO_NIC_OK;
 }
