@@ -320,14 +320,18 @@ bool device_allowed_by_rules(int c, int j, DeviceIndex d) {
   return true;
 }
 
-// Digit-group devices, and the most digits a group may have (MOVK and MIVK take bit
-// ranges of up to 15 bits in the same layout).
+// Digit-group devices, and the most digits a group may have.
 bool is_group_device(DeviceIndex d) {
   return d == Device::X || d == Device::Y || d == Device::M || d == Device::L || d == Device::B;
 }
-int group_digit_limit(int c, int j) {
-  if ((c == Instr::MOVK && j == 1) || (c == Instr::MIVK && j == 0)) return 15;
-  return DIGIT_GROUP_MAX_DIGITS;
+// MOVK operand 2 and MIVK operand 1 are bit ranges, which the printer writes in the form
+// of a digit group: as the design's operand entry takes them, a range on Y (MOVK) or on
+// X from a multiple of 16 (MIVK) of up to 15 bits that stays within one 16-bit word.
+bool is_bit_range_operand(int c, int j) { return (c == Instr::MOVK && j == 1) || (c == Instr::MIVK && j == 0); }
+int group_digit_limit(int c, int j) { return is_bit_range_operand(c, j) ? 15 : DIGIT_GROUP_MAX_DIGITS; }
+bool bit_range_allowed(int c, DeviceIndex g, uint32_t count, uint32_t start) {
+  if (c == Instr::MOVK) return g == Device::Y && (start & 0xF) + count <= 16;
+  return g == Device::X && (start & 0xF) == 0;
 }
 
 struct Operand {
@@ -368,6 +372,7 @@ bool encode_operand(int c, int j, uint32_t k, std::string_view t, Operand& out) 
       uint32_t number = 0;
       if (!parse_number(rest.substr(digits + 1), radix_of(g), static_cast<uint64_t>(device_max_number(g)), number))
         return false;
+      if (is_bit_range_operand(c, j) && !bit_range_allowed(c, g, count, number)) return false;
       out.word = make_digit_group_operand(g, static_cast<int>(count), number);
       return true;
     }

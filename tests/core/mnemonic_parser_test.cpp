@@ -474,3 +474,40 @@ TEST_F(MnemonicParser, MasterControlKeepsItsDeviceThroughText) {
   ASSERT_EQ(bare.errors.size(), 1u);
   EXPECT_EQ(parse_error_kind(bare.errors[0]), ParseError::OPERAND_COUNT);
 }
+
+// Operands beyond the parser's own tables that the design's operand entry also takes, so
+// that every program a design gives can be read back: SET on L, B and R; TIM and CNT set
+// values in H; K constants up to the highest K number. Digit groups hold at most eight
+// digits, except the bit ranges of MOVK (operand 2, on Y) and MIVK (operand 1, on X from
+// a multiple of 16), which the printer writes in the same form with up to 15 bits that
+// stay within one 16-bit word.
+TEST_F(MnemonicParser, OperandsTheDesignAlsoTakes) {
+  const StatementCase kept[] = {
+      {{"SET B1F"}, plain(0x801C, B(0x1F))},
+      {{"SET R2A"}, plain(0x801C, R(0x2A))},
+      {{"OUT T5 H0A"}, plain(0x8035 | 0x02200000, T(5), 0xA, 8)},
+      {{"MOV K9999999 D0"}, plain(0x8051 | K1, 0x9999999, D(0))},
+      {{"MOVK K5 K12Y14"}, plain(0x809F | K1, 5, group(Y(0x14), 12))},
+      {{"MOVK K5 K15Y01"}, plain(0x809F | K1, 5, group(Y(0x1), 15))},
+      {{"MIVK K12X10 D0"}, plain(0x809E, group(X(0x10), 12), D(0))},
+  };
+  for (const StatementCase& c : kept) EXPECT_EQ(one(c.lines), c.record) << c.lines[0];
+  const ErrorCase refused[] = {
+      {{"SET X0"}, ParseError::BAD_OPERAND, 1, 0},
+      {{"MOV K9Y0 D0"}, ParseError::BAD_OPERAND, 1, 0},     // nine digits
+      {{"MOVK K9Y0 D0"}, ParseError::BAD_OPERAND, 1, 0},    // operand 1 is no bit range
+      {{"MOVK K5 K12M0"}, ParseError::BAD_OPERAND, 2, 0},   // a bit range of MOVK is on Y
+      {{"MOVK K5 K12Y18"}, ParseError::BAD_OPERAND, 2, 0},  // bits 8-19 cross a word
+      {{"MOVK K5 K16Y0"}, ParseError::BAD_OPERAND, 2, 0},   // at most 15 bits
+      {{"MIVK K4Y10 D0"}, ParseError::BAD_OPERAND, 1, 0},   // a bit range of MIVK is on X
+      {{"MIVK K4X18 D0"}, ParseError::BAD_OPERAND, 1, 0},   // from a multiple of 16
+  };
+  for (const ErrorCase& c : refused) {
+    Parsed p = parse(c.lines);
+    EXPECT_EQ(p.result, PARSE_ERRORS) << c.lines[0];
+    EXPECT_EQ(p.errors.size(), 1u) << c.lines[0];
+    if (p.errors.empty()) continue;
+    EXPECT_EQ(parse_error_kind(p.errors[0]), c.kind) << c.lines[0];
+    EXPECT_EQ(parse_error_operand(p.errors[0]), c.operand) << c.lines[0];
+  }
+}
