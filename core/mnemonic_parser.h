@@ -4,7 +4,9 @@
 // Every form the operation-file-to-mnemonic printer writes is read back to a record that
 // prints the same text again: word instructions with their operands on the lines below,
 // the D and P variants of every name, label lines (P05, I05, U05), the number form of MC
-// and MCR, MPS/MRD/MPP, and the comparison contacts in their LD, AND and OR forms.
+// and MCR, MPS/MRD/MPP, and the comparison contacts in their LD and AND forms. An OR
+// comparison (OR=; the compiler never writes one, it writes LD= and ORB) is read as an LD
+// comparison followed by ORB, so that it can be drawn.
 //
 // The parser checks the grammar of each statement only; the structure of the program is
 // the list-to-ladder conversion's business. Faulty statements are collected in
@@ -99,6 +101,9 @@ InstructionCode lookup_mnemonic_word(std::string_view word);
 // operand; nothing is written then. The caller leaves room for the record and the end
 // record (an index at or beyond list.size() - 1 writes nothing and returns 0).
 int encode_instruction_operands(ListSpan list, std::string_view statement, int code, int& index);
+// The records a statement of `code` gives: 2 for an OR comparison (an LD comparison and
+// the ORB that joins it), else 1.
+int statement_records(int code);
 
 // parse_mnemonic_device (core/mnemonic_device.h) reads a device operand.
 
