@@ -1,0 +1,34 @@
+# The printing library "dabu42QX.dll" (printer/*.cpp), built beside tavolin.exe, which loads it
+# from its own folder at the first print command and calls its entry point "PrinterM". It draws
+# with the portable design code and the element pictures, linked in statically like the program.
+# Also two stand-ins for the print command's tests (tests/tools/print_probe_dll_win.cpp):
+# print_probe/dabu42QX.dll records its call, print_probe_no_entry/dabu42QX.dll lacks the entry.
+set(TAVOLIN_DLL_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
+
+file(GLOB TAVOLIN_PRINTER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/printer/*.cpp)
+if(TAVOLIN_PRINTER_SOURCES)
+  add_library(tavolin_printer SHARED ${TAVOLIN_PRINTER_SOURCES} ${CMAKE_SOURCE_DIR}/shell/text_win.cpp)
+  tavolin_target_options(tavolin_printer)
+  set_target_properties(tavolin_printer PROPERTIES OUTPUT_NAME dabu42QX PREFIX "" SUFFIX ".dll"
+                                                   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  target_link_options(tavolin_printer PRIVATE ${TAVOLIN_DLL_LINK_OPTIONS})
+  target_link_libraries(tavolin_printer PRIVATE tavolin_portable comdlg32 gdi32 user32 kernel32)
+  if(TARGET win_tests)
+    add_dependencies(win_tests tavolin_printer)
+  endif()
+endif()
+
+foreach(probe print_probe print_probe_no_entry)
+  add_library(${probe} SHARED ${CMAKE_SOURCE_DIR}/tests/tools/print_probe_dll_win.cpp)
+  tavolin_target_options(${probe})
+  set_target_properties(${probe} PROPERTIES OUTPUT_NAME dabu42QX PREFIX "" SUFFIX ".dll"
+                                            RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${probe})
+  target_link_options(${probe} PRIVATE ${TAVOLIN_DLL_LINK_OPTIONS})
+  if(TARGET win_tests)
+    add_dependencies(win_tests ${probe})
+  endif()
+endforeach()
+target_compile_definitions(print_probe_no_entry PRIVATE PRINT_PROBE_WITHOUT_ENTRY)
+if(TARGET win_tests)
+  target_compile_definitions(win_tests PRIVATE TAVOLIN_BUILD_DIR="Z:${CMAKE_BINARY_DIR}")
+endif()
