@@ -32,3 +32,16 @@ target_compile_definitions(print_probe_no_entry PRIVATE PRINT_PROBE_WITHOUT_ENTR
 if(TARGET win_tests)
   target_compile_definitions(win_tests PRIVATE TAVOLIN_BUILD_DIR="Z:${CMAKE_BINARY_DIR}")
 endif()
+
+# The printing library end to end on a real (CUPS) printer: run by scripts/test.d/60-print-e2e.sh,
+# which sets the printer up first.
+file(GLOB print_rig_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win_print/*_test.cpp)
+if(print_rig_tests AND TARGET tavolin_printer)
+  add_executable(print_rig ${print_rig_tests} ${CMAKE_SOURCE_DIR}/tests/support/ladder_text.cpp
+                           ${CMAKE_SOURCE_DIR}/tests/support/instruction_records.cpp)
+  tavolin_target_options(print_rig)
+  target_include_directories(print_rig PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_compile_definitions(print_rig PRIVATE TAVOLIN_BUILD_DIR="Z:${CMAKE_BINARY_DIR}")
+  target_link_libraries(print_rig PRIVATE tavolin_portable gtest_main comdlg32 winspool gdi32 user32)
+  add_dependencies(print_rig tavolin_printer)
+endif()
