@@ -8,6 +8,7 @@
 #include "shell/command_ids.h"
 #include "shell/command_routing.h"
 #include "shell/command_routing_win.h"
+#include "shell/documents.h"
 #include "shell/frame_win.h"
 #include "shell/message_box_win.h"
 #include "shell/settings_file.h"
@@ -33,16 +34,6 @@ const LadderGrid* first_design_grid() {
   HWND window = first_window(g_design_windows);
   if (window == nullptr) return nullptr;
   return reinterpret_cast<const LadderGrid*>(GetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT));
-}
-
-// The extension of the file chosen last and the path of the open-file record, which the
-// question shows. Until the frame keeps the chosen file apart, both come from the current
-// project.
-std::string chosen_file_extension() { return g_project_ext; }
-std::string open_record_path() {
-  char path[PATH_BYTES] = "";
-  join_path(g_app_settings.project, path);
-  return path;
 }
 
 void warn(HWND frame, const std::string& text) {
@@ -90,9 +81,9 @@ LRESULT print_command(HWND frame, WPARAM, LPARAM) {
   }
 
   if (!build_print_path(g_app_settings.project, g_print_path)) return 0;
-  const std::string question = print_question(g_project_name, chosen_file_extension());
-  const std::string caption = open_record_path();
-  if (show_message_box(frame, question.c_str(), caption.c_str(), MB_OKCANCEL) != IDOK) return 0;
+  const std::string question = print_question(g_project_name, g_path_ext);
+  // The caption is the path of the open-file record, the document the frame opened last.
+  if (show_message_box(frame, question.c_str(), g_child_open.path, MB_OKCANCEL) != IDOK) return 0;
 
   g_cpu_settings.print_mode = print_mode_for(g_picture_set);
   const PrinterEntry entry = find_print_entry(frame);

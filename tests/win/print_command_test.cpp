@@ -4,6 +4,7 @@
 #include "bars_frame.h"
 
 #include "core/ladder_model.h"
+#include "shell/documents.h"
 #include "shell/print_command.h"
 #include "shell/print_command_win.h"
 #include "shell/settings_file.h"
@@ -32,7 +33,12 @@ const std::wstring PRINT_STATUS = L"印刷用ﾀﾞｲｱﾛｸﾞﾎﾞｯｸ�
 class PrintCommand : public BarsFrame {
  protected:
   // The library the program folder holds: "print_probe", "print_probe_no_entry" or none.
-  void SetUp() override { BarsFrame::SetUp(); }
+  void TearDown() override {
+    // The grid is the test's own: no window may take it along.
+    for (WindowHandle w : g_design_windows)
+      if (w != 0 && w != WINDOW_LIST_END && IsWindow(as_hwnd(w))) SetWindowLongPtrW(as_hwnd(w), CHILD_EXTRA_DOCUMENT, 0);
+    BarsFrame::TearDown();
+  }
 
   void put_library(const wchar_t* probe) {
     const std::wstring target = folder_->file(L"dabu42QX.dll");
@@ -46,6 +52,9 @@ class PrintCommand : public BarsFrame {
     HWND window = create_document_window(L"massfl", L"  LAMP.MBS");
     SetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT, reinterpret_cast<LONG_PTR>(&grid));
     split_path("C:\\WORK\\LAMP.MBS", g_app_settings.project);
+    // The file chosen last was the project's mnemonic file; the question names its extension.
+    copy_text(g_path_ext, ".NIC");
+    fill_child_open(g_child_open, FileFilter::NIC, "C:\\WORK\\LAMP.NIC", "LAMP.NIC", 0);
     return window;
   }
 
@@ -75,8 +84,8 @@ TEST_F(PrintCommand, DesignScreenAsksThenHandsTheDesignToTheLibrary) {
     command(CMD_PRINT);
     EXPECT_EQ(status_text(0), PRINT_STATUS);
     const ShownMessageBox& question = boxes_->shown().back();
-    EXPECT_EQ(question.text, L"LAMP.MBSの 設計画面を\nプリントアウトしますか？");
-    EXPECT_EQ(question.caption, L"C:\\WORK\\LAMP.MBS");
+    EXPECT_EQ(question.text, L"LAMP.NICの 設計画面を\nプリントアウトしますか？");
+    EXPECT_EQ(question.caption, L"C:\\WORK\\LAMP.NIC");
     EXPECT_EQ(question.style & MB_TYPEMASK, static_cast<UINT>(MB_OKCANCEL));
     EXPECT_EQ(g_cpu_settings.print_mode, r.print_mode);
 
