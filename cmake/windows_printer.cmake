@@ -7,7 +7,8 @@ set(TAVOLIN_DLL_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
 
 file(GLOB TAVOLIN_PRINTER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/printer/*.cpp)
 if(TAVOLIN_PRINTER_SOURCES)
-  add_library(tavolin_printer SHARED ${TAVOLIN_PRINTER_SOURCES} ${CMAKE_SOURCE_DIR}/shell/text_win.cpp)
+  add_library(tavolin_printer SHARED ${TAVOLIN_PRINTER_SOURCES} ${CMAKE_SOURCE_DIR}/shell/text_win.cpp
+                                     ${CMAKE_SOURCE_DIR}/design/element_pictures_win.cpp)
   tavolin_target_options(tavolin_printer)
   set_target_properties(tavolin_printer PROPERTIES OUTPUT_NAME dabu42QX PREFIX "" SUFFIX ".dll"
                                                    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

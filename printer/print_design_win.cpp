@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/cell_text.h"
+#include "core/instruction_tables.h"
 #include "shell/text_win.h"
 
 namespace {
@@ -55,10 +56,6 @@ bool is_contact(uint32_t code) {
   return (code >= PartCode::RELAY_A && code <= PartCode::PUSH_B) || code == PartCode::D_CONTACT_A ||
          code == PartCode::D_CONTACT_B;
 }
-bool is_b_contact(uint32_t code) {
-  return code == PartCode::RELAY_B || code == PartCode::LIMIT_B || code == PartCode::PUSH_B ||
-         code == PartCode::D_CONTACT_B;
-}
 
 // The geometry of one row on the page.
 struct RowBox {
@@ -67,80 +64,94 @@ struct RowBox {
   int bottom;  // of the element band
 };
 
-void draw_contact(HDC dc, const PrintPageLayout& l, int x0, const RowBox& row, uint32_t code) {
-  const int cw = l.cell_width;
-  const int a = x0 + cw * 3 / 8;
-  const int b = x0 + cw * 5 / 8;
-  const int h = l.part_height / 5;
-  line(dc, x0, row.mid, a, row.mid);
-  line(dc, a, row.mid - h, a, row.mid + h);
-  line(dc, b, row.mid - h, b, row.mid + h);
-  line(dc, b, row.mid, x0 + cw, row.mid);
-  if (is_b_contact(code)) line(dc, a - cw / 16, row.mid + h, b + cw / 16, row.mid - h);
-}
+// The picture of a cell, by its part code together with the TIM/CNT bits, and whether it
+// reaches from the cell to the right rail; -1 for a cell drawn without a picture.
+struct CellPicture {
+  int slot = -1;
+  bool to_right_rail = false;
+};
 
-// A coil from x0 to the right rail: the wire, then "( )" just before the rail.
-void draw_coil(HDC dc, const PrintPageLayout& l, int x0, const RowBox& row) {
-  const int cw = l.cell_width;
-  const int right = l.right_rail_x;
-  const int centre = right - cw / 2;
-  const int r = std::min(cw / 5, l.part_height / 4);
-  line(dc, x0, row.mid, centre - r, row.mid);
-  Arc(dc, centre - r, row.mid - r, centre + r, row.mid + r, centre - r / 3, row.mid - r, centre - r / 3,
-      row.mid + r);
-  Arc(dc, centre - r, row.mid - r, centre + r, row.mid + r, centre + r / 3, row.mid + r, centre + r / 3,
-      row.mid - r);
-  line(dc, centre + r, row.mid, right, row.mid);
-}
-
-void draw_box(HDC dc, const PrintPageLayout& l, int x0, int x1, const RowBox& row) {
-  const int h = l.part_height / 4;
-  HGDIOBJ old = SelectObject(dc, GetStockObject(NULL_BRUSH));
-  Rectangle(dc, x0 + l.cell_width / 10, row.mid - h, x1, row.mid + h);
-  SelectObject(dc, old);
+CellPicture cell_picture(const LadderRow& row, int column) {
+  const uint32_t w0 = row.cell[column].word[0];
+  const uint32_t code = (w0 >> 4) & 0x31FF;
+  const uint32_t output = row.cell[12].word[0] & 0x1FF;
+  switch (code) {
+    case 1: return {PIC_CONTACT_A};
+    case 2: return {PIC_CONTACT_B};
+    case 3: return {PIC_LIMIT_A};
+    case 4: return {PIC_LIMIT_B};
+    case 5: return {PIC_PUSH_A};
+    case 6: return {PIC_PUSH_B};
+    case 7: return {PIC_COIL, true};
+    case 0x1008:
+    case 0x1009: return {PIC_COIL_RIGHT, true};
+    case 0x2000: return {PIC_COIL_LEFT};
+    case 11: return {PIC_WIRE_H};
+    case 12: return {PIC_WIRE_TO_CHEVRON};
+    case 13: return {PIC_CHEVRON_TO_WIRE};
+    case 15: return {PIC_PULSE};
+    case PartCode::BOX_FIRST:
+      // A box without operand cells fills the row to the rail; others open with a bracket.
+      if (g_operand_line_counts[output] == 0 && output != Instr::ASM) return {PIC_BOX, true};
+      return {PIC_BOX_LEFT};
+    case PartCode::BOX_LAST:
+      if (column == OUTPUT_COLUMN && (output == Instr::END || output == Instr::FEND)) return {PIC_BOX, true};
+      return {PIC_BOX_RIGHT, column == OUTPUT_COLUMN};
+    default:
+      break;
+  }
+  if ((code >= 0x1C1 && code <= 0x1C6) || (code >= 0x1C9 && code <= 0x1CE)) return {PIC_BOX_LEFT};
+  return {};
 }
 
 void draw_row_elements(HDC dc, const PrintPageLayout& l, const LadderRow& row, int r, ConstGridSpan grid,
-                       const RowBox& box, HFONT element_font, HFONT comment_font) {
+                       const RowBox& box, const PrintPictures& pictures, HFONT element_font, HFONT comment_font) {
   const int cw = l.cell_width;
+  SelectObject(dc, element_font);
   for (int c = 0; c <= OUTPUT_COLUMN; ++c) {
     const uint32_t w0 = row.cell[c].word[0];
     const int x0 = l.left_rail_x + c * cw;
     const int x1 = x0 + cw;
-    if (w0 & CellFlags::LINK_UP) line(dc, x0, box.mid - l.row_height, x0, box.mid);
     if ((w0 & 0xF) == 0) continue;
-    const uint32_t code = part_code_of(w0);
-    const bool box_cell = (w0 & CellFlags::BOX) != 0 || code >= PartCode::BOX_LAST;
-    if (code == PartCode::OUT || (w0 & CellFlags::TIMER_OUTPUT)) {
-      draw_coil(dc, l, x0, box);
-    } else if (is_contact(code)) {
-      draw_contact(dc, l, x0, box, code);
-    } else if (box_cell && code == PartCode::BOX_FIRST) {
-      // A box runs from its first cell to the right rail.
-      draw_box(dc, l, x0, l.right_rail_x, box);
-    } else if (!box_cell && ((w0 & CellFlags::LINE) || code == PartCode::LINE || code == 0)) {
-      line(dc, x0, box.mid, x1, box.mid);
+    const CellPicture picture = cell_picture(row, c);
+    if (picture.slot >= 0) {
+      const RECT cell{x0, box.top, picture.to_right_rail ? l.right_rail_x : x1, box.bottom};
+      play_element_picture(dc, pictures.set, picture_in_set(picture.slot, pictures.picture_set), cell);
+    }
+    if (w0 & CellFlags::LINK_UP) {
+      // Joins the middle of the row above to this row's wire.
+      const RECT link{x0, box.top - l.row_height + l.part_height / 2, x1, box.top + l.part_height / 2};
+      play_element_picture(dc, pictures.set, picture_in_set(PIC_WIRE_V, pictures.picture_set), link);
     }
 
-    // Operand texts: a contact's device above it, an element's name and operands inside.
-    if (!(w0 & (CellFlags::OPERAND_SET | CellFlags::BOX | CellFlags::OUTPUT | CellFlags::COMPARISON)) &&
-        !is_contact(code))
-      continue;
+    // Operand texts: a contact's device above it; a comparison's text from its first
+    // cell; an output's name and operands, kept in its output cell, from the element's
+    // first cell (the box's opening bracket, a timer's coil).
+    const uint32_t code = part_code_of(w0);
+    const bool comparison = (w0 & CellFlags::COMPARISON) != 0 && code >= 0x1C0;
+    const bool output = (w0 & CellFlags::OUTPUT) != 0;
+    if (!is_contact(code) && !comparison && !output) continue;
     char text[CELL_TEXT_BUFFER_SIZE] = "";
     char mark[MARK_TEXT_BUFFER_SIZE] = "";
     format_cell_text(grid, {r, c}, text, mark, false);
-    SelectObject(dc, element_font);
-    if (is_contact(code)) {
-      RECT above{x0, box.top - l.part_height / 10, x1, box.mid - l.part_height / 5};
+    if (is_contact(code) && !comparison) {
+      const RECT above{x0, box.top - l.part_height / 10, x1, box.top + l.part_height / 4 + l.part_height / 20};
       text_in(dc, text, above, DT_CENTER | DT_BOTTOM | DT_SINGLELINE, BLACK);
-    } else if (w0 & (CellFlags::OUTPUT | CellFlags::BOX | CellFlags::COMPARISON | CellFlags::TIMER_COIL)) {
-      if (box_cell && code != PartCode::BOX_FIRST) continue;
-      RECT inside{x0 + cw / 5, box.mid - l.part_height / 4, l.right_rail_x - cw / 5, box.mid};
-      if (!box_cell) inside.right = l.right_rail_x - cw;
-      text_in(dc, text, inside, DT_LEFT | DT_BOTTOM | DT_SINGLELINE, BLACK);
+    } else {
+      int first = c;
+      if (output && (w0 & CellFlags::BOX)) {
+        while (first > 0 && (row.cell[first].word[0] & CellFlags::BOX) && part_code_of(row.cell[first].word[0]) != PartCode::BOX_FIRST)
+          --first;
+      } else if (output && (w0 & CellFlags::TIMER_OUTPUT) && (row.cell[c - 1].word[0] & CellFlags::TIMER_COIL)) {
+        first = c - 1;
+      }
+      const int left = l.left_rail_x + first * cw + cw / 6;
+      const int right = comparison ? x1 + 2 * cw : l.right_rail_x - cw / 4;
+      const RECT inside{left, box.mid - l.part_height / 6, right, box.mid + l.part_height / 6};
+      text_in(dc, text, inside, DT_LEFT | DT_VCENTER | DT_SINGLELINE, BLACK);
     }
     if (mark[0]) {
-      RECT left_of{x0 - cw + cw / 4, box.mid - l.part_height / 4, x0, box.mid};
+      const RECT left_of{x0 + cw / 4 - cw, box.mid - l.part_height / 6, x1 + cw / 4 - cw, box.mid + l.part_height / 6};
       text_in(dc, mark, left_of, DT_CENTER | DT_BOTTOM | DT_SINGLELINE, BLACK);
     }
   }
@@ -150,9 +161,11 @@ void draw_row_elements(HDC dc, const PrintPageLayout& l, const LadderRow& row, i
   for (int c = 0; c <= OUTPUT_COLUMN; ++c) {
     if (!(row.cell[c].word[0] & CellFlags::HAS_COMMENT)) continue;
     const std::string comment = slot_text(row.text[c], CELL_TEXT_SIZE);
-    const int x0 = c == OUTPUT_COLUMN ? l.right_rail_x - cw : l.left_rail_x + c * cw;
-    RECT under{x0 + cw / 12, box.mid + l.part_height / 5, x0 + cw, box.top + l.row_height};
-    text_in(dc, comment, under, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_END_ELLIPSIS, DEVICE_COMMENT_COLOUR);
+    const int left = c == OUTPUT_COLUMN ? l.right_rail_x - cw + cw / 12 : l.left_rail_x + c * cw + cw / 12;
+    const int right = c == OUTPUT_COLUMN ? l.right_rail_x : l.left_rail_x + (c + 1) * cw;
+    const int top = box.top + 3 * l.part_height / 5 + 3 * l.part_height / 25;
+    const RECT under{left, top, right, top + 13 * l.row_height / 20 + 3 * l.row_height / 40};
+    text_in(dc, comment, under, DT_LEFT | DT_TOP | DT_WORDBREAK, DEVICE_COMMENT_COLOUR);
   }
 }
 
@@ -192,8 +205,20 @@ void draw_margin(HDC dc, const PrintPageLayout& l, const LadderRow& row, int ste
 
 }  // namespace
 
-void draw_print_page(HDC dc, const PrintPageLayout& l, const PrintDesignJob& job, PrintRowRange page,
-                     int page_number, int page_count) {
+bool PrintPictures::record(bool bold) {
+  picture_set = bold ? 1 : 0;
+  const PictureColours colours = design_picture_colours(true);
+  HBRUSH brush = CreateSolidBrush(colours.brush);
+  HPEN pen = CreatePen(PS_SOLID, 1, colours.pen);
+  const bool made = brush != nullptr && pen != nullptr;
+  if (made) create_element_pictures(set, screen_picture_frame(), brush, pen, pen);
+  if (pen != nullptr) DeleteObject(pen);
+  if (brush != nullptr) DeleteObject(brush);
+  return made;
+}
+
+void draw_print_page(HDC dc, const PrintPageLayout& l, const PrintDesignJob& job, const PrintPictures& pictures,
+                     PrintRowRange page, int page_number, int page_count) {
   const int saved = SaveDC(dc);
   SetBkMode(dc, TRANSPARENT);
   SetTextAlign(dc, TA_LEFT | TA_TOP);
@@ -237,7 +262,7 @@ void draw_print_page(HDC dc, const PrintPageLayout& l, const PrintDesignJob& job
         text_in(dc, slot_text(row.text[1], CELL_TEXT_SIZE), text_box, DT_LEFT | DT_TOP | DT_WORDBREAK,
                 COMMENT_ROW_COLOUR);
       }
-      draw_row_elements(dc, l, row, r, job.grid, box, element_font, comment_font);
+      draw_row_elements(dc, l, row, r, job.grid, box, pictures, element_font, comment_font);
     }
     draw_margin(dc, l, row, step, box, element_font, comment_font);
   }
@@ -252,6 +277,8 @@ int print_design(HDC printer, const PrintDesignJob& job) {
       print_page_layout(GetDeviceCaps(printer, HORZRES), GetDeviceCaps(printer, VERTRES));
   const std::vector<PrintRowRange> pages = paginate_rows(job.rows, layout.rows_per_page);
   if (pages.empty()) return 0;
+  PrintPictures pictures;
+  if (!pictures.record(job.bold_pictures)) return 0;
 
   DOCINFOW document{};
   document.cbSize = sizeof document;
@@ -260,7 +287,7 @@ int print_design(HDC printer, const PrintDesignJob& job) {
   int printed = 0;
   for (const PrintRowRange& page : pages) {
     if (StartPage(printer) <= 0) break;
-    draw_print_page(printer, layout, job, page, printed + 1, static_cast<int>(pages.size()));
+    draw_print_page(printer, layout, job, pictures, page, printed + 1, static_cast<int>(pages.size()));
     if (EndPage(printer) <= 0) break;
     ++printed;
   }
