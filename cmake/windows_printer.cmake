@@ -15,7 +15,9 @@ if(TAVOLIN_PRINTER_SOURCES)
   target_link_options(tavolin_printer PRIVATE ${TAVOLIN_DLL_LINK_OPTIONS})
   target_link_libraries(tavolin_printer PRIVATE tavolin_portable comdlg32 gdi32 user32 kernel32)
   if(TARGET win_tests)
+    # The Win32 tests load the library and also draw a printed page themselves.
     add_dependencies(win_tests tavolin_printer)
+    target_sources(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/printer/print_design_win.cpp)
   endif()
 endif()
 

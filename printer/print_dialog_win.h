@@ -1,6 +1,6 @@
-// The Windows print dialog of the printing library, behind a seam: a test installs a
-// handler that answers the dialog (choosing a printer device context and a row range) in
-// place of the user.
+// The modal calls of the printing library, behind seams: the Windows print dialog and the
+// message box that reports a failed printout. A test installs handlers that answer them
+// in place of the user.
 #pragma once
 
 #include "shell/windows_api.h"
@@ -17,3 +17,9 @@ void set_print_dialog_handler(PrintDialogHandler handler);
 
 // Shows the dialog (PrintDlgW, or the installed handler).
 BOOL show_print_dialog(PRINTDLGW& request);
+
+// Answers one message box (UTF-16 texts, MessageBoxW's style) and returns the button.
+using PrintNoticeHandler = int (*)(HWND owner, const wchar_t* text, const wchar_t* caption, UINT style);
+void set_print_notice_handler(PrintNoticeHandler handler);
+// Shows a message box (MessageBoxW, or the installed handler).
+int show_print_notice(HWND owner, const wchar_t* text, const wchar_t* caption, UINT style);

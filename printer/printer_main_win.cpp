@@ -1,6 +1,7 @@
 // The printing library "dabu42QX.dll": its entry point "PrinterM", which the program calls
-// with the design to print (shell/printer_entry.h), and "PrinterSetDialogHandler", through
-// which a test answers the print dialog in place of the user.
+// with the design to print (shell/printer_entry.h), and "PrinterSetDialogHandler" and
+// "PrinterSetNoticeHandler", through which a test answers the print dialog and the failure
+// message in place of the user.
 //
 // The print dialog offers the rows of the design as its pages (the program's status bar
 // says so while the dialog is open): "from 11 to 40" prints rows 11 to 40, on as many
@@ -71,13 +72,17 @@ extern "C" __declspec(dllexport) int PrinterM(void* owner, CpuSettings* settings
   if (printed == 0 && job.rows.count() > 0) {
     const std::wstring message = cp932_to_wide(FAILURE_TEXT);
     const std::wstring caption = cp932_to_wide(FAILURE_CAPTION);
-    MessageBoxW(static_cast<HWND>(owner), message.c_str(), caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
+    show_print_notice(static_cast<HWND>(owner), message.c_str(), caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
   }
   return printed;
 }
 
 extern "C" __declspec(dllexport) void PrinterSetDialogHandler(PrintDialogHandler handler) {
   set_print_dialog_handler(handler);
+}
+
+extern "C" __declspec(dllexport) void PrinterSetNoticeHandler(PrintNoticeHandler handler) {
+  set_print_notice_handler(handler);
 }
 
 // The program calls the entry point through this type: a mismatch fails the build.
