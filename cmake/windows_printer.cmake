@@ -14,6 +14,8 @@ if(TAVOLIN_PRINTER_SOURCES)
                                                    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
   target_link_options(tavolin_printer PRIVATE ${TAVOLIN_DLL_LINK_OPTIONS})
   target_link_libraries(tavolin_printer PRIVATE tavolin_portable comdlg32 gdi32 user32 kernel32)
+  # Building the program builds its printing library beside it.
+  add_dependencies(tavolin tavolin_printer)
   if(TARGET win_tests)
     # The Win32 tests load the library and also draw a printed page themselves.
     add_dependencies(win_tests tavolin_printer)
