@@ -4,7 +4,9 @@
 #include "bars_frame.h"
 
 #include "core/ladder_model.h"
+#include "design/design_window_win.h"
 #include "shell/documents.h"
+#include "win/design_fixtures.h"
 #include "shell/print_command.h"
 #include "shell/print_command_win.h"
 #include "shell/settings_file.h"
@@ -32,30 +34,31 @@ const std::wstring PRINT_STATUS = L"印刷用ﾀﾞｲｱﾛｸﾞﾎﾞｯｸ�
 
 class PrintCommand : public BarsFrame {
  protected:
-  // The library the program folder holds: "print_probe", "print_probe_no_entry" or none.
-  void TearDown() override {
-    // The grid is the test's own: no window may take it along.
-    for (WindowHandle w : g_design_windows)
-      if (w != 0 && w != WINDOW_LIST_END && IsWindow(as_hwnd(w))) SetWindowLongPtrW(as_hwnd(w), CHILD_EXTRA_DOCUMENT, 0);
-    BarsFrame::TearDown();
+  void SetUp() override {
+    BarsFrame::SetUp();
+    g_guide_flags = {0, 0, 0, 0};
+    g_design_file_count = 0;
+    GetClientRect(frame, &g_client_rect);
   }
 
+  // The library the program folder holds: "print_probe" or "print_probe_no_entry".
   void put_library(const wchar_t* probe) {
     const std::wstring target = folder_->file(L"dabu42QX.dll");
     ASSERT_TRUE(CopyFileW(build_file(std::wstring(probe) + L"/dabu42QX.dll").c_str(), target.c_str(), FALSE));
     library_path = target;
   }
 
-  // The design screen with its first design window holding `grid`, on the project LAMP.
-  HWND open_design() {
-    show_toolbar(CMD_SCREEN_DESIGN);
-    HWND window = create_document_window(L"massfl", L"  LAMP.MBS");
-    SetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT, reinterpret_cast<LONG_PTR>(&grid));
-    split_path("C:\\WORK\\LAMP.MBS", g_app_settings.project);
-    // The file chosen last was the project's mnemonic file; the question names its extension.
-    copy_text(g_path_ext, ".NIC");
-    fill_child_open(g_child_open, FileFilter::NIC, "C:\\WORK\\LAMP.NIC", "LAMP.NIC", 0);
-    return window;
+  // Opens the design file LAMP.MBS as the user would: the design screen with its main
+  // design window. Returns the window's grid.
+  const LadderGrid* open_design() {
+    EXPECT_TRUE(write_sample_design(folder_->file(L"LAMP.MBS")));
+    dialogs_->choose(bars_test::narrow(folder_->file(L"LAMP.MBS")));
+    command(CMD_OPEN_DESIGN);
+    pump_messages();
+    EXPECT_EQ(g_toolbar_kind, TOOLBAR_KIND_DESIGN);
+    const WindowHandle first = g_design_windows[0];
+    EXPECT_NE(first, 0u);
+    return first != 0 ? design_grid_of(as_hwnd(first)) : nullptr;
   }
 
   const ProbeCall* probe() const {
@@ -67,13 +70,16 @@ class PrintCommand : public BarsFrame {
 
   bool library_in_process() const { return GetModuleHandleW(library_path.c_str()) != nullptr; }
 
-  LadderGrid grid = make_ladder_grid(8);
   std::wstring library_path = L"dabu42QX.dll";
 };
 
 TEST_F(PrintCommand, DesignScreenAsksThenHandsTheDesignToTheLibrary) {
   put_library(L"print_probe");
-  open_design();
+  const LadderGrid* grid = open_design();
+  ASSERT_NE(grid, nullptr);
+  // The project's design file, in the short form the frame keeps its folder in.
+  const std::string design_path = std::string(g_project_drive) + g_project_dir + "LAMP.MBS";
+  EXPECT_STREQ(g_project_name, "LAMP");
   struct Row {
     int32_t picture_set;
     int print_mode;
@@ -84,8 +90,8 @@ TEST_F(PrintCommand, DesignScreenAsksThenHandsTheDesignToTheLibrary) {
     command(CMD_PRINT);
     EXPECT_EQ(status_text(0), PRINT_STATUS);
     const ShownMessageBox& question = boxes_->shown().back();
-    EXPECT_EQ(question.text, L"LAMP.NICの 設計画面を\nプリントアウトしますか？");
-    EXPECT_EQ(question.caption, L"C:\\WORK\\LAMP.NIC");
+    EXPECT_EQ(question.text, L"LAMP.MBSの 設計画面を\nプリントアウトしますか？");
+    EXPECT_EQ(question.caption, cp932_to_wide(g_child_open.path));  // the file opened last
     EXPECT_EQ(question.style & MB_TYPEMASK, static_cast<UINT>(MB_OKCANCEL));
     EXPECT_EQ(g_cpu_settings.print_mode, r.print_mode);
 
@@ -95,8 +101,8 @@ TEST_F(PrintCommand, DesignScreenAsksThenHandsTheDesignToTheLibrary) {
     EXPECT_EQ(call->settings, &g_cpu_settings);
     EXPECT_EQ(call->print_mode, r.print_mode);
     EXPECT_STREQ(call->program_folder, g_start_folder);
-    EXPECT_STREQ(call->design_path, "C:\\WORK\\LAMP.MBS");
-    EXPECT_EQ(call->grid, &grid);
+    EXPECT_EQ(call->design_path, design_path);
+    EXPECT_EQ(call->grid, grid);
     EXPECT_EQ(call->text, nullptr);
     EXPECT_EQ(call->io_parts, g_io_parts_list);
     EXPECT_STREQ(call->io_first, "QQQQQQ");
