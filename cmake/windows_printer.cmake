@@ -7,13 +7,16 @@ set(TAVOLIN_DLL_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
 
 file(GLOB TAVOLIN_PRINTER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/printer/*.cpp)
 if(TAVOLIN_PRINTER_SOURCES)
-  add_library(tavolin_printer SHARED ${TAVOLIN_PRINTER_SOURCES} ${CMAKE_SOURCE_DIR}/shell/text_win.cpp
-                                     ${CMAKE_SOURCE_DIR}/design/element_pictures_win.cpp)
+  # The window code of the program as an archive, from which the library takes only what the
+  # design painter needs (the painter, the element pictures, the text conversions).
+  add_library(tavolin_win_archive STATIC $<TARGET_OBJECTS:tavolin_win_objects>)
+  add_library(tavolin_printer SHARED ${TAVOLIN_PRINTER_SOURCES})
   tavolin_target_options(tavolin_printer)
   set_target_properties(tavolin_printer PROPERTIES OUTPUT_NAME dabu42QX PREFIX "" SUFFIX ".dll"
                                                    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
   target_link_options(tavolin_printer PRIVATE ${TAVOLIN_DLL_LINK_OPTIONS})
-  target_link_libraries(tavolin_printer PRIVATE tavolin_portable comdlg32 gdi32 user32 kernel32)
+  target_link_libraries(tavolin_printer PRIVATE tavolin_win_archive tavolin_portable comctl32 comdlg32 gdi32 user32
+                                                kernel32)
   # Building the program builds its printing library beside it.
   add_dependencies(tavolin tavolin_printer)
   if(TARGET win_tests)

@@ -59,3 +59,25 @@ int step_number_of(ConstGridSpan grid, int row) {
     if (!is_comment_row(grid[r])) ++n;
   return n;
 }
+
+ViewState print_page_view(const PrintPageLayout& layout, PrintRowRange page) {
+  ViewState view{};
+  view.cell_width = layout.cell_width;
+  view.left_rail_x = layout.left_rail_x;
+  view.right_rail_x = layout.right_rail_x;
+  view.row_height = layout.row_height;
+  view.part_height = layout.part_height;
+  view.top_margin = layout.top_margin;
+  view.top_row = page.first;
+  view.scroll_max = page.first;
+  // The painter's ticks run over rows 0 ... visible_rows of the view.
+  view.visible_rows = std::max(page.count() - 1, 0);
+  view.zoom_percent = DEFAULT_ZOOM_PERCENT;
+  view.sel_col = NO_SELECTION;
+  view.sel_row = -1;
+  view.hit_cols[0] = HIT_LIST_END;
+  view.hit_rows[0] = HIT_LIST_END;
+  view.mark_rows[0] = NO_MARK_ROW;
+  view.background = 0xFFFFFF;
+  return view;
+}

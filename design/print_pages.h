@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/ladder_model.h"
+#include "design/view_state.h"
 
 // Rows [first, end) of the grid.
 struct PrintRowRange {
@@ -49,6 +50,11 @@ struct PrintPageLayout {
 // fewer than MIN_ROWS_PER_PAGE rows would fit, which a very wide page would give.
 inline constexpr int MIN_ROWS_PER_PAGE = 8;
 PrintPageLayout print_page_layout(int width, int height);
+
+// The view through which the design painter draws one page, as it draws a window: the
+// page's geometry, its first row at the top, nothing selected, no search hits, no marker,
+// white behind the texts.
+ViewState print_page_view(const PrintPageLayout& layout, PrintRowRange page);
 
 // Consecutive pages of at most rows_per_page rows covering `rows`; none for no rows.
 std::vector<PrintRowRange> paginate_rows(PrintRowRange rows, int rows_per_page);
