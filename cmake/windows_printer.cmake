@@ -15,7 +15,8 @@ if(TAVOLIN_PRINTER_SOURCES)
   set_target_properties(tavolin_printer PROPERTIES OUTPUT_NAME dabu42QX PREFIX "" SUFFIX ".dll"
                                                    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
   target_link_options(tavolin_printer PRIVATE ${TAVOLIN_DLL_LINK_OPTIONS})
-  target_link_libraries(tavolin_printer PRIVATE tavolin_win_archive tavolin_portable comctl32 comdlg32 gdi32 user32
+  target_link_libraries(tavolin_printer PRIVATE -Wl,--start-group tavolin_win_archive tavolin_portable tavolin_core
+                                                -Wl,--end-group comctl32 comdlg32 gdi32 user32
                                                 kernel32)
   # Building the program builds its printing library beside it.
   add_dependencies(tavolin tavolin_printer)

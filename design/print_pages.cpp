@@ -81,3 +81,30 @@ ViewState print_page_view(const PrintPageLayout& layout, PrintRowRange page) {
   view.background = 0xFFFFFF;
   return view;
 }
+
+PrintPageLayout print_page_layout_for_device(int device_width, int device_height) {
+  if (device_width <= 0 || device_height <= 0) return print_page_layout(0, 0);
+  const long long height = static_cast<long long>(device_height) * PRINT_PAGE_WIDTH / device_width;
+  return print_page_layout(PRINT_PAGE_WIDTH, static_cast<int>(std::min<long long>(height, 1 << 20)));
+}
+
+PaintInputs print_page_paint_inputs(ConstGridSpan grid, const ViewState& view, const PrintPageLayout& layout,
+                                    PrintRowRange page, int picture_set) {
+  PaintInputs in;
+  in.grid = grid;
+  in.view = &view;
+  in.client_width = layout.page_width;
+  in.client_height = layout.top_margin + page.count() * layout.row_height;
+  // From y 0: the painter counts the first row to paint from the top of the area.
+  in.update = {0, 0, layout.page_width, in.client_height};
+  in.picture_set = picture_set;
+  in.colours = {0xFFFFFF, BLACK, rgb(0, 90, 0)};
+  return in;
+}
+
+void keep_page_items(DisplayList& list, PrintRowRange page) {
+  std::erase_if(list.items, [&](const PaintItem& item) {
+    if (item.kind == PaintKind::FRAME) return true;
+    return item.row != -1 && (item.row < page.first || item.row >= page.end);
+  });
+}

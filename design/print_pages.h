@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/ladder_model.h"
+#include "design/design_paint.h"
 #include "design/view_state.h"
 
 // Rows [first, end) of the grid.
@@ -45,6 +46,14 @@ struct PrintPageLayout {
   int rows_per_page = 0;  // at least 1
 };
 
+// A page is painted as a window PRINT_PAGE_WIDTH units wide (and as high as the paper's
+// proportions make it), so that the screen's geometry and font sizes give the screen's
+// look; the printer scales the page to the paper.
+inline constexpr int PRINT_PAGE_WIDTH = 1280;
+// The layout of a printable area of device_width × device_height printer pixels, in page
+// units; 0 × 0 for a device without an area.
+PrintPageLayout print_page_layout_for_device(int device_width, int device_height);
+
 // Inside the printable area of `width` × `height` device units. A row keeps the
 // proportions of a row on the design screen (its height 5/8 of a column's width) unless
 // fewer than MIN_ROWS_PER_PAGE rows would fit, which a very wide page would give.
@@ -55,6 +64,14 @@ PrintPageLayout print_page_layout(int width, int height);
 // page's geometry, its first row at the top, nothing selected, no search hits, no marker,
 // white behind the texts.
 ViewState print_page_view(const PrintPageLayout& layout, PrintRowRange page);
+
+// The inputs of the design painter for one page: the page's rows as the update area, the
+// page as the client, white paper (black texts, dark green comments), the picture set.
+PaintInputs print_page_paint_inputs(ConstGridSpan grid, const ViewState& view, const PrintPageLayout& layout,
+                                    PrintRowRange page, int picture_set);
+// Keeps what a printout shows of a display list: the rails and ticks and the items of the
+// page's rows; the selection, range, search-hit and marker frames are the screen's alone.
+void keep_page_items(DisplayList& list, PrintRowRange page);
 
 // Consecutive pages of at most rows_per_page rows covering `rows`; none for no rows.
 std::vector<PrintRowRange> paginate_rows(PrintRowRange rows, int rows_per_page);

@@ -61,7 +61,7 @@ extern "C" __declspec(dllexport) int PrinterM(void* owner, CpuSettings* settings
   job.grid = rows;
   job.rows = rows_to_print(printable, (request.Flags & PD_PAGENUMS) != 0, request.nFromPage, request.nToPage);
   job.design_path = cp932_to_wide(design_path ? design_path : "");
-  job.bold_pictures = settings != nullptr && (settings->print_mode & 2) != 0;
+  job.picture_set = settings != nullptr && (settings->print_mode & 2) != 0 ? 1 : 0;
 
   int printed = 0;
   if (request.hDC) {

@@ -152,16 +152,16 @@ TEST(PrintedPage, HoldsTheRowsOfItsPageWithStepNumbersCommentsAndHeader) {
   job.grid = grid;
   job.rows = rows_to_print(printable_row_count(grid), true, 11, 41);
   job.design_path = L"C:\\WORK\\NUM.MBS";
-  // A page of 2480 x 3508 units (A4 at 300 dpi): 28 rows; rows 11-41 make two pages.
-  const PrintPageLayout layout = print_page_layout(2480, 3508);
+  // A4 at 300 dpi (2480 x 3508 pixels): 28 rows a page; rows 11-41 make two pages.
+  const PrintPageLayout layout = print_page_layout_for_device(2480, 3508);
   const std::vector<PrintRowRange> pages = paginate_rows(job.rows, layout.rows_per_page);
   ASSERT_EQ(pages.size(), 2u);
   PrintPictures pictures;
-  ASSERT_TRUE(pictures.record(false));
+  ASSERT_TRUE(pictures.ready());
 
   HDC dc = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(dc, nullptr);
-  draw_print_page(dc, layout, job, pictures, pages[1], 2, 2);
+  draw_print_page(dc, layout, job, pages[1], 2, 2);
   HENHMETAFILE metafile = CloseEnhMetaFile(dc);
   ASSERT_NE(metafile, nullptr);
   std::vector<std::wstring> texts;
