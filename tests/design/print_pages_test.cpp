@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "design/element_pictures.h"
 #include "support/ladder_text.h"
 
 namespace {
@@ -115,6 +117,96 @@ TEST(StepNumbers, ProgramRowsCountCommentRowsShowTheRowBefore) {
   const int expected[] = {0, 1, 2, 2, 2, 3, 4};  // the END row is row 6
   for (int row = 0; row < 7; ++row) EXPECT_EQ(step_number_of(grid, row), expected[row]) << row;
   EXPECT_EQ(step_number_of(ConstGridSpan(grid).first(3), 50), 2);  // never read past the grid
+}
+
+// The design painter's list for one page of a 40-rung design: a row range selected on
+// the screen, a comment row at 20, rungs "X<n> ~ (M<n>)".
+class PrintedPageList : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::vector<std::string> rows;
+    for (int n = 0; n < 40; ++n) rows.push_back(n == 20 ? "; middle" : "X" + std::to_string(n) + " ~ (M" + std::to_string(n) + ")");
+    grid = ladder_from_text(rows);
+    for (int r = 25; r < 35; ++r) grid[r].selected = 1;
+  }
+
+  DisplayList page_list(PrintRowRange page, int picture_set = 0) {
+    view = print_page_view(layout, page);
+    DisplayList list = build_design_display_list(print_page_paint_inputs(grid, view, layout, page, picture_set));
+    keep_page_items(list, page);
+    return list;
+  }
+
+  static std::vector<std::string> texts(const DisplayList& list) {
+    std::vector<std::string> out;
+    for (const PaintItem& item : list.items)
+      if (item.kind == PaintKind::TEXT) out.push_back(item.text);
+    return out;
+  }
+  static bool holds(const std::vector<std::string>& texts, const std::string& text) {
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+  }
+
+  LadderGrid grid;
+  ViewState view{};
+  const PrintPageLayout layout = print_page_layout_for_device(2480, 3508);
+};
+
+TEST_F(PrintedPageList, HoldsItsRowsBelowTheHeaderAndNoFrames) {
+  const std::vector<PrintRowRange> pages = paginate_rows(rows_to_print(printable_row_count(grid), false, 0, 0),
+                                                          layout.rows_per_page);
+  ASSERT_EQ(pages.size(), 2u);
+  for (const PrintRowRange& page : pages) {
+    SCOPED_TRACE(page.first);
+    const DisplayList list = page_list(page);
+    int rails = 0;
+    for (const PaintItem& item : list.items) {
+      EXPECT_NE(item.kind, PaintKind::FRAME);
+      if (item.row == -1) {
+        if (item.kind == PaintKind::LINE && item.rect.left == item.rect.right && item.rect.top == 0) ++rails;
+        continue;
+      }
+      EXPECT_GE(item.row, page.first);
+      EXPECT_LT(item.row, page.end);
+      // Everything of a row lies inside the page, below the header (device names reach a
+      // little above their row).
+      EXPECT_GE(item.rect.top, layout.header_height - layout.part_height / 10);
+      EXPECT_LE(item.rect.bottom, layout.page_height);
+      // A text's box may reach past the paper; the text itself starts on it.
+      if (item.kind == PaintKind::TEXT)
+        EXPECT_LT(item.rect.left, layout.page_width);
+      else
+        EXPECT_LE(item.rect.right, layout.page_width);
+    }
+    EXPECT_EQ(rails, 2);
+  }
+}
+
+TEST_F(PrintedPageList, StepNumbersAndDevicesOfThePageRowsOnly) {
+  const PrintRowRange second{28, 41};  // rows 29 to 41, the END row last
+  const std::vector<std::string> t = texts(page_list(second));
+  // Row r after the comment row at 20 is step r; the END row is step 40.
+  for (int row = 28; row < 40; ++row) {
+    EXPECT_TRUE(holds(t, std::to_string(row))) << row;
+    EXPECT_TRUE(holds(t, "M" + std::to_string(row))) << row;
+  }
+  EXPECT_TRUE(holds(t, "40"));
+  EXPECT_FALSE(holds(t, "41"));
+  EXPECT_FALSE(holds(t, "M27"));
+  EXPECT_FALSE(holds(t, "27"));
+}
+
+TEST_F(PrintedPageList, TheSecondPictureSetPrintsTheBoldTwins) {
+  const PrintRowRange first{0, 10};
+  std::vector<int> plain;
+  std::vector<int> bold;
+  for (const PaintItem& item : page_list(first, 0).items)
+    if (item.kind == PaintKind::PICTURE) plain.push_back(item.picture);
+  for (const PaintItem& item : page_list(first, 1).items)
+    if (item.kind == PaintKind::PICTURE) bold.push_back(item.picture);
+  ASSERT_EQ(plain.size(), bold.size());
+  ASSERT_FALSE(plain.empty());
+  for (std::size_t i = 0; i < plain.size(); ++i) EXPECT_EQ(bold[i], bold_twin(plain[i])) << i;
 }
 
 }  // namespace
