@@ -52,13 +52,6 @@ std::vector<PrintRowRange> paginate_rows(PrintRowRange rows, int rows_per_page) 
   return pages;
 }
 
-int step_number_of(ConstGridSpan grid, int row) {
-  const int last = std::min<int>(row, static_cast<int>(grid.size()) - 1);
-  int n = 0;
-  for (int r = 0; r <= last; ++r)
-    if (!is_comment_row(grid[r])) ++n;
-  return n;
-}
 
 ViewState print_page_view(const PrintPageLayout& layout, PrintRowRange page) {
   ViewState view{};

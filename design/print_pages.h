@@ -31,8 +31,8 @@ int printable_row_count(ConstGridSpan grid);
 // backwards is taken in order. Without a choice every printable row is printed.
 PrintRowRange rows_to_print(int printable_rows, bool range_chosen, int from_row, int to_row);
 
-// Where one page of a printout lies, in the device units of the printer page (origin at
-// the top-left corner of the printable area).
+// Where one page of a printout lies, in page units (origin at the top-left corner of the
+// printable area).
 struct PrintPageLayout {
   int page_width = 0;
   int page_height = 0;
@@ -54,7 +54,7 @@ inline constexpr int PRINT_PAGE_WIDTH = 1280;
 // units; 0 × 0 for a device without an area.
 PrintPageLayout print_page_layout_for_device(int device_width, int device_height);
 
-// Inside the printable area of `width` × `height` device units. A row keeps the
+// Inside a printable area of `width` × `height` page units. A row keeps the
 // proportions of a row on the design screen (its height 5/8 of a column's width) unless
 // fewer than MIN_ROWS_PER_PAGE rows would fit, which a very wide page would give.
 inline constexpr int MIN_ROWS_PER_PAGE = 8;
@@ -75,8 +75,3 @@ void keep_page_items(DisplayList& list, PrintRowRange page);
 
 // Consecutive pages of at most rows_per_page rows covering `rows`; none for no rows.
 std::vector<PrintRowRange> paginate_rows(PrintRowRange rows, int rows_per_page);
-
-// The step number shown in the margin of row `row`: the number of program rows (rows
-// that are not comment rows) up to and including it, as the design screen counts them.
-// A comment row shows the number of the program row before it.
-int step_number_of(ConstGridSpan grid, int row);

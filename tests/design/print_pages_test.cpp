@@ -112,13 +112,6 @@ TEST(PageLayout, RowsBetweenRailsFitThePageBelowItsHeader) {
   EXPECT_EQ(print_page_layout(8000, 500).rows_per_page, MIN_ROWS_PER_PAGE);
 }
 
-TEST(StepNumbers, ProgramRowsCountCommentRowsShowTheRowBefore) {
-  const LadderGrid grid = ladder_from_text({"; heading", "X0 ~ (Y0)", "X1 ~ (Y1)", "; middle", "; more", "X2 ~ (Y2)"});
-  const int expected[] = {0, 1, 2, 2, 2, 3, 4};  // the END row is row 6
-  for (int row = 0; row < 7; ++row) EXPECT_EQ(step_number_of(grid, row), expected[row]) << row;
-  EXPECT_EQ(step_number_of(ConstGridSpan(grid).first(3), 50), 2);  // never read past the grid
-}
-
 // The design painter's list for one page of a 40-rung design: a row range selected on
 // the screen, a comment row at 20, rungs "X<n> ~ (M<n>)".
 class PrintedPageList : public ::testing::Test {
