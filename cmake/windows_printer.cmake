@@ -47,10 +47,14 @@ endif()
 file(GLOB print_rig_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win_print/*_test.cpp)
 if(print_rig_tests AND TARGET tavolin_printer)
   add_executable(print_rig ${print_rig_tests} ${CMAKE_SOURCE_DIR}/tests/support/ladder_text.cpp
-                           ${CMAKE_SOURCE_DIR}/tests/support/instruction_records.cpp)
+                           ${CMAKE_SOURCE_DIR}/tests/support/instruction_records.cpp
+                           ${CMAKE_SOURCE_DIR}/tests/win/rig_helper.cpp)
   tavolin_target_options(print_rig)
   target_include_directories(print_rig PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-  target_compile_definitions(print_rig PRIVATE TAVOLIN_BUILD_DIR="Z:${CMAKE_BINARY_DIR}")
-  target_link_libraries(print_rig PRIVATE tavolin_portable gtest_main comdlg32 winspool gdi32 user32)
+  target_compile_definitions(print_rig PRIVATE TAVOLIN_BUILD_DIR="Z:${CMAKE_BINARY_DIR}"
+                                               TAVOLIN_SOURCE_DIR="Z:${CMAKE_SOURCE_DIR}")
+  # The rig helper (screenshots, visible dialogs) brings the program's window code along.
+  target_link_libraries(print_rig PRIVATE gtest_main -Wl,--start-group tavolin_win_archive tavolin_portable
+                                          tavolin_core -Wl,--end-group comctl32 comdlg32 winspool gdi32 user32)
   add_dependencies(print_rig tavolin_printer)
 endif()

@@ -3,7 +3,8 @@
 # into a file becomes the default printer of the Wine prefix; print_rig.exe has the printing
 # library dabu42QX.dll print a sample design on it, paginated by rows; the PostScript must
 # hold as many pages as the rig expects, and its first page is turned into a PNG
-# ($TAVOLIN_SCREENSHOTS/print_page1.png) for a person to look at.
+# ($TAVOLIN_SCREENSHOTS/print_page1.png) for a person to look at, beside a picture of the
+# print dialog the library shows (print_dialog.png).
 #
 # The scheduler is this script's own: its configuration, spool, socket and logs live in the
 # scratch folder, Wine reaches it through CUPS_SERVER, and it is stopped at the end.
@@ -103,8 +104,10 @@ lpadmin -p "$queue" -E -v "file://$output" -P "$ppd" 2>/dev/null || exit 1
 lpadmin -d "$queue" || exit 1
 echo "print queue $queue writes $output"
 
-# Rows 1-40 of the sample design: two sheets of rows.
-TAVOLIN_RIG_FROM=1 TAVOLIN_RIG_TO=40 tavolin_wine "$exe" 2>&1 | tee "$work/rig.out"
+# Rows 1-40 of the sample design: two sheets of rows. On a private display, so that the rig
+# also looks at the real print dialog (print_dialog.png among the screenshots).
+TAVOLIN_RIG_FROM=1 TAVOLIN_RIG_TO=40 TAVOLIN_RIG_DISPLAY=1 tavolin_with_xvfb tavolin_wine "$exe" 2>&1 |
+  tee "$work/rig.out"
 status=${PIPESTATUS[0]}
 if [ "$status" -ne 0 ] || ! grep -q '^\[  PASSED  \]' "$work/rig.out"; then
   echo "print_rig.exe failed (status $status)"

@@ -9,6 +9,7 @@
 #include "shell/windows_api.h"
 
 #include <commdlg.h>
+#include <dlgs.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -20,6 +21,7 @@
 #include "design/print_pages.h"
 #include "shell/printer_entry.h"
 #include "support/ladder_text.h"
+#include "win/rig_helper.h"
 
 namespace {
 
@@ -145,6 +147,46 @@ TEST_F(PrintRig, PrintsTheChosenRowsOnTheDefaultPrinter) {
   EXPECT_EQ(printed, expected);
   std::printf("expected pages %d\n", expected);
   std::fflush(stdout);
+}
+
+// The print dialog the user sees: Wine's own, with the default printer, offering the rows of
+// the design as its pages. Run on a display (TAVOLIN_RIG_DISPLAY set by the script); the
+// picture goes to the screenshots as print_dialog.png.
+struct ShownDialog {
+  bool seen = false;
+  UINT to_row = 0;
+  BOOL to_read = FALSE;
+  bool pages_enabled = false;
+  std::string picture;
+};
+ShownDialog g_shown;
+
+void CALLBACK look_at_dialog(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND dialog = find_visible_dialog();
+  if (dialog == nullptr || g_shown.seen) return;
+  g_shown.seen = true;
+  KillTimer(nullptr, timer);
+  // The dialog's "to" field and its "pages" choice (the common dialog's control ids).
+  g_shown.to_row = GetDlgItemInt(dialog, edt2, &g_shown.to_read, FALSE);
+  g_shown.pages_enabled = IsWindowEnabled(GetDlgItem(dialog, rad3)) != FALSE;
+  g_shown.picture = save_screenshot("print_dialog");
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+TEST_F(PrintRig, TheRealDialogOffersTheRowsAsPages) {
+  if (std::getenv("TAVOLIN_RIG_DISPLAY") == nullptr) GTEST_SKIP() << "needs a display";
+  const LadderGrid grid = sample_design();
+  set_handler(nullptr);
+  g_shown = ShownDialog{};
+  const UINT_PTR timer = SetTimer(nullptr, 0, 200, look_at_dialog);
+  ASSERT_NE(timer, 0u);
+  EXPECT_EQ(entry(nullptr, &settings, "C:\\WORK\\SAMPLE1.MBS", &grid, nullptr, io_parts), 0);
+  KillTimer(nullptr, timer);
+  ASSERT_TRUE(g_shown.seen);
+  EXPECT_TRUE(g_shown.to_read);
+  EXPECT_EQ(static_cast<int>(g_shown.to_row), printable_row_count(grid));
+  EXPECT_TRUE(g_shown.pages_enabled);
+  EXPECT_FALSE(g_shown.picture.empty());
 }
 
 }  // namespace
