@@ -1,14 +1,15 @@
 # The printing library "dabu42QX.dll" (printer/*.cpp), built beside tavolin.exe, which loads it
 # from its own folder at the first print command and calls its entry point "PrinterM". It draws
-# with the portable design code and the element pictures, linked in statically like the program.
+# with the design screen's painter and element pictures, linked in statically like the program.
 # Also two stand-ins for the print command's tests (tests/tools/print_probe_dll_win.cpp):
 # print_probe/dabu42QX.dll records its call, print_probe_no_entry/dabu42QX.dll lacks the entry.
 set(TAVOLIN_DLL_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
 
 file(GLOB TAVOLIN_PRINTER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/printer/*.cpp)
 if(TAVOLIN_PRINTER_SOURCES)
-  # The window code of the program as an archive, from which the library takes only what the
-  # design painter needs (the painter, the element pictures, the text conversions).
+  # The window code of the program as an archive, from which the linker takes the objects the
+  # design painter reaches (through the design window these reach well into the shell; the
+  # library runs none of that code).
   add_library(tavolin_win_archive STATIC $<TARGET_OBJECTS:tavolin_win_objects>)
   add_library(tavolin_printer SHARED ${TAVOLIN_PRINTER_SOURCES})
   tavolin_target_options(tavolin_printer)
