@@ -19,6 +19,8 @@
 #include "shell/frame_layout.h"
 #include "shell/io_parts_list.h"
 #include "shell/message_box_win.h"
+#include "shell/print_command.h"
+#include "shell/print_command_win.h"
 #include "shell/settings_file.h"
 #include "shell/settings_win.h"
 #include "shell/status_parts.h"
@@ -153,6 +155,7 @@ LRESULT on_create(HWND frame) {
   g_guide_dialog = 0;
   g_first_guide_shown = 0;
   g_recent_expanded = 0;
+  clear_io_parts_list();
 
   // May move the frame: WM_SIZE then runs while this creation is still under way.
   read_settings_file(frame);
@@ -279,8 +282,7 @@ LRESULT CALLBACK frame_window_proc(HWND frame, UINT message, WPARAM wparam, LPAR
       save_settings();
       return default_frame(frame, message, wparam, lparam);
     case WM_DESTROY:
-      if (g_print_library) FreeLibrary(g_print_library);
-      g_print_library = nullptr;
+      release_print_library();
       PostQuitMessage(0);
       return default_frame(frame, message, wparam, lparam);
     case WM_COMMAND:
