@@ -155,7 +155,6 @@ LRESULT on_create(HWND frame) {
   g_guide_dialog = 0;
   g_first_guide_shown = 0;
   g_recent_expanded = 0;
-  clear_io_parts_list();
 
   // May move the frame: WM_SIZE then runs while this creation is still under way.
   read_settings_file(frame);

@@ -10,7 +10,8 @@ inline constexpr int IO_PARTS_LINE_BYTES = 100;
 inline constexpr int IO_PARTS_LINES = 100;
 inline constexpr std::string_view IO_PARTS_LIST_END = "QQQQQQ";
 
-using IoPartsList = std::array<std::array<char, IO_PARTS_LINE_BYTES>, IO_PARTS_LINES>;
+using IoPartLine = std::array<char, IO_PARTS_LINE_BYTES>;
+using IoPartsList = std::array<IoPartLine, IO_PARTS_LINES>;
 extern IoPartsList g_io_parts_list;
 
 // Empties the list: every line cleared, the first one the end entry.

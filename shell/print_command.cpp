@@ -4,13 +4,7 @@
 
 #include "shell/command_routing.h"
 
-IoPartLine g_io_parts_list[IO_PARTS_LIST_LINES];
 char g_print_path[PATH_BYTES] = "";
-
-void clear_io_parts_list() {
-  std::memset(g_io_parts_list, 0, sizeof g_io_parts_list);
-  std::memcpy(g_io_parts_list[0], IO_PARTS_LIST_END, sizeof IO_PARTS_LIST_END);
-}
 
 PrintCase print_case(int toolbar_kind, bool has_first_design_window, bool has_first_mnemonic_window) {
   if (toolbar_kind == TOOLBAR_KIND_DESIGN && has_first_design_window) return PrintCase::AskThenPrint;

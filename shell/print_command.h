@@ -27,16 +27,6 @@ inline constexpr const char* PRINT_WARNING_CAPTION = "警告";
 inline constexpr const char* PRINT_LIBRARY_MISSING_FORMAT = "%s\nが見つかりません。\n印刷できません！";
 inline constexpr const char* PRINT_ENTRY_MISSING_FORMAT = "%s\nに印刷の入口 PrinterM が有りません。\n印刷できません！";
 
-// The I/O parts list handed to the library: 100-byte text lines ended by "QQQQQQ". This
-// program has no I/O parts, so the list holds its end entry alone.
-inline constexpr int IO_PART_LINE_SIZE = 100;
-inline constexpr int IO_PARTS_LIST_LINES = 1;
-inline constexpr char IO_PARTS_LIST_END[] = "QQQQQQ";
-using IoPartLine = char[IO_PART_LINE_SIZE];
-extern IoPartLine g_io_parts_list[IO_PARTS_LIST_LINES];
-// Makes the list empty: its first entry becomes the end entry.
-void clear_io_parts_list();
-
 extern char g_print_path[PATH_BYTES];  // the design file handed to the library
 
 enum class PrintCase {

@@ -88,7 +88,7 @@ LRESULT print_command(HWND frame, WPARAM, LPARAM) {
   g_cpu_settings.print_mode = print_mode_for(g_picture_set);
   const PrinterEntry entry = find_print_entry(frame);
   if (entry == nullptr) return 0;
-  entry(frame, &g_cpu_settings, g_print_path, grid, nullptr, g_io_parts_list);
+  entry(frame, &g_cpu_settings, g_print_path, grid, nullptr, g_io_parts_list.data());
   return 0;
 }
 

@@ -16,6 +16,7 @@
 #pragma once
 
 #include "core/ladder_model.h"
+#include "shell/io_parts_list.h"
 #include "shell/print_command.h"
 
 using PrinterEntry = int (*)(void* owner, CpuSettings* settings, const char* design_path, const LadderGrid* grid,

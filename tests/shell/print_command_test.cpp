@@ -8,6 +8,7 @@
 #include <string>
 
 #include "shell/command_routing.h"
+#include "shell/io_parts_list.h"
 
 namespace {
 
@@ -105,11 +106,13 @@ TEST(PrintLibraryPath, TheLibraryFileInTheProgramFolder) {
   EXPECT_STREQ(path, "");
 }
 
-TEST(IoPartsList, ClearedListHoldsItsEndEntryAlone) {
-  std::memset(g_io_parts_list, 'x', sizeof g_io_parts_list);
-  clear_io_parts_list();
-  EXPECT_STREQ(g_io_parts_list[0], "QQQQQQ");
-  for (int i = 7; i < IO_PART_LINE_SIZE; ++i) EXPECT_EQ(g_io_parts_list[0][i], '\0') << i;
+TEST(IoPartsList, EmptiedListHoldsItsEndEntryAlone) {
+  IoPartsList list;
+  for (auto& line : list) line.fill('x');
+  empty_io_parts_list(list);
+  EXPECT_STREQ(list[0].data(), "QQQQQQ");
+  for (int i = 6; i < IO_PARTS_LINE_BYTES; ++i) EXPECT_EQ(list[0][i], '\0') << i;
+  for (int line = 1; line < IO_PARTS_LINES; ++line) EXPECT_EQ(list[line][0], '\0') << line;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/ladder_model.h"
+#include "shell/io_parts_list.h"
 #include "shell/print_command.h"
 
 struct ProbeCall {
@@ -15,5 +16,5 @@ struct ProbeCall {
   const LadderGrid* grid;
   const MnemonicText* text;
   const IoPartLine* io_parts;
-  char io_first[IO_PART_LINE_SIZE];
+  char io_first[IO_PARTS_LINE_BYTES];
 };

@@ -27,7 +27,7 @@ extern "C" __declspec(dllexport) int PrinterM(void* owner, CpuSettings* settings
   g_last.grid = grid;
   g_last.text = text;
   g_last.io_parts = io_parts;
-  if (io_parts) std::memcpy(g_last.io_first, io_parts[0], sizeof g_last.io_first);
+  if (io_parts) std::memcpy(g_last.io_first, io_parts[0].data(), sizeof g_last.io_first);
   return 0;
 }
 #endif

@@ -104,7 +104,7 @@ TEST_F(PrintCommand, DesignScreenAsksThenHandsTheDesignToTheLibrary) {
     EXPECT_EQ(call->design_path, design_path);
     EXPECT_EQ(call->grid, grid);
     EXPECT_EQ(call->text, nullptr);
-    EXPECT_EQ(call->io_parts, g_io_parts_list);
+    EXPECT_EQ(call->io_parts, g_io_parts_list.data());
     EXPECT_STREQ(call->io_first, "QQQQQQ");
   }
   EXPECT_EQ(probe()->calls, 2);

@@ -71,7 +71,7 @@ class PrinterLibrary : public ::testing::Test {
         reinterpret_cast<void*>(GetProcAddress(library, "PrinterSetNoticeHandler")));
     ASSERT_TRUE(entry && set_dialog && set_notice);
     set_notice(record_notice);
-    std::strcpy(io_parts[0], "QQQQQQ");
+    std::strcpy(io_parts[0].data(), "QQQQQQ");
     settings.print_mode = 4;
   }
   void TearDown() override {

@@ -102,7 +102,7 @@ class PrintRig : public ::testing::Test {
     settings = CpuSettings{};
     settings.print_mode = 6;
     std::strcpy(settings.program_folder, "C:\\TAVOLIN");
-    std::strcpy(io_parts[0], "QQQQQQ");
+    std::strcpy(io_parts[0].data(), "QQQQQQ");
   }
   void TearDown() override {
     if (set_handler) set_handler(nullptr);
