@@ -69,7 +69,8 @@ void deselect(TextSpan text, MnemonicView& view, MnemonicEffects& e) {
   clear_line_selection(text, view);
 }
 
-void keep_caret_on_text(ConstTextSpan text, MnemonicView& view) {
+void keep_caret_on_text(TextSpan text, MnemonicView& view) {
+  ensure_caret_line(text);
   view.cursor_row = std::clamp(view.cursor_row, 0, last_caret_line(text));
   view.cursor_col = limit_caret_column(text[view.cursor_row], view.cursor_col);
 }
@@ -168,6 +169,10 @@ int paste_lines(TextSpan text, MnemonicView& view, const std::vector<std::string
 
 // ---- Caret ------------------------------------------------------------------------------------
 
+void ensure_caret_line(TextSpan text) {
+  if (!text.empty() && is_end_line(text[0])) insert_empty_line(text, 0);
+}
+
 int last_caret_line(ConstTextSpan text) {
   if (text.empty()) return 0;
   int end = std::min(text_end(text), static_cast<int>(text.size()) - 1);
@@ -189,7 +194,7 @@ int limit_caret_column(const MnemonicLine& line, int column) {
 // ---- Keys and characters ----------------------------------------------------------------------
 
 MnemonicEffects press_key(TextSpan text, MnemonicView& view, MnemonicKey key, bool shift) {
-  if (key == MnemonicKey::DELETE) return delete_at_caret(text, view);
+  if (key == MnemonicKey::DEL) return delete_at_caret(text, view);
   MnemonicEffects e;
   e.place_caret = true;
   keep_caret_on_text(text, view);
@@ -266,7 +271,7 @@ MnemonicEffects press_key(TextSpan text, MnemonicView& view, MnemonicKey key, bo
       col = limit_caret_column(text[row], col);
       e.repaint = true;
       break;
-    case MnemonicKey::DELETE:
+    case MnemonicKey::DEL:
       break;
   }
   return e;

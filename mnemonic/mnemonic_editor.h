@@ -76,6 +76,9 @@ int delete_selected_lines(TextSpan text, MnemonicView& view);
 int paste_lines(TextSpan text, MnemonicView& view, const std::vector<std::string>& lines);
 
 // ---- Caret ------------------------------------------------------------------------------------
+// A text whose first line is the end line (an empty file, or every line deleted) gets an
+// empty line before it, so the caret always has a line to stand on.
+void ensure_caret_line(TextSpan text);
 // Index of the last line the caret may stand on (the line before the end line, 0 when
 // the end line is line 0).
 int last_caret_line(ConstTextSpan text);
@@ -83,7 +86,7 @@ int last_caret_line(ConstTextSpan text);
 int limit_caret_column(const MnemonicLine& line, int column);
 
 // ---- Keys and characters (WM_KEYDOWN, WM_CHAR, commands) --------------------------------
-enum class MnemonicKey { HOME, END, LEFT, RIGHT, UP, DOWN, DELETE };
+enum class MnemonicKey { HOME, END, LEFT, RIGHT, UP, DOWN, DEL };
 MnemonicEffects press_key(TextSpan text, MnemonicView& view, MnemonicKey key, bool shift);
 // Delete: the selected lines, else joins the next line at the line feed, else removes the
 // character at the caret.

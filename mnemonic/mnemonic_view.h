@@ -1,21 +1,9 @@
-// The fields of a window's view record that the mnemonic screen works on.
+// The mnemonic screen works on the window's ViewState: caret (cursor_col, cursor_row),
+// line selection (range_active, range_start_row, range_row), highlighted match
+// (sel_col, sel_row, sel_width), scrolling (top_row, scroll_max, visible_rows,
+// visible_cols), text_click_col and comment_copied.
 #pragma once
 
-#include <cstdint>
+#include "design/view_state.h"
 
-struct MnemonicView {
-  int32_t range_active;
-  int32_t cursor_col;
-  int32_t cursor_row;
-  int32_t sel_col;
-  int32_t sel_row;
-  int32_t range_row;
-  int32_t text_click_col;
-  int32_t range_start_row;
-  int32_t comment_copied;
-  int32_t sel_width;
-  int32_t top_row;
-  int32_t scroll_max;
-  int32_t visible_rows;
-  int32_t visible_cols;
-};
+using MnemonicView = ViewState;

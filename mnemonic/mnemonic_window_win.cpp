@@ -10,6 +10,7 @@
 #include "core/sjis.h"
 #include "design/undo_ring.h"
 #include "design/view_state.h"
+#include "mnemonic/current_text.h"
 #include "mnemonic/mnemonic_editor.h"
 #include "mnemonic/mnemonic_screen.h"
 #include "mnemonic/text_clipboard_win.h"
@@ -30,7 +31,6 @@
 #include "shell/text_win.h"
 #include "shell/toolbar_win.h"
 #include "shell/window_lists_win.h"
-#include "target/monitor_protocol.h"
 
 namespace {
 
@@ -68,10 +68,7 @@ NicWindow window_data(HWND window) {
 TextSpan span_of(MnemonicText* text) { return text ? TextSpan(*text) : TextSpan(); }
 
 // The shared names of the document follow the window that handles a message.
-void name_document(const NicWindow& w) {
-  g_mnemonic_text = span_of(w.text);
-  g_mnemonic_saved_text = span_of(w.saved);
-}
+void name_document(const NicWindow& w) { name_current_mnemonic_text(span_of(w.text), span_of(w.saved)); }
 
 TextMetrics metrics() { return {g_text_line_height, g_text_char_width}; }
 
@@ -363,7 +360,8 @@ LRESULT create_window(HWND window, LPARAM lparam) {
     FILE* stream = open_file_cp932(view->path, L"rb");
     if (!stream) {
       show_message_box(window, MSG_CANNOT_OPEN, view->path, MB_OK);
-      set_end_line((*text)[0]);  // an empty document the user can still type into
+      set_end_line((*text)[0]);
+      ensure_caret_line(*text);  // an empty document the user can still type into
     } else {
       int count = 0;
       const int read = read_nic_file(*text, stream, &count);
@@ -375,6 +373,7 @@ LRESULT create_window(HWND window, LPARAM lparam) {
         return -1;
       }
       g_mnemonic_line_count = count;
+      ensure_caret_line(*text);
       if (slot == 0) {
         reset_design_modes();
         reset_mnemonic_undo();
@@ -420,8 +419,7 @@ LRESULT create_window(HWND window, LPARAM lparam) {
 void forget_document(MnemonicText* text) {
   if (!text) return;
   // Nothing keeps naming a text that is freed.
-  if (g_mnemonic_text.data() == text->data()) g_mnemonic_text = TextSpan();
-  if (g_mnemonic_saved_text.data() == text->data()) g_mnemonic_saved_text = TextSpan();
+  forget_mnemonic_text(text->data());
   delete text;
 }
 
@@ -446,6 +444,7 @@ void destroy_window(HWND window) {
       }
     }
     g_mnemonic_window_count = 0;
+    g_mnemonic_doc_counter = 0;
     close_dialog_slots_0_and_1();
   }
   const int position = find_window_in_list(g_mnemonic_windows, window);
@@ -625,7 +624,7 @@ bool key_of(WPARAM vk, MnemonicKey& key) {
     case VK_RIGHT: key = MnemonicKey::RIGHT; return true;
     case VK_UP: key = MnemonicKey::UP; return true;
     case VK_DOWN: key = MnemonicKey::DOWN; return true;
-    case VK_DELETE: key = MnemonicKey::DELETE; return true;
+    case VK_DELETE: key = MnemonicKey::DEL; return true;
     default: return false;
   }
 }

@@ -187,7 +187,7 @@ void apply_keys(TextSpan text, MnemonicView& v, const std::string& keys) {
     if (c == '\n')
       split_line(text, v);
     else if (c == '\x7f')
-      press_key(text, v, MnemonicKey::DELETE, false);
+      press_key(text, v, MnemonicKey::DEL, false);
     else if (c == '+')
       open_blank_line(text, v);
     else if (static_cast<unsigned char>(c) >= 0x81 && i + 1 < keys.size())
@@ -238,7 +238,7 @@ TEST_F(MnemonicEditorTest, NewDocumentDeleteAtItsLastLineKeepsTheEndLineApart) {
   set_end_line(text[1]);
   MnemonicView v = view_at(0, 0);
   press_key(text, v, MnemonicKey::END, false);
-  MnemonicEffects e = press_key(text, v, MnemonicKey::DELETE, false);
+  MnemonicEffects e = press_key(text, v, MnemonicKey::DEL, false);
   EXPECT_EQ(text_statements(text), (Lines{"END"}));
   EXPECT_TRUE(is_end_line(text[1]));
   // The Delete still repaints, tells the others and takes a snapshot.

@@ -11,6 +11,7 @@
 #include "core/mnemonic_text.h"
 #include "design/undo_ring.h"
 #include "design/view_state.h"
+#include "mnemonic/current_text.h"
 #include "mnemonic/mnemonic_editor.h"
 #include "mnemonic/mnemonic_screen.h"
 #include "mnemonic/mnemonic_window_win.h"
@@ -20,8 +21,8 @@
 #include "shell/modifier_keys_win.h"
 #include "shell/popup_menu_win.h"
 #include "shell/text_win.h"
+#include "shell/toolbar_win.h"
 #include "shell/window_lists_win.h"
-#include "target/monitor_protocol.h"
 #include "win/rig_helper.h"
 
 namespace {
@@ -90,6 +91,8 @@ class MnemonicWindowTest : public ProgramTest {
 
   // A mnemonic window as the frame creates it for a file (or a new document for "").
   HWND open_window(const std::string& path, const std::string& title) {
+    // The frame shows the mnemonic toolbar before it opens a mnemonic file.
+    if (g_toolbar_kind != TOOLBAR_KIND_MNEMONIC) rebuild_screen_toolbar(frame_, CMD_SCREEN_MNEMONIC);
     ChildOpenRecord record{};
     fill_child_open(record, FileFilter::NIC, path, title, 0);
     ShowWindow(g_mdi_client, SW_SHOW);
@@ -185,7 +188,7 @@ TEST_F(MnemonicWindowTest, OpenTypeUndoCopyPasteAndSave) {
   SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
   pump_messages();
   EXPECT_FALSE(IsWindow(window));
-  EXPECT_EQ(g_mnemonic_text.data(), nullptr);
+  EXPECT_EQ(current_mnemonic_text_data(), nullptr);
   EXPECT_EQ(g_mnemonic_window_count, 0);
 }
 
