@@ -148,7 +148,9 @@ int delete_selected_lines(TextSpan text, MnemonicView& view) {
   for (int i = start + n; i <= end; ++i) copy_statement(text[i - n], text[i]);
   for (int i = end - n + 1; i <= end; ++i) empty_statement(text[i]);
   clear_line_selection(text, view);
-  view.cursor_row -= n;
+  // The caret goes to where the lines were (one below the last selected line, where
+  // Shift+Down and dragging leave it, less n), never above the text.
+  view.cursor_row = start;
   keep_caret_on_text(text, view);
   return n;
 }

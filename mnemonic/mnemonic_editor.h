@@ -69,7 +69,8 @@ void truncate_line(MnemonicLine& line, int column);
 // Clears the selected flag of lines 0 to the end line and range_active.
 void clear_line_selection(TextSpan text, MnemonicView& view);
 // Deletes the run of selected lines from range_start_row (never the end line); the
-// caret goes up by their number. Returns the number deleted.
+// caret goes to the line that follows them, now at range_start_row. Returns the number
+// deleted.
 int delete_selected_lines(TextSpan text, MnemonicView& view);
 // Inserts `lines` above the caret line, as many as the text has room for (each cut to
 // its field), and moves the caret below them. Returns the number inserted.

@@ -571,3 +571,52 @@ TEST_F(MnemonicEditorTest, PaintingCoversOnlyTheInvalidRowsAndTheVisibleColumns)
 }
 
 }  // namespace
+
+namespace {
+
+// ---- selections that went back over their anchor ----------------------------------------------
+
+TEST_F(MnemonicEditorTest, DeletingASelectionNeverPutsTheCaretAboveTheText) {
+  // Line 0 selected, the caret moved back onto it with Shift+Up: the delete leaves the
+  // caret on line 0, not on line -1.
+  MnemonicText text = make_text({"L0", "L1", "L2"});
+  MnemonicView v = view_at(0, 0);
+  press_key(text, v, MnemonicKey::DOWN, true);
+  press_key(text, v, MnemonicKey::UP, true);
+  ASSERT_EQ(v.cursor_row, 0);
+  delete_at_caret(text, v);
+  EXPECT_EQ(text_statements(text), (Lines{"L1", "L2"}));
+  EXPECT_EQ(v.cursor_row, 0);
+  type_character(text, v, "X");
+  EXPECT_EQ(text_statements(text), (Lines{"XL1", "L2"}));
+}
+
+TEST_F(MnemonicEditorTest, AnUnselectedAnchorDeletesNothing) {
+  MnemonicText text = make_text({"L0", "L1", "L2", "L3"});
+  MnemonicView v = view_at(2, 0);
+  press_key(text, v, MnemonicKey::DOWN, true);  // anchor 2
+  press_key(text, v, MnemonicKey::UP, true);    // line 3 left: nothing selected changes
+  press_key(text, v, MnemonicKey::UP, true);    // line 2 loses its flag; range still on
+  press_key(text, v, MnemonicKey::DOWN, true);  // line 1 flagged, the anchor stays 2
+  delete_at_caret(text, v);
+  EXPECT_EQ(text_statements(text), (Lines{"L0", "L1", "L2", "L3"}));
+}
+
+TEST_F(MnemonicEditorTest, DeletingEveryLineLeavesOneEmptyLineToTypeOn) {
+  MnemonicText text = make_text({"L0", "L1", "L2"});
+  MnemonicView v = view_at(0, 0);
+  g_mnemonic_drag_enabled = 1;
+  click_text(text, v, METRICS, 0, 0, false);
+  drag_text(text, v, METRICS, 16);
+  drag_text(text, v, METRICS, 32);
+  v.range_row = 2;
+  text[2].selected = 1;  // a drag reaches the last line too
+  delete_at_caret(text, v);
+  EXPECT_EQ(text_statements(text), (Lines{""}));
+  EXPECT_EQ(v.cursor_row, 0);
+  type_character(text, v, "A");
+  EXPECT_EQ(text_statements(text), (Lines{"A"}));
+  EXPECT_TRUE(is_end_line(text[1]));
+}
+
+}  // namespace
