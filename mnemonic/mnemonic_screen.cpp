@@ -9,12 +9,6 @@ int g_mnemonic_line_count = 0;
 int g_text_line_height = 0;
 int g_text_char_width = 0;
 
-std::string cpu_label_text(const CpuSettings& settings) {
-  std::string name(fixed_text(settings.cpu_name));
-  if (settings.option_b && name == "pic12F629") return "pic12F683";
-  return name + " " + (settings.option_b ? "Exp" : "");
-}
-
 void take_header_settings(CpuSettings& active, const CpuSettings& loaded) {
   copy_text_bounded(active.cpu_name, fixed_text(loaded.cpu_name));
   active.option_a = loaded.option_a;

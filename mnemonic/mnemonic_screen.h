@@ -1,6 +1,5 @@
 // State the mnemonic windows share, and the small rules of their document that need no
-// window: the CPU label a mnemonic file's header gives the toolbar, and the path a
-// "save as" writes to.
+// window: the settings a mnemonic file's header gives, and the path a "save as" writes to.
 #pragma once
 
 #include <cstdint>
@@ -17,11 +16,6 @@ extern uint32_t g_mnemonic_repaint_mask;  // bit n: mnemonic window n repaints w
 extern int g_mnemonic_line_count;       // line count as last read, saved or compiled
 extern int g_text_line_height;          // pixel height of a text line (stock OEM fixed font)
 extern int g_text_char_width;           // pixel width of a character
-
-// The toolbar's CPU label for the settings a mnemonic file's header gave: "pic12F683"
-// for a "pic12F629" with option_b set, else the name followed by a blank and "Exp"
-// when option_b is set, or by a blank alone.
-std::string cpu_label_text(const CpuSettings& settings);
 
 // Copies the fields a mnemonic file's header carries (CPU name, options, clock, port)
 // from `loaded` into `active`.

@@ -17,20 +17,6 @@ CpuSettings settings_of(const char* name, int option_b) {
   return s;
 }
 
-TEST(MnemonicScreen, CpuLabelFollowsTheNameAndTheExpOption) {
-  struct Case {
-    const char* name;
-    int option_b;
-    const char* label;
-  } cases[] = {
-      {"pic12F629", 1, "pic12F683"},
-      {"pic12F629", 0, "pic12F629 "},
-      {"pic16F84", 1, "pic16F84 Exp"},
-      {"AT90S2313", 0, "AT90S2313 "},
-  };
-  for (const Case& c : cases) EXPECT_EQ(cpu_label_text(settings_of(c.name, c.option_b)), c.label) << c.name;
-}
-
 TEST(MnemonicScreen, SaveAsAlwaysWritesANicFile) {
   struct Case {
     const char* chosen;
