@@ -16,7 +16,10 @@
 #include "mnemonic/mnemonic_screen.h"
 #include "mnemonic/mnemonic_window_win.h"
 #include "shell/command_ids.h"
+#include "shell/command_routing_win.h"
 #include "shell/documents.h"
+#include "shell/path_parts.h"
+#include "shell/settings_file.h"
 #include "shell/frame_win.h"
 #include "shell/modifier_keys_win.h"
 #include "shell/popup_menu_win.h"
@@ -360,6 +363,57 @@ TEST_F(MnemonicWindowTest, ScreenshotOfALongTextWithComments) {
   UpdateWindow(window);
   EXPECT_GT(view->top_row, 0);
   EXPECT_FALSE(save_screenshot("mnemonic_long_text_page2").empty());
+}
+
+
+// The frame's mnemonic screen opens the project's .NIC into a mnemonic window; switching
+// again brings that window back, fitted to the client area, instead of a second one.
+TEST_F(MnemonicWindowTest, TheMnemonicScreenShowsTheProjectsText) {
+  install_frame_slots();  // the frame's commands, as the entry point installs them
+  ASSERT_TRUE(start());
+  GetClientRect(frame_, &g_client_rect);
+  write_nic(folder_->file(L"PUMP.NIC"), PROGRAM);
+  split_path(path_of(L"PUMP.MBS"), g_app_settings.project);
+  SendMessageW(frame_, WM_COMMAND, CMD_SCREEN_MNEMONIC, 0);
+  pump_messages();
+  ASSERT_EQ(g_mnemonic_window_count, 1);
+  HWND window = as_hwnd(g_mnemonic_windows[0]);
+  ASSERT_TRUE(IsWindow(window));
+  EXPECT_EQ(statements(window), PROGRAM);
+  EXPECT_EQ(std::string(nic_window_view(window)->title), "PUMP.NIC");
+  EXPECT_EQ(g_screen_kind, SCREEN_KIND_MNEMONIC);
+  EXPECT_EQ(g_toolbar_kind, TOOLBAR_KIND_MNEMONIC);
+  ASSERT_NE(nic_window_saved_text(window), nullptr);
+
+  SendMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  SendMessageW(frame_, WM_COMMAND, CMD_SCREEN_MNEMONIC, 0);
+  pump_messages();
+  EXPECT_EQ(g_mnemonic_window_count, 1);
+  EXPECT_EQ(as_hwnd(g_mnemonic_windows[0]), window);
+  EXPECT_FALSE(IsIconic(window));
+  RECT client{}, placed{};
+  GetClientRect(g_mdi_client, &client);
+  GetWindowRect(window, &placed);
+  MapWindowPoints(nullptr, g_mdi_client, reinterpret_cast<POINT*>(&placed), 2);
+  EXPECT_EQ(placed.left, 0);
+  EXPECT_EQ(placed.top, 0);
+  EXPECT_EQ(placed.right - placed.left, client.right);
+  EXPECT_EQ(placed.bottom - placed.top, client.bottom);
+
+  // A new mnemonic text while the main mnemonic window exists is refused by the frame
+  // only when a design exists; the open command makes a reference window that cannot save.
+  dialogs_->choose(path_of(L"PUMP.NIC"));
+  SendMessageW(frame_, WM_COMMAND, CMD_OPEN_MNEMONIC, 0);
+  pump_messages();
+  ASSERT_EQ(g_mnemonic_window_count, 2);
+  HWND reference = as_hwnd(g_mnemonic_windows[1]);
+  EXPECT_NE(view_file_number(*nic_window_view(reference)), 0);
+  EXPECT_EQ(nic_window_saved_text(reference), nullptr);
+  // Typing in the reference window leaves the main text's undo ring alone.
+  SetFocus(reference);
+  type(reference, "Z");
+  command(reference, CMD_UNDO);
+  EXPECT_EQ(statements(reference)[0], "ZLD      X00");
 }
 
 }  // namespace
