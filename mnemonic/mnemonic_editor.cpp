@@ -354,6 +354,15 @@ MnemonicEffects type_character(TextSpan text, MnemonicView& view, std::string_vi
   if (character.empty()) return e;
   keep_caret_on_text(text, view);
   unsigned char c = static_cast<unsigned char>(character[0]);
+  // A double-byte character is a lead byte and a trail byte; anything else is taken as
+  // its first byte alone, and a lead byte alone is no character.
+  if (is_sjis_lead_byte(c)) {
+    unsigned char trail = character.size() > 1 ? static_cast<unsigned char>(character[1]) : 0;
+    if (trail < 0x40 || trail > 0xFC || trail == 0x7F) return e;
+    character = character.substr(0, 2);
+  } else {
+    character = character.substr(0, 1);
+  }
   if (character.size() == 1 && c == '\b') {
     if (view.cursor_col > 0) {
       view.cursor_col = previous_boundary(body_of(text[view.cursor_row]), view.cursor_col);
@@ -382,7 +391,7 @@ MnemonicEffects type_character(TextSpan text, MnemonicView& view, std::string_vi
   } else if (character.size() == 1 && (c < 0x20 || c == 0x7F)) {
     return e;  // control codes have no place in a statement (a line feed would split it)
   } else {
-    inserted = insert_at_caret(line, view, character.substr(0, 2));
+    inserted = insert_at_caret(line, view, character);
   }
   if (!inserted) return e;
   e.changed = true;

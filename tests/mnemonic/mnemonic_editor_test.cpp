@@ -620,3 +620,28 @@ TEST_F(MnemonicEditorTest, DeletingEveryLineLeavesOneEmptyLineToTypeOn) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MnemonicEditorTest, OnlyWholeCharactersAreTyped) {
+  struct Case {
+    std::string typed;
+    std::string line;
+  } cases[] = {
+      {std::string("\x95\x5C", 2), "A\x95\x5C"},  // lead and trail byte
+      {std::string("\x95", 1), "A"},              // a lead byte alone
+      {std::string("\x95\x0A", 2), "A"},          // a lead byte before a line feed
+      {std::string("\x03\x00", 2), "A"},          // a control code, whatever follows it
+      {std::string("B\x00", 2), "AB"},            // one byte, the rest is not looked at
+      {std::string("\xB1", 1), "A\xB1"},          // a half-width katakana is one byte
+  };
+  for (const Case& c : cases) {
+    MnemonicText text = make_text({"A"});
+    MnemonicView v = view_at(0, 1);
+    type_character(text, v, c.typed);
+    EXPECT_EQ(text_statements(text)[0], c.line);
+    EXPECT_EQ(v.cursor_col, static_cast<int>(c.line.size()));
+  }
+}
+
+}  // namespace
