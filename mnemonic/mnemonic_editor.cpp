@@ -29,7 +29,20 @@ std::string_view body_of(const MnemonicLine& line) {
 
 int body_length(const MnemonicLine& line) { return static_cast<int>(body_of(line).size()); }
 
-int text_end(ConstTextSpan text) { return count_text_lines(text); }
+// Index of the end line, as count_text_lines gives it. A keystroke looks for it once or
+// twice in texts of up to 18,000 lines, so lines whose first non-blank character is not
+// the '0' of "0FFFF0" are passed over without splitting them into words.
+int text_end(ConstTextSpan text) {
+  const size_t limit = std::min(text.size(), static_cast<size_t>(MAX_TEXT_LINES));
+  for (size_t i = 0; i < limit; ++i) {
+    const char* s = text[i].statement;
+    size_t k = 0;
+    while (k < sizeof text[i].statement && (s[k] == ' ' || s[k] == '\t' || s[k] == '\r' || s[k] == '\v' || s[k] == '\f'))
+      ++k;
+    if (k < sizeof text[i].statement && s[k] == '0' && is_end_line(text[i])) return static_cast<int>(i);
+  }
+  return static_cast<int>(limit);
+}
 
 bool has_end_line(ConstTextSpan text, int end) { return end < static_cast<int>(text.size()) && is_end_line(text[end]); }
 

@@ -645,3 +645,20 @@ TEST_F(MnemonicEditorTest, OnlyWholeCharactersAreTyped) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MnemonicEditorTest, TheLastCaretLineIsTheLineBeforeTheEndLine) {
+  const std::vector<Lines> texts = {
+      {"A", "B", "0FFFF0 0FFFF0"},      {"A", "  0FFFF0", "B"},  {"A", "\t0FFFF0 x", "B"},
+      {"0FFFF0x", "0", "0FFFF0"},       {"0FFFF0"},             {"A", "00FFFF0", "B", " \r0FFFF0"},
+  };
+  for (const Lines& lines : texts) {
+    MnemonicText text = make_mnemonic_text(8);
+    for (size_t i = 0; i < lines.size(); ++i) set_line_statement(text[i], lines[i]);
+    set_end_line(text[lines.size()]);
+    EXPECT_EQ(last_caret_line(text), std::max(0, count_text_lines(text) - 1)) << lines[0] << " " << lines.size();
+  }
+}
+
+}  // namespace
