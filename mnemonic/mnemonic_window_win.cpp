@@ -460,6 +460,7 @@ void destroy_window(HWND window) {
 
 void activate_window(const NicWindow& w, bool active) {
   if (active) {
+    g_screen_kind = SCREEN_KIND_MNEMONIC;
     SendMessageW(g_mdi_client, WM_MDISETMENU, reinterpret_cast<WPARAM>(g_document_menu),
                  reinterpret_cast<LPARAM>(g_document_window_menu));
     const uint32_t bit = w.view->window_index < 32 ? 1u << w.view->window_index : 0;

@@ -416,4 +416,34 @@ TEST_F(MnemonicWindowTest, TheMnemonicScreenShowsTheProjectsText) {
   EXPECT_EQ(statements(reference)[0], "ZLD      X00");
 }
 
+
+// Characters arrive as UTF-16 and go into the text as CP932; the caret steps over a
+// double-byte character as a whole and stands two columns further on.
+TEST_F(MnemonicWindowTest, JapaneseCharactersAreTypedWholeAndTheCaretFollows) {
+  ASSERT_TRUE(start());
+  HWND window = open_window("", "");
+  ASSERT_TRUE(window);
+  ASSERT_EQ(GetFocus(), window);
+  command(window, CMD_BLANK_LINE_MODE);  // a line above END to type on
+  key(window, VK_UP);
+  SendMessageW(window, WM_CHAR, ';', 1);
+  SendMessageW(window, WM_CHAR, 0x8868, 1);  // 表
+  SendMessageW(window, WM_CHAR, 0x793A, 1);  // 示
+  SendMessageW(window, WM_CHAR, 0xFF71, 1);  // a half-width katakana: one byte
+  SendMessageW(window, WM_CHAR, 0x20AC, 1);  // the euro sign has no CP932 form: nothing
+  SendMessageW(window, WM_CHAR, 'a', 3);     // a repeat count of 3
+  EXPECT_EQ(statements(window), (std::vector<std::string>{";表示ｱaaa", "END"}));
+  EXPECT_EQ(nic_window_view(window)->cursor_col, 9);
+  POINT caret{};
+  GetCaretPos(&caret);
+  EXPECT_EQ(caret.x, 9 * g_text_char_width);
+  key(window, VK_HOME);
+  key(window, VK_RIGHT);
+  key(window, VK_RIGHT);
+  EXPECT_EQ(nic_window_view(window)->cursor_col, 3);
+  SendMessageW(window, WM_KEYDOWN, VK_DELETE, 1);
+  EXPECT_EQ(statements(window)[0], ";表ｱaaa");
+  EXPECT_EQ(g_screen_kind, SCREEN_KIND_MNEMONIC);
+}
+
 }  // namespace
