@@ -446,4 +446,37 @@ TEST_F(MnemonicWindowTest, JapaneseCharactersAreTypedWholeAndTheCaretFollows) {
   EXPECT_EQ(g_screen_kind, SCREEN_KIND_MNEMONIC);
 }
 
+
+// In comment-write mode, with a dialog in the screen's slot 0, a click prepares the line
+// for a comment and hands its comment to field 717 of the dialog.
+TEST_F(MnemonicWindowTest, ACommentWriteClickFillsTheDialogsField) {
+  ASSERT_TRUE(start());
+  write_nic(folder_->file(L"c.NIC"), {"LD      X00 ; pump", "OUT     Y00", "END"});
+  HWND window = open_window(path_of(L"c.NIC"), "c.NIC");
+  ASSERT_TRUE(window);
+  command(window, CMD_COMMENT);
+  // A stand-in for the comment dialog: a window with the edit field 717.
+  HWND dialog = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 100, 40, frame_, nullptr, g_instance, nullptr);
+  HWND field = CreateWindowExW(0, L"EDIT", L"", WS_CHILD, 0, 0, 100, 20, dialog, reinterpret_cast<HMENU>(717),
+                               g_instance, nullptr);
+  ASSERT_TRUE(dialog && field);
+  dialog_slot_row(g_screen_kind)[0] = as_window_handle(dialog);
+  wchar_t text[64] = L"";
+
+  click(window, 2, 0);
+  GetWindowTextW(field, text, 64);
+  EXPECT_EQ(std::wstring(text), L"pump");
+  EXPECT_EQ(nic_window_view(window)->cursor_col, 14);
+  EXPECT_EQ(nic_window_view(window)->sel_row, 0);
+
+  click(window, 2, 1);
+  GetWindowTextW(field, text, 64);
+  EXPECT_EQ(std::wstring(text), L"");
+  EXPECT_EQ(statements(window)[1], "OUT     Y00" + std::string(13, ' ') + "; ");
+  EXPECT_EQ(nic_window_view(window)->cursor_col, 25);
+
+  dialog_slot_row(g_screen_kind)[0] = 0;
+  DestroyWindow(dialog);
+}
+
 }  // namespace
