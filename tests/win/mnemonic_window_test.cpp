@@ -329,43 +329,6 @@ TEST_F(MnemonicWindowTest, AFileThatCannotBeOpenedLeavesAUsableEmptyWindow) {
   EXPECT_FALSE(IsWindow(window));
 }
 
-TEST_F(MnemonicWindowTest, ScreenshotOfALongTextWithComments) {
-  ASSERT_TRUE(start());
-  std::vector<std::string> lines;
-  for (int i = 0; i < 60; ++i) {
-    char line[80];
-    if (i % 7 == 0)
-      std::snprintf(line, sizeof line, "; ---- 工程 %d ----", i / 7);
-    else if (i % 3 == 0)
-      std::snprintf(line, sizeof line, "LD      X%02X             ; ポンプ %d 起動", i, i);
-    else
-      std::snprintf(line, sizeof line, "OUT     Y%02X", i);
-    lines.push_back(line);
-  }
-  lines.insert(lines.begin(), "\\ CPU pic16F84 CODE 6 C0102 P0040");
-  lines.push_back("END");
-  write_nic(folder_->file(L"long.NIC"), lines);
-  HWND window = open_window(path_of(L"long.NIC"), "long.NIC");
-  ASSERT_TRUE(window);
-  MoveWindow(window, 0, 0, 700, 500, TRUE);
-  click(window, 0, 4);
-  key(window, VK_DOWN, true);
-  key(window, VK_DOWN, true);
-  ViewState* view = nic_window_view(window);
-  view->sel_row = 9;
-  view->sel_col = 8;
-  view->sel_width = 3;
-  InvalidateRect(window, nullptr, TRUE);
-  UpdateWindow(window);
-  EXPECT_FALSE(save_screenshot("mnemonic_long_text").empty());
-  // Scrolled by a page.
-  SendMessageW(window, WM_VSCROLL, SB_PAGEDOWN, 0);
-  UpdateWindow(window);
-  EXPECT_GT(view->top_row, 0);
-  EXPECT_FALSE(save_screenshot("mnemonic_long_text_page2").empty());
-}
-
-
 // The frame's mnemonic screen opens the project's .NIC into a mnemonic window; switching
 // again brings that window back, fitted to the client area, instead of a second one.
 TEST_F(MnemonicWindowTest, TheMnemonicScreenShowsTheProjectsText) {
