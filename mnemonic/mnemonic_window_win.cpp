@@ -9,6 +9,7 @@
 #include "core/mnemonic_text.h"
 #include "core/sjis.h"
 #include "design/undo_ring.h"
+#include "design/view_geometry_win.h"
 #include "design/view_state.h"
 #include "mnemonic/current_text.h"
 #include "mnemonic/mnemonic_editor.h"
@@ -17,6 +18,7 @@
 #include "shell/command_ids.h"
 #include "shell/command_routing_win.h"
 #include "shell/documents.h"
+#include "shell/documents_win.h"
 #include "shell/file_dialog_win.h"
 #include "shell/frame_win.h"
 #include "shell/menu_states_win.h"
@@ -47,7 +49,6 @@ constexpr char MSG_EXISTS[] = "同一ファイル名が存在していますが�
 constexpr char MSG_SAVED_AS[] = "ファイルが新しい名前で保存されました！";
 constexpr char CAPTION_WARNING[] = "警告";
 constexpr char CAPTION_CONFIRM[] = "確認";
-constexpr char NIC_FILTER[] = "NIC\0*.NIC\0";
 constexpr uint32_t WINDOW_BACKGROUND = 0xFFFFFF;
 
 int g_nic_client_height = 0;  // client height at the last size change: the page of the scroll bar
@@ -252,7 +253,8 @@ bool command_save_as(const NicWindow& w) {
   OPENFILENAMEA record{};
   record.lStructSize = sizeof record;
   record.hwndOwner = w.hwnd;
-  record.lpstrFilter = NIC_FILTER;
+  record.lpstrFilter = filter_pairs(FileFilter::NIC).data();
+  record.nFilterIndex = 1;
   record.lpstrFile = file;
   record.nMaxFile = sizeof file;
   record.lpstrFileTitle = file_title;
@@ -338,8 +340,9 @@ LRESULT create_window(HWND window, LPARAM lparam) {
   if (slot < 0) return -1;
   view->window_index = slot;
   g_screen_kind = SCREEN_KIND_MNEMONIC;
+  if (record) copy_text_bounded(view->path, fixed_text(record->path));
+  init_open_file_name(*open_file_of(*view), window, FileFilter::NIC, view->path, view->title);
   if (record) {
-    copy_text_bounded(view->path, fixed_text(record->path));
     copy_text_bounded(view->title, fixed_text(record->title));
     view->open_file.flags = record->flags & CHILD_OPEN_READ_ONLY ? OPEN_FILE_READ_ONLY : 0;
   }

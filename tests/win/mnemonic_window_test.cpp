@@ -267,6 +267,9 @@ TEST_F(MnemonicWindowTest, NewDocumentAsksForANameAndSaveAsForcesTheExtension) {
   dialogs_->choose(path_of(L"named.txt"));
   boxes_->answer(IDOK);
   command(window, CMD_SAVE_AS);
+  ASSERT_EQ(dialogs_->shown().size(), 1u);
+  EXPECT_EQ(dialogs_->shown()[0].kind, FileDialogKind::SAVE);
+  EXPECT_EQ(dialogs_->shown()[0].filter, "NIC|*.NIC");
   EXPECT_TRUE(file_exists(folder_->file(L"named.NIC")));
   EXPECT_FALSE(file_exists(folder_->file(L"named.txt")));
   EXPECT_EQ(read_file_bytes(folder_->file(L"named.NIC")), nic_bytes({"NOPEND"}));
