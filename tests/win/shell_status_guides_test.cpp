@@ -284,12 +284,12 @@ TEST_F(Guides, OperationScreenButtonAsksTheFrameWhenADesignIsOpen) {
 
 TEST_F(Guides, CommentDisplayButtonSetsTheActiveViewsField) {
   HWND child = open_child();
-  int32_t view[16] = {};
-  SetWindowLongPtrW(child, CHILD_EXTRA_VIEW_STATE, reinterpret_cast<LONG_PTR>(view));
+  ViewState view{};
+  SetWindowLongPtrW(child, CHILD_EXTRA_VIEW_STATE, reinterpret_cast<LONG_PTR>(&view));
   HWND dialog = open_guide_dialog(frame, GuideKind::MonitorTips);
   click(dialog, IDC_GUIDE_BUTTON_1);
-  EXPECT_EQ(view[1], 1);
-  EXPECT_EQ(view[0], 0);
+  EXPECT_EQ(view.comment_display, 1);
+  EXPECT_EQ(view.range_active, 0);
   EXPECT_TRUE(IsWindow(dialog));  // stays open
   SetWindowLongPtrW(child, CHILD_EXTRA_VIEW_STATE, 0);
 }
