@@ -1,5 +1,5 @@
-// The screens themselves are not built yet. Until each screen's own procedure takes its
-// place, its windows do only what the frame needs of a document window: they register
+// The design and monitor screens are not built yet. Until each screen's own procedure
+// takes its place, its windows do only what the frame needs of a document window: they register
 // in their kind's window list when created, take part in the close sequence (the main
 // window of a kind closes the others of its kind and resets the count) and clear their
 // slot when destroyed. They hold no document, so they never refuse to close.
@@ -7,6 +7,7 @@
 
 #include <span>
 
+#include "mnemonic/mnemonic_window_win.h"
 #include "shell/window_lists_win.h"
 
 namespace {
@@ -41,8 +42,9 @@ LRESULT CALLBACK design_window_proc(HWND window, UINT message, WPARAM wparam, LP
   return listed_window_proc(g_design_windows, g_design_window_count, window, message, wparam, lparam);
 }
 
+// The mnemonic screen has its own procedure (mnemonic/mnemonic_window_win.cpp).
 LRESULT CALLBACK mnemonic_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return listed_window_proc(g_mnemonic_windows, g_mnemonic_window_count, window, message, wparam, lparam);
+  return nic_window_proc(window, message, wparam, lparam);
 }
 
 LRESULT CALLBACK monitor_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
