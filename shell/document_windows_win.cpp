@@ -1,4 +1,4 @@
-// The design and monitor screens are not built yet. Until each screen's own procedure
+// The monitor screen is not built yet. Until the screen's own procedure
 // takes its place, its windows do only what the frame needs of a document window: they register
 // in their kind's window list when created, take part in the close sequence (the main
 // window of a kind closes the others of its kind and resets the count) and clear their
@@ -37,10 +37,6 @@ LRESULT listed_window_proc(std::span<WindowHandle> list, int& count, HWND window
 }
 
 }  // namespace
-
-LRESULT CALLBACK design_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return listed_window_proc(g_design_windows, g_design_window_count, window, message, wparam, lparam);
-}
 
 // The mnemonic screen has its own procedure (mnemonic/mnemonic_window_win.cpp).
 LRESULT CALLBACK mnemonic_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
