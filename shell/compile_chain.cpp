@@ -17,8 +17,7 @@
 #include "target/monitor_protocol.h"
 #include "target/runtime_tables.h"
 
-int g_saved_uncompiled = 0;
-int g_comments_changed = 0;
+int32_t g_comments_changed = 0;
 GridSpan g_seq_grid{};
 std::string g_seq_path;
 

@@ -25,6 +25,7 @@
 #include <string>
 
 #include "core/ladder_model.h"
+#include "shell/documents.h"
 
 // ---- Files -----------------------------------------------------------------------------------
 // How the conversions reach the file system (CP932 paths). The Win32 program installs the
@@ -55,10 +56,11 @@ ProjectFiles project_files(const char* drive, const char* dir, const char* name)
 std::string staging_path(const std::string& path);
 
 // ---- Shared state of the conversions ---------------------------------------------------------
-// 1 while the saved design has not been compiled since; 1 when a device or row comment
-// was stored since the last save (the change test compares cell words only).
-extern int g_saved_uncompiled;
-extern int g_comments_changed;
+// g_saved_uncompiled (shell/documents.h): 1 while the saved design has not been compiled
+// since. g_comments_changed: 1 when a device or row comment was stored since the design
+// was loaded or saved (the change test compares cell words only); the design window
+// sets it, the conversions clear it.
+extern int32_t g_comments_changed;
 // The operation file read back last: its instruction list (g_instruction_list points
 // into it after a read-back) and its design part (g_seq_grid), and its path.
 extern GridSpan g_seq_grid;

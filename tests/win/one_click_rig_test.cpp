@@ -11,9 +11,7 @@
 //   TAVOLIN_RIG_RECEIVED      the Unix path of the file of every byte it received
 #include "core/ladder_model.h"  // before <windows.h>, which defines OUT
 
-#include "shell/windows_api.h"
-
-#include <gtest/gtest.h>
+#include "win/bars_frame.h"
 
 #include <atomic>
 #include <cstdio>
@@ -26,6 +24,7 @@
 
 #include "core/design_file.h"
 #include "core/mnemonic_text.h"
+#include "design/design_window_win.h"
 #include "design/view_state.h"
 #include "shell/com_dialog.h"
 #include "shell/com_dialog_win.h"
@@ -102,14 +101,13 @@ int64_t now_us() {
   return count.QuadPart * 1'000'000 / frequency.QuadPart;
 }
 
-class OneClickRig : public ProgramTest {
+class OneClickRig : public bars_test::BarsFrame {
  protected:
   void SetUp() override {
-    ProgramTest::SetUp();
+    BarsFrame::SetUp();
     if (env_number("TAVOLIN_RIG_SLOT") <= 0) GTEST_SKIP() << "no board simulator (run scripts/test.d/60-one-click-e2e.sh)";
-    install_frame_slots();
+    g_guide_flags = {0, 0, 0, 0};
     reset_serial_state();
-    ASSERT_TRUE(start());
   }
   void TearDown() override {
     if (HWND dialog = com_dialog()) DestroyWindow(dialog);
@@ -117,37 +115,27 @@ class OneClickRig : public ProgramTest {
     release_read_back();
     release_frame_mnemonic_text();
     g_mnemonic_text = {};
-    ProgramTest::TearDown();
+    BarsFrame::TearDown();
   }
 
   // Opens the sample design `name` (tests/data/one_click/<name>.MBS, copied into the
-  // test's folder) as the project's main design window.
+  // test's folder) with the frame's open command: it becomes the project and its window
+  // the main design window.
   void open_design(const std::string& name) {
     const std::wstring file = folder_->file(cp932_to_wide(name + ".MBS"));
     write_file_bytes(file, read_file_bytes(cp932_to_wide(std::string(TAVOLIN_TEST_DATA) + "/one_click/" + name + ".MBS")));
-    path = wide_to_text(file);
-    PathParts parts{};
-    ASSERT_EQ(split_path(path, parts), 0);
-    copy_text(g_project_drive, parts.drive);
-    copy_text(g_project_dir, parts.dir);
-    copy_text(g_project_name, parts.name);
-    copy_text(g_project_ext, parts.ext);
-
-    grid = make_ladder_grid();
-    saved = make_ladder_grid();
-    std::FILE* f = open_file_cp932(path.c_str(), L"rb");
-    ASSERT_NE(f, nullptr);
-    ASSERT_EQ(read_design_file(grid, f, DESIGN_FILE_STANDALONE), DESIGN_FILE_OK);
-    std::fclose(f);
-    saved = grid;
-    init_view_state(view, 0xFFFFFF);
-    copy_text(view.path, path);
-    copy_text(view.title, name + ".MBS");
-    design = create_document_window(L"massfl", cp932_to_wide("  " + name + ".MBS").c_str());
+    dialogs_->choose(wide_to_text(file));
+    SendMessageW(frame, WM_COMMAND, CMD_OPEN_DESIGN, 0);
+    pump_messages();
+    design = as_hwnd(g_design_windows[0]);
     ASSERT_NE(design, nullptr);
-    SetWindowLongPtrW(design, CHILD_EXTRA_DOCUMENT, reinterpret_cast<LONG_PTR>(&grid));
-    SetWindowLongPtrW(design, CHILD_EXTRA_VIEW_STATE, reinterpret_cast<LONG_PTR>(&view));
-    SetWindowLongPtrW(design, CHILD_EXTRA_SAVED_COPY, reinterpret_cast<LONG_PTR>(&saved));
+    grid = design_grid_of(design);
+    saved = design_saved_copy_of(design);
+    view = reinterpret_cast<ViewState*>(GetWindowLongPtrW(design, CHILD_EXTRA_VIEW_STATE));
+    ASSERT_NE(grid, nullptr);
+    ASSERT_NE(saved, nullptr);
+    ASSERT_NE(view, nullptr);
+    base = std::string(g_project_drive) + g_project_dir + g_project_name;
   }
 
   void use_board(const char* slot_variable) {
@@ -163,12 +151,12 @@ class OneClickRig : public ProgramTest {
     return texts;
   }
 
-  std::string project_file(const char* extension) const { return read_file_bytes(cp932_to_wide(path.substr(0, path.size() - 4) + extension)); }
+  std::string project_file(const char* extension) const { return read_file_bytes(cp932_to_wide(base + extension)); }
 
-  std::string path;
-  LadderGrid grid;
-  LadderGrid saved;
-  ViewState view{};
+  std::string base;  // the project's drive, folder and name
+  LadderGrid* grid = nullptr;
+  LadderGrid* saved = nullptr;
+  ViewState* view = nullptr;
   HWND design = nullptr;
 };
 
@@ -176,10 +164,10 @@ TEST_F(OneClickRig, TheSampleDesignIsSavedCompiledAndWrittenIntoTheBoard) {
   open_design("PUMP");
   use_board("TAVOLIN_RIG_SLOT");
   for (int i = 0; i < 3; ++i) boxes_->answer(IDOK);
-  SendMessageW(frame_, WM_COMMAND, CMD_WRITE_LADDER, 0);
+  SendMessageW(frame, WM_COMMAND, CMD_WRITE_LADDER, 0);
   pump_messages();
   ASSERT_EQ(shown(), (std::vector<std::string>{MSG_ONE_CLICK_NOTICE, "SEQ to NICが終了しました", MSG_PROGRAM_WRITTEN}));
-  EXPECT_EQ(wide_to_text(boxes_->shown().back().caption), path);
+  EXPECT_EQ(wide_to_text(boxes_->shown().back().caption), std::string(view->path));
 
   const std::string nic = project_file(".NIC");
   ASSERT_NE(nic.find("; START"), std::string::npos) << nic;
@@ -199,18 +187,24 @@ TEST_F(OneClickRig, TheSampleDesignIsSavedCompiledAndWrittenIntoTheBoard) {
   EXPECT_EQ(received.substr(received.size() - expected_bytes.size()), expected_bytes);
   EXPECT_EQ(g_port_open, 1);
   // The design shows no unsaved change afterwards.
-  EXPECT_EQ(std::memcmp(saved.data(), grid.data(), grid.size() * sizeof(LadderRow)), 0);
+  ASSERT_EQ(saved->size(), grid->size());
+  for (size_t r = 0; r < grid->size(); ++r)
+    for (int c = 0; c < ROW_CELLS; ++c) {
+      ASSERT_EQ((*saved)[r].cell[c].word[0], (*grid)[r].cell[c].word[0]) << r << " " << c;
+      ASSERT_EQ((*saved)[r].cell[c].word[1], (*grid)[r].cell[c].word[1]) << r << " " << c;
+    }
+  EXPECT_EQ(SendMessageW(design, WM_COMMAND, CMD_QUERY_MODIFIED, 0), 0);
 }
 
 TEST_F(OneClickRig, OnlyADesignWindowWritesTheBoard) {
   open_design("PUMP");
   use_board("TAVOLIN_RIG_SLOT");
-  HWND other = create_document_window(L"nicfl", L"  PUMP.NIC");
+  HWND other = create_document_window(bars_test::CHILD_CLASS, L"  other");
   ASSERT_NE(other, nullptr);
   SendMessageW(g_mdi_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(other), 0);
   pump_messages();
   const std::string design_file = project_file(".MBS");
-  SendMessageW(frame_, WM_COMMAND, CMD_WRITE_LADDER, 0);
+  SendMessageW(frame, WM_COMMAND, CMD_WRITE_LADDER, 0);
   pump_messages();
   EXPECT_TRUE(shown().empty());
   EXPECT_EQ(project_file(".MBS"), design_file);
@@ -232,7 +226,7 @@ TEST_F(OneClickRig, ASilentOrGarblingBoardEndsWithTheFailureMessageOnly) {
     boxes_->answer(IDOK);
     const size_t before = boxes_->shown().size();
     const int64_t start = now_us();
-    SendMessageW(frame_, WM_COMMAND, CMD_WRITE_LADDER, 0);
+    SendMessageW(frame, WM_COMMAND, CMD_WRITE_LADDER, 0);
     pump_messages();
     const int64_t elapsed_ms = (now_us() - start) / 1000;
     const std::vector<std::string> all = shown();
@@ -253,7 +247,7 @@ TEST_F(OneClickRig, TheComDialogVerifiesReadsBackRunsStopsAndWrites) {
   for (int i = 0; i < 3; ++i) boxes_->answer(IDOK);
   const size_t received_before = unix_file("TAVOLIN_RIG_RECEIVED").size();
   const int64_t start = now_us();
-  SendMessageW(frame_, WM_COMMAND, CMD_WRITE_LADDER, 0);
+  SendMessageW(frame, WM_COMMAND, CMD_WRITE_LADDER, 0);
   pump_messages();
   const int64_t one_click_us = now_us() - start;
   ASSERT_EQ(shown().back(), MSG_PROGRAM_WRITTEN);
@@ -266,7 +260,7 @@ TEST_F(OneClickRig, TheComDialogVerifiesReadsBackRunsStopsAndWrites) {
                 one_click_us / bound_us);
   }
 
-  SendMessageW(frame_, WM_COMMAND, CMD_COM_DIALOG, 0);
+  SendMessageW(frame, WM_COMMAND, CMD_COM_DIALOG, 0);
   pump_messages();
   HWND dialog = com_dialog();
   ASSERT_NE(dialog, nullptr);
@@ -337,14 +331,14 @@ TEST_F(OneClickRig, TheComDialogReportsASilentOrGarblingBoard) {
   open_design("PUMP");
   use_board("TAVOLIN_RIG_SLOT");
   for (int i = 0; i < 3; ++i) boxes_->answer(IDOK);
-  SendMessageW(frame_, WM_COMMAND, CMD_WRITE_LADDER, 0);
+  SendMessageW(frame, WM_COMMAND, CMD_WRITE_LADDER, 0);
   pump_messages();
   ASSERT_EQ(shown().back(), MSG_PROGRAM_WRITTEN);
 
   const BadBoard boards[] = {{"silent", "TAVOLIN_RIG_SILENT_SLOT"}, {"wrong echo", "TAVOLIN_RIG_GARBLED_SLOT"}};
   for (const BadBoard& board : boards) {
     g_com_number = env_number(board.slot_variable);
-    SendMessageW(frame_, WM_COMMAND, CMD_COM_DIALOG, 0);
+    SendMessageW(frame, WM_COMMAND, CMD_COM_DIALOG, 0);
     pump_messages();
     HWND dialog = com_dialog();
     ASSERT_NE(dialog, nullptr);
@@ -368,7 +362,7 @@ TEST_F(OneClickRig, TheComCommandWithoutABoardPortSaysSoAndKeepsTheDialog) {
   use_board("TAVOLIN_RIG_SLOT");
   g_com_number = 12;  // mapped to nothing
   boxes_->answer(IDOK);
-  SendMessageW(frame_, WM_COMMAND, CMD_COM_DIALOG, 0);
+  SendMessageW(frame, WM_COMMAND, CMD_COM_DIALOG, 0);
   pump_messages();
   EXPECT_EQ(shown(), std::vector<std::string>{MSG_NO_COM_LINK});
   EXPECT_NE(com_dialog(), nullptr);
