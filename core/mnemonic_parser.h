@@ -20,6 +20,7 @@
 #include "core/device_tables.h"
 #include "core/instruction_tables.h"
 #include "core/ladder_model.h"
+#include "core/mnemonic_device.h"
 
 // ---- Results ---------------------------------------------------------------------------
 inline constexpr int PARSE_OK = 0;
@@ -99,12 +100,7 @@ InstructionCode lookup_mnemonic_word(std::string_view word);
 // record (an index at or beyond list.size() - 1 writes nothing and returns 0).
 int encode_instruction_operands(ListSpan list, std::string_view statement, int code, int& index);
 
-// A device operand as mnemonic text spells it (a device letter in either case, not K, H,
-// F or "4", the
-// number in the radix of g_mnemonic_encoder_radix, J as group and step digits with an
-// optional range "-<last step>"): false for anything else, a number above the device's
-// highest, and a J range whose last step is not above the first or spans 64 steps or more.
-bool parse_mnemonic_device(std::string_view text, DeviceIndex& device, uint32_t& number);
+// parse_mnemonic_device (core/mnemonic_device.h) reads a device operand.
 
 // The MPS level that the last run left (MPS raises it, MPP lowers it); -1 at the start
 // of every run.

@@ -1,4 +1,5 @@
 #include "core/compiler_checks.h"
+#include "core/core_state.h"
 
 #include <gtest/gtest.h>
 

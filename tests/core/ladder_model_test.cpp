@@ -1,4 +1,5 @@
 #include "core/ladder_model.h"
+#include "core/core_state.h"
 
 #include "core/cell_text.h"
 

@@ -1,4 +1,5 @@
 #include "core/mnemonic_parser.h"
+#include "core/core_state.h"
 
 #include <gtest/gtest.h>
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/device_tables.h"
+#include "core/core_state.h"
 #include "core/instruction_tables.h"
 #include "core/mnemonic_parser.h"
 #include "core/mnemonic_text.h"

@@ -1,4 +1,5 @@
 #include "core/mnemonic_text.h"
+#include "core/core_state.h"
 
 #include "file_test_support.h"
 

@@ -153,6 +153,25 @@ INSTANTIATE_TEST_SUITE_P(
                       WriteFault{"never_stops_sending", false, -1, true, 1, "\r\n", "1 LD X0\r"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A board whose answers stop after their first line, with neither line end nor prompt:
+// every exchange that needs its answer fails, within its bounded waits.
+TEST_F(LinkTest, AnswersCutShortFailEveryExchange) {
+  link.board.short_framing = true;
+  MnemonicText text = make_text({"LD X0", "END"});
+  char end_answer[8] = "x";
+  EXPECT_EQ(write_program_to_target(text, end_answer), -1);
+  EXPECT_STREQ(end_answer, "");
+  EXPECT_EQ(notices, std::vector<std::string>{link_failed});
+  int line = 0;
+  EXPECT_EQ(verify_program_on_target(text, line), VERIFY_LINK_FAILED);
+  char listing[64];
+  size_t length = 0;
+  EXPECT_EQ(read_program_from_target(listing, length), -1);
+  ASSERT_EQ(send_echoed_command("R"), 1);
+  EXPECT_EQ(read_until_prompt(listing, length), ReplyEnd::SILENT);
+  EXPECT_LT(link.now_us, 30000 * MS);
+}
+
 TEST_F(LinkTest, WriteWithoutTextSendsNothing) {
   char end_answer[8];
   EXPECT_EQ(write_program_to_target({}, end_answer), -2);

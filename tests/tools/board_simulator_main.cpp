@@ -3,16 +3,20 @@
 // that Wine maps to it.
 //
 //   board_simulator --link PATH [--bit X26=1]... [--register 3=00FF]... [--state FILE]
-//                   [--received FILE] [--silent] [--corrupt-echo N] [--garble] [--pace]
+//                   [--control FILE] [--received FILE] [--silent] [--garble] [--pace]
 //
 // --link      a symlink made to the pty's slave device (removed at exit)
 // --bit       a bit device of the board: letter, decimal number, '=', 0 or 1
 // --register  D0-D15: number '=' hexadecimal value
 // --state     after every command the board's state is written there: "running=0|1",
 //             then the stored program, one listing line each
+// --control   a file the test writes to make the board misbehave; read whenever bytes
+//             arrive and applied when its text changed. Lines "key=value":
+//               silent=0|1          answer nothing, echo nothing
+//               short_framing=0|1   end every answer after its first line, no prompt
+//               corrupt_echo=N      the N-th echo from now on (0 the next) is wrong; -1 none
 // --received  after every command, every byte the host has sent so far
-// --silent    the board answers nothing at all (a board that is off)
-// --corrupt-echo N   the N-th printable byte (from 0) is echoed wrong
+// --silent    the board answers nothing at all from the start (a board that is off)
 // --garble    every character is echoed wrong
 // --pace      every byte the board sends takes one character time at 9600 baud
 //
@@ -39,9 +43,8 @@ volatile sig_atomic_t g_stop = 0;
 void on_signal(int) { g_stop = 1; }
 
 int usage() {
-  std::fprintf(stderr,
-               "usage: board_simulator --link PATH [--bit X26=1]... [--register 3=00FF]... [--state FILE]"
-               " [--received FILE] [--silent] [--corrupt-echo N] [--garble] [--pace]\n");
+  std::fprintf(stderr, "usage: board_simulator --link PATH [--bit X26=1]... [--register 3=00FF]... [--state FILE]"
+               " [--control FILE] [--received FILE] [--silent] [--garble] [--pace]\n");
   return 2;
 }
 
@@ -64,6 +67,35 @@ bool parse_register(const char* text, BoardMonitor& board) {
   if (value_end == end + 1 || *value_end || value < 0 || value > 0xFFFF) return false;
   board.registers[static_cast<size_t>(number)] = static_cast<uint16_t>(value);
   return true;
+}
+
+// Applies the control file when its text changed since it was last applied.
+void apply_control(const std::string& path, std::string& applied, BoardMonitor& board) {
+  if (path.empty()) return;
+  FILE* f = std::fopen(path.c_str(), "r");
+  if (!f) return;
+  std::string text;
+  char buffer[512];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0 && text.size() < 4096) text.append(buffer, n);
+  std::fclose(f);
+  if (text == applied) return;
+  applied = text;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(pos, end - pos);
+    pos = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    const std::string key = line.substr(0, eq);
+    const long value = std::strtol(line.c_str() + eq + 1, nullptr, 10);
+    if (key == "silent") board.silent = value != 0;
+    else if (key == "short_framing") board.short_framing = value != 0;
+    else if (key == "corrupt_echo") board.corrupt_echo_at = value < 0 ? -1 : board.echoes + static_cast<int>(value);
+  }
 }
 
 void write_state(const std::string& path, const BoardMonitor& board) {
@@ -108,6 +140,8 @@ int main(int argc, char** argv) {
   BoardMonitor board;
   std::string link;
   std::string state;
+  std::string control;
+  std::string applied_control;
   std::string received;
   bool pace = false;
   bool garble = false;
@@ -129,8 +163,8 @@ int main(int argc, char** argv) {
     const char* value = argv[++i];
     if (arg == "--link") link = value;
     else if (arg == "--state") state = value;
+    else if (arg == "--control") control = value;
     else if (arg == "--received") received = value;
-    else if (arg == "--corrupt-echo") board.corrupt_echo_at = std::atoi(value);
     else if (arg == "--bit") {
       if (!parse_bit(value, board)) return usage();
     } else if (arg == "--register") {
@@ -192,6 +226,7 @@ int main(int argc, char** argv) {
       if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EIO)) continue;
       break;
     }
+    apply_control(control, applied_control, board);
     std::string out;
     for (ssize_t i = 0; i < n; ++i) {
       if (garble) board.corrupt_echo_at = board.echoes;
