@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/core_state.h"
 #include "core/design_file.h"
 #include "core/ladder_compiler.h"
 #include "core/mnemonic_text.h"
