@@ -7,7 +7,7 @@
 
 #include "shell/windows_api.h"
 
-struct ViewState;
+#include "design/view_state.h"
 
 // Byte offsets in the extra bytes of a document window (ChildWindowExtra). Each slot holds a
 // pointer, read and written with Get/SetWindowLongPtrW, so the slots are pointer-sized.

@@ -23,9 +23,6 @@ HWND no_window(HWND, const char*) { return nullptr; }
 
 SampleOpenHooks g_sample_hooks{no_prepare, no_window};
 
-// The ViewState keeps its comment display in its second 32-bit field.
-constexpr int VIEW_STATE_COMMENT_DISPLAY = 1;
-
 HWND owner_of(HWND dialog) { return GetWindow(dialog, GW_OWNER); }
 
 bool is_live(WindowHandle handle) { return handle != 0 && IsWindow(as_hwnd(handle)); }
@@ -76,9 +73,9 @@ void show_comment_display_in_active_child(HWND frame) {
   if (g_mdi_client == nullptr) return;
   HWND child = reinterpret_cast<HWND>(SendMessageW(g_mdi_client, WM_MDIGETACTIVE, 0, 0));
   if (child == nullptr) return;
-  auto* view = reinterpret_cast<int32_t*>(GetWindowLongPtrW(child, CHILD_EXTRA_VIEW_STATE));
+  auto* view = reinterpret_cast<ViewState*>(GetWindowLongPtrW(child, CHILD_EXTRA_VIEW_STATE));
   if (view == nullptr) return;
-  view[VIEW_STATE_COMMENT_DISPLAY] = 1;
+  view->comment_display = 1;
   RECT rect{};
   GetClientRect(child, &rect);
   SendMessageW(child, WM_SIZE, SIZE_RESTORED, MAKELPARAM(rect.right, rect.bottom));

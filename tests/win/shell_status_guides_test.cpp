@@ -68,8 +68,9 @@ class Guides : public BarsFrame {
   void SetUp() override {
     g_prepared.clear();
     g_sample_windows.clear();
-    set_sample_open_hooks({record_prepare, record_sample_window});
     BarsFrame::SetUp();
+    // In place of the frame's own hooks, which install_frame_slots put in.
+    set_sample_open_hooks({record_prepare, record_sample_window});
     g_guide_flags = {1, 1, 1, 1};
     // Whether a guide writes file.ini shows in the file coming back.
     DeleteFileW(folder_->file(L"file.ini").c_str());
@@ -284,12 +285,12 @@ TEST_F(Guides, OperationScreenButtonAsksTheFrameWhenADesignIsOpen) {
 
 TEST_F(Guides, CommentDisplayButtonSetsTheActiveViewsField) {
   HWND child = open_child();
-  int32_t view[16] = {};
-  SetWindowLongPtrW(child, CHILD_EXTRA_VIEW_STATE, reinterpret_cast<LONG_PTR>(view));
+  ViewState view{};
+  SetWindowLongPtrW(child, CHILD_EXTRA_VIEW_STATE, reinterpret_cast<LONG_PTR>(&view));
   HWND dialog = open_guide_dialog(frame, GuideKind::MonitorTips);
   click(dialog, IDC_GUIDE_BUTTON_1);
-  EXPECT_EQ(view[1], 1);
-  EXPECT_EQ(view[0], 0);
+  EXPECT_EQ(view.comment_display, 1);
+  EXPECT_EQ(view.range_active, 0);
   EXPECT_TRUE(IsWindow(dialog));  // stays open
   SetWindowLongPtrW(child, CHILD_EXTRA_VIEW_STATE, 0);
 }

@@ -1,0 +1,129 @@
+#include "design/element_pictures_win.h"
+
+#include <algorithm>
+
+ElementPictureSet g_design_pictures{};
+
+void draw_line(HDC dc, int x1, int x2, int y1, int y2, bool thick) {
+  MoveToEx(dc, x1, y1, nullptr);
+  LineTo(dc, x2, y2);
+  if (!thick) return;
+  MoveToEx(dc, x1, y1 + 1, nullptr);
+  LineTo(dc, x2, y2 + 1);
+  MoveToEx(dc, x1 + 1, y1, nullptr);
+  LineTo(dc, x2 + 1, y2);
+}
+
+void draw_double_rect(HDC dc, int left, int top, int right, int bottom) {
+  Rectangle(dc, left, top, right, bottom);
+  Rectangle(dc, left + 1, top, right - 1, bottom);
+}
+
+void draw_strokes(HDC dc, std::span<const Stroke> strokes) {
+  for (const Stroke& s : strokes) {
+    const auto& p = s.p;
+    switch (s.kind) {
+      case StrokeKind::LINE: draw_line(dc, p[0].x, p[1].x, p[0].y, p[1].y, false); break;
+      case StrokeKind::THICK_LINE: draw_line(dc, p[0].x, p[1].x, p[0].y, p[1].y, true); break;
+      case StrokeKind::ELLIPSE: Ellipse(dc, p[0].x, p[0].y, p[1].x, p[1].y); break;
+      case StrokeKind::RECTANGLE: Rectangle(dc, p[0].x, p[0].y, p[1].x, p[1].y); break;
+      case StrokeKind::DOUBLE_RECT: draw_double_rect(dc, p[0].x, p[0].y, p[1].x, p[1].y); break;
+      case StrokeKind::POLYLINE: {
+        POINT points[6];
+        for (size_t i = 0; i < 6; ++i) points[i] = POINT{p[i].x, p[i].y};
+        Polyline(dc, points, 6);
+        break;
+      }
+      case StrokeKind::SECOND_PEN: return;
+    }
+  }
+}
+
+RECT screen_picture_frame() {
+  HDC screen = GetDC(nullptr);
+  const PixelRect frame = picture_frame_rect(GetDeviceCaps(screen, HORZSIZE), GetDeviceCaps(screen, VERTSIZE),
+                                             GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, VERTRES));
+  ReleaseDC(nullptr, screen);
+  return RECT{frame.left, frame.top, frame.right, frame.bottom};
+}
+
+namespace {
+
+// Records the routines into a new metafile on the screen's reference device.
+void record(std::span<const Stroke> first, std::span<const Stroke> second, HENHMETAFILE& slot, const RECT& frame,
+            HBRUSH brush, HPEN pen, HPEN second_pen) {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateEnhMetaFileW(screen, nullptr, &frame, nullptr);
+  ReleaseDC(nullptr, screen);
+  if (dc == nullptr) {
+    slot = nullptr;
+    return;
+  }
+  SelectObject(dc, brush);
+  SelectObject(dc, pen);
+  draw_strokes(dc, first);
+  if (second_pen != nullptr) {
+    SelectObject(dc, second_pen);
+    draw_strokes(dc, second);
+  }
+  slot = CloseEnhMetaFile(dc);
+}
+
+}  // namespace
+
+void make_picture(std::span<const Stroke> routine, HENHMETAFILE& slot, const RECT& frame, HBRUSH brush, HPEN pen) {
+  record(routine, {}, slot, frame, brush, pen, nullptr);
+}
+
+void make_two_pen_picture(std::span<const Stroke> first, std::span<const Stroke> second, HENHMETAFILE& slot,
+                          const RECT& frame, HBRUSH brush, HPEN pen, HPEN second_pen) {
+  record(first, second, slot, frame, brush, pen, second_pen != nullptr ? second_pen : pen);
+}
+
+void create_element_pictures(ElementPictureSet& set, const RECT& frame, HBRUSH brush, HPEN pen, HPEN second_pen) {
+  for (int slot = 0; slot < PICTURE_SLOTS; ++slot) {
+    if (!is_picture_slot(slot)) continue;
+    const std::span<const Stroke> strokes = element_picture_strokes(slot);
+    const auto split = std::find_if(strokes.begin(), strokes.end(),
+                                    [](const Stroke& s) { return s.kind == StrokeKind::SECOND_PEN; });
+    HENHMETAFILE& out = set[static_cast<size_t>(slot)];
+    if (split == strokes.end()) {
+      make_picture(strokes, out, frame, brush, pen);
+    } else {
+      const size_t at = static_cast<size_t>(split - strokes.begin());
+      make_two_pen_picture(strokes.first(at), strokes.subspan(at + 1), out, frame, brush, pen, second_pen);
+    }
+  }
+}
+
+void delete_element_pictures(ElementPictureSet& set) {
+  for (int slot = 0; slot < PICTURE_SLOTS; ++slot) {
+    if (!is_picture_slot(slot)) continue;
+    HENHMETAFILE& picture = set[static_cast<size_t>(slot)];
+    if (picture != nullptr) DeleteEnhMetaFile(picture);
+    picture = nullptr;
+  }
+}
+
+void play_element_picture(HDC dc, const ElementPictureSet& set, int slot, const RECT& cell) {
+  if (!is_picture_slot(slot) || set[static_cast<size_t>(slot)] == nullptr) return;
+  PlayEnhMetaFile(dc, set[static_cast<size_t>(slot)], &cell);
+}
+
+PictureColours design_picture_colours(bool white_background) {
+  return white_background ? PictureColours{RGB(255, 255, 255), RGB(0, 0, 0)}
+                          : PictureColours{RGB(0, 0, 95), RGB(205, 205, 191)};
+}
+
+bool create_design_pictures(bool white_background, bool double_lines) {
+  const PictureColours colours = design_picture_colours(white_background);
+  HBRUSH brush = CreateSolidBrush(colours.brush);
+  HPEN pen = CreatePen(PS_SOLID, double_lines ? 2 : 1, colours.pen);
+  const bool made = brush != nullptr && pen != nullptr;
+  if (made) create_element_pictures(g_design_pictures, screen_picture_frame(), brush, pen, pen);
+  if (pen != nullptr) DeleteObject(pen);
+  if (brush != nullptr) DeleteObject(brush);
+  return made;
+}
+
+void delete_design_pictures() { delete_element_pictures(g_design_pictures); }

@@ -1,0 +1,247 @@
+// The undo rings: sequences of edits, undos and redos against the document they leave,
+// the same table for the design grid and the mnemonic text; then the bounds of a snapshot.
+#include "design/undo_ring.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "core/mnemonic_text.h"
+
+namespace {
+
+// A design whose edits are numbered: `length` program rows, each holding the number of the
+// edit that wrote it (cell 0 word 1 and its comment text), the END row and the end mark.
+// The rows after the end mark keep whatever they held.
+struct DesignDoc {
+  LadderGrid grid = make_ladder_grid(64);
+  // A snapshot runs through the end mark: the program rows, the END row and the end mark.
+  static int first_push_rows(int length) { return length + 2; }
+  void write(int edit, int length) {
+    for (int r = 0; r < length; ++r) {
+      LadderRow& row = grid[static_cast<size_t>(r)];
+      row = LadderRow{};
+      row.cell[0].word[0] = CellWord::CONTACT_BASE | PartCode::RELAY_A << 4;
+      row.cell[0].word[1] = static_cast<uint32_t>(edit);
+      std::snprintf(row.text[0], CELL_TEXT_SIZE, "edit %d", edit);
+    }
+    grid[static_cast<size_t>(length)] = LadderRow{};
+    make_new_end_row(grid[static_cast<size_t>(length)]);
+    make_end_mark_row(grid[static_cast<size_t>(length) + 1]);
+  }
+  int edit_shown() const { return static_cast<int>(grid[0].cell[0].word[1]); }
+  int end_at() const { return find_end_mark_row(grid) - 1; }  // the END row
+  // The edit number held by a row (after the end mark: what an earlier program left there).
+  int row_edit(int r) const { return static_cast<int>(grid[static_cast<size_t>(r)].cell[0].word[1]); }
+  void reset() { reset_design_undo(); }
+  int push() { return push_design_undo(grid); }
+  int undo() { return undo_design(grid); }
+  int redo() { return redo_design(grid); }
+};
+
+// The same as a mnemonic text: `length` lines "LD X<edit>", then the end line.
+struct MnemonicDoc {
+  MnemonicText text = make_mnemonic_text(64);
+  // A snapshot runs through the end line.
+  static int first_push_rows(int length) { return length + 1; }
+  void write(int edit, int length) {
+    for (int i = 0; i < length; ++i) {
+      MnemonicLine& line = text[static_cast<size_t>(i)];
+      line = MnemonicLine{};
+      set_line_statement(line, "LD X" + std::to_string(edit));
+      set_line_comment(line, "; edit " + std::to_string(edit));
+    }
+    text[static_cast<size_t>(length)] = MnemonicLine{};
+    set_end_line(text[static_cast<size_t>(length)]);
+  }
+  int line_edit(int i) const { return std::stoi(std::string(line_statement(text[static_cast<size_t>(i)]).substr(4))); }
+  int edit_shown() const { return line_edit(0); }
+  int end_at() const { return count_text_lines(text); }
+  int row_edit(int i) const { return line_edit(i); }
+  void reset() { reset_mnemonic_undo(); }
+  int push() { return push_mnemonic_undo(text); }
+  int undo() { return undo_mnemonic(text); }
+  int redo() { return redo_mnemonic(text); }
+};
+
+// A script of steps, one letter each:
+//   n  a new document of 3 rows (edit 0): reset and the first push
+//   e  an edit (the next edit number) of the same length, pushed
+//   l  an edit that makes the program 4 rows longer, pushed
+//   u  undo, r  redo: each appends its result to the results, '0' for 0 and '-' for -1
+struct Case {
+  const char* what;
+  std::string script;
+  std::string results;
+  int edit_shown;  // the edit the document shows at the end
+  int end_at;      // where its END row is
+  int after_end_row = -1, after_end_edit = 0;  // a row after the end mark and what it keeps
+};
+
+std::string times(int n, char c) { return std::string(static_cast<size_t>(n), c); }
+
+const Case CASES[] = {
+    {"20 edits: 15 undos, the 16th refused, the document after the 5th edit", "n" + times(20, 'e') + times(16, 'u'),
+     times(15, '0') + "-", 5, 3},
+    {"undo twice, then edit: nothing to redo", "neeeuuer", "00-", 4, 3},
+    {"undo then redo gives the document back", "neeur", "00", 2, 3},
+    {"undo and redo of a new document are refused", "nur", "--", 0, 3},
+    {"redo stops where the pushes ended", "neeeuuurrrr", "000000-", 3, 3},
+    {"after a full turn the oldest snapshots are gone", "n" + times(17, 'e') + times(16, 'u') + times(15, 'r') + "r",
+     times(15, '0') + "-" + times(15, '0') + "-", 17, 3},
+    {"an undo to a shorter program leaves the rows after its end mark", "nlu", "0", 0, 3, 5, 1},
+    {"a redo to the longer program restores it whole", "nlur", "00", 1, 7},
+    {"a new document forgets the old one's snapshots", "neeenu", "-", 0, 3},
+};
+
+template <typename Doc>
+void run_cases() {
+  for (const Case& c : CASES) {
+    SCOPED_TRACE(c.what);
+    Doc doc;
+    int edit = 0;
+    int length = 3;
+    std::string results;
+    for (char step : c.script) {
+      switch (step) {
+        case 'n':
+          edit = 0;
+          length = 3;
+          doc.reset();
+          doc.write(edit, length);
+          EXPECT_EQ(doc.push(), Doc::first_push_rows(length));
+          break;
+        case 'e':
+        case 'l':
+          if (step == 'l') length += 4;
+          doc.write(++edit, length);
+          doc.push();
+          break;
+        case 'u': results += doc.undo() == 0 ? '0' : '-'; break;
+        case 'r': results += doc.redo() == 0 ? '0' : '-'; break;
+      }
+    }
+    EXPECT_EQ(results, c.results);
+    EXPECT_EQ(doc.edit_shown(), c.edit_shown);
+    EXPECT_EQ(doc.end_at(), c.end_at);
+    if (c.after_end_row >= 0) {
+      EXPECT_EQ(doc.row_edit(c.after_end_row), c.after_end_edit);
+    }
+  }
+}
+
+TEST(UndoRing, DesignEditsUndosAndRedos) { run_cases<DesignDoc>(); }
+TEST(UndoRing, MnemonicEditsUndosAndRedos) { run_cases<MnemonicDoc>(); }
+
+TEST(UndoRing, OnlyTheDocumentPartsAreRestored) {
+  DesignDoc doc;
+  doc.reset();
+  doc.write(0, 3);
+  doc.push();
+  doc.write(1, 3);
+  std::snprintf(doc.grid[2].row_text(), ROW_TEXT_SIZE, "%1500s|", "a comment row's text");
+  doc.push();
+  doc.write(2, 3);
+  doc.push();
+  doc.grid[1].cell[4].word[2] = 0x11;  // monitor state
+  doc.grid[1].cell[4].word[3] = 0x22;  // value mark
+  doc.grid[1].selected = 1;
+  doc.grid[1].source_position = 77;
+  ASSERT_EQ(doc.undo(), 0);
+  EXPECT_EQ(doc.edit_shown(), 1);
+  EXPECT_EQ(doc.grid[1].cell[4].word[2], 0x11u);
+  EXPECT_EQ(doc.grid[1].cell[4].word[3], 0x22u);
+  EXPECT_EQ(doc.grid[1].selected, 1);
+  EXPECT_EQ(doc.grid[1].source_position, 77);
+  EXPECT_EQ(std::strlen(doc.grid[2].row_text()), 1501u);  // the whole 1600-byte text area came back
+
+  MnemonicDoc text;
+  text.reset();
+  text.write(0, 2);
+  text.text[0].flags = LineFlags::HAS_COMMENT;
+  text.push();
+  text.write(1, 2);
+  text.push();
+  text.text[0].selected = 5;
+  ASSERT_EQ(text.undo(), 0);
+  EXPECT_EQ(text.edit_shown(), 0);
+  EXPECT_EQ(line_statement(text.text[1]), "LD X0\n");
+  EXPECT_STREQ(text.text[1].comment, "; edit 0");
+  EXPECT_EQ(text.text[0].flags, LineFlags::HAS_COMMENT);
+  EXPECT_EQ(text.text[0].selected, 5);
+}
+
+TEST(UndoRing, SnapshotsStayWithinTheDocument) {
+  // Without an end mark the whole grid is the snapshot, and no more.
+  LadderGrid grid = make_ladder_grid(30);
+  for (auto& row : grid) row.cell[0].word[0] = CellWord::LINE_LINKED;
+  grid[29].cell[0].word[1] = 29;
+  reset_design_undo();
+  EXPECT_EQ(push_design_undo(grid), 30);
+  grid[29].cell[0].word[1] = 0;
+  push_design_undo(grid);
+  // An undo into a smaller grid stops at that grid's end.
+  LadderGrid small = make_ladder_grid(10);
+  ASSERT_EQ(undo_design(small), 0);
+  EXPECT_EQ(small[9].cell[0].word[0], CellWord::LINE_LINKED);
+  ASSERT_EQ(redo_design(small), 0);
+  ASSERT_EQ(undo_design(grid), 0);
+  EXPECT_EQ(grid[29].cell[0].word[1], 29u);
+
+  // A text without an end line: every line of it.
+  MnemonicText text = make_mnemonic_text(12);
+  reset_mnemonic_undo();
+  EXPECT_EQ(push_mnemonic_undo(text), 12);
+  EXPECT_EQ(push_mnemonic_undo(ConstTextSpan()), 0);
+  EXPECT_EQ(undo_mnemonic(text), 0);
+}
+
+TEST(UndoRing, AResetRingOrAReleasedOneRefusesEverything) {
+  LadderGrid grid = make_ladder_grid(8);
+  make_end_mark_row(grid[3]);
+  DesignUndoRing ring;  // as after a reset, with no push yet
+  EXPECT_EQ(undo(ring, grid), -1);
+  EXPECT_EQ(redo(ring, grid), -1);
+  push_undo(ring, grid);
+  push_undo(ring, grid);
+  push_undo(ring, grid);
+  ASSERT_EQ(undo(ring, grid), 0);
+  release_undo(ring);
+  EXPECT_EQ(undo_ring_bytes(ring), 0u);
+  EXPECT_EQ(undo(ring, grid), -1);
+  EXPECT_EQ(redo(ring, grid), -1);
+  reset_undo(ring);
+  EXPECT_EQ(ring.count, -1);
+  EXPECT_EQ(ring.index, -1);
+}
+
+TEST(UndoRing, ARingHoldsTheRowsInUseNotTheCapacity) {
+  DesignDoc full;
+  full.grid = make_ladder_grid(MAX_GRID_ROWS);
+  DesignDoc exact;
+  exact.grid = make_ladder_grid(100);
+  DesignUndoRing full_ring, exact_ring;
+  for (int i = 0; i < 16; ++i) {
+    full.write(i, 98);  // 98 program rows, the END row and the end mark: 100 rows
+    exact.write(i, 98);
+    EXPECT_EQ(push_undo(full_ring, full.grid), 100);
+    EXPECT_EQ(push_undo(exact_ring, exact.grid), 100);
+  }
+  EXPECT_EQ(undo_ring_bytes(full_ring), undo_ring_bytes(exact_ring));
+  EXPECT_LT(undo_ring_bytes(full_ring), 4u << 20);
+  // A text that fills its whole area comes back whole.
+  full.grid[5].cell[3].word[1] = 0x1234;
+  std::snprintf(full.grid[5].row_text(), ROW_TEXT_SIZE, "%1599s", "x");
+  full.grid[5].row_text()[1598] = 'y';
+  full.grid[5].row_text()[1599] = 'z';  // no NUL left in the area
+  push_undo(full_ring, full.grid);
+  full.write(99, 98);
+  push_undo(full_ring, full.grid);
+  ASSERT_EQ(undo(full_ring, full.grid), 0);
+  EXPECT_EQ(full.grid[5].cell[3].word[1], 0x1234u);
+  EXPECT_EQ(std::string(full.grid[5].row_text(), ROW_TEXT_SIZE), std::string(1598, ' ') + "yz");
+}
+
+}  // namespace
