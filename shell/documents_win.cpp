@@ -39,8 +39,17 @@ constexpr char NOT_MAIN_SCREEN[] = "メイン画面以外からは動作画面�
 constexpr char NOT_COMPILED[] = "変更がありました！\nコンパイルしなくて良いのですか？";
 constexpr char NEW_PROJECT_NAME[] = "新規";
 
-DocumentViewInfo no_view_info(HWND) { return {}; }
-DocumentViewReader g_view_reader = no_view_info;
+// The file number and path of a document window's view; a window without a ViewState
+// counts as the main file and has no path of its own.
+struct DocumentViewInfo {
+  int file_number = 0;
+  const char* path = nullptr;
+};
+DocumentViewInfo view_info(HWND window) {
+  const auto* view = reinterpret_cast<const ViewState*>(GetWindowLongPtrW(window, CHILD_EXTRA_VIEW_STATE));
+  if (view == nullptr) return {};
+  return {view_file_number(*view), view->path};
+}
 
 bool is_live(WindowHandle handle) { return handle != 0 && handle != WINDOW_LIST_END && IsWindow(as_hwnd(handle)); }
 bool first_window_exists(std::span<const WindowHandle> list) { return !list.empty() && is_live(list[0]); }
@@ -158,7 +167,13 @@ void install_sample_hooks() {
 
 }  // namespace
 
-void set_document_view_reader(DocumentViewReader reader) { g_view_reader = reader ? reader : no_view_info; }
+HWND g_cpu_label = nullptr;
+std::string g_cpu_label_text;
+
+void set_cpu_label_text(const std::string& text) {
+  g_cpu_label_text = text;
+  if (g_cpu_label != nullptr && IsWindow(g_cpu_label)) SetWindowTextW(g_cpu_label, cp932_to_wide(text).c_str());
+}
 
 void init_open_file_name(OPENFILENAMEA& record, HWND owner, FileFilter filter, char* file, char* title) {
   record = OPENFILENAMEA{};
@@ -396,7 +411,7 @@ LRESULT monitor_screen_command(HWND frame, WPARAM wparam, LPARAM) {
   // nothing to run, and the command ends here.
   HWND active = active_child();
   if (active == nullptr || !IsWindow(active)) return 0;
-  const DocumentViewInfo view = g_view_reader(active);
+  const DocumentViewInfo view = view_info(active);
   const bool first_of_kind = active == first_window(g_design_windows) || active == first_window(g_mnemonic_windows);
   if (view.file_number != 0 || !first_of_kind) {
     if (show_message_box(frame, NOT_MAIN_SCREEN, CONFIRM_CAPTION, MB_YESNO) == IDYES) {
@@ -458,7 +473,7 @@ LRESULT io_display_command(HWND frame, WPARAM, LPARAM) {
   // display.
   g_child_open.filter = FileFilter::MBS;
   g_child_open.flags = CHILD_OPEN_READ_ONLY;
-  if (const DocumentViewInfo view = g_view_reader(monitor); view.path != nullptr) copy_text(g_child_open.path, view.path);
+  if (const DocumentViewInfo view = view_info(monitor); view.path != nullptr) copy_text(g_child_open.path, view.path);
   const std::string title = io_display_title(g_path_name);
   // No window of this class is part of the program: the request creates nothing.
   create_document_child(IO_DISPLAY_CLASS, title.c_str(), ChildRoute::MONITOR);

@@ -12,6 +12,8 @@
 #include "shell/windows_api.h"
 #include <commdlg.h>
 
+#include <string>
+
 #include "shell/documents.h"
 
 // The window that gets the focus right after the next child is created, or 0.
@@ -50,14 +52,9 @@ LRESULT exit_command(HWND frame, WPARAM wparam, LPARAM lparam);
 LRESULT close_all_command(HWND frame, WPARAM wparam, LPARAM lparam);
 LRESULT io_display_command(HWND frame, WPARAM wparam, LPARAM lparam);
 
-// How the frame learns which file an active document window shows: the file number of
-// its view (bits 4-7 of view_id; 0 = the project's main file) and the view's own path.
-// The screen modules install the reader of their ViewState; without one (or for a window
-// the reader does not know) a window counts as the main file and has no path of its own.
-struct DocumentViewInfo {
-  bool known = false;
-  int file_number = 0;
-  const char* path = nullptr;  // CP932, the view's own full path
-};
-using DocumentViewReader = DocumentViewInfo (*)(HWND window);
-void set_document_view_reader(DocumentViewReader reader);
+// The toolbar's CPU label (a static control of the design and mnemonic toolbars), or 0
+// while the toolbar shown has none, and the text it shows. The document windows set the
+// text when they load a design; a toolbar that creates the label takes the text from here.
+extern HWND g_cpu_label;
+extern std::string g_cpu_label_text;
+void set_cpu_label_text(const std::string& text);

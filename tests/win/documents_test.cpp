@@ -30,10 +30,6 @@ class Documents : public BarsFrame {
     g_guide_flags = {0, 0, 0, 0};
     GetClientRect(frame, &g_client_rect);
   }
-  void TearDown() override {
-    set_document_view_reader(nullptr);
-    BarsFrame::TearDown();
-  }
 
   HWND active() const { return reinterpret_cast<HWND>(SendMessageW(g_mdi_client, WM_MDIGETACTIVE, 0, 0)); }
   std::wstring texts_shown() const {
@@ -97,7 +93,9 @@ TEST_F(Documents, OpeningSetsTheProjectOnlyWhileNoMainWindowExists) {
   // The window that had the focus keeps it; the new one is the command's result.
   HWND second_window = g_active_child;
   ASSERT_NE(second_window, nullptr);
-  EXPECT_EQ(window_text(second_window).substr(0, 2), "  ");
+  // The frame creates it titled "  SECOND.MBS"; the design window then names its file
+  // and the CPU the file was written for.
+  EXPECT_EQ(window_text(second_window), std::string(g_open_path) + "    " + g_loaded_cpu_settings.cpu_name);
   EXPECT_NE(window_text(second_window).find("SECOND.MBS"), std::string::npos);
 
   dialogs_->cancel();
@@ -164,14 +162,16 @@ TEST_F(Documents, DesignScreenOpensTheProjectsDesign) {
   EXPECT_TRUE(boxes_->shown().empty()) << cp932(texts_shown());
   ASSERT_TRUE(is_live_first(g_design_windows));
   HWND design = as_hwnd(g_design_windows[0]);
-  EXPECT_EQ(window_text(design).substr(0, 2), "  ");
+  EXPECT_EQ(window_text(design), std::string(g_work_path));  // the main design window shows its path
   EXPECT_STREQ(g_child_open.title, "PUMP.MBS");
   EXPECT_EQ(g_toolbar_kind, TOOLBAR_KIND_DESIGN);
 
-  // Again: the window is brought back, nothing new is created.
+  // Again: the window is brought back and fitted, nothing new is created.
+  ShowWindow(design, SW_MINIMIZE);
   command(CMD_SCREEN_DESIGN);
   EXPECT_EQ(g_design_window_count, 1);
   EXPECT_EQ(as_hwnd(g_design_windows[0]), design);
+  EXPECT_FALSE(IsIconic(design));
   EXPECT_EQ(g_screen_kind, SCREEN_KIND_DESIGN);
 }
 
