@@ -17,6 +17,13 @@ add_executable(tavolin WIN32 ${TAVOLIN_ENTRY_SOURCE} $<TARGET_OBJECTS:tavolin_wi
 tavolin_target_options(tavolin)
 target_link_libraries(tavolin PRIVATE tavolin_portable ${TAVOLIN_WIN_LIBS})
 
+# The sample designs the start-up guide opens live in the folder "SAMPLE" beside the program.
+file(GLOB TAVOLIN_SAMPLE_DESIGNS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/samples/*.MBS)
+add_custom_command(TARGET tavolin POST_BUILD
+                   COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:tavolin>/SAMPLE
+                   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${TAVOLIN_SAMPLE_DESIGNS} $<TARGET_FILE_DIR:tavolin>/SAMPLE/
+                   VERBATIM)
+
 file(GLOB win_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)
 file(GLOB win_helpers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_helper.cpp)
 if(win_tests)

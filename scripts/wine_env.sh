@@ -43,7 +43,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 unset WINEARCH
 
 # The program and its tests are 64-bit, and so is every Wine process here: the 64-bit loader is
-# called directly. The Debian `wine` wrapper picks the 32-bit loader whenever wine32 happens to be
+# called directly. The Debian `wine` wrapper picks the 32-bit loader whenever 32-bit Wine happens to be
 # installed, and some kernels cannot run 32-bit programs at all.
 _tavolin_find_wine_loader() {
   local candidate
