@@ -35,3 +35,15 @@ if(win_tests)
                                                TAVOLIN_SOURCE_DIR="Z:${CMAKE_SOURCE_DIR}")
   target_link_libraries(win_tests PRIVATE tavolin_portable gtest_main ${TAVOLIN_WIN_LIBS})
 endif()
+
+# The screens' timing programs (tests/timing/*_timing_main.cpp), run by hand under Wine.
+file(GLOB timing_programs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/timing/*_timing_main.cpp)
+foreach(program ${timing_programs})
+  get_filename_component(name ${program} NAME_WE)
+  string(REGEX REPLACE "_main$" "" name ${name})
+  add_executable(${name} ${program} ${CMAKE_SOURCE_DIR}/tests/support/ladder_text.cpp
+                 $<TARGET_OBJECTS:tavolin_win_objects> ${TAVOLIN_RC_FILES})
+  tavolin_target_options(${name})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE tavolin_portable ${TAVOLIN_WIN_LIBS})
+endforeach()

@@ -66,15 +66,23 @@ void play_display_list(HDC dc, const DisplayList& list, const ViewState& view, c
   const HGDIOBJ old_pen = GetCurrentObject(dc, OBJ_PEN);
   const COLORREF old_text = GetTextColor(dc);
   SetBkMode(dc, OPAQUE);
+  // The rails and ticks share a few pens: one is kept while the lines use it.
+  HPEN pen = nullptr;
+  uint32_t pen_colour = 0;
+  int pen_width = -1;
   for (const PaintItem& item : list.items) {
     switch (item.kind) {
       case PaintKind::LINE: {
-        HPEN pen = CreatePen(PS_SOLID, item.width, item.colour);
-        SelectObject(dc, pen);
+        if (pen == nullptr || pen_colour != item.colour || pen_width != item.width) {
+          HPEN next = CreatePen(PS_SOLID, item.width, item.colour);
+          SelectObject(dc, next);
+          if (pen != nullptr) DeleteObject(pen);
+          pen = next;
+          pen_colour = item.colour;
+          pen_width = item.width;
+        }
         MoveToEx(dc, item.rect.left, item.rect.top, nullptr);
         LineTo(dc, item.rect.right, item.rect.bottom);
-        SelectObject(dc, old_pen);
-        DeleteObject(pen);
         break;
       }
       case PaintKind::PICTURE:
@@ -100,6 +108,8 @@ void play_display_list(HDC dc, const DisplayList& list, const ViewState& view, c
       }
     }
   }
+  SelectObject(dc, old_pen);
+  if (pen != nullptr) DeleteObject(pen);
   SetTextColor(dc, old_text);
   SelectObject(dc, old_font);
 }
