@@ -25,7 +25,7 @@ add_custom_command(TARGET tavolin POST_BUILD
                    VERBATIM)
 
 file(GLOB win_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)
-file(GLOB win_helpers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_helper.cpp ${CMAKE_SOURCE_DIR}/tests/support/ladder_text.cpp)
+file(GLOB win_helpers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_helper.cpp ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
 if(win_tests)
   add_executable(win_tests ${win_tests} ${win_helpers} $<TARGET_OBJECTS:tavolin_win_objects> ${TAVOLIN_RC_FILES})
   tavolin_target_options(win_tests)
