@@ -23,8 +23,9 @@
 #include "shell/toolbar_win.h"
 #include "shell/window_lists_win.h"
 
-int g_popup_toggle = 0;
-int g_search_highlight = 0;
+// g_popup_toggle is the one toggle the design and mnemonic windows share; it is defined
+// beside the mnemonic editor (mnemonic/mnemonic_editor.cpp).
+// g_search_highlight is the painter's (design/design_paint.cpp).
 int g_range_submode = 0;
 int g_blank_submode = 0;
 

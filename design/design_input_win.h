@@ -26,7 +26,7 @@ void apply_design_effects(HWND window, LadderGrid& grid, ViewState& view, const 
 
 // Program-wide state of the design window's input.
 extern int g_popup_toggle;      // flipped by right clicks in range and blank-line mode
-extern int g_search_highlight;  // the device-use highlight of the Space key is on
+extern int32_t g_search_highlight;  // the device-use highlight of the Space key is on
 extern int g_range_submode;     // the range mode's sub-mode (select 0 .. paste 4)
 extern int g_blank_submode;     // the blank-line mode's sub-mode
 

@@ -1,4 +1,4 @@
-// The mnemonic and monitor screens are not built yet. Until each screen's own procedure
+// The monitor screen is not built yet. Until the screen's own procedure
 // takes its place, its windows do only what the frame needs of a document window: they register
 // in their kind's window list when created, take part in the close sequence (the main
 // window of a kind closes the others of its kind and resets the count) and clear their
@@ -7,6 +7,7 @@
 
 #include <span>
 
+#include "mnemonic/mnemonic_window_win.h"
 #include "shell/window_lists_win.h"
 
 namespace {
@@ -37,8 +38,9 @@ LRESULT listed_window_proc(std::span<WindowHandle> list, int& count, HWND window
 
 }  // namespace
 
+// The mnemonic screen has its own procedure (mnemonic/mnemonic_window_win.cpp).
 LRESULT CALLBACK mnemonic_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return listed_window_proc(g_mnemonic_windows, g_mnemonic_window_count, window, message, wparam, lparam);
+  return nic_window_proc(window, message, wparam, lparam);
 }
 
 LRESULT CALLBACK monitor_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

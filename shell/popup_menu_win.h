@@ -24,6 +24,13 @@ struct PopupMenuItem {
 // caller acts on the id.
 int show_popup_menu(HWND owner, const std::vector<PopupMenuItem>& items, POINT screen_position);
 
+// A menu built by the caller (the mnemonic window loads its menus from the resources):
+// tracked at the screen point (x, y) with TPM_RIGHTBUTTON and the id chosen returned, 0
+// when it was dismissed. A stand-in sees its items as popup_menu_items gives them.
+int track_popup_menu(HMENU menu, int x, int y, HWND owner);
+// The items of a menu as the user would see them (CP932 texts).
+std::vector<PopupMenuItem> popup_menu_items(HMENU menu);
+
 // A stand-in for the menu: gets the items and returns the id chosen (or 0).
 using PopupMenuHandler = std::function<int(HWND owner, const std::vector<PopupMenuItem>& items, POINT position)>;
 void set_popup_menu_handler(PopupMenuHandler handler);

@@ -3,7 +3,7 @@
 // that Wine maps to it.
 //
 //   board_simulator --link PATH [--bit X26=1]... [--register 3=00FF]... [--state FILE]
-//                   [--control FILE]
+//                   [--control FILE] [--received FILE] [--silent] [--garble] [--pace]
 //
 // --link      a symlink made to the pty's slave device (removed at exit)
 // --bit       a bit device of the board: letter, decimal number, '=', 0 or 1
@@ -15,6 +15,10 @@
 //               silent=0|1          answer nothing, echo nothing
 //               short_framing=0|1   end every answer after its first line, no prompt
 //               corrupt_echo=N      the N-th echo from now on (0 the next) is wrong; -1 none
+// --received  after every command, every byte the host has sent so far
+// --silent    the board answers nothing at all from the start (a board that is off)
+// --garble    every character is echoed wrong
+// --pace      every byte the board sends takes one character time at 9600 baud
 //
 // The simulator keeps a slave descriptor open itself, so the pty survives every close
 // and reopen by the program under test. It prints "ready <slave path>" on stdout when it
@@ -40,7 +44,7 @@ void on_signal(int) { g_stop = 1; }
 
 int usage() {
   std::fprintf(stderr, "usage: board_simulator --link PATH [--bit X26=1]... [--register 3=00FF]... [--state FILE]"
-               " [--control FILE]\n");
+               " [--control FILE] [--received FILE] [--silent] [--garble] [--pace]\n");
   return 2;
 }
 
@@ -104,10 +108,23 @@ void write_state(const std::string& path, const BoardMonitor& board) {
   std::rename(temporary.c_str(), path.c_str());
 }
 
-bool write_all(int fd, const std::string& bytes) {
+void write_received(const std::string& path, const BoardMonitor& board) {
+  if (path.empty()) return;
+  const std::string temporary = path + ".tmp";
+  FILE* f = std::fopen(temporary.c_str(), "wb");
+  if (!f) return;
+  std::fwrite(board.received.data(), 1, board.received.size(), f);
+  std::fclose(f);
+  std::rename(temporary.c_str(), path.c_str());
+}
+
+constexpr useconds_t CHARACTER_US_9600 = 1042;  // 10 bits at 9600 baud
+
+bool write_all(int fd, const std::string& bytes, bool pace) {
   size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (pace) ::usleep(CHARACTER_US_9600);
+    const ssize_t n = ::write(fd, bytes.data() + done, pace ? 1 : bytes.size() - done);
     if (n < 0) {
       if (errno == EINTR || errno == EAGAIN) continue;
       return false;
@@ -125,13 +142,29 @@ int main(int argc, char** argv) {
   std::string state;
   std::string control;
   std::string applied_control;
+  std::string received;
+  bool pace = false;
+  bool garble = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
+    if (arg == "--silent") {
+      board.silent = true;
+      continue;
+    }
+    if (arg == "--garble") {
+      garble = true;
+      continue;
+    }
+    if (arg == "--pace") {
+      pace = true;
+      continue;
+    }
     if (i + 1 >= argc) return usage();
     const char* value = argv[++i];
     if (arg == "--link") link = value;
     else if (arg == "--state") state = value;
     else if (arg == "--control") control = value;
+    else if (arg == "--received") received = value;
     else if (arg == "--bit") {
       if (!parse_bit(value, board)) return usage();
     } else if (arg == "--register") {
@@ -195,14 +228,18 @@ int main(int argc, char** argv) {
     }
     apply_control(control, applied_control, board);
     std::string out;
-    for (ssize_t i = 0; i < n; ++i) board.receive(bytes[i], out);
+    for (ssize_t i = 0; i < n; ++i) {
+      if (garble) board.corrupt_echo_at = board.echoes;
+      board.receive(bytes[i], out);
+    }
     // The state is on disk before the answer goes out, so whoever has read the answer
     // finds the state that answer reflects.
     if (board.commands != commands || std::memchr(bytes, 0x03, static_cast<size_t>(n))) {
       commands = board.commands;
       write_state(state, board);
+      write_received(received, board);
     }
-    if (!write_all(master, out)) break;
+    if (!write_all(master, out, pace)) break;
   }
   ::unlink(link.c_str());
   ::close(holder);
