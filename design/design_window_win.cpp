@@ -12,7 +12,9 @@
 #include <memory>
 #include <string>
 
+#include "design/design_commands_win.h"
 #include "design/design_document.h"
+#include "design/design_input_win.h"
 #include "design/design_paint_win.h"
 #include "design/element_pictures_win.h"
 #include "design/undo_ring.h"
@@ -376,6 +378,7 @@ int confirm_save_design(HWND window, LadderGrid& grid, ViewState& view, int) {
 }
 
 LRESULT CALLBACK design_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (LRESULT input_result = 0; design_handle_input(window, message, wparam, lparam, input_result)) return input_result;
   switch (message) {
     case WM_CREATE:
       return on_create(window, lparam);
@@ -416,6 +419,8 @@ LRESULT CALLBACK design_window_proc(HWND window, UINT message, WPARAM wparam, LP
           if (ViewState* view = view_state_of(window)) repaint_synced_cells(window, *view, lparam);
           break;
         default:
+          if (LRESULT command_result = 0; design_handle_command(window, wparam, lparam, command_result))
+            return command_result;
           break;
       }
       break;
