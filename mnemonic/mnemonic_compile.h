@@ -16,8 +16,10 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "core/ladder_model.h"
+#include "mnemonic/mnemonic_view.h"
 #include "shell/compile_chain.h"
 
 struct MnemonicCompileHost {

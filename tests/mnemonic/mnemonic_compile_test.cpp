@@ -145,15 +145,19 @@ TEST_F(MnemonicCompile, ATextBecomesTheOperationFileAndTheFrameConvertsIt) {
   std::vector<uint32_t> words;
   for (size_t i = 0; i < g_instruction_list.size() && !is_end_record(g_instruction_list[i]); ++i)
     words.push_back(g_instruction_list[i].word[0] & 0xFFFF);
-  EXPECT_EQ(words, (std::vector<uint32_t>{0x9001, 0x8003, 0x800F}));
+  EXPECT_EQ(words, (std::vector<uint32_t>{0x9001, 0x8003, 0x800F, 0x9010}));  // LD AND OUT END
   EXPECT_EQ(g_seq_path, files.operation);
   ASSERT_FALSE(g_seq_grid.empty());
   EXPECT_EQ(g_seq_grid[0].cell[0].word[1] & 0xFFFFFF, 0u);         // X0
   EXPECT_EQ(g_seq_grid[0].cell[1].word[1] & 0xFFFFFF, 1u);         // X1
   EXPECT_NE(g_seq_grid[0].cell[11].word[0], 0u);                   // the coil
   EXPECT_EQ(read_file(files.operation).rfind("seq/mbs-file 3winv.1", 0), 0u);
-  // The mnemonic file holds the text as shown, and the saved copy equals the text.
-  EXPECT_EQ(read_file(files.mnemonic), "LD X0 ; start\r\nAND X1\r\nOUT Y0\r\nEND\r\n0FFFF0 0FFFF0\r\n");
+  // The mnemonic file holds the text as shown (the parser set the comment at its column),
+  // and the saved copy equals the text.
+  std::string shown;
+  for (const std::string& line : text_statements(text)) shown += line + "\r\n";
+  EXPECT_EQ(read_file(files.mnemonic), shown + "0FFFF0 0FFFF0\r\n");
+  EXPECT_EQ(text_statements(text)[0], "LD X0                   ; start");
   EXPECT_EQ(text_differs_from_saved(text, saved), 0);
 
   // A second compile without a change asks first; Cancel keeps every file.
@@ -199,7 +203,7 @@ TEST_F(MnemonicCompile, StopsKeepTheOldFilesAndNeverConvert) {
     NoticeRecorder notices;
     calls = {};
     put_old_files();
-    MnemonicText text = make_text(c.lines), saved = make_text({}, 10);
+    MnemonicText text = make_text(c.lines), saved = make_text({"; an older text"}, 10);
     EXPECT_EQ(compile(text, saved), c.end) << c.name;
     std::vector<std::string> shown;
     for (const auto& n : notices.notices) shown.push_back(n.text);
