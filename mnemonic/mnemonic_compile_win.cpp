@@ -41,7 +41,7 @@ ErrorListData* data_of(HWND dialog) {
   return reinterpret_cast<ErrorListData*>(GetWindowLongPtrW(dialog, DWLP_USER));
 }
 
-void close_screen_dialogs() {
+void close_dialog_slots_0_and_1() {
   auto& row = dialog_slot_row(g_screen_kind);
   for (int slot = 0; slot <= 1; ++slot)
     if (is_live(row[slot])) SendMessageW(as_hwnd(row[slot]), WM_CLOSE, 0, 0);
@@ -154,7 +154,7 @@ void compile_mnemonic_command(HWND window) {
   };
   host.monitor_open = [] { return next_live_window(g_monitor_windows, 0) != 0; };
   host.close_monitors = [] { close_window_list(g_monitor_windows, 0); };
-  host.close_screen_dialogs = close_screen_dialogs;
+  host.close_screen_dialogs = [] { close_dialog_slots_0_and_1(); };
   host.open_error_list = [window] { open_nic_error_list(window); };
   host.repaint_mnemonic_windows = [] { repaint_nic_windows(); };
   host.convert_to_design = [] {

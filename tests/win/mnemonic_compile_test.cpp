@@ -148,6 +148,8 @@ TEST_F(MnemonicCompileWin, ATypedProgramBecomesTheDesignAndABrokenLineIsListed) 
   EXPECT_EQ(grid[0].cell[1].word[1] >> 24, grid[0].cell[0].word[1] >> 24);   // an X device
   EXPECT_EQ(grid[0].cell[11].word[1], grid[1].cell[0].word[1]);               // the coil Y0
   EXPECT_NE(grid[0].cell[11].word[0], 0u);
+  SendMessageW(frame_, WM_COMMAND, CMD_SCREEN_DESIGN, 0);  // the design in front, the text minimised
+  pump_messages();
   InvalidateRect(design, nullptr, TRUE);
   pump_messages();
   EXPECT_FALSE(save_screenshot("mnemonic_compiled_design").empty());
