@@ -253,7 +253,7 @@ SearchHit find_instruction_down(ConstGridSpan grid, const ViewState& view, Instr
   return {};
 }
 
-bool place_hit(ViewState& view, const SearchHit& hit, int visible_span) {
+bool place_hit(ViewState& view, const SearchHit& hit, int visible_span, bool comment_mode) {
   bool repaint = false;
   if (!in_view(view, hit.row, visible_span)) {
     view.top_row = hit.row;
@@ -262,7 +262,7 @@ bool place_hit(ViewState& view, const SearchHit& hit, int visible_span) {
   }
   view.cursor_row = hit.row;
   view.cursor_col = hit.column;
-  if (hit.column == OUTPUT_COLUMN && view.comment_display != 0)
+  if (hit.column == OUTPUT_COLUMN && comment_mode)
     view.cursor_col = hit.column - hit.operands + hit.operand + 1;
   if (hit.width > 0) view.sel_width = hit.width;
   return repaint;
@@ -272,8 +272,8 @@ void finish_hit(ViewState& view, const SearchHit& hit) {
   view.cursor_col = hit.width > 0 ? hit.column + hit.width : hit.column + hit.operand;
 }
 
-bool move_to_hit(ViewState& view, const SearchHit& hit, int visible_span) {
-  const bool repaint = place_hit(view, hit, visible_span);
+bool move_to_hit(ViewState& view, const SearchHit& hit, int visible_span, bool comment_mode) {
+  const bool repaint = place_hit(view, hit, visible_span, comment_mode);
   view.sel_col = view.cursor_col;
   view.sel_row = view.cursor_row;
   finish_hit(view, hit);
@@ -315,6 +315,9 @@ SearchOutcome plan_device_search(ConstGridSpan grid, ViewState& view, const Sear
 // ---- Replace ------------------------------------------------------------------------------------
 
 int comment_cell_column(const LadderRow& row, int column) {
+  // A timer or counter output keeps its comment in its coil cell, column 10.
+  if (column == OUTPUT_COLUMN && (row.cell[LAST_CONTACT_COLUMN].word[0] & CellFlags::TIMER_COIL) != 0)
+    return LAST_CONTACT_COLUMN;
   if (column <= OUTPUT_COLUMN && (row.cell[column].word[0] & CellFlags::BOX_POSITION) == 0) return column;
   if (column <= LAST_CONTACT_COLUMN) return column + 1;
   return std::clamp(column + 1 - output_operand_count(row), 0, OUTPUT_COLUMN + 3);
@@ -454,16 +457,21 @@ std::string use_line(const std::string& name, int line, const char* kind) {
 
 }  // namespace
 
-bool cross_reference(ConstGridSpan grid, std::string_view text, std::span<int32_t> hits, CrossReference& out) {
-  std::string name;
-  uint32_t device = 0;
-  if (!cross_reference_device(text, name, device)) return false;
-  out = {};
+namespace {
+
+// The uses of `device` in grid order. With `lines` each use also gets its list line; without,
+// an M output with the D marker on its first operand adds the D contacts (without 0x800) of
+// the rows that follow it, up to the next such output or the END row. Returns the uses that
+// did not fit into `hits`.
+int collect_uses(ConstGridSpan grid, const std::string& name, uint32_t device, std::span<int32_t> hits,
+                 std::vector<std::string>* lines) {
   HitWriter writer{hits};
   if (!hits.empty()) hits[0] = HIT_LIST_END;
   auto add = [&](int row, int column, int kind, int line, const char* suffix) {
-    if (writer.add(row, column, kind)) out.lines.push_back(use_line(name, line, suffix));
+    if (writer.add(row, column, kind) && lines != nullptr) lines->push_back(use_line(name, line, suffix));
   };
+  const bool m_device = operand_device_index(device) == Device::M;
+  bool following_d_bits = false;
   const size_t limit = std::min<size_t>(grid.size(), MAX_GRID_ROWS);
   int line = 0;
   for (size_t r = 0; r < limit; ++r) {
@@ -486,20 +494,43 @@ bool cross_reference(ConstGridSpan grid, std::string_view text, std::span<int32_
       }
       if ((w & CellFlags::OPERAND_SET) != 0 && same_device(cell.word[1], device))
         add(ri, c, 0, line, (w & 0x10) != 0 ? "-A" : "-B");
+      else if (following_d_bits && (w & CellFlags::OPERAND_SET) != 0 && (cell.word[1] >> 28) == 0xD && (w & 0x800) == 0)
+        add(ri, c, 0, line, "-A");
     }
     const uint32_t w11 = row.cell[OUTPUT_COLUMN].word[0];
+    if (following_d_bits && ((row.cell[OUTPUT_COLUMN].word[1] & 0x800000) != 0 || (w11 & CellFlags::END) != 0))
+      following_d_bits = false;
     if ((w11 & CellFlags::OPERAND_SET) != 0 && (w11 & CellFlags::CONTINUATION) == 0) {
       const int n = std::min(4, static_cast<int>(g_operand_line_counts[row_output_code(row)] & 0xF));
       for (int k = 0; k < n; ++k) {
         if ((w11 & CellFlags::CONSTANT_0 << k) != 0) continue;
-        if (compared_operand_matches(row.cell[OUTPUT_COLUMN + k].word[1], device))
-          add(ri, OUTPUT_COLUMN, n - 1 - k, line, "-O");
+        const uint32_t operand = row.cell[OUTPUT_COLUMN + k].word[1];
+        if (!compared_operand_matches(operand, device)) continue;
+        add(ri, OUTPUT_COLUMN, n - 1 - k, line, "-O");
+        if (lines == nullptr && m_device && k == 0 && (operand & 0x800000) != 0) following_d_bits = true;
       }
     }
     if (is_end_row(row)) break;
   }
-  out.more = writer.more;
+  return writer.more;
+}
+
+}  // namespace
+
+bool cross_reference(ConstGridSpan grid, std::string_view text, std::span<int32_t> hits, CrossReference& out) {
+  std::string name;
+  uint32_t device = 0;
+  if (!cross_reference_device(text, name, device)) return false;
+  out = {};
+  out.more = collect_uses(grid, name, device, hits, &out.lines);
   return true;
+}
+
+void list_device_uses(ConstGridSpan grid, const char* text, std::span<int32_t> hits) {
+  std::string name;
+  uint32_t device = 0;
+  if (text == nullptr || !cross_reference_device(text, name, device)) return;
+  collect_uses(grid, name, device, hits, nullptr);
 }
 
 // ---- Used devices ------------------------------------------------------------------------------

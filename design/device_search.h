@@ -100,11 +100,12 @@ SearchHit find_instruction_down(ConstGridSpan grid, const ViewState& view, Instr
 // place_hit sets top_row (when the row is out of view; then the whole window repaints),
 // cursor_row and the cursor column the span is drawn at; finish_hit sets the cursor column
 // the next search starts from. `visible_span` is visible_rows for the downward searches and
-// 10 for the upward one. place_hit returns true when the whole window must repaint.
-bool place_hit(ViewState& view, const SearchHit& hit, int visible_span);
+// 10 for the upward one; in the comment mode (flag 1116) an output's span is drawn at its
+// operand's comment cell. place_hit returns true when the whole window must repaint.
+bool place_hit(ViewState& view, const SearchHit& hit, int visible_span, bool comment_mode = false);
 void finish_hit(ViewState& view, const SearchHit& hit);
 // Both halves (no drawing): what the window does without its repaints.
-bool move_to_hit(ViewState& view, const SearchHit& hit, int visible_span);
+bool move_to_hit(ViewState& view, const SearchHit& hit, int visible_span, bool comment_mode = false);
 
 // "T" 53, "C" 54, else the first code 0-255 whose upper-case, then lower-case name is the
 // text: 0, or -1 for an unknown name.
@@ -157,6 +158,11 @@ struct CrossReference {
   int more = 0;
 };
 bool cross_reference(ConstGridSpan grid, std::string_view text, std::span<int32_t> hits, CrossReference& out);
+
+// The same uses as hits only (the Space key's highlight; the DeviceUseLister of
+// design/cursor_keys.h): an M output whose first operand has the D marker (0x800000) also
+// counts the D contacts of the following rows, up to the next such output or the END row.
+void list_device_uses(ConstGridSpan grid, const char* text, std::span<int32_t> hits);
 
 // The devices of class `index` the program uses, sorted, with their comments: the list
 // lines (four devices a line, or one a line with its comment) and one entry text per line.

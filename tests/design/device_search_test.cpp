@@ -363,7 +363,7 @@ TEST_F(DeviceSearch, ReplaceReachesEveryOperandOfOneOutput) {
   EXPECT_EQ(comment_cell_column(grid[7], OUTPUT_COLUMN), 10);
   EXPECT_EQ(comment_cell_column(grid[7], OUTPUT_COLUMN + 1), 11);
   EXPECT_EQ(comment_cell_column(grid[0], OUTPUT_COLUMN), 11);
-  EXPECT_EQ(comment_cell_column(grid[3], OUTPUT_COLUMN), 11);  // a timer output holds its own
+  EXPECT_EQ(comment_cell_column(grid[3], OUTPUT_COLUMN), 10);  // a timer's comment is in its coil cell
   EXPECT_EQ(comment_cell_column(grid[0], 0), 0);
 }
 
@@ -450,6 +450,31 @@ TEST_F(DeviceSearch, UsedDeviceListsComeFourALineOrOneALineWithComments) {
   EXPECT_EQ(j.entries, (std::vector<std::string>{"J102"}));
   UsedDeviceList d = build_used_device_list(grid, true, Device::D);
   EXPECT_EQ(d.entries, (std::vector<std::string>{"D0", "D1"}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DeviceSearch, UsesForTheHighlightFollowAMarkedOutputIntoItsDataBits) {
+  LadderGrid grid = ladder_from_text({
+      "X0 ~ (M5)",      // 0: M5 marked with the D marker
+      "D3 /D4 ~ (Y0)",  // 1: bit contacts of D: counted
+      "M5 ~ (M6)",      // 2: M6 marked: the run ends here
+      "D7 ~ (Y1)",      // 3: not counted
+  });
+  grid[0].cell[OUTPUT_COLUMN].word[1] |= 0x800000;
+  grid[2].cell[OUTPUT_COLUMN].word[1] |= 0x800000;
+  std::array<int32_t, DEVICE_HIT_SLOTS> hits;
+  hits.fill(7);
+  list_device_uses(grid, "M5", hits);
+  EXPECT_EQ(std::vector<int32_t>(hits.begin(), hits.begin() + 5),
+            (std::vector<int32_t>{hit_word(0, 11, 0), hit_word(1, 0, 0), hit_word(1, 1, 0), hit_word(2, 0, 0),
+                                  HIT_LIST_END}));
+  // The list form lists only the device's own uses.
+  CrossReference xref;
+  ASSERT_TRUE(cross_reference(grid, "M5", hits, xref));
+  EXPECT_EQ(xref.lines, (std::vector<std::string>{"M5-1-O ", "M5-3-A "}));
 }
 
 }  // namespace
