@@ -1,6 +1,7 @@
 #include "design/search_dialogs_win.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "core/device_tables.h"
@@ -212,7 +213,12 @@ void list_uses(HWND dialog, ConstGridSpan grid, const std::string& text) {
   CrossReference xref;
   if (!cross_reference(grid, text, g_device_hits, xref)) return;
   g_search_list_content = SearchListContent::USES;
-  if (xref.more > 0) xref.lines.push_back("+" + std::to_string(xref.more));
+  if (xref.more > 0) {
+    // Uses beyond the hit table are counted on a last line; they cannot be jumped to.
+    char more[16];
+    std::snprintf(more, sizeof more, "+%d", xref.more);
+    xref.lines.emplace_back(more);
+  }
   fill_list(dialog, xref.lines);
 }
 
