@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/ladder_compiler.h"
+#include "design/design_input_win.h"
 #include "design/design_window_win.h"
 #include "design/device_search.h"
 #include "design/search_dialogs.h"
@@ -257,6 +258,143 @@ TEST_F(SearchDialogsWin, ReplaceAcrossTheDesignKeepsTheProgramCompilable) {
 
   click(dialog, IDCANCEL);
   EXPECT_EQ(get_mode_flag(CMD_REPLACE), 0);
+}
+
+// The mnemonic screen's branch: the dialogs call what the mnemonic screen installed.
+struct MnemonicCalls {
+  std::vector<std::string> calls;
+};
+MnemonicCalls g_mnemonic_calls;
+int stub_search(HWND, void* text, ViewState&, const char* word) {
+  g_mnemonic_calls.calls.push_back(std::string("search ") + word + (text != nullptr ? "" : " (no text)"));
+  return 15;
+}
+int stub_replace(HWND, void*, ViewState&, const char* old_text, const char* new_text) {
+  g_mnemonic_calls.calls.push_back(std::string("replace ") + old_text + " " + new_text);
+  return 1;
+}
+void stub_push_undo(HWND, void*) { g_mnemonic_calls.calls.push_back("undo"); }
+void stub_repaint() { g_mnemonic_calls.calls.push_back("repaint"); }
+
+TEST_F(SearchDialogsWin, OnTheMnemonicScreenTheDialogsCallTheTextSearch) {
+  g_mnemonic_calls = {};
+  set_mnemonic_search_hooks({stub_search, stub_replace, stub_push_undo, stub_repaint});
+  g_screen_kind = SCREEN_KIND_MNEMONIC;
+  HWND dialog = open_search_dialog(window, nullptr);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(as_hwnd(g_dialog_slots[SCREEN_KIND_MNEMONIC][0]), dialog);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_SEARCH_INSTRUCTION)));
+
+  boxes_->answer(IDOK);
+  click(dialog, IDC_SEARCH_OUTPUTS);
+  EXPECT_EQ(g_search_mode, SEARCH_OUTPUTS);  // set all the same
+  boxes_->answer(IDOK);
+  click(dialog, IDC_SWITCH_FORM);  // no list form on this screen
+  EXPECT_TRUE(IsWindow(dialog));
+  ASSERT_EQ(boxes_->shown().size(), 2u);
+  EXPECT_EQ(narrow(boxes_->shown()[0].text), "出力ｻｰﾁは ﾆｰﾓﾆｯｸ画面ではｻﾎﾟｰﾄしていません！");
+  EXPECT_EQ(narrow(boxes_->shown()[1].text), "ﾆｰﾓﾆｯｸでは既存ﾌｧｲﾙ表示は有りません！\n記憶か番号のメモが必要です。");
+  EXPECT_EQ(narrow(boxes_->shown()[1].caption), "警告");
+
+  SetDlgItemTextW(dialog, IDC_DEVICE_EDIT, L"ld");
+  click(dialog, IDOK);
+  click(dialog, IDCANCEL);
+
+  HWND replace = open_replace_dialog(window, nullptr);
+  ASSERT_NE(replace, nullptr);
+  SetDlgItemTextW(replace, IDC_DEVICE_EDIT, L"X0");
+  SetDlgItemTextW(replace, IDC_NEW_DEVICE_EDIT, L"X1");
+  click(replace, IDOK);
+  click(replace, IDCANCEL);
+  EXPECT_EQ(g_mnemonic_calls.calls,
+            (std::vector<std::string>{"search ld", "repaint", "replace X0 X1", "undo", "repaint"}));
+  EXPECT_EQ(g_dialog_slots[SCREEN_KIND_MNEMONIC][0], 0u);
+  set_mnemonic_search_hooks({});
+}
+
+// A grid window that is no design window (the monitor's form): the replace changes nothing.
+LRESULT CALLBACK plain_child_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  return DefMDIChildProcW(window, message, wparam, lparam);
+}
+
+TEST_F(SearchDialogsWin, TheReplaceLeavesAMonitorGridAlone) {
+  WNDCLASSW child{};
+  child.lpfnWndProc = plain_child_proc;
+  child.cbWndExtra = CHILD_WINDOW_EXTRA_BYTES;
+  child.hInstance = g_instance;
+  child.lpszClassName = L"searchmonfl";
+  RegisterClassW(&child);
+  HWND monitor = create_document_window(L"searchmonfl", L"monitor");
+  ASSERT_NE(monitor, nullptr);
+  LadderGrid monitor_grid = *grid;
+  ViewState monitor_view = *view;
+  SetWindowLongPtrW(monitor, CHILD_EXTRA_DOCUMENT, reinterpret_cast<LONG_PTR>(&monitor_grid));
+  SetWindowLongPtrW(monitor, CHILD_EXTRA_VIEW_STATE, reinterpret_cast<LONG_PTR>(&monitor_view));
+  SendMessageW(g_mdi_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(monitor), 0);
+  pump_messages();
+  ASSERT_EQ(reinterpret_cast<HWND>(SendMessageW(g_mdi_client, WM_MDIGETACTIVE, 0, 0)), monitor);
+  g_screen_kind = SCREEN_KIND_MONITOR;
+
+  const std::vector<std::string> before = ladder_to_text(monitor_grid);
+  HWND dialog = open_replace_dialog(monitor, nullptr);
+  ASSERT_NE(dialog, nullptr);
+  SetDlgItemTextW(dialog, IDC_DEVICE_EDIT, L"T0");
+  SetDlgItemTextW(dialog, IDC_NEW_DEVICE_EDIT, L"T7");
+  click(dialog, IDOK);
+  EXPECT_TRUE(boxes_->shown().empty());
+  EXPECT_EQ(ladder_to_text(monitor_grid), before);
+
+  // The search works on the monitor's grid as on a design's.
+  click(dialog, IDCANCEL);
+  const std::string text = "T1";
+  HWND search = open_search_dialog(monitor, &text);
+  ASSERT_NE(search, nullptr);
+  monitor_view.sel_col = NO_SELECTION;
+  click(search, IDOK);
+  EXPECT_EQ(std::make_pair(monitor_view.cursor_row, monitor_view.cursor_col), std::make_pair(5, 11));
+  click(search, IDCANCEL);
+  SendMessageW(monitor, WM_CLOSE, 0, 0);
+  pump_messages();
+  g_screen_kind = SCREEN_KIND_DESIGN;
+}
+
+// The Space key's highlight of a device's uses, with this lister behind it; a click in search
+// mode feeds the open list form with the uses of the clicked device.
+TEST_F(SearchDialogsWin, TheUsesOfADeviceAreDrawnAndListed) {
+  DesignInputHooks hooks = design_input_hooks();
+  hooks.list_uses = list_device_uses;
+  set_design_input_hooks(hooks);
+  view->sel_row = view->cursor_row = 5;
+  view->sel_col = view->cursor_col = 0;
+  SendMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
+  pump_messages();
+  EXPECT_EQ(g_search_highlight, 1);
+  std::vector<std::pair<int, int>> framed;
+  for (int i = 0; i < VIEW_HIT_SLOTS && view->hit_rows[i] != HIT_LIST_END; ++i)
+    framed.emplace_back(view->hit_rows[i], view->hit_cols[i]);
+  EXPECT_EQ(framed, (std::vector<std::pair<int, int>>{{4, 10}, {5, 0}, {8, 1}, {9, 0}}));  // a timer is framed at its coil
+  InvalidateRect(window, nullptr, TRUE);
+  picture("design_device_hits");
+  SendMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
+  EXPECT_EQ(g_search_highlight, 0);
+  hooks.list_uses = nullptr;
+  set_design_input_hooks(hooks);
+
+  g_search_dialog_variant = 1;
+  HWND dialog = open_search_dialog(window, nullptr);
+  ASSERT_NE(dialog, nullptr);
+  DialogRequest request;
+  request.dialog = DesignDialog::SEARCH;
+  request.set_text = true;
+  request.text = "T2";
+  request.list_uses = true;
+  feed_search_dialog(window, request);
+  EXPECT_EQ(text_of(dialog, IDC_DEVICE_EDIT), "T2");
+  EXPECT_EQ(list_lines(dialog), (std::vector<std::string>{"T2-3-B ", "T2-5-O "}));
+  DesignModes modes;
+  read_search_dialog_state(modes);
+  EXPECT_TRUE(modes.search_dialog_open);
+  EXPECT_TRUE(modes.search_list_form);
 }
 
 }  // namespace
