@@ -225,7 +225,7 @@ int search_in_text(ConstTextSpan text, MnemonicView& view, std::string_view word
   view.cursor_row = row;
   view.cursor_col = col;
   effects.repaint = had_match;  // the old highlight goes
-  show_notice(MSG_NOT_FOUND, CAPTION_SEARCH_CONFIRM, NoticeStyle::OK, owners.dialog);
+  show_notice(MSG_WORD_NOT_FOUND, CAPTION_SEARCH_CONFIRM, NoticeStyle::OK, owners.dialog);
   return WORD_NOT_FOUND;
 }
 
@@ -244,7 +244,7 @@ int replace_in_text(TextSpan text, MnemonicView& view, std::string_view old_text
   for (;;) {
     if (find_word(text, view, old_text, mode) != WORD_FOUND) {
       if (restarted) {
-        show_notice(MSG_NOTHING_TO_REPLACE, CAPTION_SEARCH_WARNING, NoticeStyle::OK, owners.dialog);
+        show_notice(MSG_NO_WORD_TO_REPLACE, CAPTION_SEARCH_WARNING, NoticeStyle::OK, owners.dialog);
         break;
       }
       if (show_notice(MSG_REPLACE_RESTART, CAPTION_SEARCH_CONFIRM, NoticeStyle::YES_NO, owners.window) !=

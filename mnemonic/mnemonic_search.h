@@ -103,9 +103,9 @@ void uppercase_in_place(std::string& text);
 
 // ---- Messages -----------------------------------------------------------------------------------
 inline constexpr char MSG_OUTPUT_SEARCH_UNSUPPORTED[] = "出力ｻｰﾁは ﾆｰﾓﾆｯｸ画面ではｻﾎﾟｰﾄしていません！";
-inline constexpr char MSG_NOT_FOUND[] = "見つかりません！";
+inline constexpr char MSG_WORD_NOT_FOUND[] = "見つかりません！";
 inline constexpr char MSG_REPLACE_QUESTION[] = "置換えを実行しますか";
 inline constexpr char MSG_REPLACE_RESTART[] = "頭からサ－チ置換し始めますか？";
-inline constexpr char MSG_NOTHING_TO_REPLACE[] = "置換するものが有りません！";
+inline constexpr char MSG_NO_WORD_TO_REPLACE[] = "置換するものが有りません！";
 inline constexpr char CAPTION_SEARCH_WARNING[] = "警告";
 inline constexpr char CAPTION_SEARCH_CONFIRM[] = "確認";

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "design/device_search.h"
+#include "design/search_dialogs_win.h"
 #include "design/undo_ring.h"
 #include "design/view_state.h"
 #include "mnemonic/mnemonic_search.h"
@@ -19,48 +21,51 @@
 
 namespace {
 
-MnemonicSearchDialogOpener g_opener = nullptr;
-
 constexpr int FIELD_TEXT = 717;
 constexpr int FIELD_NEW_TEXT = 718;
 
-// The active MDI child when it is a mnemonic window.
-HWND active_mnemonic_window() {
-  HWND active = g_mdi_client ? reinterpret_cast<HWND>(SendMessageW(g_mdi_client, WM_MDIGETACTIVE, 0, 0)) : nullptr;
-  if (active == nullptr || find_window_in_list(g_mnemonic_windows, active) <= 0) return nullptr;
-  return nic_window_text(active) && nic_window_view(active) ? active : nullptr;
-}
-
 bool is_live(WindowHandle handle) { return handle != 0 && handle != WINDOW_LIST_END && IsWindow(as_hwnd(handle)); }
+
+HWND dialog_in_slot_0() {
+  const WindowHandle handle = dialog_slot_row(g_screen_kind)[0];
+  return is_live(handle) ? as_hwnd(handle) : nullptr;
+}
 
 }  // namespace
 
-int search_in_active_text(HWND dialog, std::string_view word, int mode) {
-  HWND window = active_mnemonic_window();
-  if (window == nullptr) return WORD_NOT_FOUND;
+int mnemonic_search_hook(HWND window, void* text, ViewState& view, const char* word) {
+  if (window == nullptr || text == nullptr || word == nullptr) return WORD_NOT_FOUND;
   MnemonicEffects effects;
-  const int result =
-      search_in_text(*nic_window_text(window), *nic_window_view(window), word, mode, {dialog, window}, effects);
+  const int result = search_in_text(*static_cast<MnemonicText*>(text), view, word, g_search_mode,
+                                    {dialog_in_slot_0(), window}, effects);
   apply_nic_effects(window, effects);
   return result;
 }
 
-int replace_in_active_text(HWND dialog, std::string_view old_text, std::string_view new_text, int mode) {
-  HWND window = active_mnemonic_window();
-  if (window == nullptr) return 0;
-  MnemonicText& text = *nic_window_text(window);
-  ViewState& view = *nic_window_view(window);
-  const int replaced = replace_in_text(text, view, old_text, new_text, mode, {dialog, window},
-                                       [window](const MnemonicEffects& e) {
-                                         apply_nic_effects(window, e);
-                                         // The window shows the match before the question is asked.
-                                         UpdateWindow(window);
-                                       });
-  if (replaced && view_file_number(view) == 0) push_mnemonic_undo(text);
-  return replaced;
+int mnemonic_replace_hook(HWND window, void* text, ViewState& view, const char* old_text, const char* new_text) {
+  if (window == nullptr || text == nullptr || old_text == nullptr || new_text == nullptr) return 0;
+  return replace_in_text(*static_cast<MnemonicText*>(text), view, old_text, new_text, g_search_mode,
+                         {dialog_in_slot_0(), window}, [window](const MnemonicEffects& e) {
+                           apply_nic_effects(window, e);
+                           // The window shows the match before the question is asked.
+                           UpdateWindow(window);
+                         });
 }
 
-void set_mnemonic_search_dialog_opener(MnemonicSearchDialogOpener opener) { g_opener = opener; }
+void mnemonic_push_undo_hook(HWND window, void* text) {
+  const ViewState* view = window ? nic_window_view(window) : nullptr;
+  if (text != nullptr && view != nullptr && view_file_number(*view) == 0)
+    push_mnemonic_undo(*static_cast<MnemonicText*>(text));
+}
+
+void install_mnemonic_search_hooks() {
+  MnemonicSearchHooks hooks;
+  hooks.search_in_text = mnemonic_search_hook;
+  hooks.replace_in_text = mnemonic_replace_hook;
+  hooks.push_undo = mnemonic_push_undo_hook;
+  hooks.repaint_windows = repaint_nic_windows;
+  set_mnemonic_search_hooks(hooks);
+}
 
 HWND open_mnemonic_search_dialog(HWND window) {
   auto& row = dialog_slot_row(g_screen_kind);
@@ -68,9 +73,9 @@ HWND open_mnemonic_search_dialog(HWND window) {
     if (is_live(row[slot])) SendMessageW(as_hwnd(row[slot]), WM_CLOSE, 0, 0);
   reset_design_modes();
   set_mode_flag(CMD_SEARCH, 1);
-  HWND dialog = g_opener ? g_opener(window) : nullptr;
+  const std::string empty;
+  HWND dialog = open_search_dialog(window, &empty);
   if (dialog == nullptr) return nullptr;
-  dialog_slot_row(g_screen_kind)[0] = as_window_handle(dialog);
   SetDlgItemTextW(dialog, FIELD_TEXT, L"");
   if (HWND field = GetDlgItem(dialog, FIELD_TEXT)) SetFocus(field);
   return dialog;

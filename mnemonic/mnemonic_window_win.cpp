@@ -334,6 +334,7 @@ LRESULT create_window(HWND window, LPARAM lparam) {
 
   auto* view = new (std::nothrow) ViewState{};
   if (!view) return -1;
+  install_mnemonic_search_hooks();
   init_view_state(*view, WINDOW_BACKGROUND);
   view->sel_row = -1;
   SetWindowLongPtrW(window, CHILD_EXTRA_VIEW_STATE, reinterpret_cast<LONG_PTR>(view));

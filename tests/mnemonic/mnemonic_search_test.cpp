@@ -162,7 +162,7 @@ TEST(MnemonicSearchStep, StepsOnFromTheLastMatchAndScrolls) {
   EXPECT_EQ(found, (std::vector<int>{3, 13, 23, 33}));
   EXPECT_EQ(v.top_row, 28);  // 33 - 5
   ASSERT_EQ(notices.notices.size(), 1u);
-  EXPECT_EQ(notices.notices[0].text, MSG_NOT_FOUND);
+  EXPECT_EQ(notices.notices[0].text, MSG_WORD_NOT_FOUND);
   EXPECT_EQ(notices.notices[0].caption, CAPTION_SEARCH_CONFIRM);
   EXPECT_EQ(notices.notices[0].owner, owners.dialog);
   EXPECT_EQ(v.cursor_row, 33);  // a miss leaves the caret on the last match
@@ -212,7 +212,7 @@ struct ReplaceCase {
 };
 
 TEST(MnemonicReplace, AsksAtEachMatchAndSplicesTheWord) {
-  const std::string Q = MSG_REPLACE_QUESTION, R = MSG_REPLACE_RESTART, N = MSG_NOTHING_TO_REPLACE;
+  const std::string Q = MSG_REPLACE_QUESTION, R = MSG_REPLACE_RESTART, N = MSG_NO_WORD_TO_REPLACE;
   const ReplaceCase cases[] = {
       {"equal length, yes to both",
        {"LD X0 ; X0", "AND X1", "OUT x0"}, 0, 0, SearchMode::DOWN, "X0", "y5", {6, 6, 7},

@@ -20,6 +20,7 @@
 #include "mnemonic/mnemonic_compile_win.h"
 #include "mnemonic/mnemonic_search.h"
 #include "mnemonic/mnemonic_search_win.h"
+#include "design/search_dialogs_win.h"
 #include "mnemonic/mnemonic_screen.h"
 #include "mnemonic/mnemonic_window_win.h"
 #include "shell/command_ids.h"
@@ -52,22 +53,6 @@ std::vector<std::string> statements(HWND window) {
   return out;
 }
 
-// A stand-in for the search dialog of the dialogs' module: a popup with the two fields.
-HWND make_field_dialog(HWND owner) {
-  HWND dialog = CreateWindowExW(0, L"STATIC", L"fields", WS_POPUP, 0, 0, 200, 80, owner, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-  CreateWindowExW(0, L"EDIT", L"old", WS_CHILD, 0, 0, 100, 20, dialog, reinterpret_cast<HMENU>(717),
-                  GetModuleHandleW(nullptr), nullptr);
-  CreateWindowExW(0, L"EDIT", L"new", WS_CHILD, 0, 30, 100, 20, dialog, reinterpret_cast<HMENU>(718),
-                  GetModuleHandleW(nullptr), nullptr);
-  return dialog;
-}
-int g_opened_dialogs = 0;
-HWND open_field_dialog(HWND owner) {
-  ++g_opened_dialogs;
-  return make_field_dialog(owner);
-}
-
 std::string field(HWND dialog, int id) {
   wchar_t buffer[128] = {};
   GetDlgItemTextW(dialog, id, buffer, 128);
@@ -84,7 +69,6 @@ class MnemonicCompileWin : public ProgramTest {
     GetClientRect(frame_, &g_client_rect);
   }
   void TearDown() override {
-    set_mnemonic_search_dialog_opener(nullptr);
     clear_mode_flags();
     release_read_back();
     release_frame_mnemonic_text();
@@ -225,21 +209,21 @@ TEST_F(MnemonicCompileWin, RefusalsOfANewTextAndOfASecondFile) {
   EXPECT_TRUE(project_file(L"PUMP.SEQ").empty());
 }
 
-TEST_F(MnemonicCompileWin, SearchAndReplaceThroughTheDialogsBranch) {
+TEST_F(MnemonicCompileWin, SearchAndReplaceThroughTheDialogs) {
   HWND window = open_project_text("LD X0\r\nAND X1\r\nOUT Y0\r\nLD x1\r\nOUT Y1\r\nEND\r\n0FFFF0 0FFFF0\r\n");
   ASSERT_NE(window, nullptr);
   SendMessageW(g_mdi_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(window), 0);
+  pump_messages();
   ViewState& view = *nic_window_view(window);
 
-  // The search command opens the dialog into slot 0 with an empty field, in search mode.
-  set_mnemonic_search_dialog_opener(open_field_dialog);
-  g_opened_dialogs = 0;
+  // The search command opens the search dialog into slot 0 with an empty field.
   SendMessageW(window, WM_COMMAND, CMD_SEARCH, 0);
   HWND dialog = as_hwnd(dialog_slot_row(g_screen_kind)[0]);
   ASSERT_TRUE(IsWindow(dialog));
-  EXPECT_EQ(g_opened_dialogs, 1);
+  EXPECT_EQ(dialog, search_dialog());
   EXPECT_EQ(field(dialog, 717), "");
   EXPECT_EQ(get_mode_flag(CMD_SEARCH), 1);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, 655)));  // no instruction search here
 
   // A click on a word feeds it to the dialog.
   SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5 * g_text_char_width + 1, 1 * g_text_line_height + 1));
@@ -248,34 +232,57 @@ TEST_F(MnemonicCompileWin, SearchAndReplaceThroughTheDialogsBranch) {
   EXPECT_EQ(view.sel_row, 1);
   EXPECT_EQ(view.sel_col, 4);
 
-  // Search steps: down from the clicked word finds "x1" on line 3, then nothing.
-  EXPECT_EQ(search_in_active_text(dialog, "X1", SearchMode::DOWN), WORD_FOUND);
+  // OK searches down from the clicked word: "x1" on line 3, then nothing.
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  pump_messages();
   EXPECT_EQ(view.cursor_row, 3);
+  EXPECT_EQ(view.sel_row, 3);
   EXPECT_EQ(view.sel_width, 2);
+  SetWindowPos(dialog, HWND_TOP, 420, 200, 0, 0, SWP_NOSIZE);
+  pump_messages();
+  EXPECT_FALSE(save_screenshot("mnemonic_search").empty());
   boxes_->answer(IDOK);
-  EXPECT_EQ(search_in_active_text(dialog, "X1", SearchMode::DOWN), WORD_NOT_FOUND);
-  ASSERT_EQ(shown(), (std::vector<std::string>{MSG_NOT_FOUND}));
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  ASSERT_EQ(shown(), (std::vector<std::string>{MSG_WORD_NOT_FOUND}));
   EXPECT_EQ(boxes_->shown()[0].owner, dialog);
+  // The output search is not offered on this screen.
   boxes_->answer(IDOK);
-  search_in_active_text(dialog, "Y0", SearchMode::OUTPUTS);
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(654, BN_CLICKED), 0);
+  boxes_->answer(IDOK);
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   EXPECT_EQ(shown().back(), MSG_OUTPUT_SEARCH_UNSUPPORTED);
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  pump_messages();
+  EXPECT_FALSE(IsWindow(dialog));
 
-  // Replace from the top: yes, no, then no restart; one undo snapshot brings it back.
+  // Replace from the top: yes, no, then no restart; the dialog's undo snapshot brings it back.
+  HWND replace = open_replace_dialog(window);
+  ASSERT_NE(replace, nullptr);
   view.cursor_row = 0;
   view.cursor_col = 0;
+  SetDlgItemTextW(replace, 717, L"x1");
+  SetDlgItemTextW(replace, 718, L"m7");
   boxes_->answer(IDYES);
   boxes_->answer(IDNO);
   boxes_->answer(IDNO);
-  EXPECT_EQ(replace_in_active_text(dialog, "x1", "m7", SearchMode::DOWN), 1);
+  SendMessageW(replace, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  pump_messages();
   EXPECT_EQ(statements(window), (std::vector<std::string>{"LD X0", "AND M7", "OUT Y0", "LD x1", "OUT Y1", "END"}));
   const std::vector<std::string> texts = shown();
+  ASSERT_GE(texts.size(), 3u);
   EXPECT_EQ(std::vector<std::string>(texts.end() - 3, texts.end()),
             (std::vector<std::string>{MSG_REPLACE_QUESTION, MSG_REPLACE_QUESTION, MSG_REPLACE_RESTART}));
   EXPECT_EQ(boxes_->shown().back().owner, window);
+  EXPECT_EQ(boxes_->shown()[boxes_->shown().size() - 2].owner, replace);
+  // In replace mode a click feeds the old word and empties the new one.
+  set_mode_flag(CMD_REPLACE, 1);
+  SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1 * g_text_char_width + 1, 2 * g_text_line_height + 1));
+  SendMessageW(window, WM_LBUTTONUP, 0, 0);
+  EXPECT_EQ(field(replace, 717), "OUT");
+  EXPECT_EQ(field(replace, 718), "");
   SendMessageW(window, WM_COMMAND, CMD_UNDO, 0);
   EXPECT_EQ(statements(window)[1], "AND X1");
-
-  DestroyWindow(dialog);
+  DestroyWindow(replace);
 }
 
 }  // namespace
