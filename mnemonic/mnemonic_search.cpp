@@ -173,11 +173,13 @@ int previous_word_in_line(ConstTextSpan text, MnemonicView& view, int line, int 
 
 // ---- Search ------------------------------------------------------------------------------------
 
-int find_word(ConstTextSpan text, MnemonicView& view, std::string_view word, int mode) {
+namespace {
+
+// find_word with the end line's index already known (a replace-all asks many times).
+int find_word_before(ConstTextSpan text, MnemonicView& view, std::string_view word, int mode, int end) {
   view.sel_row = -1;
   if (word.empty() || text.empty()) return WORD_NOT_FOUND;
   if (mode != SearchMode::DOWN && mode != SearchMode::UP && mode != SearchMode::DOWN_WRAP) return WORD_NOT_FOUND;
-  const int end = end_line_of(text);
   if (end <= 0) return WORD_NOT_FOUND;
   const int row = std::clamp(view.cursor_row, 0, end - 1);
   const int col = std::max(0, view.cursor_col);
@@ -198,6 +200,19 @@ int find_word(ConstTextSpan text, MnemonicView& view, std::string_view word, int
   for (int line = WRAP_RESTART_LINE; line <= row && line < end; ++line)
     if (match_in_line(text, view, line, word, 0, line == row ? first : ALL_COLUMNS, false)) return WORD_FOUND;
   return WORD_NOT_FOUND;
+}
+
+// A new word must stay one word, and must not turn its line into the end line.
+bool acceptable_replacement(std::string_view word) {
+  for (char c : word)
+    if (!is_word_char(static_cast<unsigned char>(c))) return false;
+  return !same_word(END_LINE_WORD, static_cast<int>(std::strlen(END_LINE_WORD)), word);
+}
+
+}  // namespace
+
+int find_word(ConstTextSpan text, MnemonicView& view, std::string_view word, int mode) {
+  return find_word_before(text, view, word, mode, end_line_of(text));
 }
 
 int search_in_text(ConstTextSpan text, MnemonicView& view, std::string_view word, int mode,
@@ -236,13 +251,22 @@ int replace_in_text(TextSpan text, MnemonicView& view, std::string_view old_text
   if (old_text.empty() || new_text.empty()) return 0;
   std::string replacement(new_text);
   uppercase_in_place(replacement);
+  if (!acceptable_replacement(replacement)) {
+    show_notice(MSG_BAD_REPLACEMENT, CAPTION_SEARCH_WARNING, NoticeStyle::OK, owners.dialog);
+    return 0;
+  }
+  // Replacing one word by another never moves the end line.
+  const int end = end_line_of(text);
+  // The restart question is the replace's one way round the text: a wrap of its own
+  // would offer the same words again and again.
+  if (mode == SearchMode::DOWN_WRAP) mode = SearchMode::DOWN;
   const auto notify = [&](const MnemonicEffects& e) {
     if (apply) apply(e);
   };
   int replaced = 0;
   bool restarted = false;
   for (;;) {
-    if (find_word(text, view, old_text, mode) != WORD_FOUND) {
+    if (find_word_before(text, view, old_text, mode, end) != WORD_FOUND) {
       if (restarted) {
         show_notice(MSG_NO_WORD_TO_REPLACE, CAPTION_SEARCH_WARNING, NoticeStyle::OK, owners.dialog);
         break;

@@ -81,13 +81,16 @@ int search_in_text(ConstTextSpan text, MnemonicView& view, std::string_view word
 // Replaces `old_text` by `new_text` (turned to upper case) word by word, asking
 // "置換えを実行しますか" (Yes/No/Cancel) at each match. The new word takes the place of the
 // old one in the line; the rest of the line stays as it was. A match whose line would
-// no longer fit its statement field is passed over. After a Yes the search goes on
+// no longer fit its statement field is passed over. DOWN_WRAP replaces as DOWN: the
+// restart question is the one way round the text. After a Yes the search goes on
 // after the new word, after a No one column further. At the end of the text it asks
 // "頭からサ－チ置換し始めますか？" once (owner the window; Yes starts again at the top of
 // the text) and then ends with "置換するものが有りません！". Returns 1 when anything was
-// replaced, else 0 (also when either text is empty). `apply` is called after every
-// step that moved the caret or changed a line, before the question is asked, so that
-// the window shows what is asked about.
+// replaced, else 0 (also when either text is empty). A new text that is not one word
+// (a blank, a ';', a double-byte or control character) or that is the end line's word
+// "0FFFF0" is refused with "ｵﾍﾟﾗﾝﾄﾞか、\n書式が間違っています！" ("警告") before anything is
+// asked. `apply` is called after every step that moved the caret or changed a line,
+// before the question is asked, so that the window shows what is asked about.
 int replace_in_text(TextSpan text, MnemonicView& view, std::string_view old_text, std::string_view new_text,
                     int mode, const SearchOwners& owners, const std::function<void(const MnemonicEffects&)>& apply);
 
@@ -106,6 +109,7 @@ inline constexpr char MSG_OUTPUT_SEARCH_UNSUPPORTED[] = "出力ｻｰﾁは ﾆ�
 inline constexpr char MSG_WORD_NOT_FOUND[] = "見つかりません！";
 inline constexpr char MSG_REPLACE_QUESTION[] = "置換えを実行しますか";
 inline constexpr char MSG_REPLACE_RESTART[] = "頭からサ－チ置換し始めますか？";
+inline constexpr char MSG_BAD_REPLACEMENT[] = "ｵﾍﾟﾗﾝﾄﾞか、\n書式が間違っています！";
 inline constexpr char MSG_NO_WORD_TO_REPLACE[] = "置換するものが有りません！";
 inline constexpr char CAPTION_SEARCH_WARNING[] = "警告";
 inline constexpr char CAPTION_SEARCH_CONFIRM[] = "確認";

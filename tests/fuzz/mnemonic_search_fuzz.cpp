@@ -74,7 +74,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   MnemonicText text = make_mnemonic_text(TEXT_LINES);
   int end = 0;
-  for (size_t k = 3; k < parts.size() && end < TEXT_LINES - 1; ++k) set_line_statement(text[static_cast<size_t>(end++)], parts[k]);
+  for (size_t k = 3; k < parts.size() && end < TEXT_LINES - 1; ++k) {
+    MnemonicLine& line = text[static_cast<size_t>(end++)];
+    set_line_statement(line, parts[k]);
+    if (is_end_line(line)) set_line_statement(line, "NOP");  // the text's one end line comes last
+  }
   set_end_line(text[static_cast<size_t>(end)]);
   check_text(text, end);
 
