@@ -16,6 +16,7 @@
 #include "core/ladder_model.h"
 #include "design/cursor_keys.h"
 #include "design/design_edit.h"
+#include "design/device_uses.h"
 
 // True when the message was handled; `result` is then the message's result.
 bool design_handle_input(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
@@ -36,7 +37,7 @@ struct DesignInputHooks {
   void (*row_edit)(HWND window, RowEditHandoff handoff) = nullptr;
   void (*open_dialog)(HWND window, const DialogRequest& request) = nullptr;
   void (*read_dialog_state)(DesignModes& modes) = nullptr;  // number and search dialog state
-  DeviceUseLister list_uses = nullptr;
+  DeviceUseLister list_uses = list_device_uses;
 };
 void set_design_input_hooks(const DesignInputHooks& hooks);
 const DesignInputHooks& design_input_hooks();
