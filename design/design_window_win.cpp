@@ -14,6 +14,9 @@
 
 #include "design/design_document.h"
 #include "design/design_input_win.h"
+#include "design/design_paint_win.h"
+#include "design/element_pictures_win.h"
+#include "design/undo_ring.h"
 #include "design/view_geometry_win.h"
 #include "shell/command_ids.h"
 #include "shell/command_routing_win.h"
@@ -101,6 +104,8 @@ void clear_new_design_settings() {
 
 void build_new(HWND window, ViewState& view, LadderGrid& grid) {
   build_new_design(grid);
+  reset_design_undo();
+  push_design_undo(grid);
   make_saved_copy(window, view, grid);
   view.comment_display = 0;
   std::string path = g_work_folder;
@@ -138,6 +143,8 @@ bool load_design(HWND window, ViewState& view, LadderGrid*& grid) {
   if (view.window_index == 0) {
     format_special_row_devices(*grid);
     reset_design_modes();
+    reset_design_undo();
+    push_design_undo(*grid);
     make_saved_copy(window, view, *grid);
     g_comments_changed = 0;
     view.comment_display = 0;
@@ -209,7 +216,11 @@ LRESULT on_create(HWND window, LPARAM lparam) {
     return 0;
   }
 
-  if (g_design_window_count == 1) InvalidateRect(window, nullptr, TRUE);
+  if (g_design_window_count == 1) {
+    delete_design_pictures();
+    create_design_pictures((g_option_bits & OptionBit::WHITE_DESIGN_BACKGROUND) != 0, g_double_lines != 0);
+    InvalidateRect(window, nullptr, TRUE);
+  }
   return 0;
 }
 
@@ -255,6 +266,7 @@ LRESULT on_close(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     return DefMDIChildProcW(window, message, wparam, lparam);
   if (confirm_save_design(window, *grid, *view, 0) != 0) return -1;
   g_design_file_count = 0;
+  delete_design_pictures();
   return DefMDIChildProcW(window, message, wparam, lparam);
 }
 
@@ -360,6 +372,7 @@ int confirm_save_design(HWND window, LadderGrid& grid, ViewState& view, int) {
   close_listed_windows(g_design_windows, MAX_LIST_WINDOWS - 1);
   g_design_window_count = 0;
   free_saved_copy(window, &view);
+  release_design_undo();
   return 0;
 }
 
@@ -380,6 +393,8 @@ LRESULT CALLBACK design_window_proc(HWND window, UINT message, WPARAM wparam, LP
       if (ViewState* view = view_state_of(window))
         return design_view_wheel(window, *view, GET_WHEEL_DELTA_WPARAM(wparam));
       break;
+    case WM_PAINT:
+      return paint_design_window(window);
     case WM_MDIACTIVATE:
       on_activate(window, lparam);
       return 0;

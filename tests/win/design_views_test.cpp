@@ -1,12 +1,14 @@
 // The window side of the view geometry on real windows: the scroll bar after WM_SIZE and
 // scrolling, and CMD_SYNC_VIEW, scroll ranges and cursors among the design views of a list.
-#include <windows.h>
+#include "shell/windows_api.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
 
+#include "design/undo_ring.h"
+#include "design/undo_ring_win.h"
 #include "design/view_geometry_win.h"
 #include "shell/command_ids.h"
 #include "shell/command_routing_win.h"
@@ -222,6 +224,39 @@ TEST_F(DesignViews, AClickFindsItsCellAndTheSpanIsInvalidated) {
   EXPECT_EQ(t.view.sel_col, NO_SELECTION);
   ASSERT_TRUE(GetUpdateRect(w, &update, FALSE));
   EXPECT_EQ(to_pixel_rect(update), (PixelRect{400, 207, 500, 333}));
+}
+
+TEST_F(DesignViews, UndoInTheMainWindowRestoresTheGridAndItsScrollRange) {
+  HWND main = add_view(0);
+  HWND further = add_view(1);
+  HWND second = add_view(0);
+  of(1).view.window_index = 1;
+  of(2).view.window_index = 2;
+  LadderGrid& grid = of(0).grid;
+  make_end_mark_row(grid[201]);
+  reset_design_undo();
+  push_design_undo(grid);
+  // The edit: the END row moves down to row 300.
+  grid[200] = LadderRow{};
+  grid[300].cell[OUTPUT_COLUMN].word[0] = CellWord::END_OUTPUT;
+  make_end_mark_row(grid[301]);
+  push_design_undo(grid);
+  RECT rect;
+  GetClientRect(main, &rect);
+  SendMessageW(main, WM_SIZE, SIZE_RESTORED, MAKELPARAM(rect.right, rect.bottom));
+  EXPECT_EQ(scroll_max(main), 291);
+
+  EXPECT_EQ(design_undo_command(further, of(1).grid, false), -1);  // not the main window
+  EXPECT_EQ(design_undo_command(second, of(2).grid, false), -1);
+  EXPECT_EQ(of(2).grid[300].cell[OUTPUT_COLUMN].word[0], 0u);
+  EXPECT_EQ(design_undo_command(main, grid, false), 0);
+  EXPECT_EQ(scroll_max(main), 191);
+  EXPECT_EQ(of(2).syncs, (std::vector<LPARAM>{static_cast<LPARAM>(0xFE000000)}));
+  EXPECT_TRUE(of(1).syncs.empty());
+  EXPECT_EQ(design_undo_command(main, grid, false), -1);  // nothing further back
+  EXPECT_EQ(design_undo_command(main, grid, true), 0);
+  EXPECT_EQ(scroll_max(main), 291);
+  release_design_undo();
 }
 
 }  // namespace

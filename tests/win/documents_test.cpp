@@ -292,3 +292,33 @@ TEST_F(Documents, ChildWindowsReceiveTheOpenRecord) {
 }
 
 }  // namespace
+
+namespace {
+
+class DocumentGuides : public Documents {};
+
+TEST_F(DocumentGuides, TheFirstWindowOfAScreenOpensItsGuide) {
+  g_guide_flags = {1, 1, 1, 1};
+  command(CMD_NEW_DESIGN);
+  ASSERT_NE(g_guide_dialog, 0u);
+  EXPECT_EQ(window_text(as_hwnd(g_guide_dialog)), "設計画面の使い方");
+
+  command(CMD_SCREEN_OPERATION);
+  ASSERT_TRUE(is_live_first(g_monitor_windows));
+  ASSERT_NE(g_guide_dialog, 0u);
+  EXPECT_EQ(window_text(as_hwnd(g_guide_dialog)), "動作画面の使い方");
+
+  // The I/O display request creates no window (no such screen is part of the program)
+  // and opens the pin-view guide in place of the open one.
+  const HWND before = as_hwnd(g_guide_dialog);
+  HWND monitor = as_hwnd(g_monitor_windows[0]);
+  command(CMD_IO_DISPLAY);
+  ASSERT_NE(g_guide_dialog, 0u);
+  EXPECT_FALSE(IsWindow(before));
+  EXPECT_EQ(window_text(as_hwnd(g_guide_dialog)), "ＣＰＵピン対応図の見方");
+  EXPECT_EQ(g_child_open.flags, CHILD_OPEN_READ_ONLY);
+  EXPECT_EQ(as_hwnd(g_monitor_windows[0]), monitor);
+  EXPECT_EQ(next_live_window(g_monitor_windows, 1), 0);
+}
+
+}  // namespace
