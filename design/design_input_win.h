@@ -25,9 +25,9 @@ bool design_handle_input(HWND window, UINT message, WPARAM wparam, LPARAM lparam
 // has changed already, then the undo snapshot, the repaint, the sync notice, then the rest.
 void apply_design_effects(HWND window, LadderGrid& grid, ViewState& view, const EditEffects& effects);
 
-// Program-wide state of the design window's input.
+// Program-wide state of the design window's input (g_search_highlight, the Space key's
+// device-use highlight, is the painter's: design/design_paint.h).
 extern int g_popup_toggle;      // flipped by right clicks in range and blank-line mode
-extern int g_search_highlight;  // the device-use highlight of the Space key is on
 extern int g_range_submode;     // the range mode's sub-mode (select 0 .. paste 4)
 extern int g_blank_submode;     // the blank-line mode's sub-mode
 
