@@ -212,6 +212,14 @@ TEST_F(DesignDrawing, DraggingTheLineToolFillsTheRow) {
   EXPECT_EQ(view->marker_on, 0);
 }
 
+TEST_F(DesignDrawing, TheCheckedLineButtonAloneDrawsLines) {
+  reset_design_modes();
+  check_toolbar_button(CMD_TOOL_LINE, true);
+  click(6, 2);
+  click(6, 5);
+  EXPECT_EQ(ladder_to_text(*grid)[6], "^ . - - -");
+}
+
 TEST_F(DesignDrawing, ErasingAcrossTheEndRowIsRefusedWithAMessage) {
   use_tool(CMD_TOOL_ERASE);
   click(11, 0);
