@@ -194,7 +194,11 @@ TEST_F(DesignDrawing, ARungDrawnWithTheMouseAndTheKeysCompiles) {
 TEST_F(DesignDrawing, ShiftWithTheRelayToolsPlacesTheAlwaysOnRelay) {
   use_tool(CMD_TOOL_RELAY_A);
   shift = true;
+  pump_messages();
+  ValidateRect(window, nullptr);
   click(3, 2);
+  RECT changed{};
+  EXPECT_TRUE(GetUpdateRect(window, &changed, FALSE)) << "the placed cell is repainted";
   const LadderCell& cell = (*grid)[3].cell[2];
   EXPECT_EQ(cell.word[0], 0x880F8u);
   EXPECT_EQ(cell.word[1], 0x2000234Cu);
