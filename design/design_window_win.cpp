@@ -13,6 +13,7 @@
 #include <string>
 
 #include "design/design_document.h"
+#include "design/design_input_win.h"
 #include "design/design_paint_win.h"
 #include "design/element_pictures_win.h"
 #include "design/undo_ring.h"
@@ -370,6 +371,7 @@ int confirm_save_design(HWND window, LadderGrid& grid, ViewState& view, int) {
 }
 
 LRESULT CALLBACK design_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (LRESULT input_result = 0; design_handle_input(window, message, wparam, lparam, input_result)) return input_result;
   switch (message) {
     case WM_CREATE:
       return on_create(window, lparam);
