@@ -10,6 +10,7 @@
 
 #include <vector>
 
+#include "design/design_paint.h"
 #include "design/design_window_win.h"
 #include "design/undo_ring.h"
 #include "design/view_geometry_win.h"
@@ -24,7 +25,6 @@
 #include "shell/window_lists_win.h"
 
 int g_popup_toggle = 0;
-int g_search_highlight = 0;
 int g_range_submode = 0;
 int g_blank_submode = 0;
 
@@ -148,7 +148,11 @@ void apply_design_effects(HWND window, LadderGrid& grid, ViewState& view, const 
       if (row[static_cast<size_t>(slot)] != 0) SendMessageW(as_hwnd(row[static_cast<size_t>(slot)]), WM_CLOSE, 0, 0);
   }
   if (e.reset_modes) reset_design_modes();
-  if (!e.popup.empty()) show_popup(window, e.popup);
+  if (!e.popup.empty()) {
+    // The erased span and marker are gone from the screen before the menu loop starts.
+    UpdateWindow(window);
+    show_popup(window, e.popup);
+  }
   for (int key : e.keys) SendMessageW(window, WM_KEYDOWN, static_cast<WPARAM>(key), 0);
   if (e.mouse) {
     const LPARAM position = MAKELPARAM(e.mouse->x, e.mouse->y);

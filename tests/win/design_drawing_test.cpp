@@ -10,6 +10,7 @@
 
 #include "core/ladder_compiler.h"
 #include "design/design_input_win.h"
+#include "design/design_paint.h"
 #include "design/design_window_win.h"
 #include "design/undo_ring.h"
 #include "design/view_geometry_win.h"
@@ -107,6 +108,54 @@ class DesignDrawing : public BarsFrame {
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(recording_proc)));
   }
 
+  // A rung drawn with the mouse and the keys: row 0 from the keys, a branch in row 1 with
+  // its link drawn by the line tool, a timer in row 2 placed by its tool.
+  void draw_rung() {
+    // Row 0 from the keys: a click with no tool selects the cell; F1, Right, F2, Right, F7.
+    use_tool(0);
+    click(0, 0);
+    EXPECT_EQ(view->sel_col, 0);
+    command(CMD_KEY_RELAY_A);
+    key(VK_RIGHT);
+    EXPECT_EQ(view->cursor_col, 1);
+    command(CMD_KEY_RELAY_B);
+    key(VK_RIGHT);
+    command(CMD_KEY_OUT);
+
+    // Row 1 with the mouse: a contact, then the branch's link from row 0 down to row 1 on the
+    // left edge of column 1.
+    use_tool(CMD_TOOL_RELAY_A);
+    click(1, 0);
+    use_tool(CMD_TOOL_LINE);
+    click(0, 1, 5);
+    EXPECT_EQ(view->marker_on, 1);
+    EXPECT_EQ(status_text(), "終わり端は？");
+    click(1, 1, 5);
+    EXPECT_EQ(view->marker_on, 0);
+    EXPECT_EQ(status_text(), "始端は？");
+
+    // Row 2: the timer tool in column 1 draws the lines, then the contact before them.
+    use_tool(CMD_TOOL_TIM);
+    click(2, 1);
+    use_tool(CMD_TOOL_RELAY_A);
+    click(2, 0);
+  }
+  void set_devices() {
+    // The devices, as the number entry gives them.
+    auto set_device = [&](int row, int col, DeviceOperand device) {
+      (*grid)[static_cast<size_t>(row)].cell[col].word[0] |= CellFlags::OPERAND_SET;
+      (*grid)[static_cast<size_t>(row)].cell[col].word[1] = device;
+    };
+    set_device(0, 0, il::X(0));
+    set_device(0, 1, il::X(1));
+    set_device(0, 11, il::Y(0));
+    set_device(1, 0, il::X(2));
+    set_device(2, 0, il::X(3));
+    set_device(2, 11, il::T(0));
+    (*grid)[2].cell[11].word[0] |= CellFlags::CONSTANT_0 << 1;
+    (*grid)[2].cell[12].word[1] = il::K(10);
+  }
+
   HWND window = nullptr;
   ViewState* view = nullptr;
   LadderGrid* grid = nullptr;
@@ -118,53 +167,13 @@ class DesignDrawing : public BarsFrame {
 TEST_F(DesignDrawing, ARungDrawnWithTheMouseAndTheKeysCompiles) {
   const int undo_before = g_design_undo.count;
 
-  // Row 0 from the keys: a click with no tool selects the cell; F1, Right, F2, Right, F7.
-  use_tool(0);
-  click(0, 0);
-  EXPECT_EQ(view->sel_col, 0);
-  command(CMD_KEY_RELAY_A);
-  key(VK_RIGHT);
-  EXPECT_EQ(view->cursor_col, 1);
-  command(CMD_KEY_RELAY_B);
-  key(VK_RIGHT);
-  command(CMD_KEY_OUT);
-
-  // Row 1 with the mouse: a contact, then the branch's link from row 0 down to row 1 on the
-  // left edge of column 1.
-  use_tool(CMD_TOOL_RELAY_A);
-  click(1, 0);
-  use_tool(CMD_TOOL_LINE);
-  click(0, 1, 5);
-  EXPECT_EQ(view->marker_on, 1);
-  EXPECT_EQ(status_text(), "終わり端は？");
-  click(1, 1, 5);
-  EXPECT_EQ(view->marker_on, 0);
-  EXPECT_EQ(status_text(), "始端は？");
-
-  // Row 2: the timer tool in column 1 draws the lines, then the contact before them.
-  use_tool(CMD_TOOL_TIM);
-  click(2, 1);
-  use_tool(CMD_TOOL_RELAY_A);
-  click(2, 0);
-
+  draw_rung();
   EXPECT_EQ(drawing(), (std::vector<std::string>{"^? /? - - - - - - - - - (?)", "^? ^",
                                                   "^? - - - - - - - - - (T?)"}));
   EXPECT_EQ(g_design_undo.count, undo_before + 7) << "one undo snapshot per edit";
   EXPECT_EQ(SendMessageW(window, WM_COMMAND, CMD_QUERY_MODIFIED, 0), 1);
 
-  // The devices, as the number entry gives them.
-  auto set_device = [&](int row, int col, DeviceOperand device) {
-    (*grid)[static_cast<size_t>(row)].cell[col].word[0] |= CellFlags::OPERAND_SET;
-    (*grid)[static_cast<size_t>(row)].cell[col].word[1] = device;
-  };
-  set_device(0, 0, il::X(0));
-  set_device(0, 1, il::X(1));
-  set_device(0, 11, il::Y(0));
-  set_device(1, 0, il::X(2));
-  set_device(2, 0, il::X(3));
-  set_device(2, 11, il::T(0));
-  (*grid)[2].cell[11].word[0] |= CellFlags::CONSTANT_0 << 1;
-  (*grid)[2].cell[12].word[1] = il::K(10);
+  set_devices();
 
   InstructionList list = make_instruction_list(200);
   ASSERT_EQ(compile_ladder(window, *grid, list, nullptr, 0), 0) << ladder_picture(*grid);
@@ -277,6 +286,68 @@ TEST_F(DesignDrawing, DeleteTakesAnUndoSnapshotAndEscapeClosesTheDialogs) {
   EXPECT_EQ(get_mode_flag(CMD_TOOL_LINE), 0);
   EXPECT_EQ(SendMessageW(g_toolbar, TB_ISBUTTONCHECKED, CMD_TOOL_LINE, 0), 0);
   dialog_slot_row(SCREEN_KIND_DESIGN)[0] = 0;
+}
+
+TEST_F(DesignDrawing, SpaceHighlightsEveryUseOfTheSelectedDevice) {
+  draw_rung();
+  set_devices();
+  (*grid)[2].cell[0].word[1] = il::X(0);  // X0 once more, in the timer's rung
+  use_tool(0);
+  click(2, 0);
+  key(VK_SPACE);
+  EXPECT_EQ(g_search_highlight, 1);
+  EXPECT_EQ(view->hit_rows[0], 0);
+  EXPECT_EQ(view->hit_cols[0], 0);
+  EXPECT_EQ(view->hit_rows[1], 2);
+  EXPECT_EQ(view->hit_rows[2], HIT_LIST_END);
+  // A click clears the highlight.
+  click(1, 0);
+  EXPECT_EQ(g_search_highlight, 0);
+  EXPECT_EQ(view->hit_rows[0], HIT_LIST_END);
+}
+
+// Pictures of the drawn rung and of the three popup menus, the real menus opened by the
+// right button; a timer takes the picture inside the menu loop and closes the menu.
+std::string g_popup_shot_name;
+std::string g_popup_png;
+void CALLBACK shoot_popup(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  g_popup_png = save_screenshot(g_popup_shot_name);
+  EndMenu();
+}
+
+TEST_F(DesignDrawing, PicturesOfTheDrawnRungAndThePopupMenus) {
+  draw_rung();
+  set_devices();
+  use_tool(0);
+  click(2, 0);
+  key(VK_SPACE);
+  InvalidateRect(window, nullptr, TRUE);
+  UpdateWindow(window);
+  pump_messages();
+  EXPECT_FALSE(save_screenshot("design_drawn_rung").empty());
+
+  set_popup_menu_handler({});
+  (*grid)[0].cell[0].word[0] |= CellFlags::HAS_COMMENT;
+  std::snprintf((*grid)[0].text[0], CELL_TEXT_SIZE, "%s", "起動スイッチ");
+  struct Shot {
+    int mode;
+    const char* name;
+  };
+  for (Shot shot : {Shot{CMD_RANGE_MODE, "design_popup_range"}, Shot{CMD_BLANK_LINE_MODE, "design_popup_blank_line"},
+                    Shot{CMD_COMMENT, "design_popup_comment"}}) {
+    use_tool(shot.mode);
+    g_popup_toggle = 0;
+    POINT at{LOWORD(cell_position(0, 0)), HIWORD(cell_position(0, 0))};
+    ClientToScreen(window, &at);
+    SetCursorPos(at.x, at.y);
+    g_popup_shot_name = shot.name;
+    g_popup_png.clear();
+    SetTimer(nullptr, 0, 500, shoot_popup);
+    right_click(0, 0);
+    EXPECT_FALSE(g_popup_png.empty()) << shot.name;
+  }
+  use_tool(0);
 }
 
 }  // namespace
