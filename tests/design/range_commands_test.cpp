@@ -83,7 +83,7 @@ TEST(RangeCommands, SelectCopyAndPasteBelowAsTheUserDoes) {
   const RowEditEffects paste = s.click_row(4, 5);
   ASSERT_EQ(notices.notices.size(), 1u);
   EXPECT_EQ(notices.notices[0].text, PASTE_QUESTION);
-  EXPECT_EQ(notices.notices[0].caption, CONFIRM_CAPTION);
+  EXPECT_EQ(notices.notices[0].caption, ROW_EDIT_CONFIRM_CAPTION);
   EXPECT_TRUE(paste.edit.changed);
   EXPECT_TRUE(paste.set_scroll_range);
   ASSERT_TRUE(paste.edit.sync.has_value());
@@ -119,14 +119,14 @@ TEST(RangeCommands, WithoutARangeTheCommandsWarnAndKeepTheirSubmode) {
   };
   for (const Case& c : {Case{CMD_RANGE_COPY, COPY_WITHOUT_RANGE_MESSAGE, RangeSubmode::COPY},
                         Case{CMD_RANGE_CUT, CUT_WITHOUT_RANGE_MESSAGE, RangeSubmode::CUT},
-                        Case{CMD_POPUP_RANGE_DELETE, CUT_WITHOUT_RANGE_MESSAGE, RangeSubmode::DELETE}}) {
+                        Case{CMD_POPUP_RANGE_DELETE, CUT_WITHOUT_RANGE_MESSAGE, RangeSubmode::REMOVE}}) {
     RangeScreen s(numbered_rows(3));
     NoticeRecorder notices;
     const LadderGrid before = s.grid;
     const RowEditEffects e = s.command(c.id);
     ASSERT_EQ(notices.notices.size(), 1u);
     EXPECT_EQ(notices.notices[0].text, c.message);
-    EXPECT_EQ(notices.notices[0].caption, WARNING_CAPTION);
+    EXPECT_EQ(notices.notices[0].caption, ROW_EDIT_WARNING_CAPTION);
     EXPECT_EQ(s.state.range_submode, c.submode);
     EXPECT_FALSE(e.edit.changed);
     EXPECT_EQ(s.text(), ladder_to_text(before));
