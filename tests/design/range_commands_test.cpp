@@ -285,3 +285,32 @@ TEST(BlankLineCommands, ARowThatWouldNotFitIsRefusedWithAWord) {
 }
 
 }  // namespace
+
+namespace {
+
+// One clipboard for every window of the run: rows copied in a further file's window are
+// pasted into the main file's window; the further window itself takes no paste.
+TEST(RangeCommands, RowsCopiedInAFurtherWindowGoIntoTheMainOne) {
+  RangeScreen further({"X7 ~ (Y7)", "X8 ~ (Y8)"});
+  further.view.view_id = 0x10;
+  further.click_row(0);
+  further.shift_down();
+  further.command(CMD_RANGE_COPY);
+  ASSERT_EQ(further.clip.rows.size(), 2u);
+
+  RangeScreen main_view(numbered_rows(2));
+  main_view.clip = further.clip;
+  g_clip_valid = 1;
+  main_view.state.range_submode = RangeSubmode::PASTE;
+  NoticeRecorder notices;
+  notices.answers = {NoticeAnswer::OK, NoticeAnswer::OK};
+  EXPECT_TRUE(main_view.click_row(1).edit.changed);
+  EXPECT_EQ(main_view.text(), canonical({"X0 ~ (Y0)", "X7 ~ (Y7)", "X8 ~ (Y8)", "X1 ~ (Y1)", "END"}));
+
+  further.state.range_submode = RangeSubmode::PASTE;
+  EXPECT_FALSE(further.click_row(1).edit.changed);
+  ASSERT_EQ(notices.notices.size(), 3u);
+  EXPECT_EQ(notices.notices[2].text, PASTE_REFERENCE_MESSAGE);
+}
+
+}  // namespace
