@@ -48,6 +48,7 @@ RowEditEffects copy_cut_delete(GridSpan grid, ViewState& view, const EditContext
     show_notice(submode == RangeSubmode::COPY ? COPY_WITHOUT_RANGE_MESSAGE : CUT_WITHOUT_RANGE_MESSAGE,
                 ROW_EDIT_WARNING_CAPTION, NoticeStyle::OK, owner);
     if (submode != RangeSubmode::COPY) e.edit.invalidate_all = true;
+    range_status(e);
     return e;
   }
   view.range_active = 0;

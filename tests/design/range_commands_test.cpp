@@ -128,6 +128,7 @@ TEST(RangeCommands, WithoutARangeTheCommandsWarnAndKeepTheirSubmode) {
     EXPECT_EQ(notices.notices[0].text, c.message);
     EXPECT_EQ(notices.notices[0].caption, ROW_EDIT_WARNING_CAPTION);
     EXPECT_EQ(s.state.range_submode, c.submode);
+    EXPECT_STREQ(e.edit.status, RANGE_STATUS_TEXT);
     EXPECT_FALSE(e.edit.changed);
     EXPECT_EQ(s.text(), ladder_to_text(before));
   }
