@@ -130,5 +130,12 @@ bool design_store_text(HWND window, std::string& text, EntryOptions options) {
   const EditEffects effects = enter_cell_text(*grid, *view, text, options, client_width(window));
   if (!effects.changed) return false;
   apply_design_effects(window, *grid, *view, effects);
+  if (effects.invalidate_all) {
+    // END typed mid-program moves the bottom of the scroll range: the window measures it again.
+    RECT client{};
+    GetClientRect(window, &client);
+    SendMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    sync_scroll_range(window, *view);
+  }
   return true;
 }

@@ -218,4 +218,55 @@ TEST_F(DesignRowEdits, BlankRowsFromTheMarginKeepTheEndRowInReach) {
   EXPECT_TRUE(is_end_row((*grid)[11]));
 }
 
+TEST_F(DesignRowEdits, ADragWithTheLeftButtonGrowsTheRangeAndAShiftOfCellsFollowsTheBlankMode) {
+  use_tool(CMD_RANGE_MODE);
+  click(1, 2);
+  // The lower half of row 3 counts as row 3.
+  const int y = view->top_margin + (3 - view->top_row) * view->row_height + 3 * view->row_height / 4;
+  SendMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(view->left_rail_x + 2 * view->cell_width, y));
+  EXPECT_EQ(view->range_row, 3);
+  EXPECT_EQ(view->sel_rows, 2);
+  for (int r = 1; r <= 3; ++r) EXPECT_EQ((*grid)[static_cast<size_t>(r)].selected, 1) << r;
+  EXPECT_EQ((*grid)[4].selected, 0);
+  // A second click ends the range.
+  click(5, 2);
+  for (int r = 1; r <= 3; ++r) EXPECT_EQ((*grid)[static_cast<size_t>(r)].selected, 0) << r;
+  EXPECT_EQ(view->range_active, 0);
+
+  // Open left in the blank-line mode: the contact moves one column right behind a line.
+  use_tool(0);
+  click(6, 0);
+  command(CMD_KEY_RELAY_A);
+  key(VK_RIGHT);
+  command(CMD_KEY_RELAY_A);
+  const int undo_before = g_design_undo.count;
+  use_tool(CMD_BLANK_LINE_MODE);
+  command(CMD_LEFT_OPEN);
+  click(6, 1);
+  EXPECT_EQ(ladder_to_text(*grid)[6], "^? - ?");
+  EXPECT_EQ(g_design_undo.count, undo_before + 1);
+  command(CMD_LEFT_CLOSE);
+  click(6, 2);
+  EXPECT_EQ(ladder_to_text(*grid)[6], "^? ?");
+}
+
+TEST_F(DesignRowEdits, EndTypedIntoAnOutputEndsTheProgramThereAfterTheQuestion) {
+  use_tool(CMD_TOOL_TIM);
+  click(2, 3);
+  ASSERT_EQ(ladder_to_text(*grid)[2], "^ . . - - - - - - - (T?)");
+  use_tool(0);
+  click(2, 11);
+  boxes_->answer(IDCANCEL);
+  std::string text = "END";
+  EXPECT_FALSE(design_store_text(window, text, EntryOptions{}));
+  EXPECT_TRUE(is_end_row((*grid)[11]));
+  boxes_->answer(IDOK);
+  EXPECT_TRUE(design_store_text(window, text, EntryOptions{}));
+  ASSERT_EQ(boxes_->shown().size(), 2u);
+  EXPECT_EQ(narrow(boxes_->shown()[1].text), "ＥＮＤを入れると、ここが画面スクロ－ルの下端になります！\n良いですか？");
+  EXPECT_TRUE(is_end_row((*grid)[2]));
+  EXPECT_TRUE(is_end_mark_row((*grid)[3]));
+  EXPECT_EQ(SendMessageW(window, WM_COMMAND, CMD_QUERY_MODIFIED, 0), 1);
+}
+
 }  // namespace
