@@ -19,6 +19,9 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/cmake/windows_program.cmake)
   include(${CMAKE_SOURCE_DIR}/cmake/windows_program.cmake)
 endif()
 
+# The printing library and the stand-ins of the print command's tests.
+include(${CMAKE_SOURCE_DIR}/cmake/windows_printer.cmake)
+
 # The test rig's check of its own Wine prefix: no COM port reaches a real device, and files of
 # the tree open through the Z: drive as the tests' fixtures do (scripts/test runs it first).
 add_executable(rig_check ${CMAKE_SOURCE_DIR}/scripts/rig/rig_check.cpp)

@@ -500,7 +500,12 @@ int check_program_sections(ConstListSpan list, TableFlags& tbl_no, int32_t& tb_a
     }
     if (code == Instr::ASM) tb_as_f = 1;
   }
-  g_cpu_settings.base_value = static_cast<int32_t>((static_cast<uint32_t>(g_cpu_settings.base_value) & 0xFFFF0000u) | mask);
+  // The interrupt bits (0-19 for M9050-M9069, 8-27 for M9070-M9089) are this check's own:
+  // all of them are cleared before the program's are set, so that a routine deleted
+  // since the last compile is no longer enabled. Bits 28-31 are kept.
+  constexpr uint32_t INTERRUPT_MASK_BITS = 0x0FFFFFFFu;
+  g_cpu_settings.base_value =
+      static_cast<int32_t>((static_cast<uint32_t>(g_cpu_settings.base_value) & ~INTERRUPT_MASK_BITS) | mask);
   return result;
 }
 

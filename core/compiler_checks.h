@@ -115,8 +115,10 @@ inline constexpr int TABLE_NUMBERS = 16;
 using TableFlags = std::array<int32_t, TABLE_NUMBERS>;
 // The program sections FEND..RETRN, IEND..IRET and SEND..RETRN in their order: 0 clean;
 // 1, -2, -3 or -4 for a section fault. Sets the flag of every table that RDTBL reads and
-// `tb_as_f` when the program uses RDTBL or ASM; writes the interrupt mask into the low
-// 16 bits of g_cpu_settings.base_value when it gets to the end of the list.
+// `tb_as_f` when the program uses RDTBL or ASM; writes the interrupt mask into bits 0-27
+// of g_cpu_settings.base_value (bits 0-19 the interrupt triggers M9050-M9069, bits 8-27
+// the software-interrupt triggers M9070-M9089; every bit the program does not use is
+// cleared, bits 28-31 are kept) when it gets to the end of the list.
 int check_program_sections(ConstListSpan list, TableFlags& tbl_no, int32_t& tb_as_f);
 // Every table that RDTBL reads has exactly one text row "TABLEn" (n 1-15): 0, or -1.
 int check_table_rows(GridSpan grid, TableFlags& tbl_no);

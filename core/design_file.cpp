@@ -471,7 +471,10 @@ int read_design_file(GridSpan grid, std::FILE* stream, int mode, DesignReadInfo&
       // Older files carry no settings: the loaded settings describe this file, so they are emptied.
       clear_loaded_file_settings();
       if (read_text_line(stream, ROW_LINE_LIMIT, line) != LineStatus::OK) return DESIGN_FILE_BAD;
-      return read_old_design_rows(grid, stream, old, &info.rows_read);
+      std::vector<int> unconverted;
+      const int result = read_old_design_rows(grid, stream, old, &info.rows_read, &unconverted);
+      report_unconverted_rows(unconverted);
+      return result;
     }
     if (!ascii_iequal(line.text, DESIGN_FILE_HEADER)) return DESIGN_FILE_BAD;
     if (read_text_line(stream, ROW_LINE_LIMIT, line) != LineStatus::OK) return DESIGN_FILE_BAD;  // the name line

@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/mnemonic_parser.h"
+#include "core/mnemonic_device.h"
 #include "core/mnemonic_text.h"
 #include "core/sjis.h"
 

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "core/cell_text.h"
 #include "core/instruction_tables.h"
 
 namespace {
@@ -106,7 +105,7 @@ int find_interrupt_end_row(ConstGridSpan grid) {
   return MAX_GRID_ROWS;
 }
 
-void reset_core_state() {
+void reset_ladder_model_state() {
   for (auto& c : g_line_comments) c.fill(0);
   clear_conversion_errors();
   std::memset(&g_cpu_settings, 0, sizeof g_cpu_settings);
@@ -114,5 +113,4 @@ void reset_core_state() {
   g_instruction_list = {};
   g_end_record_index = 0;
   g_program_row_count = 0;
-  reset_cell_text_state();
 }

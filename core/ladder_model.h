@@ -366,5 +366,6 @@ int find_interrupt_end_row(ConstGridSpan grid);
 // -1, with the grid unchanged, when it has none and cannot get one without loss.
 int repair_missing_end_row(GridSpan grid);
 
-// Returns every program-wide table of the core to its start-up state (for tests).
-void reset_core_state();
+// Returns the program-wide tables of this file to their start-up state (for tests; the
+// whole core's: reset_core_state, core/core_state.h).
+void reset_ladder_model_state();

@@ -68,25 +68,9 @@ constexpr int WORD_UNKNOWN = -2;
 constexpr bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 constexpr bool is_decimal_digit(char c) { return c >= '0' && c <= '9'; }
 
-int digit_value(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 // A non-empty run of digits of `radix` whose value is at most `limit`.
 bool parse_number(std::string_view s, int radix, uint64_t limit, uint32_t& out) {
-  if (s.empty()) return false;
-  uint64_t v = 0;
-  for (char c : s) {
-    int d = digit_value(c);
-    if (d < 0 || d >= radix) return false;
-    v = v * static_cast<uint64_t>(radix) + static_cast<uint64_t>(d);
-    if (v > limit) return false;
-  }
-  out = static_cast<uint32_t>(v);
-  return true;
+  return parse_mnemonic_number(s, radix, limit, out);
 }
 
 size_t split_words(std::string_view s, std::vector<std::string_view>& words) {
@@ -153,6 +137,7 @@ bool forms_allowed(InstructionCode code, uint32_t forms) {
 // The comparison contacts of the mnemonic side: OR forms 177-190, LD forms 193-206,
 // AND forms 209-222 (the D forms 8 above the plain ones).
 bool is_mnemonic_comparison(InstructionCode code) { return code >= 176 && code <= 223; }
+bool is_or_comparison(int code) { return (code & 0x3FF) >= 176 && (code & 0x3FF) <= 191; }
 
 // A word as a name with its decoration: the whole word first (JMP, STOP, DEC, DAND keep
 // their letters), then without a final P, without a leading D, without both. The first
@@ -258,13 +243,13 @@ bool is_contact_code(int c) { return c >= Instr::LD && c <= Instr::ORI; }
 bool is_d_contact_code(int c) { return c >= Instr::LDD && c <= Instr::ORID; }
 bool is_label_word(std::string_view word) { return label_code(word) >= 0; }
 
-// Operand count of a statement: the mnemonic table's, except MC and MCR in the number form
-// of the printer (a bare n number), the labels, and MIVK, whose operands the mnemonic table
-// lacks (the grid side's are taken).
-int operand_count(int code, std::string_view mnemonic, std::string_view first_operand) {
+// Operand count of a statement: the mnemonic table's, except the labels, and MIVK, whose
+// operands the mnemonic table lacks (the grid side's are taken). MC takes its two
+// operands also in the printer's number form ("MC nn device"); a line without the device
+// is refused, as the record would name none.
+int operand_count(int code, std::string_view mnemonic, std::string_view /*first_operand*/) {
   const int c = code & 0x3FF;
   if (c == Instr::JME || c == Instr::JMI || c == Instr::JMS) return is_label_word(mnemonic) ? 0 : 1;
-  if (c == Instr::MC && !first_operand.empty() && is_decimal_digit(first_operand[0])) return 1;
   if (c == Instr::MIVK) return box_operand_cells(Instr::MIVK);
   return g_mnemonic_operand_counts[static_cast<size_t>(table_index(code))] & 0xF;
 }
@@ -319,14 +304,18 @@ bool device_allowed_by_rules(int c, int j, DeviceIndex d) {
   return true;
 }
 
-// Digit-group devices, and the most digits a group may have (MOVK and MIVK take bit
-// ranges of up to 15 bits in the same layout).
+// Digit-group devices, and the most digits a group may have.
 bool is_group_device(DeviceIndex d) {
   return d == Device::X || d == Device::Y || d == Device::M || d == Device::L || d == Device::B;
 }
-int group_digit_limit(int c, int j) {
-  if ((c == Instr::MOVK && j == 1) || (c == Instr::MIVK && j == 0)) return 15;
-  return DIGIT_GROUP_MAX_DIGITS;
+// MOVK operand 2 and MIVK operand 1 are bit ranges, which the printer writes in the form
+// of a digit group: as the design's operand entry takes them, a range on Y (MOVK) or on
+// X from a multiple of 16 (MIVK) of up to 15 bits that stays within one 16-bit word.
+bool is_bit_range_operand(int c, int j) { return (c == Instr::MOVK && j == 1) || (c == Instr::MIVK && j == 0); }
+int group_digit_limit(int c, int j) { return is_bit_range_operand(c, j) ? 15 : DIGIT_GROUP_MAX_DIGITS; }
+bool bit_range_allowed(int c, DeviceIndex g, uint32_t count, uint32_t start) {
+  if (c == Instr::MOVK) return g == Device::Y && (start & 0xF) + count <= 16;
+  return g == Device::X && (start & 0xF) == 0;
 }
 
 struct Operand {
@@ -335,12 +324,7 @@ struct Operand {
   bool hex = false;
 };
 
-int radix_of(DeviceIndex d) {
-  switch (g_mnemonic_encoder_radix[static_cast<size_t>(d)]) {
-    case DeviceRadix::HEX: return 16;
-    default: return 10;
-  }
-}
+int radix_of(DeviceIndex d) { return mnemonic_device_radix(d); }
 
 // Operand j (0-based) of instruction c with kind byte k.
 bool encode_operand(int c, int j, uint32_t k, std::string_view t, Operand& out) {
@@ -367,6 +351,7 @@ bool encode_operand(int c, int j, uint32_t k, std::string_view t, Operand& out) 
       uint32_t number = 0;
       if (!parse_number(rest.substr(digits + 1), radix_of(g), static_cast<uint64_t>(device_max_number(g)), number))
         return false;
+      if (is_bit_range_operand(c, j) && !bit_range_allowed(c, g, count, number)) return false;
       out.word = make_digit_group_operand(g, static_cast<int>(count), number);
       return true;
     }
@@ -424,42 +409,6 @@ void put_record(ListSpan list, int index, const InstructionRecord& r) {
 
 }  // namespace
 
-bool parse_mnemonic_device(std::string_view text, DeviceIndex& device, uint32_t& number) {
-  if (text.size() < 2) return false;
-  const DeviceIndex d = device_letter_to_index(text[0]);
-  // K and H are constants; no text names F or the row-label pseudo-device "4".
-  if (d < 0 || d >= DEVICE_COUNT || d == Device::K || d == Device::H || d == Device::F || d == Device::ROW_LABEL)
-    return false;
-  const std::string_view rest = text.substr(1);
-  if (d == Device::J) {
-    // The group digit and two step digits; a range adds "-" and the last step.
-    const size_t dash = rest.find('-');
-    const std::string_view first = rest.substr(0, dash);
-    if (first.empty() || first.size() > 3) return false;
-    uint32_t digits = 0;
-    if (!parse_number(first, 10, 999, digits)) return false;
-    const uint32_t group = first.size() == 3 ? digits / 100 : 0;
-    const uint32_t step = first.size() == 3 ? digits % 100 : digits;
-    if (group > static_cast<uint32_t>(J_GROUP_MAX) || step > static_cast<uint32_t>(J_STEP_MAX)) return false;
-    uint32_t value = make_j_number(static_cast<int>(group), static_cast<int>(step));
-    if (dash != std::string_view::npos) {
-      uint32_t last = 0;
-      if (!parse_number(rest.substr(dash + 1), 10, static_cast<uint64_t>(J_STEP_MAX), last)) return false;
-      if (last <= step || last - step >= static_cast<uint32_t>(J_MNEMONIC_SPAN_LIMIT)) return false;
-      value |= OperandBits::J_RANGE | (last - step) << OperandBits::J_SPAN_SHIFT;
-    }
-    device = d;
-    number = value;
-    return true;
-  }
-  uint32_t value = 0;
-  const uint64_t limit = std::min<uint64_t>(static_cast<uint64_t>(device_max_number(d)), OperandBits::NUMBER_MASK);
-  if (!parse_number(rest, radix_of(d), limit, value)) return false;
-  device = d;
-  number = value;
-  return true;
-}
-
 InstructionCode lookup_mnemonic_word(std::string_view word) {
   // Only the printing characters of the word count.
   size_t n = 0;
@@ -494,6 +443,8 @@ int parse_mnemonic_word(std::string_view statement, uint32_t line, uint32_t merg
   return decoded.code;
 }
 
+int statement_records(int code) { return is_or_comparison(code) ? 2 : 1; }
+
 int encode_instruction_operands(ListSpan list, std::string_view statement, int code, int& index) {
   std::vector<std::string_view> words;
   split_words(statement, words);
@@ -502,7 +453,7 @@ int encode_instruction_operands(ListSpan list, std::string_view statement, int c
   const std::span<const std::string_view> operands(words.data() + 1, words.size() - 1);
   const int count = operand_count(code, words[0], operands.empty() ? std::string_view() : operands[0]);
   if (static_cast<int>(operands.size()) != count) return 14;
-  const bool room = index >= 0 && static_cast<size_t>(index) + 1 < list.size();
+  const bool room = index >= 0 && static_cast<size_t>(index) + static_cast<size_t>(statement_records(code)) < list.size();
 
   InstructionRecord r{};
   // Labels: the number after the letter of the label line (or of the named form's operand).
@@ -533,9 +484,12 @@ int encode_instruction_operands(ListSpan list, std::string_view statement, int c
   uint32_t head;  // the word that carries the constant and hex bits
   int first;      // the record word of operand 1
   if (comparison) {
-    // LD, AND and OR comparisons are the records the printer writes as LD=, AND= and OR=.
+    // LD and AND comparisons are the records the printer writes as LD= and AND=. An OR
+    // comparison is an LD comparison that ORB joins to the block before it, as the
+    // compiler writes a comparison below another contact: a comparison is three cells
+    // wide, so it cannot be drawn as an OR contact under a block of one cell.
     const uint32_t group = static_cast<uint32_t>(c) & 0xF0;
-    r.word[0] = group == 0xC0 ? 0xC001 : group == 0xD0 ? 0xC003 : 0xC005;
+    r.word[0] = group == 0xD0 ? 0xC003 : 0xC001;
     head = ((static_cast<uint32_t>(c) & ~0xF0u) | 0xC0) + 0xC000;
     first = 2;
   } else {
@@ -580,7 +534,14 @@ int encode_instruction_operands(ListSpan list, std::string_view statement, int c
   else if (c == Instr::TIM) r.word[3] = PartCode::TIM;
   else if (c == Instr::CNT) r.word[3] = PartCode::CNT;
   if (c == Instr::ASM || c == Instr::TABL) r.word[4] = NO_LINE_COMMENT;
-  if (room) put_record(list, index++, r);
+  if (room) {
+    put_record(list, index++, r);
+    if (is_or_comparison(c)) {
+      InstructionRecord orb{};
+      orb.word[0] = RecordFlags::VALID | static_cast<uint32_t>(Instr::ORB);
+      put_record(list, index++, orb);
+    }
+  }
   return 0;
 }
 
@@ -658,8 +619,8 @@ int parse_mnemonic_text(void* /*owner*/, CommentSpan table, TextSpan text, ListS
   bool list_full = false;
   bool comments_full = false;
   bool anything = false;
-  auto fits = [&](uint32_t line) {
-    if (index >= 0 && static_cast<size_t>(index) + 1 < list.size()) return true;
+  auto fits = [&](uint32_t line, int records = 1) {
+    if (index >= 0 && static_cast<size_t>(index) + static_cast<size_t>(records) < list.size()) return true;
     if (!list_full) add_conversion_error(make_parse_error(ParseError::LIST_FULL, 0, line, merged));
     list_full = true;
     return false;
@@ -727,7 +688,7 @@ int parse_mnemonic_text(void* /*owner*/, CommentSpan table, TextSpan text, ListS
     const int code = parse_mnemonic_word(statement, line_number, merged);
     if (code < 0) continue;  // the error is recorded
     if (is_commented_statement_code(code & 0x3FF)) line.flags |= LineFlags::CONTACT_OR_OUTPUT;
-    fits(line_number);  // a statement beyond the list is still checked
+    fits(line_number, statement_records(code));  // a statement beyond the list is still checked
     const int result = encode_instruction_operands(list, statement, code, index);
     if (result == 14) {
       add_conversion_error(make_parse_error(ParseError::OPERAND_COUNT, 1, line_number, merged));

@@ -4,7 +4,9 @@
 // Every form the operation-file-to-mnemonic printer writes is read back to a record that
 // prints the same text again: word instructions with their operands on the lines below,
 // the D and P variants of every name, label lines (P05, I05, U05), the number form of MC
-// and MCR, MPS/MRD/MPP, and the comparison contacts in their LD, AND and OR forms.
+// and MCR, MPS/MRD/MPP, and the comparison contacts in their LD and AND forms. An OR
+// comparison (OR=; the compiler never writes one, it writes LD= and ORB) is read as an LD
+// comparison followed by ORB, so that it can be drawn.
 //
 // The parser checks the grammar of each statement only; the structure of the program is
 // the list-to-ladder conversion's business. Faulty statements are collected in
@@ -20,6 +22,7 @@
 #include "core/device_tables.h"
 #include "core/instruction_tables.h"
 #include "core/ladder_model.h"
+#include "core/mnemonic_device.h"
 
 // ---- Results ---------------------------------------------------------------------------
 inline constexpr int PARSE_OK = 0;
@@ -98,13 +101,11 @@ InstructionCode lookup_mnemonic_word(std::string_view word);
 // operand; nothing is written then. The caller leaves room for the record and the end
 // record (an index at or beyond list.size() - 1 writes nothing and returns 0).
 int encode_instruction_operands(ListSpan list, std::string_view statement, int code, int& index);
+// The records a statement of `code` gives: 2 for an OR comparison (an LD comparison and
+// the ORB that joins it), else 1.
+int statement_records(int code);
 
-// A device operand as mnemonic text spells it (a device letter in either case, not K, H,
-// F or "4", the
-// number in the radix of g_mnemonic_encoder_radix, J as group and step digits with an
-// optional range "-<last step>"): false for anything else, a number above the device's
-// highest, and a J range whose last step is not above the first or spans 64 steps or more.
-bool parse_mnemonic_device(std::string_view text, DeviceIndex& device, uint32_t& number);
+// parse_mnemonic_device (core/mnemonic_device.h) reads a device operand.
 
 // The MPS level that the last run left (MPS raises it, MPP lowers it); -1 at the start
 // of every run.

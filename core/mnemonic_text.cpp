@@ -71,6 +71,15 @@ void decode_header_line(const MnemonicLine& line, CpuSettings& s) {
   s.port_value = static_cast<int32_t>(n > 5 && words[5].size() > 1 ? hex_value(words[5].substr(1)) : 0);
 }
 
+// The first blank-separated word of a file line (before its line feed).
+std::string_view first_word_of(std::string_view s) {
+  size_t lf = s.find('\n');
+  if (lf != std::string_view::npos) s = s.substr(0, lf);
+  std::string_view word;
+  split_words(s, std::span<std::string_view>(&word, 1));
+  return word;
+}
+
 size_t text_limit(size_t size) { return std::min(size, static_cast<size_t>(MAX_TEXT_LINES)); }
 
 }  // namespace
@@ -205,6 +214,24 @@ int read_nic_file(TextSpan text, std::FILE* stream, int* line_count) {
     if (is_end_line(line)) {
       ended = true;
       break;
+    }
+  }
+  if (!ended && result == 0 && i + 1 >= limit) {
+    // The text is full. Whatever follows up to the end line (or the end of the file) must
+    // be blank, or the program does not fit.
+    for (;;) {
+      LineStatus status = read_text_line(stream, NIC_LINE_LIMIT, physical);
+      if (status == LineStatus::ERROR) {
+        result = NIC_READ_ERROR;
+        break;
+      }
+      if (status == LineStatus::END_OF_FILE) break;
+      std::string_view word = first_word_of(physical.text);
+      if (word == END_LINE_WORD) break;
+      if (!word.empty()) {
+        result = NIC_READ_TOO_LONG;
+        break;
+      }
     }
   }
   if (!ended) {

@@ -66,12 +66,19 @@ void copy_text_to_saved(ConstTextSpan text, TextSpan saved, int* count);
 int text_differs_from_saved(ConstTextSpan text, ConstTextSpan saved);
 
 // ---- The .NIC file -----------------------------------------------------------------------
+inline constexpr int NIC_READ_OK = 0;
+inline constexpr int NIC_READ_ERROR = -1;     // a stream error, or a text without any line
+inline constexpr int NIC_READ_TOO_LONG = -3;  // the file holds more lines than the text
+
 // Reads lines into text until the end line or end of file, keeping room for the end
 // line: at most text.size() - 1 (17,999) lines are taken, then the end line is stored.
 // A header line (first character a backslash) sets the loaded CPU settings; without
 // one their header fields are cleared. *line_count receives the end line's index.
-// Returns 0, or -1 on a stream error (the lines read so far are kept and the end line
-// follows them) or when text has no line at all.
+// Returns 0; -1 on a stream error (the lines read so far are kept and the end line
+// follows them) or when text has no line at all; NIC_READ_TOO_LONG when a statement
+// line follows the lines that fit (blank lines before the end line or the end of the
+// file do not count): the text then holds the first lines and the end line, and is
+// not the whole program, so it must not be written into the board or saved over the file.
 int read_nic_file(TextSpan text, std::FILE* stream, int* line_count);
 // Writes every statement up to its line feed, each followed by CR LF, up to and
 // including the end line (written as the end line when the text lacks one). flag is

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "core/instruction_tables.h"
+#include "core/notice.h"
 #include "core/sjis.h"
 #include "core/text_file.h"
 
@@ -69,7 +71,7 @@ void convert_contact_cells(const OldRow& old, LadderRow& row, int last, OldDesig
 }
 
 // The output of a 14-cell row: the old code and its constant bits are in cell 12.
-void convert_output_14(const OldRow& old, LadderRow& row, OldDesignLayout layout) {
+void convert_output_14(const OldRow& old, LadderRow& row, OldDesignLayout layout, bool& unconverted) {
   const uint32_t old11 = old.w0[11];
   const uint32_t old12 = old.w0[12];
   const uint32_t o = old12 & 0x7F;
@@ -86,6 +88,9 @@ void convert_output_14(const OldRow& old, LadderRow& row, OldDesignLayout layout
     if (o > 0) row.cell[10].word[0] = (row.cell[10].word[0] & CellFlags::LINK_UP) | 0x20008;
   } else {
     // An applied-instruction box ending in column 11, with the box flag on every cell.
+    // A code beyond the table names no instruction: the box stays empty and the row is
+    // reported.
+    if (box_code(o) == 0) unconverted = true;
     cell11 = (old11 & 0xF00F) | 0x44408;
     int w = box_width(o);
     if (w > 0) {
@@ -103,17 +108,17 @@ void convert_output_14(const OldRow& old, LadderRow& row, OldDesignLayout layout
   }
 }
 
-void convert_row_14(const OldRow& old, LadderRow& row, OldDesignLayout layout) {
+void convert_row_14(const OldRow& old, LadderRow& row, OldDesignLayout layout, bool& unconverted) {
   convert_contact_cells(old, row, 10, layout);
   for (int c = 11; c <= 13; ++c) {
     row.cell[c].word[0] = old.w0[static_cast<size_t>(c)];
     row.cell[c].word[1] = old.w1[static_cast<size_t>(c)];
   }
-  if (old.w0[11] & OLD_OUTPUT_MARK) convert_output_14(old, row, layout);
+  if (old.w0[11] & OLD_OUTPUT_MARK) convert_output_14(old, row, layout, unconverted);
   row.cell[0].word[0] |= CellFlags::LINK_UP;
 }
 
-void convert_row_col_9(const OldRow& old, LadderRow& row) {
+void convert_row_col_9(const OldRow& old, LadderRow& row, bool& unconverted) {
   convert_contact_cells(old, row, 8, OldDesignLayout::OUTPUT_COL_9);
   for (int c = 9; c <= 11; ++c) {
     row.cell[c].word[0] = old.w0[static_cast<size_t>(c)];
@@ -147,9 +152,37 @@ void convert_row_col_9(const OldRow& old, LadderRow& row) {
       row.cell[12].word[0] = 29 + (o & 1);
       operands = 1;
     } else {
-      row.cell[10].word[0] = 0x40C08;
-      row.cell[11].word[0] = 0x40408;
-      operands = 3;
+      // The other old codes of this layout count from TIM (0), one below the codes of the
+      // 14-cell layouts, which count from OUT: TIM, CNT, PLS and PLF above are the first
+      // four of them. The box takes its operand cells left of column 11; the contacts of
+      // this layout end in column 8, so a box of three operand cells needs column 8 free.
+      const uint32_t table_code = o + 1;
+      const uint16_t code = box_code(table_code);
+      if (code == 0) {
+        // No instruction: an empty box, and the row is reported.
+        row.cell[10].word[0] = 0x40C08;
+        row.cell[11].word[0] = 0x40408;
+        operands = 3;
+        unconverted = true;
+      } else {
+        int first = OUTPUT_COLUMN - box_width(table_code);
+        if (first < 9 && (old.w0[8] & 0x8) && old.w0[8] != OLD_LINE_CELL && !(old.w0[8] & 0x1)) {
+          // Column 8 holds a contact: the instruction is kept in a box of columns 9-11,
+          // and the row is reported, as it cannot be drawn as it should.
+          first = 9;
+          unconverted = true;
+        }
+        for (int c = 9; c < first; ++c) row.cell[c].word[0] = 0xB9;
+        if (first < OUTPUT_COLUMN) {
+          LadderCell& left = row.cell[first];
+          left.word[0] = (first == 9 ? (old9 & CellFlags::LINK_UP) : (left.word[0] & CellFlags::LINK_UP)) | 0x40C08;
+          if (first < 9) left.word[1] = 0;
+          for (int c = first + 1; c <= 10; ++c) row.cell[c].word[0] = 0x40808;
+        }
+        row.cell[11].word[0] = constant_bits | 0x44408 | operand_set;
+        row.cell[12].word[0] = code;
+        operands = std::min(box_operand_cells(code), 3);
+      }
     }
   } else if (old9 == 0xE0) {
     for (int c = 9; c <= 11; ++c) row.cell[c].word[0] = 0;
@@ -171,6 +204,24 @@ void convert_row_col_9(const OldRow& old, LadderRow& row) {
   row.cell[9].word[1] = 0;
 }
 
+// The value field of a group: four characters, hexadecimal digits of either case that
+// the older program padded with blanks on the left ("%4x"); files that were passed
+// through other tools may carry zeros instead. At least one digit, and no blank after
+// the first digit.
+bool decode_group_value(std::string_view field, uint32_t& value) {
+  size_t i = 0;
+  while (i < field.size() && field[i] == ' ') ++i;
+  if (i == field.size()) return false;
+  uint32_t v = 0;
+  for (; i < field.size(); ++i) {
+    int d = hex_digit_value(field[i]);
+    if (d < 0) return false;
+    v = v << 4 | static_cast<uint32_t>(d);
+  }
+  value = v;
+  return true;
+}
+
 // Run-length groups "%1x%4x " from column 5: each fills `repeat` cells (none for 0);
 // the group D DDDD is a separator. Cells beyond the layout's are ignored.
 bool decode_old_groups(const TextLine& line, int cells, OldRow& old) {
@@ -184,11 +235,7 @@ bool decode_old_groups(const TextLine& line, int cells, OldRow& old) {
     int repeat = hex_digit_value(s[at]);
     if (repeat < 0) return false;
     uint32_t v = 0;
-    for (size_t i = 1; i <= 4; ++i) {
-      int d = hex_digit_value(s[at + i]);
-      if (d < 0) return false;
-      v = v << 4 | static_cast<uint32_t>(d);
-    }
+    if (!decode_group_value(std::string_view(s).substr(at + 1, 4), v)) return false;
     if (at + 5 < s.size() && s[at + 5] != ' ') return false;
     if (repeat == 0xD && v == 0xDDDD) continue;
     for (int i = 0; i < repeat && filled < 2 * cells; ++i, ++filled) {
@@ -220,10 +267,17 @@ OldDesignLayout old_design_layout_of(std::string_view first_line) {
   return OldDesignLayout::NONE;
 }
 
-int read_old_design_rows(GridSpan grid, std::FILE* stream, OldDesignLayout layout, int* rows_read) {
+int read_old_design_rows(GridSpan grid, std::FILE* stream, OldDesignLayout layout, int* rows_read,
+                         std::vector<int>* unconverted_rows) {
   const int limit = grid.size() < static_cast<size_t>(MAX_GRID_ROWS) ? static_cast<int>(grid.size()) : MAX_GRID_ROWS;
   if (rows_read) *rows_read = 0;
+  if (unconverted_rows) unconverted_rows->clear();
   TextLine line;
+  bool unconverted = false;
+  auto note_row = [&](int r) {
+    if (unconverted && unconverted_rows) unconverted_rows->push_back(r);
+    unconverted = false;
+  };
   for (int r = 0; r < limit; ++r) {
     LineResult lr = read_old_line(stream, line);
     if (lr != LineResult::OK) return 1;  // damaged, or the file ends before its end mark
@@ -245,7 +299,7 @@ int read_old_design_rows(GridSpan grid, std::FILE* stream, OldDesignLayout layou
       if (read_old_line(stream, line) != LineResult::OK) return 1;
       if (parse_hex_words(line.text, std::span<uint32_t>(words.data(), 14)) < 14) return 1;
       for (int c = 0; c < 14; ++c) old.w1[static_cast<size_t>(c)] = words[static_cast<size_t>(c)];
-      convert_row_14(old, row, layout);
+      convert_row_14(old, row, layout, unconverted);
     } else {
       const int cells = (layout == OldDesignLayout::OUTPUT_COL_9) ? 12 : 14;
       if (!decode_old_groups(line, cells, old)) return 1;
@@ -257,10 +311,22 @@ int read_old_design_rows(GridSpan grid, std::FILE* stream, OldDesignLayout layou
         if (rows_read) *rows_read = r + 1;
         return 0;
       }
-      if (layout == OldDesignLayout::OUTPUT_COL_9) convert_row_col_9(old, row);
-      else convert_row_14(old, row, layout);
+      if (layout == OldDesignLayout::OUTPUT_COL_9) convert_row_col_9(old, row, unconverted);
+      else convert_row_14(old, row, layout, unconverted);
     }
+    note_row(r);
     if (rows_read) *rows_read = r + 1;
   }
   return 1;  // the grid is full and no end mark came
+}
+
+void report_unconverted_rows(const std::vector<int>& rows) {
+  if (rows.empty()) return;
+  std::string text = OLD_ROWS_NOT_CONVERTED_TEXT;
+  for (size_t i = 0; i < rows.size() && i < static_cast<size_t>(OLD_ROWS_NAMED); ++i) {
+    if (i > 0) text += ", ";
+    text += std::to_string(rows[i] + 1);
+  }
+  if (rows.size() > static_cast<size_t>(OLD_ROWS_NAMED)) text += ", …";
+  show_notice(text.c_str(), "警告", NoticeStyle::OK | NoticeStyle::ICON_WARNING);
 }

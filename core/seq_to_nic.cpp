@@ -20,7 +20,7 @@ namespace {
 // ---- The printers ------------------------------------------------------------------------
 // What follows an instruction's name: the device form of a bit instruction, the number
 // form of MC and MCR, operand j in the operand form, or the count form of operand j.
-enum class Item : uint8_t { NONE, DEVICE, NUMBER, OPERAND_1, OPERAND_2, OPERAND_3, COUNT_2, COUNT_3 };
+enum class Item : uint8_t { NONE, DEVICE, NUMBER, NUMBER_AND_DEVICE, OPERAND_1, OPERAND_2, OPERAND_3, COUNT_2, COUNT_3 };
 enum class Kind : uint8_t { PLAIN, COMPARISON, COMMENT };
 
 struct Printer {
@@ -31,7 +31,7 @@ struct Printer {
   std::array<Item, 3> items;           // each written after the name and ended by a line end
 };
 
-constexpr Item D = Item::DEVICE, N = Item::NUMBER, O1 = Item::OPERAND_1, O2 = Item::OPERAND_2,
+constexpr Item D = Item::DEVICE, N = Item::NUMBER, ND = Item::NUMBER_AND_DEVICE, O1 = Item::OPERAND_1, O2 = Item::OPERAND_2,
                O3 = Item::OPERAND_3, C2 = Item::COUNT_2, C3 = Item::COUNT_3, NO = Item::NONE;
 
 constexpr Printer one(uint16_t code, const char* name, Item a = NO, Item b = NO, Item c = NO) {
@@ -58,7 +58,7 @@ constexpr Printer PRINTERS[] = {
     one(12, "MPS\n"), one(13, "MRD\n"), one(14, "MPP\n"),
     one(15, "OUT     ", D), one(16, "END\n"),
     two(17, "OUTD    ", "OUTDP   ", D),
-    one(18, "MC      ", N), one(19, "FEND\n"), one(20, "IEND\n"), one(21, "STC\n"), one(22, "CLC\n"),
+    one(18, "MC      ", ND), one(19, "FEND\n"), one(20, "IEND\n"), one(21, "STC\n"), one(22, "CLC\n"),
     one(23, "MCR     ", N),
     one(26, "CJ      ", D), one(27, "", D),
     one(28, "SET     ", D), one(29, "PLS     ", D), one(30, "PLF     ", D), one(31, "RST     ", D),
@@ -290,6 +290,14 @@ void append_record_mnemonic(const InstructionRecord& record, std::span<const std
       case Item::NONE: continue;
       case Item::DEVICE: append_device(out, operand_words[0], false); break;
       case Item::NUMBER: append_number(out, operand(1)); break;
+      case Item::NUMBER_AND_DEVICE:
+        // MC: the n number, then its device as a third word. The board is sent the first
+        // two words of a line only, so it sees "MC nn" as ever; the device is there for
+        // the text to be read back into the same record.
+        append_number(out, operand(1));
+        out.push_back(' ');
+        append_operand(out, operand(2));
+        break;
       case Item::OPERAND_1: append_operand(out, operand(1)); break;
       case Item::OPERAND_2: append_operand(out, operand(2)); break;
       case Item::OPERAND_3: append_operand(out, operand(3)); break;
@@ -466,6 +474,15 @@ int convert_seq_to_nic(void* owner, const CpuSettings* /*settings*/, const char*
     std::string message = base + ".NIC ファイルが、開けません\n共用をチェックして下さい";
     show_notice(message.c_str(), "警告", NoticeStyle::OK | NoticeStyle::ICON_WARNING, owner);
     return SEQ_TO_NIC_NO_NIC;
+  }
+  // A mnemonic text holds MAX_TEXT_LINES - 1 lines and its end line: a longer program is
+  // in the file whole, but would reach the board cut short, so the conversion fails.
+  const size_t lines = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+  if (lines > static_cast<size_t>(MAX_TEXT_LINES - 1)) {
+    std::string message =
+        base + ".NIC ファイルが" + std::to_string(MAX_TEXT_LINES - 1) + "行を超えます！\nプログラムを短くして下さい";
+    show_notice(message.c_str(), "警告", NoticeStyle::OK | NoticeStyle::ICON_WARNING, owner);
+    return SEQ_TO_NIC_TOO_LONG;
   }
   show_notice("SEQ to NICが終了しました", "確認", NoticeStyle::OK | NoticeStyle::ICON_INFORMATION, owner);
   return SEQ_TO_NIC_OK;

@@ -25,12 +25,16 @@
 inline constexpr int SEQ_TO_NIC_OK = 0;
 inline constexpr int SEQ_TO_NIC_NO_SEQ = 2;  // the operation file cannot be opened or is not one
 inline constexpr int SEQ_TO_NIC_NO_NIC = 4;  // the mnemonic file cannot be created or written
+inline constexpr int SEQ_TO_NIC_TOO_LONG = 6;  // the mnemonic file is written whole, but holds
+                                               // more lines than a mnemonic text (17,999)
 
 // Converts seq_path into the mnemonic file beside it and tells the user the outcome
 // through the notice handler (owner passed through): "SEQ to NICが終了しました" ("確認")
 // and 0, or "<path>.SEQ ファイルが、開けません" ("警告") and 2, or
-// "<path>.NIC ファイルが、開けません\n共用をチェックして下さい" ("警告") and 4, <path>
-// being seq_path less its extension. settings and the last argument are not used.
+// "<path>.NIC ファイルが、開けません\n共用をチェックして下さい" ("警告") and 4, or
+// "<path>.NIC ファイルが17999行を超えます！\nプログラムを短くして下さい" ("警告") and 6 when
+// the program prints more lines than a mnemonic text holds (the file is written whole),
+// <path> being seq_path less its extension. settings and the last argument are not used.
 int convert_seq_to_nic(void* owner, const CpuSettings* settings, const char* seq_path, int unused);
 
 // seq_path less its extension (the extension is what follows the last '.' of the last

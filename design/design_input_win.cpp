@@ -50,8 +50,10 @@ DesignModes current_modes(bool read_tool) {
   DesignModes m;
   m.tool = read_tool ? get_selected_tool() : g_current_tool;
   m.shift = shift_key_down();
-  m.line_mode = get_mode_flag(CMD_TOOL_LINE) != 0;
-  m.erase_mode = get_mode_flag(CMD_TOOL_ERASE) != 0;
+  // The line and erase buttons set their flags when pressed; a checked button alone
+  // counts as well, so that the tool in force and its mode never disagree.
+  m.line_mode = get_mode_flag(CMD_TOOL_LINE) != 0 || m.tool == DesignToolId::LINE;
+  m.erase_mode = get_mode_flag(CMD_TOOL_ERASE) != 0 || m.tool == DesignToolId::ERASE;
   m.number_mode = get_mode_flag(CMD_SET_NUMBER) != 0;
   m.replace_mode = get_mode_flag(CMD_REPLACE) != 0;
   m.comment_mode = get_mode_flag(CMD_COMMENT) != 0;

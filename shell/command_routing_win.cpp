@@ -9,6 +9,7 @@
 #include "shell/menu_states_win.h"
 #include "shell/message_box_win.h"
 #include "shell/mode_flags.h"
+#include "shell/print_command_win.h"
 #include "shell/toolbar_win.h"
 #include "shell/window_lists_win.h"
 
@@ -123,4 +124,5 @@ void install_frame_slots() {
   g_frame_slots.create_first_use_guide = [](HWND frame) { return open_guide_dialog(frame, GuideKind::FirstUse); };
   g_frame_slots.frame_command = route_frame_command;
   install_document_commands();
+  install_print_command();
 }

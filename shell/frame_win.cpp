@@ -2,6 +2,9 @@
 // swallow the part-code name.
 #include "core/design_file.h"
 #include "core/ladder_model.h"
+#include "target/device_images.h"
+#include "target/serial_port.h"
+#include "target/serial_port_win.h"
 
 #include "shell/frame_win.h"
 
@@ -14,7 +17,10 @@
 #include "shell/command_ids.h"
 #include "shell/document_windows_win.h"
 #include "shell/frame_layout.h"
+#include "shell/io_parts_list.h"
 #include "shell/message_box_win.h"
+#include "shell/print_command.h"
+#include "shell/print_command_win.h"
 #include "shell/settings_file.h"
 #include "shell/settings_win.h"
 #include "shell/status_parts.h"
@@ -142,6 +148,7 @@ LRESULT on_create(HWND frame) {
   create_mdi_client(frame);
 
   take_start_folder();
+  empty_io_parts_list(g_io_parts_list);
   set_default_settings(g_app_settings, g_start_folder);
   // The design and operation writers name the current project in their files.
   g_file_project_name = g_project_name;
@@ -159,6 +166,8 @@ LRESULT on_create(HWND frame) {
 
   reset_window_tables();
   copy_text(g_cpu_settings.program_folder, g_start_folder);
+  // Words 1-5 of the device image start cleared (the monitor's marks live there).
+  clear_device_image();
   return 0;
 }
 
@@ -272,8 +281,7 @@ LRESULT CALLBACK frame_window_proc(HWND frame, UINT message, WPARAM wparam, LPAR
       save_settings();
       return default_frame(frame, message, wparam, lparam);
     case WM_DESTROY:
-      if (g_print_library) FreeLibrary(g_print_library);
-      g_print_library = nullptr;
+      release_print_library();
       PostQuitMessage(0);
       return default_frame(frame, message, wparam, lparam);
     case WM_COMMAND:
@@ -309,6 +317,8 @@ HWND start_program(HINSTANCE instance, int show_command, HACCEL* accelerators) {
     return nullptr;
 
   install_core_notice_handler();
+  // The serial link opens the system's comm ports.
+  set_system_port_opener(open_win32_port);
 
   g_main_menu = LoadMenuW(instance, L"MYMENU");
   g_document_menu = LoadMenuW(instance, L"MYDOCUMENT");

@@ -16,7 +16,6 @@ int32_t& g_picture_set = g_app_settings.picture_set;
 int32_t& g_double_lines = g_app_settings.double_lines;
 char (&g_font_name)[FONT_NAME_BYTES] = g_app_settings.font_name;
 std::array<int32_t, 3>& g_ini_numbers = g_app_settings.ini_numbers;
-int32_t& g_com_number = g_app_settings.com_number;
 char (&g_rom_writer_path)[PATH_BYTES] = g_app_settings.rom_writer_path;
 RecentFileList& g_recent_files = g_app_settings.recent_files;
 int g_recent_expanded = 0;

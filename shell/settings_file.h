@@ -65,7 +65,8 @@ struct AppSettings {
   int32_t double_lines;                    // option bit 4
   char font_name[FONT_NAME_BYTES];         // "Courier New" or "Arial"
   std::array<int32_t, 3> ini_numbers;      // kept and written back unchanged
-  int32_t com_number;                      // the board's serial slot, 0-15
+  int32_t com_number;                      // the board's serial slot, 0-15, as the file holds it
+                                           // (the link's own is g_com_number, target/serial_port.h)
   char rom_writer_path[PATH_BYTES];        // kept and written back
   RecentFileList recent_files;
 };
@@ -83,7 +84,6 @@ extern int32_t& g_picture_set;
 extern int32_t& g_double_lines;
 extern char (&g_font_name)[FONT_NAME_BYTES];
 extern std::array<int32_t, 3>& g_ini_numbers;
-extern int32_t& g_com_number;
 extern char (&g_rom_writer_path)[PATH_BYTES];
 extern RecentFileList& g_recent_files;
 extern int g_recent_expanded;  // 1 once the File menu shows every recent entry

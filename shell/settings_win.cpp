@@ -1,13 +1,17 @@
 #include "shell/settings_win.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "shell/command_ids.h"
+#include "shell/file_replace.h"
+#include "shell/file_replace_win.h"
 #include "shell/frame_win.h"
 #include "shell/settings_file.h"
 #include "shell/text_win.h"
+#include "target/serial_port.h"
 
 namespace {
 
@@ -24,11 +28,10 @@ std::string read_whole(FILE* file) {
   return text;
 }
 
-bool write_whole(const wchar_t* path, const std::string& text) {
-  FILE* file = _wfopen(path, L"wb");
-  if (!file) return false;
-  const bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  return std::fclose(file) == 0 && ok;
+// The file is written as a new file and moved over the old one only when complete, so a
+// failed or interrupted write never leaves a damaged file.ini.
+bool write_whole(const std::wstring& path, const std::string& text) {
+  return write_file_replacing(std::filesystem::path(path), text, move_file_over);
 }
 
 // A rectangle that lies on no monitor would put the frame where nobody can reach it.
@@ -53,6 +56,8 @@ void append_items(HMENU menu, const std::vector<RecentMenuItem>& items) {
     AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(item.id), menu_text(item.text).c_str());
 }
 
+void read_settings_lines(HWND frame);
+
 void delete_items(HMENU menu, int first_id, int last_id) {
   for (int id = first_id; id <= last_id; ++id) DeleteMenu(menu, static_cast<UINT>(id), MF_BYCOMMAND);
 }
@@ -60,14 +65,22 @@ void delete_items(HMENU menu, int first_id, int last_id) {
 }  // namespace
 
 void read_settings_file(HWND frame) {
+  read_settings_lines(frame);
+  // The link owns the board's COM number; the settings hand it down.
+  g_com_number = g_app_settings.com_number;
+}
+
+namespace {
+
+void read_settings_lines(HWND frame) {
   SettingsReadOutcome outcome;
   if (GetFileAttributesW(SETTINGS_FILE) == INVALID_FILE_ATTRIBUTES) {
-    g_com_number = 1;
-    FILE* file = _wfopen(SETTINGS_FILE, L"wb");
-    if (!file) return;
-    outcome = settings_for_missing_file(g_app_settings);
-    std::fwrite(outcome.default_text.data(), 1, outcome.default_text.size(), file);
-    std::fclose(file);
+    g_app_settings.com_number = 1;
+    // A file that cannot be created leaves the defaults in memory.
+    AppSettings created = g_app_settings;
+    outcome = settings_for_missing_file(created);
+    if (!write_whole(SETTINGS_FILE, outcome.default_text)) return;
+    g_app_settings = created;
   } else {
     // Opened for reading and writing, as the default lines may have to replace it.
     FILE* file = _wfopen(SETTINGS_FILE, L"r+b");
@@ -86,6 +99,8 @@ void read_settings_file(HWND frame) {
     MoveWindow(frame, outcome.frame.left, outcome.frame.top, outcome.frame.width, outcome.frame.height, TRUE);
   rebuild_recent_file_menu();
 }
+
+}  // namespace
 
 RECT frame_rectangle_to_save(HWND frame) {
   RECT rect{};
@@ -110,11 +125,13 @@ RECT frame_rectangle_to_save(HWND frame) {
 void save_settings() {
   const RECT rect = frame_rectangle_to_save(g_frame);
   const FramePlacement frame{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+  // The link may have moved to another port since the file was read.
+  g_app_settings.com_number = g_com_number;
   const std::string text = format_settings_file(g_app_settings, frame);
   std::wstring path = g_program_folder;
   if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
   path += SETTINGS_FILE;
-  write_whole(path.c_str(), text);
+  write_whole(path, text);
 }
 
 void rebuild_recent_file_menu() {

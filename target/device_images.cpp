@@ -86,6 +86,25 @@ WordDeviceRecord* word_device_record(int device_index, uint32_t index) {
   return &g_word_records[static_cast<size_t>(t)][index];
 }
 
+void mark_bit_not_polled(uint32_t operand) {
+  if (DeviceImageEntry* entry = polled_image_entry(operand))
+    entry->word[NOT_POLLED_WORD] |= static_cast<int32_t>(1u << (device_number(operand) & 15));
+}
+
+bool is_bit_not_polled(uint32_t operand) {
+  const DeviceImageEntry* entry = polled_image_entry(operand);
+  return entry && ((entry->word[NOT_POLLED_WORD] >> (device_number(operand) & 15)) & 1);
+}
+
+void mark_word_not_polled(int device_index, uint32_t number) {
+  if (WordDeviceRecord* record = word_device_record(device_index, number)) record->word[NOT_POLLED_WORD] = 1;
+}
+
+bool is_word_not_polled(int device_index, uint32_t number) {
+  const WordDeviceRecord* record = word_device_record(device_index, number);
+  return record && record->word[NOT_POLLED_WORD] != 0;
+}
+
 void clear_device_image() {
   constexpr int CLEARED_TYPES = 16;
   for (int t = 0; t < CLEARED_TYPES; ++t)

@@ -76,6 +76,21 @@ inline constexpr uint32_t USED_DEVICE_LIST_END = 0xFFFF;
 // The special relays set by the power-on reset: M9024-M9039 are entry 564 of M.
 inline constexpr int SPECIAL_RELAY_ENTRY = 564;
 
+// ---- Devices the polls cannot name ------------------------------------------------------------
+// A bit query names its device by two decimal digits and a word query names D0-D15 only,
+// so a device beyond them is never polled: asking would bring another device's answer.
+// Such a device is marked as not polled, so that the monitor shows it as unknown rather
+// than with a state or value that belongs to another device. Word 1 of the polled image
+// entry holds one mark per device (bit n & 15); word 1 of a word device's record is 1.
+// Both are cleared with the rest of words 1-5 at start-up.
+inline constexpr int NOT_POLLED_WORD = 1;
+inline constexpr uint32_t LAST_POLLED_BIT_NUMBER = 99;
+inline constexpr uint32_t LAST_POLLED_D_NUMBER = 15;
+void mark_bit_not_polled(uint32_t operand);
+bool is_bit_not_polled(uint32_t operand);
+void mark_word_not_polled(int device_index, uint32_t number);
+bool is_word_not_polled(int device_index, uint32_t number);
+
 // ---- Operations ------------------------------------------------------------------------------
 // Words 1-5 of entries 0-767 of types 0-15 become 0; word 0 is left alone.
 void clear_device_image();

@@ -84,11 +84,49 @@ bool await_echo(int count) {
   return std::memcmp(echo.data(), g_tx_buffer.data(), static_cast<size_t>(count)) == 0;
 }
 
-// Writes a whole line from g_tx_buffer, awaits its echo, then writes CR.
+// Takes a half-typed command off the board's line after its echo failed: the board
+// keeps what it received until CR or the stop byte, and the next command would be
+// appended to it ("X" + "D03?" goes out as "XD03?"). `byte` is the stop byte, which
+// drops the command unexecuted (it also stops the board's program), or CR for a poll
+// query, every part of which is a command the board does not know (it answers '?') and
+// which leaves the board's program running. The answer is awaited, then whatever is
+// left in the port is dropped, so the next exchange starts on an empty line.
+void clear_board_line(uint8_t byte) {
+  send_byte(byte);
+  std::array<uint8_t, MAX_LINK_READ> answer{};
+  size_t length = 0;
+  await_reply(answer, length, LINE_CLEAR_EMPTY_READS, true);
+  purge_port(link_slot());
+}
+
+// Writes a whole line from g_tx_buffer, awaits its echo, then writes CR. When the echo
+// fails the line is dropped from the board's line, unexecuted.
 bool send_whole_line(int length) {
   if (!send_tx(length)) return false;
-  if (!await_echo(length)) return false;
+  if (!await_echo(length)) {
+    clear_board_line(STOP_BYTE);
+    return false;
+  }
   return send_byte('\r');
+}
+
+// Sends the text one character at a time, comparing each echo, then CR; after a failed
+// echo the board's line is cleared with `clear_byte`.
+int send_echoed(const char* text, uint8_t clear_byte) {
+  if (!text) return 0;
+  const size_t length = strnlen(text, MAX_COMMAND_LENGTH + 1);
+  if (length > static_cast<size_t>(MAX_COMMAND_LENGTH)) return 0;
+  purge_port(link_slot());
+  for (size_t i = 0; i < length; ++i) {
+    const uint8_t c = static_cast<uint8_t>(text[i]);
+    if (!send_byte(c)) return 0;
+    // A read that timed out leaves 0, which never equals a character of the command.
+    if (read_port(link_slot(), g_rx_buffer, 1) != 1 || g_rx_buffer[0] != c) {
+      clear_board_line(clear_byte);
+      return 0;
+    }
+  }
+  return send_byte('\r') ? 1 : 0;
 }
 
 std::string_view bounded_text(const char* text, size_t capacity) { return {text, strnlen(text, capacity)}; }
@@ -212,19 +250,7 @@ int connect_target_link(const char* entry_text) {
   return 1;
 }
 
-int send_echoed_command(const char* text) {
-  if (!text) return 0;
-  const size_t length = strnlen(text, MAX_COMMAND_LENGTH + 1);
-  if (length > static_cast<size_t>(MAX_COMMAND_LENGTH)) return 0;
-  purge_port(link_slot());
-  for (size_t i = 0; i < length; ++i) {
-    const uint8_t c = static_cast<uint8_t>(text[i]);
-    if (!send_byte(c)) return 0;
-    // A read that timed out leaves 0, which never equals a character of the command.
-    if (read_port(link_slot(), g_rx_buffer, 1) != 1 || g_rx_buffer[0] != c) return 0;
-  }
-  return send_byte('\r') ? 1 : 0;
-}
+int send_echoed_command(const char* text) { return send_echoed(text, STOP_BYTE); }
 
 ReplyEnd read_until_prompt(std::span<char> reply, size_t& length) {
   length = 0;
@@ -404,7 +430,8 @@ int read_program_from_target(std::span<char> listing, size_t& length) {
 
   if (listing.empty()) return 0;
   length = std::min(text.size(), listing.size() - 1);
-  std::memcpy(listing.data(), text.data(), length);
+  // A listing without a line after the echo is an empty view whose data may be null.
+  if (length > 0) std::memcpy(listing.data(), text.data(), length);
   listing[length] = 0;
   return 0;
 }
@@ -551,11 +578,13 @@ void polled_rows(const MonitorPollView& view, GridSpan grid, size_t& first, size
   }
 }
 
-// Sends one poll query and awaits its answer; false when the echo failed or nothing came.
+// Sends one poll query and awaits its answer up to the prompt; false when the echo
+// failed, or when the answer did not end with the prompt (nothing came, it stopped
+// short, or it never stopped): a cut answer is no answer.
 bool query_board(const char* query, std::array<uint8_t, POLL_REPLY_SIZE>& reply, size_t& length) {
   length = 0;
-  if (!send_echoed_command(query)) return false;
-  return await_reply(reply, length, POLL_EMPTY_READS, false) != ReplyEnd::SILENT;
+  if (!send_echoed(query, '\r')) return false;
+  return await_reply(reply, length, POLL_EMPTY_READS, true) == ReplyEnd::PROMPT;
 }
 
 }  // namespace
@@ -572,6 +601,11 @@ int poll_target_bits(MonitorPollView& view, GridSpan grid) {
       if (queried.seen(operand)) continue;
       queried.add(operand);
       if (!is_bit_polled_type(operand >> 28)) continue;
+      // The query carries two decimal digits: M123 would be answered for M23.
+      if (operand_number(operand) > LAST_POLLED_BIT_NUMBER) {
+        mark_bit_not_polled(operand);
+        continue;
+      }
 
       char query[8];
       format_bit_query(operand, query);
@@ -597,6 +631,12 @@ int poll_target_words(MonitorPollView& view, GridSpan grid) {
       if (!(operand & VALUE_OPERAND) || (operand >> 28) != static_cast<uint32_t>(Device::D)) continue;
       if (queried.seen(operand)) continue;
       queried.add(operand);
+      // The query names D0-D15 only: D20 would be answered for D4.
+      const uint32_t number = operand_number(operand);
+      if (number > LAST_POLLED_D_NUMBER) {
+        mark_word_not_polled(Device::D, number);
+        continue;
+      }
 
       char query[8];
       format_word_query(operand, query);
@@ -608,9 +648,7 @@ int poll_target_words(MonitorPollView& view, GridSpan grid) {
       }
       uint32_t value = 0;
       if (!parse_word_reply({reply.data(), length}, value)) continue;
-      // The query names only the low byte, but the value is kept under the register's own
-      // number, where the monitor's cell reads it (D300 in record 300, not in record 44).
-      WordDeviceRecord* record = word_device_record(Device::D, operand & 0xFFFF);
+      WordDeviceRecord* record = word_device_record(Device::D, number);
       if (record && record->word[0] != static_cast<int32_t>(value)) {
         record->word[0] = static_cast<int32_t>(value);
         redraw_word_cells(view, grid, operand);

@@ -43,6 +43,7 @@ inline constexpr int LINE_EMPTY_READS = 4;     // echo and answer of a program l
 inline constexpr int REPLY_EMPTY_READS = 4;    // reply collection, listing
 inline constexpr int FINAL_EMPTY_READS = 20;   // the prompt after the program's end line
 inline constexpr int STOP_EMPTY_READS = 1;     // the answer to 0x03: one read, as it comes
+inline constexpr int LINE_CLEAR_EMPTY_READS = 1;  // the answer after a half-typed command is cleared
 
 inline constexpr uint8_t STOP_BYTE = 0x03;
 inline constexpr char PROMPT = '>';
@@ -86,7 +87,9 @@ ReplyEnd await_reply(std::span<uint8_t> out, size_t& length, int empty_reads, bo
 int connect_target_link(const char* entry_text);
 // Sends the text one character at a time, comparing each echo, then CR. 1 when every
 // character came back; 0 at the first difference, for a text longer than 99 characters,
-// and when the link is not open (no CR is sent then).
+// and when the link is not open (no CR is sent then). After a difference the characters
+// the board already holds are dropped with the stop byte 0x03 (which also stops the
+// board's program), so that the next command does not run into them.
 int send_echoed_command(const char* text);
 // Collects a reply up to and including the prompt into `reply` (NUL-terminated; at most
 // its size minus one bytes). PROMPT, FULL when the reply did not reach the prompt within
@@ -115,7 +118,8 @@ int format_program_line(int number, const LineWords& words, std::span<char> out)
 // the final prompt. Results: 0 when every line was echoed and answered and the prompt
 // came (`end_answer` gets the character before the prompt and the prompt); -1 when the
 // board failed to echo or answer (the message MSG_LINK_FAILED was shown, nothing more
-// was sent); -2 when there is no text.
+// was sent; a line whose echo failed was dropped from the board's line with 0x03); -2
+// when there is no text.
 int write_program_to_target(ConstTextSpan text, std::span<char> end_answer);
 
 enum VerifyResult : int {
@@ -156,11 +160,14 @@ struct MonitorPollView {
 };
 
 // Queries every distinct X, Y, M, T and C operand of the visible contacts (and of the
-// SET, PLS, PLF and RST outputs) once and applies the answers. 0, or -1 when an echo
-// failed or the board fell silent (no message).
+// SET, PLS, PLF and RST outputs) once and applies the answers; an operand numbered above
+// 99 is marked as not polled instead. 0, or -1 when an echo failed or an answer did not
+// end with the prompt (no message). A query whose echo failed is ended with CR, which
+// the board answers with '?', so the next query starts on an empty line.
 int poll_target_bits(MonitorPollView& view, GridSpan grid);
 // Queries every distinct D operand marked as a value in the visible cells and stores the
-// answers in the D records. 0, or -1 after the message MSG_LINK_FAILED.
+// answers in the D records; D16 and above are marked as not polled instead. 0, or -1
+// after the message MSG_LINK_FAILED.
 int poll_target_words(MonitorPollView& view, GridSpan grid);
 // Sets the polled state in the image and in word 2 bit 0 of the cells that show the
 // operand, from the polled cell's row to the last visible row; a cell whose bit changed

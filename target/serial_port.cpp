@@ -3,10 +3,6 @@
 #include <cstring>
 #include <utility>
 
-#ifdef _WIN32
-#include "target/serial_port_win.h"
-#endif
-
 const char g_port_names[PORT_SLOTS][PORT_NAME_SIZE] = {
     "\\\\.\\LPT",   "\\\\.\\COM1",  "\\\\.\\COM2",  "\\\\.\\COM3",  "\\\\.\\COM4",  "\\\\.\\COM5",
     "\\\\.\\COM6",  "\\\\.\\COM7",  "\\\\.\\COM8",  "\\\\.\\COM9",  "\\\\.\\COM10", "\\\\.\\COM11",
@@ -19,8 +15,8 @@ int32_t g_baud_rate = LINK_BAUD_RATE;
 uint8_t g_byte_size = 8;
 uint8_t g_stop_bits_code = 0;
 uint8_t g_line_end_flags = 0;
-// g_com_number is the board's COM number of the settings file (shell/settings_file.cpp),
-// so the slot read at start-up is the one the link uses and the one saved at exit.
+// The shell hands the number read from file.ini down at start-up and saves this value.
+int32_t g_com_number = 1;
 int32_t g_port_open = 0;
 uint32_t g_modem_status = 0;
 
@@ -28,15 +24,13 @@ namespace {
 
 CommErrorWatcher comm_error_watcher = nullptr;
 PortOpener port_opener;
+PortOpener system_port_opener;
 
 std::unique_ptr<BytePort> open_device(const char* name, uint32_t& error) {
   if (port_opener) return port_opener(name, error);
-#ifdef _WIN32
-  return open_win32_port(name, error);
-#else
-  error = 2;  // no comm ports outside Windows (ERROR_FILE_NOT_FOUND)
+  if (system_port_opener) return system_port_opener(name, error);
+  error = 2;  // no comm ports until the program installs its system's (ERROR_FILE_NOT_FOUND)
   return nullptr;
-#endif
 }
 
 BytePort* port_of(int slot) {
@@ -59,6 +53,8 @@ void report_comm_error(const char* context, uint32_t system_error) {
 void set_comm_error_watcher(CommErrorWatcher watcher) { comm_error_watcher = watcher; }
 
 void set_port_opener(PortOpener opener) { port_opener = std::move(opener); }
+
+void set_system_port_opener(PortOpener opener) { system_port_opener = std::move(opener); }
 
 int open_port(int slot, int baud_rate, int parity) {
   if (slot < 0 || slot >= PORT_SLOTS) return 0;

@@ -31,7 +31,7 @@ extern int32_t g_baud_rate;        // 9600
 extern uint8_t g_byte_size;        // 8
 extern uint8_t g_stop_bits_code;   // 0 one stop bit, 2 two, any other value one and a half
 extern uint8_t g_line_end_flags;   // bit 0 append CR, bit 1 append LF in write_port_line (0)
-extern int32_t& g_com_number;      // the slot the board dialogue uses (kept in file.ini, 1)
+extern int32_t g_com_number;       // the slot the board dialogue uses (1; the shell keeps it in file.ini)
 extern int32_t g_port_open;        // 1: slot g_com_number is open and the board answered
 extern uint32_t g_modem_status;    // the modem-status word of the last query
 
@@ -85,6 +85,9 @@ void set_comm_error_watcher(CommErrorWatcher watcher);
 // How ports are opened: the system's comm ports in the Win32 program; tests install a
 // simulated board. An empty opener restores the system's.
 void set_port_opener(PortOpener opener);
+// The system's comm ports, installed once by the Win32 program at start-up
+// (open_win32_port, target/serial_port_win.h). Without it no device opens.
+void set_system_port_opener(PortOpener opener);
 
 // Closes every slot and restores the link settings to their start-up values (for tests).
 void reset_serial_state();

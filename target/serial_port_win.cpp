@@ -1,6 +1,6 @@
 #include "target/serial_port_win.h"
 
-#include "shell/windows_api.h"
+#include <windows.h>
 
 namespace {
 

@@ -1,5 +1,6 @@
 // The Win32 comm ports behind the serial port layer (serial_port.h): a BytePort over a
-// device handle opened with CreateFileW on a name such as "\\.\COM3".
+// device handle opened with CreateFileW on a name such as "\\.\COM3". The program
+// installs open_win32_port with set_system_port_opener at start-up.
 #pragma once
 
 #include <cstdint>

@@ -2,7 +2,8 @@
 # The serial link end to end: the board simulator serves a pty, the test prefix maps a COM
 # port to it, and serial_link_rig.exe (the real Win32 comm calls) probes the board, writes
 # a program into it, verifies it, reads it back, runs and stops it, and polls contacts and
-# registers.
+# registers. Through a control file the tests make the board fall silent on the open port,
+# send a wrong echo and cut its answers short, and check that each ends in failure.
 #
 # A pty has no modem lines, so Wine's GetCommModemStatus fails on it; the LD_PRELOAD shim
 # tests/tools/modem_shim.c answers those ioctls on ptys only, like a null-modem cable. It
@@ -55,7 +56,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-sim_args=(--link "$work/board" --state "$work/state")
+sim_args=(--link "$work/board" --state "$work/state" --control "$work/control")
 IFS=, read -ra list <<<"$bits"
 for b in "${list[@]}"; do sim_args+=(--bit "$b"); done
 IFS=, read -ra list <<<"$words"
@@ -80,7 +81,7 @@ tavolin_wine_map_com_port "$slot" "$pty" || exit 1
 
 LD_PRELOAD="$work/shim/modem_shim.so" \
   TAVOLIN_RIG_SLOT=$slot TAVOLIN_RIG_FREE=$free_slot TAVOLIN_RIG_BITS=$bits TAVOLIN_RIG_WORDS=$words \
-  TAVOLIN_RIG_STATE="$work/state" \
+  TAVOLIN_RIG_STATE="$work/state" TAVOLIN_RIG_CONTROL="$work/control" \
   tavolin_wine "$exe" 2>&1 | tee "$work/rig.out"
 status=${PIPESTATUS[0]}
 

@@ -1,4 +1,5 @@
 #include "core/cell_text.h"
+#include "core/core_state.h"
 
 #include <gtest/gtest.h>
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/device_comments.h"
+#include "core/core_state.h"
 #include "core/ladder_builder.h"
 #include "core/ladder_compiler.h"
 #include "core/mnemonic_parser.h"

@@ -1,4 +1,5 @@
 #include "core/design_file.h"
+#include "core/core_state.h"
 
 #include <gtest/gtest.h>
 

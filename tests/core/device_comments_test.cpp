@@ -1,4 +1,5 @@
 #include "core/device_comments.h"
+#include "core/core_state.h"
 
 #include <gtest/gtest.h>
 

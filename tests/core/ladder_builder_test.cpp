@@ -1,4 +1,5 @@
 #include "core/ladder_builder.h"
+#include "core/core_state.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #include "core/ladder_model.h"
+#include "core/core_state.h"
 
 #include "core/cell_text.h"
 
@@ -102,7 +103,13 @@ TEST(RowFinders, RepairNeedsARowBeforeTheEndMark) {
 TEST(RowFinders, EndMarkAtRowZeroWritesNothing) {
   auto grid = make_ladder_grid(4);
   make_end_mark_row(grid[0]);
+  grid[1].cell[0].word[0] = 0x8018;  // a row after the end mark: not part of the program
+  grid[1].cell[11].word[0] = 0xC078;
+  const auto before = grid;
   EXPECT_EQ(count_program_rows(grid), -1);
+  EXPECT_EQ(find_end_mark_row(grid), 0);
+  EXPECT_EQ(repair_missing_end_row(grid), -1);
+  EXPECT_EQ(std::memcmp(before.data(), grid.data(), sizeof(LadderRow) * grid.size()), 0);
 }
 
 TEST(RowFinders, NoSentinelAnywhere) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/instruction_tables.h"
+#include "core/core_state.h"
 #include "core/ladder_builder.h"
 #include "core/ladder_compiler.h"
 #include "support/instruction_records.h"

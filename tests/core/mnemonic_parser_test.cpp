@@ -1,4 +1,5 @@
 #include "core/mnemonic_parser.h"
+#include "core/core_state.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,8 @@
 #include <vector>
 
 #include "core/device_comments.h"
+#include "core/ladder_builder.h"
+#include "core/ladder_compiler.h"
 #include "core/mnemonic_text.h"
 #include "support/instruction_records.h"
 #include "support/ladder_text.h"
@@ -85,8 +88,9 @@ TEST_F(MnemonicParser, StatementsGiveTheirRecords) {
       // Comparisons: the LD, AND and OR records with the comparison number in word 1.
       {{"LD= D0 K5"}, plain(0xC001, 0xC0C1 | K2, D(0), 5)},
       {{"AND<> H0FF D01"}, plain(0xC003, 0xC0C2 | H1, 0xFF, D(1))},
-      {{"OR= D0 K5"}, plain(0xC005, 0xC0C1 | K2, D(0), 5)},
-      {{"ORD<=   D04 K100000"}, plain(0xC005, 0xC0CE | K2, D(4), 0x100000)},
+      // An OR comparison: an LD comparison and the ORB after it (below).
+      {{"OR= D0 K5"}, plain(0xC001, 0xC0C1 | K2, D(0), 5)},
+      {{"ORD<=   D04 K100000"}, plain(0xC001, 0xC0CE | K2, D(4), 0x100000)},
       {{"DLD= D0 D1"}, plain(0xC001, 0xC0C9, D(0), D(1))},
       // Words that end in P or begin with D without being decorated.
       {{"JMP P5"}, plain(0x8019, P(5))},
@@ -105,7 +109,7 @@ TEST_F(MnemonicParser, StatementsGiveTheirRecords) {
       {{"I12"}, plain(0x802C | BS, I(12))},
       {{"U03"}, plain(0x802B, U(3))},
       {{"JME P7"}, plain(0x801B | BS, P(7))},
-      {{"MC      00"}, plain(0x8012, N(0))},
+      {{"MC      00 M100"}, plain(0x8012, N(0), M(100))},
       {{"MC n1 M5"}, plain(0x8012, N(1), M(5))},
       {{"MCR     03"}, plain(0x8017 | BS, N(3))},
       // Constants and digit groups.
@@ -124,6 +128,11 @@ TEST_F(MnemonicParser, StatementsGiveTheirRecords) {
     std::vector<std::string> lines = c.lines;
     EXPECT_EQ(one(lines), c.record) << lines[0];
   }
+  Parsed p = parse({"LD X0", "OR<> D0 K5", "OUT Y0"});
+  ASSERT_EQ(p.result, PARSE_OK);
+  ASSERT_EQ(p.records.size(), 4u);
+  EXPECT_EQ(p.records[1], plain(0xC001, 0xC0C2 | K2, D(0), 5));
+  EXPECT_EQ(p.records[2], plain(0x8008));
 }
 
 struct ErrorCase {
@@ -155,7 +164,8 @@ TEST_F(MnemonicParser, FaultyStatementsAreListedWithTheirLine) {
       {{"OUT X0"}, ParseError::BAD_OPERAND, 1, 0},
       {{"P256"}, ParseError::BAD_OPERAND, 1, 0},
       {{"U16"}, ParseError::BAD_OPERAND, 1, 0},
-      {{"MC 08"}, ParseError::BAD_OPERAND, 1, 0},
+      {{"MC 08 M0"}, ParseError::BAD_OPERAND, 1, 0},
+      {{"MC 00"}, ParseError::OPERAND_COUNT, 1, 0},
       {{"SFR D0 I10"}, ParseError::BAD_OPERAND, 2, 0},  // a count takes constants only
       // The bad operand of a word instruction is on its own line.
       {{"LD X0", "MOV", "D00", "Q5"}, ParseError::BAD_OPERAND, 2, 3},
@@ -201,13 +211,13 @@ TEST_F(MnemonicParser, BlankLinesAreSkippedNotTheEndOfTheProgram) {
 TEST_F(MnemonicParser, OperandLinesAreMergedOnlyWhileOperandsAreMissing) {
   // The comment line after a complete timer stays a comment; the label after a complete
   // MC stays a label; a word instruction takes its operand lines.
-  Parsed p = parse({"LD X0", "OUT T0 K10", ";note", "MC 00", "P05", "LD X1", "MOV", "D00", "D01", "END"});
+  Parsed p = parse({"LD X0", "OUT T0 K10", ";note", "MC 00 M0", "P05", "LD X1", "MOV", "D00", "D01", "END"});
   ASSERT_EQ(p.result, PARSE_OK);
   ASSERT_EQ(p.records.size(), 8u);
   EXPECT_EQ(p.records[1], plain(0x8035 | K2, T(0), 0x10, 8));
   EXPECT_EQ(p.records[2], plain(0x9020, 0));
   EXPECT_EQ(std::string(g_line_comments[0].data()), "note");
-  EXPECT_EQ(p.records[3], plain(0x8012, N(0)));
+  EXPECT_EQ(p.records[3], plain(0x8012, N(0), M(0)));
   EXPECT_EQ(p.records[4], plain(0x901B, P(5)));
   EXPECT_EQ(p.records[6], plain(0x8051, D(0), D(1)));
   // The operand of OUT on the line below, then the set value below it.
@@ -366,3 +376,139 @@ TEST(ParseMnemonicWord, CodesWithTheirForms) {
 }
 
 }  // namespace
+
+// ---- Comparisons through the mnemonic compile ---------------------------------------------
+// The mnemonic screen's compile parses the text, draws the list as a ladder and compiles
+// the drawing: every comparison form must get through all three.
+namespace {
+
+struct CompiledText {
+  std::vector<InstructionRecord> parsed;
+  int drawn = -1;
+  int compiled = -1;
+  std::vector<InstructionRecord> records;  // the compiled list, up to the end record
+};
+
+CompiledText compile_text(const std::vector<std::string>& lines) {
+  CompiledText out;
+  Parsed p = parse(lines);
+  EXPECT_EQ(p.result, PARSE_OK) << lines[1];
+  if (p.result != PARSE_OK) return out;
+  out.parsed = p.records;
+  InstructionList list = make_instruction_list(64);
+  for (size_t i = 0; i < p.records.size(); ++i) list[i] = p.records[i];
+  list[p.records.size()] = end_record();
+  LadderGrid grid = make_ladder_grid(40);
+  out.drawn = build_ladder_from_instructions(grid, list);
+  if (out.drawn != 0) return out;
+  InstructionList compiled = make_instruction_list(64);
+  out.compiled = compile_ladder(nullptr, grid, compiled, nullptr, 0);
+  if (out.compiled == 0) out.records = list_records(compiled);
+  return out;
+}
+
+std::vector<uint32_t> word0s(const std::vector<InstructionRecord>& records) {
+  std::vector<uint32_t> out;
+  for (const InstructionRecord& r : records) out.push_back(r.word[0] & 0xFFFF);
+  return out;
+}
+
+}  // namespace
+
+TEST_F(MnemonicParser, ComparisonsParseDrawAndCompile) {
+  struct Case {
+    std::vector<std::string> lines;
+    std::vector<uint32_t> parsed;    // word 0 of the parsed records (low 16 bits)
+    std::vector<uint32_t> compiled;  // word 0 of the compiled records (low 16 bits)
+  } cases[] = {
+      // An OR comparison is a comparison block joined by ORB, as the compiler writes it.
+      {{"LD X00", "OR= D00 K100", "OUT Y00", "END"},
+       {0x8001, 0xC001, 0x8008, 0x800F, 0x9010},
+       {0x9001, 0xC001, 0x8008, 0x800F, 0x9010}},
+      {{"LD X00", "AND X01", "ORD<> D00 D02", "OUT Y00", "END"},
+       {0x8001, 0x8003, 0xC001, 0x8008, 0x800F, 0x9010},
+       {0x9001, 0x8003, 0xC001, 0x8008, 0x800F, 0x9010}},
+      {{"LD X00", "AND= D00 K100", "OUT Y00", "END"},
+       {0x8001, 0xC003, 0x800F, 0x9010},
+       {0x9001, 0xC003, 0x800F, 0x9010}},
+      {{"LD= D00 K5", "OR X00", "OUT Y00", "END"},
+       {0xC001, 0x8005, 0x800F, 0x9010},
+       {0xD001, 0x8005, 0x800F, 0x9010}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines[1]);
+    reset_core_state();
+    const CompiledText t = compile_text(c.lines);
+    EXPECT_EQ(word0s(t.parsed), c.parsed);
+    EXPECT_EQ(t.drawn, 0);
+    EXPECT_EQ(t.compiled, 0);
+    EXPECT_EQ(word0s(t.records), c.compiled);
+  }
+  // The operands of the OR comparison reach the compiled record.
+  reset_core_state();
+  const CompiledText t = compile_text({"LD X00", "OR= D00 K100", "OUT Y00", "END"});
+  ASSERT_EQ(t.records.size(), 5u);
+  EXPECT_EQ(t.records[1].word[1] & 0xFF00FF, 0x2000C1u);  // comparison 1 (=), operand 2 a K constant
+  EXPECT_EQ(t.records[1].word[2], D(0));
+  EXPECT_EQ(t.records[1].word[3], 0x100u);
+}
+
+// MC names its n number and the device that holds the master-control state. The board
+// takes the first two words of a line, so the device rides as a third word; ladder ->
+// mnemonic -> ladder keeps the record.
+TEST_F(MnemonicParser, MasterControlKeepsItsDeviceThroughText) {
+  const InstructionRecord records[] = {
+      plain(0x8012, N(0), M(100)),
+      plain(0x8012, N(7), M(9255)),
+      plain(0x8012, N(3), Y(0x1F)),
+  };
+  for (const InstructionRecord& r : records) {
+    const std::string printed = print_mnemonic_records(ConstListSpan(&r, 1));
+    Parsed p = parse(split_printed_lines(printed));
+    ASSERT_EQ(p.result, PARSE_OK) << printed;
+    ASSERT_EQ(p.records.size(), 1u) << printed;
+    EXPECT_EQ(p.records[0], r) << printed;
+  }
+  // A line that names no device leaves the record without one: refused.
+  Parsed bare = parse({"LD X0", "MC      00", "END"});
+  EXPECT_EQ(bare.result, PARSE_ERRORS);
+  ASSERT_EQ(bare.errors.size(), 1u);
+  EXPECT_EQ(parse_error_kind(bare.errors[0]), ParseError::OPERAND_COUNT);
+}
+
+// Operands beyond the parser's own tables that the design's operand entry also takes, so
+// that every program a design gives can be read back: SET on L, B and R; TIM and CNT set
+// values in H; K constants up to the highest K number. Digit groups hold at most eight
+// digits, except the bit ranges of MOVK (operand 2, on Y) and MIVK (operand 1, on X from
+// a multiple of 16), which the printer writes in the same form with up to 15 bits that
+// stay within one 16-bit word.
+TEST_F(MnemonicParser, OperandsTheDesignAlsoTakes) {
+  const StatementCase kept[] = {
+      {{"SET B1F"}, plain(0x801C, B(0x1F))},
+      {{"SET R2A"}, plain(0x801C, R(0x2A))},
+      {{"OUT T5 H0A"}, plain(0x8035 | 0x02200000, T(5), 0xA, 8)},
+      {{"MOV K9999999 D0"}, plain(0x8051 | K1, 0x9999999, D(0))},
+      {{"MOVK K5 K12Y14"}, plain(0x809F | K1, 5, group(Y(0x14), 12))},
+      {{"MOVK K5 K15Y01"}, plain(0x809F | K1, 5, group(Y(0x1), 15))},
+      {{"MIVK K12X10 D0"}, plain(0x809E, group(X(0x10), 12), D(0))},
+  };
+  for (const StatementCase& c : kept) EXPECT_EQ(one(c.lines), c.record) << c.lines[0];
+  const ErrorCase refused[] = {
+      {{"SET X0"}, ParseError::BAD_OPERAND, 1, 0},
+      {{"MOV K9Y0 D0"}, ParseError::BAD_OPERAND, 1, 0},     // nine digits
+      {{"MOVK K9Y0 D0"}, ParseError::BAD_OPERAND, 1, 0},    // operand 1 is no bit range
+      {{"MOVK K5 K12M0"}, ParseError::BAD_OPERAND, 2, 0},   // a bit range of MOVK is on Y
+      {{"MOVK K5 K12Y18"}, ParseError::BAD_OPERAND, 2, 0},  // bits 8-19 cross a word
+      {{"MOVK K5 K16Y0"}, ParseError::BAD_OPERAND, 2, 0},   // at most 15 bits
+      {{"MIVK K4Y10 D0"}, ParseError::BAD_OPERAND, 1, 0},   // a bit range of MIVK is on X
+      {{"MIVK K4X18 D0"}, ParseError::BAD_OPERAND, 1, 0},   // from a multiple of 16
+  };
+  for (const ErrorCase& c : refused) {
+    Parsed p = parse(c.lines);
+    EXPECT_EQ(p.result, PARSE_ERRORS) << c.lines[0];
+    EXPECT_EQ(p.errors.size(), 1u) << c.lines[0];
+    if (p.errors.empty()) continue;
+    EXPECT_EQ(parse_error_kind(p.errors[0]), c.kind) << c.lines[0];
+    EXPECT_EQ(parse_error_operand(p.errors[0]), c.operand) << c.lines[0];
+  }
+}

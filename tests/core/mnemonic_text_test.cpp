@@ -1,4 +1,5 @@
 #include "core/mnemonic_text.h"
+#include "core/core_state.h"
 
 #include "file_test_support.h"
 
@@ -130,23 +131,43 @@ TEST_F(MnemonicTextTest, LongLineIsCutAtACharacterBoundaryAndTheNextLineStays) {
   EXPECT_EQ(statement(text[0]), std::string(";").append(123, 'a') + "表\n");
 }
 
-TEST_F(MnemonicTextTest, FileLongerThanTheBufferKeepsItsFirstLinesAndTheEndLine) {
-  std::string bytes;
-  for (int i = 0; i < MAX_TEXT_LINES + 5; ++i) bytes += "LD X" + std::to_string(i) + "\r\n";
-  MnemonicText text = make_mnemonic_text();
-  int count = 0;
-  File f = stream_of(bytes);
-  ASSERT_EQ(read_nic_file(text, f.get(), &count), 0);
-  EXPECT_EQ(count, MAX_TEXT_LINES - 1);
-  EXPECT_EQ(statement(text[MAX_TEXT_LINES - 2]), "LD X17998\n");
-  EXPECT_EQ(statement(text[MAX_TEXT_LINES - 1]), "0FFFF0 0FFFF0\n");
+// A text that does not fit the buffer is reported, never passed on cut short: the
+// buffer holds its first lines and the end line, and the result says it is incomplete.
+TEST_F(MnemonicTextTest, FileLongerThanTheBufferIsReported) {
+  auto lines = [](int n) {
+    std::string bytes;
+    for (int i = 0; i < n; ++i) bytes += "LD X" + std::to_string(i) + "\r\n";
+    return bytes;
+  };
+  struct Case {
+    const char* name;
+    std::string bytes;
+    int result;
+  } cases[] = {
+      {"five lines too many", lines(MAX_TEXT_LINES + 5), NIC_READ_TOO_LONG},
+      {"one line too many, then the end line", lines(MAX_TEXT_LINES) + "0FFFF0 0FFFF0\r\n", NIC_READ_TOO_LONG},
+      {"one line too many, no end line", lines(MAX_TEXT_LINES), NIC_READ_TOO_LONG},
+      {"a full text and its end line", lines(MAX_TEXT_LINES - 1) + "0FFFF0 0FFFF0\r\n", 0},
+      {"a full text without end line", lines(MAX_TEXT_LINES - 1), 0},
+      {"a full text, blank lines, the end line", lines(MAX_TEXT_LINES - 1) + "\r\n  \r\n0FFFF0 0FFFF0\r\nLD X0\r\n", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MnemonicText text = make_mnemonic_text();
+    int count = 0;
+    File f = stream_of(c.bytes);
+    EXPECT_EQ(read_nic_file(text, f.get(), &count), c.result);
+    EXPECT_EQ(count, MAX_TEXT_LINES - 1);
+    EXPECT_EQ(statement(text[MAX_TEXT_LINES - 2]), "LD X17998\n");
+    EXPECT_EQ(statement(text[MAX_TEXT_LINES - 1]), "0FFFF0 0FFFF0\n");
+  }
 }
 
 TEST_F(MnemonicTextTest, SmallBufferIsNeverWrittenPastItsEnd) {
   MnemonicText text = make_mnemonic_text(3);
   int count = 0;
   File f = stream_of("A\r\nB\r\nC\r\nD\r\n");
-  ASSERT_EQ(read_nic_file(text, f.get(), &count), 0);
+  ASSERT_EQ(read_nic_file(text, f.get(), &count), NIC_READ_TOO_LONG);
   EXPECT_EQ(count, 2);
   EXPECT_EQ(statement(text[2]), "0FFFF0 0FFFF0\n");
   MnemonicText none;

@@ -1,11 +1,15 @@
 #include "core/old_design_file.h"
+#include "core/core_state.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "core/design_file.h"
+#include "core/ladder_compiler.h"
 #include "file_test_support.h"
+#include "support/notice_recorder.h"
 
 using namespace file_test;
 
@@ -175,6 +179,163 @@ TEST_F(OldDesignFileTest, OutOfTableCodesAndPForms) {
   EXPECT_EQ(grid[1].cell[12].word[0], 29u | 0x2000);
   EXPECT_EQ(grid[1].cell[10].word[0], 0x40C08u);
   EXPECT_EQ(grid[1].cell[11].word[1], 0x10000001u);  // Y1
+}
+
+// The run-length rows as the older program wrote them: each group "%1x%4x ", so the
+// value is blank-padded and in lower case ("1   8 a 209 ").
+std::string blank_padded(const std::string& file) {
+  std::string out;
+  size_t at = 0;
+  int line = 0;
+  while (at < file.size()) {
+    size_t end = file.find("\r\n", at);
+    std::string text = file.substr(at, end - at);
+    if (line >= 2) {
+      for (size_t g = 5; g + 6 <= text.size(); g += 6) {
+        char group[8];
+        std::snprintf(group, sizeof group, "%1x%4x ", static_cast<unsigned>(std::stoul(text.substr(g, 1), nullptr, 16)),
+                      static_cast<unsigned>(std::stoul(text.substr(g + 1, 4), nullptr, 16)));
+        text.replace(g, 6, group);
+      }
+    }
+    out += text + "\r\n";
+    at = end == std::string::npos ? file.size() : end + 2;
+    ++line;
+  }
+  return out;
+}
+
+TEST_F(OldDesignFileTest, BlankPaddedGroupsReadAsZeroPadded) {
+  for (const char* name : {"old_run_length.MBS", "old_output_col_9.MBS"}) {
+    SCOPED_TRACE(name);
+    const std::string zero_padded = read_fixture(name);
+    const std::string padded = blank_padded(zero_padded);
+    ASSERT_NE(padded, zero_padded);
+    ASSERT_NE(padded.find("1   8 "), std::string::npos);
+    LadderGrid want = make_ladder_grid(10);
+    ASSERT_EQ(read(want, zero_padded), 0);
+    LadderGrid got = make_ladder_grid(10);
+    ASSERT_EQ(read(got, padded), 0);
+    expect_same_cells(got, want, 4);
+  }
+}
+
+TEST_F(OldDesignFileTest, DamagedGroupsAreBad) {
+  // A value field holds blanks only before its digits, at least one digit, and four
+  // characters in all; the repeat count is one hex digit.
+  const char* rows[] = {
+      "0000 1    \r\n",        // no digit at all
+      "0000 1 8 8 \r\n",       // a blank between digits
+      "0000 18   \r\n",        // blanks after the digits
+      "0000  8008 \r\n",       // a blank repeat count
+      "0000 1   8x\r\n",       // the group does not end in a blank
+      "0000 1  -8 \r\n",       // a sign
+  };
+  for (const char* row : rows) {
+    LadderGrid grid = make_ladder_grid(5);
+    EXPECT_EQ(read(grid, std::string("mbs-file 3bis ver.1\r\nX\r\n") + row + "0001 e ff0 \r\n"), DESIGN_FILE_BAD)
+        << row;
+  }
+  LadderGrid grid = make_ladder_grid(5);
+  EXPECT_EQ(read(grid, "mbs-file 3bis ver.1\r\nX\r\n0000 e   8 \r\n0001 e ff0 \r\n"), 0);
+  EXPECT_EQ(grid[0].cell[13].word[0], 0x8u);
+  EXPECT_EQ(grid[1].cell[0].word[0], END_MARK_CELL);
+}
+
+// Rows of the layout with outputs in column 9: X0 in cell 0 (old kind 10, an a-contact
+// with its operand set; kinds 0 and 1 would name M), lines up to cell 8, and the output marker in cell 9 with
+// the old code in cell 10.
+std::string col9_file(const std::vector<std::string>& rows) {
+  std::string text = "mas-file omro ver.1\r\nX\r\n";
+  int n = 0;
+  char number[8];
+  for (const std::string& row : rows) {
+    std::snprintf(number, sizeof number, "%04d ", n++);
+    text += number + row + "\r\n";
+  }
+  std::snprintf(number, sizeof number, "%04d ", n);
+  text += number + std::string("C0FF0 \r\n");
+  return text;
+}
+// cells 0-8 (X0 and lines), cell 9 the marker, cell 10 the old code, cell 11; then words 1.
+std::string col9_row(const char* code_group, const char* operand_groups) {
+  return std::string("180A8 80209 14008 ") + code_group + " 10000 DDDDD 10000 80000 " + operand_groups;
+}
+std::string col9_row_contact_in_8(const char* code_group, const char* operand_groups) {
+  return std::string("180A8 70209 180A8 14008 ") + code_group + " 10000 DDDDD 10000 70000 10001 " + operand_groups;
+}
+
+TEST_F(OldDesignFileTest, OutputsInColumnNineKeepTheirInstruction) {
+  NoticeRecorder recorder;
+  // Old codes count from TIM (0): one below the codes of the 14-cell layouts, which count
+  // from OUT. 8 is MOV (two operands), 10 B+ (three), 4 MC (two).
+  LadderGrid grid = make_ladder_grid(10);
+  ASSERT_EQ(read(grid, col9_file({col9_row("11008", "1D000 1D001 10000"), col9_row("1100A", "1D000 1D001 1D002"),
+                                  col9_row("11004", "18001 12005 10000"), "90209 16008 10002 10000 DDDDD C0000"})),
+            0);
+  EXPECT_TRUE(recorder.notices.empty());
+  expect_cells(grid, {
+                         // MOV D0 D1: a box over columns 9-11, the operands in cells 11 and 12.
+                         {0, 0, 0x801A, 0x0},
+                         {0, 9, 0x40C08, 0},
+                         {0, 10, 0x40808, 0},
+                         {0, 11, 0x4C408, 0xD0000000},
+                         {0, 12, 81, 0xD0000001},
+                         {0, 13, 0, 0},
+                         // B+ D0 D1 D2: three operand cells, the box starts in the free column 8.
+                         {1, 8, 0x40C08, 0},
+                         {1, 9, 0x40808, 0},
+                         {1, 10, 0x40808, 0},
+                         {1, 11, 0x4C408, 0xD0000000},
+                         {1, 12, 100, 0xD0000001},
+                         {1, 13, 0, 0xD0000002},
+                         // MC n1 M5.
+                         {2, 9, 0x40C08, 0},
+                         {2, 11, 0x4C408, 0x80000001},
+                         {2, 12, 18, 0x20000005},
+                     });
+  expect_lines(grid, 0, 1, 8);
+  expect_lines(grid, 1, 1, 7);
+  // The converted design compiles to the instructions the old file held.
+  InstructionList list = make_instruction_list(50);
+  ASSERT_EQ(compile_ladder(nullptr, grid, list, nullptr, 0), 0)
+      << std::hex << (g_conversion_error_count > 0 ? g_conversion_errors[0] : 0u);
+  std::vector<uint32_t> codes;
+  for (const InstructionRecord& r : list) {
+    if (is_end_record(r)) break;
+    codes.push_back(r.word[0] & 0x3FF);
+  }
+  EXPECT_EQ(codes, (std::vector<uint32_t>{1, 81, 1, 100, 1, 18, 16}));
+  EXPECT_EQ(list[1].word[1], 0xD0000000u);
+  EXPECT_EQ(list[1].word[2], 0xD0000001u);
+}
+
+TEST_F(OldDesignFileTest, OutputsThatCannotBeConvertedAreReportedByRow) {
+  NoticeRecorder recorder;
+  // Row 0: an old code beyond the table. Row 1: B+ needs column 8, which holds a contact;
+  // its instruction is kept in a narrower box. Row 2: a good MOV.
+  LadderGrid grid = make_ladder_grid(10);
+  ASSERT_EQ(read(grid, col9_file({col9_row("11021", "1D000 1D001 10000"),
+                                  col9_row_contact_in_8("1100A", "1D000 1D001 1D002"),
+                                  col9_row("11008", "1D000 1D001 10000"), "90209 16008 10002 10000 DDDDD C0000"})),
+            0);
+  ASSERT_EQ(recorder.notices.size(), 1u);
+  EXPECT_EQ(recorder.notices[0].caption, "警告");
+  EXPECT_EQ(recorder.notices[0].text, "旧形式の出力命令を変換できない行が有ります！\n行番号：1, 2");
+  EXPECT_EQ(grid[0].cell[12].word[0], 0u);
+  EXPECT_EQ(grid[1].cell[8].word[0], 0x8018u);  // the contact stays
+  EXPECT_EQ(grid[1].cell[8].word[1], 0x1u);
+  EXPECT_EQ(grid[1].cell[12].word[0], 100u);
+  EXPECT_EQ(grid[2].cell[12].word[0], 81u);
+
+  // The 14-cell layouts report an old code beyond their table the same way.
+  NoticeRecorder again;
+  LadderGrid old = make_ladder_grid(5);
+  ASSERT_EQ(read(old, "mbs-file 3bis ver.1\r\nX\r\n0000 10008 A0209 14008 11028 10000 DDDDD E0000 \r\n"
+                      "0001 E0FF0 \r\n"),
+            0);
+  ASSERT_EQ(again.notices.size(), 1u);
+  EXPECT_EQ(again.notices[0].text, "旧形式の出力命令を変換できない行が有ります！\n行番号：1");
 }
 
 TEST_F(OldDesignFileTest, DamagedOrTruncatedFilesAreBad) {

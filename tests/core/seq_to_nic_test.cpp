@@ -1,4 +1,5 @@
 #include "core/seq_to_nic.h"
+#include "core/core_state.h"
 
 #include <gtest/gtest.h>
 
@@ -73,7 +74,7 @@ const Row RECORD_ROWS[] = {
     {"stack instructions", rec(0x800C, 0, 0, 0), "MPS\n"},
     {"coil, suffix flag not written", rec(0x800F, M(5) | 0x800000, 0, 7), "OUT     M05\n"},
     {"coil, P form variant", rec(0x8011 | PF, Y(0x10), 0, 0), "OUTDP   Y10\n"},
-    {"number form of MC", rec(0x8012, n_(0), M(100)), "MC      00\n"},
+    {"number form of MC, its device as a third word", rec(0x8012, n_(0), M(100)), "MC      00 M100\n"},
     {"number form of MCR", rec(0x8017, n_(3)), "MCR     03\n"},
     {"number form, K constant", rec(0x8017 | K1, 0x12), "MCR     12\n"},
     {"name alone", rec(0x9010), "END\n"},
@@ -396,6 +397,52 @@ TEST_F(SeqToNicTest, EveryRecordOfAFullListIsConverted) {
   EXPECT_EQ(count, MAX_INSTRUCTIONS - 1);
   EXPECT_EQ(line_statement(text[12345]), "LD      M12345\n");
   EXPECT_EQ(line_statement(text[MAX_INSTRUCTIONS - 2]), "END\n");
+}
+
+// Word instructions print several lines each: a list of them can print more lines than
+// a mnemonic text holds (17,999 and the end line). Such a text is never passed on as if
+// it were whole: the conversion says so, and its result stops the write to the board.
+TEST_F(SeqToNicTest, ProgramLongerThanAMnemonicTextIsReported) {
+  struct Case {
+    int movs;       // MOV D0 D1: three lines each
+    int contacts;   // LD M..: one line each
+    int result;
+  } cases[] = {
+      {5999, 1, SEQ_TO_NIC_OK},             // 17,997 + 1 + END: 17,999 lines
+      {5999, 2, SEQ_TO_NIC_TOO_LONG},       // 18,000 lines
+      {6000, 0, SEQ_TO_NIC_TOO_LONG},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.contacts);
+    notices_.clear();
+    std::vector<InstructionRecord> records;
+    for (int i = 0; i < c.movs; ++i) records.push_back(rec(0x8051, Dv(0), Dv(1)));
+    for (int i = 0; i < c.contacts; ++i) records.push_back(rec(0x8001, M(static_cast<uint32_t>(i)), 0, 1));
+    records.push_back(rec(0x9010));
+    std::string seq = path("F.SEQ");
+    write_file(seq, seq_of(records));
+    EXPECT_EQ(convert_seq_to_nic(nullptr, nullptr, seq.c_str(), 0), c.result);
+    ASSERT_EQ(notices_.size(), 1u);
+    if (c.result == SEQ_TO_NIC_OK) {
+      EXPECT_EQ(notices_[0].text, "SEQ to NICが終了しました");
+      MnemonicText text = make_mnemonic_text();
+      std::FILE* f = std::fopen(path("F.NIC").c_str(), "rb");
+      int count = 0;
+      EXPECT_EQ(read_nic_file(text, f, &count), 0);
+      std::fclose(f);
+      EXPECT_EQ(count, MAX_TEXT_LINES - 1);
+    } else {
+      EXPECT_EQ(notices_[0].caption, "警告");
+      EXPECT_EQ(notices_[0].text, path("F") + ".NIC ファイルが17999行を超えます！\n"
+                                              "プログラムを短くして下さい");
+      // The whole program is in the file; reading it into a text reports that it does not fit.
+      MnemonicText text = make_mnemonic_text();
+      std::FILE* f = std::fopen(path("F.NIC").c_str(), "rb");
+      int count = 0;
+      EXPECT_EQ(read_nic_file(text, f, &count), NIC_READ_TOO_LONG);
+      std::fclose(f);
+    }
+  }
 }
 
 }  // namespace

@@ -77,7 +77,9 @@ TEST(DeviceUses, ReadsDeviceNumbers) {
   for (const Case& c : cases) {
     uint32_t device = 0;
     EXPECT_EQ(parse_use_device(c.text, device), c.ok) << c.text;
-    if (c.ok) EXPECT_EQ(device, c.device) << c.text;
+    if (c.ok) {
+      EXPECT_EQ(device, c.device) << c.text;
+    }
   }
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/design_file.h"
+#include "core/core_state.h"
 
 namespace {
 

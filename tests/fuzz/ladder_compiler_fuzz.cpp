@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "core/compiler_checks.h"
+#include "core/core_state.h"
 #include "core/device_tables.h"
 #include "core/instruction_tables.h"
 #include "core/ladder_compiler.h"

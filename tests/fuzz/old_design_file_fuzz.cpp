@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/design_file.h"
+#include "core/core_state.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "core/ladder_model.h"
+#include "core/core_state.h"
 #include "core/seq_file.h"
 #include "target/device_images.h"
 #include "target/monitor_operands.h"

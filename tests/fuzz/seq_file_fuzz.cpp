@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "core/seq_file.h"
+#include "core/core_state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;

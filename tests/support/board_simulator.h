@@ -16,7 +16,8 @@
 // - The probe: a CR with no command is answered with exactly "??" and no prompt.
 // - Answer framing: "\r\n" ends the echo line, then each answer line followed by "\r\n",
 //   then '>'. A command with nothing to report answers one empty line: "\r\n\r\n>"
-//   (option: "\r\n>").
+//   (option: "\r\n>"). A board with short framing ends every answer after its first
+//   line, with neither line end nor prompt (option).
 // - A program line is a decimal number followed by its words: the line is stored under
 //   its number (a stored line of that number is replaced), its words kept with single
 //   blanks; a number alone stores an empty line. Empty answer.
@@ -62,6 +63,8 @@ class BoardMonitor {
   bool answer_commands = true;         // false: echoes, but answers no command
   bool prompt = true;                  // false: answers end after their last line end
   bool short_empty_answer = false;     // the empty answer is "\r\n>"
+  bool short_framing = false;          // answers stop after the echo's line end and their
+                                       // first line, with no line end and no prompt
   std::string probe_answer = "??";
   std::string bit_answer_override;     // non-empty: the line answered to every bit query
   std::string raw_answer;              // non-empty: every command is answered with exactly these bytes
@@ -105,6 +108,7 @@ class BoardMonitor {
 
   std::string frame(const std::vector<std::string>& lines) const {
     std::string text = "\r\n";
+    if (short_framing) return lines.empty() ? text : text + lines[0];
     if (!(short_empty_answer && lines.size() == 1 && lines[0].empty()))
       for (const std::string& line : lines) text += line + "\r\n";
     if (prompt) text += ">";

@@ -7,6 +7,7 @@
 #include <initializer_list>
 
 #include "core/ladder_compiler.h"
+#include "core/core_state.h"
 #include "support/ladder_text.h"
 #include "target/device_images.h"
 #include "target/runtime_tables.h"

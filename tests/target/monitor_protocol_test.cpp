@@ -147,11 +147,30 @@ TEST_P(WriteFaultTest, AWriteSucceedsOnlyWhenEveryLineWasEchoedAndAnswered) {
 
 INSTANTIATE_TEST_SUITE_P(
     Write, WriteFaultTest,
-    ::testing::Values(WriteFault{"silent", true, -1, true, -1, "", "1 LD X0"},
-                      WriteFault{"wrong_echo_on_line_two", false, 7, true, -1, "", "1 LD X0\r2 OUT Y0"},
+    ::testing::Values(WriteFault{"silent", true, -1, true, -1, "", "1 LD X0\x03"},
+                      WriteFault{"wrong_echo_on_line_two", false, 7, true, -1, "", "1 LD X0\r2 OUT Y0\x03"},
                       WriteFault{"no_answer", false, -1, false, -1, "", "1 LD X0\r"},
                       WriteFault{"never_stops_sending", false, -1, true, 1, "\r\n", "1 LD X0\r"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A board whose answers stop after their first line, with neither line end nor prompt:
+// every exchange that needs its answer fails, within its bounded waits.
+TEST_F(LinkTest, AnswersCutShortFailEveryExchange) {
+  link.board.short_framing = true;
+  MnemonicText text = make_text({"LD X0", "END"});
+  char end_answer[8] = "x";
+  EXPECT_EQ(write_program_to_target(text, end_answer), -1);
+  EXPECT_STREQ(end_answer, "");
+  EXPECT_EQ(notices, std::vector<std::string>{link_failed});
+  int line = 0;
+  EXPECT_EQ(verify_program_on_target(text, line), VERIFY_LINK_FAILED);
+  char listing[64];
+  size_t length = 0;
+  EXPECT_EQ(read_program_from_target(listing, length), -1);
+  ASSERT_EQ(send_echoed_command("R"), 1);
+  EXPECT_EQ(read_until_prompt(listing, length), ReplyEnd::SILENT);
+  EXPECT_LT(link.now_us, 30000 * MS);
+}
 
 TEST_F(LinkTest, WriteWithoutTextSendsNothing) {
   char end_answer[8];
@@ -181,10 +200,47 @@ TEST_F(LinkTest, EchoedCommandAndItsReply) {
   EXPECT_EQ(link.now_us, 0);  // nothing waited
 }
 
-TEST_F(LinkTest, EchoFailureSendsNoCr) {
+TEST_F(LinkTest, EchoFailureDropsTheCommandWithTheStopByte) {
   link.board.corrupt_echo_at = 2;
+  link.board.running = true;
   EXPECT_EQ(send_echoed_command("X04A"), 0);
-  EXPECT_EQ(link.host_sent, "X04");
+  // No CR: "X04" is dropped, never run.
+  EXPECT_EQ(link.host_sent, "X04\x03");
+  EXPECT_EQ(link.board.commands, 0);
+  EXPECT_FALSE(link.board.running);
+  // The next command reaches the board alone.
+  link.host_sent.clear();
+  ASSERT_EQ(send_echoed_command("X05A"), 1);
+  char reply[64];
+  size_t length = 0;
+  EXPECT_EQ(read_until_prompt(reply, length), ReplyEnd::PROMPT);
+  EXPECT_STREQ(reply, "\r\n\r\n>");
+  EXPECT_TRUE((link.board.bits[{'X', 5}]));
+  EXPECT_EQ(link.host_sent, "X05A\r");
+}
+
+// After one bad echo during a write the line stayed half-typed on the board, and the
+// next command was appended to it: the board stored "2 OUT Y0R" and never ran.
+TEST_F(LinkTest, AFailedWriteLeavesNothingForTheNextCommand) {
+  link.board.corrupt_echo_at = 7;  // in "2 OUT Y0"
+  MnemonicText text = make_text({"LD X0", "OUT Y0", "END"});
+  char end_answer[8];
+  ASSERT_EQ(write_program_to_target(text, end_answer), -1);
+  EXPECT_EQ(link.board.listing(), "1 LD X0\n");
+
+  ASSERT_EQ(send_echoed_command("R"), 1);
+  char reply[64];
+  size_t length = 0;
+  EXPECT_EQ(read_until_prompt(reply, length), ReplyEnd::PROMPT);
+  EXPECT_STREQ(reply, "\r\n\r\n>");
+  EXPECT_TRUE(link.board.running);
+  EXPECT_EQ(link.board.listing(), "1 LD X0\n");
+
+  // A second write stores the whole program.
+  ASSERT_EQ(write_program_to_target(text, end_answer), 0);
+  EXPECT_EQ(link.board.listing(), "1 LD X0\n2 OUT Y0\n3 END\n");
+  int line = 0;
+  EXPECT_EQ(verify_program_on_target(text, line), VERIFY_OK);
 }
 
 TEST_F(LinkTest, CommandsLongerThan99CharactersAreRefused) {
@@ -358,6 +414,18 @@ TEST_F(LinkTest, ReadBackWhenTheLinkFails) {
   EXPECT_EQ(length, 0u);
 }
 
+TEST_F(LinkTest, ReadBackOfAListingWithoutALineIsEmpty) {
+  // Answers that end before the echo line does: nothing follows the echo.
+  for (const char* answer : {">", "\r>", "1 LD X0>"}) {
+    link.board.raw_answer = answer;
+    char listing[64] = "old";
+    size_t length = 7;
+    EXPECT_EQ(read_program_from_target(listing, length), 0) << answer;
+    EXPECT_STREQ(listing, "") << answer;
+    EXPECT_EQ(length, 0u) << answer;
+  }
+}
+
 struct PasteCase {
   const char* name;
   std::string listing;
@@ -470,17 +538,20 @@ TEST_F(PollTest, EachDistinctVisibleBitOperandIsQueriedOnceAndApplied) {
 
   EXPECT_EQ(poll_target_bits(view, grid), 0);
 
-  EXPECT_EQ(queries(), (std::vector<std::string>{"X26?", "X05?", "M23?", "Y19?", "M12?", "T03?"}));
+  // M123 cannot be named by a query: it is marked instead.
+  EXPECT_EQ(queries(), (std::vector<std::string>{"X26?", "X05?", "Y19?", "M12?", "T03?"}));
   EXPECT_EQ(g_device_bit_image[Device::X][1].word[0], 1 << 10);  // X1A on
   EXPECT_EQ(g_device_bit_image[Device::X][0].word[0], 0);        // X5 off
-  EXPECT_EQ(g_device_bit_image[Device::M][7].word[0], 1 << 11);  // M123
+  EXPECT_EQ(g_device_bit_image[Device::M][7].word[0], 0);        // M123 untouched
+  EXPECT_TRUE(is_bit_not_polled(dev(Device::M, 123)));
   EXPECT_EQ(g_device_bit_image[Device::Y][2].word[0], 1 << 3);   // Y13 one entry higher
   EXPECT_EQ(grid[0].cell[0].word[2], 1u);
   EXPECT_EQ(grid[0].cell[2].word[2], 1u);
   EXPECT_EQ(grid[0].cell[1].word[2], 0u);
+  EXPECT_EQ(grid[0].cell[3].word[2], 0u);
   EXPECT_EQ(grid[1].cell[11].word[2], 1u);
   // Only cells whose state changed are redrawn.
-  EXPECT_EQ(invalidated, (std::vector<std::pair<int, int>>{{0, 0}, {0, 2}, {0, 3}, {0, 11}, {1, 11}}));
+  EXPECT_EQ(invalidated, (std::vector<std::pair<int, int>>{{0, 0}, {0, 2}, {0, 11}, {1, 11}}));
 
   invalidated.clear();
   link.host_sent.clear();
@@ -563,14 +634,15 @@ TEST_F(PollTest, BitPollFailures) {
   EXPECT_EQ(poll_target_bits(view, grid), -1);
 
   link.board.silent = true;
-  link.now_us = 0;
+  int64_t start = link.now_us;
   EXPECT_EQ(poll_target_bits(view, grid), -1);
-  EXPECT_EQ(link.now_us, 501 * MS);  // the first echo read
+  // The first echo read, and the wait for an answer to the CR that clears the line.
+  EXPECT_EQ(link.now_us - start, 2 * 501 * MS);
   link.board.silent = false;
   link.board.answer_commands = false;
-  link.now_us = 0;
+  start = link.now_us;
   EXPECT_EQ(poll_target_bits(view, grid), -1);
-  EXPECT_EQ(link.now_us, POLL_EMPTY_READS * 501 * MS);
+  EXPECT_EQ(link.now_us - start, POLL_EMPTY_READS * 501 * MS);
   EXPECT_TRUE(notices.empty());
 }
 
@@ -586,9 +658,53 @@ TEST_F(PollTest, ABoardThatNeverStopsSendingCannotHoldThePoll) {
   link.babble_after_commands = 1;
   link.board.raw_answer = "\r\n";
   g_device_bit_image[Device::X][0].word[0] = 2;
-  EXPECT_EQ(poll_target_bits(view, grid), 0);
+  EXPECT_EQ(poll_target_bits(view, grid), -1);
   EXPECT_EQ(g_device_bit_image[Device::X][0].word[0], 2);  // the cut answer holds no state
   EXPECT_LT(link.now_us, 100 * MS);
+}
+
+// An answer cut short (no prompt) is no answer: the poll fails, within its waits, and
+// the device keeps its state.
+TEST_F(PollTest, AnAnswerThatStopsShortFailsThePoll) {
+  cell(0, 0, CONTACT_A, dev(Device::X, 1));
+  cell(0, 10, 0, 0, dev(Device::D, 3) | 0x800000);
+  link.board.set_bit('X', 1, true);
+  link.board.registers[3] = 0x00FF;
+  for (const char* answer : {"\r\n1\r\n", "\r\n1", "\r\n:00FF(255)\r\n", "\r\n"}) {
+    link.board.raw_answer = answer;
+    const int64_t start = link.now_us;
+    link.host_sent.clear();
+    EXPECT_EQ(poll_target_bits(view, grid), -1) << answer;
+    EXPECT_EQ(g_device_bit_image[Device::X][0].word[0], 0) << answer;
+    EXPECT_LE(link.now_us - start, (POLL_EMPTY_READS + 1) * 564 * MS) << answer << link.host_sent;
+    notices.clear();
+    EXPECT_EQ(poll_target_words(view, grid), -1) << answer;
+    EXPECT_EQ(g_word_records[3][3].word[0], 0) << answer;
+    EXPECT_EQ(notices, std::vector<std::string>{link_failed}) << answer;
+  }
+}
+
+// After a failed poll the next query went out as "XD03?", the board answered '?', and
+// the poll returned success with D3's old value.
+TEST_F(PollTest, AFailedPollLeavesNothingForTheNextQuery) {
+  cell(0, 0, CONTACT_A, dev(Device::X, 1));
+  cell(0, 10, 0, 0, dev(Device::D, 3) | 0x800000);
+  link.board.registers[3] = 0x00FF;
+  link.board.running = true;
+  link.board.corrupt_echo_at = link.board.echoes;  // the echo of the 'X'
+  EXPECT_EQ(poll_target_bits(view, grid), -1);
+
+  link.host_sent.clear();
+  EXPECT_EQ(poll_target_words(view, grid), 0);
+  EXPECT_EQ(link.host_sent, "D03?\r");
+  EXPECT_EQ(g_word_records[3][3].word[0], 0xFF);
+  EXPECT_TRUE(notices.empty());
+  // Ending the half-typed query did not stop the board's program.
+  EXPECT_TRUE(link.board.running);
+
+  link.board.set_bit('X', 1, true);
+  EXPECT_EQ(poll_target_bits(view, grid), 0);
+  EXPECT_EQ(g_device_bit_image[Device::X][0].word[0], 2);
 }
 
 TEST_F(PollTest, WordPollStoresDValuesAndRedrawsTheirCells) {
@@ -606,11 +722,12 @@ TEST_F(PollTest, WordPollStoresDValuesAndRedrawsTheirCells) {
   link.board.registers[0] = 0x0042;
 
   EXPECT_EQ(poll_target_words(view, grid), 0);
-  EXPECT_EQ(queries(), (std::vector<std::string>{"D03?", "D0:?", "D00?"}));
+  EXPECT_EQ(queries(), (std::vector<std::string>{"D03?", "D0:?"}));
   EXPECT_EQ(g_word_records[3][3].word[0], 255);
   EXPECT_EQ(g_word_records[3][10].word[0], 0xBEEF);
-  EXPECT_EQ(g_word_records[3][16].word[0], 0x42);  // D16 asks as D0 and stores at 16
-  EXPECT_EQ(invalidated, (std::vector<std::pair<int, int>>{{0, 11}, {2, 6}, {2, 5}}));
+  EXPECT_EQ(g_word_records[3][16].word[0], 0);  // D16 would be answered for D0
+  EXPECT_TRUE(is_word_not_polled(Device::D, 16));
+  EXPECT_EQ(invalidated, (std::vector<std::pair<int, int>>{{0, 11}, {2, 6}}));
 
   // Unchanged values redraw nothing.
   invalidated.clear();
@@ -619,19 +736,53 @@ TEST_F(PollTest, WordPollStoresDValuesAndRedrawsTheirCells) {
   EXPECT_TRUE(notices.empty());
 }
 
-TEST_F(PollTest, WordPollStoresARegisterAboveD255WhereItsCellReadsIt) {
-  // The query carries only the low byte of the number, but the value belongs to the
-  // register the cell shows: the monitor reads D300 from record 300, never from 44.
-  const uint32_t d300 = dev(Device::D, 300) | 0x800000;
-  cell(0, 5, 0, 0, d300);
-  link.board.registers.fill(0x1234);  // whichever register the board takes the query for
-  g_word_records[3][44].word[0] = 7;
+// A device that the query cannot name is never asked for: its answer would be another
+// device's. It is marked as not polled and keeps whatever the image held.
+TEST_F(PollTest, DevicesBeyondWhatAQueryCanNameAreMarkedNotPolled) {
+  struct Case {
+    uint32_t operand;
+    bool polled;
+  };
+  const Case bit_cases[] = {{dev(Device::X, 0x1A), true},  {dev(Device::M, 99), true},
+                            {dev(Device::M, 100), false},  {dev(Device::M, 123), false},
+                            {dev(Device::C, 255), false},  {dev(Device::Y, 0x13), true},
+                            {dev(Device::Y, 0x100), false}, {dev(Device::T, 300), false}};
+  const Case word_cases[] = {{dev(Device::D, 0), true},   {dev(Device::D, 15), true}, {dev(Device::D, 16), false},
+                             {dev(Device::D, 20), false}, {dev(Device::D, 300), false}};
+  int column = 0;
+  for (const Case& c : bit_cases) {
+    cell(column / 11, column % 11, CONTACT_A, c.operand);
+    ++column;
+  }
+  column = 0;
+  for (const Case& c : word_cases) grid[2].cell[column++].word[3] = c.operand | 0x800000;
+  // Every device the board could take an aliased query for is on, every register 0x1234.
+  for (char letter : std::string("XYMTC"))
+    for (int n = 0; n < 100; ++n) link.board.set_bit(letter, n, true);
+  link.board.registers.fill(0x1234);
+  g_word_records[3][4].word[0] = 7;
+  g_word_records[3][20].word[0] = 5;
 
-  EXPECT_EQ(poll_target_words(view, grid), 0);
-  EXPECT_EQ(queries().size(), 1u);
-  EXPECT_EQ(g_word_records[3][300].word[0], 0x1234);
-  EXPECT_EQ(g_word_records[3][44].word[0], 7);
-  EXPECT_EQ(invalidated, (std::vector<std::pair<int, int>>{{0, 5}}));
+  ASSERT_EQ(poll_target_bits(view, grid), 0);
+  ASSERT_EQ(poll_target_words(view, grid), 0);
+
+  for (const Case& c : bit_cases) {
+    const DeviceImageEntry* entry = polled_image_entry(c.operand);
+    const int on = (entry->word[0] >> (c.operand & 15)) & 1;
+    EXPECT_EQ(on, c.polled ? 1 : 0) << std::hex << c.operand;
+    EXPECT_EQ(is_bit_not_polled(c.operand), !c.polled) << std::hex << c.operand;
+  }
+  for (const Case& c : word_cases) {
+    const uint32_t number = c.operand & 0xFFFF;
+    EXPECT_EQ(is_word_not_polled(Device::D, number), !c.polled) << number;
+    if (c.polled) {
+      EXPECT_EQ(g_word_records[3][number].word[0], 0x1234) << number;
+    }
+  }
+  EXPECT_EQ(g_word_records[3][4].word[0], 7);   // D20 never reached D4's record
+  EXPECT_EQ(g_word_records[3][20].word[0], 5);  // nor took D4's value
+  for (const std::string& q : queries()) EXPECT_TRUE(q != "M00?" && q != "M23?" && q != "D04?") << q;
+  EXPECT_EQ(queries().size(), 5u);  // X26?, M99?, Y19?; D00?, D0??
 }
 
 TEST_F(PollTest, WordPollFailureShowsTheMessage) {

@@ -3,12 +3,18 @@
 // that Wine maps to it.
 //
 //   board_simulator --link PATH [--bit X26=1]... [--register 3=00FF]... [--state FILE]
+//                   [--control FILE]
 //
 // --link      a symlink made to the pty's slave device (removed at exit)
 // --bit       a bit device of the board: letter, decimal number, '=', 0 or 1
 // --register  D0-D15: number '=' hexadecimal value
 // --state     after every command the board's state is written there: "running=0|1",
 //             then the stored program, one listing line each
+// --control   a file the test writes to make the board misbehave; read whenever bytes
+//             arrive and applied when its text changed. Lines "key=value":
+//               silent=0|1          answer nothing, echo nothing
+//               short_framing=0|1   end every answer after its first line, no prompt
+//               corrupt_echo=N      the N-th echo from now on (0 the next) is wrong; -1 none
 //
 // The simulator keeps a slave descriptor open itself, so the pty survives every close
 // and reopen by the program under test. It prints "ready <slave path>" on stdout when it
@@ -33,7 +39,8 @@ volatile sig_atomic_t g_stop = 0;
 void on_signal(int) { g_stop = 1; }
 
 int usage() {
-  std::fprintf(stderr, "usage: board_simulator --link PATH [--bit X26=1]... [--register 3=00FF]... [--state FILE]\n");
+  std::fprintf(stderr, "usage: board_simulator --link PATH [--bit X26=1]... [--register 3=00FF]... [--state FILE]"
+               " [--control FILE]\n");
   return 2;
 }
 
@@ -56,6 +63,35 @@ bool parse_register(const char* text, BoardMonitor& board) {
   if (value_end == end + 1 || *value_end || value < 0 || value > 0xFFFF) return false;
   board.registers[static_cast<size_t>(number)] = static_cast<uint16_t>(value);
   return true;
+}
+
+// Applies the control file when its text changed since it was last applied.
+void apply_control(const std::string& path, std::string& applied, BoardMonitor& board) {
+  if (path.empty()) return;
+  FILE* f = std::fopen(path.c_str(), "r");
+  if (!f) return;
+  std::string text;
+  char buffer[512];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0 && text.size() < 4096) text.append(buffer, n);
+  std::fclose(f);
+  if (text == applied) return;
+  applied = text;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(pos, end - pos);
+    pos = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    const std::string key = line.substr(0, eq);
+    const long value = std::strtol(line.c_str() + eq + 1, nullptr, 10);
+    if (key == "silent") board.silent = value != 0;
+    else if (key == "short_framing") board.short_framing = value != 0;
+    else if (key == "corrupt_echo") board.corrupt_echo_at = value < 0 ? -1 : board.echoes + static_cast<int>(value);
+  }
 }
 
 void write_state(const std::string& path, const BoardMonitor& board) {
@@ -87,12 +123,15 @@ int main(int argc, char** argv) {
   BoardMonitor board;
   std::string link;
   std::string state;
+  std::string control;
+  std::string applied_control;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (i + 1 >= argc) return usage();
     const char* value = argv[++i];
     if (arg == "--link") link = value;
     else if (arg == "--state") state = value;
+    else if (arg == "--control") control = value;
     else if (arg == "--bit") {
       if (!parse_bit(value, board)) return usage();
     } else if (arg == "--register") {
@@ -154,6 +193,7 @@ int main(int argc, char** argv) {
       if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EIO)) continue;
       break;
     }
+    apply_control(control, applied_control, board);
     std::string out;
     for (ssize_t i = 0; i < n; ++i) board.receive(bytes[i], out);
     // The state is on disk before the answer goes out, so whoever has read the answer

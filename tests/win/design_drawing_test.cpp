@@ -194,7 +194,11 @@ TEST_F(DesignDrawing, ARungDrawnWithTheMouseAndTheKeysCompiles) {
 TEST_F(DesignDrawing, ShiftWithTheRelayToolsPlacesTheAlwaysOnRelay) {
   use_tool(CMD_TOOL_RELAY_A);
   shift = true;
+  pump_messages();
+  ValidateRect(window, nullptr);
   click(3, 2);
+  RECT changed{};
+  EXPECT_TRUE(GetUpdateRect(window, &changed, FALSE)) << "the placed cell is repainted";
   const LadderCell& cell = (*grid)[3].cell[2];
   EXPECT_EQ(cell.word[0], 0x880F8u);
   EXPECT_EQ(cell.word[1], 0x2000234Cu);
@@ -210,6 +214,14 @@ TEST_F(DesignDrawing, DraggingTheLineToolFillsTheRow) {
                MAKELPARAM(view->left_rail_x + 11 * view->cell_width, HIWORD(cell_position(4, 1))));
   EXPECT_EQ(ladder_to_text(*grid)[4], "^ - - - - - ?");
   EXPECT_EQ(view->marker_on, 0);
+}
+
+TEST_F(DesignDrawing, TheCheckedLineButtonAloneDrawsLines) {
+  reset_design_modes();
+  check_toolbar_button(CMD_TOOL_LINE, true);
+  click(6, 2);
+  click(6, 5);
+  EXPECT_EQ(ladder_to_text(*grid)[6], "^ . - - -");
 }
 
 TEST_F(DesignDrawing, ErasingAcrossTheEndRowIsRefusedWithAMessage) {

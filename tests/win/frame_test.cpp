@@ -1,5 +1,6 @@
 // The frame's start-up, classes and layout with the real windows.
 #include "core/ladder_model.h"  // before <windows.h>, which defines OUT
+#include "target/device_images.h"
 
 #include "shell/windows_api.h"
 #include <commctrl.h>
@@ -11,7 +12,9 @@
 #include "resources/resource_ids.h"
 #include "shell/command_ids.h"
 #include "shell/frame_win.h"
+#include "shell/io_parts_list.h"
 #include "shell/settings_file.h"
+#include "target/serial_port.h"
 #include "shell/status_parts.h"
 #include "shell/window_lists_win.h"
 #include "win/rig_helper.h"
@@ -94,6 +97,32 @@ TEST_F(FrameTest, FirstStartCoversTheWorkAreaAndWritesTheDefaultLines) {
   EXPECT_EQ(g_program_folder, short_folder);
   // The start-up guide had its turn at the first WM_SIZE.
   EXPECT_EQ(g_first_guide_shown, 1);
+}
+
+TEST_F(FrameTest, CreationClearsTheDeviceImageAndEmptiesTheIoPartsList) {
+  // Left over from an earlier run of the frame in this process.
+  for (int type : {0, 7, 15})
+    for (int entry : {0, 400, 767}) {
+      for (int w = 0; w < 6; ++w) g_device_bit_image[type][entry].word[w] = 0x5A5A + w;
+    }
+  g_device_bit_image[16][0].word[1] = 9;    // J: not a cleared type
+  g_device_bit_image[0][768].word[1] = 9;   // beyond the cleared entries
+  g_io_parts_list[0].fill('Z');
+  g_io_parts_list[1].fill('Z');
+
+  ASSERT_TRUE(start());
+  for (int type : {0, 7, 15})
+    for (int entry : {0, 400, 767}) {
+      EXPECT_EQ(g_device_bit_image[type][entry].word[0], 0x5A5A) << type << " " << entry;  // states kept
+      for (int w = 1; w < 6; ++w) EXPECT_EQ(g_device_bit_image[type][entry].word[w], 0) << type << " " << entry;
+    }
+  EXPECT_EQ(g_device_bit_image[16][0].word[1], 9);
+  EXPECT_EQ(g_device_bit_image[0][768].word[1], 9);
+  EXPECT_EQ(std::string(g_io_parts_list[0].data()), "QQQQQQ");
+  EXPECT_EQ(g_io_parts_list[1][0], '\0');
+  // file.ini was written through a new file that is gone again.
+  EXPECT_EQ(GetFileAttributesW(folder_->file(L"file.ini.new").c_str()), INVALID_FILE_ATTRIBUTES);
+  reset_device_images();
 }
 
 TEST_F(FrameTest, CreationBuildsStatusBarBandAndHiddenMdiClientInOrder) {
@@ -242,52 +271,6 @@ TEST_F(FrameTest, MeasureItemGivesHeight22) {
   item.itemHeight = 0;
   SendMessageW(frame_, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&item));
   EXPECT_EQ(item.itemHeight, 22u);
-}
-
-TEST_F(FrameTest, ScreenshotOfTheFrame) {
-  ASSERT_TRUE(start());
-  const std::string png = save_screenshot("frame_first_start");
-  EXPECT_FALSE(png.empty());
-}
-
-// While the File menu is open (the real menu loop), a timer takes the picture and
-// closes the menu again.
-struct OpenMenuShot {
-  bool menu_seen = false;
-  std::string png;
-};
-OpenMenuShot* g_menu_shot = nullptr;
-
-BOOL CALLBACK find_open_menu(HWND window, LPARAM) {
-  wchar_t name[16] = L"";
-  GetClassNameW(window, name, 16);
-  if (std::wstring(name) == L"#32768" && IsWindowVisible(window)) g_menu_shot->menu_seen = true;
-  return TRUE;
-}
-
-void CALLBACK shoot_open_menu(HWND, UINT, UINT_PTR timer, DWORD) {
-  KillTimer(nullptr, timer);
-  EnumWindows(find_open_menu, 0);
-  g_menu_shot->png = save_screenshot("frame_file_menu");
-  EndMenu();
-}
-
-TEST_F(FrameTest, ScreenshotOfTheOpenFileMenu) {
-  write_file_bytes(folder_->file(L"file.ini"),
-                   "iDirectory C:\\PROJ\\LAMP.MBS\r\n[SETUF] 1 1 1 1 11 Courier 0 125 0\r\n[RS232C] 1\r\n[ROMWRT] \r\n"
-                   "C:\\PROJ\\LAMP.MBS\r\nC:\\PROJ\\SINGOU.MBS\r\n");
-  ASSERT_TRUE(start());
-  OpenMenuShot shot;
-  g_menu_shot = &shot;
-  SetTimer(nullptr, 0, 500, shoot_open_menu);
-  PostMessageW(frame_, WM_SYSCOMMAND, SC_KEYMENU, 'f');
-  for (int i = 0; i < 100 && shot.png.empty(); ++i) {
-    pump_messages();
-    Sleep(20);
-  }
-  g_menu_shot = nullptr;
-  EXPECT_TRUE(shot.menu_seen);
-  EXPECT_FALSE(shot.png.empty());
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "shell/command_ids.h"
 #include "shell/frame_win.h"
 #include "shell/settings_file.h"
+#include "target/serial_port.h"
 #include "shell/settings_win.h"
 #include "shell/text_win.h"
 #include "win/rig_helper.h"

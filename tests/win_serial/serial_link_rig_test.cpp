@@ -8,6 +8,7 @@
 //   TAVOLIN_RIG_BITS    the simulator's bit devices, "X26=1,M12=0,..." (decimal numbers)
 //   TAVOLIN_RIG_WORDS   its registers, "3=00FF,10=BEEF" (hexadecimal values)
 //   TAVOLIN_RIG_STATE   the Unix path of the file where the simulator writes its state
+//   TAVOLIN_RIG_CONTROL the Unix path of the simulator's control file (its misbehaviour)
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -24,6 +25,7 @@
 #include "target/device_images.h"
 #include "target/monitor_protocol.h"
 #include "target/serial_port.h"
+#include "target/serial_port_win.h"
 
 // Last: its macros (OUT, PARITY_NONE...) must not reach the program's own headers.
 #include "shell/windows_api.h"
@@ -73,6 +75,7 @@ class SerialLinkRig : public ::testing::Test {
     if (rig_slot() <= 0) GTEST_SKIP() << "no board simulator (run scripts/test.d/50-serial-e2e.sh)";
     reset_serial_state();
     reset_device_images();
+    set_system_port_opener(open_win32_port);
     set_notice_handler([this](void*, const char* text, const char*, unsigned) {
       notices.emplace_back(text);
       return NoticeAnswer::OK;
@@ -91,6 +94,142 @@ class SerialLinkRig : public ::testing::Test {
   }
   std::vector<std::string> notices;
 };
+
+// ---- A board that misbehaves on an open port -------------------------------------------------
+// Each exchange ends in its failure result, never in success, and within a bound far
+// below anything a user would take for a hang (the waits themselves are a few seconds).
+constexpr ULONGLONG HANG_BOUND_MS = 30000;
+
+class SerialLinkFaults : public SerialLinkRig {
+ protected:
+  void SetUp() override {
+    SerialLinkRig::SetUp();
+    if (IsSkipped()) return;
+    set_board("");
+  }
+  void TearDown() override {
+    if (rig_slot() > 0) set_board("");
+    SerialLinkRig::TearDown();
+  }
+  // Writes the simulator's control file; it takes effect with the next bytes it receives.
+  static void set_board(const std::string& settings) {
+    static int serial = 0;
+    std::ofstream out("Z:" + env("TAVOLIN_RIG_CONTROL"), std::ios::binary | std::ios::trunc);
+    out << "serial=" << ++serial << "\nsilent=0\nshort_framing=0\ncorrupt_echo=-1\n" << settings;
+  }
+  // Runs one exchange and checks that it ended within the bound.
+  template <typename F>
+  auto bounded(const char* what, F exchange) {
+    const ULONGLONG start = GetTickCount64();
+    auto result = exchange();
+    EXPECT_LT(GetTickCount64() - start, HANG_BOUND_MS) << what;
+    return result;
+  }
+  // A grid with one contact X1A (asked as X26) and one D3 value.
+  void make_poll_grid() {
+    grid = make_ladder_grid(8);
+    grid[0].cell[0].word[0] = 0x18;
+    grid[0].cell[0].word[1] = make_device_operand(Device::X, 0x1A);
+    grid[0].cell[10].word[3] = make_device_operand(Device::D, 3) | 0x800000;
+    view.visible_rows = 2;
+  }
+  LadderGrid grid;
+  MonitorPollView view;
+  MnemonicText program = make_text({"LD      X1A", "OUT     Y13", "END"});
+};
+
+TEST_F(SerialLinkFaults, ASilentBoardOnAnOpenPortFailsEveryExchange) {
+  set_board("silent=1\n");
+  make_poll_grid();
+  // The probe and the link set-up find no board.
+  EXPECT_EQ(bounded("probe", [] { return probe_target_port(rig_slot()); }), 0);
+  const std::string entry = "COM" + std::to_string(rig_slot());
+  EXPECT_EQ(bounded("link set-up", [&] { return connect_target_link(entry.c_str()); }), 0);
+  EXPECT_EQ(g_port_open, 0);
+  EXPECT_EQ(notices, std::vector<std::string>{MSG_NO_BOARD});
+
+  // On the port opened as the COM dialog opens it, every exchange fails.
+  open_board_port();
+  notices.clear();
+  EXPECT_EQ(bounded("command", [] { return send_echoed_command("R"); }), 0);
+  EXPECT_EQ(bounded("bit poll", [&] { return poll_target_bits(view, grid); }), -1);
+  EXPECT_TRUE(notices.empty());
+  EXPECT_EQ(bounded("word poll", [&] { return poll_target_words(view, grid); }), -1);
+  EXPECT_EQ(notices, std::vector<std::string>{MSG_LINK_FAILED});
+  char end_answer[8];
+  EXPECT_EQ(bounded("write", [&] { return write_program_to_target(program, end_answer); }), -1);
+  EXPECT_EQ(notices.size(), 2u);
+  int line = 0;
+  EXPECT_EQ(bounded("verify", [&] { return verify_program_on_target(program, line); }), VERIFY_LINK_FAILED);
+  EXPECT_EQ(g_device_bit_image[Device::X][1].word[0], 0);
+  EXPECT_EQ(g_word_records[3][3].word[0], 0);
+  close_port(g_com_number);
+}
+
+TEST_F(SerialLinkFaults, AWrongEchoFailsTheExchangeAndLeavesNothingOnTheBoardsLine) {
+  open_board_port();
+  make_poll_grid();
+  // A program line whose echo comes back wrong: the write stops and says so, and the line
+  // is dropped from the board's line rather than left for the next command.
+  set_board("corrupt_echo=3\n");
+  char end_answer[8];
+  EXPECT_EQ(bounded("write", [&] { return write_program_to_target(program, end_answer); }), -1);
+  EXPECT_EQ(notices, std::vector<std::string>{MSG_LINK_FAILED});
+  ASSERT_EQ(send_echoed_command("R"), 1);
+  char reply[REPLY_TEXT_SIZE];
+  size_t length = 0;
+  EXPECT_EQ(read_until_prompt(reply, length), ReplyEnd::PROMPT);
+  EXPECT_EQ(board_state(), "running=1\n");  // no half-typed "1 LD X1AR"
+
+  // A poll query whose echo comes back wrong fails the poll; the next query reaches the
+  // board alone, and the board's program keeps running.
+  set_board("corrupt_echo=0\n");
+  notices.clear();
+  EXPECT_EQ(bounded("bit poll", [&] { return poll_target_bits(view, grid); }), -1);
+  EXPECT_TRUE(notices.empty());
+  EXPECT_EQ(bounded("word poll", [&] { return poll_target_words(view, grid); }), 0);
+  EXPECT_EQ(g_word_records[3][3].word[0], std::stoi(pairs(env("TAVOLIN_RIG_WORDS")).at("3"), nullptr, 16));
+  EXPECT_TRUE(notices.empty());
+  EXPECT_EQ(board_state(), "running=1\n");
+
+  // A command typed in the COM dialog: dropped, and the next one works.
+  set_board("corrupt_echo=1\n");
+  EXPECT_EQ(bounded("command", [] { return send_echoed_command("X04A"); }), 0);
+  ASSERT_EQ(send_echoed_command("R"), 1);
+  EXPECT_EQ(read_until_prompt(reply, length), ReplyEnd::PROMPT);
+  EXPECT_STREQ(reply, "\r\n\r\n>");
+  char answer[64];
+  stop_target_program(answer);
+  close_port(g_com_number);
+}
+
+TEST_F(SerialLinkFaults, AnswersCutShortFailEveryExchange) {
+  open_board_port();
+  make_poll_grid();
+  set_board("short_framing=1\n");
+  ASSERT_EQ(send_echoed_command("R"), 1);
+  char reply[REPLY_TEXT_SIZE];
+  size_t length = 0;
+  EXPECT_EQ(bounded("reply", [&] { return read_until_prompt(reply, length); }), ReplyEnd::SILENT);
+  EXPECT_EQ(bounded("bit poll", [&] { return poll_target_bits(view, grid); }), -1);
+  EXPECT_TRUE(notices.empty());
+  EXPECT_EQ(bounded("word poll", [&] { return poll_target_words(view, grid); }), -1);
+  EXPECT_EQ(notices, std::vector<std::string>{MSG_LINK_FAILED});
+  int line = 0;
+  EXPECT_EQ(bounded("verify", [&] { return verify_program_on_target(program, line); }), VERIFY_LINK_FAILED);
+  char end_answer[8] = "x";
+  EXPECT_EQ(bounded("write", [&] { return write_program_to_target(program, end_answer); }), -1);
+  EXPECT_STREQ(end_answer, "");
+  EXPECT_EQ(notices.size(), 2u);
+  EXPECT_EQ(g_device_bit_image[Device::X][1].word[0], 0);
+  EXPECT_EQ(g_word_records[3][3].word[0], 0);
+  set_board("");
+  char answer[64];
+  stop_target_program(answer);
+  close_port(g_com_number);
+}
+
+// ---- A board that behaves ---------------------------------------------------------------------
 
 TEST_F(SerialLinkRig, ProbeFindsTheBoardAndLeavesThePortClosed) {
   g_com_number = 1;

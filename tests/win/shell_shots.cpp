@@ -1,5 +1,8 @@
-// Pictures of the frame with each screen's toolbar, of the guide dialogs and of the
-// Edit menu in the design state, for a person to look at (build/screenshots/*.png).
+// Pictures for a person to look at (build/screenshots/*.png): the frame at its first
+// start and with its File menu open, the frame with each screen's toolbar, the guide
+// dialogs and the Edit menu in the design state. Not a test: scripts/screenshot.sh
+// --shots runs this program (screenshots.exe) on a private display. The pictures open
+// real menus, whose modal loop the Win32 tests never enter.
 #include "bars_frame.h"
 
 #include <string>
@@ -7,6 +10,7 @@
 #include "shell/guide_dialogs_win.h"
 #include "shell/settings_file.h"
 #include "shell/status_parts.h"
+#include "win/rig_helper.h"
 
 namespace {
 
@@ -90,6 +94,54 @@ TEST_F(Screenshots, EditMenuInTheDesignState) {
     Sleep(20);
   }
   EXPECT_FALSE(g_menu_png.empty());
+}
+
+class FrameShots : public ProgramTest {};
+
+TEST_F(FrameShots, FirstStart) {
+  ASSERT_TRUE(start());
+  const std::string png = save_screenshot("frame_first_start");
+  EXPECT_FALSE(png.empty());
+}
+
+// While the File menu is open (the real menu loop), a timer takes the picture and
+// closes the menu again.
+struct OpenMenuShot {
+  bool menu_seen = false;
+  std::string png;
+};
+OpenMenuShot* g_menu_shot = nullptr;
+
+BOOL CALLBACK find_open_menu(HWND window, LPARAM) {
+  wchar_t name[16] = L"";
+  GetClassNameW(window, name, 16);
+  if (std::wstring(name) == L"#32768" && IsWindowVisible(window)) g_menu_shot->menu_seen = true;
+  return TRUE;
+}
+
+void CALLBACK shoot_open_file_menu(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  EnumWindows(find_open_menu, 0);
+  g_menu_shot->png = save_screenshot("frame_file_menu");
+  EndMenu();
+}
+
+TEST_F(FrameShots, OpenFileMenu) {
+  write_file_bytes(folder_->file(L"file.ini"),
+                   "iDirectory C:\\PROJ\\LAMP.MBS\r\n[SETUF] 1 1 1 1 11 Courier 0 125 0\r\n[RS232C] 1\r\n[ROMWRT] \r\n"
+                   "C:\\PROJ\\LAMP.MBS\r\nC:\\PROJ\\SINGOU.MBS\r\n");
+  ASSERT_TRUE(start());
+  OpenMenuShot shot;
+  g_menu_shot = &shot;
+  SetTimer(nullptr, 0, 500, shoot_open_file_menu);
+  PostMessageW(frame_, WM_SYSCOMMAND, SC_KEYMENU, 'f');
+  for (int i = 0; i < 100 && shot.png.empty(); ++i) {
+    pump_messages();
+    Sleep(20);
+  }
+  g_menu_shot = nullptr;
+  EXPECT_TRUE(shot.menu_seen);
+  EXPECT_FALSE(shot.png.empty());
 }
 
 }  // namespace

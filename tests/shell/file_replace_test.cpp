@@ -1,0 +1,105 @@
+#include "shell/file_replace.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string contents(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void put(const fs::path& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+}
+
+const std::string OLD_TEXT = "iDirectory C:\\OLD\\A.MBS\r\n[SETUF] 1 1 1 1 11 Courier 0 125 0 0 0 640 480\r\n";
+
+class FileReplace : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = fs::temp_directory_path() / ("file_replace_" + std::to_string(::getpid()) + "_" +
+                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    path = folder / "file.ini";
+    put(path, OLD_TEXT);
+  }
+  void TearDown() override { fs::remove_all(folder); }
+
+  // Only the file itself is left in the folder.
+  void expect_no_new_file() {
+    EXPECT_FALSE(fs::exists(new_file_path(path)));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+  }
+
+  fs::path folder;
+  fs::path path;
+};
+
+TEST_F(FileReplace, AWholeWriteReplacesTheFile) {
+  const std::string text = "iDirectory C:\\NEW\\B.MBS\r\n";
+  EXPECT_TRUE(write_file_replacing(path, text));
+  EXPECT_EQ(contents(path), text);
+  expect_no_new_file();
+  // A file that did not exist yet is created the same way.
+  fs::remove(path);
+  EXPECT_TRUE(write_file_replacing(path, OLD_TEXT));
+  EXPECT_EQ(contents(path), OLD_TEXT);
+  expect_no_new_file();
+}
+
+// The disk fills up while the new text is written (here: the process may write no file
+// beyond 16 bytes). Written in place, the file would be left cut off; the old text stays.
+TEST_F(FileReplace, AWriteThatFailsHalfWayLeavesTheOldFile) {
+  const std::string text(4096, 'x');
+  struct sigaction ignore {};
+  struct sigaction before {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGXFSZ, &ignore, &before);
+  rlimit limit{};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  const rlimit small{16, limit.rlim_max};
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool written = write_file_replacing(path, text);
+  setrlimit(RLIMIT_FSIZE, &limit);
+  sigaction(SIGXFSZ, &before, nullptr);
+
+  EXPECT_FALSE(written);
+  EXPECT_EQ(contents(path), OLD_TEXT);
+  expect_no_new_file();
+}
+
+TEST_F(FileReplace, AMoveThatFailsLeavesTheOldFile) {
+  EXPECT_FALSE(write_file_replacing(path, "new", [](const fs::path&, const fs::path&) { return false; }));
+  EXPECT_EQ(contents(path), OLD_TEXT);
+  expect_no_new_file();
+}
+
+TEST_F(FileReplace, ANewFileThatCannotBeMadeLeavesTheOldFile) {
+  // A folder stands where the new file would go.
+  fs::create_directory(new_file_path(path));
+  EXPECT_FALSE(write_file_replacing(path, "new"));
+  EXPECT_EQ(contents(path), OLD_TEXT);
+  fs::remove(new_file_path(path));
+  // A new file left behind by an interrupted write is simply written over.
+  put(new_file_path(path), "half a fi");
+  EXPECT_TRUE(write_file_replacing(path, "new"));
+  EXPECT_EQ(contents(path), "new");
+  expect_no_new_file();
+}
+
+}  // namespace
