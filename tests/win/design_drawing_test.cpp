@@ -102,9 +102,12 @@ TEST_F(DesignDrawing, TwoRightClicksInRangeModeOpenTheMenuOnceAndItsChoiceActsAs
   // comes to the window and acts as the edit menu's command.
   key(VK_LEFT);
   popup_answers.push_back(CMD_POPUP_RANGE_COPY);
+  boxes_->answer(IDOK);  // no range is drawn: the copy says so
   right_click(2, 3);
   EXPECT_EQ(popups.size(), 2u);
   EXPECT_EQ(received_commands(), (std::vector<int>{CMD_POPUP_RANGE_COPY, CMD_RANGE_COPY}));
+  ASSERT_EQ(boxes_->shown().size(), 1u);
+  EXPECT_EQ(narrow(boxes_->shown()[0].text), "コピー範囲を指定して下さい！");
   g_range_submode = 0;
 }
 
