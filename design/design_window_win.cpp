@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "design/design_commands_win.h"
 #include "design/design_document.h"
 #include "design/design_input_win.h"
 #include "design/design_paint_win.h"
@@ -418,6 +419,8 @@ LRESULT CALLBACK design_window_proc(HWND window, UINT message, WPARAM wparam, LP
           break;
         default:
           if (design_row_edit_command(window, LOWORD(wparam))) return 0;
+          if (LRESULT command_result = 0; design_handle_command(window, wparam, lparam, command_result))
+            return command_result;
           break;
       }
       break;

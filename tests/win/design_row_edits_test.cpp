@@ -13,6 +13,7 @@
 #include "design/row_edits_win.h"
 #include "design/undo_ring.h"
 #include "design/view_geometry_win.h"
+#include "shell/modifier_keys_win.h"
 #include "shell/menu_states.h"
 #include "shell/popup_menu_win.h"
 #include "support/instruction_records.h"
