@@ -17,8 +17,15 @@ add_executable(tavolin WIN32 ${TAVOLIN_ENTRY_SOURCE} $<TARGET_OBJECTS:tavolin_wi
 tavolin_target_options(tavolin)
 target_link_libraries(tavolin PRIVATE tavolin_portable ${TAVOLIN_WIN_LIBS})
 
+# The sample designs the start-up guide opens live in the folder "SAMPLE" beside the program.
+file(GLOB TAVOLIN_SAMPLE_DESIGNS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/samples/*.MBS)
+add_custom_command(TARGET tavolin POST_BUILD
+                   COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:tavolin>/SAMPLE
+                   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${TAVOLIN_SAMPLE_DESIGNS} $<TARGET_FILE_DIR:tavolin>/SAMPLE/
+                   VERBATIM)
+
 file(GLOB win_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)
-file(GLOB win_helpers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_helper.cpp)
+file(GLOB win_helpers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_helper.cpp ${CMAKE_SOURCE_DIR}/tests/support/ladder_text.cpp)
 if(win_tests)
   add_executable(win_tests ${win_tests} ${win_helpers} $<TARGET_OBJECTS:tavolin_win_objects> ${TAVOLIN_RC_FILES})
   tavolin_target_options(win_tests)
@@ -40,3 +47,15 @@ if(win_shots)
                                                  TAVOLIN_SOURCE_DIR="Z:${CMAKE_SOURCE_DIR}")
   target_link_libraries(screenshots PRIVATE tavolin_portable gtest_main ${TAVOLIN_WIN_LIBS})
 endif()
+
+# The screens' timing programs (tests/timing/*_timing_main.cpp), run by hand under Wine.
+file(GLOB timing_programs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/timing/*_timing_main.cpp)
+foreach(program ${timing_programs})
+  get_filename_component(name ${program} NAME_WE)
+  string(REGEX REPLACE "_main$" "" name ${name})
+  add_executable(${name} ${program} ${CMAKE_SOURCE_DIR}/tests/support/ladder_text.cpp
+                 $<TARGET_OBJECTS:tavolin_win_objects> ${TAVOLIN_RC_FILES})
+  tavolin_target_options(${name})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE tavolin_portable ${TAVOLIN_WIN_LIBS})
+endforeach()

@@ -1,5 +1,5 @@
-// The screens themselves are not built yet. Until each screen's own procedure takes its
-// place, its windows do only what the frame needs of a document window: they register
+// The mnemonic and monitor screens are not built yet. Until each screen's own procedure
+// takes its place, its windows do only what the frame needs of a document window: they register
 // in their kind's window list when created, take part in the close sequence (the main
 // window of a kind closes the others of its kind and resets the count) and clear their
 // slot when destroyed. They hold no document, so they never refuse to close.
@@ -36,10 +36,6 @@ LRESULT listed_window_proc(std::span<WindowHandle> list, int& count, HWND window
 }
 
 }  // namespace
-
-LRESULT CALLBACK design_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return listed_window_proc(g_design_windows, g_design_window_count, window, message, wparam, lparam);
-}
 
 LRESULT CALLBACK mnemonic_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   return listed_window_proc(g_mnemonic_windows, g_mnemonic_window_count, window, message, wparam, lparam);

@@ -12,6 +12,7 @@
 
 #include <cstring>
 
+#include "design/design_window_win.h"
 #include "resources/resource_ids.h"
 #include "shell/command_ids.h"
 #include "shell/document_windows_win.h"

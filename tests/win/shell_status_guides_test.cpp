@@ -68,8 +68,9 @@ class Guides : public BarsFrame {
   void SetUp() override {
     g_prepared.clear();
     g_sample_windows.clear();
-    set_sample_open_hooks({record_prepare, record_sample_window});
     BarsFrame::SetUp();
+    // In place of the frame's own hooks, which install_frame_slots put in.
+    set_sample_open_hooks({record_prepare, record_sample_window});
     g_guide_flags = {1, 1, 1, 1};
     // Whether a guide writes file.ini shows in the file coming back.
     DeleteFileW(folder_->file(L"file.ini").c_str());

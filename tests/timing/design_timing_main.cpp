@@ -1,0 +1,174 @@
+// Timing of the design screen under Wine: opening a 6000-row design into a design window
+// against reading the same file alone, and a full repaint of a maximised design window.
+// Each figure is the median of several runs (QueryPerformanceCounter), printed in
+// milliseconds. Run it from the build folder:
+//   wine build/mingw/design_timing.exe
+#include "shell/windows_api.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/design_file.h"
+#include "design/design_window_win.h"
+#include "design/element_pictures_win.h"
+#include "design/undo_ring.h"
+#include "shell/settings_win.h"
+#include "shell/command_routing_win.h"
+#include "shell/documents_win.h"
+#include "shell/frame_win.h"
+#include "shell/text_win.h"
+#include "shell/window_lists_win.h"
+#include "support/ladder_text.h"
+
+namespace {
+
+double now_ms() {
+  static LARGE_INTEGER frequency{};
+  if (frequency.QuadPart == 0) QueryPerformanceFrequency(&frequency);
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
+}
+
+void pump() {
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (m.message == WM_QUIT) continue;
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+}
+
+// 5999 rows through the END row: rungs of contacts, a timer, a box and comment rows.
+LadderGrid long_design() {
+  std::vector<std::string> rows;
+  for (int i = 0; i < 5990; ++i) {
+    switch (i % 40) {
+      case 0:
+        rows.push_back("; 40行ごとのコメント行");
+        break;
+      case 1:
+        rows.push_back("X0 /X1 M5 ~ (T3 K100)");
+        break;
+      case 2:
+        rows.push_back("X2 ~ [MOV D0 D1]");
+        break;
+      default:
+        rows.push_back("X0 X1 - /M2 ~ (Y0)");
+        break;
+    }
+  }
+  return ladder_from_text(rows, {.grid_rows = MAX_GRID_ROWS});
+}
+
+}  // namespace
+
+int main() {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + L"tavolin_timing";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  SetCurrentDirectoryW(folder.c_str());
+  const std::wstring path = folder + L"\\LONG.MBS";
+  {
+    LadderGrid grid = long_design();
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    if (f == nullptr || write_design_file(nullptr, grid, nullptr, f, DESIGN_FILE_STANDALONE) != 0) return 1;
+    std::fclose(f);
+  }
+  std::string path_cp932;
+  wide_to_cp932(path, path_cp932);
+
+  install_frame_slots();
+  HACCEL accelerators = nullptr;
+  HWND frame = start_program(GetModuleHandleW(nullptr), SW_SHOWMAXIMIZED, &accelerators);
+  if (frame == nullptr) return 2;
+  ShowWindow(frame, SW_SHOWMAXIMIZED);
+  pump();
+
+  constexpr int RUNS = 9;
+  std::vector<double> reads, opens, opens_painted, repaints;
+  for (int i = 0; i < RUNS; ++i) {
+    const double t0 = now_ms();
+    LadderGrid grid = make_ladder_grid();
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    if (f == nullptr || read_design_file(grid, f, DESIGN_FILE_STANDALONE) != DESIGN_FILE_OK) return 3;
+    std::fclose(f);
+    reads.push_back(now_ms() - t0);
+  }
+
+  // The pieces of the open besides the read.
+  std::vector<double> allocs, undos, pictures, settings;
+  for (int i = 0; i < RUNS; ++i) {
+    double t0 = now_ms();
+    LadderGrid grid = make_ladder_grid();
+    LadderGrid copy = make_ladder_grid();
+    allocs.push_back(now_ms() - t0);
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    read_design_file(grid, f, DESIGN_FILE_STANDALONE);
+    std::fclose(f);
+    t0 = now_ms();
+    reset_design_undo();
+    push_design_undo(grid);
+    undos.push_back(now_ms() - t0);
+    t0 = now_ms();
+    delete_design_pictures();
+    create_design_pictures(true, true);
+    pictures.push_back(now_ms() - t0);
+    t0 = now_ms();
+    save_settings();
+    settings.push_back(now_ms() - t0);
+  }
+  delete_design_pictures();
+
+  for (int i = 0; i < RUNS; ++i) {
+    GetClientRect(frame, &g_client_rect);
+    fill_child_open(g_child_open, FileFilter::MBS, path_cp932, "LONG.MBS", 0);
+    ShowWindow(g_mdi_client, SW_SHOW);
+    const double t0 = now_ms();
+    HWND window = create_document_child(L"massfl", "  LONG.MBS", ChildRoute::OPEN);
+    const double t1 = now_ms();
+    if (window == nullptr) return 4;
+    UpdateWindow(window);
+    const double t2 = now_ms();
+    opens.push_back(t1 - t0);
+    opens_painted.push_back(t2 - t0);
+
+    if (i == RUNS - 1) {
+      ShowWindow(window, SW_MAXIMIZE);
+      pump();
+      for (int k = 0; k < 31; ++k) {
+        InvalidateRect(window, nullptr, TRUE);
+        const double p0 = now_ms();
+        UpdateWindow(window);
+        repaints.push_back(now_ms() - p0);
+      }
+    }
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    pump();
+  }
+
+  RECT client{};
+  GetClientRect(g_mdi_client, &client);
+  std::printf("design file read alone (6000-row grid):   median %.2f ms\n", median(reads));
+  std::printf("open into a design window (WM_MDICREATE): median %.2f ms  (%.2f x the read)\n", median(opens),
+              median(opens) / median(reads));
+  std::printf("open and first paint:                     median %.2f ms  (%.2f x the read)\n",
+              median(opens_painted), median(opens_painted) / median(reads));
+  std::printf("  of which: two 6000-row grids %.2f ms, undo snapshot %.2f ms, pictures %.2f ms, file.ini %.2f ms\n",
+              median(allocs), median(undos), median(pictures), median(settings));
+  std::printf("full repaint, maximised (%ldx%ld):        median %.2f ms\n", client.right, client.bottom,
+              median(repaints));
+  DestroyWindow(frame);
+  pump();
+  end_program();
+  DeleteFileW(path.c_str());
+  return 0;
+}
