@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "core/core_state.h"
 #include "core/design_file.h"
 #include "core/ladder_compiler.h"
 #include "core/seq_to_nic.h"
