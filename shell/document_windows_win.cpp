@@ -1,5 +1,5 @@
-// The mnemonic and monitor screens are not built yet. Until each screen's own procedure
-// takes its place, its windows do only what the frame needs of a document window: they register
+// The mnemonic screen is not built yet (the monitor window is design/monitor_window_win.cpp).
+// Until its own procedure takes its place, its windows do only what the frame needs of a document window: they register
 // in their kind's window list when created, take part in the close sequence (the main
 // window of a kind closes the others of its kind and resets the count) and clear their
 // slot when destroyed. They hold no document, so they never refuse to close.
@@ -39,8 +39,4 @@ LRESULT listed_window_proc(std::span<WindowHandle> list, int& count, HWND window
 
 LRESULT CALLBACK mnemonic_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   return listed_window_proc(g_mnemonic_windows, g_mnemonic_window_count, window, message, wparam, lparam);
-}
-
-LRESULT CALLBACK monitor_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return listed_window_proc(g_monitor_windows, g_monitor_window_count, window, message, wparam, lparam);
 }

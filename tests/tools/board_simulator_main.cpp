@@ -3,7 +3,7 @@
 // that Wine maps to it.
 //
 //   board_simulator --link PATH [--bit X26=1]... [--register 3=00FF]... [--state FILE]
-//                   [--control FILE]
+//                   [--control FILE] [--pace-us N] [--counters FILE]
 //
 // --link      a symlink made to the pty's slave device (removed at exit)
 // --bit       a bit device of the board: letter, decimal number, '=', 0 or 1
@@ -15,6 +15,11 @@
 //               silent=0|1          answer nothing, echo nothing
 //               short_framing=0|1   end every answer after its first line, no prompt
 //               corrupt_echo=N      the N-th echo from now on (0 the next) is wrong; -1 none
+//               bit=X26=0           a bit device changes (as --bit)
+//               register=3=0100     a register changes (as --register)
+// --pace-us   each byte takes N microseconds on the line, both ways (1042 for 9600 baud,
+//             8N1): the answer to n received bytes with m bytes goes out (n + m) N us later
+// --counters  written after each batch of bytes: "<bytes received> <bytes sent>" so far
 //
 // The simulator keeps a slave descriptor open itself, so the pty survives every close
 // and reopen by the program under test. It prints "ready <slave path>" on stdout when it
@@ -91,6 +96,8 @@ void apply_control(const std::string& path, std::string& applied, BoardMonitor& 
     if (key == "silent") board.silent = value != 0;
     else if (key == "short_framing") board.short_framing = value != 0;
     else if (key == "corrupt_echo") board.corrupt_echo_at = value < 0 ? -1 : board.echoes + static_cast<int>(value);
+    else if (key == "bit") parse_bit(line.c_str() + eq + 1, board);
+    else if (key == "register") parse_register(line.c_str() + eq + 1, board);
   }
 }
 
@@ -125,6 +132,10 @@ int main(int argc, char** argv) {
   std::string state;
   std::string control;
   std::string applied_control;
+  std::string counters;
+  long pace_us = 0;
+  unsigned long long bytes_in = 0;
+  unsigned long long bytes_out = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (i + 1 >= argc) return usage();
@@ -132,6 +143,8 @@ int main(int argc, char** argv) {
     if (arg == "--link") link = value;
     else if (arg == "--state") state = value;
     else if (arg == "--control") control = value;
+    else if (arg == "--counters") counters = value;
+    else if (arg == "--pace-us") pace_us = std::strtol(value, nullptr, 10);
     else if (arg == "--bit") {
       if (!parse_bit(value, board)) return usage();
     } else if (arg == "--register") {
@@ -201,6 +214,15 @@ int main(int argc, char** argv) {
     if (board.commands != commands || std::memchr(bytes, 0x03, static_cast<size_t>(n))) {
       commands = board.commands;
       write_state(state, board);
+    }
+    bytes_in += static_cast<unsigned long long>(n);
+    bytes_out += out.size();
+    if (pace_us > 0) usleep(static_cast<useconds_t>(pace_us * (n + static_cast<long>(out.size()))));
+    if (!counters.empty()) {
+      if (FILE* f = std::fopen(counters.c_str(), "w")) {
+        std::fprintf(f, "%llu %llu\n", bytes_in, bytes_out);
+        std::fclose(f);
+      }
     }
     if (!write_all(master, out)) break;
   }
