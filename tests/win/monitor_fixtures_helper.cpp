@@ -40,6 +40,7 @@ HWND open_monitor_window(const std::wstring& seq_path, bool monitor) {
   copy_text(g_child_open.title, "TEST.SEQ");
   g_child_open.flags = CHILD_OPEN_READ_ONLY;
   g_monitor_mode = monitor ? 1 : 0;
+  ShowWindow(g_mdi_client, SW_SHOW);
   HWND window = create_document_child(L"jikfl", "TEST.SEQ  No. = 1", ChildRoute::MONITOR);
   pump_messages();
   if (window != nullptr) {
