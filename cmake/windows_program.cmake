@@ -36,18 +36,6 @@ if(win_tests)
   target_link_libraries(win_tests PRIVATE tavolin_portable gtest_main ${TAVOLIN_WIN_LIBS})
 endif()
 
-# screenshots.exe: the pictures of the screens for a person to look at (tests/win/*_shots.cpp,
-# run by scripts/screenshot.sh --shots). It is no test program: scripts/test does not run it.
-file(GLOB win_shots CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_shots.cpp)
-if(win_shots)
-  add_executable(screenshots ${win_shots} ${win_helpers} $<TARGET_OBJECTS:tavolin_win_objects> ${TAVOLIN_RC_FILES})
-  tavolin_target_options(screenshots)
-  target_include_directories(screenshots PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-  target_compile_definitions(screenshots PRIVATE TAVOLIN_TEST_DATA="Z:${CMAKE_SOURCE_DIR}/tests/data"
-                                                 TAVOLIN_SOURCE_DIR="Z:${CMAKE_SOURCE_DIR}")
-  target_link_libraries(screenshots PRIVATE tavolin_portable gtest_main ${TAVOLIN_WIN_LIBS})
-endif()
-
 # The screens' timing programs (tests/timing/*_timing_main.cpp), run by hand under Wine.
 file(GLOB timing_programs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/timing/*_timing_main.cpp)
 foreach(program ${timing_programs})
@@ -59,3 +47,15 @@ foreach(program ${timing_programs})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE tavolin_portable ${TAVOLIN_WIN_LIBS})
 endforeach()
+
+# screenshots.exe: the pictures of the screens for a person to look at (tests/win/*_shots.cpp,
+# run by scripts/screenshot.sh --shots). It is no test program: scripts/test does not run it.
+file(GLOB win_shots CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_shots.cpp)
+if(win_shots)
+  add_executable(screenshots ${win_shots} ${win_helpers} $<TARGET_OBJECTS:tavolin_win_objects> ${TAVOLIN_RC_FILES})
+  tavolin_target_options(screenshots)
+  target_include_directories(screenshots PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_compile_definitions(screenshots PRIVATE TAVOLIN_TEST_DATA="Z:${CMAKE_SOURCE_DIR}/tests/data"
+                                                 TAVOLIN_SOURCE_DIR="Z:${CMAKE_SOURCE_DIR}")
+  target_link_libraries(screenshots PRIVATE tavolin_portable gtest_main ${TAVOLIN_WIN_LIBS})
+endif()

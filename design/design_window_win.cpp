@@ -31,7 +31,7 @@
 #include "shell/window_lists_win.h"
 
 int g_design_file_count = 0;
-int32_t g_comments_changed = 0;
+// g_comments_changed is defined with the conversions that clear it (shell/compile_chain.cpp).
 
 namespace {
 

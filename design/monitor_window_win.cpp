@@ -20,6 +20,7 @@
 #include "shell/command_ids.h"
 #include "shell/command_routing.h"
 #include "shell/command_routing_win.h"
+#include "shell/compile_chain.h"
 #include "shell/document_windows_win.h"
 #include "shell/documents_win.h"
 #include "shell/frame_win.h"
@@ -38,8 +39,6 @@
 #include "target/runtime_tables.h"
 #include "target/serial_port.h"
 
-LadderGrid* g_seq_grid = nullptr;
-char g_seq_path[VIEW_PATH_SIZE] = {};
 ElementPictureSet g_monitor_bright_pictures{};
 ElementPictureSet g_monitor_plain_pictures{};
 
@@ -52,6 +51,9 @@ constexpr int LAST_TOOL_COMMAND = 1148;
 
 MonitorPollHooks g_poll_hooks{poll_target_bits, poll_target_words};
 
+// The grid read from the operation file; the window's long 0 and g_monitor_grid name it.
+LadderGrid* g_monitor_grid = nullptr;
+
 // The records read from the operation file; g_instruction_list designates them while the
 // window holds them.
 std::vector<InstructionRecord>* g_monitor_records = nullptr;
@@ -63,7 +65,7 @@ bool g_close_after_tick = false;
 bool is_live(WindowHandle handle) { return handle != 0 && handle != WINDOW_LIST_END && IsWindow(as_hwnd(handle)); }
 bool any_live(std::span<const WindowHandle> list) { return next_live_window(list, 0) != 0; }
 
-ConstGridSpan shown_grid() { return g_seq_grid != nullptr ? ConstGridSpan(*g_seq_grid) : ConstGridSpan(); }
+ConstGridSpan shown_grid() { return g_monitor_grid != nullptr ? ConstGridSpan(*g_monitor_grid) : ConstGridSpan(); }
 
 void invalidate(HWND window, ViewState& view, const std::vector<CellRef>& cells) {
   for (const CellRef& c : cells) invalidate_cell_area(window, shown_grid(), view, c.row, c.column, 0, c.value_area);
@@ -78,8 +80,9 @@ void free_program() {
   if (g_monitor_records != nullptr && g_instruction_list.data() == g_monitor_records->data()) g_instruction_list = {};
   delete g_monitor_records;
   g_monitor_records = nullptr;
-  delete g_seq_grid;
-  g_seq_grid = nullptr;
+  if (g_monitor_grid != nullptr && g_seq_grid.data() == g_monitor_grid->data()) g_seq_grid = {};
+  delete g_monitor_grid;
+  g_monitor_grid = nullptr;
 }
 
 // The link set-up of the creation: the entry chosen in the toolbar's COM list, if any.
@@ -165,34 +168,35 @@ LRESULT on_create(HWND window, LPARAM lparam) {
   std::fseek(file, 0, SEEK_SET);
 
   g_monitor_records = new (std::nothrow) std::vector<InstructionRecord>();
-  g_seq_grid = new (std::nothrow) LadderGrid();
+  g_monitor_grid = new (std::nothrow) LadderGrid();
   try {
     if (g_monitor_records != nullptr) g_monitor_records->resize(MAX_INSTRUCTIONS);
-    if (g_seq_grid != nullptr) g_seq_grid->resize(static_cast<size_t>(monitor_grid_rows(length)));
+    if (g_monitor_grid != nullptr) g_monitor_grid->resize(static_cast<size_t>(monitor_grid_rows(length)));
   } catch (const std::bad_alloc&) {
     free_program();
   }
-  if (g_monitor_records == nullptr || g_seq_grid == nullptr || g_seq_grid->empty()) {
+  if (g_monitor_records == nullptr || g_monitor_grid == nullptr || g_monitor_grid->empty()) {
     std::fclose(file);
-    return fail_creation(window, *view, MSG_NO_MEMORY, record.path, count_before);
+    return fail_creation(window, *view, MSG_NO_MEMORY_READ_BACK, record.path, count_before);
   }
   g_instruction_list = ListSpan(*g_monitor_records);
   g_end_record_index = 0;
-  const int result = read_seq_file(*g_seq_grid, g_instruction_list, file, true);
+  const int result = read_seq_file(*g_monitor_grid, g_instruction_list, file, true);
   if (result == SEQ_FILE_BAD) {
     std::fclose(file);
     return fail_creation(window, *view, MSG_NO_OPERATION_FILE, record.path, count_before);
   }
-  clear_cell_states(*g_seq_grid, count_program_rows(*g_seq_grid) + 1);
+  clear_cell_states(*g_monitor_grid, count_program_rows(*g_monitor_grid) + 1);
   if (!any_live(g_design_windows)) save_settings();
   std::fclose(file);
 
   set_cpu_label_text(monitor_cpu_label(g_cpu_settings.cpu_name, g_cpu_settings.option_b != 0));
   SetWindowTextW(window, cp932_to_wide(view->path).c_str());
-  copy_text(g_seq_path, view->path);
+  g_seq_grid = GridSpan(*g_monitor_grid);
+  g_seq_path = view->path;
 
-  build_runtime_tables(*g_seq_grid);
-  init_run_memory_from_design(g_used_device_list, *g_seq_grid);
+  build_runtime_tables(*g_monitor_grid);
+  init_run_memory_from_design(g_used_device_list, *g_monitor_grid);
   clear_monitor_mode_flags();
 
   SetTimer(window, MONITOR_TIMER_ID, POLL_TICK_MS, nullptr);
@@ -202,7 +206,7 @@ LRESULT on_create(HWND window, LPARAM lparam) {
   view->comment_display = 0;
   minimize_window_list(g_design_windows);
 
-  SetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT, reinterpret_cast<LONG_PTR>(g_seq_grid));
+  SetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT, reinterpret_cast<LONG_PTR>(g_monitor_grid));
   view->zoom_percent = DEFAULT_ZOOM_PERCENT;
   view->sel_col = NO_SELECTION;
   view->mark_rows[0] = NO_MARK_ROW;
@@ -211,7 +215,7 @@ LRESULT on_create(HWND window, LPARAM lparam) {
   return 0;
 }
 
-bool holds_program(HWND window) { return window != nullptr && window == g_loaded_window && g_seq_grid != nullptr; }
+bool holds_program(HWND window) { return window != nullptr && window == g_loaded_window && g_monitor_grid != nullptr; }
 
 void on_size(HWND window, ViewState& view, int width, int height) {
   RECT mdi{};
@@ -251,7 +255,7 @@ void apply_switch(HWND window, ViewState& view, const InputSwitch& change) {
 bool search_pick(HWND window, ViewState& view) {
   HWND dialog = as_hwnd(dialog_slot_row(g_screen_kind)[0]);
   if (get_mode_flag(CMD_SEARCH) == 0 || dialog == nullptr || !IsWindow(dialog)) return false;
-  const LadderCell& cell = (*g_seq_grid)[static_cast<size_t>(view.cursor_row)].cell[view.cursor_col];
+  const LadderCell& cell = (*g_monitor_grid)[static_cast<size_t>(view.cursor_row)].cell[view.cursor_col];
   if ((cell.word[0] & 9) != 8) return false;
   if (show_cursor_span(window, shown_grid(), view) != 0) return true;
   char text[CELL_TEXT_BUFFER_SIZE] = {};
@@ -268,16 +272,16 @@ void on_button_down(HWND window, ViewState& view, LPARAM position) {
   view.sel_width = 0;
   view.sel_rows = 0;
   if (view.cursor_col == LABEL_COLUMN || view.cursor_col < 0 || view.cursor_row < 0 ||
-      view.cursor_row >= static_cast<int>(g_seq_grid->size()))
+      view.cursor_row >= static_cast<int>(g_monitor_grid->size()))
     return;
   if (g_monitor_mode == 1) return;
   if (search_pick(window, view)) return;
-  apply_switch(window, view, press_input_contact(*g_seq_grid, view));
+  apply_switch(window, view, press_input_contact(*g_monitor_grid, view));
 }
 
 void on_button_up(HWND window, ViewState& view) {
   if (!holds_program(window) || g_monitor_mode == 1) return;
-  apply_switch(window, view, release_input_contact(*g_seq_grid, view));
+  apply_switch(window, view, release_input_contact(*g_monitor_grid, view));
 }
 
 void stop_monitoring(HWND window) {
@@ -299,9 +303,9 @@ void on_timer(HWND window) {
   poll_view.invalidate_cell = [window, view](int row, int column) {
     invalidate_cell_area(window, shown_grid(), *view, row, column, 0, false);
   };
-  const PollSteps steps{[&] { return g_poll_hooks.poll_bits(poll_view, *g_seq_grid); },
+  const PollSteps steps{[&] { return g_poll_hooks.poll_bits(poll_view, *g_monitor_grid); },
                         [&] {
-                          const int result = g_poll_hooks.poll_words(poll_view, *g_seq_grid);
+                          const int result = g_poll_hooks.poll_words(poll_view, *g_monitor_grid);
                           // The values stand in the small areas above their cells.
                           for (const CellRef& c : changed_cells(*view, shown_grid()))
                             if (c.value_area) invalidate_cell_area(window, shown_grid(), *view, c.row, c.column, 0, true);
@@ -404,6 +408,8 @@ void on_destroy(HWND window) {
 }
 
 }  // namespace
+
+LadderGrid* monitor_grid() { return g_monitor_grid; }
 
 void set_monitor_poll_hooks(const MonitorPollHooks& hooks) { g_poll_hooks = hooks; }
 

@@ -12,20 +12,20 @@
 #include "core/ladder_model.h"
 #include "design/element_pictures_win.h"
 #include "design/view_state.h"
+#include "shell/compile_chain.h"
 #include "target/monitor_protocol.h"
 
 inline constexpr UINT_PTR MONITOR_TIMER_ID = 1;
 
-// The program the monitor window shows (null while none is loaded) and its records.
-extern LadderGrid* g_seq_grid;
-extern char g_seq_path[VIEW_PATH_SIZE];  // the operation file shown last
+// The grid the monitor window shows, read from the operation file: null while no window
+// holds a program. While one does, g_seq_grid and g_seq_path (shell/compile_chain.h)
+// name it and its file.
+LadderGrid* monitor_grid();
 extern ElementPictureSet g_monitor_bright_pictures;
 extern ElementPictureSet g_monitor_plain_pictures;
 
-// Messages of the window.
-inline constexpr char MSG_NO_OPERATION_FILE[] = "ファイルがまだ出来ていないか、 又はファイルが違います";
-inline constexpr char MSG_NO_MEMORY[] = "メモリ－の確保ができません！";
-
+// The window's messages are those of the operation-file reader (shell/compile_chain.h):
+// MSG_NO_OPERATION_FILE and MSG_NO_MEMORY_READ_BACK.
 // What a poll reaches (target/monitor_protocol.h by default); tests put a scripted board here.
 struct MonitorPollHooks {
   int (*poll_bits)(MonitorPollView& view, GridSpan grid);

@@ -4,6 +4,7 @@
 
 #include "shell/command_routing.h"
 #include "shell/documents_win.h"
+#include "shell/frame_conversions_win.h"
 #include "shell/frame_win.h"
 #include "shell/guide_dialogs_win.h"
 #include "shell/menu_states_win.h"
@@ -123,4 +124,5 @@ void install_frame_slots() {
   g_frame_slots.create_first_use_guide = [](HWND frame) { return open_guide_dialog(frame, GuideKind::FirstUse); };
   g_frame_slots.frame_command = route_frame_command;
   install_document_commands();
+  install_frame_conversion_commands();
 }

@@ -24,6 +24,7 @@
 #include <string_view>
 
 #include "core/ladder_model.h"
+#include "core/mnemonic_text.h"  // END_LINE_WORD, END_LINE_TEXT
 
 // ---- Buffers and limits ---------------------------------------------------------------------
 inline constexpr int LINK_BUFFER_SIZE = 256;
@@ -47,8 +48,6 @@ inline constexpr int LINE_CLEAR_EMPTY_READS = 1;  // the answer after a half-typ
 
 inline constexpr uint8_t STOP_BYTE = 0x03;
 inline constexpr char PROMPT = '>';
-inline constexpr char END_LINE_WORD[] = "0FFFF0";
-inline constexpr char END_LINE_TEXT[] = "0FFFF0 0FFFF0";
 
 // ---- The current mnemonic text --------------------------------------------------------------
 // The document of the mnemonic window that handled a message last, or the text the

@@ -117,7 +117,7 @@ int main() {
     UpdateWindow(window);
     repaints.push_back(now_ms() - p0);
     MonitorPaintInputs in;
-    in.grid = *g_seq_grid;
+    in.grid = *monitor_grid();
     in.view = view_state_of(window);
     in.update = {0, 0, client.right, client.bottom};
     in.client_width = client.right;

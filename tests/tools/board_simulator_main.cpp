@@ -3,7 +3,8 @@
 // that Wine maps to it.
 //
 //   board_simulator --link PATH [--bit X26=1]... [--register 3=00FF]... [--state FILE]
-//                   [--control FILE] [--pace-us N] [--counters FILE]
+//                   [--control FILE] [--received FILE] [--silent] [--garble] [--pace]
+//                   [--pace-us N] [--counters FILE]
 //
 // --link      a symlink made to the pty's slave device (removed at exit)
 // --bit       a bit device of the board: letter, decimal number, '=', 0 or 1
@@ -17,6 +18,10 @@
 //               corrupt_echo=N      the N-th echo from now on (0 the next) is wrong; -1 none
 //               bit=X26=0           a bit device changes (as --bit)
 //               register=3=0100     a register changes (as --register)
+// --received  after every command, every byte the host has sent so far
+// --silent    the board answers nothing at all from the start (a board that is off)
+// --garble    every character is echoed wrong
+// --pace      every byte the board sends takes one character time at 9600 baud
 // --pace-us   each byte takes N microseconds on the line, both ways (1042 for 9600 baud,
 //             8N1): the answer to n received bytes with m bytes goes out (n + m) N us later
 // --counters  written after each batch of bytes: "<bytes received> <bytes sent>" so far
@@ -45,7 +50,7 @@ void on_signal(int) { g_stop = 1; }
 
 int usage() {
   std::fprintf(stderr, "usage: board_simulator --link PATH [--bit X26=1]... [--register 3=00FF]... [--state FILE]"
-               " [--control FILE]\n");
+               " [--control FILE] [--received FILE] [--silent] [--garble] [--pace]\n");
   return 2;
 }
 
@@ -111,10 +116,23 @@ void write_state(const std::string& path, const BoardMonitor& board) {
   std::rename(temporary.c_str(), path.c_str());
 }
 
-bool write_all(int fd, const std::string& bytes) {
+void write_received(const std::string& path, const BoardMonitor& board) {
+  if (path.empty()) return;
+  const std::string temporary = path + ".tmp";
+  FILE* f = std::fopen(temporary.c_str(), "wb");
+  if (!f) return;
+  std::fwrite(board.received.data(), 1, board.received.size(), f);
+  std::fclose(f);
+  std::rename(temporary.c_str(), path.c_str());
+}
+
+constexpr useconds_t CHARACTER_US_9600 = 1042;  // 10 bits at 9600 baud
+
+bool write_all(int fd, const std::string& bytes, bool pace) {
   size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (pace) ::usleep(CHARACTER_US_9600);
+    const ssize_t n = ::write(fd, bytes.data() + done, pace ? 1 : bytes.size() - done);
     if (n < 0) {
       if (errno == EINTR || errno == EAGAIN) continue;
       return false;
@@ -132,17 +150,33 @@ int main(int argc, char** argv) {
   std::string state;
   std::string control;
   std::string applied_control;
+  std::string received;
   std::string counters;
   long pace_us = 0;
   unsigned long long bytes_in = 0;
   unsigned long long bytes_out = 0;
+  bool pace = false;
+  bool garble = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
+    if (arg == "--silent") {
+      board.silent = true;
+      continue;
+    }
+    if (arg == "--garble") {
+      garble = true;
+      continue;
+    }
+    if (arg == "--pace") {
+      pace = true;
+      continue;
+    }
     if (i + 1 >= argc) return usage();
     const char* value = argv[++i];
     if (arg == "--link") link = value;
     else if (arg == "--state") state = value;
     else if (arg == "--control") control = value;
+    else if (arg == "--received") received = value;
     else if (arg == "--counters") counters = value;
     else if (arg == "--pace-us") pace_us = std::strtol(value, nullptr, 10);
     else if (arg == "--bit") {
@@ -208,12 +242,16 @@ int main(int argc, char** argv) {
     }
     apply_control(control, applied_control, board);
     std::string out;
-    for (ssize_t i = 0; i < n; ++i) board.receive(bytes[i], out);
+    for (ssize_t i = 0; i < n; ++i) {
+      if (garble) board.corrupt_echo_at = board.echoes;
+      board.receive(bytes[i], out);
+    }
     // The state is on disk before the answer goes out, so whoever has read the answer
     // finds the state that answer reflects.
     if (board.commands != commands || std::memchr(bytes, 0x03, static_cast<size_t>(n))) {
       commands = board.commands;
       write_state(state, board);
+      write_received(received, board);
     }
     bytes_in += static_cast<unsigned long long>(n);
     bytes_out += out.size();
@@ -224,7 +262,7 @@ int main(int argc, char** argv) {
         std::fclose(f);
       }
     }
-    if (!write_all(master, out)) break;
+    if (!write_all(master, out, pace)) break;
   }
   ::unlink(link.c_str());
   ::close(holder);

@@ -54,7 +54,7 @@ DisplayList monitor_window_display_list(HWND window) {
   RECT client{};
   GetClientRect(window, &client);
   MonitorPaintInputs in;
-  in.grid = ConstGridSpan(*g_seq_grid);
+  in.grid = ConstGridSpan(*monitor_grid());
   in.view = view_state_of(window);
   in.update = {0, 0, client.right, client.bottom};
   in.client_width = client.right;

@@ -166,7 +166,7 @@ TEST_F(MonitorRig, ShowsTheBoardFollowsItAndStopsAfterThreeFailedPolls) {
   EXPECT_FALSE(s.b_framed);
   EXPECT_TRUE(has(s.row1_texts, "FF"));
   EXPECT_TRUE(has(s.row2_texts, NOT_POLLED_MARK));  // X100 cannot be asked for
-  EXPECT_EQ((*g_seq_grid)[0].cell[0].word[2] & 1, 1u);
+  EXPECT_EQ((*monitor_grid())[0].cell[0].word[2] & 1, 1u);
   InvalidateRect(window, nullptr, TRUE);
   pump_for(300);
   save_screenshot("monitor_screen_live_on");
@@ -227,7 +227,7 @@ TEST_F(MonitorRig, OperationCheckScreenPicture) {
   SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(v->left_rail_x + 5, v->top_margin + 3));
   pump_for(300);
   save_screenshot("operation_check_screen");
-  EXPECT_EQ((*g_seq_grid)[0].cell[0].word[2] & 1, 1u);
+  EXPECT_EQ((*monitor_grid())[0].cell[0].word[2] & 1, 1u);
   SendMessageW(window, WM_CLOSE, 0, 0);
   pump_messages();
 }

@@ -97,7 +97,7 @@ TEST_F(MonitorWindowTest, AMissingOperationFileIsRefusedWithItsMessageAndLeavesN
   EXPECT_EQ(boxes_->shown()[0].text, cp932_to_wide(MSG_NO_OPERATION_FILE));
   EXPECT_NE(boxes_->shown()[0].caption.find(L"NONE.SEQ"), std::wstring::npos);
   EXPECT_EQ(g_monitor_window_count, count);
-  EXPECT_EQ(g_seq_grid, nullptr);
+  EXPECT_EQ(monitor_grid(), nullptr);
   for (WindowHandle h : g_monitor_windows) {
     if (h == WINDOW_LIST_END) break;
     EXPECT_EQ(h, 0u);
@@ -106,13 +106,13 @@ TEST_F(MonitorWindowTest, AMissingOperationFileIsRefusedWithItsMessageAndLeavesN
   write_file_bytes(folder_->file(L"BAD.SEQ"), "not an operation file\r\n");
   boxes_->answer(IDOK);
   EXPECT_EQ(open_monitor_window(folder_->file(L"BAD.SEQ"), true), nullptr);
-  EXPECT_EQ(g_seq_grid, nullptr);
+  EXPECT_EQ(monitor_grid(), nullptr);
 }
 
 TEST_F(MonitorWindowTest, LoadsTheProgramPaintsWithoutLeakingAndTearsDown) {
   HWND window = open_monitor_window(seq_, false);
   ASSERT_NE(window, nullptr);
-  ASSERT_NE(g_seq_grid, nullptr);
+  ASSERT_NE(monitor_grid(), nullptr);
   EXPECT_EQ(g_monitor_window_count, 1);
   EXPECT_EQ(g_screen_kind, SCREEN_KIND_MONITOR);
   wchar_t title[300] = {};
@@ -136,7 +136,7 @@ TEST_F(MonitorWindowTest, LoadsTheProgramPaintsWithoutLeakingAndTearsDown) {
   SendMessageW(window, WM_CLOSE, 0, 0);
   pump_messages();
   EXPECT_FALSE(IsWindow(window));
-  EXPECT_EQ(g_seq_grid, nullptr);
+  EXPECT_EQ(monitor_grid(), nullptr);
   EXPECT_EQ(g_monitor_window_count, 0);
   EXPECT_EQ(g_monitor_windows[0], 0u);
 }
@@ -150,7 +150,7 @@ TEST_F(MonitorWindowTest, OperationCheckClicksSwitchInputsAndMonitorClicksDoNot)
   SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at(window, 0, 0, 5, 3));
   SendMessageW(window, WM_LBUTTONUP, 0, at(window, 0, 0, 5, 3));
   EXPECT_TRUE(x1a_on());
-  EXPECT_EQ((*g_seq_grid)[0].cell[0].word[2], 1u);
+  EXPECT_EQ((*monitor_grid())[0].cell[0].word[2], 1u);
   // Lower half: off.
   SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at(window, 0, 0, 5, v->part_height - 2));
   EXPECT_FALSE(x1a_on());
@@ -212,7 +212,7 @@ TEST_F(MonitorWindowTest, ThreeFailedBitPollsStopMonitoringWithTheMessage) {
     EXPECT_EQ(boxes_->shown().back().caption, L"警告");
     EXPECT_EQ(g_port_open, 0);
     EXPECT_EQ(g_monitor_mode, 0);
-    EXPECT_EQ(g_seq_grid, nullptr);
+    EXPECT_EQ(monitor_grid(), nullptr);
   }
 }
 
@@ -228,13 +228,13 @@ TEST_F(MonitorWindowTest, ACloseDuringAPollWaitsForTheTickAndNestedTicksAreDropp
     nested_polls += script_.bit_calls - before;
     SendMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_TRUE(IsWindow(window));
-    EXPECT_NE(g_seq_grid, nullptr);
+    EXPECT_NE(monitor_grid(), nullptr);
   };
   for (int i = 0; i < 40 && IsWindow(window); ++i) pump_for(50);
   EXPECT_FALSE(IsWindow(window));
   EXPECT_EQ(nested_polls, 0);
   EXPECT_EQ(script_.bit_calls, 1);
-  EXPECT_EQ(g_seq_grid, nullptr);
+  EXPECT_EQ(monitor_grid(), nullptr);
 }
 
 TEST_F(MonitorWindowTest, ToolCommandsOfAnotherToolbarAreRefused) {

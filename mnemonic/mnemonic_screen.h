@@ -1,0 +1,26 @@
+// State the mnemonic windows share, and the small rules of their document that need no
+// window: the settings a mnemonic file's header gives, and the path a "save as" writes to.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/ladder_model.h"
+
+inline constexpr char NEW_MNEMONIC_TITLE[] = "新規.NIC";
+inline constexpr char MNEMONIC_EXTENSION[] = ".NIC";
+
+extern int g_mnemonic_doc_counter;      // number of the next document; view_id = number << 4
+extern uint32_t g_mnemonic_repaint_mask;  // bit n: mnemonic window n repaints when next activated
+extern int g_mnemonic_line_count;       // line count as last read, saved or compiled
+extern int g_text_line_height;          // pixel height of a text line (stock OEM fixed font)
+extern int g_text_char_width;           // pixel width of a character
+
+// Copies the fields a mnemonic file's header carries (CPU name, options, clock, port)
+// from `loaded` into `active`.
+void take_header_settings(CpuSettings& active, const CpuSettings& loaded);
+
+// The path "save as" writes: the chosen path's drive, folder and name with ".NIC",
+// whatever extension was typed. Empty when the result does not fit a path buffer.
+std::string mnemonic_save_path(std::string_view chosen);

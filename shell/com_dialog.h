@@ -1,0 +1,70 @@
+// What the COM communication dialog does, without the dialog: the texts its buttons
+// send, and the exchanges with the board's monitor that give the text of its receive
+// box. com_dialog_win.cpp turns button presses into these calls and shows the results.
+//
+// Every exchange runs over the open link (slot g_com_number), synchronously; a board that
+// does not echo, garbles its echo or falls silent ends it with "通信が成立していません！"
+// (no receive text), never with a result.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/ladder_model.h"
+
+// Controls of the dialog template COMDIALOG.
+namespace ComControl {
+inline constexpr int SEND = 1;             // default button "送信"
+inline constexpr int WRITE = 1353;         // "ﾆｰﾓﾆｯｸ\n書込み"
+inline constexpr int VERIFY = 1366;        // "ﾆｰﾓﾆｯｸ\nﾍﾞﾘﾌｧｲ"
+inline constexpr int READ_BACK = 732;      // "ﾆｰﾓﾆｯｸ\n読込み"
+inline constexpr int RUN = 1351;           // "実行"
+inline constexpr int STOP = 1347;          // "STOP"
+inline constexpr int RESUME = 1345;        // "再行"
+inline constexpr int RESET = 1372;         // "REST"
+inline constexpr int X04A = 1392;
+inline constexpr int X04D = 1391;
+inline constexpr int X05A = 1394;
+inline constexpr int X05D = 1393;
+inline constexpr int CLEAR = 1373;         // "CLR"
+inline constexpr int SEND_BOX = 717;
+inline constexpr int RECEIVE_BOX = 718;
+inline constexpr int RECEIVE_LABEL = 671;  // "受信"
+inline constexpr int CLOSE = 1212;         // "閉じる"
+}  // namespace ComControl
+
+// The command text a fixed button puts into the send box; nullptr for other ids.
+const char* fixed_command_text(int id);
+
+// The receive box's text after an exchange, or no text when it failed (the failure
+// message was shown; the box keeps what it held).
+struct ComResult {
+  bool ok = false;
+  std::string receive;
+};
+
+// The reply after its first LF (the echo line is not shown); the whole reply without one.
+std::string reply_after_first_lf(std::string_view reply);
+// Send and the fixed commands: the text (at most 99 characters) as an echoed command,
+// then the reply up to the prompt.
+ComResult com_send_command(const std::string& text);
+// STOP: the byte 0x03 alone and the answer of one read, as it came (empty from a silent board).
+std::string com_stop_program();
+// Write: the program of `text`; the end answer and "\r\n Write OK!".
+ComResult com_write_program(ConstTextSpan text);
+// Verify: "Verify OK", "%d行目に違いがあります！" or "正しく読み取れません".
+ComResult com_verify_program(ConstTextSpan text);
+// Read back: the board's listing.
+ComResult com_read_program();
+// Yes to the paste question: the listing (the receive box's text, at most 4096
+// characters) becomes `text`; its saved copy, when it has one, is refreshed so that the
+// pasted program counts as unchanged. The program lines stored, or -1 without a text.
+int com_paste_listing(std::string_view listing, TextSpan text, TextSpan saved);
+
+inline constexpr char COM_DIALOG_CAPTION[] = "ＣＯＭ通信";
+inline constexpr char COM_LINK_ON[] = "通信中";
+inline constexpr char COM_WRITING[] = "書込み中！";
+inline constexpr char COM_STOP_SHOWN[] = "^C";
+inline constexpr char COM_LIST_COMMAND[] = "L";
+inline constexpr char COM_PASTE_QUESTION[] = "読み込んだﾆｰﾓﾆｯｸ･ﾌｧｲﾙを\n現画面に貼り付けますか？";
+inline constexpr char COM_NO_PROGRAM[] = "書き込むﾆｰﾓﾆｯｸ･ﾌｧｲﾙが有りません！";

@@ -1,0 +1,529 @@
+#include "shell/compile_chain.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "core/design_file.h"
+#include "core/device_comments.h"
+#include "core/ladder_builder.h"
+#include "core/ladder_compiler.h"
+#include "core/mnemonic_text.h"
+#include "core/notice.h"
+#include "core/seq_file.h"
+#include "core/seq_to_nic.h"
+#include "core/text_file.h"
+#include "target/monitor_protocol.h"
+#include "target/runtime_tables.h"
+
+int32_t g_comments_changed = 0;
+GridSpan g_seq_grid{};
+std::string g_seq_path;
+
+namespace {
+
+ChainFileAccess g_files;
+
+std::FILE* open_file(const char* path, const char* mode) {
+  return g_files.open ? g_files.open(path, mode) : open_text_file(path, mode);
+}
+bool replace_file(const char* from, const char* to) {
+  if (g_files.replace) return g_files.replace(from, to);
+  return std::rename(from, to) == 0;
+}
+bool remove_file(const char* path) { return g_files.remove ? g_files.remove(path) : std::remove(path) == 0; }
+bool file_exists(const char* path) {
+  if (g_files.exists) return g_files.exists(path);
+  std::FILE* f = std::fopen(path, "rb");
+  if (!f) return false;
+  std::fclose(f);
+  return true;
+}
+
+// The read-back list and grid, and the mnemonic text of the last conversion: the frame's
+// own blocks, freed only here.
+std::unique_ptr<InstructionList> g_read_back_list;
+std::unique_ptr<LadderGrid> g_read_back_grid;
+std::unique_ptr<MnemonicText> g_frame_text;
+
+void notify(const std::string& text, const std::string& caption, void* owner = nullptr) {
+  show_notice(text.c_str(), caption.c_str(), NoticeStyle::OK, owner);
+}
+
+std::string format_number(const char* pattern, int value) {
+  char text[256];
+  std::snprintf(text, sizeof text, pattern, value);
+  return text;
+}
+
+// A file written beside its final place; dropped unless committed.
+class StagedFile {
+ public:
+  explicit StagedFile(std::string path) : path_(std::move(path)), staging_(staging_path(path_)) {}
+  ~StagedFile() { discard(); }
+  StagedFile(const StagedFile&) = delete;
+  StagedFile& operator=(const StagedFile&) = delete;
+
+  bool open() {
+    stream_ = open_file(staging_.c_str(), "w+");
+    return stream_ != nullptr;
+  }
+  std::FILE* stream() const { return stream_; }
+  // Flushes and closes the file and moves it over the old one; false when a write
+  // failed or the move did not happen (the old file is then kept).
+  bool commit() {
+    if (!stream_) return false;
+    const bool written = finish_writing(stream_);
+    const bool closed = std::fclose(stream_) == 0;
+    stream_ = nullptr;
+    if (!written || !closed || !replace_file(staging_.c_str(), path_.c_str())) {
+      remove_file(staging_.c_str());
+      return false;
+    }
+    committed_ = true;
+    return true;
+  }
+  void discard() {
+    if (stream_) {
+      std::fclose(stream_);
+      stream_ = nullptr;
+    }
+    if (!committed_ && opened_once()) remove_file(staging_.c_str());
+  }
+
+ private:
+  bool opened_once() const { return !staging_.empty(); }
+  std::string path_;
+  std::string staging_;
+  std::FILE* stream_ = nullptr;
+  bool committed_ = false;
+};
+
+int end_mark_row_of(ConstGridSpan grid) {
+  const int saved = g_program_row_count;
+  const int row = find_end_mark_row(grid);
+  g_program_row_count = saved;
+  return row;
+}
+
+void copy_rows(ConstGridSpan from, GridSpan to) {
+  const size_t n = std::min(from.size(), to.size());
+  std::copy(from.begin(), from.begin() + static_cast<std::ptrdiff_t>(n), to.begin());
+}
+
+// Number of lines (LF) of a file, the last one without its line end included.
+int count_file_lines(const std::string& path) {
+  std::FILE* f = open_file(path.c_str(), "r");
+  if (!f) return 0;
+  long long lines = 0;
+  int last = '\n';
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
+    for (size_t i = 0; i < n; ++i)
+      if (buffer[i] == '\n') ++lines;
+    last = buffer[n - 1];
+  }
+  std::fclose(f);
+  if (last != '\n') ++lines;
+  return static_cast<int>(std::min<long long>(lines, MAX_TEXT_LINES));
+}
+
+}  // namespace
+
+void set_chain_file_access(ChainFileAccess access) { g_files = std::move(access); }
+std::FILE* chain_open(const char* path, const char* mode) { return open_file(path, mode); }
+bool chain_replace(const char* from, const char* to) { return replace_file(from, to); }
+bool chain_remove(const char* path) { return remove_file(path); }
+
+ProjectFiles project_files(const char* drive, const char* dir, const char* name) {
+  const std::string base = std::string(drive ? drive : "") + (dir ? dir : "") + (name ? name : "");
+  return {base + ".MBS", base + ".SEQ", base + ".NIC", base + ".LST"};
+}
+
+std::string staging_path(const std::string& path) { return path + ".new"; }
+
+void release_read_back() {
+  if (g_read_back_list && g_instruction_list.data() == g_read_back_list->data()) g_instruction_list = {};
+  g_read_back_list.reset();
+  g_read_back_grid.reset();
+  g_seq_grid = {};
+}
+
+bool mnemonic_text_is_frame_owned() {
+  return g_frame_text && !g_mnemonic_text.empty() && g_mnemonic_text.data() == g_frame_text->data();
+}
+
+void release_frame_mnemonic_text() {
+  if (!g_frame_text) return;
+  if (g_mnemonic_text.data() == g_frame_text->data()) g_mnemonic_text = {};
+  g_frame_text.reset();
+}
+
+// ---- Sizes --------------------------------------------------------------------------------------
+
+int rebuilt_grid_rows(int design_end_mark_row, int end_record_index) {
+  const long long by_design = 2LL * std::max(design_end_mark_row, 0) + 10;
+  const long long by_list = static_cast<long long>(std::max(end_record_index, 0)) + 12;
+  return static_cast<int>(std::min<long long>(std::max(by_design, by_list), MAX_GRID_ROWS));
+}
+
+int list_grid_rows(int end_record_index) {
+  return static_cast<int>(std::min<long long>(static_cast<long long>(std::max(end_record_index, 0)) + 12,
+                                              MAX_GRID_ROWS));
+}
+
+int comment_table_records(ConstGridSpan grid) {
+  const int end_mark = grid.empty() ? 0 : end_mark_row_of(grid);
+  return comment_table_size_for_rows(std::clamp(end_mark, 0, MAX_GRID_ROWS) + 1);
+}
+
+int mnemonic_buffer_lines(int seq_grid_end_mark_row, int file_lines) {
+  const long long by_grid = 16LL * std::max(seq_grid_end_mark_row, 0);
+  const long long by_file = static_cast<long long>(std::max(file_lines, 0)) + 1;
+  return static_cast<int>(std::clamp<long long>(std::max(by_grid, by_file), 2, MAX_TEXT_LINES));
+}
+
+// ---- Branch screening ------------------------------------------------------------------------------
+
+bool screen_stack_branches(ListSpan list) {
+  const size_t limit = std::min(list.size(), static_cast<size_t>(MAX_INSTRUCTIONS - 1));
+  std::vector<size_t> emptied;
+  for (size_t i = 0; i < limit && list[i].word[0] != END_RECORD_WORD; ++i) {
+    if (list[i].word[0] != RecordWord0::MPS) continue;
+    std::vector<size_t> branch{i};
+    for (size_t j = i + 1; j < list.size() && j < static_cast<size_t>(MAX_INSTRUCTIONS); ++j) {
+      const uint32_t w0 = list[j].word[0];
+      if (w0 == END_RECORD_WORD) break;
+      if ((w0 & 0xFF) < 9) return false;  // a contact, a block or an empty record
+      if (w0 == RecordWord0::MRD) branch.push_back(j);
+      if (w0 == RecordWord0::MPP) {
+        branch.push_back(j);
+        break;
+      }
+    }
+    emptied.insert(emptied.end(), branch.begin(), branch.end());
+  }
+  for (size_t k : emptied) list[k].word[0] = EMPTY_RECORD_WORD0;
+  return true;
+}
+
+// ---- Row merge ------------------------------------------------------------------------------------
+
+bool replace_program_rows(GridSpan design, ConstGridSpan rebuilt) {
+  constexpr int KEPT_ROWS_LIMIT = 512;
+  const int first_kept = count_program_rows(design);
+  const int design_end = end_mark_row_of(design);
+  const int rebuilt_end = end_mark_row_of(rebuilt);
+  if (first_kept <= 0 || first_kept > MAX_GRID_ROWS || design_end < first_kept ||
+      static_cast<size_t>(design_end) >= design.size())
+    return false;
+  if (rebuilt_end <= 0 || static_cast<size_t>(rebuilt_end) >= rebuilt.size()) return false;
+  const int kept = design_end - first_kept + 1;
+  if (kept > KEPT_ROWS_LIMIT) return false;
+  const int new_end = rebuilt_end + kept - 1;
+  if (static_cast<size_t>(new_end) >= design.size() || new_end >= MAX_GRID_ROWS) return false;
+
+  struct KeptRow {
+    uint32_t words[ROW_CELLS][2];
+    int32_t source_position;
+  };
+  std::vector<KeptRow> tail(static_cast<size_t>(kept));
+  for (int k = 0; k < kept; ++k) {
+    const LadderRow& row = design[static_cast<size_t>(first_kept + k)];
+    for (int c = 0; c < ROW_CELLS; ++c) {
+      tail[k].words[c][0] = row.cell[c].word[0];
+      tail[k].words[c][1] = row.cell[c].word[1];
+    }
+    tail[k].source_position = row.source_position;
+  }
+  const int last_row = std::max(new_end, design_end);
+  for (int r = 0; r <= last_row; ++r) {
+    LadderRow& row = design[static_cast<size_t>(r)];
+    if (r < rebuilt_end) {
+      const LadderRow& from = rebuilt[static_cast<size_t>(r)];
+      for (int c = 0; c < ROW_CELLS; ++c) {
+        row.cell[c].word[0] = from.cell[c].word[0];
+        row.cell[c].word[1] = from.cell[c].word[1];
+      }
+      row.source_position = from.source_position;
+      std::memcpy(row.text, from.text, sizeof row.text);
+    } else if (r <= new_end) {
+      const KeptRow& from = tail[static_cast<size_t>(r - rebuilt_end)];
+      for (int c = 0; c < ROW_CELLS; ++c) {
+        row.cell[c].word[0] = from.words[c][0];
+        row.cell[c].word[1] = from.words[c][1];
+      }
+      row.source_position = from.source_position;
+      std::memset(row.text, 0, sizeof row.text);
+      if (r == new_end)
+        for (auto& text : row.text) std::memcpy(text, "f0f0f0f0", 9);
+    } else {
+      // Rows the shorter program no longer reaches.
+      for (auto& cell : row.cell) cell.word[0] = cell.word[1] = 0;
+      row.source_position = 0;
+      std::memset(row.text, 0, sizeof row.text);
+    }
+  }
+  return true;
+}
+
+// ---- Compile phase ------------------------------------------------------------------------------------
+
+CompileOutcome compile_design_to_files(const CompileRequest& request) {
+  CompileOutcome outcome;
+  GridSpan grid = request.grid;
+  g_program_row_count = count_program_rows(grid);
+
+  InstructionList list;
+  try {
+    list = make_instruction_list();
+  } catch (const std::bad_alloc&) {
+    notify(MSG_NO_MEMORY, request.view_path);
+    outcome.step = CompileStep::NO_MEMORY;
+    return outcome;
+  }
+  outcome.compile_result = compile_ladder(request.owner, grid, list, nullptr, 0);
+  if (outcome.compile_result != 0) {
+    outcome.step = outcome.compile_result == -1 ? CompileStep::COMPILE_ERRORS : CompileStep::COMPILE_STOPPED;
+    g_instruction_list = {};
+    return outcome;
+  }
+  const int end_record = g_end_record_index;
+
+  LadderGrid rebuilt;
+  DeviceCommentTable table;
+  try {
+    rebuilt = make_ladder_grid(rebuilt_grid_rows(end_mark_row_of(grid), end_record));
+    table = make_device_comment_table(comment_table_records(grid));
+  } catch (const std::bad_alloc&) {
+    g_instruction_list = {};
+    notify(MSG_NO_MEMORY, request.view_path);
+    outcome.step = CompileStep::NO_MEMORY;
+    return outcome;
+  }
+  collect_comment_table(table, grid);
+  const int built = build_ladder_from_instructions(rebuilt, list);
+  g_instruction_list = list;
+  if (built != 0) {
+    g_instruction_list = {};
+    notify(format_number(MSG_BUILD_FAILED, built & 0xFFFF), request.open_path);
+    outcome.step = CompileStep::BUILD_FAILED;
+    return outcome;
+  }
+  // Screened before the operation file is created, so a refused program keeps the
+  // previous operation file.
+  if (!screen_stack_branches(list)) {
+    g_instruction_list = {};
+    notify(MSG_UNSUPPORTED_BRANCH, CAPTION_CONFIRM);
+    outcome.step = CompileStep::UNSUPPORTED_BRANCH;
+    return outcome;
+  }
+
+  StagedFile operation(request.files.operation);
+  if (!operation.open()) {
+    g_instruction_list = {};
+    char text[600];
+    std::snprintf(text, sizeof text, MSG_SEQ_NOT_OPENED, request.files.operation.c_str());
+    notify(text, CAPTION_WARN);
+    outcome.step = CompileStep::OPERATION_NOT_WRITTEN;
+    return outcome;
+  }
+  g_instruction_list = list;
+  const int records_written = write_seq_file(operation.stream());
+  g_instruction_list = {};
+  if (records_written != 0) {
+    notify(MSG_WRITE_ERROR, CAPTION_WARN);
+    outcome.step = CompileStep::OPERATION_NOT_WRITTEN;
+    return outcome;
+  }
+  g_instruction_list = list;
+  build_runtime_tables(grid);
+  g_instruction_list = {};
+  if (!replace_program_rows(grid, rebuilt)) {
+    notify(format_number(MSG_BUILD_FAILED, end_record + 1), request.open_path);
+    outcome.step = CompileStep::BUILD_FAILED;
+    return outcome;
+  }
+  apply_comment_table(grid, table);
+
+  {
+    StagedFile design(request.files.design);
+    if (!design.open()) {
+      notify(MSG_FILE_NOT_OPENED, CAPTION_WARN);
+      outcome.step = CompileStep::DESIGN_NOT_WRITTEN;
+      return outcome;
+    }
+    if (write_design_file(request.owner, grid, nullptr, design.stream(), DESIGN_FILE_STANDALONE) != 0 ||
+        !design.commit()) {
+      notify(MSG_WRITE_ERROR, CAPTION_WARN);
+      outcome.step = CompileStep::DESIGN_NOT_WRITTEN;
+      return outcome;
+    }
+  }
+  copy_rows(grid, request.saved_copy);
+  g_saved_uncompiled = 0;
+  g_comments_changed = 0;
+
+  if (write_design_file(request.owner, grid, nullptr, operation.stream(), DESIGN_FILE_APPENDED) != 0 ||
+      !operation.commit()) {
+    notify(MSG_WRITE_ERROR, CAPTION_WARN);
+    outcome.step = CompileStep::OPERATION_NOT_WRITTEN;
+    return outcome;
+  }
+  outcome.step = CompileStep::WRITTEN;
+  return outcome;
+}
+
+// ---- Read-back --------------------------------------------------------------------------------------
+
+bool read_back_operation_file(const std::string& operation_path, const std::string& caption) {
+  std::FILE* stream = open_file(operation_path.c_str(), "r");
+  if (!stream) {
+    notify(MSG_NO_OPERATION_FILE, caption);
+    return false;
+  }
+  release_read_back();
+  try {
+    g_read_back_list = std::make_unique<InstructionList>(make_instruction_list());
+    // The design part is written in run-length groups, so the file's length says little
+    // about its rows: the grid holds every design the program allows.
+    g_read_back_grid = std::make_unique<LadderGrid>(make_ladder_grid(MAX_GRID_ROWS));
+  } catch (const std::bad_alloc&) {
+    std::fclose(stream);
+    release_read_back();
+    notify(MSG_NO_MEMORY_READ_BACK, caption);
+    return false;
+  }
+  g_end_record_index = 0;
+  const int result = read_seq_file(*g_read_back_grid, *g_read_back_list, stream, true);
+  std::fclose(stream);
+  if (result != SEQ_FILE_OK) {
+    release_read_back();
+    notify(MSG_NO_OPERATION_FILE, caption);
+    return false;
+  }
+  g_instruction_list = *g_read_back_list;
+  g_seq_grid = *g_read_back_grid;
+  g_seq_path = operation_path;
+  return true;
+}
+
+void take_loaded_cpu_settings() {
+  g_cpu_settings.option_a = g_loaded_cpu_settings.option_a;
+  g_cpu_settings.option_b = g_loaded_cpu_settings.option_b;
+  g_cpu_settings.option_c = g_loaded_cpu_settings.option_c;
+  g_cpu_settings.option_d = g_loaded_cpu_settings.option_d;
+  g_cpu_settings.port_value = g_loaded_cpu_settings.port_value;
+  g_cpu_settings.clock_high = g_loaded_cpu_settings.clock_high;
+  g_cpu_settings.clock_low = g_loaded_cpu_settings.clock_low;
+  std::memcpy(g_cpu_settings.cpu_name, g_loaded_cpu_settings.cpu_name, sizeof g_cpu_settings.cpu_name);
+  g_cpu_settings.cpu_name[sizeof g_cpu_settings.cpu_name - 1] = 0;
+}
+
+// ---- Operation file to mnemonic file -------------------------------------------------------------------
+
+int convert_seq_to_commented_nic(void* owner, const std::string& mnemonic_path, const std::string& listing_path,
+                                 const std::string& caption) {
+  DeviceCommentTable table;
+  try {
+    table = make_device_comment_table(comment_table_records(g_seq_grid));
+  } catch (const std::bad_alloc&) {
+    notify(MSG_NO_MEMORY, caption);
+    return -1;
+  }
+  if (!g_seq_grid.empty()) collect_comment_table(table, g_seq_grid);
+  if (mnemonic_path.size() < sizeof g_cpu_settings.mnemonic_path)
+    std::memcpy(g_cpu_settings.mnemonic_path, mnemonic_path.c_str(), mnemonic_path.size() + 1);
+
+  const int converted = convert_seq_to_nic(owner, &g_cpu_settings, g_seq_path.c_str(), 0);
+  if (converted != 0) return converted;
+
+  const int end_mark = g_seq_grid.empty() ? 0 : end_mark_row_of(g_seq_grid);
+  std::unique_ptr<MnemonicText> text;
+  try {
+    text = std::make_unique<MnemonicText>(
+        make_mnemonic_text(mnemonic_buffer_lines(end_mark, count_file_lines(mnemonic_path))));
+  } catch (const std::bad_alloc&) {
+    notify(MSG_NO_MEMORY, caption);
+    return -1;
+  }
+  std::FILE* in = open_file(mnemonic_path.c_str(), "r");
+  if (!in) {
+    notify(MSG_FILE_NOT_OPENED, caption);
+    return -1;
+  }
+  int lines = 0;
+  const int read = read_nic_file(*text, in, &lines);
+  std::fclose(in);
+  if (read != 0) {
+    notify(MSG_FILE_NOT_OPENED, caption);
+    return -1;
+  }
+  annotate_text_with_comments(table, *text);
+  StagedFile out(mnemonic_path);
+  if (!out.open()) {
+    notify(MSG_FILE_NOT_OPENED, caption);
+    return -1;
+  }
+  if (write_nic_text(*text, out.stream(), 0) != 0 || !out.commit()) {
+    notify(MSG_WRITE_ERROR, CAPTION_WARN);
+    return -1;
+  }
+  if (file_exists(listing_path.c_str())) remove_file(listing_path.c_str());
+
+  release_frame_mnemonic_text();
+  g_frame_text = std::move(text);
+  g_mnemonic_text = *g_frame_text;
+  g_mnemonic_saved_text = {};
+  return 0;
+}
+
+// ---- Operation file to design file --------------------------------------------------------------------
+
+DesignConversion convert_list_to_design_file(const std::string& design_path, const std::string& project_name,
+                                             const std::string& caption) {
+  LadderGrid grid;
+  DeviceCommentTable table;
+  int end_record = 0;
+  for (size_t i = 0; i < g_instruction_list.size() && !is_end_record(g_instruction_list[i]); ++i)
+    end_record = static_cast<int>(i) + 1;
+  try {
+    grid = make_ladder_grid(list_grid_rows(std::max(g_end_record_index, end_record)));
+  } catch (const std::bad_alloc&) {
+    notify(MSG_NO_MEMORY, caption);
+    return DesignConversion::NO_MEMORY;
+  }
+  const bool with_comments = !g_seq_grid.empty() && count_program_rows(g_seq_grid) != -1;
+  if (with_comments) {
+    g_program_row_count = count_program_rows(g_seq_grid);
+    try {
+      table = make_device_comment_table(comment_table_records(g_seq_grid));
+    } catch (const std::bad_alloc&) {
+      notify(MSG_NO_MEMORY, caption);
+      return DesignConversion::NO_MEMORY;
+    }
+    collect_comment_table(table, g_seq_grid);
+  }
+  const int built = build_ladder_from_instructions(grid, g_instruction_list);
+  if (built != 0) {
+    const bool step_error = ((static_cast<uint32_t>(built) >> 24) & 0xF) == 0xA;
+    notify(format_number(step_error ? MSG_STEP_ERROR : MSG_ANB_ORB_MISSING, (built & 0xFFFFF) + 1), CAPTION_WARN);
+    return DesignConversion::BUILD_FAILED;
+  }
+  if (with_comments) apply_comment_table(grid, table);
+
+  StagedFile design(design_path);
+  if (!design.open()) {
+    notify(MSG_FILE_NOT_OPENED, caption);
+    return DesignConversion::NOT_OPENED;
+  }
+  if (write_design_file(nullptr, grid, nullptr, design.stream(), DESIGN_FILE_STANDALONE) != 0 || !design.commit()) {
+    notify(MSG_WRITE_ERROR, CAPTION_WARN);
+    return DesignConversion::NOT_WRITTEN;
+  }
+  g_comments_changed = 0;
+  notify(project_name + ".MBS " + MSG_DESIGN_MADE, CAPTION_CONFIRM);
+  return DesignConversion::WRITTEN;
+}

@@ -1,0 +1,184 @@
+// The conversions that turn a design into the project's files, and the files back into
+// the forms the other screens use. They run without a window: the design screen's
+// compile command and the frame's one-click write both call them, and the frame's two
+// file conversions (operation file to mnemonic file, operation file to design file) are
+// built from them.
+//
+//   compile_design_to_files   design grid -> instruction list -> check rebuild ->
+//                             branch screening -> operation file (.SEQ) with its design
+//                             part, run-time tables, rebuilt rows with their comments in
+//                             the design, design file (.MBS)
+//   read_back_operation_file  .SEQ -> the frame's instruction list and g_seq_grid
+//   convert_seq_to_commented_nic  .SEQ -> .NIC with the device comments of g_seq_grid
+//                             behind the statements; the text becomes g_mnemonic_text
+//   convert_list_to_design_file   the list read back -> a design file (.MBS)
+//
+// Every message goes through show_notice (core/notice.h), with the texts and captions
+// the user knows. No file is ever left half written: each file is written beside the
+// old one and moved over it once it is whole, so a refused or failed conversion keeps
+// the files of the previous one.
+#pragma once
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/ladder_model.h"
+#include "shell/documents.h"
+
+// ---- Files -----------------------------------------------------------------------------------
+// How the conversions reach the file system (CP932 paths). The Win32 program installs the
+// wide-character calls; an empty field uses the C library.
+struct ChainFileAccess {
+  std::function<std::FILE*(const char* path, const char* mode)> open;
+  // Moves `from` over `to` (replacing it); false when it could not.
+  std::function<bool(const char* from, const char* to)> replace;
+  std::function<bool(const char* path)> remove;
+  std::function<bool(const char* path)> exists;
+};
+void set_chain_file_access(ChainFileAccess access);
+// The calls themselves, through the installed access.
+std::FILE* chain_open(const char* path, const char* mode);
+bool chain_replace(const char* from, const char* to);
+bool chain_remove(const char* path);
+
+// The project's files: drive + folder + name with ".MBS", ".SEQ", ".NIC" and ".LST".
+struct ProjectFiles {
+  std::string design;
+  std::string operation;
+  std::string mnemonic;
+  std::string listing;
+};
+ProjectFiles project_files(const char* drive, const char* dir, const char* name);
+
+// A new file is written to this path and moved over `path` when it is whole.
+std::string staging_path(const std::string& path);
+
+// ---- Shared state of the conversions ---------------------------------------------------------
+// g_saved_uncompiled (shell/documents.h): 1 while the saved design has not been compiled
+// since. g_comments_changed: 1 when a device or row comment was stored since the design
+// was loaded or saved (the change test compares cell words only); the design window
+// sets it, the conversions clear it.
+extern int32_t g_comments_changed;
+// The operation file read back last: its instruction list (g_instruction_list points
+// into it after a read-back) and its design part (g_seq_grid), and its path.
+extern GridSpan g_seq_grid;
+extern std::string g_seq_path;
+// Releases the read-back list and grid (g_seq_grid becomes empty; g_instruction_list too
+// when it points into them).
+void release_read_back();
+// Releases the mnemonic text the frame's last conversion made; g_mnemonic_text becomes
+// empty when it names that text. A text that belongs to a mnemonic window is never freed here.
+void release_frame_mnemonic_text();
+// True when g_mnemonic_text is the frame's own text (not a window's).
+bool mnemonic_text_is_frame_owned();
+
+// ---- Buffer sizes ------------------------------------------------------------------------------
+// The grid the compiled list is rebuilt into: 2e + 10 rows for a design whose end mark is
+// in row e, and never fewer than the records of the list need (one row per record and
+// the end mark), at most MAX_GRID_ROWS.
+int rebuilt_grid_rows(int design_end_mark_row, int end_record_index);
+// The grid a list read back from an operation file is drawn into (one row per record
+// up to END, the end mark and room for the tidy-up), at most MAX_GRID_ROWS.
+int list_grid_rows(int end_record_index);
+// Comment table for the rows of a grid up to its end mark (13 records a row and the end
+// key, at most MAX_DEVICE_COMMENTS).
+int comment_table_records(ConstGridSpan grid);
+// Lines of the mnemonic buffer of a converted file: 16 per row of the design part up to
+// its end mark, and never fewer than the file's lines and the end line, at most
+// MAX_TEXT_LINES.
+int mnemonic_buffer_lines(int seq_grid_end_mark_row, int file_lines);
+
+// ---- Branch screening ---------------------------------------------------------------------------
+// Stack branches (MPS ... MRD ... MPP) are written to the operation file only when every
+// branch holds outputs alone: then their MPS, MRD and MPP records are emptied (the
+// outputs follow the common condition directly) and the result is true. A contact,
+// block or empty record between an MPS and its MPP makes the program unsupported: the
+// list is left unchanged and the result is false.
+bool screen_stack_branches(ListSpan list);
+
+// ---- Rebuilt rows into the design ---------------------------------------------------------------
+// Puts the rows rebuilt from the compiled list (rows 0 up to the rebuilt grid's end mark)
+// in place of the design's program rows; the design's END row, special rows and end mark
+// follow them, cell texts come from the rebuilt rows and the end-mark row gets
+// "f0f0f0f0" in its 16 texts. Cell words 2 and 3 and the row-selected words stay. false,
+// with the design unchanged, when either grid has no END row or end mark, when more
+// than 512 rows follow the program rows, or when the result does not fit the design.
+bool replace_program_rows(GridSpan design, ConstGridSpan rebuilt);
+
+// ---- Compile phase -------------------------------------------------------------------------------
+enum class CompileStep {
+  WRITTEN,             // operation file and design file written
+  NO_MEMORY,           // "メモリ－の確保ができません"
+  COMPILE_ERRORS,      // compile_ladder returned -1: the error list is to be shown
+  COMPILE_STOPPED,     // -2 (cancelled) or -3 (already explained)
+  BUILD_FAILED,        // the list cannot be drawn: "%d番命令（ステップ）付近の..."
+  UNSUPPORTED_BRANCH,  // "サポートされていない分岐回路のため..."; stops the command
+  OPERATION_NOT_WRITTEN,  // the .SEQ could not be created or written
+  DESIGN_NOT_WRITTEN,  // the .MBS could not be created or written
+};
+struct CompileRequest {
+  void* owner = nullptr;        // owner of the compiler's own questions
+  GridSpan grid;                // the main design: gets the rebuilt rows and comments
+  GridSpan saved_copy;          // the main design's saved copy (may be empty)
+  ProjectFiles files;
+  std::string view_path;        // caption of the memory messages
+  std::string open_path;        // caption of the rebuild message
+};
+struct CompileOutcome {
+  CompileStep step = CompileStep::WRITTEN;
+  int compile_result = 0;       // compile_ladder's result
+  // The read-back runs after every end but the unsupported-branch stop.
+  bool read_back() const { return step != CompileStep::UNSUPPORTED_BRANCH; }
+};
+// The compile of the design into the project's operation file and the save of the
+// rebuilt design. The branch screening runs before any file is touched, so a refused
+// program keeps the previous files. On success the saved copy equals the grid and
+// g_saved_uncompiled and g_comments_changed are 0.
+CompileOutcome compile_design_to_files(const CompileRequest& request);
+
+// ---- Read-back ------------------------------------------------------------------------------------
+// Reads the operation file (records and design part) into the frame's list and g_seq_grid,
+// and makes its path g_seq_path. false after the message "ファイルがまだ出来ていないか、
+// 又はファイルが違います" or "メモリ－の確保ができません！" (caption `caption`).
+bool read_back_operation_file(const std::string& operation_path, const std::string& caption);
+// Takes the loaded settings' options, port value, clock and CPU name into the active ones.
+void take_loaded_cpu_settings();
+
+// ---- Operation file to mnemonic file -----------------------------------------------------------------
+// Converts g_seq_path into `mnemonic_path` (convert_seq_to_nic shows its own messages),
+// reads it, writes the device comments of g_seq_grid behind their statements, writes it
+// back whole and deletes `listing_path`. The text becomes the frame's own and
+// g_mnemonic_text names it. Returns 0, or convert_seq_to_nic's code (2, 4), or -1 after
+// a message of its own; g_mnemonic_text is then left as it was.
+int convert_seq_to_commented_nic(void* owner, const std::string& mnemonic_path, const std::string& listing_path,
+                                 const std::string& caption);
+
+// ---- Operation file to design file -------------------------------------------------------------------
+enum class DesignConversion {
+  WRITTEN,        // "%s.MBS %s", "ファイルが出来ました！"
+  NO_MEMORY,
+  BUILD_FAILED,   // "%dステップ付近の\n命令中にエラ－が有ります！"
+  NOT_OPENED,     // "ファイルが開けません\n共用をチェックして下さい"
+  NOT_WRITTEN,    // "書込みエラ－が発生しました！"
+};
+// Draws g_instruction_list (as read back) into a new grid, puts the comments of
+// g_seq_grid back, and writes it as the project's design file. Shows the outcome.
+DesignConversion convert_list_to_design_file(const std::string& design_path, const std::string& project_name,
+                                             const std::string& caption);
+
+// ---- Message texts ------------------------------------------------------------------------------
+inline constexpr char MSG_NO_MEMORY[] = "メモリ－の確保ができません";
+inline constexpr char MSG_NO_MEMORY_READ_BACK[] = "メモリ－の確保ができません！";
+inline constexpr char MSG_BUILD_FAILED[] = "%d番命令（ステップ）付近の\n回路にエラ－が有ります！";
+inline constexpr char MSG_SEQ_NOT_OPENED[] = "%sファイルが開けません\n共用をチェックして下さい";
+inline constexpr char MSG_FILE_NOT_OPENED[] = "ファイルが開けません\n共用をチェックして下さい";
+inline constexpr char MSG_UNSUPPORTED_BRANCH[] = "サポートされていない分岐回路のため\n変換を中止します!";
+inline constexpr char MSG_WRITE_ERROR[] = "書込みエラ－が発生しました！";
+inline constexpr char MSG_NO_OPERATION_FILE[] = "ファイルがまだ出来ていないか、 又はファイルが違います";
+inline constexpr char MSG_STEP_ERROR[] = "%dステップ付近の\n命令中にエラ－が有ります！";
+inline constexpr char MSG_ANB_ORB_MISSING[] = "%dステップ付近で\nＡＮＢ、ＯＲＢ命令が足りません！";
+inline constexpr char MSG_DESIGN_MADE[] = "ファイルが出来ました！";
+inline constexpr char CAPTION_WARN[] = "警告";
+inline constexpr char CAPTION_CONFIRM[] = "確認";

@@ -1,0 +1,188 @@
+#include "shell/frame_conversions_win.h"
+
+#include <cstring>
+#include <string>
+
+#include "design/view_state.h"
+#include "shell/com_dialog.h"
+#include "shell/com_dialog_win.h"
+#include "shell/command_ids.h"
+#include "shell/command_routing_win.h"
+#include "shell/compile_chain.h"
+#include "shell/frame_win.h"
+#include "shell/message_box_win.h"
+#include "shell/one_click.h"
+#include "shell/settings_file.h"
+#include "shell/status_bar_win.h"
+#include "shell/text_win.h"
+#include "shell/toolbar_win.h"
+#include "shell/window_lists_win.h"
+#include "target/monitor_protocol.h"
+
+namespace {
+
+DesignWindowDocument read_design_document(HWND window) {
+  DesignWindowDocument document;
+  if (auto* grid = reinterpret_cast<LadderGrid*>(GetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT))) document.grid = *grid;
+  if (auto* saved = reinterpret_cast<LadderGrid*>(GetWindowLongPtrW(window, CHILD_EXTRA_SAVED_COPY)))
+    document.saved_copy = *saved;
+  return document;
+}
+
+DesignDocumentReader g_design_reader = read_design_document;
+CompileErrorListOpener g_compile_error_opener = nullptr;
+
+bool is_live(WindowHandle window) { return window != 0 && IsWindow(as_hwnd(window)); }
+
+bool is_design_window(HWND window) {
+  if (window == nullptr || !IsWindow(window)) return false;
+  wchar_t name[32] = L"";
+  GetClassNameW(window, name, 32);
+  return std::wcscmp(name, L"massfl") == 0 || std::wcscmp(name, L"motofl") == 0;
+}
+
+ViewState* view_of(HWND window) {
+  return window ? reinterpret_cast<ViewState*>(GetWindowLongPtrW(window, CHILD_EXTRA_VIEW_STATE)) : nullptr;
+}
+
+std::string bounded(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
+
+ProjectFiles current_project_files() { return project_files(g_project_drive, g_project_dir, g_project_name); }
+
+// The caption of the messages that name the open-file record: the main design's path,
+// or the project's design file when there is no main design window.
+std::string open_record_path() {
+  if (ViewState* view = is_live(g_design_windows[0]) ? view_of(as_hwnd(g_design_windows[0])) : nullptr)
+    return bounded(view->path, sizeof view->path);
+  return current_project_files().design;
+}
+
+// The mnemonic windows free their texts as they close; the current text must then no
+// longer name one of them.
+void close_mnemonic_windows() {
+  close_window_list(g_mnemonic_windows, 0);
+  if (!mnemonic_text_is_frame_owned()) {
+    g_mnemonic_text = {};
+    g_mnemonic_saved_text = {};
+  }
+}
+
+void install_file_access() {
+  ChainFileAccess access;
+  access.open = [](const char* path, const char* mode) -> std::FILE* {
+    std::wstring wide_mode;
+    for (const char* m = mode; *m; ++m) wide_mode.push_back(static_cast<wchar_t>(*m));
+    if (wide_mode.find(L'b') == std::wstring::npos) wide_mode.push_back(L'b');
+    return open_file_cp932(path, wide_mode.c_str());
+  };
+  access.replace = [](const char* from, const char* to) {
+    return MoveFileExW(cp932_to_wide(from).c_str(), cp932_to_wide(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  };
+  access.remove = [](const char* path) { return DeleteFileW(cp932_to_wide(path).c_str()) != 0; };
+  access.exists = [](const char* path) {
+    const DWORD attributes = GetFileAttributesW(cp932_to_wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  };
+  set_chain_file_access(std::move(access));
+}
+
+}  // namespace
+
+void set_design_document_reader(DesignDocumentReader reader) {
+  g_design_reader = reader ? reader : read_design_document;
+}
+
+void set_compile_error_list_opener(CompileErrorListOpener opener) { g_compile_error_opener = opener; }
+
+LRESULT seq_to_mnemonic_command(HWND frame, WPARAM, LPARAM) {
+  reset_design_modes();
+  const ProjectFiles files = current_project_files();
+  const DWORD attributes = GetFileAttributesW(cp932_to_wide(files.mnemonic).c_str());
+  const bool mnemonic_exists = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  if (mnemonic_exists && is_live(g_mnemonic_windows[0])) close_mnemonic_windows();
+  // 0 when the text was made; the one-click write goes on only then.
+  return convert_seq_to_commented_nic(frame, files.mnemonic, files.listing, open_record_path()) == 0 ? 0 : 1;
+}
+
+LRESULT seq_to_design_command(HWND frame, WPARAM, LPARAM) {
+  reset_design_modes();
+  if (show_message_box(frame, "他の画面は閉じられます！", "警告", MB_OKCANCEL) != IDOK) return 0;
+  close_window_list(g_design_windows, 0);
+  const ProjectFiles files = current_project_files();
+  convert_list_to_design_file(files.design, g_project_name, open_record_path());
+  return 0;
+}
+
+LRESULT write_ladder_command(HWND frame, WPARAM, LPARAM) {
+  HWND active = g_active_child;
+  ViewState* view = is_design_window(active) ? view_of(active) : nullptr;
+  OneClickRequest request;
+  request.files = current_project_files();
+  if (view != nullptr) {
+    request.view.is_design_window = true;
+    request.view.second_file = view_file_number(*view) != 0;
+    request.view.read_only = (view->open_file.flags & OPEN_FILE_READ_ONLY) != 0;
+    request.view.path = bounded(view->path, sizeof view->path);
+    request.view.title = bounded(view->title, sizeof view->title);
+    request.view.grid = g_design_reader(active).grid;
+  }
+  HWND main = is_live(g_design_windows[0]) ? as_hwnd(g_design_windows[0]) : nullptr;
+  ViewState* main_view = view_of(main);
+  if (main != nullptr && main_view != nullptr) {
+    const DesignWindowDocument document = g_design_reader(main);
+    request.main.exists = true;
+    request.main.grid = document.grid;
+    request.main.saved_copy = document.saved_copy;
+    request.main.open_path = bounded(main_view->path, sizeof main_view->path);
+  }
+
+  OneClickHost host;
+  host.monitor_or_mnemonic_open = [] { return is_live(g_monitor_windows[0]) || is_live(g_mnemonic_windows[0]); };
+  host.close_monitor_and_mnemonic = [] {
+    close_window_list(g_monitor_windows, 0);
+    close_mnemonic_windows();
+  };
+  host.close_screen_dialogs = [] {
+    auto& row = dialog_slot_row(g_screen_kind);
+    for (int slot = 0; slot <= 1; ++slot)
+      if (is_live(row[slot])) SendMessageW(as_hwnd(row[slot]), WM_CLOSE, 0, 0);
+  };
+  host.open_compile_errors = [frame] {
+    if (g_compile_error_opener) g_compile_error_opener(frame);
+  };
+  host.repaint_designs = [] { invalidate_window_list(g_design_windows, 0); };
+  host.status = [](const char* text) { set_status_part_text(0, text); };
+  host.reset_design_modes = [] { reset_design_modes(); };
+  host.clear_main_selection = [main_view] {
+    if (main_view == nullptr) return;
+    main_view->range_active = 0;
+    main_view->mark_rows[0] = NO_MARK_ROW;
+  };
+  host.convert_to_mnemonic = [frame] {
+    return static_cast<int>(SendMessageW(frame, WM_COMMAND, CMD_SEQ_TO_MNEMONIC, 0));
+  };
+  // From here the command serves the main design window.
+  if (request.view.is_design_window && main_view != nullptr) g_active_view_state = main_view;
+  run_one_click_write(request, host);
+  return 0;
+}
+
+LRESULT com_dialog_command(HWND frame, WPARAM, LPARAM) {
+  HWND dialog = open_com_dialog(frame);
+  reset_design_modes();
+  if (!reopen_link_for_dialog()) return 0;
+  if (dialog != nullptr) {
+    SetDlgItemTextW(dialog, ComControl::RECEIVE_BOX, cp932_to_wide(COM_LINK_ON).c_str());
+    SetFocus(GetDlgItem(dialog, ComControl::SEND_BOX));
+  }
+  return 0;
+}
+
+void install_frame_conversion_commands() {
+  install_file_access();
+  set_frame_command_handler(CMD_SEQ_TO_MNEMONIC, seq_to_mnemonic_command);
+  set_frame_command_handler(CMD_SEQ_TO_DESIGN, seq_to_design_command);
+  set_frame_command_handler(CMD_WRITE_LADDER, write_ladder_command);
+  set_frame_command_handler(CMD_COM_DIALOG, com_dialog_command);
+}

@@ -1,0 +1,153 @@
+#include "shell/one_click.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/design_file.h"
+#include "core/notice.h"
+#include "core/text_file.h"
+#include "target/monitor_protocol.h"
+#include "target/serial_port.h"
+
+namespace {
+
+void call(const std::function<void()>& f) {
+  if (f) f();
+}
+
+void notify(const char* text, const std::string& caption) { show_notice(text, caption.c_str(), NoticeStyle::OK); }
+
+bool grids_differ(ConstGridSpan a, ConstGridSpan b) {
+  if (a.size() != b.size()) return true;
+  for (size_t r = 0; r < a.size(); ++r)
+    for (int c = 0; c < ROW_CELLS; ++c)
+      if (a[r].cell[c].word[0] != b[r].cell[c].word[0] || a[r].cell[c].word[1] != b[r].cell[c].word[1]) return true;
+  return false;
+}
+
+// Saves the active window's grid under its own path, beside the old file first.
+bool save_active_design(const OneClickView& view, const OneClickMain& main) {
+  const std::string staging = staging_path(view.path);
+  std::FILE* stream = chain_open(staging.c_str(), "w+");
+  if (!stream) {
+    notify(MSG_FILE_NOT_OPENED, view.path);
+    return false;
+  }
+  bool written = write_design_file(nullptr, view.grid, nullptr, stream, DESIGN_FILE_STANDALONE) == 0;
+  written = finish_writing(stream) && written;
+  written = std::fclose(stream) == 0 && written;
+  if (!written || !chain_replace(staging.c_str(), view.path.c_str())) {
+    chain_remove(staging.c_str());
+    notify(MSG_WRITE_ERROR, CAPTION_WARN);
+    return false;
+  }
+  if (!main.saved_copy.empty()) {
+    g_saved_uncompiled = grids_differ(view.grid, main.saved_copy) ? 1 : 0;
+    const size_t n = std::min(view.grid.size(), main.saved_copy.size());
+    std::copy(view.grid.begin(), view.grid.begin() + static_cast<std::ptrdiff_t>(n), main.saved_copy.begin());
+  }
+  g_comments_changed = 0;
+  return true;
+}
+
+}  // namespace
+
+bool open_link_for_write() {
+  if (g_port_open != 0) return true;
+  g_current_port = g_com_number;
+  close_port(g_com_number);  // a slot left open by a failed probe would refuse a second open
+  open_port(g_com_number, LINK_BAUD_RATE, NO_PARITY);
+  if (!query_port_modem_status(g_com_number)) {
+    close_port(g_com_number);
+    g_port_open = 0;
+    show_notice(MSG_NO_COM_LINK, CAPTION_WARN, NoticeStyle::OK);
+    return false;
+  }
+  g_port_open = 1;
+  return true;
+}
+
+bool reopen_link_for_dialog() {
+  close_port(g_current_port);
+  g_current_port = g_com_number;
+  g_baud_rate = LINK_BAUD_RATE;
+  open_port(g_com_number, LINK_BAUD_RATE, NO_PARITY);
+  if (!query_port_modem_status(g_com_number)) {
+    g_port_open = 0;
+    show_notice(MSG_NO_COM_LINK, CAPTION_WARN, NoticeStyle::OK);
+    close_port(g_com_number);
+    return false;
+  }
+  g_port_open = 1;
+  return true;
+}
+
+OneClickEnd run_one_click_write(const OneClickRequest& request, const OneClickHost& host) {
+  // The command belongs to the design window; from any other window it would write that
+  // window's document over a design file.
+  if (!request.view.is_design_window || request.view.grid.empty()) return OneClickEnd::NOT_A_DESIGN_WINDOW;
+  show_notice(MSG_ONE_CLICK_NOTICE, CAPTION_MESSAGE, NoticeStyle::OK);
+
+  const OneClickView& view = request.view;
+  if (view.second_file) {
+    notify(MSG_SECOND_FILE, CAPTION_WARN);
+    return OneClickEnd::REFUSED;
+  }
+  if (view.read_only) {
+    notify(MSG_READ_ONLY, view.path);
+    return OneClickEnd::REFUSED;
+  }
+  if (view.title == UNNAMED_DESIGN_TITLE || view.path.empty()) {
+    notify(MSG_UNNAMED, CAPTION_WARN);
+    return OneClickEnd::REFUSED;
+  }
+
+  if (host.status) host.status(STATUS_READY);
+  if (!save_active_design(view, request.main)) return OneClickEnd::NOT_SAVED;
+  call(host.reset_design_modes);
+  if (host.status) host.status(STATUS_READY);
+
+  if (!request.main.exists || request.main.grid.empty()) {
+    notify(MSG_NO_MAIN_DESIGN, CAPTION_WARN);
+    return OneClickEnd::NO_MAIN_DESIGN;
+  }
+  if (host.monitor_or_mnemonic_open && host.monitor_or_mnemonic_open()) {
+    if (show_notice(MSG_CLOSE_OTHERS, CAPTION_WARN, NoticeStyle::OK_CANCEL) != NoticeAnswer::OK)
+      return OneClickEnd::CANCELLED;
+    call(host.close_monitor_and_mnemonic);
+  }
+  call(host.close_screen_dialogs);
+
+  CompileRequest compile;
+  compile.grid = request.main.grid;
+  compile.saved_copy = request.main.saved_copy;
+  compile.files = request.files;
+  compile.view_path = view.path;
+  compile.open_path = request.main.open_path;
+  const CompileOutcome compiled = compile_design_to_files(compile);
+  if (compiled.step == CompileStep::COMPILE_ERRORS) call(host.open_compile_errors);
+  if (!compiled.read_back()) return OneClickEnd::UNSUPPORTED_BRANCH;
+
+  // Read-back: the frame's view of the files follows what is on disk, as after the
+  // design screen's compile. Only the text this run converts is written into the board,
+  // never one left from an earlier conversion or one freed with its window.
+  call(host.repaint_designs);
+  release_frame_mnemonic_text();
+  g_mnemonic_text = {};
+  if (!read_back_operation_file(request.files.operation, request.main.open_path)) return OneClickEnd::NOT_READ_BACK;
+  const int converted = host.convert_to_mnemonic ? host.convert_to_mnemonic() : -1;
+  if (converted != 0 || g_mnemonic_text.empty()) return OneClickEnd::NOT_CONVERTED;
+  call(host.clear_main_selection);
+  call(host.reset_design_modes);
+  take_loaded_cpu_settings();
+
+  // A compile that ended early leaves the previous operation file: the board keeps what
+  // it has rather than get an older program than the design shows.
+  if (compiled.step != CompileStep::WRITTEN) return OneClickEnd::COMPILE_FAILED;
+
+  if (!open_link_for_write()) return OneClickEnd::NO_LINK;
+  char end_answer[16];
+  if (write_program_to_target(g_mnemonic_text, end_answer) != 0) return OneClickEnd::WRITE_FAILED;
+  notify(MSG_PROGRAM_WRITTEN, request.main.open_path);
+  return OneClickEnd::WRITTEN;
+}

@@ -1,0 +1,87 @@
+// The one-click write of the design toolbar ("ラダー書込み"): save the design, compile it
+// into the project's files, read the operation file back, convert it to mnemonics and
+// write the program into the board, with every question and message on the way.
+//
+// The sequence runs without a window: what it needs of the windows (closing the other
+// screens, the compile-error list, repaints, the status text, the conversion to
+// mnemonics the frame carries out) comes through OneClickHost, so the whole command is
+// tested natively over the simulated board.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/ladder_model.h"
+#include "shell/compile_chain.h"
+
+// The window the command was given in.
+struct OneClickView {
+  bool is_design_window = false;  // the active window is a design window ("massfl", "motofl")
+  bool second_file = false;       // a view of a file other than the project's
+  bool read_only = false;
+  std::string path;               // its file
+  std::string title;              // its title ("新規.MBS" for an unnamed design)
+  GridSpan grid;                  // its grid
+};
+
+// The main design window, when there is one.
+struct OneClickMain {
+  bool exists = false;
+  GridSpan grid;
+  GridSpan saved_copy;
+  std::string open_path;          // the path of its open-file record
+};
+
+struct OneClickHost {
+  std::function<bool()> monitor_or_mnemonic_open;
+  std::function<void()> close_monitor_and_mnemonic;
+  std::function<void()> close_screen_dialogs;        // slots 0 and 1 of the current screen
+  std::function<void()> open_compile_errors;         // the compile-error list
+  std::function<void()> repaint_designs;
+  std::function<void(const char* text)> status;
+  std::function<void()> reset_design_modes;
+  std::function<void()> clear_main_selection;        // range off, row mark cleared
+  std::function<int()> convert_to_mnemonic;          // the frame's 1193: 0 when it made the text
+};
+
+enum class OneClickEnd {
+  NOT_A_DESIGN_WINDOW,  // refused without a word
+  REFUSED,              // second file, read-only or unnamed
+  NOT_SAVED,            // the design could not be saved
+  NO_MAIN_DESIGN,
+  CANCELLED,            // the user kept the other screens open
+  UNSUPPORTED_BRANCH,
+  COMPILE_FAILED,       // the compile phase ended early: nothing is written into the board
+  NOT_READ_BACK,
+  NOT_CONVERTED,        // the conversion to mnemonics failed: nothing is written into the board
+  NO_LINK,              // "ＣＯＭ番号の不整合等で、..."
+  WRITE_FAILED,         // the board did not take the program ("通信が成立していません！")
+  WRITTEN,              // "プログラムの書き込み処理が終了しました。"
+};
+
+struct OneClickRequest {
+  OneClickView view;
+  OneClickMain main;
+  ProjectFiles files;
+};
+
+OneClickEnd run_one_click_write(const OneClickRequest& request, const OneClickHost& host);
+
+// Opens the board's port for the program write when the link is off: slot g_com_number at
+// 9600 baud, checked by its modem status. false after the message MSG_NO_COM_LINK (the
+// slot is then closed and the link off).
+bool open_link_for_write();
+// The COM dialog's opening: closes the current slot, opens g_com_number and checks it.
+bool reopen_link_for_dialog();
+
+inline constexpr char MSG_ONE_CLICK_NOTICE[] = "ファイルの保存から変換、書き込み作業を実行します。\n";
+inline constexpr char MSG_SECOND_FILE[] = "メイン･ファイル以外は保存出来ません！";
+inline constexpr char MSG_READ_ONLY[] = "読取り専用ファイルです";
+inline constexpr char MSG_UNNAMED[] = "名前付けて保存して下さい！";
+inline constexpr char MSG_NO_MAIN_DESIGN[] = "最初のファイル以外コンパイル出来ません！";
+inline constexpr char MSG_CLOSE_OTHERS[] = "開かれているNICファイル等を閉じます！";
+inline constexpr char MSG_NO_COM_LINK[] = "ＣＯＭ番号の不整合等で、\n通信が成立していません！！";
+inline constexpr char MSG_PROGRAM_WRITTEN[] = "プログラムの書き込み処理が終了しました。";
+inline constexpr char UNNAMED_DESIGN_TITLE[] = "新規.MBS";
+inline constexpr char CAPTION_MESSAGE[] = "メッセージ";
+inline constexpr char STATUS_READY[] = "READY";

@@ -1,0 +1,387 @@
+// The one-click write and the COM dialog's exchanges over the simulated board: what the
+// board ends up holding, the messages in their order, and that no failure is ever
+// followed by a success message.
+#include "shell/one_click.h"
+
+#include <gtest/gtest.h>
+
+#include "core/core_state.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/design_file.h"
+#include "core/ladder_compiler.h"
+#include "core/mnemonic_text.h"
+#include "core/seq_to_nic.h"
+#include "shell/com_dialog.h"
+#include "support/board_simulator.h"
+#include "support/ladder_text.h"
+#include "support/notice_recorder.h"
+#include "target/device_images.h"
+#include "target/monitor_protocol.h"
+#include "target/serial_port.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int BOARD_SLOT = 3;
+
+std::string file_text(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// The numbered lines the board should hold for a mnemonic file: "n w1 w2" per statement.
+std::string expected_listing(const std::string& nic) {
+  std::stringstream in(nic);
+  std::string line;
+  std::string out;
+  int n = 0;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t semicolon = line.find(';');
+    if (semicolon != std::string::npos) line = line.substr(0, semicolon);
+    std::stringstream words(line);
+    std::string a, b;
+    words >> a >> b;
+    if (a == "0FFFF0") break;
+    out += std::to_string(++n);
+    if (!a.empty()) out += " " + a;
+    if (!b.empty()) out += " " + b;
+    out += "\n";
+  }
+  return out;
+}
+
+class OneClick : public ::testing::Test {
+ public:
+  void SetUp() override {
+    reset_core_state();
+    reset_compiler_state();
+    reset_serial_state();
+    reset_device_images();
+    release_read_back();
+    release_frame_mnemonic_text();
+    g_mnemonic_text = {};
+    set_port_opener(link.opener_for("\\\\.\\COM3"));
+    g_com_number = BOARD_SLOT;
+    folder = fs::temp_directory_path() / ("one_click_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    files = project_files("", (folder.string() + "/").c_str(), "PUMP");
+    g_file_project_name = "PUMP";
+
+    design = ladder_from_text({"X0 /X1 ~ (Y0)", "^Y0 ^", "Y0 ~ (T0 K50)", "T0 ~ (Y1)", "X2 ~ (M3)"}, {.grid_rows = 64});
+    saved = make_ladder_grid(64);
+    request.view = {true, false, false, files.design, "PUMP.MBS", design};
+    request.main = {true, design, saved, files.design};
+    request.files = files;
+
+    host.monitor_or_mnemonic_open = [this] { return others_open; };
+    host.close_monitor_and_mnemonic = [this] { calls.push_back("close others"); };
+    host.close_screen_dialogs = [this] { calls.push_back("close dialogs"); };
+    host.open_compile_errors = [this] { calls.push_back("compile errors"); };
+    host.repaint_designs = [this] { calls.push_back("repaint"); };
+    host.convert_to_mnemonic = [this] {
+      calls.push_back("to mnemonic");
+      return convert_seq_to_commented_nic(nullptr, files.mnemonic, files.listing, files.design);
+    };
+  }
+  void TearDown() override {
+    reset_serial_state();
+    set_port_opener({});
+    release_read_back();
+    release_frame_mnemonic_text();
+    g_mnemonic_text = {};
+    g_file_project_name = nullptr;
+    fs::remove_all(folder);
+  }
+
+  std::vector<std::string> texts() const {
+    std::vector<std::string> out;
+    for (const auto& n : recorder.notices) out.push_back(n.text);
+    return out;
+  }
+  bool success_shown() const {
+    for (const auto& n : recorder.notices)
+      if (n.text == MSG_PROGRAM_WRITTEN) return true;
+    return false;
+  }
+
+  SimulatedLink link;
+  NoticeRecorder recorder;
+  fs::path folder;
+  ProjectFiles files;
+  LadderGrid design;
+  LadderGrid saved;
+  OneClickRequest request;
+  OneClickHost host;
+  bool others_open = false;
+  std::vector<std::string> calls;
+};
+
+TEST_F(OneClick, TheDesignIsSavedCompiledConvertedAndWrittenIntoTheBoard) {
+  ASSERT_EQ(run_one_click_write(request, host), OneClickEnd::WRITTEN) << ::testing::PrintToString(texts());
+  EXPECT_EQ(texts(), (std::vector<std::string>{MSG_ONE_CLICK_NOTICE, "SEQ to NICが終了しました", MSG_PROGRAM_WRITTEN}));
+  EXPECT_EQ(recorder.notices.back().caption, files.design);
+  EXPECT_EQ(calls, (std::vector<std::string>{"close dialogs", "repaint", "to mnemonic"}));
+  EXPECT_TRUE(fs::exists(files.design));
+  EXPECT_TRUE(fs::exists(files.operation));
+  const std::string nic = file_text(files.mnemonic);
+  ASSERT_FALSE(nic.empty());
+  // The board holds exactly the numbered lines of the mnemonic file, and the write ended
+  // with the line count.
+  const std::string listing = expected_listing(nic);
+  EXPECT_EQ(link.board.listing(), listing);
+  const int lines = static_cast<int>(std::count(listing.begin(), listing.end(), '\n'));
+  EXPECT_NE(link.host_sent.find("\rN" + std::to_string(lines + 1) + "\r"), std::string::npos);
+  EXPECT_EQ(g_port_open, 1);
+  EXPECT_EQ(std::memcmp(saved.data(), design.data(), design.size() * sizeof(LadderRow)), 0);
+  EXPECT_EQ(g_saved_uncompiled, 0);
+}
+
+TEST_F(OneClick, RefusalsStopBeforeAnythingIsWritten) {
+  struct Case {
+    const char* name;
+    OneClickView view;
+    std::vector<std::string> notices;
+    OneClickEnd end;
+  };
+  const Case cases[] = {
+      {"not a design window", {false, false, false, files.mnemonic, "PUMP.NIC", design}, {}, OneClickEnd::NOT_A_DESIGN_WINDOW},
+      {"second file", {true, true, false, files.design, "PUMP.MBS", design}, {MSG_ONE_CLICK_NOTICE, MSG_SECOND_FILE},
+       OneClickEnd::REFUSED},
+      {"read only", {true, false, true, files.design, "PUMP.MBS", design}, {MSG_ONE_CLICK_NOTICE, MSG_READ_ONLY},
+       OneClickEnd::REFUSED},
+      {"unnamed", {true, false, false, files.design, "新規.MBS", design}, {MSG_ONE_CLICK_NOTICE, MSG_UNNAMED},
+       OneClickEnd::REFUSED},
+  };
+  for (const Case& c : cases) {
+    recorder.notices.clear();
+    request.view = c.view;
+    EXPECT_EQ(run_one_click_write(request, host), c.end) << c.name;
+    EXPECT_EQ(texts(), c.notices) << c.name;
+    EXPECT_FALSE(fs::exists(files.design)) << c.name;
+    EXPECT_FALSE(fs::exists(files.mnemonic)) << c.name;
+    EXPECT_TRUE(link.host_sent.empty()) << c.name;
+  }
+}
+
+TEST_F(OneClick, CancelAtTheCloseQuestionKeepsTheSavedDesignButDoesNotCompile) {
+  others_open = true;
+  recorder.answers = {NoticeAnswer::OK, NoticeAnswer::CANCEL};
+  EXPECT_EQ(run_one_click_write(request, host), OneClickEnd::CANCELLED);
+  EXPECT_EQ(texts(), (std::vector<std::string>{MSG_ONE_CLICK_NOTICE, MSG_CLOSE_OTHERS}));
+  EXPECT_TRUE(fs::exists(files.design));
+  EXPECT_FALSE(fs::exists(files.operation));
+  EXPECT_TRUE(calls.empty());
+  // The saved copy follows the save.
+  EXPECT_EQ(std::memcmp(saved.data(), design.data(), design.size() * sizeof(LadderRow)), 0);
+}
+
+TEST_F(OneClick, NoMainDesignWindowStopsAfterTheSave) {
+  request.main.exists = false;
+  EXPECT_EQ(run_one_click_write(request, host), OneClickEnd::NO_MAIN_DESIGN);
+  EXPECT_EQ(texts(), (std::vector<std::string>{MSG_ONE_CLICK_NOTICE, MSG_NO_MAIN_DESIGN}));
+  EXPECT_TRUE(fs::exists(files.design));
+}
+
+// Every way the board or a step before it can fail ends with its own message, never with
+// the success message, and within a bounded (virtual) time.
+TEST_F(OneClick, FailuresAreReportedAndNeverFollowedBySuccess) {
+  struct Case {
+    const char* name;
+    std::function<void(OneClick&)> arrange;
+    OneClickEnd end;
+    const char* last_message;
+    bool board_touched;
+  };
+  const Case cases[] = {
+      {"silent board", [](OneClick& t) { t.link.board.silent = true; }, OneClickEnd::WRITE_FAILED, MSG_LINK_FAILED,
+       true},
+      {"wrong echo", [](OneClick& t) { t.link.board.corrupt_echo_at = 4; }, OneClickEnd::WRITE_FAILED, MSG_LINK_FAILED,
+       true},
+      {"board stops answering", [](OneClick& t) { t.link.board.answer_commands = false; }, OneClickEnd::WRITE_FAILED,
+       MSG_LINK_FAILED, true},
+      {"no serial port", [](OneClick& t) { t.link.modem_ok = false; }, OneClickEnd::NO_LINK, MSG_NO_COM_LINK, false},
+      {"conversion to mnemonics fails",
+       [](OneClick& t) { t.host.convert_to_mnemonic = [] { return SEQ_TO_NIC_NO_NIC; }; },
+       OneClickEnd::NOT_CONVERTED, MSG_ONE_CLICK_NOTICE, false},
+      {"compile errors, no operation file yet", [](OneClick& t) { set_row_from_text(t.design[0], "X0 ? ~ (Y0)"); },
+       OneClickEnd::NOT_READ_BACK, MSG_NO_OPERATION_FILE, false},
+      {"compile errors after an earlier compile",
+       [](OneClick& t) {
+         CompileRequest earlier;
+         earlier.grid = t.design;
+         earlier.files = t.files;
+         ASSERT_EQ(compile_design_to_files(earlier).step, CompileStep::WRITTEN);
+         set_row_from_text(t.design[0], "X0 ? ~ (Y0)");
+       },
+       OneClickEnd::COMPILE_FAILED, "SEQ to NICが終了しました", false},
+  };
+  for (const Case& c : cases) {
+    TearDown();
+    link = SimulatedLink{};
+    SetUp();
+    recorder.notices.clear();
+    c.arrange(*this);
+    const int64_t start = link.now_us;
+    EXPECT_EQ(run_one_click_write(request, host), c.end) << c.name << ::testing::PrintToString(texts());
+    EXPECT_FALSE(success_shown()) << c.name;
+    if (c.last_message) {
+      ASSERT_FALSE(recorder.notices.empty()) << c.name;
+      EXPECT_EQ(recorder.notices.back().text, c.last_message) << c.name;
+    }
+    EXPECT_EQ(!link.host_sent.empty(), c.board_touched) << c.name;
+    EXPECT_LT(link.now_us - start, 30'000'000) << c.name;
+  }
+}
+
+// A mnemonic window's text that the one-click write closed is never written: the write
+// uses only the text this run's conversion made.
+TEST_F(OneClick, AnEarlierTextIsNeverWrittenWhenTheConversionFails) {
+  MnemonicText stale = make_mnemonic_text(4);
+  set_line_statement(stale[0], "LD X77");
+  set_end_line(stale[1]);
+  g_mnemonic_text = stale;
+  host.convert_to_mnemonic = [] { return 4; };
+  EXPECT_EQ(run_one_click_write(request, host), OneClickEnd::NOT_CONVERTED);
+  EXPECT_TRUE(link.host_sent.empty());
+  EXPECT_TRUE(g_mnemonic_text.empty());
+}
+
+// ---- The COM dialog's exchanges ------------------------------------------------------------------
+
+class ComExchange : public OneClick {
+ public:
+  void SetUp() override {
+    OneClick::SetUp();
+    ASSERT_TRUE(reopen_link_for_dialog());
+    text = make_mnemonic_text(16);
+    const char* lines[] = {"LD      X0", "ANI     X1", "OUT     Y0", "END"};
+    for (size_t i = 0; i < std::size(lines); ++i) set_line_statement(text[i], lines[i]);
+    set_end_line(text[std::size(lines)]);
+  }
+  MnemonicText text;
+};
+
+TEST_F(ComExchange, FixedButtonsSendTheirCommandsAndShowTheReplyAfterTheEcho) {
+  struct Case {
+    int id;
+    const char* sent;
+    bool running_after;
+  };
+  const Case cases[] = {{ComControl::RUN, "R\r", true},     {ComControl::RESET, "@\r", false},
+                        {ComControl::RESUME, "^A\r", true}, {ComControl::X04A, "X04A\r", true},
+                        {ComControl::X05D, "X05D\r", true}};
+  for (const Case& c : cases) {
+    link.host_sent.clear();
+    const ComResult result = com_send_command(fixed_command_text(c.id));
+    EXPECT_TRUE(result.ok) << c.sent;
+    EXPECT_EQ(link.host_sent, c.sent);
+    EXPECT_EQ(result.receive, "\r\n>") << c.sent;
+    EXPECT_EQ(link.board.running, c.running_after) << c.sent;
+  }
+  EXPECT_EQ(fixed_command_text(ComControl::SEND), nullptr);
+  EXPECT_EQ(fixed_command_text(ComControl::STOP), nullptr);
+  // A typed command: the board's answer line.
+  EXPECT_EQ(com_send_command("Q").receive, "?\r\n>");
+  EXPECT_TRUE(recorder.notices.empty());
+}
+
+TEST_F(ComExchange, WriteVerifyReadBackAndPaste) {
+  const ComResult written = com_write_program(text);
+  ASSERT_TRUE(written.ok);
+  EXPECT_EQ(written.receive, "\n>\r\n Write OK!");
+  EXPECT_EQ(link.board.listing(), "1 LD X0\n2 ANI X1\n3 OUT Y0\n4 END\n");
+  EXPECT_EQ(com_verify_program(text).receive, "Verify OK");
+
+  link.board.program[2] = "ANI X9";
+  EXPECT_EQ(com_verify_program(text).receive, "2行目に違いがあります！");
+
+  const ComResult listing = com_read_program();
+  ASSERT_TRUE(listing.ok);
+  EXPECT_EQ(listing.receive, "1 LD X0\r\n2 ANI X9\r\n3 OUT Y0\r\n4 END\r");
+  MnemonicText pasted = make_mnemonic_text(16);
+  MnemonicText saved_text = make_mnemonic_text(16);
+  EXPECT_EQ(com_paste_listing(listing.receive, pasted, saved_text), 4);
+  EXPECT_STREQ(pasted[1].statement, "ANI X9\n");
+  EXPECT_TRUE(is_end_line(pasted[4]));
+  EXPECT_EQ(text_differs_from_saved(pasted, saved_text), 0);
+  EXPECT_TRUE(recorder.notices.empty());
+}
+
+TEST_F(ComExchange, StopSendsTheByteAloneAndShowsTheAnswerAsItCame) {
+  link.board.running = true;
+  EXPECT_EQ(com_stop_program(), "\r\n\r\n>");
+  EXPECT_FALSE(link.board.running);
+  EXPECT_EQ(link.host_sent, "\x03");
+  link.board.silent = true;
+  const int64_t start = link.now_us;
+  EXPECT_EQ(com_stop_program(), "");
+  EXPECT_LT(link.now_us - start, 1'000'000);
+  EXPECT_TRUE(recorder.notices.empty());
+}
+
+TEST_F(ComExchange, ASilentOrGarblingBoardEndsEveryExchangeWithTheFailureMessage) {
+  struct Case {
+    const char* name;
+    std::function<void(SimulatedLink&)> arrange;
+  };
+  const Case boards[] = {
+      {"silent", [](SimulatedLink& l) { l.board.silent = true; }},
+      {"wrong echo", [](SimulatedLink& l) { l.board.corrupt_echo_at = l.board.echoes; }},
+      {"no answer", [](SimulatedLink& l) { l.board.answer_commands = false; }},
+  };
+  using Exchange = std::function<ComResult(ComExchange&)>;
+  const std::pair<const char*, Exchange> exchanges[] = {
+      {"send", [](ComExchange&) { return com_send_command("R"); }},
+      {"write", [](ComExchange& t) { return com_write_program(t.text); }},
+      {"verify", [](ComExchange& t) { return com_verify_program(t.text); }},
+      {"read back", [](ComExchange&) { return com_read_program(); }},
+  };
+  for (const Case& board : boards) {
+    for (const auto& [name, exchange] : exchanges) {
+      link.board = BoardMonitor{};
+      board.arrange(link);
+      recorder.notices.clear();
+      const int64_t start = link.now_us;
+      const ComResult result = exchange(*this);
+      EXPECT_FALSE(result.ok) << board.name << " / " << name;
+      EXPECT_TRUE(result.receive.empty()) << board.name << " / " << name;
+      ASSERT_EQ(recorder.notices.size(), 1u) << board.name << " / " << name;
+      EXPECT_EQ(recorder.notices[0].text, MSG_LINK_FAILED);
+      EXPECT_EQ(recorder.notices[0].caption, "警告");
+      EXPECT_LT(link.now_us - start, 15'000'000) << board.name << " / " << name;
+    }
+  }
+}
+
+TEST_F(ComExchange, NoDocumentIsSaidInsteadOfWriting) {
+  EXPECT_FALSE(com_write_program({}).ok);
+  EXPECT_FALSE(com_verify_program({}).ok);
+  EXPECT_EQ(texts(), (std::vector<std::string>{COM_NO_PROGRAM, COM_NO_PROGRAM}));
+  EXPECT_EQ(link.host_sent, "");
+}
+
+TEST_F(OneClick, TheDialogsPortOpeningSaysWhenNoBoardPortAnswers) {
+  link.modem_ok = false;
+  EXPECT_FALSE(reopen_link_for_dialog());
+  EXPECT_EQ(g_port_open, 0);
+  EXPECT_EQ(texts(), std::vector<std::string>{MSG_NO_COM_LINK});
+  EXPECT_EQ(link.open_ports, 0);
+  link.modem_ok = true;
+  EXPECT_TRUE(reopen_link_for_dialog());
+  EXPECT_EQ(g_port_open, 1);
+  EXPECT_EQ(link.open_ports, 1);
+}
+
+}  // namespace

@@ -1,0 +1,372 @@
+// The frame's one-click write and the COM communication dialog end to end: the real frame,
+// a design window holding a sample design, the real Win32 comm calls under Wine, and the
+// board simulator on a pty that a COM port is mapped to (scripts/test.d/60-one-click-e2e.sh
+// sets it up). Without the rig every test is skipped.
+//
+// The rig passes, in the environment:
+//   TAVOLIN_RIG_SLOT          the COM number of a board that answers (paced at 9600 baud)
+//   TAVOLIN_RIG_SILENT_SLOT   a board that answers nothing
+//   TAVOLIN_RIG_GARBLED_SLOT  a board that echoes one character wrong
+//   TAVOLIN_RIG_STATE         the Unix path of the answering board's state file
+//   TAVOLIN_RIG_RECEIVED      the Unix path of the file of every byte it received
+#include "core/ladder_model.h"  // before <windows.h>, which defines OUT
+
+#include "win/bars_frame.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/design_file.h"
+#include "core/mnemonic_text.h"
+#include "design/design_window_win.h"
+#include "design/view_state.h"
+#include "shell/com_dialog.h"
+#include "shell/com_dialog_win.h"
+#include "shell/command_ids.h"
+#include "shell/command_routing_win.h"
+#include "shell/compile_chain.h"
+#include "shell/frame_win.h"
+#include "shell/one_click.h"
+#include "shell/path_parts.h"
+#include "shell/settings_file.h"
+#include "shell/text_win.h"
+#include "shell/window_lists.h"
+#include "target/monitor_protocol.h"
+#include "target/serial_port.h"
+#include "win/rig_helper.h"
+
+namespace {
+
+int env_number(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? std::atoi(value) : 0;
+}
+std::string env_text(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+// A file of the simulator, through Wine's Z: drive.
+std::string unix_file(const char* variable) { return read_file_bytes(cp932_to_wide("Z:" + env_text(variable))); }
+
+std::string wide_to_text(const std::wstring& wide) {
+  std::string text;
+  wide_to_cp932(wide, text);
+  return text;
+}
+
+std::string dialog_text(HWND dialog, int id) {
+  wchar_t text[4200] = L"";
+  GetDlgItemTextW(dialog, id, text, 4200);
+  return wide_to_text(text);
+}
+
+void click(HWND dialog, int id) {
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  pump_messages();
+}
+
+// The numbered lines a board holds after the program of a mnemonic file: "n w1 w2" each.
+std::string listing_of(const std::string& nic) {
+  std::stringstream in(nic);
+  std::string line;
+  std::string out;
+  int n = 0;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t semicolon = line.find(';');
+    if (semicolon != std::string::npos) line.resize(semicolon);
+    std::stringstream words(line);
+    std::string a, b;
+    words >> a >> b;
+    if (a == "0FFFF0") break;
+    out += std::to_string(++n);
+    if (!a.empty()) out += " " + a;
+    if (!b.empty()) out += " " + b;
+    out += "\n";
+  }
+  return out;
+}
+
+int64_t now_us() {
+  LARGE_INTEGER frequency, count;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&count);
+  return count.QuadPart * 1'000'000 / frequency.QuadPart;
+}
+
+class OneClickRig : public bars_test::BarsFrame {
+ protected:
+  void SetUp() override {
+    BarsFrame::SetUp();
+    if (env_number("TAVOLIN_RIG_SLOT") <= 0) GTEST_SKIP() << "no board simulator (run scripts/test.d/60-one-click-e2e.sh)";
+    g_guide_flags = {0, 0, 0, 0};
+    reset_serial_state();
+  }
+  void TearDown() override {
+    if (HWND dialog = com_dialog()) DestroyWindow(dialog);
+    reset_serial_state();
+    release_read_back();
+    release_frame_mnemonic_text();
+    g_mnemonic_text = {};
+    BarsFrame::TearDown();
+  }
+
+  // Opens the sample design `name` (tests/data/one_click/<name>.MBS, copied into the
+  // test's folder) with the frame's open command: it becomes the project and its window
+  // the main design window.
+  void open_design(const std::string& name) {
+    const std::wstring file = folder_->file(cp932_to_wide(name + ".MBS"));
+    write_file_bytes(file, read_file_bytes(cp932_to_wide(std::string(TAVOLIN_TEST_DATA) + "/one_click/" + name + ".MBS")));
+    dialogs_->choose(wide_to_text(file));
+    SendMessageW(frame, WM_COMMAND, CMD_OPEN_DESIGN, 0);
+    pump_messages();
+    design = as_hwnd(g_design_windows[0]);
+    ASSERT_NE(design, nullptr);
+    grid = design_grid_of(design);
+    saved = design_saved_copy_of(design);
+    view = reinterpret_cast<ViewState*>(GetWindowLongPtrW(design, CHILD_EXTRA_VIEW_STATE));
+    ASSERT_NE(grid, nullptr);
+    ASSERT_NE(saved, nullptr);
+    ASSERT_NE(view, nullptr);
+    base = std::string(g_project_drive) + g_project_dir + g_project_name;
+  }
+
+  void use_board(const char* slot_variable) {
+    reset_serial_state();
+    g_com_number = env_number(slot_variable);
+    g_port_open = 0;
+  }
+
+  // The texts of the message boxes shown so far.
+  std::vector<std::string> shown() const {
+    std::vector<std::string> texts;
+    for (const ShownMessageBox& box : boxes_->shown()) texts.push_back(wide_to_text(box.text));
+    return texts;
+  }
+
+  std::string project_file(const char* extension) const { return read_file_bytes(cp932_to_wide(base + extension)); }
+
+  std::string base;  // the project's drive, folder and name
+  LadderGrid* grid = nullptr;
+  LadderGrid* saved = nullptr;
+  ViewState* view = nullptr;
+  HWND design = nullptr;
+};
+
+TEST_F(OneClickRig, TheSampleDesignIsSavedCompiledAndWrittenIntoTheBoard) {
+  open_design("PUMP");
+  use_board("TAVOLIN_RIG_SLOT");
+  for (int i = 0; i < 3; ++i) boxes_->answer(IDOK);
+  SendMessageW(frame, WM_COMMAND, CMD_WRITE_LADDER, 0);
+  pump_messages();
+  ASSERT_EQ(shown(), (std::vector<std::string>{MSG_ONE_CLICK_NOTICE, "SEQ to NICが終了しました", MSG_PROGRAM_WRITTEN}));
+  EXPECT_EQ(wide_to_text(boxes_->shown().back().caption), std::string(view->path));
+
+  const std::string nic = project_file(".NIC");
+  ASSERT_NE(nic.find("; START"), std::string::npos) << nic;
+  const std::string listing = listing_of(nic);
+  ASSERT_FALSE(listing.empty());
+  // The board holds exactly the numbered lines, and the download ended with the line count.
+  EXPECT_EQ(unix_file("TAVOLIN_RIG_STATE"), "running=0\n" + listing);
+  const int lines = static_cast<int>(std::count(listing.begin(), listing.end(), '\n'));
+  std::string expected_bytes;
+  std::stringstream in(listing);
+  for (std::string line; std::getline(in, line);) expected_bytes += line + "\r";
+  expected_bytes += 'N';
+  expected_bytes += std::to_string(lines + 1);
+  expected_bytes += '\r';
+  const std::string received = unix_file("TAVOLIN_RIG_RECEIVED");
+  ASSERT_GE(received.size(), expected_bytes.size());
+  EXPECT_EQ(received.substr(received.size() - expected_bytes.size()), expected_bytes);
+  EXPECT_EQ(g_port_open, 1);
+  // The design shows no unsaved change afterwards.
+  ASSERT_EQ(saved->size(), grid->size());
+  for (size_t r = 0; r < grid->size(); ++r)
+    for (int c = 0; c < ROW_CELLS; ++c) {
+      ASSERT_EQ((*saved)[r].cell[c].word[0], (*grid)[r].cell[c].word[0]) << r << " " << c;
+      ASSERT_EQ((*saved)[r].cell[c].word[1], (*grid)[r].cell[c].word[1]) << r << " " << c;
+    }
+  EXPECT_EQ(SendMessageW(design, WM_COMMAND, CMD_QUERY_MODIFIED, 0), 0);
+}
+
+TEST_F(OneClickRig, OnlyADesignWindowWritesTheBoard) {
+  open_design("PUMP");
+  use_board("TAVOLIN_RIG_SLOT");
+  HWND other = create_document_window(bars_test::CHILD_CLASS, L"  other");
+  ASSERT_NE(other, nullptr);
+  SendMessageW(g_mdi_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(other), 0);
+  pump_messages();
+  const std::string design_file = project_file(".MBS");
+  SendMessageW(frame, WM_COMMAND, CMD_WRITE_LADDER, 0);
+  pump_messages();
+  EXPECT_TRUE(shown().empty());
+  EXPECT_EQ(project_file(".MBS"), design_file);
+  EXPECT_TRUE(project_file(".SEQ").empty());
+}
+
+struct BadBoard {
+  const char* name;
+  const char* slot_variable;
+};
+
+TEST_F(OneClickRig, ASilentOrGarblingBoardEndsWithTheFailureMessageOnly) {
+  const BadBoard boards[] = {{"silent", "TAVOLIN_RIG_SILENT_SLOT"}, {"wrong echo", "TAVOLIN_RIG_GARBLED_SLOT"}};
+  open_design("PUMP");
+  for (const BadBoard& board : boards) {
+    use_board(board.slot_variable);
+    boxes_->answer(IDOK);
+    boxes_->answer(IDOK);
+    boxes_->answer(IDOK);
+    const size_t before = boxes_->shown().size();
+    const int64_t start = now_us();
+    SendMessageW(frame, WM_COMMAND, CMD_WRITE_LADDER, 0);
+    pump_messages();
+    const int64_t elapsed_ms = (now_us() - start) / 1000;
+    const std::vector<std::string> all = shown();
+    const std::vector<std::string> texts(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
+    EXPECT_EQ(texts, (std::vector<std::string>{MSG_ONE_CLICK_NOTICE, "SEQ to NICが終了しました", MSG_LINK_FAILED}))
+        << board.name;
+    EXPECT_LT(elapsed_ms, 20000) << board.name;
+    std::printf("[ figure   ] %s board: the one-click write gave up after %lld ms\n", board.name,
+                static_cast<long long>(elapsed_ms));
+  }
+}
+
+// The dialog over the answering board: opening, verify, read-back (No, then Yes), run and
+// stop, and a write, with screenshots while it writes and after.
+TEST_F(OneClickRig, TheComDialogVerifiesReadsBackRunsStopsAndWrites) {
+  open_design("LONG");
+  use_board("TAVOLIN_RIG_SLOT");
+  for (int i = 0; i < 3; ++i) boxes_->answer(IDOK);
+  const size_t received_before = unix_file("TAVOLIN_RIG_RECEIVED").size();
+  const int64_t start = now_us();
+  SendMessageW(frame, WM_COMMAND, CMD_WRITE_LADDER, 0);
+  pump_messages();
+  const int64_t one_click_us = now_us() - start;
+  ASSERT_EQ(shown().back(), MSG_PROGRAM_WRITTEN);
+  {
+    // The line-time bound: every byte of the download once, at 9600 baud.
+    const size_t sent = unix_file("TAVOLIN_RIG_RECEIVED").size() - received_before;
+    const double bound_us = static_cast<double>(sent) * 1041.7;
+    std::printf("[ figure   ] one-click write of %d lines: %.0f ms, %zu bytes sent, line-time bound %.0f ms, ratio %.2f\n",
+                count_text_lines(g_mnemonic_text), one_click_us / 1000.0, sent, bound_us / 1000.0,
+                one_click_us / bound_us);
+  }
+
+  SendMessageW(frame, WM_COMMAND, CMD_COM_DIALOG, 0);
+  pump_messages();
+  HWND dialog = com_dialog();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(wide_to_text([&] {
+              wchar_t caption[64] = L"";
+              GetWindowTextW(dialog, caption, 64);
+              return std::wstring(caption);
+            }()),
+            COM_DIALOG_CAPTION);
+  EXPECT_EQ(dialog_text(dialog, ComControl::RECEIVE_BOX), COM_LINK_ON);
+  EXPECT_EQ(dialog_text(dialog, ComControl::WRITE), "ﾆｰﾓﾆｯｸ\n書込み");
+  EXPECT_EQ(g_port_open, 1);
+  save_screenshot("com_dialog_open");
+
+  click(dialog, ComControl::VERIFY);
+  EXPECT_EQ(dialog_text(dialog, ComControl::SEND_BOX), "L");
+  EXPECT_EQ(dialog_text(dialog, ComControl::RECEIVE_BOX), "Verify OK");
+
+  // Read back, answered No: the listing stays in the receive box, the text is unchanged.
+  const std::string board_listing = unix_file("TAVOLIN_RIG_STATE").substr(std::strlen("running=0\n"));
+  const std::string first_statement = g_mnemonic_text[0].statement;
+  boxes_->answer(IDNO);
+  click(dialog, ComControl::READ_BACK);
+  EXPECT_EQ(wide_to_text(boxes_->shown().back().text), COM_PASTE_QUESTION);
+  std::string shown_listing = dialog_text(dialog, ComControl::RECEIVE_BOX);
+  std::string expected_listing;
+  for (char c : board_listing) expected_listing += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  EXPECT_EQ(shown_listing.substr(0, 20), expected_listing.substr(0, 20));
+  EXPECT_EQ(std::string(g_mnemonic_text[0].statement), first_statement);
+  // Yes: the board's lines become the text, without their numbers.
+  boxes_->answer(IDYES);
+  click(dialog, ComControl::READ_BACK);
+  std::stringstream board_lines(board_listing);
+  for (int i = 0; i < 3; ++i) {
+    std::string line;
+    std::getline(board_lines, line);
+    EXPECT_EQ(std::string(g_mnemonic_text[static_cast<size_t>(i)].statement), line.substr(line.find(' ') + 1) + "\n");
+  }
+
+  click(dialog, ComControl::RUN);
+  EXPECT_EQ(dialog_text(dialog, ComControl::SEND_BOX), "R");
+  EXPECT_EQ(unix_file("TAVOLIN_RIG_STATE").substr(0, 10), "running=1\n");
+  click(dialog, ComControl::STOP);
+  EXPECT_EQ(dialog_text(dialog, ComControl::SEND_BOX), "^C");
+  EXPECT_EQ(dialog_text(dialog, ComControl::RECEIVE_BOX), "\r\n\r\n>");
+  EXPECT_EQ(unix_file("TAVOLIN_RIG_STATE").substr(0, 10), "running=0\n");
+
+  // A write, pictured while the board takes the lines and after it.
+  std::atomic<bool> pictured{false};
+  std::thread camera([&] {
+    Sleep(300);
+    pictured = !save_screenshot("com_dialog_writing").empty();
+  });
+  click(dialog, ComControl::WRITE);
+  camera.join();
+  EXPECT_TRUE(pictured);
+  EXPECT_EQ(dialog_text(dialog, ComControl::SEND_BOX), COM_WRITING);
+  EXPECT_EQ(dialog_text(dialog, ComControl::RECEIVE_BOX), "\n>\r\n Write OK!");
+  save_screenshot("com_dialog_written");
+
+  click(dialog, ComControl::CLOSE);
+  EXPECT_EQ(com_dialog(), nullptr);
+  EXPECT_EQ(g_dialog_slots[0][0], 0u);
+  EXPECT_EQ(g_port_open, 1);  // closing the dialog leaves the link as it was
+}
+
+TEST_F(OneClickRig, TheComDialogReportsASilentOrGarblingBoard) {
+  open_design("PUMP");
+  use_board("TAVOLIN_RIG_SLOT");
+  for (int i = 0; i < 3; ++i) boxes_->answer(IDOK);
+  SendMessageW(frame, WM_COMMAND, CMD_WRITE_LADDER, 0);
+  pump_messages();
+  ASSERT_EQ(shown().back(), MSG_PROGRAM_WRITTEN);
+
+  const BadBoard boards[] = {{"silent", "TAVOLIN_RIG_SILENT_SLOT"}, {"wrong echo", "TAVOLIN_RIG_GARBLED_SLOT"}};
+  for (const BadBoard& board : boards) {
+    g_com_number = env_number(board.slot_variable);
+    SendMessageW(frame, WM_COMMAND, CMD_COM_DIALOG, 0);
+    pump_messages();
+    HWND dialog = com_dialog();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_EQ(dialog_text(dialog, ComControl::RECEIVE_BOX), COM_LINK_ON);
+    for (int id : {ComControl::VERIFY, ComControl::WRITE, ComControl::RUN}) {
+      boxes_->answer(IDOK);
+      const size_t before = boxes_->shown().size();
+      click(dialog, id);
+      ASSERT_EQ(boxes_->shown().size(), before + 1) << board.name << " " << id;
+      EXPECT_EQ(wide_to_text(boxes_->shown().back().text), MSG_LINK_FAILED) << board.name << " " << id;
+      EXPECT_EQ(dialog_text(dialog, ComControl::RECEIVE_BOX), COM_LINK_ON) << board.name << " " << id;
+    }
+    if (board.slot_variable == std::string("TAVOLIN_RIG_SILENT_SLOT")) {
+      click(dialog, ComControl::STOP);
+      EXPECT_EQ(dialog_text(dialog, ComControl::RECEIVE_BOX), "");
+    }
+  }
+}
+
+TEST_F(OneClickRig, TheComCommandWithoutABoardPortSaysSoAndKeepsTheDialog) {
+  use_board("TAVOLIN_RIG_SLOT");
+  g_com_number = 12;  // mapped to nothing
+  boxes_->answer(IDOK);
+  SendMessageW(frame, WM_COMMAND, CMD_COM_DIALOG, 0);
+  pump_messages();
+  EXPECT_EQ(shown(), std::vector<std::string>{MSG_NO_COM_LINK});
+  EXPECT_NE(com_dialog(), nullptr);
+  EXPECT_EQ(g_port_open, 0);
+}
+
+}  // namespace
