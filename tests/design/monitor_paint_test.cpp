@@ -236,6 +236,31 @@ TEST_F(MonitorPaint, DevicesThePollsCannotNameAreDrawnAsNotPolled) {
   for (int c = 0; c <= 11; ++c) EXPECT_FALSE(has_text(list, 0, c, "1234"));
 }
 
+TEST_F(MonitorPaint, TimerCoilsAreFramedOverTheCoilFrontAndOnlyWhileOn) {
+  grid_ = ladder_from_text({"X0 ~ (T3 K100)"}, {.grid_rows = 20});
+  ASSERT_EQ((grid_[0].cell[11].word[0] >> 4) & 0xFF, 8u);
+  EXPECT_EQ(frames(paint(true), 0, 11), 0);
+  set_polled(dev(Device::T, 3), true);
+  const DisplayList list = paint(true);
+  ASSERT_EQ(frames(list, 0, 11), 1);
+  for (const PaintItem& i : list.items)
+    if (i.kind == PaintKind::FRAME && i.column == 11) {
+      // From the coil front one column left: left - w, inset by w / 10.
+      EXPECT_EQ(i.rect.left, 11 * 100 + 100 - 100 + 100 / 10);
+      EXPECT_EQ(i.rect.right, 12 * 100 + 100 - 100 - 100 / 7 - 100 / 10);
+    }
+  // The operation-check screen never frames.
+  EXPECT_EQ(frames(paint(false), 0, 11), 0);
+}
+
+TEST_F(MonitorPaint, TheSelectionIsFramedInItsColour) {
+  grid_ = ladder_from_text({"X0 ~ (Y0)"}, {.grid_rows = 20});
+  view_.sel_col = 0;
+  view_.sel_row = 0;
+  EXPECT_EQ(frames(paint(true), 0, 0, MONITOR_SELECTION), 1);
+  EXPECT_EQ(frames(paint(false), 0, 0, MONITOR_SELECTION), 1);
+}
+
 TEST_F(MonitorPaint, PolledRegisterValueIsShownInHex) {
   grid_ = ladder_from_text({"X0 ~ [MOV K5 D3]"}, {.grid_rows = 20});
   grid_[0].cell[11].word[3] = dev(Device::D, 3) | ValueMark::WORD;

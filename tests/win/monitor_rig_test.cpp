@@ -1,5 +1,5 @@
 // The monitor screen end to end: the program's own monitor window, under Wine, polls the
-// board simulator on a pty that a COM port is mapped to (scripts/test.d/60-monitor-e2e.sh
+// board simulator on a pty that a COM port is mapped to (scripts/test.d/70-monitor-e2e.sh
 // sets it up). Without the rig every test here is skipped.
 //
 // The rig passes, in the environment:
@@ -81,7 +81,7 @@ const std::vector<std::string> PROGRAM = {"X1A /X1A - - ~ (Y3)", "X0 ~ [MOV K5 D
 class MonitorRig : public ProgramTest {
  protected:
   void SetUp() override {
-    if (env("TAVOLIN_MONITOR_SLOT").empty()) GTEST_SKIP() << "no monitor rig (scripts/test.d/60-monitor-e2e.sh)";
+    if (env("TAVOLIN_MONITOR_SLOT").empty()) GTEST_SKIP() << "no monitor rig (scripts/test.d/70-monitor-e2e.sh)";
     ProgramTest::SetUp();
     reset_device_images();
     g_poll_cadence = PollCadence{};

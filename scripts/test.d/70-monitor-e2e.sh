@@ -14,7 +14,7 @@ cd "$root"
 build=${TAVOLIN_BUILD:-$root/build}
 native=${TAVOLIN_NATIVE_BUILD:-$build/native}
 mingw=${TAVOLIN_MINGW_BUILD:-$build/mingw}
-work=${TAVOLIN_WORK:-$build/test.d/60-monitor-e2e}
+work=${TAVOLIN_WORK:-$build/test.d/70-monitor-e2e}
 wine_env=${TAVOLIN_WINE_ENV:-$root/scripts/wine_env.sh}
 simulator=$native/board_simulator
 exe=$mingw/win_tests.exe
