@@ -14,6 +14,11 @@
 // file `path`; false when the ladder does not compile or the file cannot be written.
 bool write_operation_file(const std::wstring& path, const std::vector<std::string>& rows);
 
+// Writes a small compiled program where a monitor window created now would look for its
+// operation file: the .SEQ beside `child_path` (the path of the open record the frame
+// passes), or ".SEQ" in the current folder for a window created without one.
+bool write_operation_file_beside(const std::string& child_path);
+
 // Creates the monitor window on `seq_path` as the frame does (g_child_open carries the
 // path) on the monitor screen (`monitor`) or the operation-check screen, and sizes it to
 // the MDI client. Returns the window, or nullptr when its creation was refused.

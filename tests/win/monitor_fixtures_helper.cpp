@@ -33,6 +33,15 @@ bool write_operation_file(const std::wstring& path, const std::vector<std::strin
   return ok;
 }
 
+bool write_operation_file_beside(const std::string& child_path) {
+  std::string path = child_path;
+  const size_t slash = path.find_last_of("\\/:");
+  const size_t dot = path.find_last_of('.');
+  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) path.erase(dot);
+  path += ".SEQ";
+  return write_operation_file(cp932_to_wide(path), {"X0 ~ (Y0)"});
+}
+
 HWND open_monitor_window(const std::wstring& seq_path, bool monitor) {
   std::string narrow;
   wide_to_cp932(seq_path, narrow);
