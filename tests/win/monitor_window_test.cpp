@@ -23,6 +23,7 @@
 #include "shell/documents.h"
 #include "shell/frame_win.h"
 #include "shell/text_win.h"
+#include "shell/toolbar_win.h"
 #include "shell/window_lists.h"
 #include "target/device_images.h"
 #include "target/poll_cadence.h"
@@ -235,6 +236,40 @@ TEST_F(MonitorWindowTest, ACloseDuringAPollWaitsForTheTickAndNestedTicksAreDropp
   EXPECT_EQ(nested_polls, 0);
   EXPECT_EQ(script_.bit_calls, 1);
   EXPECT_EQ(monitor_grid(), nullptr);
+}
+
+TEST_F(MonitorWindowTest, TeardownPutsBackTheToolbarOfTheScreensLeft) {
+  HWND window = open_monitor_window(seq_, false);
+  ASSERT_NE(window, nullptr);
+  rebuild_screen_toolbar(frame_, CMD_SCREEN_OPERATION);
+  ASSERT_EQ(g_toolbar_kind, TOOLBAR_KIND_MONITOR);
+  SendMessageW(window, WM_CLOSE, 0, 0);
+  pump_messages();
+  EXPECT_EQ(g_toolbar_kind, TOOLBAR_KIND_INITIAL);
+  EXPECT_EQ(g_monitor_window_count, 0);
+}
+
+TEST_F(MonitorWindowTest, WheelAndScrollBarMoveTheRowsShown) {
+  std::vector<std::string> rows;
+  for (int i = 0; i < 80; ++i) rows.push_back("X0 ~ (M" + std::to_string(i) + ")");
+  const std::wstring long_seq = folder_->file(L"LONG.SEQ");
+  ASSERT_TRUE(write_operation_file(long_seq, rows));
+  HWND window = open_monitor_window(long_seq, false);
+  ASSERT_NE(window, nullptr);
+  const ViewState* v = view_state_of(window);
+  ASSERT_GT(v->scroll_max, 10);
+  SendMessageW(window, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-360)), 0);
+  EXPECT_EQ(v->top_row, 1);  // one row whatever the delta
+  SendMessageW(window, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 7), 0);
+  EXPECT_EQ(v->top_row, 1);
+  SendMessageW(window, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 7), 0);
+  EXPECT_EQ(v->top_row, 7);
+  EXPECT_EQ(GetScrollPos(window, SB_VERT), 7);
+  SendMessageW(window, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 5000), 0);
+  EXPECT_EQ(v->top_row, v->scroll_max);
+  SendMessageW(window, WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+  EXPECT_EQ(v->top_row, v->scroll_max);
+  EXPECT_LE(v->rung_last_row, static_cast<int>(monitor_grid()->size()) - 1);
 }
 
 TEST_F(MonitorWindowTest, ToolCommandsOfAnotherToolbarAreRefused) {
