@@ -31,6 +31,15 @@ std::string format(const char* fmt, auto... args) {
 
 std::string_view bounded(const char* text, size_t size) { return {text, strnlen(text, size)}; }
 
+PaintItem make_item(PaintKind kind, PixelRect rect, int row, int column) {
+  PaintItem item{};
+  item.kind = kind;
+  item.rect = rect;
+  item.row = row;
+  item.column = column;
+  return item;
+}
+
 bool is_stop_row(const LadderRow& row) {
   return (row.cell[0].word[0] & STOP_ROW) != 0 || row.cell[0].word[0] == END_MARK_CELL;
 }
@@ -65,10 +74,9 @@ class MonitorPainter {
     const int source = code >> 8;
     int slot = code & 0xFF;
     if (slot != PIC_BOX) slot = picture_in_set(slot, in_.picture_set);
-    PaintItem item{PaintKind::PICTURE, rect, slot};
+    PaintItem item = make_item(PaintKind::PICTURE, rect, r, j);
+    item.picture = slot;
     item.picture_source = static_cast<uint8_t>(source);
-    item.row = r;
-    item.column = j;
     list_.items.push_back(item);
   }
   void pictures(PickedPictures picked, PixelRect rect, int r, int j) {
@@ -81,25 +89,31 @@ class MonitorPainter {
   }
   void text(std::string s, PixelRect rect, uint32_t flags, PaintFont font, uint32_t colour, int r, int j,
             uint32_t background = MONITOR_BACKGROUND) {
-    PaintItem item{PaintKind::TEXT, rect, -1, font, colour, background, 1, flags, std::move(s)};
-    item.row = r;
-    item.column = j;
+    PaintItem item = make_item(PaintKind::TEXT, rect, r, j);
+    item.font = font;
+    item.colour = colour;
+    item.background = background;
+    item.format = flags;
+    item.text = std::move(s);
     list_.items.push_back(std::move(item));
   }
   void frame(PixelRect rect, uint32_t colour, int width, int r, int j) {
-    PaintItem item{PaintKind::FRAME, rect, -1, PaintFont::ELEMENT, colour, 0, width};
-    item.row = r;
-    item.column = j;
+    PaintItem item = make_item(PaintKind::FRAME, rect, r, j);
+    item.colour = colour;
+    item.width = width;
     list_.items.push_back(item);
   }
   void line(int x1, int y1, int x2, int y2, uint32_t colour, int width) {
-    list_.items.push_back({PaintKind::LINE, {x1, y1, x2, y2}, -1, PaintFont::ELEMENT, colour, 0, width});
+    PaintItem item = make_item(PaintKind::LINE, {x1, y1, x2, y2}, -1, -1);
+    item.colour = colour;
+    item.width = width;
+    list_.items.push_back(item);
   }
 
   void comment_rows(int first, int last);
   void comments(int first, int last);
   void cells(int first, int last);
-  void part(const LadderRow& row, int r, int j, uint32_t state, int cell_state_lit);
+  void part(const LadderRow& row, int r, int j, uint32_t state);
   void live_frame(const LadderRow& row, int r, int j, uint32_t state);
   void margin(const LadderRow& row, int r, int counted);
 
@@ -203,7 +217,7 @@ void MonitorPainter::cells(int first, int last) {
       bool ends = false;
       if ((w0 & 0xF) != 0) {
         state = in_.monitor_screen ? monitor_device_state(cell.word[1], not_polled) : cell.word[2];
-        part(row, r, j, state, 0);
+        part(row, r, j, state);
         if ((w0 & CellFlags::LINK_UP) != 0) {
           uint32_t link_state = state & ~STATE_LIT;
           if (j == 0 && !in_.monitor_screen && r == counted) link_state |= STATE_LIT;
@@ -259,7 +273,7 @@ void MonitorPainter::cells(int first, int last) {
   }
 }
 
-void MonitorPainter::part(const LadderRow& row, int r, int j, uint32_t state, int) {
+void MonitorPainter::part(const LadderRow& row, int r, int j, uint32_t state) {
   using namespace TextFormat;
   const uint32_t w0 = row.cell[j].word[0];
   const uint32_t code = (w0 >> 4) & SHIFTED_CODE_MASK;
