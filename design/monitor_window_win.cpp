@@ -187,7 +187,7 @@ LRESULT on_create(HWND window, LPARAM lparam) {
     return fail_creation(window, *view, MSG_NO_OPERATION_FILE, record.path, count_before);
   }
   clear_cell_states(*g_monitor_grid, count_program_rows(*g_monitor_grid) + 1);
-  if (!any_live(g_design_windows)) save_settings();
+  if (!is_live(g_design_windows[0])) save_settings();  // without the main design window
   std::fclose(file);
 
   set_cpu_label_text(monitor_cpu_label(g_cpu_settings.cpu_name, g_cpu_settings.option_b != 0));

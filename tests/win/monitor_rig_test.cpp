@@ -83,6 +83,7 @@ class MonitorRig : public ProgramTest {
   void SetUp() override {
     if (env("TAVOLIN_MONITOR_SLOT").empty()) GTEST_SKIP() << "no monitor rig (scripts/test.d/70-monitor-e2e.sh)";
     ProgramTest::SetUp();
+    control("silent=0\nbit=X26=1\nregister=3=00FF\n");  // the board as the rig starts it
     reset_device_images();
     g_poll_cadence = PollCadence{};
     g_poll_starts.clear();
@@ -229,6 +230,21 @@ TEST_F(MonitorRig, OperationCheckScreenPicture) {
   save_screenshot("operation_check_screen");
   EXPECT_EQ((*monitor_grid())[0].cell[0].word[2] & 1, 1u);
   SendMessageW(window, WM_CLOSE, 0, 0);
+  pump_messages();
+
+  // More of the parts, on the monitor screen: comment rows, a timer, SET and RST boxes,
+  // a comparison, links between rows.
+  const std::wstring parts = folder_->file(L"PARTS.SEQ");
+  ASSERT_TRUE(write_operation_file(parts, {"; 起動と停止", "X1A /X2 - - ~ (Y3)", "^Y3 ^", "X0 ~ (T3 K100)",
+                                           "T3 ~ [SET M10]", "X2 ~ [RST M10]", "X0 {= D3 K255} ~ (Y5)",
+                                           "; 値の転送", "X0 ~ [MOV K5 D3]"}));
+  HWND monitor = open_monitor_window(parts, true);
+  ASSERT_NE(monitor, nullptr);
+  ASSERT_TRUE(wait_for([&] { return (word_device_record(Device::D, 3)->word[0] & 0xFFFF) == 0xFF; }, 5000));
+  InvalidateRect(monitor, nullptr, TRUE);
+  pump_for(400);
+  save_screenshot("monitor_screen_parts");
+  SendMessageW(monitor, WM_CLOSE, 0, 0);
   pump_messages();
 }
 
