@@ -103,13 +103,15 @@ void Painter::rails() {
   line(l_, 0, l_, in_.client_height, width);
 }
 
+// The ticks are drawn with the rails' pen.
 void Painter::ticks() {
+  const int width = in_.double_lines ? 2 : 1;
   for (int i = 0; i <= v_.visible_rows; ++i) {
     const LadderRow* row = row_at(v_.top_row + i);
     if (row == nullptr) break;
     const int y = ph_ / 2 + v_.top_margin + i * rh_;
     const bool first_holds_part = (row->cell[0].word[0] & CellFlags::PRESENT) != 0;
-    if (!first_holds_part) line(l_, y, l_ + 7, y, 1);
+    if (!first_holds_part) line(l_, y, l_ + 7, y, width);
     for (int j = 1; j <= 11; ++j) {
       if (j == 1 && first_holds_part) continue;
       const uint32_t w0 = row->cell[j].word[0];
@@ -117,7 +119,7 @@ void Painter::ticks() {
         ++j;  // the element and the column after it carry no tick
         continue;
       }
-      if ((w0 & CellFlags::LINK_UP) == 0) line(l_ + j * cw_, y, l_ + j * cw_ + 2, y, 1);
+      if ((w0 & CellFlags::LINK_UP) == 0) line(l_ + j * cw_, y, l_ + j * cw_ + 2, y, width);
     }
   }
 }
@@ -226,19 +228,22 @@ void Painter::operands(const LadderRow& row, int r, int c) {
         const uint32_t kind = (g_operand_kinds[k] >> (8 * i)) & 0xFF;
         const bool bit_operand = (kind & OperandKind::BIT_DEVICE) != 0;
         const char* letter = letter_of(v);
-        if ((d == Device::X || d == Device::Y || d == Device::B || d == Device::R) && !bit_operand) {
+        // A digit group carries its digit count; a register in a word operand (R1F) has
+        // none and is shown by its name alone.
+        const bool digit_group = !bit_operand && g != 0;
+        if ((d == Device::X || d == Device::Y || d == Device::B || d == Device::R) && digit_group) {
           const bool by_bits = (k == static_cast<uint32_t>(Instr::MIVK) && i == 0) ||
                                (k == static_cast<uint32_t>(Instr::MOVK) && i == 1);
           s = format(by_bits ? "B%X%s%X" : "K%d%s%X", g, letter, number & 0x7FFF);
-        } else if ((d == Device::M || d == Device::L) && !bit_operand) {
+        } else if ((d == Device::M || d == Device::L) && digit_group) {
           s = format("K%d%s%d", g, letter, number);
         } else if (d == Device::X || d == Device::Y || d == Device::B || d == Device::R || d == Device::V ||
                    (d == Device::S && i >= 1)) {
           s = format(d == Device::V ? "%s%X" : "%s%02X", letter, number & 0x7FFF);
         } else if (d == Device::S) {
-          s = format("%s%03d%s", letter, number, "");
+          s = format("%s%03d%s", letter, number, (v & OperandBits::SUFFIX_T) != 0 ? "t" : "");
         } else {
-          s = format("%s%d%s", letter, number, "");
+          s = format("%s%d%s", letter, number, (v & OperandBits::SUFFIX_T) != 0 ? "t" : "");
         }
       }
       PixelRect rect = comparison ? PixelRect{x0(c) + (i + 1) * cw_ + cw_ / 14, band_top,

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/device_tables.h"
 #include "design/element_pictures.h"
 #include "support/ladder_text.h"
 
@@ -57,10 +58,11 @@ TEST(DesignPaint, RailsRunTheClientHeightAndDoubleLinesWidenThem) {
   for (bool double_lines : {false, true}) {
     scene.inputs.double_lines = double_lines;
     const auto lines = of_kind(scene.paint(), PaintKind::LINE);
-    ASSERT_GE(lines.size(), 2u);
+    ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines[0].rect, (PixelRect{1295, 0, 1295, 1060}));
     EXPECT_EQ(lines[1].rect, (PixelRect{100, 0, 100, 1060}));
-    EXPECT_EQ(lines[0].width, double_lines ? 2 : 1);
+    // The ticks share the rails' pen.
+    for (const auto& l : lines) EXPECT_EQ(l.width, double_lines ? 2 : 1);
   }
 }
 
@@ -132,6 +134,9 @@ TEST(DesignPaint, OperandTextsFollowTheirDevicesFormats) {
       {"X0 ~ [MOV H1F D1]", {"X00", "MOV", "H001F", "D1"}},
       {"X0 ~ [MOV K4M0 D1]", {"X00", "MOV", "K4M0", "D1"}},
       {"X0 ~ [DMOV D0 D2]", {"X00", "DMOV", "D0", "D2"}},
+      {"X0 ~ [MOV S5 S6]", {"X00", "MOV", "S005", "S06"}},
+      {"X0 ~ [MOV V10 R1F]", {"X00", "MOV", "VA", "R1F"}},
+      {"X0 ~ [MOV K2X10 K4Y0]", {"X00", "MOV", "K2X10", "K4Y0"}},
   };
   for (const Case& c : cases) {
     Scene scene(ladder_from_text({c.row}));
@@ -140,6 +145,32 @@ TEST(DesignPaint, OperandTextsFollowTheirDevicesFormats) {
     texts.pop_back();  // the step number
     EXPECT_EQ(texts, c.texts) << c.row;
   }
+}
+
+TEST(DesignPaint, TicksMarkTheFreeColumnsOfEachShownRow) {
+  // Row 0: a contact in column 0 and a line across; the row below the END row is empty.
+  Scene scene(ladder_from_text({"X0 X1 - - - - - - - - - (Y0)"}));
+  const DisplayList list = scene.paint();
+  std::vector<PixelRect> ticks;
+  for (const auto& l : of_kind(list, PaintKind::LINE))
+    if (l.rect.top == l.rect.bottom) ticks.push_back(l.rect);
+  // Rows 0 (contacts and lines everywhere) and 1 (END: a line across) have no free
+  // column; row 2, the end mark, and the empty rows below carry ticks at the rail and at
+  // columns 1-11.
+  const int y2 = 90 / 2 + 45 + 2 * 90;
+  EXPECT_NE(std::find(ticks.begin(), ticks.end(), PixelRect{100, y2, 107, y2}), ticks.end());
+  for (const auto& t : ticks) EXPECT_GE(t.top, y2);
+}
+
+TEST(DesignPaint, OperandsWithTheSuffixFlagShowIt) {
+  Scene scene(ladder_from_text({"X0 ~ [MOV D0 D1]", "X1 ~ (M5)"}));
+  scene.grid[0].cell[12].word[1] |= OperandBits::SUFFIX_T;
+  scene.grid[1].cell[11].word[1] |= OperandBits::SUFFIX_T;
+  const DisplayList list = scene.paint();
+  std::vector<std::string> box = texts_of(list, 0);
+  std::vector<std::string> coil = texts_of(list, 1);
+  EXPECT_EQ(box[3], "D1t");
+  EXPECT_EQ(coil[1], "M5t");
 }
 
 TEST(DesignPaint, StepNumbersCountProgramRowsOnly) {

@@ -10,3 +10,6 @@
 bool write_sample_design(const std::wstring& path);
 // Writes `grid` as a design file.
 bool write_design_grid(const std::wstring& path, GridSpan grid);
+// Writes a new design whose END row was left out, so that its end mark comes first (as
+// damaged or hand-edited files have it).
+bool write_design_without_end_row(const std::wstring& path);

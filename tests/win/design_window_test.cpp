@@ -222,6 +222,20 @@ TEST_F(DesignWindow, FurtherWindowsShowTheirFileAndCloseWithTheMainWindow) {
   EXPECT_EQ(g_design_window_count, 0);
 }
 
+TEST_F(DesignWindow, ADesignWithoutItsEndRowGetsItBackWhenOpened) {
+  ASSERT_TRUE(write_design_without_end_row(folder_->file(L"NOEND.MBS")));
+  HWND window = open(file(L"NOEND.MBS"));
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(boxes_->shown().empty());
+  const LadderGrid& grid = *design_grid_of(window);
+  // The row before the end mark became the END row, so the design can be saved.
+  EXPECT_EQ(count_program_rows(grid), 11);
+  EXPECT_TRUE(is_end_row(grid[10]));
+  EXPECT_EQ(SendMessageW(window, WM_COMMAND, CMD_QUERY_MODIFIED, 0), 0);
+  EXPECT_EQ(save_design_file(window, *design_grid_of(window), view_state_of(window), view_state_of(window)->path),
+            DesignSaveResult::SAVED);
+}
+
 TEST_F(DesignWindow, FitWindowFillsTheClient) {
   command(CMD_NEW_DESIGN);
   HWND window = main_window();
