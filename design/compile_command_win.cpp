@@ -11,6 +11,7 @@
 #include "design/compile_error_dialog_win.h"
 #include "design/design_window_win.h"
 #include "design/view_geometry_win.h"
+#include "shell/file_replace.h"
 #include "shell/command_ids.h"
 #include "shell/compile_chain.h"
 #include "shell/command_routing_win.h"
@@ -27,11 +28,6 @@ namespace {
 bool is_live(WindowHandle handle) { return handle != 0 && handle != WINDOW_LIST_END && IsWindow(as_hwnd(handle)); }
 
 std::string bounded(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
-
-bool file_exists(const std::string& path) {
-  const DWORD attributes = GetFileAttributesW(cp932_to_wide(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
 
 }  // namespace
 
@@ -77,7 +73,7 @@ void design_compile_command(HWND window) {
       if (is_live(row[static_cast<size_t>(slot)])) SendMessageW(as_hwnd(row[static_cast<size_t>(slot)]), WM_CLOSE, 0, 0);
   };
   host.query_modified = [main] { return static_cast<int>(SendMessageW(main, WM_COMMAND, CMD_QUERY_MODIFIED, 0)); };
-  host.file_exists = file_exists;
+  host.file_exists = [](const std::string& path) { return file_exists(path.c_str()); };
   host.open_compile_errors = [] { open_compile_error_list(g_frame); };
   host.repaint_designs = [] { invalidate_window_list(g_design_windows, 0); };
   host.convert_to_mnemonic = [] {

@@ -551,13 +551,20 @@ TEST_F(DesignCommands, CompileListsTheErrorJumpsToItAndWritesTheProjectFiles) {
   EXPECT_EQ(send(window, CMD_QUERY_MODIFIED), 0);
   EXPECT_EQ(read_file_bytes(folder_->file(L"PUMP.MBS")), written_design(folder_->file(L"EXPECTED.MBS"), grid));
   EXPECT_EQ(read_file_bytes(folder_->file(L"PUMP.SEQ")), written_operation(folder_->file(L"EXPECTED.SEQ"), grid));
-  EXPECT_TRUE(file_exists(folder_->file(L"PUMP.NIC")));
   EXPECT_FALSE(g_mnemonic_text.empty());
+  // The mnemonic file is what the frame's conversion makes of that operation file.
+  const std::string nic = read_file_bytes(folder_->file(L"PUMP.NIC"));
+  EXPECT_FALSE(nic.empty());
+  ASSERT_TRUE(read_back_operation_file(file(L"EXPECTED.SEQ"), file(L"EXPECTED.SEQ")));
+  boxes_->answer(IDOK);
+  ASSERT_EQ(convert_seq_to_commented_nic(nullptr, file(L"EXPECTED.NIC"), file(L"EXPECTED.LST"), file(L"EXPECTED.SEQ")), 0);
+  EXPECT_EQ(nic, read_file_bytes(folder_->file(L"EXPECTED.NIC")));
 
   // Unchanged since, a second compile asks first; Cancel leaves the files alone.
   const std::string seq = read_file_bytes(folder_->file(L"PUMP.SEQ"));
   boxes_->answer(IDCANCEL);
   const size_t before = boxes_->shown().size();
+  ASSERT_NE(before, 0u);
   send(window, CMD_COMPILE_LADDER);
   ASSERT_EQ(boxes_->shown().size(), before + 1);
   EXPECT_EQ(shown(before), "回路上の変更が有りませんが\n強行しますか？");
