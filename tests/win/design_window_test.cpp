@@ -130,7 +130,7 @@ TEST_F(DesignWindow, YesSavesTheDesignOverItsFile) {
   EXPECT_EQ(read_design_file(back, stream, DESIGN_FILE_STANDALONE), DESIGN_FILE_OK);
   fclose(stream);
   EXPECT_EQ(back[4].cell[0].word[0], 0x801Au);
-  EXPECT_FALSE(file_exists(folder_->file(L"LAMP.MBS.$$$")));
+  EXPECT_FALSE(file_exists(folder_->file(L"LAMP.MBS.new")));
 }
 
 TEST_F(DesignWindow, AFailedSaveKeepsTheOldFileAndTheWindow) {
@@ -152,7 +152,7 @@ TEST_F(DesignWindow, AFailedSaveKeepsTheOldFileAndTheWindow) {
   EXPECT_EQ(narrow(boxes_->shown()[2].caption), "警告");
   EXPECT_TRUE(IsWindow(window));
   EXPECT_EQ(read_file_bytes(folder_->file(L"KEEP.MBS")), before);
-  EXPECT_FALSE(file_exists(folder_->file(L"KEEP.MBS.$$$")));
+  EXPECT_FALSE(file_exists(folder_->file(L"KEEP.MBS.new")));
   EXPECT_EQ(SendMessageW(window, WM_COMMAND, CMD_QUERY_MODIFIED, 0), 1);
   (*design_grid_of(window))[11].cell[11].word[0] = 0x6C08;
 

@@ -185,7 +185,7 @@ TEST_F(MnemonicWindowTest, OpenTypeUndoCopyPasteAndSave) {
   ASSERT_EQ(boxes_->shown().size(), 1u);
   EXPECT_EQ(boxes_->shown()[0].text, cp932_to_wide("ファイルが上書きされました！"));
   EXPECT_EQ(read_file_bytes(file), nic_bytes(pasted));
-  EXPECT_FALSE(file_exists(file + L".$$$"));
+  EXPECT_FALSE(file_exists(file + L".new"));
 
   // Saved: the close asks nothing, and nothing names the freed text afterwards.
   SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
