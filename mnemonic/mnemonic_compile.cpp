@@ -15,6 +15,7 @@
 #include "core/seq_file.h"
 #include "core/text_file.h"
 #include "design/view_state.h"
+#include "shell/file_replace.h"
 #include "mnemonic/mnemonic_editor.h"
 #include "mnemonic/mnemonic_screen.h"
 
@@ -26,48 +27,6 @@ void notify(const std::string& text, const std::string& caption, void* owner = n
 
 void call(const std::function<void()>& f) {
   if (f) f();
-}
-
-// A file written beside its final place and moved over it only when whole; dropped
-// (the old file kept) unless committed.
-class StagedWrite {
- public:
-  explicit StagedWrite(std::string path) : path_(std::move(path)), staging_(staging_path(path_)) {}
-  ~StagedWrite() {
-    if (stream_) std::fclose(stream_);
-    if (opened_ && !committed_) chain_remove(staging_.c_str());
-  }
-  StagedWrite(const StagedWrite&) = delete;
-  StagedWrite& operator=(const StagedWrite&) = delete;
-
-  std::FILE* open() {
-    stream_ = chain_open(staging_.c_str(), "w+");
-    opened_ = stream_ != nullptr;
-    return stream_;
-  }
-  bool commit() {
-    if (!stream_) return false;
-    const bool written = finish_writing(stream_);
-    const bool closed = std::fclose(stream_) == 0;
-    stream_ = nullptr;
-    if (!written || !closed || !chain_replace(staging_.c_str(), path_.c_str())) return false;
-    committed_ = true;
-    return true;
-  }
-
- private:
-  std::string path_;
-  std::string staging_;
-  std::FILE* stream_ = nullptr;
-  bool opened_ = false;
-  bool committed_ = false;
-};
-
-bool file_exists(const std::string& path) {
-  std::FILE* f = chain_open(path.c_str(), "rb");
-  if (!f) return false;
-  std::fclose(f);
-  return true;
 }
 
 // The working lists must not stay named once they are freed.
@@ -113,7 +72,7 @@ MnemonicCompileEnd run_mnemonic_compile(const MnemonicCompileRequest& request, c
   }
   call(host.close_screen_dialogs);
   const bool unchanged = !request.saved.empty() && text_differs_from_saved(request.text, request.saved) == 0;
-  if (unchanged && file_exists(request.files.operation) &&
+  if (unchanged && file_exists(request.files.operation.c_str()) &&
       show_notice(MSG_TEXT_UNCHANGED, request.open_path.c_str(), NoticeStyle::OK_CANCEL, request.owner) !=
           NoticeAnswer::OK)
     return MnemonicCompileEnd::NOT_FORCED;
@@ -176,8 +135,8 @@ MnemonicCompileEnd run_mnemonic_compile(const MnemonicCompileRequest& request, c
   }
   apply_comment_table(grid, table);
 
-  StagedWrite operation(request.files.operation);
-  std::FILE* seq = operation.open();
+  StagedFile operation(request.files.operation);
+  std::FILE* seq = operation.open() ? operation.stream() : nullptr;
   if (!seq) {
     notify(MSG_FILE_NOT_OPENED, CAPTION_WARN);
     call(host.repaint_mnemonic_windows);
@@ -194,8 +153,8 @@ MnemonicCompileEnd run_mnemonic_compile(const MnemonicCompileRequest& request, c
   }
   g_instruction_list = {};
 
-  StagedWrite mnemonic(request.mnemonic_path);
-  std::FILE* nic = mnemonic.open();
+  StagedFile mnemonic(request.mnemonic_path);
+  std::FILE* nic = mnemonic.open() ? mnemonic.stream() : nullptr;
   if (!nic) {
     notify(MSG_FILE_NOT_OPENED, CAPTION_WARN);
     call(host.repaint_mnemonic_windows);

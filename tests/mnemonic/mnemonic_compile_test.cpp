@@ -12,6 +12,7 @@
 #include "core/mnemonic_parser.h"
 #include "core/mnemonic_text.h"
 #include "design/view_state.h"
+#include "shell/file_replace.h"
 #include "support/mnemonic_lines.h"
 #include "support/notice_recorder.h"
 
@@ -43,7 +44,7 @@ class MnemonicCompile : public ::testing::Test {
  protected:
   void SetUp() override {
     reset_core_state();
-    set_chain_file_access({});
+    set_file_access({});
     dir = fs::temp_directory_path() / ("mnemonic_compile_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
                                        "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir);
@@ -52,7 +53,7 @@ class MnemonicCompile : public ::testing::Test {
   }
   void TearDown() override {
     release_read_back();
-    set_chain_file_access({});
+    set_file_access({});
     fs::remove_all(dir);
   }
 
@@ -247,16 +248,16 @@ TEST_F(MnemonicCompile, FailedWritesKeepTheOldFilesAndReportNoSuccess) {
     NoticeRecorder notices;
     calls = {};
     put_old_files();
-    ChainFileAccess access;
+    FileAccess access;
     access.replace = [&c](const char* from, const char* to) {
       const std::string target = to;
       if (target.size() >= 4 && target.compare(target.size() - 4, 4, c.refused) == 0) return false;
       return std::rename(from, to) == 0;
     };
-    set_chain_file_access(access);
+    set_file_access(access);
     MnemonicText text = make_text(PROGRAM), saved = make_text({}, 10);
     EXPECT_EQ(compile(text, saved), c.end) << c.name;
-    set_chain_file_access({});
+    set_file_access({});
     ASSERT_EQ(notices.notices.size(), 1u) << c.name;
     EXPECT_EQ(notices.notices[0].text, MSG_FILE_SAVE_FAILED) << c.name;
     EXPECT_EQ(calls.conversions, 0) << c.name;
