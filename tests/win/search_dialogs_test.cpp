@@ -11,6 +11,7 @@
 
 #include "core/ladder_compiler.h"
 #include "design/design_input_win.h"
+#include "design/design_paint.h"
 #include "design/design_window_win.h"
 #include "design/device_search.h"
 #include "design/search_dialogs.h"
