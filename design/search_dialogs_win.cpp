@@ -480,7 +480,9 @@ void feed_search_dialog(HWND window, const DialogRequest& request) {
   if (dialog == nullptr) return;
   if (request.set_text) feed_edit_717(dialog, request.text);
   if (request.list_uses && GetDlgItem(dialog, IDC_DEVICE_LIST) != nullptr) {
-    if (LadderGrid* grid = design_grid_of(window)) list_uses(dialog, *grid, request.text);
+    // The design or monitor window's grid (the list form is not offered on the mnemonic screen).
+    auto* grid = reinterpret_cast<LadderGrid*>(GetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT));
+    if (grid != nullptr && !on_mnemonic_screen()) list_uses(dialog, *grid, request.text);
   }
   if (request.focus_edit) SetFocus(GetDlgItem(dialog, IDC_DEVICE_EDIT));
 }
