@@ -108,5 +108,5 @@ inline constexpr char MSG_OVERWRITTEN[] = "ファイルが上書きされまし�
 inline constexpr char MSG_SAVED_NEW_NAME[] = "ファイルが新しい名前で保存されました！";
 inline constexpr char MSG_FILE_EXISTS[] = "同一ファイル名が存在していますが、\n強行しますか？";
 inline constexpr char MSG_SEARCH_STATUS[] = "同一接点番号をサーチします。alt+f5, alt+f10で連続サーチができます。";
-inline constexpr char CAPTION_WARNING[] = "警告";
-inline constexpr char CAPTION_CONFIRMATION[] = "確認";
+inline constexpr char CAPTION_WARNING_DESIGN[] = "警告";
+inline constexpr char CAPTION_CONFIRM_DESIGN[] = "確認";

@@ -10,6 +10,7 @@
 
 #include <vector>
 
+#include "design/design_paint.h"
 #include "design/design_window_win.h"
 #include "design/undo_ring.h"
 #include "design/view_geometry_win.h"
@@ -18,14 +19,12 @@
 #include "shell/frame_win.h"
 #include "shell/message_box_win.h"
 #include "shell/mode_flags.h"
+#include "shell/modifier_keys_win.h"
 #include "shell/popup_menu_win.h"
 #include "shell/status_bar_win.h"
 #include "shell/toolbar_win.h"
 #include "shell/window_lists_win.h"
 
-// g_popup_toggle is the one toggle the design and mnemonic windows share; it is defined
-// beside the mnemonic editor (mnemonic/mnemonic_editor.cpp).
-// g_search_highlight is the painter's (design/design_paint.cpp).
 int g_range_submode = 0;
 int g_blank_submode = 0;
 
@@ -51,8 +50,10 @@ DesignModes current_modes(bool read_tool) {
   DesignModes m;
   m.tool = read_tool ? get_selected_tool() : g_current_tool;
   m.shift = shift_key_down();
-  m.line_mode = get_mode_flag(CMD_TOOL_LINE) != 0;
-  m.erase_mode = get_mode_flag(CMD_TOOL_ERASE) != 0;
+  // The line and erase buttons set their flags when pressed; a checked button alone
+  // counts as well, so that the tool in force and its mode never disagree.
+  m.line_mode = get_mode_flag(CMD_TOOL_LINE) != 0 || m.tool == DesignToolId::LINE;
+  m.erase_mode = get_mode_flag(CMD_TOOL_ERASE) != 0 || m.tool == DesignToolId::ERASE;
   m.number_mode = get_mode_flag(CMD_SET_NUMBER) != 0;
   m.replace_mode = get_mode_flag(CMD_REPLACE) != 0;
   m.comment_mode = get_mode_flag(CMD_COMMENT) != 0;
@@ -149,7 +150,11 @@ void apply_design_effects(HWND window, LadderGrid& grid, ViewState& view, const 
       if (row[static_cast<size_t>(slot)] != 0) SendMessageW(as_hwnd(row[static_cast<size_t>(slot)]), WM_CLOSE, 0, 0);
   }
   if (e.reset_modes) reset_design_modes();
-  if (!e.popup.empty()) show_popup(window, e.popup);
+  if (!e.popup.empty()) {
+    // The erased span and marker are gone from the screen before the menu loop starts.
+    UpdateWindow(window);
+    show_popup(window, e.popup);
+  }
   for (int key : e.keys) SendMessageW(window, WM_KEYDOWN, static_cast<WPARAM>(key), 0);
   if (e.mouse) {
     const LPARAM position = MAKELPARAM(e.mouse->x, e.mouse->y);

@@ -16,6 +16,7 @@
 #include "core/ladder_model.h"
 #include "design/cursor_keys.h"
 #include "design/design_edit.h"
+#include "design/device_uses.h"
 
 // True when the message was handled; `result` is then the message's result.
 bool design_handle_input(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
@@ -24,9 +25,8 @@ bool design_handle_input(HWND window, UINT message, WPARAM wparam, LPARAM lparam
 // has changed already, then the undo snapshot, the repaint, the sync notice, then the rest.
 void apply_design_effects(HWND window, LadderGrid& grid, ViewState& view, const EditEffects& effects);
 
-// Program-wide state of the design window's input.
-extern int g_popup_toggle;      // flipped by right clicks in range and blank-line mode
-extern int32_t g_search_highlight;  // the device-use highlight of the Space key is on
+// Program-wide state of the design window's input (g_search_highlight, the Space key's
+// device-use highlight, is the painter's: design/design_paint.h).
 extern int g_range_submode;     // the range mode's sub-mode (select 0 .. paste 4)
 extern int g_blank_submode;     // the blank-line mode's sub-mode
 
@@ -36,7 +36,7 @@ struct DesignInputHooks {
   void (*row_edit)(HWND window, RowEditHandoff handoff) = nullptr;
   void (*open_dialog)(HWND window, const DialogRequest& request) = nullptr;
   void (*read_dialog_state)(DesignModes& modes) = nullptr;  // number and search dialog state
-  DeviceUseLister list_uses = nullptr;
+  DeviceUseLister list_uses = list_device_uses;
 };
 void set_design_input_hooks(const DesignInputHooks& hooks);
 const DesignInputHooks& design_input_hooks();

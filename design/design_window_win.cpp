@@ -12,10 +12,12 @@
 #include <memory>
 #include <string>
 
+#include "design/design_commands_win.h"
 #include "design/design_document.h"
 #include "design/design_input_win.h"
 #include "design/design_paint_win.h"
 #include "design/element_pictures_win.h"
+#include "design/row_edits_win.h"
 #include "design/undo_ring.h"
 #include "design/view_geometry_win.h"
 #include "shell/file_replace.h"
@@ -374,7 +376,11 @@ LRESULT CALLBACK design_window_proc(HWND window, UINT message, WPARAM wparam, LP
   if (LRESULT input_result = 0; design_handle_input(window, message, wparam, lparam, input_result)) return input_result;
   switch (message) {
     case WM_CREATE:
+      install_row_edit_hooks();
       return on_create(window, lparam);
+    case WM_MOUSEMOVE:
+      if (design_range_drag(window, wparam, lparam)) return 0;
+      break;
     case WM_SIZE:
       if (ViewState* view = view_state_of(window); view != nullptr && design_grid_of(window) != nullptr)
         design_view_size(window, *view, *design_grid_of(window), LOWORD(lparam), HIWORD(lparam));
@@ -412,6 +418,9 @@ LRESULT CALLBACK design_window_proc(HWND window, UINT message, WPARAM wparam, LP
           if (ViewState* view = view_state_of(window)) repaint_synced_cells(window, *view, lparam);
           break;
         default:
+          if (design_row_edit_command(window, LOWORD(wparam))) return 0;
+          if (LRESULT command_result = 0; design_handle_command(window, wparam, lparam, command_result))
+            return command_result;
           break;
       }
       break;

@@ -526,12 +526,7 @@ bool cross_reference(ConstGridSpan grid, std::string_view text, std::span<int32_
   return true;
 }
 
-void list_device_uses(ConstGridSpan grid, const char* text, std::span<int32_t> hits) {
-  std::string name;
-  uint32_t device = 0;
-  if (text == nullptr || !cross_reference_device(text, name, device)) return;
-  collect_uses(grid, name, device, hits, nullptr);
-}
+// list_device_uses is design/device_uses.cpp's (the Space key's highlight shares it).
 
 // ---- Used devices ------------------------------------------------------------------------------
 

@@ -340,9 +340,7 @@ int place_timer(GridSpan grid, ViewState& view, int code, uint32_t number, const
   LadderRow& cells = grid[static_cast<size_t>(row)];
   view.sel_width = 1;
   uint32_t& w11 = cells.cell[OUTPUT_COLUMN].word[0];
-  if ((w11 & (CellFlags::TIMER_OUTPUT | 0x400)) != 0 &&
-      (static_cast<int>(row_output_code(cells)) != code || (w11 & CellFlags::TIMER_OUTPUT) == 0))
-    replace_box_by_lines(grid, view);
+  if ((w11 & (CellFlags::TIMER_OUTPUT | 0x400)) != 0) replace_box_by_lines(grid, view);
   const uint32_t device = device_code_word(code == Instr::TIM ? Device::T : Device::C);
   const bool same_output = static_cast<int>(row_output_code(cells)) == code && (w11 & CellFlags::OPERAND_SET) != 0;
   if (same_output && options.change_same_numbers) renumber_operand(grid, view, device | number, changes);
@@ -512,6 +510,7 @@ int place_instruction(GridSpan grid, ViewState& view, std::string_view text, int
     flags |= RecordFlags::P_FORM;
     word.pop_back();
   }
+  const std::string named = word;  // the name as typed, without its P
   if (word.size() > 1 && (word[0] == 'D' || word[0] == 'd') && !is_one_of(word, {"DEC", "DECB", "DI", "DACO", "DECO"})) {
     flags |= RecordFlags::D_FORM;
     if (!is_one_of(word, {"DAND", "DOR", "DXOR", "DXNR"})) word.erase(0, 1);
@@ -523,15 +522,9 @@ int place_instruction(GridSpan grid, ViewState& view, std::string_view text, int
   }
   if (found == 0) return -1;
   const int attributes = instruction_attributes(found);
-  const bool exempt = is_one_of(words[0], {"DAND", "DOR", "DXOR", "DXNR", "DSFR", "DSFL"}) ||
-                      is_one_of(words[0], {"DANDP", "DORP", "DXORP", "DXNRP", "DSFRP", "DSFLP"});
-  const bool comparison = found >= 192 && found != 224 && found != 225;
-  if (!exempt && !comparison && (((flags & RecordFlags::D_FORM) != 0 && (attributes & InstrAttr::D_FORM) == 0) ||
-                                 ((flags & RecordFlags::P_FORM) != 0 && (attributes & InstrAttr::P_FORM) == 0))) {
-    notice(INSTRUCTION_ERROR_MESSAGE, options);
-    return -1;
-  }
-  if (comparison && (flags & RecordFlags::P_FORM) != 0) {
+  const bool exempt = is_one_of(named, {"DAND", "DOR", "DXOR", "DXNR", "DSFR", "DSFL"});
+  if (!exempt && (((flags & RecordFlags::D_FORM) != 0 && (attributes & InstrAttr::D_FORM) == 0) ||
+                  ((flags & RecordFlags::P_FORM) != 0 && (attributes & InstrAttr::P_FORM) == 0))) {
     notice(INSTRUCTION_ERROR_MESSAGE, options);
     return -1;
   }
@@ -554,6 +547,11 @@ int place_instruction(GridSpan grid, ViewState& view, std::string_view text, int
     if (found == Instr::END && show_notice(END_QUESTION, options.file_path, NoticeStyle::OK_CANCEL, options.owner) !=
                                    NoticeAnswer::OK)
       return -1;
+    view.cursor_col = OUTPUT_COLUMN;
+    uint32_t& w11 = row->cell[OUTPUT_COLUMN].word[0];
+    // The cells of an older, wider output that the new box does not cover become lines.
+    view.sel_width = n;
+    if ((w11 & (CellFlags::TIMER_OUTPUT | 0x400)) != 0) replace_box_by_lines(grid, view);
     view.sel_width = n;
     int first_changed = -1;
     for (int k = start; k < lead; ++k) {
@@ -562,10 +560,6 @@ int place_instruction(GridSpan grid, ViewState& view, std::string_view text, int
       if (first_changed < 0) first_changed = k;
     }
     if (start < lead) view.sel_width = lead - start;
-    view.cursor_col = OUTPUT_COLUMN;
-    uint32_t& w11 = row->cell[OUTPUT_COLUMN].word[0];
-    if ((w11 & (CellFlags::TIMER_OUTPUT | 0x400)) != 0 && (w11 & CellFlags::BOX) == 0) replace_box_by_lines(grid, view);
-    if ((w11 & CellFlags::BOX) != 0 && static_cast<int>(row_output_code(*row)) != found) replace_box_by_lines(grid, view);
     row->cell[lead].word[0] &= CellFlags::LINK_UP;
     if (n == 0) {
       w11 = (w11 & CellFlags::LINK_UP) | 0x44C08;
@@ -603,6 +597,11 @@ int place_instruction(GridSpan grid, ViewState& view, std::string_view text, int
     const bool out_mark = found == 224;  // "-->>" in column 11
     if (out_mark ? view.cursor_col != OUTPUT_COLUMN : view.cursor_col != 0) return -1;
     if (out_mark && check_output_placement(grid, view, Instr::OUT) != 0) return -1;
+    // A box or timer that ended in column 11 leaves lines behind, not cells of no element.
+    if (out_mark && (row->cell[OUTPUT_COLUMN].word[0] & (CellFlags::TIMER_OUTPUT | 0x400)) != 0) {
+      view.sel_width = 0;
+      replace_box_by_lines(grid, view);
+    }
     uint32_t& w = row->cell[view.cursor_col].word[0];
     w = (w & CellFlags::LINK_UP) | static_cast<uint32_t>((found & 1) + 12) << 4 | 0xC;
     if (out_mark) {

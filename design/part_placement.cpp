@@ -261,7 +261,7 @@ EditEffects dialog_mode_click(ConstGridSpan grid, ViewState& view, const EditCon
                       label.word[1] & 0xFFF);
         e.dialog.text = text;
       } else {
-        e.dialog.text = "P";
+        e.dialog.text.assign(1, 'P');  // a label without its number
       }
     } else if ((k & 0xF) == 8) {
       if (m.number_entry_mode == 4) {

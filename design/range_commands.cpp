@@ -9,6 +9,12 @@
 
 namespace {
 
+RowEditEffects row_not_handled() {
+  RowEditEffects e;
+  e.edit.handled = false;
+  return e;
+}
+
 // Whole rows on screen, from the row-label margin to the right edge.
 PixelRect rows_rect(const ViewState& view, const EditContext& context, int first_row, int last_row) {
   PixelRect rect = cells_rect(view, context.client_width, first_row, last_row, 0, OUTPUT_COLUMN);
@@ -40,8 +46,9 @@ RowEditEffects copy_cut_delete(GridSpan grid, ViewState& view, const EditContext
   state.range_submode = submode;
   if (!range_drawn(grid, view)) {
     show_notice(submode == RangeSubmode::COPY ? COPY_WITHOUT_RANGE_MESSAGE : CUT_WITHOUT_RANGE_MESSAGE,
-                WARNING_CAPTION, NoticeStyle::OK, owner);
+                ROW_EDIT_WARNING_CAPTION, NoticeStyle::OK, owner);
     if (submode != RangeSubmode::COPY) e.edit.invalidate_all = true;
+    range_status(e);
     return e;
   }
   view.range_active = 0;
@@ -55,7 +62,7 @@ RowEditEffects copy_cut_delete(GridSpan grid, ViewState& view, const EditContext
     return e;
   }
   const char* question = submode == RangeSubmode::CUT ? CUT_QUESTION : DELETE_QUESTION;
-  if (show_notice(question, CONFIRM_CAPTION, NoticeStyle::OK_CANCEL, owner) != NoticeAnswer::OK) {
+  if (show_notice(question, ROW_EDIT_CONFIRM_CAPTION, NoticeStyle::OK_CANCEL, owner) != NoticeAnswer::OK) {
     clear_range_marks(grid, view);
     add_span_erase(e.edit, view, context);
     state.range_submode = RangeSubmode::SELECT;
@@ -106,7 +113,7 @@ RowEditEffects range_select_click(GridSpan grid, ViewState& view, const EditCont
 }
 
 RowEditEffects range_drag(GridSpan grid, ViewState& view, const EditContext& context, int y, RowEditState& state) {
-  if (view.range_active == 0 || view.row_height <= 0) return RowEditEffects{EditEffects::not_handled()};
+  if (view.range_active == 0 || view.row_height <= 0) return row_not_handled();
   RowEditEffects e;
   int m = (y - view.row_height) / view.row_height + view.top_row + 1;
   if (m > view.range_start_row) m = std::max(0, m - 1);
@@ -162,7 +169,7 @@ RowEditEffects range_command(GridSpan grid, ViewState& view, const EditContext& 
     case CMD_RANGE_CUT:
       return copy_cut_delete(grid, view, context, RangeSubmode::CUT, state, clip, owner);
     case CMD_RANGE_DELETE:
-      return copy_cut_delete(grid, view, context, RangeSubmode::DELETE, state, clip, owner);
+      return copy_cut_delete(grid, view, context, RangeSubmode::REMOVE, state, clip, owner);
     case CMD_RANGE_PASTE:
       state.range_submode = RangeSubmode::PASTE;
       range_status(e);
@@ -178,27 +185,27 @@ RowEditEffects range_command(GridSpan grid, ViewState& view, const EditContext& 
     e.status_modes = CMD_BLANK_LINE_MODE;
     return e;
   }
-  return RowEditEffects{EditEffects::not_handled()};
+  return row_not_handled();
 }
 
 RowEditEffects range_paste_click(GridSpan grid, ViewState& view, const EditContext& context,
                                  const RangeClipboard& clip, void* owner) {
   RowEditEffects e;
   if (g_clip_valid == 0 || !clipboard_holds_design_rows(clip)) {
-    show_notice(CLIPBOARD_EMPTY_MESSAGE, WARNING_CAPTION, NoticeStyle::OK, owner);
+    show_notice(CLIPBOARD_EMPTY_MESSAGE, ROW_EDIT_WARNING_CAPTION, NoticeStyle::OK, owner);
     return e;
   }
   view.cursor_col = 0;
   view.click_dx = 0;
   add_span_show(e.edit, view, grid, context);
-  if (show_notice(PASTE_QUESTION, CONFIRM_CAPTION, NoticeStyle::OK_CANCEL, owner) != NoticeAnswer::OK) return e;
+  if (show_notice(PASTE_QUESTION, ROW_EDIT_CONFIRM_CAPTION, NoticeStyle::OK_CANCEL, owner) != NoticeAnswer::OK) return e;
   add_span_erase(e.edit, view, context);
   if (view_file_number(view) != 0) {
-    show_notice(PASTE_REFERENCE_MESSAGE, WARNING_CAPTION, NoticeStyle::OK, owner);
+    show_notice(PASTE_REFERENCE_MESSAGE, ROW_EDIT_WARNING_CAPTION, NoticeStyle::OK, owner);
     return e;
   }
   if (paste_range_rows(grid, view, clip) <= 0) {
-    show_notice(PASTE_FULL_MESSAGE, WARNING_CAPTION, NoticeStyle::OK, owner);
+    show_notice(PASTE_FULL_MESSAGE, ROW_EDIT_WARNING_CAPTION, NoticeStyle::OK, owner);
     return e;
   }
   e.set_scroll_range = true;
@@ -230,7 +237,7 @@ RowEditEffects blank_line_click(GridSpan grid, ViewState& view, const EditContex
     if (done == 0) {
       // Only a row that would not fit is worth a word; a close has nothing to say.
       if (open && find_end_mark(grid) + 1 >= grid_row_capacity(grid) && find_end_mark(grid) >= 0)
-        show_notice(BLANK_FULL_MESSAGE, WARNING_CAPTION, NoticeStyle::OK, owner);
+        show_notice(BLANK_FULL_MESSAGE, ROW_EDIT_WARNING_CAPTION, NoticeStyle::OK, owner);
       return e;
     }
     e.set_scroll_range = true;

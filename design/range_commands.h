@@ -28,15 +28,15 @@ inline constexpr char PASTE_REFERENCE_MESSAGE[] = "参照ﾌｧｲﾙには貼�
 // A paste or blank row that would push the end mark past the grid is refused.
 inline constexpr char PASTE_FULL_MESSAGE[] = "行数が上限を超えるため貼り付け出来ません！";
 inline constexpr char BLANK_FULL_MESSAGE[] = "行数が上限を超えるため行を空けられません！";
-inline constexpr char WARNING_CAPTION[] = "警告";
-inline constexpr char CONFIRM_CAPTION[] = "確認";
+inline constexpr char ROW_EDIT_WARNING_CAPTION[] = "警告";
+inline constexpr char ROW_EDIT_CONFIRM_CAPTION[] = "確認";
 
 // Sub-modes of the range mode (g_range_submode).
 namespace RangeSubmode {
 inline constexpr int SELECT = 0;
 inline constexpr int COPY = 1;
 inline constexpr int CUT = 2;
-inline constexpr int DELETE = 3;
+inline constexpr int REMOVE = 3;  // delete
 inline constexpr int PASTE = 4;
 }  // namespace RangeSubmode
 // Sub-modes of the blank-line mode (g_blank_submode).

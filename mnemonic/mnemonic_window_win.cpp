@@ -473,28 +473,23 @@ void activate_window(const NicWindow& w, bool active) {
 
 // ---- Popup menu and clipboard commands --------------------------------------------------------
 
-void append_item(HMENU menu, UINT id, const char* text, bool grayed) {
-  AppendMenuW(menu, MF_STRING | (grayed ? MF_GRAYED | MF_DISABLED : 0), id, cp932_to_wide(text).c_str());
-}
-
 void open_popup_menu(const NicWindow& w, LPARAM lparam) {
   g_popup_toggle ^= 1;
   if (g_popup_toggle == 0) return;
-  HMENU menu = CreatePopupMenu();
+  std::vector<PopupMenuItem> menu;
   if (w.view->range_active) {
-    append_item(menu, CMD_POPUP_RANGE_COPY, "&C コピ－", false);
-    append_item(menu, CMD_POPUP_RANGE_CUT, "&T 切り取り", false);
-    append_item(menu, CMD_POPUP_RANGE_DELETE, "&K 削除", false);
-    append_item(menu, CMD_POPUP_COMMENT_COPY, "&M ｺﾒﾝﾄ･ｺﾋﾟｰ", false);
+    menu = {{CMD_POPUP_RANGE_COPY, "&C コピ－"},
+            {CMD_POPUP_RANGE_CUT, "&T 切り取り"},
+            {CMD_POPUP_RANGE_DELETE, "&K 削除"},
+            {CMD_POPUP_COMMENT_COPY, "&M ｺﾒﾝﾄ･ｺﾋﾟｰ"}};
   } else if (w.view->comment_copied) {
-    append_item(menu, CMD_POPUP_RANGE_PASTE, "&P ｺﾒﾝﾄ貼付け", false);
+    menu = {{CMD_POPUP_RANGE_PASTE, "&P ｺﾒﾝﾄ貼付け"}};
   } else {
-    append_item(menu, CMD_POPUP_RANGE_PASTE, "&P 貼り付け", !clipboard_has_text());
+    menu = {{CMD_POPUP_RANGE_PASTE, "&P 貼り付け", false, !clipboard_has_text()}};
   }
   POINT at{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
   ClientToScreen(w.hwnd, &at);
-  const int chosen = track_popup_menu(menu, at.x, at.y, w.hwnd);
-  DestroyMenu(menu);
+  const int chosen = show_popup_menu(w.hwnd, menu, at);
   if (chosen) SendMessageW(w.hwnd, WM_COMMAND, static_cast<WPARAM>(chosen), 0);
   place_caret(w.hwnd, *w.view);
 }

@@ -54,7 +54,9 @@ TEST(CursorKeys, Moves) {
     EXPECT_EQ(s.text(), before);
     EXPECT_EQ(s.view.cursor_row, c.row_after);
     EXPECT_EQ(s.view.cursor_col, c.col_after);
-    if (s.view.sel_col >= 0 && s.view.sel_col != LABEL_COLUMN) EXPECT_EQ(s.view.sel_width, c.sel_width);
+    if (s.view.sel_col >= 0 && s.view.sel_col != LABEL_COLUMN) {
+      EXPECT_EQ(s.view.sel_width, c.sel_width);
+    }
   }
 }
 

@@ -116,6 +116,15 @@ INSTANTIATE_TEST_SUITE_P(
                   "", nullptr, false, {NoticeAnswer::CANCEL}},
         EntryCase{"DuplicateTimerConfirmed", {"X0 ~ (T?)", "X1 ~ (T5 K10)"}, 0, 11, "T5 K20",
                   {"X0 ~ (T5 K20)", "X1 ~ (T5 K10)", "END"}, "", nullptr, false, {NoticeAnswer::OK}},
+        EntryCase{"DigitGroup", {"X0 ~ [MOV]"}, 0, 11, "MOV K4M0 D1", {"X0 ~ [MOV K4M0 D1]", "END"}, ""},
+        EntryCase{"XGroupAsDestination", {"X0 ~ [MOV]"}, 0, 11, "MOV D0 K4X0", {}, bad_operand(2)},
+        EntryCase{"PDeviceOnlyForJumps", {"X0 ~ [MOV]"}, 0, 11, "MOV P5 D1", {}, bad_operand(1)},
+        EntryCase{"JumpToLabel", {"X0 ~ [MOV]"}, 0, 11, "CJ P5", {"X0 ~ [CJ P5]", "END"}, ""},
+        EntryCase{"MasterControl", {"X0 ~ [MOV]"}, 0, 11, "MC N0 M1", {"X0 ~ [MC N0 M1]", "END"}, ""},
+        EntryCase{"MasterControlNeedsN", {"X0 ~ [MOV]"}, 0, 11, "MC M0 M1", {}, bad_operand(1)},
+        EntryCase{"PFormNotAllowed", {"X0 ~ [MOV]"}, 0, 11, "CJP P5", {}, kInstructionError},
+        EntryCase{"BitRangeStartOnAWord", {"X0 ~ [MOV]"}, 0, 11, "MIVK B4X3 D0", {}, bad_operand(1)},
+        EntryCase{"StepCounterWithConstant", {"X0 ~ [MOV]"}, 0, 11, "STEP S0 K5 M0", {}, bad_operand(3)},
         EntryCase{"Comparison", {"{= D0 K5} ~ (Y0)"}, 0, 0, ">= D1 K7", {"{>= D1 K7} ~ (Y0)", "END"}, ""},
         EntryCase{"DComparison", {"{= D0 K5} ~ (Y0)"}, 0, 0, "D= D1 D2", {"{D= D1 D2} ~ (Y0)", "END"}, ""},
         // END mid-program, confirmed: the next row becomes the end mark.
@@ -174,6 +183,66 @@ TEST(OperandEntry, NamesAndForms) {
     EXPECT_EQ(s.grid[0].cell[12].word[0], static_cast<uint32_t>(c.code | c.flags));
     EXPECT_TRUE(notices.notices.empty());
   }
+}
+
+TEST(OperandEntry, WordsOfTheEncodedOperands) {
+  struct Case {
+    const char* text;
+    int column;            // of the anchor cell whose words are checked
+    uint32_t words[4];     // word 1 of the anchor and of the next three cells
+    uint32_t flag_bits;    // constant and hex bits of the anchor's word 0
+  };
+  const Case cases[] = {
+      {"MOV K100 D1", 11, {0x100, 0xD0000001, 0, 0}, CellFlags::CONSTANT_0},
+      {"MOV H1A D1", 11, {0x1A, 0xD0000001, 0, 0}, CellFlags::CONSTANT_0 | CellFlags::HEX_0},
+      {"MOVK D0 B4Y8", 11, {0xD0000000, 0x14000008, 0, 0}, 0},
+      {"MIVK B8X10 D3", 11, {0x08000010, 0xD0000003, 0, 0}, 0},
+      {"STEP S1 K12 D0", 11, {0x30000001, 0x12, 0xD0000000, 0}, CellFlags::CONSTANT_0 << 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    Screen s({"X0 ~ [MOV]"});
+    s.select(0, 11);
+    NoticeRecorder notices;
+    std::string text = c.text;
+    ASSERT_TRUE(enter_cell_text(s.grid, s.view, text, EntryOptions{}, edit_test::WIDTH).changed);
+    const LadderRow& row = s.grid[0];
+    for (int k = 0; k < 4 && c.column + k <= 14; ++k) EXPECT_EQ(row.cell[c.column + k].word[1], c.words[k]) << k;
+    EXPECT_EQ(row.cell[c.column].word[0] & (CellFlags::CONSTANT_MASK | CellFlags::HEX_MASK), c.flag_bits);
+    EXPECT_NE(row.cell[c.column].word[0] & CellFlags::OPERAND_SET, 0u);
+  }
+}
+
+TEST(OperandEntry, SetWithTheTSuffixAndItsRenumbering) {
+  Screen s({"X0 ~ [SET M1]", "M1 ~ (Y0)"});
+  s.select(0, 11);
+  NoticeRecorder notices;
+  EntryOptions options;
+  options.change_same_numbers = true;
+  std::string text = "SET M7T";
+  ASSERT_TRUE(enter_cell_text(s.grid, s.view, text, options, edit_test::WIDTH).changed);
+  EXPECT_EQ(s.grid[0].cell[11].word[1], 0x20800007u);
+  EXPECT_EQ(s.row_text(1), canonical({"M7 ~ (Y0)"})[0]);
+}
+
+TEST(OperandEntry, ContinuationMarks) {
+  Screen s({"X0 ~ [MOV D0 D1]", "{= D0 K5} ~ (Y1)"});
+  NoticeRecorder notices;
+  int code = 0, flags = 0;
+  s.select(0, 11);
+  ASSERT_EQ(place_instruction(s.grid, s.view, "-->>", code, flags, EntryOptions{}), 0);
+  EXPECT_EQ(s.grid[0].cell[11].word[0] & ~CellFlags::LINK_UP, 0x40CCu);
+  EXPECT_EQ(s.grid[0].cell[11].word[1], 0x90000000u);
+  EXPECT_EQ(s.grid[0].cell[12].word[0], static_cast<uint32_t>(Instr::OUT));
+  EXPECT_EQ(s.grid[0].cell[9].word[0] & ~CellFlags::LINK_UP, CellWord::LINE_ONLY) << "the box's cells become lines";
+  // ">>--" only in column 0.
+  s.view.cursor_row = 1;
+  s.view.cursor_col = 4;
+  EXPECT_EQ(place_instruction(s.grid, s.view, ">>--", code, flags, EntryOptions{}), -1);
+  s.view.cursor_col = 0;
+  ASSERT_EQ(place_instruction(s.grid, s.view, ">>--", code, flags, EntryOptions{}), 0);
+  EXPECT_EQ(s.grid[1].cell[0].word[0] & ~CellFlags::LINK_UP, 0xDCu);
+  EXPECT_TRUE(notices.notices.empty());
 }
 
 TEST(OperandEntry, ComparisonPlacement) {

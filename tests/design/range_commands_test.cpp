@@ -83,7 +83,7 @@ TEST(RangeCommands, SelectCopyAndPasteBelowAsTheUserDoes) {
   const RowEditEffects paste = s.click_row(4, 5);
   ASSERT_EQ(notices.notices.size(), 1u);
   EXPECT_EQ(notices.notices[0].text, PASTE_QUESTION);
-  EXPECT_EQ(notices.notices[0].caption, CONFIRM_CAPTION);
+  EXPECT_EQ(notices.notices[0].caption, ROW_EDIT_CONFIRM_CAPTION);
   EXPECT_TRUE(paste.edit.changed);
   EXPECT_TRUE(paste.set_scroll_range);
   ASSERT_TRUE(paste.edit.sync.has_value());
@@ -119,15 +119,16 @@ TEST(RangeCommands, WithoutARangeTheCommandsWarnAndKeepTheirSubmode) {
   };
   for (const Case& c : {Case{CMD_RANGE_COPY, COPY_WITHOUT_RANGE_MESSAGE, RangeSubmode::COPY},
                         Case{CMD_RANGE_CUT, CUT_WITHOUT_RANGE_MESSAGE, RangeSubmode::CUT},
-                        Case{CMD_POPUP_RANGE_DELETE, CUT_WITHOUT_RANGE_MESSAGE, RangeSubmode::DELETE}}) {
+                        Case{CMD_POPUP_RANGE_DELETE, CUT_WITHOUT_RANGE_MESSAGE, RangeSubmode::REMOVE}}) {
     RangeScreen s(numbered_rows(3));
     NoticeRecorder notices;
     const LadderGrid before = s.grid;
     const RowEditEffects e = s.command(c.id);
     ASSERT_EQ(notices.notices.size(), 1u);
     EXPECT_EQ(notices.notices[0].text, c.message);
-    EXPECT_EQ(notices.notices[0].caption, WARNING_CAPTION);
+    EXPECT_EQ(notices.notices[0].caption, ROW_EDIT_WARNING_CAPTION);
     EXPECT_EQ(s.state.range_submode, c.submode);
+    EXPECT_STREQ(e.edit.status, RANGE_STATUS_TEXT);
     EXPECT_FALSE(e.edit.changed);
     EXPECT_EQ(s.text(), ladder_to_text(before));
   }
@@ -282,6 +283,35 @@ TEST(BlankLineCommands, ARowThatWouldNotFitIsRefusedWithAWord) {
   EXPECT_EQ(notices.notices[0].text, BLANK_FULL_MESSAGE);
   EXPECT_FALSE(e.edit.changed);
   EXPECT_EQ(s.text(), canonical({"X0 ~ (Y0)", "END"}));
+}
+
+}  // namespace
+
+namespace {
+
+// One clipboard for every window of the run: rows copied in a further file's window are
+// pasted into the main file's window; the further window itself takes no paste.
+TEST(RangeCommands, RowsCopiedInAFurtherWindowGoIntoTheMainOne) {
+  RangeScreen further({"X7 ~ (Y7)", "X8 ~ (Y8)"});
+  further.view.view_id = 0x10;
+  further.click_row(0);
+  further.shift_down();
+  further.command(CMD_RANGE_COPY);
+  ASSERT_EQ(further.clip.rows.size(), 2u);
+
+  RangeScreen main_view(numbered_rows(2));
+  main_view.clip = further.clip;
+  g_clip_valid = 1;
+  main_view.state.range_submode = RangeSubmode::PASTE;
+  NoticeRecorder notices;
+  notices.answers = {NoticeAnswer::OK, NoticeAnswer::OK};
+  EXPECT_TRUE(main_view.click_row(1).edit.changed);
+  EXPECT_EQ(main_view.text(), canonical({"X0 ~ (Y0)", "X7 ~ (Y7)", "X8 ~ (Y8)", "X1 ~ (Y1)", "END"}));
+
+  further.state.range_submode = RangeSubmode::PASTE;
+  EXPECT_FALSE(further.click_row(1).edit.changed);
+  ASSERT_EQ(notices.notices.size(), 3u);
+  EXPECT_EQ(notices.notices[2].text, PASTE_REFERENCE_MESSAGE);
 }
 
 }  // namespace

@@ -88,8 +88,9 @@ TEST_F(DesignWindow, TheCloseQuestionKeepsEditsTheUserWantsKept) {
   EXPECT_TRUE(IsWindow(window));
 
   // Yes for a design that has no name yet: the design is only dropped once Save As named
-  // and wrote it; here nobody does, so the window stays.
+  // and wrote it; here the name is not given, so the window stays.
   boxes_->answer(IDYES);
+  dialogs_->cancel();
   EXPECT_NE(close(window), 0);
   EXPECT_TRUE(IsWindow(window));
 

@@ -87,7 +87,7 @@ void set_clipboard_unicode(const std::wstring& text) {
 class MnemonicWindowTest : public ProgramTest {
  protected:
   void TearDown() override {
-    set_shift_key_reader({});
+    set_modifier_key_handler({});
     set_popup_menu_handler({});
     ProgramTest::TearDown();
   }
@@ -122,7 +122,7 @@ class MnemonicWindowTest : public ProgramTest {
     for (char c : ascii) SendMessageW(window, WM_CHAR, static_cast<WPARAM>(c), 1);
   }
   void key(HWND window, UINT vk, bool shift = false) {
-    set_shift_key_reader([shift] { return shift; });
+    set_modifier_key_handler([shift](int key) { return key == VK_SHIFT && shift; });
     SendMessageW(window, WM_KEYDOWN, vk, 1);
   }
   void command(HWND window, int id) { SendMessageW(window, WM_COMMAND, static_cast<WPARAM>(id), 0); }
