@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/device_tables.h"
-#include "design/design_window_win.h"
+#include "design/design_input_win.h"
 #include "design/device_search.h"
 #include "design/search_dialogs.h"
 #include "design/undo_ring.h"
@@ -442,6 +442,96 @@ class WindowReplacePort : public ReplacePort {
 };
 
 }  // namespace
+
+// ---- Hooks of the design window ----------------------------------------------------------------------
+
+namespace {
+
+DesignDialogOpener g_other_opener = nullptr;
+void (*g_next_open_dialog)(HWND, const DialogRequest&) = nullptr;
+void (*g_next_read_state)(DesignModes&) = nullptr;
+
+HWND open_for_design(HWND design_window, DesignDialogKind kind) {
+  switch (kind) {
+    case DesignDialogKind::REPLACE:
+      return create_replace_dialog();
+    case DesignDialogKind::SEARCH:
+    case DesignDialogKind::SEARCH_LIST:
+      return create_search_dialog(kind == DesignDialogKind::SEARCH_LIST);
+    default:
+      return g_other_opener != nullptr ? g_other_opener(design_window, kind) : nullptr;
+  }
+}
+
+void open_dialog_hook(HWND window, const DialogRequest& request) {
+  if (request.dialog == DesignDialog::SEARCH) feed_search_dialog(window, request);
+  else if (g_next_open_dialog != nullptr) g_next_open_dialog(window, request);
+}
+
+void read_state_hook(DesignModes& modes) {
+  if (g_next_read_state != nullptr) g_next_read_state(modes);
+  read_search_dialog_state(modes);
+}
+
+Target design_target(HWND window) {
+  Target t;
+  t.window = window;
+  t.document = reinterpret_cast<void*>(GetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT));
+  t.view = reinterpret_cast<ViewState*>(GetWindowLongPtrW(window, CHILD_EXTRA_VIEW_STATE));
+  return t;
+}
+
+void continued_device_search(HWND window, int mode) {
+  const Target t = design_target(window);
+  if (!t.valid()) return;
+  ContinuedSearch search;
+  search.action = ContinuedSearchAction::DEVICE;
+  search.search_mode = mode;
+  run_continued_search(window, grid_of(t), *t.view, search);
+}
+
+void continued_instruction_search(HWND window) {
+  const Target t = design_target(window);
+  if (!t.valid()) return;
+  ContinuedSearch search;
+  search.action = ContinuedSearchAction::INSTRUCTION;
+  search.search_mode = g_search_mode;
+  run_continued_search(window, grid_of(t), *t.view, search);
+}
+
+}  // namespace
+
+HWND create_search_dialog(bool list_form) {
+  g_search_dialog_variant = list_form ? 1 : 0;
+  HWND dialog = CreateDialogParamW(g_instance != nullptr ? g_instance : GetModuleHandleW(nullptr),
+                                   list_form ? L"SCHISDIALOG" : L"SCHDIALOG", g_frame, search_dialog_proc, 0);
+  if (dialog != nullptr) ShowWindow(dialog, SW_SHOW);
+  return dialog;
+}
+
+HWND create_replace_dialog() {
+  HWND dialog = CreateDialogParamW(g_instance != nullptr ? g_instance : GetModuleHandleW(nullptr), L"OKICDIALOG",
+                                   g_frame, replace_device_dialog_proc, 0);
+  if (dialog != nullptr) ShowWindow(dialog, SW_SHOW);
+  return dialog;
+}
+
+void install_search_dialog_hooks(DesignDialogOpener other_opener) {
+  g_other_opener = other_opener;
+  set_design_dialog_opener(open_for_design);
+  ContinuedSearchHooks search;
+  search.search_mode = [] { return g_search_mode; };
+  search.search_device = continued_device_search;
+  search.find_next_instruction_use = continued_instruction_search;
+  set_continued_search_hooks(search);
+  DesignInputHooks hooks = design_input_hooks();
+  if (hooks.open_dialog == open_dialog_hook) return;
+  g_next_open_dialog = hooks.open_dialog;
+  g_next_read_state = hooks.read_dialog_state;
+  hooks.open_dialog = open_dialog_hook;
+  hooks.read_dialog_state = read_state_hook;
+  set_design_input_hooks(hooks);
+}
 
 // ---- Public -----------------------------------------------------------------------------------------
 
