@@ -51,8 +51,8 @@ inline constexpr char MSG_BAD_OPERAND[] = "ｵﾍﾟﾗﾝﾄﾞか、\n書式�
 inline constexpr char MSG_NOTHING_TO_REPLACE[] = "置換するものが有りません！";
 inline constexpr char ASK_REPLACE[] = "置換えを実行しますか";
 inline constexpr char ASK_RESTART_REPLACE[] = "頭からサ－チ置換し始めますか？";
-inline constexpr char CAPTION_CONFIRM[] = "確認";
-inline constexpr char CAPTION_WARN[] = "警告";
+inline constexpr char SEARCH_CAPTION_CONFIRM[] = "確認";
+inline constexpr char SEARCH_CAPTION_WARN[] = "警告";
 
 // ---- Reading a device text ----------------------------------------------------------------
 // The device word of a search text (DeviceCode << 24 | number; a digit group K<n><letter>

@@ -297,7 +297,7 @@ void search_ok(HWND dialog) {
 
 void switch_search_form(HWND dialog) {
   if (on_mnemonic_screen()) {
-    show_message_box(dialog, MSG_NO_LIST_ON_MNEMONIC, CAPTION_WARN, MB_OK);
+    show_message_box(dialog, MSG_NO_LIST_ON_MNEMONIC, SEARCH_CAPTION_WARN, MB_OK);
     return;
   }
   HWND owner = active_child();
@@ -310,7 +310,7 @@ void search_command(HWND dialog, int id, int code) {
   const Target t = active_target();
   if (id >= IDC_SEARCH_DOWN && id <= IDC_SEARCH_INSTRUCTION) {
     g_search_mode = id - IDC_SEARCH_DOWN;
-    if (id == IDC_SEARCH_OUTPUTS && on_mnemonic_screen()) show_message_box(dialog, MSG_NO_OUTPUT_SEARCH, CAPTION_WARN, MB_OK);
+    if (id == IDC_SEARCH_OUTPUTS && on_mnemonic_screen()) show_message_box(dialog, MSG_NO_OUTPUT_SEARCH, SEARCH_CAPTION_WARN, MB_OK);
     return;
   }
   if (const int index = device_class_of_button(id); index >= 0) {
@@ -413,14 +413,14 @@ class WindowReplacePort : public ReplacePort {
   WindowReplacePort(HWND window, GridSpan grid, ViewState& view) : window_(window), grid_(grid), view_(view) {}
   void show_hit(ViewState& view, const SearchHit& hit) override { draw_hit(window_, grid_, view, hit, view.visible_rows); }
   ReplaceAnswer ask_replace() override {
-    switch (show_message_box(message_owner(window_), ASK_REPLACE, CAPTION_CONFIRM, MB_YESNOCANCEL)) {
+    switch (show_message_box(message_owner(window_), ASK_REPLACE, SEARCH_CAPTION_CONFIRM, MB_YESNOCANCEL)) {
       case IDYES: return ReplaceAnswer::YES;
       case IDNO: return ReplaceAnswer::NO;
       default: return ReplaceAnswer::CANCEL;
     }
   }
   bool ask_restart() override {
-    return show_message_box(message_owner(window_), ASK_RESTART_REPLACE, CAPTION_CONFIRM, MB_YESNO) == IDYES;
+    return show_message_box(message_owner(window_), ASK_RESTART_REPLACE, SEARCH_CAPTION_CONFIRM, MB_YESNO) == IDYES;
   }
   void show_message(const char* text, const char* caption) override {
     show_message_box(message_owner(window_), text, caption, MB_OK);
@@ -587,7 +587,7 @@ int search_device(HWND window, GridSpan grid, ViewState& view, const char* text)
   const SearchContext context = current_context();
   const SearchOutcome outcome = plan_device_search(grid, view, context, text != nullptr ? text : "");
   if (outcome.message != nullptr) {
-    show_message_box(message_owner(window), outcome.message, CAPTION_CONFIRM, MB_OK);
+    show_message_box(message_owner(window), outcome.message, SEARCH_CAPTION_CONFIRM, MB_OK);
     return outcome.result;
   }
   draw_hit(window, grid, view, outcome.hit, context.search_mode == SEARCH_UP ? 10 : view.visible_rows);

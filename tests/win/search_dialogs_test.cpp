@@ -134,7 +134,7 @@ TEST_F(SearchDialogsWin, TheCompactFormSearchesDownAndReportsTheMiss) {
   click(dialog, IDOK);
   ASSERT_EQ(boxes_->shown().size(), 1u);
   EXPECT_EQ(narrow(boxes_->shown()[0].text), MSG_NOT_FOUND);
-  EXPECT_EQ(narrow(boxes_->shown()[0].caption), CAPTION_CONFIRM);
+  EXPECT_EQ(narrow(boxes_->shown()[0].caption), SEARCH_CAPTION_CONFIRM);
   EXPECT_EQ(boxes_->shown()[0].owner, dialog);
 
   // The wrapping mode goes round once; the continued search upwards walks back.
