@@ -359,12 +359,10 @@ TEST_F(SearchDialogsWin, TheReplaceLeavesAMonitorGridAlone) {
   g_screen_kind = SCREEN_KIND_DESIGN;
 }
 
-// The Space key's highlight of a device's uses, with this lister behind it; a click in search
+// The Space key's highlight of a device's uses, drawn; a click in search
 // mode feeds the open list form with the uses of the clicked device.
 TEST_F(SearchDialogsWin, TheUsesOfADeviceAreDrawnAndListed) {
-  DesignInputHooks hooks = design_input_hooks();
-  hooks.list_uses = list_device_uses;
-  set_design_input_hooks(hooks);
+  ASSERT_EQ(design_input_hooks().list_uses, list_device_uses);
   view->sel_row = view->cursor_row = 5;
   view->sel_col = view->cursor_col = 0;
   SendMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
@@ -378,8 +376,6 @@ TEST_F(SearchDialogsWin, TheUsesOfADeviceAreDrawnAndListed) {
   picture("design_device_hits");
   SendMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
   EXPECT_EQ(g_search_highlight, 0);
-  hooks.list_uses = nullptr;
-  set_design_input_hooks(hooks);
 
   g_search_dialog_variant = 1;
   HWND dialog = open_search_dialog(window, nullptr);
