@@ -3,6 +3,7 @@
 #include <array>
 
 #include "design/compile_error_dialog_win.h"
+#include "design/search_dialogs_win.h"
 #include "shell/command_routing.h"
 #include "shell/documents_win.h"
 #include "shell/frame_conversions_win.h"
@@ -130,4 +131,6 @@ void install_frame_slots() {
   install_frame_conversion_commands();
   // The one-click write shows its compile errors in the design screen's list.
   set_compile_error_list_opener([](HWND frame) { open_compile_error_list(frame); });
+  // The design window's search and replace dialogs and its continued search.
+  install_search_dialog_hooks();
 }
