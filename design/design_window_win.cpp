@@ -13,8 +13,10 @@
 #include <string>
 
 #include "design/design_document.h"
+#include "design/design_input_win.h"
 #include "design/design_paint_win.h"
 #include "design/element_pictures_win.h"
+#include "design/row_edits_win.h"
 #include "design/undo_ring.h"
 #include "design/view_geometry_win.h"
 #include "shell/command_ids.h"
@@ -376,9 +378,14 @@ int confirm_save_design(HWND window, LadderGrid& grid, ViewState& view, int) {
 }
 
 LRESULT CALLBACK design_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (LRESULT input_result = 0; design_handle_input(window, message, wparam, lparam, input_result)) return input_result;
   switch (message) {
     case WM_CREATE:
+      install_row_edit_hooks();
       return on_create(window, lparam);
+    case WM_MOUSEMOVE:
+      if (design_range_drag(window, wparam, lparam)) return 0;
+      break;
     case WM_SIZE:
       if (ViewState* view = view_state_of(window); view != nullptr && design_grid_of(window) != nullptr)
         design_view_size(window, *view, *design_grid_of(window), LOWORD(lparam), HIWORD(lparam));
@@ -416,6 +423,7 @@ LRESULT CALLBACK design_window_proc(HWND window, UINT message, WPARAM wparam, LP
           if (ViewState* view = view_state_of(window)) repaint_synced_cells(window, *view, lparam);
           break;
         default:
+          if (design_row_edit_command(window, LOWORD(wparam))) return 0;
           break;
       }
       break;
