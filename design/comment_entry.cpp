@@ -1,6 +1,7 @@
 #include "design/comment_entry.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -411,4 +412,23 @@ CommentListFields comment_list_fields(std::string_view line) {
     if (words.size() >= 3) f.comment.append(words[2]);
   }
   return f;
+}
+
+bool find_comment_cell(ConstGridSpan grid, std::string_view device_text, CellCursor& cell, uint32_t& operand) {
+  const std::vector<std::string_view> words = split_words(device_text, true);
+  if (words.empty()) return false;
+  std::string wanted(words[0]);
+  for (char& ch : wanted) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+  bool found = false;
+  walk_comment_places(grid, [&](const CommentPlace& p) {
+    if ((operand_code_byte(p.operand) & 0xF) != 0) return true;
+    std::string label = comment_list_label(p.operand & ~OperandBits::SUFFIX_T);
+    for (char& ch : label) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    if (label != wanted) return true;
+    cell = CellCursor{p.row, p.column};
+    operand = p.operand;
+    found = true;
+    return false;
+  });
+  return found;
 }

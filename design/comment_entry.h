@@ -118,3 +118,8 @@ struct CommentListFields {
   std::string comment;
 };
 CommentListFields comment_list_fields(std::string_view line);
+
+// The cell whose comment the device named by `device_text` (a list label such as "X1F" or
+// "M100", either case) shows first, by the comment walk; false when no place of the
+// program shows that device.
+bool find_comment_cell(ConstGridSpan grid, std::string_view device_text, CellCursor& cell, uint32_t& operand);

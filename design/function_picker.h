@@ -5,9 +5,15 @@
 #pragma once
 
 #include <array>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "core/ladder_model.h"
+#include "design/design_edit.h"
+#include "design/operand_entry.h"
+#include "design/view_state.h"
 
 namespace FunctionDialogId {
 inline constexpr int SORT = 556;
@@ -35,3 +41,11 @@ FunctionOk function_ok_action(std::string_view combo_text, int sel_col);
 
 inline constexpr char FUNCTION_OPERAND_MESSAGE[] = "ｵﾍﾟﾗﾝﾄﾞに間違いが有ります！";
 inline constexpr char FUNCTION_WARNING_CAPTION[] = "警告";
+
+// The store of the picker's OK into the cursor cell of `grid`: the instruction placed and
+// its operands stored. Rejected operands set `message` (FUNCTION_OPERAND_MESSAGE) and leave
+// the grid as it was; a refused instruction has told the user already. On success the
+// effects repaint the output band of the cursor row, announce it to every view and ask
+// for an undo snapshot.
+EditEffects function_store(GridSpan grid, ViewState& view, std::string_view text,
+                           const EntryOptions& options, int client_width);

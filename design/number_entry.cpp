@@ -160,7 +160,7 @@ bool caret_found(int caret) { return caret >= 0 && caret <= KEYPAD_CARET_STEPS; 
 
 }  // namespace
 
-KeypadEdit keypad_insert(std::u16string_view text, int caret, char16_t c) {
+KeypadEdit keypad_text_insert(std::u16string_view text, int caret, char16_t c) {
   KeypadEdit e = start_edit(text, caret);
   if (!caret_found(caret)) return e;
   const size_t at = std::min(static_cast<size_t>(caret), e.text.size());
@@ -170,7 +170,7 @@ KeypadEdit keypad_insert(std::u16string_view text, int caret, char16_t c) {
   return e;
 }
 
-KeypadEdit keypad_backspace(std::u16string_view text, int caret) {
+KeypadEdit keypad_text_backspace(std::u16string_view text, int caret) {
   KeypadEdit e = start_edit(text, caret);
   if (!caret_found(caret) || caret == 0) return e;
   const size_t at = std::min(static_cast<size_t>(caret), e.text.size());
@@ -181,7 +181,7 @@ KeypadEdit keypad_backspace(std::u16string_view text, int caret) {
   return e;
 }
 
-KeypadEdit keypad_delete(std::u16string_view text, int caret) {
+KeypadEdit keypad_text_delete(std::u16string_view text, int caret) {
   KeypadEdit e = start_edit(text, caret);
   if (!caret_found(caret)) return e;
   const size_t at = static_cast<size_t>(caret);

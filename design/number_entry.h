@@ -103,6 +103,6 @@ struct KeypadEdit {
   int caret = 0;
   bool changed = false;
 };
-KeypadEdit keypad_insert(std::u16string_view text, int caret, char16_t c);
-KeypadEdit keypad_backspace(std::u16string_view text, int caret);
-KeypadEdit keypad_delete(std::u16string_view text, int caret);
+KeypadEdit keypad_text_insert(std::u16string_view text, int caret, char16_t c);
+KeypadEdit keypad_text_backspace(std::u16string_view text, int caret);
+KeypadEdit keypad_text_delete(std::u16string_view text, int caret);

@@ -153,9 +153,9 @@ TEST(Keypad, EditsAtTheCaret) {
       {"d", long_text, 0, std::u16string(78, u'1'), 0, true},
   };
   for (const Case& c : cases) {
-    const KeypadEdit e = c.op[0] == 'i'   ? keypad_insert(c.text, c.caret, u'Z')
-                         : c.op[0] == 'b' ? keypad_backspace(c.text, c.caret)
-                                          : keypad_delete(c.text, c.caret);
+    const KeypadEdit e = c.op[0] == 'i'   ? keypad_text_insert(c.text, c.caret, u'Z')
+                         : c.op[0] == 'b' ? keypad_text_backspace(c.text, c.caret)
+                                          : keypad_text_delete(c.text, c.caret);
     EXPECT_EQ(e.text, c.result) << c.op << " at " << c.caret;
     EXPECT_EQ(e.caret, c.new_caret) << c.op << " at " << c.caret;
     EXPECT_EQ(e.changed, c.changed) << c.op << " at " << c.caret;
