@@ -354,3 +354,40 @@ TEST_F(DesignDialogs, FunctionPickedIntoABoxCompiles) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DesignDialogs, DialogsParkBesideTheGridAndInTheCorner) {
+  load({"X0 - - - - X5 ~ (Y0)"});
+  const RECT client = mdi_client_screen_rect();
+  use_tool(CMD_SET_NUMBER);
+  click(0, 5);
+  HWND dialog = number_dialog();
+  ASSERT_NE(dialog, nullptr);
+  RECT r{};
+  GetWindowRect(dialog, &r);
+  EXPECT_EQ(r.left, client.right / 16);
+  EXPECT_EQ(r.top, client.bottom * 2 / 7);
+  EXPECT_EQ(text(dialog, NumberDialogId::EDIT), "X5");
+  press(dialog, NumberDialogId::MOVE_DIALOG);
+  GetWindowRect(dialog, &r);
+  EXPECT_EQ(r.right, client.right - 25);
+  EXPECT_EQ(r.bottom, client.bottom - 17);
+
+  // The comment dialog reopens where it was closed, 25 left of and 17 above.
+  use_tool(CMD_COMMENT);
+  click(0, 0);
+  dialog = slot0();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_FALSE(IsWindow(number_dialog()));
+  press(dialog, CommentDialogId::MOVE_DIALOG);
+  press(dialog, IDCANCEL);
+  click(0, 0);
+  dialog = slot0();
+  ASSERT_NE(dialog, nullptr);
+  GetWindowRect(dialog, &r);
+  EXPECT_EQ(r.right, client.right - 50);
+  EXPECT_EQ(r.bottom, client.bottom - 34);
+}
+
+}  // namespace
