@@ -90,6 +90,11 @@ void store_comment(HWND dialog) {
       target.sel_col = cell.column;
     }
   }
+  const DeviceOperand commented = get_cell_device_operand(*design.grid, target.sel_row, target.sel_col);
+  if (target.sel_col != LABEL_COLUMN && commented != NO_CELL_DEVICE && comment_list_refuses(g_comment_list, commented)) {
+    show_message_box(dialog, COMMENT_LIST_FULL_MESSAGE, COMMENT_WARNING_CAPTION, MB_OK);
+    return;
+  }
   const CommentStore s = store_device_comment(*design.grid, target, comment);
   for (const CellCursor& c : s.cells) repaint_design_cells(design.window, *design.grid, *design.view, c.row, c.column, 0);
   if (s.message != nullptr) show_message_box(dialog, s.message, COMMENT_WARNING_CAPTION, MB_OK);

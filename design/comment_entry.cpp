@@ -396,6 +396,12 @@ void build_comment_list(ConstGridSpan grid, DeviceIndex device, CommentList& lis
   std::move(lines.begin(), lines.end(), list.lines.begin() + static_cast<std::ptrdiff_t>(start));
 }
 
+bool comment_list_refuses(const CommentList& list, uint32_t operand) {
+  if (!list.full) return false;
+  if (operand_device_index(operand) != Device::D) operand &= ~OperandBits::SUFFIX_T;
+  return std::find(list.keys.begin(), list.keys.end(), operand) == list.keys.end();
+}
+
 CommentList build_comment_lists(ConstGridSpan grid) {
   CommentList list;
   for (DeviceIndex device : COMMENT_LIST_CLASSES) build_comment_list(grid, device, list);

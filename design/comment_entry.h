@@ -105,6 +105,10 @@ struct CommentList {
 extern const DeviceIndex COMMENT_LIST_CLASSES[11];
 // Appends the devices of one class used in the program.
 void build_comment_list(ConstGridSpan grid, DeviceIndex device, CommentList& list);
+inline constexpr char COMMENT_LIST_FULL_MESSAGE[] = "コメント一覧が一杯です！\nこれ以上のデバイスにはコメントを付けられません";
+// A new comment is refused when the list is full and its device is not among the listed
+// ones, so that every commented device stays in the list.
+bool comment_list_refuses(const CommentList& list, uint32_t operand);
 // The whole list of the dialog.
 CommentList build_comment_lists(ConstGridSpan grid);
 // Appends one entry unless refused (a D contact bit, a key already listed from `start`, a

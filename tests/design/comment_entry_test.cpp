@@ -232,6 +232,10 @@ TEST(CommentList, StopsAtItsCapacityAndCutsLongLines) {
   for (uint32_t n = 0; n < 1200; ++n) add_comment_list_entry(list, M(n), "", 0);
   EXPECT_EQ(list.keys.size(), static_cast<size_t>(COMMENT_LIST_CAPACITY));
   EXPECT_TRUE(list.full);
+  EXPECT_FALSE(comment_list_refuses(list, M(5)));
+  EXPECT_FALSE(comment_list_refuses(list, M(5) | OperandBits::SUFFIX_T));
+  EXPECT_TRUE(comment_list_refuses(list, M(1100)));
+  EXPECT_FALSE(comment_list_refuses(CommentList{}, M(1100)));
 
   CommentList one;
   std::string wide;
