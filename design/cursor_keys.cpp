@@ -9,6 +9,8 @@
 #include "core/device_tables.h"
 #include "design/part_placement.h"
 
+int g_popup_toggle = 0;
+
 namespace {
 
 constexpr uint32_t OUTPUT_CELL_BITS = 0x70000;

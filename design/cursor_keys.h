@@ -54,6 +54,11 @@ void hits_to_highlights(std::span<const int32_t> hits, ViewState& view);
 // The page keys and Escape: WM_COMMAND 709, 710, 708. not_handled() for any other id.
 EditEffects design_page_command(ConstGridSpan grid, ViewState& view, int command_id);
 
+// Flipped by each right click in the design window's range and blank-line modes and in the
+// mnemonic window: a popup opens only when it becomes 1, so two right clicks with nothing
+// between them open one menu. Every other click, key and command clears it.
+extern int g_popup_toggle;
+
 // A right click at (x, y): the popup menu or the number dialog of the mode in force.
 // `popup_toggle` is g_popup_toggle.
 EditEffects design_right_click(GridSpan grid, ViewState& view, const EditContext& context, int x, int y,

@@ -1,6 +1,7 @@
 #include "design/design_dialog_hooks_win.h"
 
 #include "design/comment_dialog_win.h"
+#include "design/design_commands_win.h"
 #include "design/design_dialogs_win.h"
 #include "design/design_input_win.h"
 #include "design/function_dialog_win.h"
@@ -13,6 +14,22 @@ namespace {
 
 void (*g_next_open_dialog)(HWND, const DialogRequest&) = nullptr;
 void (*g_next_read_state)(DesignModes&) = nullptr;
+DesignDialogOpener g_next_opener = nullptr;
+
+}  // namespace
+
+HWND open_design_dialog_for_command(HWND design_window, DesignDialogKind kind) {
+  switch (kind) {
+    case DesignDialogKind::NUMBER:
+      return open_number_dialog();
+    case DesignDialogKind::FUNCTION:
+      return open_function_dialog();
+    default:
+      return g_next_opener != nullptr ? g_next_opener(design_window, kind) : nullptr;
+  }
+}
+
+namespace {
 
 void close_slot0() {
   auto& row = dialog_slot_row(g_screen_kind);
@@ -52,6 +69,14 @@ void read_state(DesignModes& modes) {
   modes.number_entry_mode = g_number_entry.mode;
   modes.number_entry_count = g_number_entry.count;
 }
+
+// The design commands open these dialogs from the start of the program; an opener installed
+// before is kept for the kinds that are not ours.
+const bool g_opener_installed = [] {
+  g_next_opener = design_dialog_opener();
+  set_design_dialog_opener(open_design_dialog_for_command);
+  return true;
+}();
 
 }  // namespace
 

@@ -21,12 +21,10 @@
 #include "shell/mode_flags.h"
 #include "shell/modifier_keys_win.h"
 #include "shell/popup_menu_win.h"
-#include "shell/text_win.h"
 #include "shell/status_bar_win.h"
 #include "shell/toolbar_win.h"
 #include "shell/window_lists_win.h"
 
-// g_popup_toggle is shared with the mnemonic window (mnemonic/mnemonic_editor.cpp).
 int g_range_submode = 0;
 int g_blank_submode = 0;
 
@@ -93,19 +91,12 @@ std::vector<int> other_design_window_indexes(HWND window) {
 }
 
 void show_popup(HWND window, const std::vector<PopupItem>& items) {
-  HMENU menu = CreatePopupMenu();
-  for (const PopupItem& item : items) {
-    if (item.id == 0) {
-      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-      continue;
-    }
-    const UINT flags = MF_STRING | (item.checked ? MF_CHECKED : 0u) | (item.grayed ? MF_GRAYED : 0u);
-    AppendMenuW(menu, flags, static_cast<UINT_PTR>(item.id), cp932_to_wide(item.text).c_str());
-  }
+  std::vector<PopupMenuItem> menu;
+  menu.reserve(items.size());
+  for (const PopupItem& item : items) menu.push_back({item.id, item.text, item.checked, item.grayed});
   POINT position{};
   GetCursorPos(&position);
-  const int chosen = track_popup_menu(menu, position.x, position.y, window);
-  DestroyMenu(menu);
+  const int chosen = show_popup_menu(window, menu, position);
   if (chosen != 0) SendMessageW(window, WM_COMMAND, static_cast<WPARAM>(chosen), 0);
 }
 

@@ -27,7 +27,6 @@ void apply_design_effects(HWND window, LadderGrid& grid, ViewState& view, const 
 
 // Program-wide state of the design window's input (g_search_highlight, the Space key's
 // device-use highlight, is the painter's: design/design_paint.h).
-extern int g_popup_toggle;      // flipped by right clicks in range and blank-line mode
 extern int g_range_submode;     // the range mode's sub-mode (select 0 .. paste 4)
 extern int g_blank_submode;     // the blank-line mode's sub-mode
 

@@ -50,7 +50,10 @@ inline constexpr uint32_t SINGLELINE = 0x20;
 }  // namespace TextFormat
 
 enum class PaintKind : uint8_t { LINE, PICTURE, TEXT, FRAME };
-enum class PaintFont : uint8_t { ELEMENT, COMMENT_ROW, CELL_COMMENT };
+// COMMENT_ROW_COMPACT: the comment-row face at the smaller size the monitor uses while
+// its rows are taller for comments.
+enum class PaintFont : uint8_t { ELEMENT, COMMENT_ROW, CELL_COMMENT, COMMENT_ROW_COMPACT };
+inline constexpr int PAINT_FONTS = 4;
 
 struct PaintItem {
   PaintKind kind;
@@ -64,6 +67,7 @@ struct PaintItem {
   std::string text;      // TEXT: CP932
   int row = -1;          // the grid row the item belongs to (-1: the rails and ticks)
   int column = -1;       // its column (15 the margin), -1 for a whole row
+  uint8_t picture_source = 0;  // PICTURE: which of the player's picture sets (0 the first)
 };
 
 struct PaintInputs {

@@ -26,8 +26,35 @@ constexpr int CELL_COMMENT_FONT_A = 120;
 constexpr int FONT_B = 10;
 constexpr char COMMENT_FACE[] = "ＭＳゴシック";
 
+// Made on first use: a paint that draws no comment makes no comment font.
 struct Fonts {
-  HFONT font[3] = {};
+  HDC dc;
+  const ViewState& view;
+  const RECT& client;
+  HFONT font[PAINT_FONTS] = {};
+  HFONT get(PaintFont which) {
+    const int i = static_cast<int>(which);
+    if (font[i] == nullptr) {
+      switch (which) {
+        case PaintFont::ELEMENT:
+          font[i] = create_cell_font(dc, view, g_font_name, ELEMENT_FONT_A, FONT_B, FW_NORMAL, ANSI_CHARSET, client);
+          break;
+        case PaintFont::COMMENT_ROW:
+          font[i] = create_cell_font(dc, view, COMMENT_FACE, COMMENT_ROW_FONT_A, FONT_B, FW_NORMAL, SHIFTJIS_CHARSET,
+                                     client);
+          break;
+        case PaintFont::COMMENT_ROW_COMPACT:
+          font[i] = create_cell_font(dc, view, COMMENT_FACE, ELEMENT_FONT_A, FONT_B, FW_NORMAL, SHIFTJIS_CHARSET,
+                                     client);
+          break;
+        case PaintFont::CELL_COMMENT:
+          font[i] = create_cell_font(dc, view, COMMENT_FACE, CELL_COMMENT_FONT_A, FONT_B, FW_NORMAL, SHIFTJIS_CHARSET,
+                                     client);
+          break;
+      }
+    }
+    return font[i];
+  }
   ~Fonts() {
     for (HFONT f : font)
       if (f) DeleteObject(f);
@@ -53,16 +80,10 @@ HFONT create_cell_font(HDC dc, const ViewState& view, std::string_view face, int
                      FIXED_PITCH, wide_face.c_str());
 }
 
-void play_display_list(HDC dc, const DisplayList& list, const ViewState& view, const RECT& client) {
-  Fonts fonts;
-  fonts.font[static_cast<int>(PaintFont::ELEMENT)] =
-      create_cell_font(dc, view, g_font_name, ELEMENT_FONT_A, FONT_B, FW_NORMAL, ANSI_CHARSET, client);
-  fonts.font[static_cast<int>(PaintFont::COMMENT_ROW)] =
-      create_cell_font(dc, view, COMMENT_FACE, COMMENT_ROW_FONT_A, FONT_B, FW_NORMAL, SHIFTJIS_CHARSET, client);
-  fonts.font[static_cast<int>(PaintFont::CELL_COMMENT)] =
-      create_cell_font(dc, view, COMMENT_FACE, CELL_COMMENT_FONT_A, FONT_B, FW_NORMAL, SHIFTJIS_CHARSET, client);
-
-  const HGDIOBJ old_font = SelectObject(dc, fonts.font[0]);
+void play_display_list(HDC dc, const DisplayList& list, const ViewState& view, const RECT& client,
+                       std::span<const ElementPictureSet* const> sets) {
+  Fonts fonts{dc, view, client};
+  const HGDIOBJ old_font = SelectObject(dc, fonts.get(PaintFont::ELEMENT));
   const HGDIOBJ old_pen = GetCurrentObject(dc, OBJ_PEN);
   const COLORREF old_text = GetTextColor(dc);
   SetBkMode(dc, OPAQUE);
@@ -85,12 +106,17 @@ void play_display_list(HDC dc, const DisplayList& list, const ViewState& view, c
         LineTo(dc, item.rect.right, item.rect.bottom);
         break;
       }
-      case PaintKind::PICTURE:
-        play_element_picture(dc, g_design_pictures, item.picture,
-                             RECT{item.rect.left, item.rect.top, item.rect.right, item.rect.bottom});
+      case PaintKind::PICTURE: {
+        const ElementPictureSet* set = sets.empty() ? (item.picture_source == 0 ? &g_design_pictures : nullptr)
+                                       : item.picture_source < sets.size() ? sets[item.picture_source]
+                                                                           : nullptr;
+        if (set != nullptr)
+          play_element_picture(dc, *set, item.picture,
+                               RECT{item.rect.left, item.rect.top, item.rect.right, item.rect.bottom});
         break;
+      }
       case PaintKind::TEXT: {
-        SelectObject(dc, fonts.font[static_cast<int>(item.font)]);
+        SelectObject(dc, fonts.get(item.font));
         SetTextColor(dc, item.colour);
         SetBkColor(dc, item.background);
         RECT rect{item.rect.left, item.rect.top, item.rect.right, item.rect.bottom};

@@ -5,7 +5,10 @@
 
 #include "shell/windows_api.h"
 
+#include <span>
 #include <string_view>
+
+#include "design/element_pictures_win.h"
 
 #include "design/design_paint.h"
 #include "design/view_state.h"
@@ -16,8 +19,11 @@
 HFONT create_cell_font(HDC dc, const ViewState& view, std::string_view face, int a, int b, int weight, int charset,
                        const RECT& client);
 
-// Plays a display list into a device context.
-void play_display_list(HDC dc, const DisplayList& list, const ViewState& view, const RECT& client);
+// Plays a display list into a device context. A picture item plays from the set its
+// picture_source names in `sets` (the design screen's pictures when `sets` is empty);
+// a source beyond `sets` plays nothing.
+void play_display_list(HDC dc, const DisplayList& list, const ViewState& view, const RECT& client,
+                       std::span<const ElementPictureSet* const> sets = {});
 
 // The inputs of a paint of `window` over `update` (its grid, its ViewState, the settings,
 // the comment mode and the colour scheme).

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "design/design_commands_win.h"
 #include "design/design_document.h"
 #include "design/design_input_win.h"
 #include "design/design_paint_win.h"
@@ -20,6 +21,7 @@
 #include "design/row_edits_win.h"
 #include "design/undo_ring.h"
 #include "design/view_geometry_win.h"
+#include "shell/file_replace.h"
 #include "shell/command_ids.h"
 #include "shell/command_routing_win.h"
 #include "shell/documents_win.h"
@@ -305,12 +307,6 @@ void on_activate(HWND window, LPARAM lparam) {
   if (g_frame != nullptr) DrawMenuBar(g_frame);
 }
 
-std::string temporary_path_beside(const char* path) {
-  std::string temporary = path;
-  temporary += ".$$$";
-  return temporary;
-}
-
 }  // namespace
 
 LadderGrid* design_grid_of(HWND window) {
@@ -322,20 +318,19 @@ LadderGrid* design_saved_copy_of(HWND window) {
 }
 
 DesignSaveResult save_design_file(HWND owner, GridSpan grid, const ViewState* view, const char* path) {
-  const std::string temporary = temporary_path_beside(path);
-  const std::wstring wide_temporary = cp932_to_wide(temporary);
-  const std::wstring wide_path = cp932_to_wide(path);
-  if (wide_path.empty() || temporary.size() >= PATH_BYTES) return DesignSaveResult::CANNOT_OPEN;
-  FILE* stream = _wfopen(wide_temporary.c_str(), L"w+b");
-  if (stream == nullptr) return DesignSaveResult::CANNOT_OPEN;
-  const int result = write_design_file(owner, grid, view, stream, DESIGN_FILE_STANDALONE);
-  const bool closed = std::fclose(stream) == 0;
-  if (result != 0 || !closed ||
-      !MoveFileExW(wide_temporary.c_str(), wide_path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DeleteFileW(wide_temporary.c_str());
-    return DesignSaveResult::WRITE_FAILED;
+  if (path == nullptr || path[0] == '\0' || staging_path(path).size() >= PATH_BYTES)
+    return DesignSaveResult::CANNOT_OPEN;
+  switch (write_file_replacing(path, [&](std::FILE* stream) {
+    return write_design_file(owner, grid, view, stream, DESIGN_FILE_STANDALONE) == 0;
+  })) {
+    case ReplaceResult::REPLACED:
+      return DesignSaveResult::SAVED;
+    case ReplaceResult::NOT_OPENED:
+      return DesignSaveResult::CANNOT_OPEN;
+    case ReplaceResult::NOT_WRITTEN:
+      break;
   }
-  return DesignSaveResult::SAVED;
+  return DesignSaveResult::WRITE_FAILED;
 }
 
 int confirm_save_design(HWND window, LadderGrid& grid, ViewState& view, int) {
@@ -426,6 +421,8 @@ LRESULT CALLBACK design_window_proc(HWND window, UINT message, WPARAM wparam, LP
           break;
         default:
           if (design_row_edit_command(window, LOWORD(wparam))) return 0;
+          if (LRESULT command_result = 0; design_handle_command(window, wparam, lparam, command_result))
+            return command_result;
           break;
       }
       break;

@@ -12,7 +12,6 @@ LineClipboard g_line_clipboard = [] {
   return clip;
 }();
 int g_mnemonic_drag_enabled = 0;
-int g_popup_toggle = 0;
 std::string g_comment_edit_text;
 
 namespace {

@@ -20,6 +20,7 @@
 
 #include "core/ladder_model.h"
 #include "core/mnemonic_text.h"
+#include "design/cursor_keys.h"  // g_popup_toggle, shared with the design window
 #include "mnemonic/mnemonic_view.h"
 
 // ---- The program's own line clipboard ------------------------------------------------------
@@ -33,7 +34,6 @@ inline constexpr char LINE_CLIPBOARD_END[] = "F0F0F0F0";
 
 // ---- State of the screen shared by its windows --------------------------------------------
 extern int g_mnemonic_drag_enabled;     // 1 after the first release of the left button
-extern int g_popup_toggle;              // flips at each right click; the popup opens at 1
 extern std::string g_comment_edit_text; // the comment a comment-write click hands its dialog
 
 // What a window has to do after an operation.

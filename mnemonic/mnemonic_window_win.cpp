@@ -15,6 +15,7 @@
 #include "mnemonic/mnemonic_editor.h"
 #include "mnemonic/mnemonic_screen.h"
 #include "mnemonic/text_clipboard_win.h"
+#include "shell/file_replace.h"
 #include "shell/command_ids.h"
 #include "shell/command_routing_win.h"
 #include "shell/documents.h"
@@ -176,27 +177,17 @@ enum class SaveResult { SAVED, NOT_OPENED, NOT_WRITTEN };
 // Writes the text to a new file beside `path` and moves it over `path` only when the
 // whole text was written, so a failed save leaves the old file as it was.
 SaveResult save_text_file(HWND window, const std::string& path, ConstTextSpan text) {
-  const std::string temporary = path + ".$$$";
-  const std::wstring wide_path = cp932_to_wide(path);
-  const std::wstring wide_temporary = cp932_to_wide(temporary);
-  FILE* stream = wide_temporary.empty() ? nullptr : _wfopen(wide_temporary.c_str(), L"wb");
-  if (!stream) {
-    show_message_box(window, MSG_CANNOT_WRITE, path.c_str(), MB_OK);
-    return SaveResult::NOT_OPENED;
+  switch (write_file_replacing(path, [&](std::FILE* stream) { return write_nic_text(text, stream, 0) == 0; })) {
+    case ReplaceResult::REPLACED:
+      return SaveResult::SAVED;
+    case ReplaceResult::NOT_OPENED:
+      show_message_box(window, MSG_CANNOT_WRITE, path.c_str(), MB_OK);
+      return SaveResult::NOT_OPENED;
+    case ReplaceResult::NOT_WRITTEN:
+      break;
   }
-  const bool written = write_nic_text(text, stream, 0) == 0;
-  const bool closed = std::fclose(stream) == 0;
-  if (!written || !closed) {
-    DeleteFileW(wide_temporary.c_str());
-    show_message_box(window, MSG_WRITE_FAILED, CAPTION_WARNING, MB_OK);
-    return SaveResult::NOT_WRITTEN;
-  }
-  if (!MoveFileExW(wide_temporary.c_str(), wide_path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DeleteFileW(wide_temporary.c_str());
-    show_message_box(window, MSG_CANNOT_WRITE, path.c_str(), MB_OK);
-    return SaveResult::NOT_OPENED;
-  }
-  return SaveResult::SAVED;
+  show_message_box(window, MSG_WRITE_FAILED, CAPTION_WARNING, MB_OK);
+  return SaveResult::NOT_WRITTEN;
 }
 
 void take_saved_copy(const NicWindow& w) {
@@ -482,28 +473,23 @@ void activate_window(const NicWindow& w, bool active) {
 
 // ---- Popup menu and clipboard commands --------------------------------------------------------
 
-void append_item(HMENU menu, UINT id, const char* text, bool grayed) {
-  AppendMenuW(menu, MF_STRING | (grayed ? MF_GRAYED | MF_DISABLED : 0), id, cp932_to_wide(text).c_str());
-}
-
 void open_popup_menu(const NicWindow& w, LPARAM lparam) {
   g_popup_toggle ^= 1;
   if (g_popup_toggle == 0) return;
-  HMENU menu = CreatePopupMenu();
+  std::vector<PopupMenuItem> menu;
   if (w.view->range_active) {
-    append_item(menu, CMD_POPUP_RANGE_COPY, "&C コピ－", false);
-    append_item(menu, CMD_POPUP_RANGE_CUT, "&T 切り取り", false);
-    append_item(menu, CMD_POPUP_RANGE_DELETE, "&K 削除", false);
-    append_item(menu, CMD_POPUP_COMMENT_COPY, "&M ｺﾒﾝﾄ･ｺﾋﾟｰ", false);
+    menu = {{CMD_POPUP_RANGE_COPY, "&C コピ－"},
+            {CMD_POPUP_RANGE_CUT, "&T 切り取り"},
+            {CMD_POPUP_RANGE_DELETE, "&K 削除"},
+            {CMD_POPUP_COMMENT_COPY, "&M ｺﾒﾝﾄ･ｺﾋﾟｰ"}};
   } else if (w.view->comment_copied) {
-    append_item(menu, CMD_POPUP_RANGE_PASTE, "&P ｺﾒﾝﾄ貼付け", false);
+    menu = {{CMD_POPUP_RANGE_PASTE, "&P ｺﾒﾝﾄ貼付け"}};
   } else {
-    append_item(menu, CMD_POPUP_RANGE_PASTE, "&P 貼り付け", !clipboard_has_text());
+    menu = {{CMD_POPUP_RANGE_PASTE, "&P 貼り付け", false, !clipboard_has_text()}};
   }
   POINT at{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
   ClientToScreen(w.hwnd, &at);
-  const int chosen = track_popup_menu(menu, at.x, at.y, w.hwnd);
-  DestroyMenu(menu);
+  const int chosen = show_popup_menu(w.hwnd, menu, at);
   if (chosen) SendMessageW(w.hwnd, WM_COMMAND, static_cast<WPARAM>(chosen), 0);
   place_caret(w.hwnd, *w.view);
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "design/compile_error_dialog_win.h"
 #include "shell/command_routing.h"
 #include "shell/documents_win.h"
 #include "shell/frame_conversions_win.h"
@@ -127,4 +128,6 @@ void install_frame_slots() {
   install_document_commands();
   install_print_command();
   install_frame_conversion_commands();
+  // The one-click write shows its compile errors in the design screen's list.
+  set_compile_error_list_opener([](HWND frame) { open_compile_error_list(frame); });
 }

@@ -23,24 +23,6 @@ std::string g_seq_path;
 
 namespace {
 
-ChainFileAccess g_files;
-
-std::FILE* open_file(const char* path, const char* mode) {
-  return g_files.open ? g_files.open(path, mode) : open_text_file(path, mode);
-}
-bool replace_file(const char* from, const char* to) {
-  if (g_files.replace) return g_files.replace(from, to);
-  return std::rename(from, to) == 0;
-}
-bool remove_file(const char* path) { return g_files.remove ? g_files.remove(path) : std::remove(path) == 0; }
-bool file_exists(const char* path) {
-  if (g_files.exists) return g_files.exists(path);
-  std::FILE* f = std::fopen(path, "rb");
-  if (!f) return false;
-  std::fclose(f);
-  return true;
-}
-
 // The read-back list and grid, and the mnemonic text of the last conversion: the frame's
 // own blocks, freed only here.
 std::unique_ptr<InstructionList> g_read_back_list;
@@ -56,49 +38,6 @@ std::string format_number(const char* pattern, int value) {
   std::snprintf(text, sizeof text, pattern, value);
   return text;
 }
-
-// A file written beside its final place; dropped unless committed.
-class StagedFile {
- public:
-  explicit StagedFile(std::string path) : path_(std::move(path)), staging_(staging_path(path_)) {}
-  ~StagedFile() { discard(); }
-  StagedFile(const StagedFile&) = delete;
-  StagedFile& operator=(const StagedFile&) = delete;
-
-  bool open() {
-    stream_ = open_file(staging_.c_str(), "w+");
-    return stream_ != nullptr;
-  }
-  std::FILE* stream() const { return stream_; }
-  // Flushes and closes the file and moves it over the old one; false when a write
-  // failed or the move did not happen (the old file is then kept).
-  bool commit() {
-    if (!stream_) return false;
-    const bool written = finish_writing(stream_);
-    const bool closed = std::fclose(stream_) == 0;
-    stream_ = nullptr;
-    if (!written || !closed || !replace_file(staging_.c_str(), path_.c_str())) {
-      remove_file(staging_.c_str());
-      return false;
-    }
-    committed_ = true;
-    return true;
-  }
-  void discard() {
-    if (stream_) {
-      std::fclose(stream_);
-      stream_ = nullptr;
-    }
-    if (!committed_ && opened_once()) remove_file(staging_.c_str());
-  }
-
- private:
-  bool opened_once() const { return !staging_.empty(); }
-  std::string path_;
-  std::string staging_;
-  std::FILE* stream_ = nullptr;
-  bool committed_ = false;
-};
 
 int end_mark_row_of(ConstGridSpan grid) {
   const int saved = g_program_row_count;
@@ -132,17 +71,11 @@ int count_file_lines(const std::string& path) {
 
 }  // namespace
 
-void set_chain_file_access(ChainFileAccess access) { g_files = std::move(access); }
-std::FILE* chain_open(const char* path, const char* mode) { return open_file(path, mode); }
-bool chain_replace(const char* from, const char* to) { return replace_file(from, to); }
-bool chain_remove(const char* path) { return remove_file(path); }
 
 ProjectFiles project_files(const char* drive, const char* dir, const char* name) {
   const std::string base = std::string(drive ? drive : "") + (dir ? dir : "") + (name ? name : "");
   return {base + ".MBS", base + ".SEQ", base + ".NIC", base + ".LST"};
 }
-
-std::string staging_path(const std::string& path) { return path + ".new"; }
 
 void release_read_back() {
   if (g_read_back_list && g_instruction_list.data() == g_read_back_list->data()) g_instruction_list = {};

@@ -26,22 +26,7 @@
 
 #include "core/ladder_model.h"
 #include "shell/documents.h"
-
-// ---- Files -----------------------------------------------------------------------------------
-// How the conversions reach the file system (CP932 paths). The Win32 program installs the
-// wide-character calls; an empty field uses the C library.
-struct ChainFileAccess {
-  std::function<std::FILE*(const char* path, const char* mode)> open;
-  // Moves `from` over `to` (replacing it); false when it could not.
-  std::function<bool(const char* from, const char* to)> replace;
-  std::function<bool(const char* path)> remove;
-  std::function<bool(const char* path)> exists;
-};
-void set_chain_file_access(ChainFileAccess access);
-// The calls themselves, through the installed access.
-std::FILE* chain_open(const char* path, const char* mode);
-bool chain_replace(const char* from, const char* to);
-bool chain_remove(const char* path);
+#include "shell/file_replace.h"
 
 // The project's files: drive + folder + name with ".MBS", ".SEQ", ".NIC" and ".LST".
 struct ProjectFiles {
@@ -52,8 +37,6 @@ struct ProjectFiles {
 };
 ProjectFiles project_files(const char* drive, const char* dir, const char* name);
 
-// A new file is written to this path and moved over `path` when it is whole.
-std::string staging_path(const std::string& path);
 
 // ---- Shared state of the conversions ---------------------------------------------------------
 // g_saved_uncompiled (shell/documents.h): 1 while the saved design has not been compiled

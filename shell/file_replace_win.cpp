@@ -1,7 +1,26 @@
 #include "shell/file_replace_win.h"
 
+#include "shell/text_win.h"
 #include "shell/windows_api.h"
 
-bool move_file_over(const std::filesystem::path& from, const std::filesystem::path& to) {
-  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+FileAccess win32_file_access() {
+  FileAccess access;
+  access.open = [](const char* path, const char* mode) -> std::FILE* {
+    std::wstring wide_mode;
+    for (const char* m = mode; *m; ++m) wide_mode.push_back(static_cast<wchar_t>(*m));
+    if (wide_mode.find(L'b') == std::wstring::npos) wide_mode.push_back(L'b');
+    return open_file_cp932(path, wide_mode.c_str());
+  };
+  access.replace = [](const char* from, const char* to) {
+    return MoveFileExW(cp932_to_wide(from).c_str(), cp932_to_wide(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  };
+  access.remove = [](const char* path) { return DeleteFileW(cp932_to_wide(path).c_str()) != 0; };
+  access.exists = [](const char* path) {
+    const DWORD attributes = GetFileAttributesW(cp932_to_wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  };
+  return access;
 }
+
+void install_win32_file_access() { set_file_access(win32_file_access()); }

@@ -1,5 +1,7 @@
 #include "shell/frame_conversions_win.h"
 
+#include "shell/file_replace_win.h"
+
 #include <cstring>
 #include <string>
 
@@ -65,26 +67,6 @@ void close_mnemonic_windows() {
     g_mnemonic_text = {};
     g_mnemonic_saved_text = {};
   }
-}
-
-void install_file_access() {
-  ChainFileAccess access;
-  access.open = [](const char* path, const char* mode) -> std::FILE* {
-    std::wstring wide_mode;
-    for (const char* m = mode; *m; ++m) wide_mode.push_back(static_cast<wchar_t>(*m));
-    if (wide_mode.find(L'b') == std::wstring::npos) wide_mode.push_back(L'b');
-    return open_file_cp932(path, wide_mode.c_str());
-  };
-  access.replace = [](const char* from, const char* to) {
-    return MoveFileExW(cp932_to_wide(from).c_str(), cp932_to_wide(to).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-  };
-  access.remove = [](const char* path) { return DeleteFileW(cp932_to_wide(path).c_str()) != 0; };
-  access.exists = [](const char* path) {
-    const DWORD attributes = GetFileAttributesW(cp932_to_wide(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-  };
-  set_chain_file_access(std::move(access));
 }
 
 }  // namespace
@@ -180,7 +162,7 @@ LRESULT com_dialog_command(HWND frame, WPARAM, LPARAM) {
 }
 
 void install_frame_conversion_commands() {
-  install_file_access();
+  install_win32_file_access();
   set_frame_command_handler(CMD_SEQ_TO_MNEMONIC, seq_to_mnemonic_command);
   set_frame_command_handler(CMD_SEQ_TO_DESIGN, seq_to_design_command);
   set_frame_command_handler(CMD_WRITE_LADDER, write_ladder_command);

@@ -6,6 +6,7 @@
 #include "target/serial_port.h"
 #include "target/serial_port_win.h"
 
+#include "shell/file_replace_win.h"
 #include "shell/frame_win.h"
 
 #include <commctrl.h>
@@ -317,8 +318,9 @@ HWND start_program(HINSTANCE instance, int show_command, HACCEL* accelerators) {
     return nullptr;
 
   install_core_notice_handler();
-  // The serial link opens the system's comm ports.
+  // The serial link opens the system's comm ports; files are reached by their UTF-16 names.
   set_system_port_opener(open_win32_port);
+  install_win32_file_access();
 
   g_main_menu = LoadMenuW(instance, L"MYMENU");
   g_document_menu = LoadMenuW(instance, L"MYDOCUMENT");

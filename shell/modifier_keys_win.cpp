@@ -5,15 +5,17 @@
 #include "shell/windows_api.h"
 
 namespace {
-std::function<bool()>& reader() {
-  static std::function<bool()> r;
-  return r;
+ModifierKeyHandler& handler() {
+  static ModifierKeyHandler h;
+  return h;
+}
+bool key_down(int virtual_key) {
+  if (handler()) return handler()(virtual_key);
+  return (GetKeyState(virtual_key) & 0x8000) != 0;
 }
 }  // namespace
 
-bool shift_key_down() {
-  if (reader()) return reader()();
-  return (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-}
+bool shift_key_down() { return key_down(VK_SHIFT); }
+bool control_key_down() { return key_down(VK_CONTROL); }
 
-void set_shift_key_reader(std::function<bool()> r) { reader() = std::move(r); }
+void set_modifier_key_handler(ModifierKeyHandler h) { handler() = std::move(h); }

@@ -1,11 +1,14 @@
-// The state of the Shift key as a key or click handler reads it. A test sets the answer
-// instead of pressing the key.
+// The state of the Shift and Ctrl keys as a key or click handler reads it. It is global
+// state, not part of the message, so a test sets the answer instead of pressing the key.
 #pragma once
 
 #include <functional>
 
-// True while a Shift key is down (GetKeyState).
+// True while the key is down (GetKeyState).
 bool shift_key_down();
+bool control_key_down();
 
-// A stand-in for the keyboard; an empty function brings the real keyboard back.
-void set_shift_key_reader(std::function<bool()> reader);
+// A stand-in for the keyboard state: returns whether the virtual key (VK_SHIFT,
+// VK_CONTROL) is held. An empty function brings the real keyboard back.
+using ModifierKeyHandler = std::function<bool(int virtual_key)>;
+void set_modifier_key_handler(ModifierKeyHandler handler);

@@ -27,17 +27,14 @@ bool grids_differ(ConstGridSpan a, ConstGridSpan b) {
 
 // Saves the active window's grid under its own path, beside the old file first.
 bool save_active_design(const OneClickView& view, const OneClickMain& main) {
-  const std::string staging = staging_path(view.path);
-  std::FILE* stream = chain_open(staging.c_str(), "w+");
-  if (!stream) {
+  const ReplaceResult saved = write_file_replacing(view.path, [&](std::FILE* stream) {
+    return write_design_file(nullptr, view.grid, nullptr, stream, DESIGN_FILE_STANDALONE) == 0;
+  });
+  if (saved == ReplaceResult::NOT_OPENED) {
     notify(MSG_FILE_NOT_OPENED, view.path);
     return false;
   }
-  bool written = write_design_file(nullptr, view.grid, nullptr, stream, DESIGN_FILE_STANDALONE) == 0;
-  written = finish_writing(stream) && written;
-  written = std::fclose(stream) == 0 && written;
-  if (!written || !chain_replace(staging.c_str(), view.path.c_str())) {
-    chain_remove(staging.c_str());
+  if (saved != ReplaceResult::REPLACED) {
     notify(MSG_WRITE_ERROR, CAPTION_WARN);
     return false;
   }

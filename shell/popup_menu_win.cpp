@@ -2,33 +2,37 @@
 
 #include <utility>
 
+#include "shell/text_win.h"
+
 namespace {
-PopupMenuHandler& handler() {
+PopupMenuHandler& popup_handler() {
   static PopupMenuHandler h;
   return h;
 }
 }  // namespace
 
-std::vector<PopupMenuItem> popup_menu_items(HMENU menu) {
-  std::vector<PopupMenuItem> items;
-  const int count = GetMenuItemCount(menu);
-  for (int i = 0; i < count; ++i) {
-    wchar_t text[256] = {};
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_ID | MIIM_STATE | MIIM_STRING;
-    info.dwTypeData = text;
-    info.cch = static_cast<UINT>(std::size(text) - 1);
-    if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) continue;
-    items.push_back({info.wID, text, (info.fState & MFS_GRAYED) != 0});
+int show_popup_menu(HWND owner, const std::vector<PopupMenuItem>& items, POINT screen_position) {
+  if (popup_handler()) return popup_handler()(owner, items, screen_position);
+  HMENU menu = CreatePopupMenu();
+  if (menu == nullptr) return 0;
+  for (const PopupMenuItem& item : items) {
+    if (item.id == 0) {
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    const std::wstring text = cp932_to_wide(item.text);
+    UINT flags = MF_STRING;
+    if (item.checked) flags |= MF_CHECKED;
+    if (item.grayed) flags |= MF_GRAYED;
+    AppendMenuW(menu, flags, static_cast<UINT_PTR>(item.id), text.c_str());
   }
-  return items;
+  // TPM_RETURNCMD: the choice comes back here instead of as a posted WM_COMMAND, so the
+  // caller sends it on in the same order whether a user or a test chose it.
+  const int chosen = TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, screen_position.x,
+                                    screen_position.y, 0, owner, nullptr);
+  DestroyMenu(menu);
+  return chosen;
 }
 
-int track_popup_menu(HMENU menu, int x, int y, HWND owner) {
-  if (handler()) return handler()(owner, popup_menu_items(menu));
-  return static_cast<int>(
-      TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, x, y, 0, owner, nullptr));
-}
+void set_popup_menu_handler(PopupMenuHandler handler) { popup_handler() = std::move(handler); }
 
-void set_popup_menu_handler(PopupMenuHandler h) { handler() = std::move(h); }

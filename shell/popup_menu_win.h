@@ -1,8 +1,9 @@
-// Every right-button popup menu of the program goes through here. The menu is tracked
-// modally with the right button and the chosen item comes back as its command id (0 when
-// the menu was dismissed); the caller then sends that command to its window. A test puts
-// a stand-in in place of the tracking that sees the items with their texts and grey
-// states and picks one.
+// Every right-button popup menu of the program, behind a stand-in that tests answer.
+//
+// A popup menu runs a modal loop until the user picks an item or dismisses it; it goes
+// through here so that a test sees the items with their check and grey states and decides
+// what the user picked. Menu texts are CP932; the menu itself is built from their UTF-16
+// form. (The modifier keys have their seam in shell/modifier_keys_win.h.)
 #pragma once
 
 #include "shell/windows_api.h"
@@ -12,17 +13,17 @@
 #include <vector>
 
 struct PopupMenuItem {
-  UINT id;
-  std::wstring text;
-  bool grayed;
+  int id = 0;          // 0: a separator
+  std::string text;    // CP932
+  bool checked = false;
+  bool grayed = false;
 };
 
-// Tracks `menu` at the screen point (x, y), owned by `owner`; returns the chosen id or 0.
-int track_popup_menu(HMENU menu, int x, int y, HWND owner);
+// Builds the menu, shows it at the screen position with TPM_RIGHTBUTTON, destroys it and
+// returns the id chosen, 0 when the menu was dismissed. The owner receives nothing: the
+// caller acts on the id.
+int show_popup_menu(HWND owner, const std::vector<PopupMenuItem>& items, POINT screen_position);
 
-// The items of a menu as the user would see them.
-std::vector<PopupMenuItem> popup_menu_items(HMENU menu);
-
-using PopupMenuHandler = std::function<int(HWND owner, const std::vector<PopupMenuItem>& items)>;
-// Installs the stand-in; an empty handler brings the real menu back.
+// A stand-in for the menu: gets the items and returns the id chosen (or 0).
+using PopupMenuHandler = std::function<int(HWND owner, const std::vector<PopupMenuItem>& items, POINT position)>;
 void set_popup_menu_handler(PopupMenuHandler handler);

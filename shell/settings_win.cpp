@@ -1,12 +1,10 @@
 #include "shell/settings_win.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "shell/command_ids.h"
-#include "shell/file_replace.h"
 #include "shell/file_replace_win.h"
 #include "shell/frame_win.h"
 #include "shell/settings_file.h"
@@ -30,8 +28,12 @@ std::string read_whole(FILE* file) {
 
 // The file is written as a new file and moved over the old one only when complete, so a
 // failed or interrupted write never leaves a damaged file.ini.
+// A folder whose name has no CP932 form cannot take the file (the program keeps its paths in
+// CP932): the write fails and the old file stays.
 bool write_whole(const std::wstring& path, const std::string& text) {
-  return write_file_replacing(std::filesystem::path(path), text, move_file_over);
+  std::string narrow;
+  if (!wide_to_cp932(path, narrow)) return false;
+  return write_file_replacing(narrow, text);
 }
 
 // A rectangle that lies on no monitor would put the frame where nobody can reach it.

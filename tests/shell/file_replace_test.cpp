@@ -35,19 +35,19 @@ class FileReplace : public ::testing::Test {
                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(folder);
     fs::create_directories(folder);
-    path = folder / "file.ini";
+    path = (folder / "file.ini").string();
     put(path, OLD_TEXT);
   }
   void TearDown() override { fs::remove_all(folder); }
 
   // Only the file itself is left in the folder.
   void expect_no_new_file() {
-    EXPECT_FALSE(fs::exists(new_file_path(path)));
+    EXPECT_FALSE(fs::exists(staging_path(path)));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
   }
 
   fs::path folder;
-  fs::path path;
+  std::string path;
 };
 
 TEST_F(FileReplace, AWholeWriteReplacesTheFile) {
@@ -84,19 +84,35 @@ TEST_F(FileReplace, AWriteThatFailsHalfWayLeavesTheOldFile) {
 }
 
 TEST_F(FileReplace, AMoveThatFailsLeavesTheOldFile) {
-  EXPECT_FALSE(write_file_replacing(path, "new", [](const fs::path&, const fs::path&) { return false; }));
+  FileAccess failing_move;
+  failing_move.replace = [](const char*, const char*) { return false; };
+  set_file_access(failing_move);
+  const bool written = write_file_replacing(path, "new");
+  set_file_access({});
+  EXPECT_FALSE(written);
   EXPECT_EQ(contents(path), OLD_TEXT);
   expect_no_new_file();
 }
 
+TEST_F(FileReplace, AWriterThatFailsLeavesTheOldFileAndSaysWhy) {
+  EXPECT_EQ(write_file_replacing(path, [](std::FILE* stream) { return std::fputs("half", stream) >= 0 && false; }),
+            ReplaceResult::NOT_WRITTEN);
+  EXPECT_EQ(contents(path), OLD_TEXT);
+  expect_no_new_file();
+  fs::create_directory(staging_path(path));
+  EXPECT_EQ(write_file_replacing(path, [](std::FILE*) { return true; }), ReplaceResult::NOT_OPENED);
+  fs::remove(staging_path(path));
+  EXPECT_EQ(contents(path), OLD_TEXT);
+}
+
 TEST_F(FileReplace, ANewFileThatCannotBeMadeLeavesTheOldFile) {
   // A folder stands where the new file would go.
-  fs::create_directory(new_file_path(path));
+  fs::create_directory(staging_path(path));
   EXPECT_FALSE(write_file_replacing(path, "new"));
   EXPECT_EQ(contents(path), OLD_TEXT);
-  fs::remove(new_file_path(path));
+  fs::remove(staging_path(path));
   // A new file left behind by an interrupted write is simply written over.
-  put(new_file_path(path), "half a fi");
+  put(staging_path(path), "half a fi");
   EXPECT_TRUE(write_file_replacing(path, "new"));
   EXPECT_EQ(contents(path), "new");
   expect_no_new_file();

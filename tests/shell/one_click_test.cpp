@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/core_state.h"
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>

@@ -4,6 +4,7 @@
 //
 //   board_simulator --link PATH [--bit X26=1]... [--register 3=00FF]... [--state FILE]
 //                   [--control FILE] [--received FILE] [--silent] [--garble] [--pace]
+//                   [--pace-us N] [--counters FILE]
 //
 // --link      a symlink made to the pty's slave device (removed at exit)
 // --bit       a bit device of the board: letter, decimal number, '=', 0 or 1
@@ -15,10 +16,15 @@
 //               silent=0|1          answer nothing, echo nothing
 //               short_framing=0|1   end every answer after its first line, no prompt
 //               corrupt_echo=N      the N-th echo from now on (0 the next) is wrong; -1 none
+//               bit=X26=0           a bit device changes (as --bit)
+//               register=3=0100     a register changes (as --register)
 // --received  after every command, every byte the host has sent so far
 // --silent    the board answers nothing at all from the start (a board that is off)
 // --garble    every character is echoed wrong
 // --pace      every byte the board sends takes one character time at 9600 baud
+// --pace-us   each byte takes N microseconds on the line, both ways (1042 for 9600 baud,
+//             8N1): the answer to n received bytes with m bytes goes out (n + m) N us later
+// --counters  written after each batch of bytes: "<bytes received> <bytes sent>" so far
 //
 // The simulator keeps a slave descriptor open itself, so the pty survives every close
 // and reopen by the program under test. It prints "ready <slave path>" on stdout when it
@@ -95,6 +101,8 @@ void apply_control(const std::string& path, std::string& applied, BoardMonitor& 
     if (key == "silent") board.silent = value != 0;
     else if (key == "short_framing") board.short_framing = value != 0;
     else if (key == "corrupt_echo") board.corrupt_echo_at = value < 0 ? -1 : board.echoes + static_cast<int>(value);
+    else if (key == "bit") parse_bit(line.c_str() + eq + 1, board);
+    else if (key == "register") parse_register(line.c_str() + eq + 1, board);
   }
 }
 
@@ -143,6 +151,10 @@ int main(int argc, char** argv) {
   std::string control;
   std::string applied_control;
   std::string received;
+  std::string counters;
+  long pace_us = 0;
+  unsigned long long bytes_in = 0;
+  unsigned long long bytes_out = 0;
   bool pace = false;
   bool garble = false;
   for (int i = 1; i < argc; ++i) {
@@ -165,6 +177,8 @@ int main(int argc, char** argv) {
     else if (arg == "--state") state = value;
     else if (arg == "--control") control = value;
     else if (arg == "--received") received = value;
+    else if (arg == "--counters") counters = value;
+    else if (arg == "--pace-us") pace_us = std::strtol(value, nullptr, 10);
     else if (arg == "--bit") {
       if (!parse_bit(value, board)) return usage();
     } else if (arg == "--register") {
@@ -238,6 +252,15 @@ int main(int argc, char** argv) {
       commands = board.commands;
       write_state(state, board);
       write_received(received, board);
+    }
+    bytes_in += static_cast<unsigned long long>(n);
+    bytes_out += out.size();
+    if (pace_us > 0) usleep(static_cast<useconds_t>(pace_us * (n + static_cast<long>(out.size()))));
+    if (!counters.empty()) {
+      if (FILE* f = std::fopen(counters.c_str(), "w")) {
+        std::fprintf(f, "%llu %llu\n", bytes_in, bytes_out);
+        std::fclose(f);
+      }
     }
     if (!write_all(master, out, pace)) break;
   }

@@ -11,6 +11,7 @@
 
 #include "shell/frame_win.h"
 #include "shell/window_lists_win.h"
+#include "win/monitor_fixtures.h"
 #include "win/rig_helper.h"
 
 namespace {
@@ -183,6 +184,7 @@ TEST_F(CloseTest, DocumentClassesListThemselvesAndTheMainWindowClosesItsKind) {
   HWND second = create_document_window(L"massfl", L"b");
   HWND third = create_document_window(L"motofl", L"c");
   HWND mnemonic = create_document_window(L"nicfl", L"n");
+  ASSERT_TRUE(write_operation_file_beside(""));  // the monitor window shows a compiled program
   HWND monitor = create_document_window(L"jikfl", L"m");
   ASSERT_TRUE(first && second && third && mnemonic && monitor);
   EXPECT_EQ(g_design_window_count, 3);

@@ -17,6 +17,8 @@
 #include "design/comment_dialog_win.h"
 #include "design/comment_entry.h"
 #include "design/design_dialogs_win.h"
+#include "design/design_commands_win.h"
+#include "design/design_dialog_hooks_win.h"
 #include "design/design_paint.h"
 #include "design/design_paint_win.h"
 #include "design/design_window_win.h"
@@ -54,6 +56,7 @@ class DesignDialogs : public BarsFrame {
     grid = design_grid_of(window);
     ASSERT_NE(view, nullptr);
     g_comments_changed = 0;
+    set_design_dialog_opener(open_design_dialog_for_command);
   }
   void TearDown() override {
     if (HWND slot = as_hwnd(dialog_slot_row(g_screen_kind)[0])) SendMessageW(slot, WM_CLOSE, 0, 0);
@@ -388,6 +391,24 @@ TEST_F(DesignDialogs, DialogsParkBesideTheGridAndInTheCorner) {
   GetWindowRect(dialog, &r);
   EXPECT_EQ(r.right, client.right - 50);
   EXPECT_EQ(r.bottom, client.bottom - 34);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DesignDialogs, TheNumberCommandOpensTheDialogWithTheCellsText) {
+  load({"X0 /X7 ~ (Y0)"});
+  view->cursor_row = 0;
+  view->cursor_col = 1;
+  command(CMD_SET_NUMBER);
+  HWND dialog = number_dialog();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(slot0(), dialog);
+  EXPECT_EQ(text(dialog, NumberDialogId::EDIT), "X7");
+  set_text(dialog, NumberDialogId::EDIT, "X8");
+  press(dialog, IDOK);
+  EXPECT_EQ(operand(0, 1), il::X(8));
 }
 
 }  // namespace

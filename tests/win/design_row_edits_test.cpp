@@ -13,8 +13,8 @@
 #include "design/row_edits_win.h"
 #include "design/undo_ring.h"
 #include "design/view_geometry_win.h"
-#include "shell/menu_states.h"
 #include "shell/modifier_keys_win.h"
+#include "shell/menu_states.h"
 #include "shell/popup_menu_win.h"
 #include "support/instruction_records.h"
 #include "support/ladder_text.h"
@@ -182,18 +182,18 @@ TEST_F(DesignRowEdits, CutOfTwoRowsByShiftDownWithTheQuestion) {
   }
   use_tool(CMD_RANGE_MODE);
   click(0, 2);
-  set_shift_key_reader([] { return true; });
+  set_modifier_key_handler([](int vk) { return vk == VK_SHIFT; });
   key(VK_DOWN);
-  set_shift_key_reader({});
+  set_modifier_key_handler({});
   EXPECT_EQ((*grid)[1].selected, 1);
   // Cancel keeps the rows; OK cuts them into the clipboard.
   boxes_->answer(IDCANCEL);
   command(CMD_RANGE_CUT);
   EXPECT_EQ(rows(3), (std::vector<std::string>{"^X0", "^X1", "^X2"}));
   click(0, 2);
-  set_shift_key_reader([] { return true; });
+  set_modifier_key_handler([](int vk) { return vk == VK_SHIFT; });
   key(VK_DOWN);
-  set_shift_key_reader({});
+  set_modifier_key_handler({});
   const int undo_before = g_design_undo.count;
   boxes_->answer(IDOK);
   command(CMD_RANGE_CUT);

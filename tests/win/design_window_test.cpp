@@ -88,8 +88,9 @@ TEST_F(DesignWindow, TheCloseQuestionKeepsEditsTheUserWantsKept) {
   EXPECT_TRUE(IsWindow(window));
 
   // Yes for a design that has no name yet: the design is only dropped once Save As named
-  // and wrote it; here nobody does, so the window stays.
+  // and wrote it; here the name is not given, so the window stays.
   boxes_->answer(IDYES);
+  dialogs_->cancel();
   EXPECT_NE(close(window), 0);
   EXPECT_TRUE(IsWindow(window));
 
@@ -130,7 +131,7 @@ TEST_F(DesignWindow, YesSavesTheDesignOverItsFile) {
   EXPECT_EQ(read_design_file(back, stream, DESIGN_FILE_STANDALONE), DESIGN_FILE_OK);
   fclose(stream);
   EXPECT_EQ(back[4].cell[0].word[0], 0x801Au);
-  EXPECT_FALSE(file_exists(folder_->file(L"LAMP.MBS.$$$")));
+  EXPECT_FALSE(file_exists(folder_->file(L"LAMP.MBS.new")));
 }
 
 TEST_F(DesignWindow, AFailedSaveKeepsTheOldFileAndTheWindow) {
@@ -152,7 +153,7 @@ TEST_F(DesignWindow, AFailedSaveKeepsTheOldFileAndTheWindow) {
   EXPECT_EQ(narrow(boxes_->shown()[2].caption), "警告");
   EXPECT_TRUE(IsWindow(window));
   EXPECT_EQ(read_file_bytes(folder_->file(L"KEEP.MBS")), before);
-  EXPECT_FALSE(file_exists(folder_->file(L"KEEP.MBS.$$$")));
+  EXPECT_FALSE(file_exists(folder_->file(L"KEEP.MBS.new")));
   EXPECT_EQ(SendMessageW(window, WM_COMMAND, CMD_QUERY_MODIFIED, 0), 1);
   (*design_grid_of(window))[11].cell[11].word[0] = 0x6C08;
 

@@ -10,6 +10,7 @@
 #include "shell/documents_win.h"
 #include "shell/settings_file.h"
 #include "win/design_fixtures.h"
+#include "win/monitor_fixtures.h"
 
 namespace {
 
@@ -210,15 +211,16 @@ TEST_F(Documents, OperationCheckAsksAboutAnUncompiledChange) {
   EXPECT_EQ(next_live_window(g_monitor_windows, 0), 0);
 
   boxes_->answer(IDOK);
+  ASSERT_TRUE(write_operation_file_beside(g_child_open.path));
   command(CMD_SCREEN_OPERATION);
   ASSERT_TRUE(is_live_first(g_monitor_windows));
-  EXPECT_EQ(window_text(as_hwnd(g_monitor_windows[0])), "新規.SEQ  No. = 1");
   EXPECT_EQ(g_monitor_mode, 0);
   EXPECT_EQ(g_toolbar_kind, TOOLBAR_KIND_MONITOR);
 }
 
 TEST_F(Documents, LeavingThePollingMonitorScreenAsksFirst) {
   command(CMD_NEW_DESIGN);
+  ASSERT_TRUE(write_operation_file_beside(g_child_open.path));
   command(CMD_SCREEN_OPERATION);
   ASSERT_TRUE(is_live_first(g_monitor_windows));
   g_monitor_mode = 1;
@@ -253,6 +255,7 @@ TEST_F(Documents, AMissingRecentFileFallsBackToTheOpenDialog) {
 
 TEST_F(Documents, CloseAllClosesEveryMainWindowAndExitClosesTheFrame) {
   command(CMD_NEW_DESIGN);
+  ASSERT_TRUE(write_operation_file_beside(g_child_open.path));
   command(CMD_SCREEN_OPERATION);
   ASSERT_TRUE(is_live_first(g_monitor_windows));
   command(CMD_CLOSE_ALL);
@@ -303,6 +306,7 @@ TEST_F(DocumentGuides, TheFirstWindowOfAScreenOpensItsGuide) {
   ASSERT_NE(g_guide_dialog, 0u);
   EXPECT_EQ(window_text(as_hwnd(g_guide_dialog)), "設計画面の使い方");
 
+  ASSERT_TRUE(write_operation_file_beside(g_child_open.path));
   command(CMD_SCREEN_OPERATION);
   ASSERT_TRUE(is_live_first(g_monitor_windows));
   ASSERT_NE(g_guide_dialog, 0u);

@@ -14,6 +14,7 @@
 #include "target/monitor_protocol.h"
 #include "target/serial_port.h"
 #include "win/design_fixtures.h"
+#include "win/monitor_fixtures.h"
 
 namespace {
 
@@ -81,6 +82,7 @@ TEST_F(FrameConversions, WithoutABoardPortTheFilesAreMadeAndNoSuccessIsShown) {
 
 TEST_F(FrameConversions, CancelAtTheCloseQuestionKeepsTheMonitorWindowAndCompilesNothing) {
   open_sample();
+  ASSERT_TRUE(write_operation_file_beside(""));  // the monitor window shows a compiled program
   HWND monitor = create_document_window(L"jikfl", L"monitor");
   ASSERT_NE(monitor, nullptr);
   SendMessageW(g_mdi_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(as_hwnd(g_design_windows[0])), 0);

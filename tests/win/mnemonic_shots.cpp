@@ -27,7 +27,7 @@ namespace {
 class MnemonicShots : public ProgramTest {
  protected:
   void TearDown() override {
-    set_shift_key_reader({});
+    set_modifier_key_handler({});
     ProgramTest::TearDown();
   }
 };
@@ -75,7 +75,7 @@ TEST_F(MnemonicShots, LongTextWithComments) {
 
   // Lines 4 and 5 selected with Shift+Down, "Y08" highlighted as a search match would be.
   SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 4 * g_text_line_height + 1));
-  set_shift_key_reader([] { return true; });
+  set_modifier_key_handler([](int key) { return key == VK_SHIFT; });
   SendMessageW(window, WM_KEYDOWN, VK_DOWN, 1);
   SendMessageW(window, WM_KEYDOWN, VK_DOWN, 1);
   ViewState* view = nic_window_view(window);

@@ -87,7 +87,7 @@ void set_clipboard_unicode(const std::wstring& text) {
 class MnemonicWindowTest : public ProgramTest {
  protected:
   void TearDown() override {
-    set_shift_key_reader({});
+    set_modifier_key_handler({});
     set_popup_menu_handler({});
     ProgramTest::TearDown();
   }
@@ -122,7 +122,7 @@ class MnemonicWindowTest : public ProgramTest {
     for (char c : ascii) SendMessageW(window, WM_CHAR, static_cast<WPARAM>(c), 1);
   }
   void key(HWND window, UINT vk, bool shift = false) {
-    set_shift_key_reader([shift] { return shift; });
+    set_modifier_key_handler([shift](int key) { return key == VK_SHIFT && shift; });
     SendMessageW(window, WM_KEYDOWN, vk, 1);
   }
   void command(HWND window, int id) { SendMessageW(window, WM_COMMAND, static_cast<WPARAM>(id), 0); }
@@ -185,7 +185,7 @@ TEST_F(MnemonicWindowTest, OpenTypeUndoCopyPasteAndSave) {
   ASSERT_EQ(boxes_->shown().size(), 1u);
   EXPECT_EQ(boxes_->shown()[0].text, cp932_to_wide("ファイルが上書きされました！"));
   EXPECT_EQ(read_file_bytes(file), nic_bytes(pasted));
-  EXPECT_FALSE(file_exists(file + L".$$$"));
+  EXPECT_FALSE(file_exists(file + L".new"));
 
   // Saved: the close asks nothing, and nothing names the freed text afterwards.
   SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -212,7 +212,7 @@ TEST_F(MnemonicWindowTest, PopupMenuOpensOnEveryOtherRightClickWithTheItemsOfThe
   ASSERT_TRUE(window);
   std::vector<std::vector<PopupMenuItem>> menus;
   int choice = 0;
-  set_popup_menu_handler([&](HWND owner, const std::vector<PopupMenuItem>& items) {
+  set_popup_menu_handler([&](HWND owner, const std::vector<PopupMenuItem>& items, POINT) {
     EXPECT_EQ(owner, window);
     menus.push_back(items);
     return choice;
@@ -223,8 +223,8 @@ TEST_F(MnemonicWindowTest, PopupMenuOpensOnEveryOtherRightClickWithTheItemsOfThe
   right_click();
   ASSERT_EQ(menus.size(), 1u);
   ASSERT_EQ(menus[0].size(), 1u);
-  EXPECT_EQ(menus[0][0].id, static_cast<UINT>(CMD_POPUP_RANGE_PASTE));
-  EXPECT_EQ(menus[0][0].text, cp932_to_wide("&P 貼り付け"));
+  EXPECT_EQ(menus[0][0].id, CMD_POPUP_RANGE_PASTE);
+  EXPECT_EQ(menus[0][0].text, "&P 貼り付け");
   EXPECT_TRUE(menus[0][0].grayed);
   right_click();  // the second click only flips the toggle back
   EXPECT_EQ(menus.size(), 1u);
@@ -235,10 +235,9 @@ TEST_F(MnemonicWindowTest, PopupMenuOpensOnEveryOtherRightClickWithTheItemsOfThe
   choice = CMD_POPUP_COMMENT_COPY;
   right_click();
   ASSERT_EQ(menus.size(), 2u);
-  std::vector<std::wstring> texts;
+  std::vector<std::string> texts;
   for (const PopupMenuItem& item : menus[1]) texts.push_back(item.text);
-  EXPECT_EQ(texts, (std::vector<std::wstring>{cp932_to_wide("&C コピ－"), cp932_to_wide("&T 切り取り"),
-                                                cp932_to_wide("&K 削除"), cp932_to_wide("&M ｺﾒﾝﾄ･ｺﾋﾟｰ")}));
+  EXPECT_EQ(texts, (std::vector<std::string>{"&C コピ－", "&T 切り取り", "&K 削除", "&M ｺﾒﾝﾄ･ｺﾋﾟｰ"}));
   EXPECT_EQ(nic_window_view(window)->comment_copied, 1);
   EXPECT_EQ(g_popup_toggle, 0);
 
@@ -247,7 +246,7 @@ TEST_F(MnemonicWindowTest, PopupMenuOpensOnEveryOtherRightClickWithTheItemsOfThe
   right_click();
   ASSERT_EQ(menus.size(), 3u);
   ASSERT_EQ(menus[2].size(), 1u);
-  EXPECT_EQ(menus[2][0].text, cp932_to_wide("&P ｺﾒﾝﾄ貼付け"));
+  EXPECT_EQ(menus[2][0].text, "&P ｺﾒﾝﾄ貼付け");
   EXPECT_FALSE(menus[2][0].grayed);
 }
 
