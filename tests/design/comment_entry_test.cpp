@@ -250,3 +250,37 @@ TEST(CommentList, StopsAtItsCapacityAndCutsLongLines) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace il;
+
+TEST(CommentList, ListLabelsLeadBackToTheFirstCellOfTheDevice) {
+  const LadderGrid grid = ladder_from_text({"X0 ~ (Y0)", "{= D4 K5} X1F ~ (M100)", "X0 ~ (T2 K10)"});
+  struct {
+    const char* label;
+    bool found;
+    int row, column;
+    uint32_t operand;
+  } cases[] = {
+      {"X1F", true, 1, 3, X(0x1F)},  // after the comparison's three cells
+      {"x1f", true, 1, 3, X(0x1F)},
+      {"M100  ", true, 1, 11, M(100)},
+      {"D04", true, 1, 1, D(4)},     // a comparison operand's comment one cell on
+      {"T02", true, 2, 10, T(2)},    // a timer's comment in its coil cell
+      {"Y05", false, 0, 0, 0},
+      {"", false, 0, 0, 0},
+  };
+  for (const auto& c : cases) {
+    CellCursor cell{-1, -1};
+    uint32_t operand = 0;
+    EXPECT_EQ(find_comment_cell(grid, c.label, cell, operand), c.found) << c.label;
+    if (!c.found) continue;
+    EXPECT_EQ(cell.row, c.row) << c.label;
+    EXPECT_EQ(cell.column, c.column) << c.label;
+    EXPECT_EQ(operand, c.operand) << c.label;
+    EXPECT_EQ(get_cell_device_operand(grid, cell.row, cell.column), c.operand) << c.label;
+  }
+}
+
+}  // namespace
