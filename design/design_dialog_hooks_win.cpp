@@ -70,15 +70,13 @@ void read_state(DesignModes& modes) {
   modes.number_entry_count = g_number_entry.count;
 }
 
-// The design commands open these dialogs from the start of the program; an opener installed
-// before is kept for the kinds that are not ours.
-const bool g_opener_installed = [] {
+}  // namespace
+
+void install_design_dialog_opener() {
+  if (design_dialog_opener() == open_design_dialog_for_command) return;
   g_next_opener = design_dialog_opener();
   set_design_dialog_opener(open_design_dialog_for_command);
-  return true;
-}();
-
-}  // namespace
+}
 
 void install_design_dialog_hooks() {
   DesignInputHooks hooks = design_input_hooks();

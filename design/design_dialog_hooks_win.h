@@ -11,7 +11,8 @@
 
 void install_design_dialog_hooks();
 
-// The opener of the design commands (set_design_dialog_opener), installed at start-up: the
-// number entry dialog and the function picker; the other kinds go to the opener installed
-// before it.
+// The opener of the design commands (set_design_dialog_opener), installed at start-up by
+// install_design_dialog_opener: the number entry dialog and the function picker; the other
+// kinds go to the opener installed before it.
 HWND open_design_dialog_for_command(HWND design_window, DesignDialogKind kind);
+void install_design_dialog_opener();
