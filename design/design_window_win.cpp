@@ -378,7 +378,6 @@ LRESULT CALLBACK design_window_proc(HWND window, UINT message, WPARAM wparam, LP
   switch (message) {
     case WM_CREATE:
       install_row_edit_hooks();
-      install_design_dialog_hooks();
       return on_create(window, lparam);
     case WM_MOUSEMOVE:
       if (design_range_drag(window, wparam, lparam)) return 0;

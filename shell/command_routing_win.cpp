@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "design/design_input_win.h"
 #include "design/comment_entry.h"
 #include "design/design_dialog_hooks_win.h"
 #include "design/compile_error_dialog_win.h"
@@ -135,6 +136,16 @@ void install_frame_slots() {
   set_compile_error_list_opener([](HWND frame) { open_compile_error_list(frame); });
   // The design commands' dialogs: the number entry dialog and the function picker, then the
   // search and replace dialogs with the continued search, which hand every other kind on.
+  // Both chains (the commands' openers and the clicks' dialog hooks) are built anew from
+  // nothing, so installing the slots again never links a hook to itself: the number entry,
+  // comment and function dialogs first, then the search and replace dialogs, which hand
+  // every other request on.
+  DesignInputHooks input = design_input_hooks();
+  input.open_dialog = nullptr;
+  input.read_dialog_state = nullptr;
+  set_design_input_hooks(input);
+  install_design_dialog_hooks();
+  set_design_dialog_opener(nullptr);
   install_design_dialog_opener();
   install_search_dialog_hooks(design_dialog_opener());
   // A replace gives the new device's comment to the cells it changes.
