@@ -12,35 +12,20 @@
 # hand from the source root. Exit 77: skipped (something it needs is missing).
 set -uo pipefail
 
-root=${TAVOLIN_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
-cd "$root"
-build=${TAVOLIN_BUILD:-$root/build}
-mingw=${TAVOLIN_MINGW_BUILD:-$build/mingw}
-work=${TAVOLIN_WORK:-$build/test.d/60-print-e2e}
-shots=${TAVOLIN_SCREENSHOTS:-$build/screenshots}
-wine_env=${TAVOLIN_WINE_ENV:-$root/scripts/wine_env.sh}
+# shellcheck source=scripts/board_rig.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../board_rig.sh"
 exe=$mingw/print_rig.exe
 ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 queue=TAVOLIN_PRINT_TEST
 
-skip() {
-  echo "skipped: $*"
-  exit 77
-}
-[ -f "$exe" ] || skip "$exe is not built (mingw build)"
 [ -f "$mingw/dabu42QX.dll" ] || skip "the printing library is not built (mingw build)"
 command -v cupsd >/dev/null 2>&1 || skip "cupsd is missing (scripts/setup installs cups)"
 command -v lpadmin >/dev/null 2>&1 || skip "lpadmin is missing (cups-client)"
 command -v gs >/dev/null 2>&1 || skip "gs is missing (ghostscript)"
 [ -f "$ppd" ] || skip "$ppd is missing (printer-driver-cups-pdf)"
 [ "$(id -u)" -eq 0 ] || skip "the scheduler runs as root (it drops to the lp user for its filters)"
-[ -f "$wine_env" ] || skip "$wine_env is missing"
-# shellcheck source=/dev/null
-source "$wine_env"
-[ -n "${WINEPREFIX:-}" ] || tavolin_wine_use test
-tavolin_wine_prepare || exit 1
+rig_prepare 60-print-e2e "$exe"
 
-rm -rf "$work"
 cups=$work/cups
 mkdir -p "$cups/etc/ppd" "$cups/spool/tmp" "$cups/cache" "$cups/state" "$cups/log" "$cups/run" "$work/out"
 chown -R lp "$cups/spool" "$cups/cache" "$work/out"

@@ -1,0 +1,96 @@
+# The rig the end-to-end scripts of scripts/test.d share; source it, then call
+#   rig_prepare NAME FILE...        skips (exit 77) unless every FILE is built, sources the Wine
+#                                   environment, prepares the test prefix and makes the fresh
+#                                   scratch folder $work ($TAVOLIN_WORK, else build/test.d/NAME)
+#   board_rig_prepare NAME FILE...  the same, and also needs the board simulator; builds the
+#                                   modem-status shim ($shim) and stops every board, unmaps
+#                                   its port and stops Wine when the script exits
+#   start_board NAME SLOT ARGS...   a board simulator (ARGS are its options) serving a pty,
+#                                   mapped to COM<SLOT>; $work/NAME is its link, $work/NAME.out
+#                                   its output, $board_pty its pty
+#
+# A pty has no modem lines, so Wine's GetCommModemStatus fails on it; the LD_PRELOAD shim
+# tests/tools/modem_shim.c answers those ioctls on ptys only, like a null-modem cable. It is
+# built for the bitness Wine's serial code runs in: 64-bit, like the program.
+#
+# The variables it sets: root (the source tree, also the current folder), build, native,
+# mingw, shots, wine_env, simulator, work, shim. Works from scripts/test (which exports the
+# build folders and the prepared prefix) and by hand from the source root.
+
+root=${TAVOLIN_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+cd "$root" || exit 1
+build=${TAVOLIN_BUILD:-$root/build}
+native=${TAVOLIN_NATIVE_BUILD:-$build/native}
+mingw=${TAVOLIN_MINGW_BUILD:-$build/mingw}
+shots=${TAVOLIN_SCREENSHOTS:-$build/screenshots}
+wine_env=${TAVOLIN_WINE_ENV:-$root/scripts/wine_env.sh}
+simulator=$native/board_simulator
+work=
+shim=
+
+skip() {
+  echo "skipped: $*"
+  exit 77
+}
+
+[ -f "$wine_env" ] || skip "$wine_env is missing"
+# shellcheck source=/dev/null
+source "$wine_env"
+
+rig_prepare() {
+  local name=$1 file
+  shift
+  for file in "$@"; do
+    [ -f "$file" ] || skip "$file is not built (mingw build)"
+  done
+  [ -n "${WINEPREFIX:-}" ] || tavolin_wine_use test
+  tavolin_wine_prepare || exit 1
+  work=${TAVOLIN_WORK:-$build/test.d/$name}
+  rm -rf "$work"
+  mkdir -p "$work"
+}
+
+board_pids=()
+board_slots=()
+board_rig_cleanup() {
+  local n pid
+  tavolin_wine_stop
+  for n in "${board_slots[@]}"; do tavolin_wine_unmap_com_port "$n" >/dev/null 2>&1; done
+  for pid in "${board_pids[@]}"; do
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
+}
+
+board_rig_prepare() {
+  [ -x "$simulator" ] || skip "$simulator is not built (native build)"
+  rig_prepare "$@"
+  mkdir -p "$work/shim"
+  shim=$work/shim/modem_shim.so
+  gcc -shared -fPIC -O2 -Wall -o "$shim" tests/tools/modem_shim.c -ldl || exit 1
+  trap board_rig_cleanup EXIT
+}
+
+board_pty=
+start_board() {
+  local name=$1 n=$2 pid i
+  shift 2
+  "$simulator" --link "$work/$name" "$@" >"$work/$name.out" 2>&1 &
+  pid=$!
+  board_pids+=("$pid")
+  board_pty=
+  for i in $(seq 50); do
+    board_pty=$(sed -n 's/^ready //p' "$work/$name.out")
+    [ -n "$board_pty" ] && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ -z "$board_pty" ]; then
+    echo "the $name board simulator did not start:"
+    cat "$work/$name.out"
+    exit 1
+  fi
+  echo "$name board on $board_pty (COM$n)"
+  board_slots+=("$n")
+  tavolin_wine_map_com_port "$n" "$board_pty" || exit 1
+}
