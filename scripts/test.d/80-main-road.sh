@@ -30,7 +30,7 @@ if grep -q '^\[  SKIPPED \]' "$work/rig.out" || ! grep -q '^\[  PASSED  \] 1 tes
   echo "the main-road walk did not run"
   exit 1
 fi
-for picture in road_01_first_start road_03_rung_added road_06_monitor road_07_mnemonic road_08_second_start; do
+for picture in road_01_first_start road_03_rung_added road_06_monitor road_07_mnemonic road_09_second_start road_10_reopened; do
   [ -s "$build/screenshots/$picture.png" ] || { echo "no screenshot $picture"; exit 1; }
 done
 echo "main-road end-to-end walk passed"

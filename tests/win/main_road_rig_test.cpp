@@ -318,9 +318,20 @@ TEST_F(MainRoad, FromTheFirstStartToTheBoardAndBackAgain) {
   EXPECT_NE(shown.find("Y02"), std::string::npos) << shown;
   shot("road_07_mnemonic");
 
-  // ---- Exit: every question answered Yes; the program ends and file.ini is written.
+  // ---- Back on the design screen, the new contact becomes X3 and is left unsaved.
+  command(CMD_SCREEN_DESIGN);
+  ASSERT_EQ(as_hwnd(g_design_windows[0]), design);
+  view = view_state_of(design);
+  click(end_row, 0);
+  EXPECT_TRUE(type_operand("X3"));
+  EXPECT_EQ(SendMessageW(design, WM_COMMAND, CMD_QUERY_MODIFIED, 0), 1);
+  shot("road_08_changed_again");
+
+  // ---- Exit: the save question answered Yes; the program ends and file.ini is written.
+  const size_t said_before_exit = conversation.size();
   command(CMD_EXIT);
   EXPECT_FALSE(frame_alive());
+  ASSERT_GT(conversation.size(), said_before_exit) << "no question about the changed design";
   EXPECT_TRUE(file_exists(folder_->file(L"file.ini")));
   end_run();
 
@@ -330,7 +341,24 @@ TEST_F(MainRoad, FromTheFirstStartToTheBoardAndBackAgain) {
   const std::string recent(recent_file_entry(g_recent_files, 0));
   EXPECT_NE(recent.find("SAMPLE1.MBS"), std::string::npos) << recent;
   EXPECT_EQ(g_com_number, slot);
-  shot("road_08_second_start");
+  shot("road_09_second_start");
+
+  // The first recent file opens the design as it was saved at the exit.
+  if (g_guide_dialog != 0) {
+    SendMessageW(as_hwnd(g_guide_dialog), WM_CLOSE, 0, 0);
+    pump_messages();
+  }
+  command(CMD_RECENT_FILE);
+  design = as_hwnd(g_design_windows[0]);
+  ASSERT_NE(design, nullptr);
+  grid = design_grid_of(design);
+  ASSERT_NE(grid, nullptr);
+  const std::vector<std::string> reopened = ladder_to_text(*grid);
+  ASSERT_GT(reopened.size(), static_cast<size_t>(end_row));
+  std::printf("[ reopened ] %s\n", reopened[static_cast<size_t>(end_row)].c_str());
+  EXPECT_NE(reopened[static_cast<size_t>(end_row)].find("X3"), std::string::npos);
+  EXPECT_NE(reopened[static_cast<size_t>(end_row)].find("(Y2)"), std::string::npos);
+  shot("road_10_reopened");
 }
 
 }  // namespace
