@@ -13,7 +13,9 @@
 #include "design/view_state.h"
 #include "mnemonic/current_text.h"
 #include "mnemonic/mnemonic_editor.h"
+#include "mnemonic/mnemonic_compile_win.h"
 #include "mnemonic/mnemonic_screen.h"
+#include "mnemonic/mnemonic_search_win.h"
 #include "mnemonic/text_clipboard_win.h"
 #include "shell/file_replace.h"
 #include "shell/command_ids.h"
@@ -323,6 +325,7 @@ LRESULT create_window(HWND window, LPARAM lparam) {
 
   auto* view = new (std::nothrow) ViewState{};
   if (!view) return -1;
+  install_mnemonic_search_hooks();
   init_view_state(*view, WINDOW_BACKGROUND);
   view->sel_row = -1;
   SetWindowLongPtrW(window, CHILD_EXTRA_VIEW_STATE, reinterpret_cast<LONG_PTR>(view));
@@ -578,6 +581,12 @@ LRESULT command(const NicWindow& w, WPARAM wparam, LPARAM lparam) {
     case CMD_COMMENT:
       prepare_mode_command(id);
       return 0;
+    case CMD_SEARCH:
+      open_mnemonic_search_dialog(w.hwnd);
+      return 0;
+    case CMD_COMPILE_MNEMONIC:
+      compile_mnemonic_command(w.hwnd);
+      return 0;
     case CMD_UNDO:
     case CMD_REDO:
       undo_or_redo(w, id == CMD_UNDO);
@@ -643,6 +652,10 @@ void left_button_down(const NicWindow& w, LPARAM lparam) {
   const int x = static_cast<short>(LOWORD(lparam));
   const int y = static_cast<short>(HIWORD(lparam));
   MnemonicEffects e = click_text(*w.text, *w.view, metrics(), x, y, dialog != nullptr);
+  if (feed_caret_word_to_dialog(w.hwnd, dialog)) {
+    apply_effects(w, e);
+    return;
+  }
   if (dialog && get_mode_flag(CMD_COMMENT)) {
     bool handled = false;
     MnemonicEffects c = comment_write_click(*w.text, *w.view, handled);
@@ -683,6 +696,11 @@ MnemonicText* nic_window_saved_text(HWND window) {
 }
 ViewState* nic_window_view(HWND window) {
   return reinterpret_cast<ViewState*>(GetWindowLongPtrW(window, CHILD_EXTRA_VIEW_STATE));
+}
+
+void apply_nic_effects(HWND window, const MnemonicEffects& effects) {
+  const NicWindow w = window_data(window);
+  if (w.text && w.view) apply_effects(w, effects);
 }
 
 void repaint_nic_windows() { invalidate_window_list(g_mnemonic_windows, 0); }

@@ -28,6 +28,10 @@ ViewState* resync_nic_view_scrollbars(HWND sender, int line, int flag);
 // mnemonic windows. 0 lets the close go on, -1 refuses it.
 int close_nic_document(HWND window);
 
+// Applies what an editor, search or replace operation returned to the window.
+struct MnemonicEffects;
+void apply_nic_effects(HWND window, const MnemonicEffects& effects);
+
 // What a window holds (tests and the frame's neighbours read it).
 MnemonicText* nic_window_text(HWND window);
 MnemonicText* nic_window_saved_text(HWND window);
