@@ -5,6 +5,13 @@
 #   board_rig_prepare NAME FILE...  the same, and also needs the board simulator; builds the
 #                                   modem-status shim ($shim) and stops every board, unmaps
 #                                   its port and stops Wine when the script exits
+#   print_queue_missing             true, with the reason in $print_queue_missing, when a private
+#                                   print queue cannot be had (CUPS, cups-pdf, ghostscript, root)
+#   start_print_queue               a private CUPS scheduler (configuration, spool, socket and logs
+#                                   in $work/cups, reached through CUPS_SERVER) whose one queue
+#                                   $print_queue, the prefix's default printer, writes its
+#                                   PostScript into $print_output; stopped when the script exits
+#   wait_for_print                  true once that file is whole
 #   start_board NAME SLOT ARGS...   a board simulator (ARGS are its options) serving a pty,
 #                                   mapped to COM<SLOT>; $work/NAME is its link, $work/NAME.out
 #                                   its output, $board_pty its pty
@@ -55,6 +62,7 @@ board_slots=()
 board_rig_cleanup() {
   local n pid
   tavolin_wine_stop
+  stop_print_queue
   for n in "${board_slots[@]}"; do tavolin_wine_unmap_com_port "$n" >/dev/null 2>&1; done
   for pid in "${board_pids[@]}"; do
     kill "$pid" 2>/dev/null
@@ -93,4 +101,76 @@ start_board() {
   echo "$name board on $board_pty (COM$n)"
   board_slots+=("$n")
   tavolin_wine_map_com_port "$n" "$board_pty" || exit 1
+}
+
+print_ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
+print_queue=TAVOLIN_PRINT_TEST
+print_output=
+cupsd_pid=
+print_queue_missing() {
+  print_queue_missing=
+  if ! command -v cupsd >/dev/null 2>&1; then
+    print_queue_missing="cupsd is missing (scripts/setup installs cups)"
+  elif ! command -v lpadmin >/dev/null 2>&1; then
+    print_queue_missing="lpadmin is missing (cups-client)"
+  elif ! command -v gs >/dev/null 2>&1; then
+    print_queue_missing="gs is missing (ghostscript)"
+  elif [ ! -f "$print_ppd" ]; then
+    print_queue_missing="$print_ppd is missing (printer-driver-cups-pdf)"
+  elif [ "$(id -u)" -ne 0 ]; then
+    print_queue_missing="the scheduler runs as root (it drops to the lp user for its filters)"
+  fi
+  [ -n "$print_queue_missing" ]
+}
+
+stop_print_queue() {
+  if [ -n "$cupsd_pid" ]; then
+    kill "$cupsd_pid" 2>/dev/null
+    wait "$cupsd_pid" 2>/dev/null
+  fi
+  cupsd_pid=
+}
+
+start_print_queue() {
+  [ -n "$work" ] || return 1
+  local cups=$work/cups
+  mkdir -p "$cups/etc/ppd" "$cups/spool/tmp" "$cups/cache" "$cups/state" "$cups/log" "$cups/run" "$work/out"
+  chown -R lp "$cups/spool" "$cups/cache" "$work/out"
+  chmod 777 "$cups/run" "$work/out"
+  print_output=$work/out/print.ps
+  printf '%s\n' "Listen $cups/run/cups.sock" "LogLevel warn" "WebInterface No" "Browsing No" \
+    "DefaultAuthType None" "<Location />" "  Order allow,deny" "  Allow all" "</Location>" \
+    "<Policy default>" "  <Limit All>" "    Order deny,allow" "  </Limit>" "</Policy>" >"$cups/etc/cupsd.conf"
+  printf '%s\n' "ServerRoot $cups/etc" "RequestRoot $cups/spool" "TempDir $cups/spool/tmp" \
+    "CacheDir $cups/cache" "StateDir $cups/state" "AccessLog $cups/log/access_log" \
+    "ErrorLog $cups/log/error_log" "PageLog $cups/log/page_log" "FileDevice Yes" "User lp" \
+    "Group lp" >"$cups/etc/cups-files.conf"
+  trap board_rig_cleanup EXIT
+  cupsd -f -c "$cups/etc/cupsd.conf" -s "$cups/etc/cups-files.conf" >"$cups/log/cupsd.out" 2>&1 &
+  cupsd_pid=$!
+  export CUPS_SERVER=$cups/run/cups.sock
+  local i
+  for i in $(seq 50); do
+    [ -S "$CUPS_SERVER" ] && break
+    kill -0 "$cupsd_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ ! -S "$CUPS_SERVER" ]; then
+    echo "the CUPS scheduler did not start:"
+    cat "$cups/log/cupsd.out" "$cups/log/error_log" 2>/dev/null
+    return 1
+  fi
+  lpadmin -p "$print_queue" -E -v "file://$print_output" -P "$print_ppd" 2>/dev/null || return 1
+  lpadmin -d "$print_queue" || return 1
+  echo "print queue $print_queue writes $print_output"
+}
+
+# wait_for_print: true once the queue has written its file whole.
+wait_for_print() {
+  local i
+  for i in $(seq 300); do
+    [ -s "$print_output" ] && [ -z "$(lpstat -o "$print_queue" 2>/dev/null)" ] && return 0
+    sleep 0.1
+  done
+  [ -s "$print_output" ]
 }

@@ -18,6 +18,7 @@
 #include "core/ladder_model.h"
 
 #include <windows.h>
+#include <commdlg.h>
 
 #include <gtest/gtest.h>
 
@@ -359,6 +360,95 @@ TEST_F(MainRoad, FromTheFirstStartToTheBoardAndBackAgain) {
   EXPECT_NE(reopened[static_cast<size_t>(end_row)].find("X3"), std::string::npos);
   EXPECT_NE(reopened[static_cast<size_t>(end_row)].find("(Y2)"), std::string::npos);
   shot("road_10_reopened");
+}
+
+}  // namespace
+
+namespace {
+
+// The printing library's print dialog, answered as a user who takes the default printer
+// and every row.
+BOOL answer_with_default_printer(PRINTDLGW* request) {
+  wchar_t name[256] = L"";
+  DWORD size = 256;
+  if (!GetDefaultPrinterW(name, &size)) return FALSE;
+  request->hDC = CreateDCW(L"WINSPOOL", name, nullptr, nullptr);
+  request->Flags |= PD_PAGENUMS;
+  request->nFromPage = request->nMinPage;
+  request->nToPage = request->nMaxPage;
+  std::printf("[ print    ] rows %d-%d on %s\n", request->nFromPage, request->nToPage, narrow(name).c_str());
+  return request->hDC != nullptr;
+}
+
+// The second road: a program typed on the mnemonic screen, compiled into its design, the
+// design opened and printed through the printing library on the rig's print queue
+// (TAVOLIN_ROAD_PRINT=1: the prefix's default printer writes into a file).
+TEST_F(MainRoad, FromTheMnemonicScreenToThePrinter) {
+  if (env("TAVOLIN_ROAD_PRINT") != "1") GTEST_SKIP() << "no print queue (scripts/test.d/80-main-road.sh as root)";
+  ASSERT_TRUE(CopyFileW(cp932_to_wide(std::string(TAVOLIN_BUILD_DIR) + "/dabu42QX.dll").c_str(),
+                        folder_->file(L"dabu42QX.dll").c_str(), FALSE));
+  ASSERT_NE(start_program_as_entry(), nullptr);
+  if (g_guide_dialog != 0) {
+    SendMessageW(as_hwnd(g_guide_dialog), WM_CLOSE, 0, 0);
+    pump_messages();
+  }
+
+  // ---- A new text on the mnemonic screen, typed line by line and saved under a name.
+  command(CMD_NEW_MNEMONIC);
+  ASSERT_NE(g_mnemonic_windows[0], 0u);
+  HWND mnemonic = as_hwnd(g_mnemonic_windows[0]);
+  SetFocus(mnemonic);
+  for (const char* line : {"LD X0", "OR Y0", "ANI X1", "OUT Y0", "LD Y0", "OUT Y1"}) {
+    for (const char* c = line; *c; ++c) SendMessageW(mnemonic, WM_CHAR, static_cast<WPARAM>(*c), 1);
+    SendMessageW(mnemonic, WM_COMMAND, CMD_ENTER, 0);
+  }
+  pump_messages();
+  std::string typed;
+  const MnemonicText* text = nic_window_text(mnemonic);
+  ASSERT_NE(text, nullptr);
+  for (int i = 0; i < count_text_lines(*text); ++i) typed += std::string(line_statement((*text)[static_cast<size_t>(i)]));
+  std::printf("[ typed    ] %s\n", typed.c_str());
+  EXPECT_NE(typed.find("LD X0\nOR Y0\nANI X1\nOUT Y0\nLD Y0\nOUT Y1\n"), std::string::npos) << typed;
+  shot("road_11_typed");
+  const std::string nic_path = narrow(folder_->file(L"ROAD.NIC"));
+  dialogs_->choose(nic_path);
+  command(CMD_SAVE_AS);
+  ASSERT_TRUE(file_exists(folder_->file(L"ROAD.NIC")));
+
+  // ---- Compiled into the project's operation file and design.
+  SendMessageW(mnemonic, WM_COMMAND, CMD_COMPILE_MNEMONIC, 0);
+  pump_messages();
+  EXPECT_TRUE(file_exists(folder_->file(L"ROAD.SEQ")));
+  ASSERT_TRUE(file_exists(folder_->file(L"ROAD.MBS"))) << "the compile made no design";
+
+  // ---- Its design on the design screen.
+  command(CMD_SCREEN_DESIGN);
+  ASSERT_NE(g_design_windows[0], 0u);
+  design = as_hwnd(g_design_windows[0]);
+  grid = design_grid_of(design);
+  ASSERT_NE(grid, nullptr);
+  const std::vector<std::string> rows = ladder_to_text(*grid);
+  for (size_t r = 0; r < 4 && r < rows.size(); ++r) std::printf("[ design   ] %s\n", rows[r].c_str());
+  ASSERT_GE(rows.size(), 3u);
+  EXPECT_NE(rows[0].find("(Y0)"), std::string::npos);
+  shot("road_12_design");
+
+  // ---- Printed: the library, loaded by the print command from the program's folder, takes
+  // its print dialog's answer from here.
+  HMODULE library = LoadLibraryW(folder_->file(L"dabu42QX.dll").c_str());
+  ASSERT_NE(library, nullptr);
+  using DialogHandler = BOOL (*)(PRINTDLGW*);
+  auto set_handler = reinterpret_cast<void (*)(DialogHandler)>(
+      reinterpret_cast<void*>(GetProcAddress(library, "PrinterSetDialogHandler")));
+  ASSERT_NE(set_handler, nullptr);
+  set_handler(answer_with_default_printer);
+  const size_t said_before_print = conversation.size();
+  command(CMD_PRINT);
+  set_handler(nullptr);
+  FreeLibrary(library);
+  ASSERT_GT(conversation.size(), said_before_print);
+  EXPECT_NE(conversation[said_before_print].find("ROAD.MBSの 設計画面を\nプリントアウトしますか？"), std::string::npos)
+      << conversation[said_before_print];
 }
 
 }  // namespace
