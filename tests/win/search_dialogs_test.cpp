@@ -362,7 +362,8 @@ TEST_F(SearchDialogsWin, TheReplaceLeavesAMonitorGridAlone) {
 // The Space key's highlight of a device's uses, with this lister behind it; a click in search
 // mode feeds the open list form with the uses of the clicked device.
 TEST_F(SearchDialogsWin, TheUsesOfADeviceAreDrawnAndListed) {
-  DesignInputHooks hooks = design_input_hooks();
+  const DesignInputHooks installed = design_input_hooks();
+  DesignInputHooks hooks = installed;
   hooks.list_uses = list_device_uses;
   set_design_input_hooks(hooks);
   view->sel_row = view->cursor_row = 5;
@@ -378,8 +379,9 @@ TEST_F(SearchDialogsWin, TheUsesOfADeviceAreDrawnAndListed) {
   picture("design_device_hits");
   SendMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
   EXPECT_EQ(g_search_highlight, 0);
-  hooks.list_uses = nullptr;
-  set_design_input_hooks(hooks);
+  // The hooks as they were: a lister left empty would leave the Space key of later tests
+  // without device uses.
+  set_design_input_hooks(installed);
 
   g_search_dialog_variant = 1;
   HWND dialog = open_search_dialog(window, nullptr);
