@@ -215,6 +215,7 @@ std::string short_folder(const std::string& drive, const std::string& dir) {
 }  // namespace
 
 void set_design_dialog_opener(DesignDialogOpener opener) { g_dialog_opener = opener; }
+DesignDialogOpener design_dialog_opener() { return g_dialog_opener; }
 void set_continued_search_hooks(const ContinuedSearchHooks& hooks) { g_search_hooks = hooks; }
 
 bool save_design_command(HWND window, LadderGrid& grid, ViewState& view) {

@@ -25,6 +25,8 @@ enum class DesignDialogKind {
 // into slot 0 of the current screen's row and fills its edit 717.
 using DesignDialogOpener = HWND (*)(HWND design_window, DesignDialogKind kind);
 void set_design_dialog_opener(DesignDialogOpener opener);
+// The opener installed now (null: none), so that a module can hand on the kinds it does not own.
+DesignDialogOpener design_dialog_opener();
 
 // The device search engines the continued search runs (Alt+F10, Alt+F5). They belong to
 // the search module, which keeps g_search_text and g_search_mode; without them the two

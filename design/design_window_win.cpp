@@ -3,6 +3,7 @@
 #include "core/design_file.h"
 #include "core/ladder_model.h"
 
+#include "design/design_dialog_hooks_win.h"
 #include "design/design_window_win.h"
 
 #include <commctrl.h>
@@ -377,6 +378,7 @@ LRESULT CALLBACK design_window_proc(HWND window, UINT message, WPARAM wparam, LP
   switch (message) {
     case WM_CREATE:
       install_row_edit_hooks();
+      install_design_dialog_hooks();
       return on_create(window, lparam);
     case WM_MOUSEMOVE:
       if (design_range_drag(window, wparam, lparam)) return 0;

@@ -332,7 +332,7 @@ int replace_devices(GridSpan grid, ViewState& view, std::string_view old_text, s
   uint32_t new_device = 0;
   if (parse_search_device(old_word, g_search_mode, old_device) != 0 ||
       parse_search_device(new_word, g_search_mode, new_device) != 0) {
-    port.show_message(MSG_BAD_OPERAND, CAPTION_WARN);
+    port.show_message(MSG_BAD_OPERAND, SEARCH_CAPTION_WARN);
     return 0;
   }
   view.entry_device = static_cast<int32_t>(old_device);
@@ -362,7 +362,7 @@ int replace_devices(GridSpan grid, ViewState& view, std::string_view old_text, s
         continue;
       }
       g_replace_restarted = 0;
-      port.show_message(MSG_NOTHING_TO_REPLACE, CAPTION_WARN);
+      port.show_message(MSG_NOTHING_TO_REPLACE, SEARCH_CAPTION_WARN);
       break;
     }
     port.show_hit(view, hit);

@@ -19,6 +19,7 @@
 #include "core/device_tables.h"
 #include "core/instruction_tables.h"
 #include "core/ladder_model.h"
+#include "design/device_uses.h"
 #include "design/view_state.h"
 
 // ---- Program-wide state -----------------------------------------------------------------------
@@ -50,8 +51,8 @@ inline constexpr char MSG_BAD_OPERAND[] = "ｵﾍﾟﾗﾝﾄﾞか、\n書式�
 inline constexpr char MSG_NOTHING_TO_REPLACE[] = "置換するものが有りません！";
 inline constexpr char ASK_REPLACE[] = "置換えを実行しますか";
 inline constexpr char ASK_RESTART_REPLACE[] = "頭からサ－チ置換し始めますか？";
-inline constexpr char CAPTION_CONFIRM[] = "確認";
-inline constexpr char CAPTION_WARN[] = "警告";
+inline constexpr char SEARCH_CAPTION_CONFIRM[] = "確認";
+inline constexpr char SEARCH_CAPTION_WARN[] = "警告";
 
 // ---- Reading a device text ----------------------------------------------------------------
 // The device word of a search text (DeviceCode << 24 | number; a digit group K<n><letter>
@@ -159,10 +160,8 @@ struct CrossReference {
 };
 bool cross_reference(ConstGridSpan grid, std::string_view text, std::span<int32_t> hits, CrossReference& out);
 
-// The same uses as hits only (the Space key's highlight; the DeviceUseLister of
-// design/cursor_keys.h): an M output whose first operand has the D marker (0x800000) also
-// counts the D contacts of the following rows, up to the next such output or the END row.
-void list_device_uses(ConstGridSpan grid, const char* text, std::span<int32_t> hits);
+// The same uses as hits only, for the Space key's highlight: list_device_uses of
+// design/device_uses.h.
 
 // The devices of class `index` the program uses, sorted, with their comments: the list
 // lines (four devices a line, or one a line with its comment) and one entry text per line.

@@ -16,6 +16,7 @@
 #include "design/element_pictures_win.h"
 #include "design/monitor_paint.h"
 #include "design/monitor_view.h"
+#include "design/search_dialogs_win.h"
 #include "design/view_geometry_win.h"
 #include "shell/command_ids.h"
 #include "shell/command_routing.h"
@@ -353,6 +354,9 @@ void on_search(HWND window) {
   auto& row = dialog_slot_row(SCREEN_KIND_MONITOR);
   if (row[0] != 0 && IsWindow(as_hwnd(row[0]))) SendMessageW(as_hwnd(row[0]), WM_CLOSE, 0, 0);
   set_mode_flag(CMD_SEARCH, 1);
+  // The search dialog of the form last chosen, with an empty text box.
+  const std::string empty;
+  open_search_dialog(window, &empty);
 }
 
 LRESULT on_close(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/device_tables.h"
-#include "design/design_window_win.h"
+#include "design/design_input_win.h"
 #include "design/device_search.h"
 #include "design/search_dialogs.h"
 #include "design/undo_ring.h"
@@ -297,7 +297,7 @@ void search_ok(HWND dialog) {
 
 void switch_search_form(HWND dialog) {
   if (on_mnemonic_screen()) {
-    show_message_box(dialog, MSG_NO_LIST_ON_MNEMONIC, CAPTION_WARN, MB_OK);
+    show_message_box(dialog, MSG_NO_LIST_ON_MNEMONIC, SEARCH_CAPTION_WARN, MB_OK);
     return;
   }
   HWND owner = active_child();
@@ -310,7 +310,7 @@ void search_command(HWND dialog, int id, int code) {
   const Target t = active_target();
   if (id >= IDC_SEARCH_DOWN && id <= IDC_SEARCH_INSTRUCTION) {
     g_search_mode = id - IDC_SEARCH_DOWN;
-    if (id == IDC_SEARCH_OUTPUTS && on_mnemonic_screen()) show_message_box(dialog, MSG_NO_OUTPUT_SEARCH, CAPTION_WARN, MB_OK);
+    if (id == IDC_SEARCH_OUTPUTS && on_mnemonic_screen()) show_message_box(dialog, MSG_NO_OUTPUT_SEARCH, SEARCH_CAPTION_WARN, MB_OK);
     return;
   }
   if (const int index = device_class_of_button(id); index >= 0) {
@@ -413,14 +413,14 @@ class WindowReplacePort : public ReplacePort {
   WindowReplacePort(HWND window, GridSpan grid, ViewState& view) : window_(window), grid_(grid), view_(view) {}
   void show_hit(ViewState& view, const SearchHit& hit) override { draw_hit(window_, grid_, view, hit, view.visible_rows); }
   ReplaceAnswer ask_replace() override {
-    switch (show_message_box(message_owner(window_), ASK_REPLACE, CAPTION_CONFIRM, MB_YESNOCANCEL)) {
+    switch (show_message_box(message_owner(window_), ASK_REPLACE, SEARCH_CAPTION_CONFIRM, MB_YESNOCANCEL)) {
       case IDYES: return ReplaceAnswer::YES;
       case IDNO: return ReplaceAnswer::NO;
       default: return ReplaceAnswer::CANCEL;
     }
   }
   bool ask_restart() override {
-    return show_message_box(message_owner(window_), ASK_RESTART_REPLACE, CAPTION_CONFIRM, MB_YESNO) == IDYES;
+    return show_message_box(message_owner(window_), ASK_RESTART_REPLACE, SEARCH_CAPTION_CONFIRM, MB_YESNO) == IDYES;
   }
   void show_message(const char* text, const char* caption) override {
     show_message_box(message_owner(window_), text, caption, MB_OK);
@@ -442,6 +442,96 @@ class WindowReplacePort : public ReplacePort {
 };
 
 }  // namespace
+
+// ---- Hooks of the design window ----------------------------------------------------------------------
+
+namespace {
+
+DesignDialogOpener g_other_opener = nullptr;
+void (*g_next_open_dialog)(HWND, const DialogRequest&) = nullptr;
+void (*g_next_read_state)(DesignModes&) = nullptr;
+
+HWND open_for_design(HWND design_window, DesignDialogKind kind) {
+  switch (kind) {
+    case DesignDialogKind::REPLACE:
+      return create_replace_dialog();
+    case DesignDialogKind::SEARCH:
+    case DesignDialogKind::SEARCH_LIST:
+      return create_search_dialog(kind == DesignDialogKind::SEARCH_LIST);
+    default:
+      return g_other_opener != nullptr ? g_other_opener(design_window, kind) : nullptr;
+  }
+}
+
+void open_dialog_hook(HWND window, const DialogRequest& request) {
+  if (request.dialog == DesignDialog::SEARCH) feed_search_dialog(window, request);
+  else if (g_next_open_dialog != nullptr) g_next_open_dialog(window, request);
+}
+
+void read_state_hook(DesignModes& modes) {
+  if (g_next_read_state != nullptr) g_next_read_state(modes);
+  read_search_dialog_state(modes);
+}
+
+Target design_target(HWND window) {
+  Target t;
+  t.window = window;
+  t.document = reinterpret_cast<void*>(GetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT));
+  t.view = reinterpret_cast<ViewState*>(GetWindowLongPtrW(window, CHILD_EXTRA_VIEW_STATE));
+  return t;
+}
+
+void continued_device_search(HWND window, int mode) {
+  const Target t = design_target(window);
+  if (!t.valid()) return;
+  ContinuedSearch search;
+  search.action = ContinuedSearchAction::DEVICE;
+  search.search_mode = mode;
+  run_continued_search(window, grid_of(t), *t.view, search);
+}
+
+void continued_instruction_search(HWND window) {
+  const Target t = design_target(window);
+  if (!t.valid()) return;
+  ContinuedSearch search;
+  search.action = ContinuedSearchAction::INSTRUCTION;
+  search.search_mode = g_search_mode;
+  run_continued_search(window, grid_of(t), *t.view, search);
+}
+
+}  // namespace
+
+HWND create_search_dialog(bool list_form) {
+  g_search_dialog_variant = list_form ? 1 : 0;
+  HWND dialog = CreateDialogParamW(g_instance != nullptr ? g_instance : GetModuleHandleW(nullptr),
+                                   list_form ? L"SCHISDIALOG" : L"SCHDIALOG", g_frame, search_dialog_proc, 0);
+  if (dialog != nullptr) ShowWindow(dialog, SW_SHOW);
+  return dialog;
+}
+
+HWND create_replace_dialog() {
+  HWND dialog = CreateDialogParamW(g_instance != nullptr ? g_instance : GetModuleHandleW(nullptr), L"OKICDIALOG",
+                                   g_frame, replace_device_dialog_proc, 0);
+  if (dialog != nullptr) ShowWindow(dialog, SW_SHOW);
+  return dialog;
+}
+
+void install_search_dialog_hooks(DesignDialogOpener other_opener) {
+  g_other_opener = other_opener;
+  set_design_dialog_opener(open_for_design);
+  ContinuedSearchHooks search;
+  search.search_mode = [] { return g_search_mode; };
+  search.search_device = continued_device_search;
+  search.find_next_instruction_use = continued_instruction_search;
+  set_continued_search_hooks(search);
+  DesignInputHooks hooks = design_input_hooks();
+  if (hooks.open_dialog == open_dialog_hook) return;
+  g_next_open_dialog = hooks.open_dialog;
+  g_next_read_state = hooks.read_dialog_state;
+  hooks.open_dialog = open_dialog_hook;
+  hooks.read_dialog_state = read_state_hook;
+  set_design_input_hooks(hooks);
+}
 
 // ---- Public -----------------------------------------------------------------------------------------
 
@@ -480,7 +570,9 @@ void feed_search_dialog(HWND window, const DialogRequest& request) {
   if (dialog == nullptr) return;
   if (request.set_text) feed_edit_717(dialog, request.text);
   if (request.list_uses && GetDlgItem(dialog, IDC_DEVICE_LIST) != nullptr) {
-    if (LadderGrid* grid = design_grid_of(window)) list_uses(dialog, *grid, request.text);
+    // The design or monitor window's grid (the list form is not offered on the mnemonic screen).
+    auto* grid = reinterpret_cast<LadderGrid*>(GetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT));
+    if (grid != nullptr && !on_mnemonic_screen()) list_uses(dialog, *grid, request.text);
   }
   if (request.focus_edit) SetFocus(GetDlgItem(dialog, IDC_DEVICE_EDIT));
 }
@@ -495,7 +587,7 @@ int search_device(HWND window, GridSpan grid, ViewState& view, const char* text)
   const SearchContext context = current_context();
   const SearchOutcome outcome = plan_device_search(grid, view, context, text != nullptr ? text : "");
   if (outcome.message != nullptr) {
-    show_message_box(message_owner(window), outcome.message, CAPTION_CONFIRM, MB_OK);
+    show_message_box(message_owner(window), outcome.message, SEARCH_CAPTION_CONFIRM, MB_OK);
     return outcome.result;
   }
   draw_hit(window, grid, view, outcome.hit, context.search_mode == SEARCH_UP ? 10 : view.visible_rows);

@@ -18,6 +18,7 @@
 #include "core/instruction_tables.h"
 #include "core/ladder_model.h"
 #include "design/design_commands.h"
+#include "design/design_commands_win.h"
 #include "design/design_edit.h"
 #include "design/view_state.h"
 
@@ -56,6 +57,19 @@ int replace_devices(HWND window, GridSpan grid, ViewState& view, const char* old
 // Alt+F10 (1238) and Alt+F5 (1239) of a design window: carries out what continued_search()
 // decided, with g_search_text; g_search_mode takes the search's mode.
 void run_continued_search(HWND window, GridSpan grid, ViewState& view, const ContinuedSearch& search);
+
+// The dialogs as the design window's commands open them (DesignDialogOpener of
+// design/design_commands_win.h): created owned by the frame, without the slot work, which the
+// command does.
+HWND create_search_dialog(bool list_form);
+HWND create_replace_dialog();
+
+// Connects the design window to this module: its dialog opener (REPLACE, SEARCH,
+// SEARCH_LIST; every other kind goes on to `other_opener`), the continued search of Alt+F5 and
+// Alt+F10, and the click hooks (a click in search mode feeds the open search dialog; the
+// search dialog's state is read for each click). Hooks installed before are kept for the
+// dialogs handled elsewhere.
+void install_search_dialog_hooks(DesignDialogOpener other_opener = nullptr);
 
 // ---- Seams ----------------------------------------------------------------------------------
 // What the mnemonic screen installs for the dialogs' mnemonic branch. `text` is the window's

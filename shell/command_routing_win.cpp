@@ -2,7 +2,10 @@
 
 #include <array>
 
+#include "design/comment_entry.h"
+#include "design/design_dialog_hooks_win.h"
 #include "design/compile_error_dialog_win.h"
+#include "design/search_dialogs_win.h"
 #include "shell/command_routing.h"
 #include "shell/documents_win.h"
 #include "shell/frame_conversions_win.h"
@@ -130,4 +133,12 @@ void install_frame_slots() {
   install_frame_conversion_commands();
   // The one-click write shows its compile errors in the design screen's list.
   set_compile_error_list_opener([](HWND frame) { open_compile_error_list(frame); });
+  // The design commands' dialogs: the number entry dialog and the function picker, then the
+  // search and replace dialogs with the continued search, which hand every other kind on.
+  install_design_dialog_opener();
+  install_search_dialog_hooks(design_dialog_opener());
+  // A replace gives the new device's comment to the cells it changes.
+  set_replace_comment_assigner([](HWND, GridSpan grid, ViewState&, int row, int column, uint32_t device) {
+    assign_cell_comment(grid, row, column, device);
+  });
 }

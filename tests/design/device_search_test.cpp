@@ -304,7 +304,7 @@ TEST_F(DeviceSearch, ReplaceAnsweredNoEverywhereChangesNothingAndOffersTheRestar
   EXPECT_EQ(replace_devices(grid, view, "M10", "M20", true, port), 0);
   EXPECT_EQ(ladder_to_text(grid), ladder_to_text(before));
   EXPECT_EQ(std::memcmp(grid.data(), before.data(), grid.size() * sizeof(LadderRow)), 0);
-  EXPECT_EQ(port.log.back(), std::string("message ") + MSG_NOTHING_TO_REPLACE + "/" + CAPTION_WARN);
+  EXPECT_EQ(port.log.back(), std::string("message ") + MSG_NOTHING_TO_REPLACE + "/" + SEARCH_CAPTION_WARN);
   EXPECT_EQ(std::count(port.log.begin(), port.log.end(), "restart?"), 1);
   EXPECT_EQ(std::count(port.log.begin(), port.log.end(), "hit 1,0"), 2);  // row 0 is searched whole again
   EXPECT_EQ(g_replace_restarted, 0);
@@ -317,7 +317,7 @@ TEST_F(DeviceSearch, ReplaceRefusesABadTextAndChangesNothing) {
     ViewState view = view_at(0, 0, false);
     ScriptedPort port;
     EXPECT_EQ(replace_devices(grid, view, texts.first, texts.second, false, port), 0);
-    EXPECT_EQ(port.log, (std::vector<std::string>{std::string("message ") + MSG_BAD_OPERAND + "/" + CAPTION_WARN}));
+    EXPECT_EQ(port.log, (std::vector<std::string>{std::string("message ") + MSG_BAD_OPERAND + "/" + SEARCH_CAPTION_WARN}));
     EXPECT_EQ(std::memcmp(grid.data(), before.data(), grid.size() * sizeof(LadderRow)), 0);
   }
   LadderGrid grid = fixture();

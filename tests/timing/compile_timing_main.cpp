@@ -24,30 +24,11 @@
 #include "shell/text_win.h"
 #include "shell/window_lists_win.h"
 #include "support/ladder_text.h"
+#include "timing/timing_support.h"
 
 namespace {
 
-double now_ms() {
-  static LARGE_INTEGER frequency{};
-  if (frequency.QuadPart == 0) QueryPerformanceFrequency(&frequency);
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
-
-void pump() {
-  MSG m;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-    if (m.message == WM_QUIT) continue;
-    TranslateMessage(&m);
-    DispatchMessageW(&m);
-  }
-}
+using namespace timing;
 
 // 5999 rows through the END row (about 12,000 instructions): rungs of a contact and its own
 // output, a timer, a box and comment rows.
@@ -81,11 +62,7 @@ std::string narrow(const std::wstring& wide) {
 }  // namespace
 
 int main() {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder = std::wstring(temp) + L"tavolin_compile_timing";
-  CreateDirectoryW(folder.c_str(), nullptr);
-  SetCurrentDirectoryW(folder.c_str());
+  const std::wstring folder = enter_scratch_folder(L"tavolin_compile_timing");
   const std::wstring path = folder + L"\\LONG.MBS";
   LadderGrid design = long_design();
   {
@@ -100,11 +77,8 @@ int main() {
     return IDOK;
   });
 
-  install_frame_slots();
-  HACCEL accelerators = nullptr;
-  HWND frame = start_program(GetModuleHandleW(nullptr), SW_SHOWMAXIMIZED, &accelerators);
+  HWND frame = start_maximised_program();
   if (frame == nullptr) return 2;
-  pump();
   GetClientRect(frame, &g_client_rect);
   fill_child_open(g_child_open, FileFilter::MBS, narrow(path), "LONG.MBS", 0);
   HWND window = create_document_child(L"massfl", "  LONG.MBS", ChildRoute::OPEN);

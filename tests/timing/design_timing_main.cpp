@@ -21,30 +21,11 @@
 #include "shell/text_win.h"
 #include "shell/window_lists_win.h"
 #include "support/ladder_text.h"
+#include "timing/timing_support.h"
 
 namespace {
 
-double now_ms() {
-  static LARGE_INTEGER frequency{};
-  if (frequency.QuadPart == 0) QueryPerformanceFrequency(&frequency);
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
-
-void pump() {
-  MSG m;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-    if (m.message == WM_QUIT) continue;
-    TranslateMessage(&m);
-    DispatchMessageW(&m);
-  }
-}
+using namespace timing;
 
 // 5999 rows through the END row: rungs of contacts, a timer, a box and comment rows.
 LadderGrid long_design() {
@@ -71,11 +52,7 @@ LadderGrid long_design() {
 }  // namespace
 
 int main() {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder = std::wstring(temp) + L"tavolin_timing";
-  CreateDirectoryW(folder.c_str(), nullptr);
-  SetCurrentDirectoryW(folder.c_str());
+  const std::wstring folder = enter_scratch_folder(L"tavolin_timing");
   const std::wstring path = folder + L"\\LONG.MBS";
   {
     LadderGrid grid = long_design();
@@ -86,12 +63,8 @@ int main() {
   std::string path_cp932;
   wide_to_cp932(path, path_cp932);
 
-  install_frame_slots();
-  HACCEL accelerators = nullptr;
-  HWND frame = start_program(GetModuleHandleW(nullptr), SW_SHOWMAXIMIZED, &accelerators);
+  HWND frame = start_maximised_program();
   if (frame == nullptr) return 2;
-  ShowWindow(frame, SW_SHOWMAXIMIZED);
-  pump();
 
   constexpr int RUNS = 15;
   std::vector<double> reads, opens, opens_painted, repaints;

@@ -5,6 +5,7 @@
 // printed in milliseconds. Run it from the build folder:
 //   wine build/mingw/mnemonic_timing.exe
 #include "shell/windows_api.h"
+#include "timing/timing_support.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -25,38 +26,7 @@
 
 namespace {
 
-double now_ms() {
-  static LARGE_INTEGER frequency{};
-  if (frequency.QuadPart == 0) QueryPerformanceFrequency(&frequency);
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
-
-template <typename F>
-double median_ms(int runs, F&& f) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) {
-    const double start = now_ms();
-    f();
-    times.push_back(now_ms() - start);
-  }
-  return median(times);
-}
-
-void pump() {
-  MSG m;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-    if (m.message == WM_QUIT) continue;
-    TranslateMessage(&m);
-    DispatchMessageW(&m);
-  }
-}
+using namespace timing;
 
 // 17,998 statements (every fourth with a comment), END, and the end line as line 18,000.
 bool write_long_text(const std::wstring& path) {
@@ -80,22 +50,14 @@ bool write_long_text(const std::wstring& path) {
 }  // namespace
 
 int main() {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder = std::wstring(temp) + L"tavolin_timing";
-  CreateDirectoryW(folder.c_str(), nullptr);
-  SetCurrentDirectoryW(folder.c_str());
+  const std::wstring folder = enter_scratch_folder(L"tavolin_timing");
   const std::wstring path = folder + L"\\LONG.NIC";
   if (!write_long_text(path)) return 1;
   std::string path_cp932;
   wide_to_cp932(path, path_cp932);
 
-  install_frame_slots();
-  HACCEL accelerators = nullptr;
-  HWND frame = start_program(GetModuleHandleW(nullptr), SW_SHOWMAXIMIZED, &accelerators);
+  HWND frame = start_maximised_program();
   if (frame == nullptr) return 2;
-  ShowWindow(frame, SW_SHOWMAXIMIZED);
-  pump();
   rebuild_screen_toolbar(frame, CMD_SCREEN_MNEMONIC);
 
   GetClientRect(frame, &g_client_rect);

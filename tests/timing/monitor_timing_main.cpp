@@ -25,31 +25,12 @@
 #include "shell/path_parts.h"
 #include "shell/text_win.h"
 #include "support/ladder_text.h"
+#include "timing/timing_support.h"
 #include "target/device_images.h"
 
 namespace {
 
-double now_ms() {
-  static LARGE_INTEGER frequency{};
-  if (frequency.QuadPart == 0) QueryPerformanceFrequency(&frequency);
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
-
-void pump() {
-  MSG m;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-    if (m.message == WM_QUIT) continue;
-    TranslateMessage(&m);
-    DispatchMessageW(&m);
-  }
-}
+using namespace timing;
 
 // 3000 rows: rungs of contacts, a timer, a register move with its value, comment rows.
 bool write_long_program(const std::wstring& path) {
@@ -77,22 +58,14 @@ bool write_long_program(const std::wstring& path) {
 }  // namespace
 
 int main() {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder = std::wstring(temp) + L"tavolin_monitor_timing";
-  CreateDirectoryW(folder.c_str(), nullptr);
-  SetCurrentDirectoryW(folder.c_str());
+  const std::wstring folder = enter_scratch_folder(L"tavolin_monitor_timing");
   const std::wstring path = folder + L"\\LONG.SEQ";
   if (!write_long_program(path)) return 1;
   std::string path_cp932;
   wide_to_cp932(path, path_cp932);
 
-  install_frame_slots();
-  HACCEL accelerators = nullptr;
-  HWND frame = start_program(GetModuleHandleW(nullptr), SW_SHOWMAXIMIZED, &accelerators);
+  HWND frame = start_maximised_program();
   if (frame == nullptr) return 2;
-  ShowWindow(frame, SW_SHOWMAXIMIZED);
-  pump();
 
   copy_text(g_child_open.path, path_cp932);
   copy_text(g_child_open.title, "LONG.SEQ");

@@ -134,7 +134,7 @@ TEST_F(SearchDialogsWin, TheCompactFormSearchesDownAndReportsTheMiss) {
   click(dialog, IDOK);
   ASSERT_EQ(boxes_->shown().size(), 1u);
   EXPECT_EQ(narrow(boxes_->shown()[0].text), MSG_NOT_FOUND);
-  EXPECT_EQ(narrow(boxes_->shown()[0].caption), CAPTION_CONFIRM);
+  EXPECT_EQ(narrow(boxes_->shown()[0].caption), SEARCH_CAPTION_CONFIRM);
   EXPECT_EQ(boxes_->shown()[0].owner, dialog);
 
   // The wrapping mode goes round once; the continued search upwards walks back.
@@ -359,13 +359,10 @@ TEST_F(SearchDialogsWin, TheReplaceLeavesAMonitorGridAlone) {
   g_screen_kind = SCREEN_KIND_DESIGN;
 }
 
-// The Space key's highlight of a device's uses, with this lister behind it; a click in search
+// The Space key's highlight of a device's uses, drawn; a click in search
 // mode feeds the open list form with the uses of the clicked device.
 TEST_F(SearchDialogsWin, TheUsesOfADeviceAreDrawnAndListed) {
-  const DesignInputHooks installed = design_input_hooks();
-  DesignInputHooks hooks = installed;
-  hooks.list_uses = list_device_uses;
-  set_design_input_hooks(hooks);
+  ASSERT_EQ(design_input_hooks().list_uses, list_device_uses);
   view->sel_row = view->cursor_row = 5;
   view->sel_col = view->cursor_col = 0;
   SendMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
@@ -379,9 +376,6 @@ TEST_F(SearchDialogsWin, TheUsesOfADeviceAreDrawnAndListed) {
   picture("design_device_hits");
   SendMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
   EXPECT_EQ(g_search_highlight, 0);
-  // The hooks as they were: a lister left empty would leave the Space key of later tests
-  // without device uses.
-  set_design_input_hooks(installed);
 
   g_search_dialog_variant = 1;
   HWND dialog = open_search_dialog(window, nullptr);
@@ -398,6 +392,44 @@ TEST_F(SearchDialogsWin, TheUsesOfADeviceAreDrawnAndListed) {
   read_search_dialog_state(modes);
   EXPECT_TRUE(modes.search_dialog_open);
   EXPECT_TRUE(modes.search_list_form);
+}
+
+// The design window's own commands reach this module through the hooks the frame installs:
+// the search and replace commands open the dialogs with the cursor cell's text, and Alt+F5 and
+// Alt+F10 continue the last search after the dialog has closed.
+TEST_F(SearchDialogsWin, TheDesignCommandsOpenTheDialogsAndContinueTheSearch) {
+  ASSERT_EQ(g_toolbar_kind, TOOLBAR_KIND_DESIGN);
+  view->sel_row = view->cursor_row = 5;
+  view->sel_col = view->cursor_col = 0;
+  SendMessageW(window, WM_COMMAND, CMD_SEARCH, 0);
+  HWND dialog = search_dialog();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(search_device_word(text_of(dialog, IDC_DEVICE_EDIT)), "T0");
+  click(dialog, IDOK);
+  EXPECT_EQ(cursor(), std::make_pair(8, 1));
+  click(dialog, IDCANCEL);
+  EXPECT_EQ(search_dialog(), nullptr);
+
+  SendMessageW(window, WM_COMMAND, CMD_SEARCH_DOWN, 0);  // Alt+F5
+  EXPECT_EQ(cursor(), std::make_pair(9, 0));
+  SendMessageW(window, WM_COMMAND, CMD_SEARCH_UP, 0);  // Alt+F10
+  EXPECT_EQ(cursor(), std::make_pair(8, 1));
+  EXPECT_EQ(g_search_mode, SEARCH_UP);
+  // Without the dialog the downward search does not wrap: after the last use it reports the miss.
+  SendMessageW(window, WM_COMMAND, CMD_SEARCH_DOWN, 0);
+  boxes_->answer(IDOK);
+  SendMessageW(window, WM_COMMAND, CMD_SEARCH_DOWN, 0);
+  EXPECT_EQ(cursor(), std::make_pair(9, 0));
+  ASSERT_EQ(boxes_->shown().size(), 1u);
+  EXPECT_EQ(narrow(boxes_->shown()[0].text), MSG_NOT_FOUND);
+
+  view->sel_row = view->cursor_row = 6;
+  view->sel_col = view->cursor_col = 0;
+  SendMessageW(window, WM_COMMAND, CMD_REPLACE, 0);
+  HWND replace = replace_dialog();
+  ASSERT_NE(replace, nullptr);
+  EXPECT_EQ(search_device_word(text_of(replace, IDC_DEVICE_EDIT)), "T1");
+  EXPECT_EQ(get_mode_flag(CMD_REPLACE), 1);
 }
 
 }  // namespace

@@ -1,0 +1,102 @@
+#include "design/function_dialog_win.h"
+
+#include "design/design_dialogs_win.h"
+#include "design/design_input_win.h"
+#include "design/function_picker.h"
+#include "mnemonic/mnemonic_window_win.h"
+#include "shell/message_box_win.h"
+#include "shell/text_win.h"
+
+std::vector<std::string> g_function_combo_names;
+
+namespace {
+
+using namespace FunctionDialogId;
+
+int client_width(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  return client.right - client.left;
+}
+
+void drop_down(HWND dialog) {
+  HWND combo = GetDlgItem(dialog, COMBO);
+  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  SetFocus(combo);
+}
+
+void store(HWND dialog) {
+  const std::string text = dialog_item_text(dialog, COMBO, 199);
+  const ActiveDesign design = active_design();
+  if (!design || function_ok_action(text, design.view->sel_col) == FunctionOk::NOTHING) return;
+  EntryOptions options;
+  options.owner = design.window;
+  const EditEffects effects = function_store(*design.grid, *design.view, text, options, client_width(design.window));
+  if (effects.message != nullptr) show_message_box(dialog, effects.message, effects.message_caption, MB_OK);
+  if (!effects.changed) return;
+  EditEffects applied = effects;
+  applied.message = nullptr;
+  apply_design_effects(design.window, *design.grid, *design.view, applied);
+}
+
+void close_dialog(HWND dialog) {
+  repaint_nic_windows();
+  release_slot0(dialog);
+  DestroyWindow(dialog);
+}
+
+}  // namespace
+
+void fill_function_combo(HWND dialog, bool sorted) {
+  g_function_combo_names = function_combo_names(sorted);
+  for (const std::string& name : g_function_combo_names)
+    SendDlgItemMessageW(dialog, COMBO, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(cp932_to_wide(name).c_str()));
+}
+
+INT_PTR CALLBACK function_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG: {
+      const ActiveDesign design = active_design();
+      CheckDlgButton(dialog, SORT, g_function_sort != 0 ? BST_CHECKED : BST_UNCHECKED);
+      fill_function_combo(dialog, g_function_sort != 0);
+      if (design && design.view->cursor_col >= 3 && design.view->cursor_col <= 6) move_dialog_beside_grid(dialog);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      switch (LOWORD(wparam)) {
+        case SORT:
+          g_function_sort = toggle_check_box(dialog, SORT);
+          SendDlgItemMessageW(dialog, COMBO, CB_RESETCONTENT, 0, 0);
+          fill_function_combo(dialog, g_function_sort != 0);
+          drop_down(dialog);
+          return TRUE;
+        case IDOK:
+          store(dialog);
+          return TRUE;
+        case MOVE_DIALOG: {
+          const RECT client = mdi_client_screen_rect();
+          move_dialog_to_point(dialog, client.right / 3, client.bottom * 5 / 7);
+          return TRUE;
+        }
+        case IDCANCEL:
+          close_dialog(dialog);
+          return TRUE;
+        default:
+          return FALSE;
+      }
+    case WM_CLOSE:
+      close_dialog(dialog);
+      return TRUE;
+    case WM_DESTROY:
+      release_slot0(dialog);
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+HWND open_function_dialog() {
+  HWND dialog = open_slot0_dialog(L"FuncDialog", function_dialog_proc);
+  if (dialog != nullptr) drop_down(dialog);
+  return dialog;
+}
