@@ -2,7 +2,8 @@
 // its real windows) driven by messages only, against the board simulator on a pty that a
 // COM port is mapped to (scripts/test.d/80-main-road.sh sets it up): the first start with no
 // file.ini opens the guide, the guide opens sample 1, a rung is added with the mouse and
-// the keys and its operands typed, the design is compiled, written into the board with the
+// the keys, its devices given in the number entry dialog and a comment in the comment dialog,
+// the design is compiled, written into the board with the
 // one-click command and verified from the COM dialog, the monitor screen shows the board,
 // the mnemonic screen shows the commented lines, the program exits and starts again with
 // its settings and recent files. Without the rig the test is skipped.
@@ -30,8 +31,12 @@
 #include <vector>
 
 #include "core/mnemonic_text.h"
+#include "design/comment_dialog_win.h"
+#include "design/comment_entry.h"
+#include "design/design_dialogs_win.h"
 #include "design/design_window_win.h"
-#include "design/row_edits_win.h"
+#include "design/number_dialog_win.h"
+#include "design/number_entry.h"
 #include "design/view_geometry_win.h"
 #include "design/view_state.h"
 #include "mnemonic/mnemonic_window_win.h"
@@ -160,7 +165,27 @@ class MainRoad : public ProgramTest {
     SendMessageW(design, WM_KEYDOWN, static_cast<WPARAM>(vk), 0);
     pump_messages();
   }
-  bool type_operand(std::string text) { return design_store_text(design, text, EntryOptions{}); }
+  static void press(HWND dialog, int id) {
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    pump_messages();
+  }
+  HWND dialog_slot() const { return as_hwnd(dialog_slot_row(g_screen_kind)[0]); }
+  void close_dialog_slot() {
+    if (HWND dialog = dialog_slot()) SendMessageW(dialog, WM_CLOSE, 0, 0);
+    pump_messages();
+  }
+  // The "123" button, a click on the part, its device typed into the number entry dialog, OK.
+  void number_entry(int row, int col, const char* device) {
+    command(CMD_SET_NUMBER);
+    ASSERT_EQ(get_mode_flag(CMD_SET_NUMBER), 1);
+    click(row, col, view->row_height / 4);
+    HWND dialog = number_dialog();
+    ASSERT_NE(dialog, nullptr) << "no number entry dialog";
+    set_dialog_item_text(dialog, NumberDialogId::EDIT, device);
+    press(dialog, IDOK);
+    close_dialog_slot();
+    reset_design_modes();
+  }
 
   template <class F>
   bool wait_for(F done, int ms) {
@@ -233,15 +258,24 @@ TEST_F(MainRoad, FromTheFirstStartToTheBoardAndBackAgain) {
   reset_design_modes();  // as a second press of the mode's button does
   click(end_row, 0);
   command(CMD_KEY_RELAY_A);
-  EXPECT_TRUE(type_operand("X2"));
   key(VK_RIGHT);
   command(CMD_KEY_OUT);
-  click(end_row, OUTPUT_COLUMN);  // the coil, drawn at the right end behind its lines
-  EXPECT_TRUE(type_operand("Y2"));
+  number_entry(end_row, 0, "X2");
+  number_entry(end_row, OUTPUT_COLUMN, "Y2");  // the coil, drawn at the right end behind its lines
+  // The comment button, a click on the contact, its comment typed into the comment dialog.
+  command(CMD_COMMENT);
+  click(end_row, 0, view->row_height / 4);
+  HWND comment = dialog_slot();
+  ASSERT_NE(comment, nullptr) << "no comment dialog";
+  set_dialog_item_text(comment, CommentDialogId::COMMENT_EDIT, "試運転");
+  press(comment, IDOK);
+  close_dialog_slot();
+  reset_design_modes();
   const std::vector<std::string> after = ladder_to_text(*grid);
   ASSERT_GT(after.size(), static_cast<size_t>(end_row));
   std::printf("[ rung     ] %s\n", after[static_cast<size_t>(end_row)].c_str());
-  EXPECT_NE(after[static_cast<size_t>(end_row)].find("X2"), std::string::npos);
+  // The contact X2 (its comment flag makes the row text show the cell's raw word).
+  EXPECT_EQ((*grid)[static_cast<size_t>(end_row)].cell[0].word[1], make_device_operand(Device::X, 2));
   EXPECT_NE(after[static_cast<size_t>(end_row)].find("(Y2)"), std::string::npos);
   for (int r = 0; r < end_row; ++r) EXPECT_EQ(after[static_cast<size_t>(r)], before[static_cast<size_t>(r)]) << r;
   EXPECT_EQ(SendMessageW(design, WM_COMMAND, CMD_QUERY_MODIFIED, 0), 1);
@@ -257,6 +291,7 @@ TEST_F(MainRoad, FromTheFirstStartToTheBoardAndBackAgain) {
   EXPECT_NE(nic.find("LD      X02"), std::string::npos) << nic;
   EXPECT_NE(nic.find("OUT     Y02"), std::string::npos) << nic;
   EXPECT_NE(nic.find("始動"), std::string::npos) << nic;  // the sample's comment of X0
+  EXPECT_NE(nic.find("試運転"), std::string::npos) << nic;  // the new contact's comment
   EXPECT_EQ(SendMessageW(design, WM_COMMAND, CMD_QUERY_MODIFIED, 0), 0);
   shot("road_04_compiled");
 
@@ -317,14 +352,14 @@ TEST_F(MainRoad, FromTheFirstStartToTheBoardAndBackAgain) {
   for (int i = 0; i < count_text_lines(*text); ++i) shown += std::string(line_statement((*text)[static_cast<size_t>(i)]));
   EXPECT_NE(shown.find("始動"), std::string::npos) << shown;
   EXPECT_NE(shown.find("Y02"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("試運転"), std::string::npos) << shown;
   shot("road_07_mnemonic");
 
   // ---- Back on the design screen, the new contact becomes X3 and is left unsaved.
   command(CMD_SCREEN_DESIGN);
   ASSERT_EQ(as_hwnd(g_design_windows[0]), design);
   view = view_state_of(design);
-  click(end_row, 0);
-  EXPECT_TRUE(type_operand("X3"));
+  number_entry(end_row, 0, "X3");
   EXPECT_EQ(SendMessageW(design, WM_COMMAND, CMD_QUERY_MODIFIED, 0), 1);
   shot("road_08_changed_again");
 
