@@ -12,97 +12,15 @@
 # hand from the source root. Exit 77: skipped (something it needs is missing).
 set -uo pipefail
 
-root=${TAVOLIN_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
-cd "$root"
-build=${TAVOLIN_BUILD:-$root/build}
-mingw=${TAVOLIN_MINGW_BUILD:-$build/mingw}
-work=${TAVOLIN_WORK:-$build/test.d/60-print-e2e}
-shots=${TAVOLIN_SCREENSHOTS:-$build/screenshots}
-wine_env=${TAVOLIN_WINE_ENV:-$root/scripts/wine_env.sh}
+# shellcheck source=scripts/board_rig.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../board_rig.sh"
 exe=$mingw/print_rig.exe
-ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
-queue=TAVOLIN_PRINT_TEST
 
-skip() {
-  echo "skipped: $*"
-  exit 77
-}
-[ -f "$exe" ] || skip "$exe is not built (mingw build)"
 [ -f "$mingw/dabu42QX.dll" ] || skip "the printing library is not built (mingw build)"
-command -v cupsd >/dev/null 2>&1 || skip "cupsd is missing (scripts/setup installs cups)"
-command -v lpadmin >/dev/null 2>&1 || skip "lpadmin is missing (cups-client)"
-command -v gs >/dev/null 2>&1 || skip "gs is missing (ghostscript)"
-[ -f "$ppd" ] || skip "$ppd is missing (printer-driver-cups-pdf)"
-[ "$(id -u)" -eq 0 ] || skip "the scheduler runs as root (it drops to the lp user for its filters)"
-[ -f "$wine_env" ] || skip "$wine_env is missing"
-# shellcheck source=/dev/null
-source "$wine_env"
-[ -n "${WINEPREFIX:-}" ] || tavolin_wine_use test
-tavolin_wine_prepare || exit 1
-
-rm -rf "$work"
-cups=$work/cups
-mkdir -p "$cups/etc/ppd" "$cups/spool/tmp" "$cups/cache" "$cups/state" "$cups/log" "$cups/run" "$work/out"
-chown -R lp "$cups/spool" "$cups/cache" "$work/out"
-chmod 777 "$cups/run" "$work/out"
-output=$work/out/print.ps
-
-cat >"$cups/etc/cupsd.conf" <<EOF
-Listen $cups/run/cups.sock
-LogLevel warn
-WebInterface No
-Browsing No
-DefaultAuthType None
-<Location />
-  Order allow,deny
-  Allow all
-</Location>
-<Policy default>
-  <Limit All>
-    Order deny,allow
-  </Limit>
-</Policy>
-EOF
-cat >"$cups/etc/cups-files.conf" <<EOF
-ServerRoot $cups/etc
-RequestRoot $cups/spool
-TempDir $cups/spool/tmp
-CacheDir $cups/cache
-StateDir $cups/state
-AccessLog $cups/log/access_log
-ErrorLog $cups/log/error_log
-PageLog $cups/log/page_log
-FileDevice Yes
-User lp
-Group lp
-EOF
-
-cupsd_pid=
-cleanup() {
-  tavolin_wine_stop
-  if [ -n "$cupsd_pid" ]; then
-    kill "$cupsd_pid" 2>/dev/null
-    wait "$cupsd_pid" 2>/dev/null
-  fi
-}
-trap cleanup EXIT
-
-cupsd -f -c "$cups/etc/cupsd.conf" -s "$cups/etc/cups-files.conf" >"$cups/log/cupsd.out" 2>&1 &
-cupsd_pid=$!
-export CUPS_SERVER=$cups/run/cups.sock
-for _ in $(seq 50); do
-  [ -S "$CUPS_SERVER" ] && break
-  kill -0 "$cupsd_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if [ ! -S "$CUPS_SERVER" ]; then
-  echo "the CUPS scheduler did not start:"
-  cat "$cups/log/cupsd.out" "$cups/log/error_log" 2>/dev/null
-  exit 1
-fi
-lpadmin -p "$queue" -E -v "file://$output" -P "$ppd" 2>/dev/null || exit 1
-lpadmin -d "$queue" || exit 1
-echo "print queue $queue writes $output"
+print_queue_missing && skip "$print_queue_missing"
+rig_prepare 60-print-e2e "$exe"
+start_print_queue || exit 1
+output=$print_output
 
 # Rows 1-40 of the sample design: two sheets of rows. On a private display, so that the rig
 # also looks at the real print dialog (print_dialog.png among the screenshots).
@@ -116,14 +34,11 @@ fi
 expected=$(sed -n 's/^expected pages \([0-9]*\).*/\1/p' "$work/rig.out" | tail -1)
 
 # The job leaves the queue when the file is whole.
-for _ in $(seq 300); do
-  [ -s "$output" ] && [ -z "$(lpstat -o "$queue" 2>/dev/null)" ] && break
-  sleep 0.1
-done
+wait_for_print
 if [ ! -s "$output" ]; then
   echo "no print output arrived:"
   lpstat -o 2>&1
-  tail -20 "$cups/log/error_log" 2>/dev/null
+  tail -20 "$work/cups/log/error_log" 2>/dev/null
   exit 1
 fi
 pages=$(grep -a '^%%Pages: [0-9]' "$output" | tail -1 | sed 's/[^0-9]//g')

@@ -9,64 +9,18 @@
 # Runs from scripts/test or by hand from the source root. Exit 77: skipped.
 set -uo pipefail
 
-root=${TAVOLIN_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
-cd "$root"
-build=${TAVOLIN_BUILD:-$root/build}
-native=${TAVOLIN_NATIVE_BUILD:-$build/native}
-mingw=${TAVOLIN_MINGW_BUILD:-$build/mingw}
-work=${TAVOLIN_WORK:-$build/test.d/70-monitor-e2e}
-wine_env=${TAVOLIN_WINE_ENV:-$root/scripts/wine_env.sh}
-simulator=$native/board_simulator
+# shellcheck source=scripts/board_rig.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../board_rig.sh"
 exe=$mingw/win_tests.exe
 slot=7
 
-skip() {
-  echo "skipped: $*"
-  exit 77
-}
-[ -x "$simulator" ] || skip "$simulator is not built (native build)"
-[ -f "$exe" ] || skip "$exe is not built (mingw build)"
-[ -f "$wine_env" ] || skip "$wine_env is missing"
-# shellcheck source=/dev/null
-source "$wine_env"
-[ -n "${WINEPREFIX:-}" ] || tavolin_wine_use test
-tavolin_wine_prepare || exit 1
-
-rm -rf "$work"
-mkdir -p "$work/shim"
-gcc -shared -fPIC -O2 -Wall -o "$work/shim/modem_shim.so" tests/tools/modem_shim.c -ldl || exit 1
+board_rig_prepare 70-monitor-e2e "$exe"
 : >"$work/control"
+start_board board "$slot" --state "$work/state" --control "$work/control" --counters "$work/counters" \
+  --pace-us 1042 --bit X26=1 --register 3=00FF
+echo "(COM$slot paced at 9600 baud)"
 
-sim_pid=
-cleanup() {
-  tavolin_wine_stop
-  tavolin_wine_unmap_com_port "$slot" >/dev/null 2>&1
-  if [ -n "$sim_pid" ]; then
-    kill "$sim_pid" 2>/dev/null
-    wait "$sim_pid" 2>/dev/null
-  fi
-}
-trap cleanup EXIT
-
-"$simulator" --link "$work/board" --state "$work/state" --control "$work/control" --counters "$work/counters" \
-  --pace-us 1042 --bit X26=1 --register 3=00FF >"$work/simulator.out" 2>&1 &
-sim_pid=$!
-pty=
-for _ in $(seq 50); do
-  pty=$(sed -n 's/^ready //p' "$work/simulator.out")
-  [ -n "$pty" ] && break
-  kill -0 "$sim_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if [ -z "$pty" ]; then
-  echo "the board simulator did not start:"
-  cat "$work/simulator.out"
-  exit 1
-fi
-echo "board simulator on $pty (COM$slot), 9600-baud pacing"
-tavolin_wine_map_com_port "$slot" "$pty" || exit 1
-
-LD_PRELOAD="$work/shim/modem_shim.so" \
+LD_PRELOAD="$shim" \
   TAVOLIN_MONITOR_SLOT=$slot TAVOLIN_MONITOR_CONTROL="$work/control" TAVOLIN_MONITOR_COUNTERS="$work/counters" \
   TAVOLIN_MONITOR_PACED=1 \
   tavolin_with_xvfb "$TAVOLIN_WINE_LOADER" "$exe" --gtest_filter='MonitorRig.*' --gtest_color=no 2>&1 |

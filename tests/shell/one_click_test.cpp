@@ -149,6 +149,18 @@ TEST_F(OneClick, TheDesignIsSavedCompiledConvertedAndWrittenIntoTheBoard) {
   EXPECT_EQ(g_saved_uncompiled, 0);
 }
 
+// A design with a comment row: the mnemonic file starts with the comment line, which goes
+// to the board like a statement (its number and its first two words), Shift-JIS and all.
+TEST_F(OneClick, AJapaneseCommentLineGoesToTheBoardLikeAStatement) {
+  design = ladder_from_text({"; 起動と停止", "X0 ~ (Y0)"}, {.grid_rows = 64});
+  request.view = {true, false, false, files.design, "PUMP.MBS", design};
+  request.main = {true, design, saved, files.design};
+  ASSERT_EQ(run_one_click_write(request, host), OneClickEnd::WRITTEN) << ::testing::PrintToString(texts());
+  const std::string nic = file_text(files.mnemonic);
+  ASSERT_EQ(nic.rfind(";起動と停止", 0), 0u) << nic;
+  EXPECT_EQ(link.board.listing().rfind("1 ;起動と停止\n2 LD X00\n", 0), 0u) << link.board.listing();
+}
+
 TEST_F(OneClick, RefusalsStopBeforeAnythingIsWritten) {
   struct Case {
     const char* name;

@@ -8,8 +8,9 @@
 // and ends every answer with the prompt '>'. Where that leaves the board's side open,
 // this board takes the least assumption:
 //
-// - Input. A printable byte (0x20-0x7E) is echoed at once and appended to the command
-//   (at most 255 characters are kept; more are echoed and dropped). CR is not echoed and
+// - Input. A byte from 0x20 up, DEL (0x7F) aside, is echoed at once and appended to the
+//   command (at most 255 bytes are kept; more are echoed and dropped): the program sends a
+//   whole-line comment like a statement, and its Shift-JIS text comes back as it went. CR is not echoed and
 //   executes the command. LF is ignored. 0x03 drops the command and stops the program.
 //   Other control bytes are ignored. Nothing is ever sent unsolicited, and nothing
 //   follows the prompt.
@@ -85,7 +86,7 @@ class BoardMonitor {
       execute(out);
       return;
     }
-    if (byte < 0x20 || byte > 0x7E) return;
+    if (byte < 0x20 || byte == 0x7F) return;
     uint8_t echo = byte;
     if (echoes++ == corrupt_echo_at) echo = static_cast<uint8_t>(byte ^ 0x20);
     out.push_back(static_cast<char>(echo));
