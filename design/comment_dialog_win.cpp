@@ -10,6 +10,7 @@
 #include "design/undo_ring.h"
 #include "design/view_geometry_win.h"
 #include "mnemonic/mnemonic_window_win.h"
+#include "shell/frame_win.h"
 #include "shell/message_box_win.h"
 #include "shell/text_win.h"
 
@@ -273,13 +274,13 @@ INT_PTR CALLBACK row_comment_dialog_proc(HWND dialog, UINT message, WPARAM wpara
 }
 
 HWND open_comment_dialog() {
-  HWND dialog = open_slot0_dialog(L"COMTDIALOG", comment_dialog_proc);
+  HWND dialog = open_slot0_dialog(L"COMTDIALOG", comment_dialog_proc, g_frame);
   if (dialog != nullptr) put_cell_comment_text(dialog);
   return dialog;
 }
 
 HWND open_row_comment_dialog() {
-  HWND dialog = open_slot0_dialog(L"COMTGYDIALOG", row_comment_dialog_proc);
+  HWND dialog = open_slot0_dialog(L"COMTGYDIALOG", row_comment_dialog_proc, g_frame);
   if (dialog != nullptr) put_cell_comment_text(dialog);
   return dialog;
 }

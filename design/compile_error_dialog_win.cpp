@@ -102,12 +102,5 @@ INT_PTR CALLBACK compile_error_dialog_proc(HWND dialog, UINT message, WPARAM wpa
 }
 
 HWND open_compile_error_list(HWND owner) {
-  auto& row = dialog_slot_row(g_screen_kind);
-  if (is_live(row[0])) SendMessageW(as_hwnd(row[0]), WM_CLOSE, 0, 0);
-  row[0] = 0;
-  HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), L"CMPLDIALOG", owner, compile_error_dialog_proc, 0);
-  if (dialog == nullptr) return nullptr;
-  dialog_slot_row(g_screen_kind)[0] = as_window_handle(dialog);
-  ShowWindow(dialog, SW_SHOW);
-  return dialog;
+  return open_slot0_dialog(L"CMPLDIALOG", compile_error_dialog_proc, owner);
 }

@@ -146,17 +146,6 @@ int toggle_check_box(HWND dialog, int id) {
   return state;
 }
 
-HWND open_slot0_dialog(const wchar_t* template_name, DLGPROC procedure) {
-  auto& row = dialog_slot_row(g_screen_kind);
-  if (HWND old = as_hwnd(row[0]); old != nullptr && IsWindow(old)) SendMessageW(old, WM_CLOSE, 0, 0);
-  row[0] = 0;
-  HWND dialog = CreateDialogParamW(g_instance, template_name, g_frame, procedure, 0);
-  if (dialog == nullptr) return nullptr;
-  row[0] = as_window_handle(dialog);
-  ShowWindow(dialog, SW_SHOW);
-  return dialog;
-}
-
 void release_slot0(HWND dialog) {
   for (auto& row : g_dialog_slots)
     if (as_hwnd(row[0]) == dialog) row[0] = 0;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "shell/windows_api.h"
+#include "shell/window_lists_win.h"
 
 #include <string>
 
@@ -55,9 +56,6 @@ int toggle_check_box(HWND dialog, int id);
 std::string dialog_item_text(HWND dialog, int id, int max_chars);
 void set_dialog_item_text(HWND dialog, int id, const char* text);
 
-// Slot 0 of the current screen's row of the DialogSlotTable: the dialog there gets
-// WM_CLOSE, then the new dialog is created from `template_name` and stored there.
-HWND open_slot0_dialog(const wchar_t* template_name, DLGPROC procedure);
 // Clears slot 0 when it holds `dialog`.
 void release_slot0(HWND dialog);
 // The dialog in slot 0 when it runs `procedure`, else null.

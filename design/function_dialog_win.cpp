@@ -4,6 +4,7 @@
 #include "design/design_input_win.h"
 #include "design/function_picker.h"
 #include "mnemonic/mnemonic_window_win.h"
+#include "shell/frame_win.h"
 #include "shell/message_box_win.h"
 #include "shell/text_win.h"
 
@@ -96,7 +97,7 @@ INT_PTR CALLBACK function_dialog_proc(HWND dialog, UINT message, WPARAM wparam, 
 }
 
 HWND open_function_dialog() {
-  HWND dialog = open_slot0_dialog(L"FuncDialog", function_dialog_proc);
+  HWND dialog = open_slot0_dialog(L"FuncDialog", function_dialog_proc, g_frame);
   if (dialog != nullptr) drop_down(dialog);
   return dialog;
 }

@@ -8,6 +8,7 @@
 #include "design/number_entry.h"
 #include "design/operand_entry.h"
 #include "design/row_edits_win.h"
+#include "shell/frame_win.h"
 #include "shell/message_box_win.h"
 #include "shell/status_bar_win.h"
 
@@ -149,6 +150,6 @@ INT_PTR CALLBACK number_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LP
   }
 }
 
-HWND open_number_dialog() { return open_slot0_dialog(L"BanDialog", number_dialog_proc); }
+HWND open_number_dialog() { return open_slot0_dialog(L"BanDialog", number_dialog_proc, g_frame); }
 
 HWND number_dialog() { return slot0_dialog_with(number_dialog_proc); }

@@ -117,19 +117,6 @@ void close_dialog(HWND dialog) {
   DestroyWindow(dialog);
 }
 
-HWND create_into_slot(const wchar_t* name, DLGPROC procedure, HWND owner) {
-  auto& row = dialog_slot_row(g_screen_kind);
-  HWND old = as_hwnd(row[0]);
-  if (old != nullptr && IsWindow(old)) SendMessageW(old, WM_CLOSE, 0, 0);
-  row[0] = 0;
-  HWND dialog = CreateDialogParamW(g_instance != nullptr ? g_instance : GetModuleHandleW(nullptr), name, owner,
-                                   procedure, 0);
-  if (dialog == nullptr) return nullptr;
-  dialog_slot_row(g_screen_kind)[0] = as_window_handle(dialog);
-  ShowWindow(dialog, SW_SHOW);
-  return dialog;
-}
-
 void feed_edit_717(HWND dialog, const std::string& text) {
   HWND edit = GetDlgItem(dialog, IDC_DEVICE_EDIT);
   SetFocus(edit);
@@ -554,13 +541,13 @@ HWND replace_dialog() {
 }
 
 HWND open_search_dialog(HWND owner, const std::string* text) {
-  HWND dialog = create_into_slot(g_search_dialog_variant == 1 ? L"SCHISDIALOG" : L"SCHDIALOG", search_dialog_proc, owner);
+  HWND dialog = open_slot0_dialog(g_search_dialog_variant == 1 ? L"SCHISDIALOG" : L"SCHDIALOG", search_dialog_proc, owner);
   if (dialog != nullptr && text != nullptr) feed_edit_717(dialog, *text);
   return dialog;
 }
 
 HWND open_replace_dialog(HWND owner, const std::string* text) {
-  HWND dialog = create_into_slot(L"OKICDIALOG", replace_device_dialog_proc, owner);
+  HWND dialog = open_slot0_dialog(L"OKICDIALOG", replace_device_dialog_proc, owner);
   if (dialog != nullptr && text != nullptr) feed_edit_717(dialog, *text);
   return dialog;
 }

@@ -114,15 +114,7 @@ INT_PTR CALLBACK nic_error_dialog_proc(HWND dialog, UINT message, WPARAM wparam,
 }
 
 HWND open_nic_error_list(HWND window) {
-  auto& row = dialog_slot_row(g_screen_kind);
-  if (is_live(row[0])) SendMessageW(as_hwnd(row[0]), WM_CLOSE, 0, 0);
-  row[0] = 0;
-  HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), L"CMPLDIALOG", window, nic_error_dialog_proc,
-                                   reinterpret_cast<LPARAM>(window));
-  if (dialog == nullptr) return nullptr;
-  dialog_slot_row(g_screen_kind)[0] = as_window_handle(dialog);
-  ShowWindow(dialog, SW_SHOW);
-  return dialog;
+  return open_slot0_dialog(L"CMPLDIALOG", nic_error_dialog_proc, window, reinterpret_cast<LPARAM>(window));
 }
 
 void compile_mnemonic_command(HWND window) {

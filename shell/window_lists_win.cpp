@@ -1,5 +1,7 @@
 #include "shell/window_lists_win.h"
 
+#include "shell/frame_win.h"
+
 const WindowOps WIN32_WINDOW_OPS{
     [](WindowHandle w) { return IsWindow(as_hwnd(w)) != FALSE; },
     [](WindowHandle w) { SendMessageW(as_hwnd(w), WM_SYSCOMMAND, SC_CLOSE, 0); },
@@ -7,3 +9,16 @@ const WindowOps WIN32_WINDOW_OPS{
     [](WindowHandle w) { return IsIconic(as_hwnd(w)) != FALSE; },
     [](WindowHandle w) { InvalidateRect(as_hwnd(w), nullptr, TRUE); },
 };
+
+HWND open_slot0_dialog(const wchar_t* template_name, DLGPROC procedure, HWND owner, LPARAM parameter) {
+  auto& row = dialog_slot_row(g_screen_kind);
+  if (HWND old = as_hwnd(row[0]); old != nullptr && IsWindow(old)) SendMessageW(old, WM_CLOSE, 0, 0);
+  row[0] = 0;
+  HINSTANCE instance = g_instance != nullptr ? g_instance : GetModuleHandleW(nullptr);
+  HWND dialog = CreateDialogParamW(instance, template_name, owner, procedure, parameter);
+  if (dialog == nullptr) return nullptr;
+  // The closed dialog's WM_CLOSE may have run on another screen's row: take the current one again.
+  dialog_slot_row(g_screen_kind)[0] = as_window_handle(dialog);
+  ShowWindow(dialog, SW_SHOW);
+  return dialog;
+}

@@ -32,3 +32,8 @@ inline int next_live_window(std::span<const WindowHandle> list, int start) {
 inline int any_other_window_iconic(std::span<const WindowHandle> list, HWND window) {
   return any_other_window_iconic(list, as_window_handle(window), WIN32_WINDOW_OPS);
 }
+
+// Opens a modeless dialog from its template into slot 0 of the current screen's row of the
+// dialog table: the dialog there before is closed first (WM_CLOSE), the new one is shown and
+// takes the slot. 0 when the dialog could not be created (the slot is then empty).
+HWND open_slot0_dialog(const wchar_t* template_name, DLGPROC procedure, HWND owner, LPARAM parameter = 0);
