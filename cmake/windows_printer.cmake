@@ -13,8 +13,12 @@ if(TAVOLIN_PRINTER_SOURCES)
   add_library(tavolin_win_archive STATIC $<TARGET_OBJECTS:tavolin_win_objects>)
   add_library(tavolin_printer SHARED ${TAVOLIN_PRINTER_SOURCES})
   tavolin_target_options(tavolin_printer)
+  # Each of the three libraries named dabu42QX.dll gets its import library in a folder of its
+  # own: in one folder they would all be libdabu42QX.dll.a, which Ninja refuses as three rules
+  # for one file.
   set_target_properties(tavolin_printer PROPERTIES OUTPUT_NAME dabu42QX PREFIX "" SUFFIX ".dll"
-                                                   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+                                                   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}
+                                                   ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/printer_import)
   target_link_options(tavolin_printer PRIVATE ${TAVOLIN_DLL_LINK_OPTIONS})
   target_link_libraries(tavolin_printer PRIVATE -Wl,--start-group tavolin_win_archive tavolin_portable tavolin_core
                                                 -Wl,--end-group comctl32 comdlg32 gdi32 user32
@@ -32,7 +36,8 @@ foreach(probe print_probe print_probe_no_entry)
   add_library(${probe} SHARED ${CMAKE_SOURCE_DIR}/tests/tools/print_probe_dll_win.cpp)
   tavolin_target_options(${probe})
   set_target_properties(${probe} PROPERTIES OUTPUT_NAME dabu42QX PREFIX "" SUFFIX ".dll"
-                                            RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${probe})
+                                            RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${probe}
+                                            ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${probe})
   target_link_options(${probe} PRIVATE ${TAVOLIN_DLL_LINK_OPTIONS})
   if(TARGET win_tests)
     add_dependencies(win_tests ${probe})

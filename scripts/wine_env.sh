@@ -145,7 +145,15 @@ _tavolin_wine_prepare_locked() {
     echo "wine_env: creating the Wine prefix $WINEPREFIX (once, about 15 s)"
     mkdir -p "$(dirname "$WINEPREFIX")"
     # A 64-bit prefix, started through the 64-bit loader (never the 32-bit one).
-    if ! WINEARCH=win64 "$TAVOLIN_WINE_LOADER" wineboot -i </dev/null; then
+    # A Wine without its 32-bit half cannot start syswow64's rundll32.exe during the first boot
+    # and says so on every new prefix; the 64-bit prefix is whole all the same, so that one line
+    # is left out of what a user reads.
+    local boot_log=$WINEPREFIX.boot.log status
+    WINEARCH=win64 "$TAVOLIN_WINE_LOADER" wineboot -i </dev/null >"$boot_log" 2>&1
+    status=$?
+    grep -v -E 'failed to open .*syswow64.*rundll32\.exe' "$boot_log"
+    rm -f "$boot_log"
+    if [ "$status" -ne 0 ]; then
       echo "wine_env: wineboot failed for $WINEPREFIX" >&2
       return 1
     fi
