@@ -35,7 +35,10 @@ DesignCompileResult run_design_compile(const DesignCompileRequest& request, cons
       result.end = DesignCompileEnd::KEPT_WINDOWS;
       return result;
     }
-    call(host.close_other_windows);
+    if (host.close_other_windows && !host.close_other_windows()) {
+      result.end = DesignCompileEnd::KEPT_WINDOWS;
+      return result;
+    }
   }
   call(host.close_screen_dialogs);
   const bool operation_exists = host.file_exists && host.file_exists(request.files.operation);

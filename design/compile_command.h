@@ -15,7 +15,9 @@ struct DesignCompileHost {
   std::function<void()> reset_design_modes;
   std::function<void(const char* text)> status;
   std::function<bool()> other_windows_open;       // monitor, mnemonic or further document windows
-  std::function<void()> close_other_windows;
+  // Closes them; false when one of them refused (Cancel at its save question): the compile
+  // then stops, and no file under that window is rewritten.
+  std::function<bool()> close_other_windows;
   std::function<void()> close_screen_dialogs;     // slots 0 and 1 of the current screen's row
   std::function<int()> query_modified;            // CMD_QUERY_MODIFIED to the main design window
   std::function<bool(const std::string& path)> file_exists;
@@ -39,7 +41,7 @@ struct DesignCompileRequest {
 enum class DesignCompileEnd {
   NO_MAIN_DESIGN,      // "最初のファイル以外コンパイル出来ません！"
   UNNAMED,             // "新しい名前で保存してからにして下さい！"
-  KEPT_WINDOWS,        // Cancel to "開かれているNICファイル等を閉じます！"
+  KEPT_WINDOWS,        // Cancel to "開かれているNICファイル等を閉じます！", or a window kept its edits
   NOT_FORCED,          // Cancel to "回路上の変更が有りませんが\n強行しますか？"
   UNSUPPORTED_BRANCH,  // the compile stopped without a read-back
   NOT_READ_BACK,       // no operation file to read back

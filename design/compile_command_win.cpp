@@ -58,14 +58,15 @@ void design_compile_command(HWND window) {
            next_live_window(g_design_windows, 1) != 0;
   };
   host.close_other_windows = [] {
-    close_window_list(g_monitor_windows, 0);
-    close_window_list(g_mnemonic_windows, 0);
+    // A window that keeps its edits stops the compile: the files under it stay as they are.
+    if (!close_window_list(g_monitor_windows, 0)) return false;
+    const bool mnemonic_closed = close_window_list(g_mnemonic_windows, 0);
     // A closed mnemonic window took its text with it.
-    if (!mnemonic_text_is_frame_owned()) {
+    if (mnemonic_closed && !mnemonic_text_is_frame_owned()) {
       g_mnemonic_text = {};
       g_mnemonic_saved_text = {};
     }
-    close_listed_windows(g_design_windows, MAX_LIST_WINDOWS - 1);
+    return mnemonic_closed && close_listed_windows(g_design_windows, MAX_LIST_WINDOWS - 1);
   };
   host.close_screen_dialogs = [] {
     auto& row = dialog_slot_row(g_screen_kind);

@@ -41,6 +41,9 @@ int g_design_file_count = 0;
 namespace {
 
 constexpr char SAVE_QUESTION[] = "変更がありました！\n設計ファイルを保存しますか？";
+// A further window's file cannot be saved from it: its changes are dropped only when the
+// user agrees.
+constexpr char DROP_QUESTION[] = "変更がありました！\n最初のファイル以外は保存出来ません！\n変更を捨てて閉じますか？";
 constexpr char CONFIRM_CAPTION[] = "確認";
 constexpr char WARNING_CAPTION[] = "警告";
 constexpr char CANNOT_OPEN[] = "ファイルが開けません！";
@@ -118,6 +121,8 @@ void build_new(HWND window, ViewState& view, LadderGrid& grid) {
   copy_text(view.title, NEW_DESIGN_FILE);
   set_cpu_label_text("");
   clear_new_design_settings();
+  // The comments of the design closed before are not this one's changes.
+  g_comments_changed = 0;
 }
 
 // Reads a design file into `grid`: 0, or -1 after the message of the failure.
@@ -165,11 +170,16 @@ bool load_design(HWND window, ViewState& view, LadderGrid*& grid) {
     // The file changed between the two reads: the whole grid stays.
     delete small;
   } else {
+    if (count_program_rows(*small) < 0) repair_missing_end_row(*small);
     delete grid;
     grid = small;
     store_grid(window, grid);
     view.doc_heap = grid;
   }
+  // Its saved copy tells its close whether it holds changes that would be dropped.
+  auto* copy = new LadderGrid(*grid);
+  store_saved_copy(window, copy);
+  view.saved_heap = copy;
   std::string title = g_open_path;
   title += "    ";
   title += g_loaded_cpu_settings.cpu_name;
@@ -203,6 +213,7 @@ LRESULT on_create(HWND window, LPARAM lparam) {
 
   auto* grid = new LadderGrid(make_ladder_grid());
   store_grid(window, grid);
+  set_document_kind(window, DocumentKind::DESIGN_GRID);
   view->doc_heap = grid;
   const int file_number = slot == 0 ? 0 : design_file_number(g_design_file_count == 0 ? 1 : g_design_file_count);
   view->view_id = file_number << 4;
@@ -255,6 +266,7 @@ void on_destroy(HWND window) {
     if (row[slot] != 0) SendMessageW(as_hwnd(row[slot]), WM_CLOSE, 0, 0);
   if (g_guide_dialog != 0) SendMessageW(as_hwnd(g_guide_dialog), WM_CLOSE, 0, 0);
 
+  set_document_kind(window, DocumentKind::NONE);
   if (view == nullptr || view_owns_document(*view)) delete design_grid_of(window);
   store_grid(window, nullptr);
   free_saved_copy(window, view);
@@ -262,12 +274,73 @@ void on_destroy(HWND window) {
   if (view != nullptr) HeapFree(GetProcessHeap(), 0, view);
 }
 
+bool holds_design(const LadderGrid* grid) {
+  return grid != nullptr && !grid->empty() && (*grid)[0].cell[0].word[0] != END_MARK_CELL;
+}
+
+// A further window with changes asks before they are dropped: 0 to close, -1 to stay.
+int confirm_drop_changes(HWND window, const LadderGrid& grid) {
+  const LadderGrid* saved = design_saved_copy_of(window);
+  if (saved == nullptr || grid_differs(grid, *saved) != 1) return 0;
+  return show_message_box(window, DROP_QUESTION, CONFIRM_CAPTION, MB_OKCANCEL) == IDOK ? 0 : -1;
+}
+
+// The save question of the main window (a further window's drop question), and the save,
+// with nothing freed or closed: 0 when the window may go, -1 when it stays.
+int ask_before_close(HWND window, LadderGrid& grid, ViewState& view) {
+  if (view.window_index != 0) return confirm_drop_changes(window, grid);
+  LadderGrid* saved = design_saved_copy_of(window);
+  const bool changed = (saved != nullptr && grid_differs(grid, *saved) == 1) || g_comments_changed != 0;
+  const int answer = changed ? show_message_box(window, SAVE_QUESTION, CONFIRM_CAPTION, MB_YESNOCANCEL) : IDNO;
+  const bool untitled = std::strcmp(view.title, NEW_DESIGN_FILE) == 0;
+  switch (close_step(changed, answer, untitled)) {
+    case CloseStep::REFUSE:
+      return -1;
+    case CloseStep::SAVE_AS: {
+      // Save As names the design and takes its saved copy when it completes; a cancelled
+      // or failed Save As leaves the window open with its edits.
+      SendMessageW(window, WM_COMMAND, CMD_SAVE_AS, 0);
+      LadderGrid* copy = design_saved_copy_of(window);
+      const bool still_untitled = std::strcmp(view.title, NEW_DESIGN_FILE) == 0;
+      if (still_untitled || copy == nullptr || grid_differs(grid, *copy) == 1) return -1;
+      break;
+    }
+    case CloseStep::SAVE:
+      switch (save_design_file(window, grid, &view, view.path)) {
+        case DesignSaveResult::CANNOT_OPEN:
+          show_message_box(window, CANNOT_WRITE, view.path, MB_OK);
+          return -1;
+        case DesignSaveResult::WRITE_FAILED:
+          show_message_box(window, SAVE_FAILED, WARNING_CAPTION, MB_OK);
+          return -1;
+        case DesignSaveResult::SAVED:
+          g_comments_changed = 0;
+          break;
+      }
+      break;
+    case CloseStep::CLOSE:
+      break;
+  }
+  return 0;
+}
+
+// The session may end when every design window agrees; unlike a close, the query frees
+// nothing, so a window whose session goes on keeps its design, its saved copy and its slot.
+LRESULT on_query_end_session(HWND window) {
+  LadderGrid* grid = design_grid_of(window);
+  ViewState* view = view_state_of(window);
+  if (view == nullptr || !holds_design(grid)) return TRUE;
+  return ask_before_close(window, *grid, *view) == 0 ? TRUE : FALSE;
+}
+
 LRESULT on_close(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   LadderGrid* grid = design_grid_of(window);
   ViewState* view = view_state_of(window);
-  const bool holds_design = grid != nullptr && !grid->empty() && (*grid)[0].cell[0].word[0] != END_MARK_CELL;
-  if (view == nullptr || view->window_index != 0 || !holds_design)
+  if (view == nullptr || !holds_design(grid)) return DefMDIChildProcW(window, message, wparam, lparam);
+  if (view->window_index != 0) {
+    if (confirm_drop_changes(window, *grid) != 0) return -1;
     return DefMDIChildProcW(window, message, wparam, lparam);
+  }
   if (confirm_save_design(window, *grid, *view, 0) != 0) return -1;
   g_design_file_count = 0;
   delete_design_pictures();
@@ -291,6 +364,8 @@ void fit_window(HWND window) {
 
 void on_activate(HWND window, LPARAM lparam) {
   if (reinterpret_cast<HWND>(lparam) == window) {
+    // The current screen follows the window the user works in.
+    g_screen_kind = SCREEN_KIND_DESIGN;
     if (g_mdi_client != nullptr)
       SendMessageW(g_mdi_client, WM_MDISETMENU, reinterpret_cast<WPARAM>(g_document_menu),
                    reinterpret_cast<LPARAM>(g_document_window_menu));
@@ -334,39 +409,11 @@ DesignSaveResult save_design_file(HWND owner, GridSpan grid, const ViewState* vi
 }
 
 int confirm_save_design(HWND window, LadderGrid& grid, ViewState& view, int) {
-  LadderGrid* saved = design_saved_copy_of(window);
-  const bool changed = (saved != nullptr && grid_differs(grid, *saved) == 1) || g_comments_changed != 0;
-  const int answer = changed ? show_message_box(window, SAVE_QUESTION, CONFIRM_CAPTION, MB_YESNOCANCEL) : IDNO;
-  const bool untitled = std::strcmp(view.title, NEW_DESIGN_FILE) == 0;
-  switch (close_step(changed, answer, untitled)) {
-    case CloseStep::REFUSE:
-      return -1;
-    case CloseStep::SAVE_AS: {
-      // Save As names the design and takes its saved copy when it completes; a cancelled
-      // or failed Save As leaves the window open with its edits.
-      SendMessageW(window, WM_COMMAND, CMD_SAVE_AS, 0);
-      LadderGrid* copy = design_saved_copy_of(window);
-      const bool still_untitled = std::strcmp(view.title, NEW_DESIGN_FILE) == 0;
-      if (still_untitled || copy == nullptr || grid_differs(grid, *copy) == 1) return -1;
-      break;
-    }
-    case CloseStep::SAVE:
-      switch (save_design_file(window, grid, &view, view.path)) {
-        case DesignSaveResult::CANNOT_OPEN:
-          show_message_box(window, CANNOT_WRITE, view.path, MB_OK);
-          return -1;
-        case DesignSaveResult::WRITE_FAILED:
-          show_message_box(window, SAVE_FAILED, WARNING_CAPTION, MB_OK);
-          return -1;
-        case DesignSaveResult::SAVED:
-          g_comments_changed = 0;
-          break;
-      }
-      break;
-    case CloseStep::CLOSE:
-      break;
-  }
-  close_listed_windows(g_design_windows, MAX_LIST_WINDOWS - 1);
+  if (ask_before_close(window, grid, view) != 0) return -1;
+  // A further window that keeps its changes keeps the main window open too.
+  if (!close_listed_windows(g_design_windows, MAX_LIST_WINDOWS - 1)) return -1;
+  // What was not saved now is dropped with the design, its comment changes too.
+  g_comments_changed = 0;
   g_design_window_count = 0;
   free_saved_copy(window, &view);
   release_design_undo();
@@ -400,8 +447,9 @@ LRESULT CALLBACK design_window_proc(HWND window, UINT message, WPARAM wparam, LP
       on_activate(window, lparam);
       return 0;
     case WM_CLOSE:
-    case WM_QUERYENDSESSION:
       return on_close(window, message, wparam, lparam);
+    case WM_QUERYENDSESSION:
+      return on_query_end_session(window);
     case WM_DESTROY:
       on_destroy(window);
       break;

@@ -208,6 +208,7 @@ LRESULT on_create(HWND window, LPARAM lparam) {
   minimize_window_list(g_design_windows);
 
   SetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT, reinterpret_cast<LONG_PTR>(g_monitor_grid));
+  set_document_kind(window, DocumentKind::MONITOR_GRID);
   view->zoom_percent = DEFAULT_ZOOM_PERCENT;
   view->sel_col = NO_SELECTION;
   view->mark_rows[0] = NO_MARK_ROW;
@@ -325,6 +326,8 @@ void on_timer(HWND window) {
 
 void on_activate(HWND window, LPARAM lparam) {
   if (reinterpret_cast<HWND>(lparam) == window) {
+    // The current screen follows the window the user works in.
+    g_screen_kind = SCREEN_KIND_MONITOR;
     if (g_mdi_client != nullptr)
       SendMessageW(g_mdi_client, WM_MDISETMENU, reinterpret_cast<WPARAM>(g_document_menu),
                    reinterpret_cast<LPARAM>(g_document_window_menu));
@@ -370,6 +373,7 @@ LRESULT on_close(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 void on_destroy(HWND window) {
+  set_document_kind(window, DocumentKind::NONE);
   if (holds_program(window)) {
     if (g_toolbar_kind == TOOLBAR_KIND_MONITOR && g_frame != nullptr) {
       if (any_live(g_design_windows)) {

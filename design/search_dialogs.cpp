@@ -87,3 +87,20 @@ bool jump_to_use(ConstGridSpan grid, ViewState& view, int32_t hit) {
   }
   return true;
 }
+
+SearchBranch search_branch(DocumentKind kind) {
+  switch (kind) {
+    case DocumentKind::DESIGN_GRID:
+    case DocumentKind::MONITOR_GRID:
+      return SearchBranch::GRID;
+    case DocumentKind::MNEMONIC_TEXT:
+      return SearchBranch::TEXT;
+    case DocumentKind::NONE:
+      break;
+  }
+  return SearchBranch::NOTHING;
+}
+
+SearchBranch replace_branch(DocumentKind kind) {
+  return kind == DocumentKind::MONITOR_GRID ? SearchBranch::NOTHING : search_branch(kind);
+}

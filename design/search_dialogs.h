@@ -10,6 +10,7 @@
 
 #include "core/ladder_model.h"
 #include "design/view_state.h"
+#include "shell/window_lists.h"
 
 // Controls of the search dialogs ("SchDialog", "SchisDialog") and the replace dialog ("OkicDialog").
 inline constexpr int IDC_SEARCH_DOWN = 651;     // 651-655: g_search_mode 0-4
@@ -72,3 +73,11 @@ ListChoice choose_list_line(int line, const std::string& edit_text, std::span<co
 bool jump_to_use(ConstGridSpan grid, ViewState& view, int32_t hit);
 
 void reset_search_dialog_state();
+
+// What a dialog's OK does with the window it acts on, chosen by the kind of that window's
+// document and never by the current screen alone: the grid operations on a design grid,
+// the text search and replace on a mnemonic text. The monitor's grid is the board's
+// program: it is searched, never replaced in. Anything else is left alone.
+enum class SearchBranch { NOTHING, GRID, TEXT };
+SearchBranch search_branch(DocumentKind kind);
+SearchBranch replace_branch(DocumentKind kind);

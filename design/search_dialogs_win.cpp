@@ -35,31 +35,39 @@ HWND active_child() {
   return g_mdi_client != nullptr ? reinterpret_cast<HWND>(SendMessageW(g_mdi_client, WM_MDIGETACTIVE, 0, 0)) : nullptr;
 }
 
-bool on_mnemonic_screen() { return g_screen_kind == SCREEN_KIND_MNEMONIC; }
 
-// The active child's document and ViewState, taken afresh for every message.
+// A window's document with its kind and its ViewState, taken afresh for every message.
 struct Target {
   HWND window = nullptr;
   void* document = nullptr;
   ViewState* view = nullptr;
+  DocumentKind kind = DocumentKind::NONE;
   bool valid() const { return window != nullptr && document != nullptr && view != nullptr; }
+  // A grid is taken only from a window whose document is one.
+  bool holds_grid() const { return valid() && search_branch(kind) == SearchBranch::GRID; }
 };
 
-Target active_target() {
+Target target_of(HWND window) {
   Target t;
-  t.window = active_child();
+  t.window = window;
   if (t.window == nullptr) return t;
+  t.kind = document_kind_of(window);
+  if (t.kind == DocumentKind::NONE) return t;
   t.document = reinterpret_cast<void*>(GetWindowLongPtrW(t.window, CHILD_EXTRA_DOCUMENT));
   t.view = reinterpret_cast<ViewState*>(GetWindowLongPtrW(t.window, CHILD_EXTRA_VIEW_STATE));
   return t;
 }
 
+// The dialogs act on the active child, whatever screen they were opened on.
+Target active_target() { return target_of(active_child()); }
+
 GridSpan grid_of(const Target& t) { return GridSpan(*static_cast<LadderGrid*>(t.document)); }
 
-bool is_design_window(HWND window) {
-  wchar_t name[16] = {};
-  GetClassNameW(window, name, 16);
-  return std::wstring(name) == L"massfl" || std::wstring(name) == L"motofl";
+// The mnemonic screen's form of the dialogs (no instruction search, no list form): when the
+// active child holds a mnemonic text, or, with no document window active, on that screen.
+bool on_mnemonic_screen() {
+  const DocumentKind kind = document_kind_of(active_child());
+  return kind == DocumentKind::NONE ? g_screen_kind == SCREEN_KIND_MNEMONIC : kind == DocumentKind::MNEMONIC_TEXT;
 }
 
 HWND slot_zero() {
@@ -189,7 +197,7 @@ void fill_list(HWND dialog, const std::vector<std::string>& lines) {
 }
 
 void rebuild_used_list(HWND dialog, const Target& t) {
-  if (on_mnemonic_screen() || !t.valid() || GetDlgItem(dialog, IDC_DEVICE_LIST) == nullptr) return;
+  if (!t.holds_grid() || GetDlgItem(dialog, IDC_DEVICE_LIST) == nullptr) return;
   g_search_list_content = used_list_content();
   UsedDeviceList used = build_used_device_list(grid_of(t), g_search_one_column != 0, g_search_class);
   g_search_list_entries = used.entries;
@@ -211,7 +219,7 @@ void list_uses(HWND dialog, ConstGridSpan grid, const std::string& text) {
 
 void on_list_selection(HWND dialog, const Target& t) {
   const int line = static_cast<int>(SendDlgItemMessageW(dialog, IDC_DEVICE_LIST, LB_GETCURSEL, 0, 0));
-  if (line < 0 || !t.valid() || on_mnemonic_screen()) return;
+  if (line < 0 || !t.holds_grid()) return;
   const ListChoice choice = choose_list_line(line, edit_text(dialog, IDC_DEVICE_EDIT), g_device_hits);
   switch (choice.action) {
     case ListChoice::JUMP: {
@@ -257,13 +265,14 @@ void search_ok(HWND dialog) {
   const Target t = active_target();
   g_search_text = edit_text(dialog, IDC_DEVICE_EDIT);
   bool failed = false;
-  if (on_mnemonic_screen()) {
-    if (t.valid() && g_mnemonic_hooks.search_in_text != nullptr) {
+  const SearchBranch branch = t.valid() ? search_branch(t.kind) : SearchBranch::NOTHING;
+  if (branch == SearchBranch::TEXT) {
+    if (g_mnemonic_hooks.search_in_text != nullptr) {
       const int result = g_mnemonic_hooks.search_in_text(t.window, t.document, *t.view, g_search_text.c_str());
       if (result == 0) InvalidateRect(t.window, nullptr, TRUE);
       failed = result != 0;
     }
-  } else if (t.valid()) {
+  } else if (branch == SearchBranch::GRID) {
     GridSpan grid = grid_of(t);
     if (g_search_mode < SEARCH_INSTRUCTION) {
       failed = search_device(t.window, grid, *t.view, g_search_text.c_str()) != 0;
@@ -354,15 +363,19 @@ void replace_ok(HWND dialog) {
   const std::string old_text = edit_text(dialog, IDC_DEVICE_EDIT);
   const std::string new_text = edit_text(dialog, IDC_NEW_DEVICE_EDIT);
   if (!t.valid()) return;
-  if (on_mnemonic_screen()) {
-    if (g_mnemonic_hooks.replace_in_text == nullptr) return;
-    if (g_mnemonic_hooks.replace_in_text(t.window, t.document, *t.view, old_text.c_str(), new_text.c_str()) != 0 &&
-        g_mnemonic_hooks.push_undo != nullptr)
-      g_mnemonic_hooks.push_undo(t.window, t.document);
-    return;
+  switch (replace_branch(t.kind)) {
+    case SearchBranch::TEXT:
+      if (g_mnemonic_hooks.replace_in_text == nullptr) return;
+      if (g_mnemonic_hooks.replace_in_text(t.window, t.document, *t.view, old_text.c_str(), new_text.c_str()) != 0 &&
+          g_mnemonic_hooks.push_undo != nullptr)
+        g_mnemonic_hooks.push_undo(t.window, t.document);
+      return;
+    case SearchBranch::GRID:
+      break;
+    case SearchBranch::NOTHING:
+      // The monitor window's grid is the board's program, never edited here.
+      return;
   }
-  // The monitor window's grid is the board's program, never edited here.
-  if (!is_design_window(t.window)) return;
   GridSpan grid = grid_of(t);
   if (replace_devices(t.window, grid, *t.view, old_text.c_str(), new_text.c_str()) != 0 && view_file_number(*t.view) == 0)
     push_design_undo(grid);
@@ -460,17 +473,9 @@ void read_state_hook(DesignModes& modes) {
   read_search_dialog_state(modes);
 }
 
-Target design_target(HWND window) {
-  Target t;
-  t.window = window;
-  t.document = reinterpret_cast<void*>(GetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT));
-  t.view = reinterpret_cast<ViewState*>(GetWindowLongPtrW(window, CHILD_EXTRA_VIEW_STATE));
-  return t;
-}
-
 void continued_device_search(HWND window, int mode) {
-  const Target t = design_target(window);
-  if (!t.valid()) return;
+  const Target t = target_of(window);
+  if (!t.holds_grid()) return;
   ContinuedSearch search;
   search.action = ContinuedSearchAction::DEVICE;
   search.search_mode = mode;
@@ -478,8 +483,8 @@ void continued_device_search(HWND window, int mode) {
 }
 
 void continued_instruction_search(HWND window) {
-  const Target t = design_target(window);
-  if (!t.valid()) return;
+  const Target t = target_of(window);
+  if (!t.holds_grid()) return;
   ContinuedSearch search;
   search.action = ContinuedSearchAction::INSTRUCTION;
   search.search_mode = g_search_mode;
@@ -540,13 +545,34 @@ HWND replace_dialog() {
              : nullptr;
 }
 
+namespace {
+
+bool is_search_or_replace_dialog(HWND dialog) {
+  const auto procedure = reinterpret_cast<DLGPROC>(GetWindowLongPtrW(dialog, DWLP_DLGPROC));
+  return procedure == search_dialog_proc || procedure == replace_device_dialog_proc;
+}
+
+// The search and replace dialogs serve whichever window is active, so one of them is open
+// at a time: one left in another screen's row closes before a new one opens.
+void close_search_dialogs_of_every_screen() {
+  for (auto& row : g_dialog_slots) {
+    HWND dialog = as_hwnd(row[0]);
+    if (dialog != nullptr && IsWindow(dialog) && is_search_or_replace_dialog(dialog))
+      SendMessageW(dialog, WM_CLOSE, 0, 0);
+  }
+}
+
+}  // namespace
+
 HWND open_search_dialog(HWND owner, const std::string* text) {
+  close_search_dialogs_of_every_screen();
   HWND dialog = open_slot0_dialog(g_search_dialog_variant == 1 ? L"SCHISDIALOG" : L"SCHDIALOG", search_dialog_proc, owner);
   if (dialog != nullptr && text != nullptr) feed_edit_717(dialog, *text);
   return dialog;
 }
 
 HWND open_replace_dialog(HWND owner, const std::string* text) {
+  close_search_dialogs_of_every_screen();
   HWND dialog = open_slot0_dialog(L"OKICDIALOG", replace_device_dialog_proc, owner);
   if (dialog != nullptr && text != nullptr) feed_edit_717(dialog, *text);
   return dialog;
@@ -558,8 +584,7 @@ void feed_search_dialog(HWND window, const DialogRequest& request) {
   if (request.set_text) feed_edit_717(dialog, request.text);
   if (request.list_uses && GetDlgItem(dialog, IDC_DEVICE_LIST) != nullptr) {
     // The design or monitor window's grid (the list form is not offered on the mnemonic screen).
-    auto* grid = reinterpret_cast<LadderGrid*>(GetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT));
-    if (grid != nullptr && !on_mnemonic_screen()) list_uses(dialog, *grid, request.text);
+    if (const Target t = target_of(window); t.holds_grid()) list_uses(dialog, grid_of(t), request.text);
   }
   if (request.focus_edit) SetFocus(GetDlgItem(dialog, IDC_DEVICE_EDIT));
 }

@@ -322,6 +322,16 @@ std::vector<WindowHandle> other_live_views(std::span<const WindowHandle> list, W
   return out;
 }
 
+std::vector<WindowHandle> same_file_views(std::span<const WindowHandle> list, WindowHandle sender,
+                                          const DesignViewOps& ops) {
+  std::vector<WindowHandle> out;
+  const ViewState* own = ops.is_live(sender) ? ops.view_of(sender) : nullptr;
+  if (own == nullptr) return out;
+  for (WindowHandle w : other_live_views(list, sender, ops))
+    if (view_file_number(*ops.view_of(w)) == view_file_number(*own)) out.push_back(w);
+  return out;
+}
+
 void copy_search_hits(const ViewState& from, ViewState& to) {
   for (int i = 0; i < VIEW_HIT_SLOTS; ++i) {
     to.hit_cols[i] = from.hit_cols[i];

@@ -164,6 +164,10 @@ std::vector<WindowHandle> sync_view_targets(std::span<const WindowHandle> list, 
 // Every other live window of the list that has a record.
 std::vector<WindowHandle> other_live_views(std::span<const WindowHandle> list, WindowHandle sender,
                                            const DesignViewOps& ops);
+// The other live views of the sender's file: the views whose rows a row edit in the sender
+// moved. Nothing when the sender has no record.
+std::vector<WindowHandle> same_file_views(std::span<const WindowHandle> list, WindowHandle sender,
+                                          const DesignViewOps& ops);
 // Copies the search hits (through the HIT_LIST_END entry, never past the arrays).
 void copy_search_hits(const ViewState& from, ViewState& to);
 // The count of live windows that own their document less the minimised ones; when it is

@@ -139,9 +139,9 @@ void sync_search_hits(HWND window, const ViewState& view) {
 }
 
 void sync_scroll_range(HWND window, const ViewState& view) {
-  for (WindowHandle w : other_live_views(g_design_windows, as_window_handle(window), WIN32_DESIGN_VIEW_OPS)) {
+  // Only the views of the sender's own file have its length.
+  for (WindowHandle w : same_file_views(g_design_windows, as_window_handle(window), WIN32_DESIGN_VIEW_OPS)) {
     ViewState& other = *view_of(w);
-    if (view_file_number(other) != 0) continue;
     other.scroll_max = view.scroll_max;
     set_scroll_range(as_hwnd(w), other);
   }
@@ -149,10 +149,9 @@ void sync_scroll_range(HWND window, const ViewState& view) {
 
 ViewState* resync_design_view_scrollbars(HWND window, int row, int flag) {
   ViewState* sender = view_state_of(window);
-  for (WindowHandle w : other_live_views(g_design_windows, as_window_handle(window), WIN32_DESIGN_VIEW_OPS)) {
+  // Only the views of the same file have gained or lost the rows.
+  for (WindowHandle w : same_file_views(g_design_windows, as_window_handle(window), WIN32_DESIGN_VIEW_OPS)) {
     ViewState& other = *view_of(w);
-    // Only the views of the same file have gained or lost the rows.
-    if (sender != nullptr && view_file_number(other) != view_file_number(*sender)) continue;
     if (other.top_row <= row) continue;
     const bool moved = resync_view_for_rows(other, flag);
     set_scroll_range(as_hwnd(w), other);

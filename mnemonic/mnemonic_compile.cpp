@@ -68,7 +68,7 @@ MnemonicCompileEnd run_mnemonic_compile(const MnemonicCompileRequest& request, c
   if (host.monitor_open && host.monitor_open()) {
     if (show_notice(MSG_CLOSE_MONITOR, CAPTION_WARN, NoticeStyle::OK_CANCEL, request.owner) != NoticeAnswer::OK)
       return MnemonicCompileEnd::KEPT_MONITOR;
-    call(host.close_monitors);
+    if (host.close_monitors && !host.close_monitors()) return MnemonicCompileEnd::KEPT_MONITOR;
   }
   call(host.close_screen_dialogs);
   const bool unchanged = !request.saved.empty() && text_differs_from_saved(request.text, request.saved) == 0;

@@ -25,7 +25,7 @@
 struct MnemonicCompileHost {
   std::function<void()> reset_design_modes;       // and "READY" in the status bar
   std::function<bool()> monitor_open;
-  std::function<void()> close_monitors;
+  std::function<bool()> close_monitors;           // false when the monitor window stayed
   std::function<void()> close_screen_dialogs;     // slots 0 and 1 of the current screen's row
   std::function<void()> open_error_list;          // the parse errors of g_conversion_errors
   std::function<void()> repaint_mnemonic_windows;
@@ -47,7 +47,7 @@ struct MnemonicCompileRequest {
 enum class MnemonicCompileEnd {
   NOT_FIRST,              // "最初のファイル以外コンパイル出来ません！"
   UNNAMED,                // "新しい名前で保存してからにして下さい！"
-  KEPT_MONITOR,           // Cancel to "開かれているモニター画面を閉じます！"
+  KEPT_MONITOR,           // Cancel to "開かれているモニター画面を閉じます！", or the monitor stayed
   NOT_FORCED,             // Cancel to "回路上の変更が有りませんが、強行しますか？"
   NO_MEMORY,
   PARSE_ERRORS,           // the error list was opened

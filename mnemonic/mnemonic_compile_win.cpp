@@ -145,7 +145,7 @@ void compile_mnemonic_command(HWND window) {
     show_ready_status();
   };
   host.monitor_open = [] { return next_live_window(g_monitor_windows, 0) != 0; };
-  host.close_monitors = [] { close_window_list(g_monitor_windows, 0); };
+  host.close_monitors = [] { return close_window_list(g_monitor_windows, 0); };
   host.close_screen_dialogs = [] { close_dialog_slots_0_and_1(); };
   host.open_error_list = [window] { open_nic_error_list(window); };
   host.repaint_mnemonic_windows = [] { repaint_nic_windows(); };

@@ -31,10 +31,18 @@ HWND dialog_in_slot_0() {
   return is_live(handle) ? as_hwnd(handle) : nullptr;
 }
 
+// The text is taken as a MnemonicText only when it is the one the window holds as its
+// mnemonic text: a hook handed a design or monitor window, or a document of another
+// window, does nothing.
+bool is_text_of(HWND window, const void* text) {
+  return window != nullptr && text != nullptr && document_kind_of(window) == DocumentKind::MNEMONIC_TEXT &&
+         nic_window_text(window) == text;
+}
+
 }  // namespace
 
 int mnemonic_search_hook(HWND window, void* text, ViewState& view, const char* word) {
-  if (window == nullptr || text == nullptr || word == nullptr) return WORD_NOT_FOUND;
+  if (!is_text_of(window, text) || word == nullptr) return WORD_NOT_FOUND;
   MnemonicEffects effects;
   const int result = search_in_text(*static_cast<MnemonicText*>(text), view, word, g_search_mode,
                                     {dialog_in_slot_0(), window}, effects);
@@ -43,7 +51,7 @@ int mnemonic_search_hook(HWND window, void* text, ViewState& view, const char* w
 }
 
 int mnemonic_replace_hook(HWND window, void* text, ViewState& view, const char* old_text, const char* new_text) {
-  if (window == nullptr || text == nullptr || old_text == nullptr || new_text == nullptr) return 0;
+  if (!is_text_of(window, text) || old_text == nullptr || new_text == nullptr) return 0;
   return replace_in_text(*static_cast<MnemonicText*>(text), view, old_text, new_text, g_search_mode,
                          {dialog_in_slot_0(), window}, [window](const MnemonicEffects& e) {
                            apply_nic_effects(window, e);
@@ -53,8 +61,8 @@ int mnemonic_replace_hook(HWND window, void* text, ViewState& view, const char* 
 }
 
 void mnemonic_push_undo_hook(HWND window, void* text) {
-  const ViewState* view = window ? nic_window_view(window) : nullptr;
-  if (text != nullptr && view != nullptr && view_file_number(*view) == 0)
+  const ViewState* view = is_text_of(window, text) ? nic_window_view(window) : nullptr;
+  if (view != nullptr && view_file_number(*view) == 0)
     push_mnemonic_undo(*static_cast<MnemonicText*>(text));
 }
 
@@ -77,6 +85,19 @@ HWND open_mnemonic_search_dialog(HWND window) {
   HWND dialog = open_search_dialog(window, &empty);
   if (dialog == nullptr) return nullptr;
   SetDlgItemTextW(dialog, FIELD_TEXT, L"");
+  if (HWND field = GetDlgItem(dialog, FIELD_TEXT)) SetFocus(field);
+  return dialog;
+}
+
+HWND open_mnemonic_replace_dialog(HWND window) {
+  auto& row = dialog_slot_row(g_screen_kind);
+  for (int slot = 0; slot <= 1; ++slot)
+    if (is_live(row[slot])) SendMessageW(as_hwnd(row[slot]), WM_CLOSE, 0, 0);
+  reset_design_modes();
+  set_mode_flag(CMD_REPLACE, 1);
+  const std::string empty;
+  HWND dialog = open_replace_dialog(window, &empty);
+  if (dialog == nullptr) return nullptr;
   if (HWND field = GetDlgItem(dialog, FIELD_TEXT)) SetFocus(field);
   return dialog;
 }

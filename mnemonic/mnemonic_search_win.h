@@ -23,6 +23,9 @@ void install_mnemonic_search_hooks();
 // then the search dialog into slot 0 of the current screen's row with field 717 emptied
 // and focused. Returns the dialog or null.
 HWND open_mnemonic_search_dialog(HWND window);
+// The replace command (1115, menu 置換 and Ctrl+F4) of a mnemonic window, in the same way:
+// the replace dialog, whose OK runs the text replace on the window's text.
+HWND open_mnemonic_replace_dialog(HWND window);
 // A click in search mode (1117) or replace mode (1115) while a dialog is open in slot 0:
 // the word at the caret goes into the dialog's field 717 (replace mode also empties field
 // 718 and tells the other windows). True when the click was such a click.

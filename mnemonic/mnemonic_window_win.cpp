@@ -348,6 +348,7 @@ LRESULT create_window(HWND window, LPARAM lparam) {
     return -1;
   }
   SetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT, reinterpret_cast<LONG_PTR>(text));
+  set_document_kind(window, DocumentKind::MNEMONIC_TEXT);
   view->view_id = g_mnemonic_doc_counter++ << 4;
   view->range_active = 0;
   view->mark_rows[0] = NO_MARK_ROW;
@@ -446,6 +447,7 @@ void destroy_window(HWND window) {
   }
   const int position = find_window_in_list(g_mnemonic_windows, window);
   if (position > 0) g_mnemonic_windows[static_cast<size_t>(position - 1)] = 0;
+  set_document_kind(window, DocumentKind::NONE);
   forget_document(nic_window_text(window));
   SetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT, 0);
   free_saved_copy(window);
@@ -583,6 +585,9 @@ LRESULT command(const NicWindow& w, WPARAM wparam, LPARAM lparam) {
       return 0;
     case CMD_SEARCH:
       open_mnemonic_search_dialog(w.hwnd);
+      return 0;
+    case CMD_REPLACE:
+      open_mnemonic_replace_dialog(w.hwnd);
       return 0;
     case CMD_COMPILE_MNEMONIC:
       compile_mnemonic_command(w.hwnd);

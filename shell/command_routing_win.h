@@ -8,6 +8,7 @@
 #include "shell/windows_api.h"
 
 #include "design/view_state.h"
+#include "shell/window_lists.h"
 
 // Byte offsets in the extra bytes of a document window (ChildWindowExtra). Each slot holds a
 // pointer, read and written with Get/SetWindowLongPtrW, so the slots are pointer-sized.
@@ -15,6 +16,18 @@ inline constexpr int CHILD_EXTRA_SLOT = static_cast<int>(sizeof(LONG_PTR));
 inline constexpr int CHILD_EXTRA_DOCUMENT = 0 * CHILD_EXTRA_SLOT;    // the document
 inline constexpr int CHILD_EXTRA_VIEW_STATE = 1 * CHILD_EXTRA_SLOT;  // the ViewState
 inline constexpr int CHILD_EXTRA_SAVED_COPY = 2 * CHILD_EXTRA_SLOT;  // the saved copy of the document
+inline constexpr int CHILD_EXTRA_DOCUMENT_KIND = 3 * CHILD_EXTRA_SLOT; // the DocumentKind of the document
+
+// The kind of the document a window holds; NONE for a window without one (or of a class
+// whose extra bytes do not reach the slot).
+inline DocumentKind document_kind_of(HWND window) {
+  if (window == nullptr || !IsWindow(window)) return DocumentKind::NONE;
+  const LONG_PTR kind = GetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT_KIND);
+  return kind >= 1 && kind <= 3 ? static_cast<DocumentKind>(kind) : DocumentKind::NONE;
+}
+inline void set_document_kind(HWND window, DocumentKind kind) {
+  SetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT_KIND, static_cast<LONG_PTR>(kind));
+}
 
 // Context of the command being routed, refreshed at the start of every WM_COMMAND
 // (with g_client_rect, the frame's client rectangle, shell/frame_win.h).

@@ -194,9 +194,9 @@ int close_monitor_screen() {
   if (show_message_box(g_frame, CLOSE_MONITOR, g_child_open.path, MB_OKCANCEL) == IDCANCEL) return -1;
   g_monitor_mode = 0;
   close_port(g_current_port);
-  close_window_list(g_monitor_windows, 0);
   g_port_open = 0;
-  return 0;
+  // A monitor window that is still there (its close waits for a poll) stops the switch.
+  return close_window_list(g_monitor_windows, 0) ? 0 : -1;
 }
 
 HWND create_document_child(const wchar_t* class_name, const char* title, ChildRoute route) {

@@ -60,13 +60,14 @@ std::string open_record_path() {
 }
 
 // The mnemonic windows free their texts as they close; the current text must then no
-// longer name one of them.
-void close_mnemonic_windows() {
-  close_window_list(g_mnemonic_windows, 0);
+// longer name one of them. False when a window kept its edits (it stays, in its slot).
+bool close_mnemonic_windows() {
+  if (!close_window_list(g_mnemonic_windows, 0)) return false;
   if (!mnemonic_text_is_frame_owned()) {
     g_mnemonic_text = {};
     g_mnemonic_saved_text = {};
   }
+  return true;
 }
 
 }  // namespace
@@ -82,7 +83,8 @@ LRESULT seq_to_mnemonic_command(HWND frame, WPARAM, LPARAM) {
   const ProjectFiles files = current_project_files();
   const DWORD attributes = GetFileAttributesW(cp932_to_wide(files.mnemonic).c_str());
   const bool mnemonic_exists = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-  if (mnemonic_exists && is_live(g_mnemonic_windows[0])) close_mnemonic_windows();
+  // A mnemonic window that keeps its edits stops the command: its file is not rewritten.
+  if (mnemonic_exists && is_live(g_mnemonic_windows[0]) && !close_mnemonic_windows()) return 1;
   // 0 when the text was made; the one-click write goes on only then.
   return convert_seq_to_commented_nic(frame, files.mnemonic, files.listing, open_record_path()) == 0 ? 0 : 1;
 }
@@ -90,7 +92,8 @@ LRESULT seq_to_mnemonic_command(HWND frame, WPARAM, LPARAM) {
 LRESULT seq_to_design_command(HWND frame, WPARAM, LPARAM) {
   reset_design_modes();
   if (show_message_box(frame, "他の画面は閉じられます！", "警告", MB_OKCANCEL) != IDOK) return 0;
-  close_window_list(g_design_windows, 0);
+  // A design window that keeps its edits stops the command: its file is not rewritten.
+  if (!close_window_list(g_design_windows, 0)) return 0;
   const ProjectFiles files = current_project_files();
   convert_list_to_design_file(files.design, g_project_name, open_record_path());
   return 0;
@@ -121,10 +124,7 @@ LRESULT write_ladder_command(HWND frame, WPARAM, LPARAM) {
 
   OneClickHost host;
   host.monitor_or_mnemonic_open = [] { return is_live(g_monitor_windows[0]) || is_live(g_mnemonic_windows[0]); };
-  host.close_monitor_and_mnemonic = [] {
-    close_window_list(g_monitor_windows, 0);
-    close_mnemonic_windows();
-  };
+  host.close_monitor_and_mnemonic = [] { return close_window_list(g_monitor_windows, 0) && close_mnemonic_windows(); };
   host.close_screen_dialogs = [] {
     auto& row = dialog_slot_row(g_screen_kind);
     for (int slot = 0; slot <= 1; ++slot)

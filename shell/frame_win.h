@@ -41,7 +41,7 @@ extern COLORREF g_design_text_color;
 
 inline constexpr int MDI_CLIENT_ID = 1;
 // ChildWindowExtra of every document window: nine pointer-sized slots (36 bytes in a 32-bit
-// build, where a slot is a long), of which the first three are used.
+// build, where a slot is a long), of which the first four are used.
 inline constexpr int CHILD_WINDOW_EXTRA_BYTES = 9 * static_cast<int>(sizeof(LONG_PTR));
 inline constexpr char FRAME_TITLE[] = "Tavolin Ver.1.7β";
 

@@ -111,7 +111,7 @@ OneClickEnd run_one_click_write(const OneClickRequest& request, const OneClickHo
   if (host.monitor_or_mnemonic_open && host.monitor_or_mnemonic_open()) {
     if (show_notice(MSG_CLOSE_OTHERS, CAPTION_WARN, NoticeStyle::OK_CANCEL) != NoticeAnswer::OK)
       return OneClickEnd::CANCELLED;
-    call(host.close_monitor_and_mnemonic);
+    if (host.close_monitor_and_mnemonic && !host.close_monitor_and_mnemonic()) return OneClickEnd::CANCELLED;
   }
   call(host.close_screen_dialogs);
 

@@ -34,7 +34,8 @@ struct OneClickMain {
 
 struct OneClickHost {
   std::function<bool()> monitor_or_mnemonic_open;
-  std::function<void()> close_monitor_and_mnemonic;
+  // False when a window refused its close: the write stops before anything is compiled.
+  std::function<bool()> close_monitor_and_mnemonic;
   std::function<void()> close_screen_dialogs;        // slots 0 and 1 of the current screen
   std::function<void()> open_compile_errors;         // the compile-error list
   std::function<void()> repaint_designs;
@@ -49,7 +50,7 @@ enum class OneClickEnd {
   REFUSED,              // second file, read-only or unnamed
   NOT_SAVED,            // the design could not be saved
   NO_MAIN_DESIGN,
-  CANCELLED,            // the user kept the other screens open
+  CANCELLED,            // the user kept the other screens open, or a window kept its edits
   UNSUPPORTED_BRANCH,
   COMPILE_FAILED,       // the compile phase ended early: nothing is written into the board
   NOT_READ_BACK,

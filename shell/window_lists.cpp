@@ -60,29 +60,32 @@ void release_window_registration(std::span<WindowHandle> list, int& count, int s
   }
 }
 
-int close_window_list(std::span<WindowHandle> list, int start, const WindowOps& ops) {
-  int i = start < 0 ? 0 : start;
-  for (; i < slot_count(list) && list[i] != WINDOW_LIST_END; ++i) {
-    if (list[i] == 0) continue;
-    if (ops.is_live(list[i])) {
-      // The window's own close handling runs first and may clear the slot itself.
-      ops.send_close(list[i]);
-      list[i] = 0;
-    }
-  }
-  return i;
+namespace {
+
+// Sends the close command to the window of `slot`. False when the window is still there
+// afterwards: it refused, and keeps its slot.
+bool close_slot(WindowHandle& slot, const WindowOps& ops) {
+  if (slot == 0 || !ops.is_live(slot)) return true;
+  const WindowHandle window = slot;
+  // The window's own close handling runs first and may clear the slot itself.
+  ops.send_close(window);
+  if (ops.is_live(window)) return false;
+  slot = 0;
+  return true;
 }
 
-int close_listed_windows(std::span<WindowHandle> list, int last, const WindowOps& ops) {
-  int i = 1;
-  for (; i <= last && i < slot_count(list) && list[i] != WINDOW_LIST_END; ++i) {
-    if (list[i] == 0) continue;
-    if (ops.is_live(list[i])) {
-      ops.send_close(list[i]);
-      list[i] = 0;
-    }
-  }
-  return i;
+}  // namespace
+
+bool close_window_list(std::span<WindowHandle> list, int start, const WindowOps& ops) {
+  for (int i = start < 0 ? 0 : start; i < slot_count(list) && list[i] != WINDOW_LIST_END; ++i)
+    if (!close_slot(list[i], ops)) return false;
+  return true;
+}
+
+bool close_listed_windows(std::span<WindowHandle> list, int last, const WindowOps& ops) {
+  for (int i = 1; i <= last && i < slot_count(list) && list[i] != WINDOW_LIST_END; ++i)
+    if (!close_slot(list[i], ops)) return false;
+  return true;
 }
 
 void invalidate_window_list(std::span<WindowHandle> list, int start, const WindowOps& ops) {

@@ -59,11 +59,13 @@ int register_window(std::span<WindowHandle> list, int& count, WindowHandle windo
 // back by one, so the next window registers in the same slot.
 void release_window_registration(std::span<WindowHandle> list, int& count, int slot);
 
-// Each live window from `start` gets the close command, then its slot is set to 0.
-// Returns the index where the scan stopped.
-int close_window_list(std::span<WindowHandle> list, int start, const WindowOps& ops);
+// Each live window from `start` gets the close command; a window that is gone afterwards
+// leaves 0 in its slot. A window that is still there refused its close (Cancel at its save
+// question): it keeps its slot, the windows after it are not asked, and the result is false,
+// so the command that asked for the closes stops. True when every window closed.
+bool close_window_list(std::span<WindowHandle> list, int start, const WindowOps& ops);
 // The same from slot 1 up to and including `last` (the main window in slot 0 stays).
-int close_listed_windows(std::span<WindowHandle> list, int last, const WindowOps& ops);
+bool close_listed_windows(std::span<WindowHandle> list, int last, const WindowOps& ops);
 // Invalidates each live window from `start`.
 void invalidate_window_list(std::span<WindowHandle> list, int start, const WindowOps& ops);
 // Minimises each live window that is not minimised.
@@ -74,6 +76,19 @@ int find_window_in_list(std::span<const WindowHandle> list, WindowHandle window,
 int next_live_window(std::span<const WindowHandle> list, int start, const WindowOps& ops);
 // 1 when some listed window other than `window` is minimised, else 0.
 int any_other_window_iconic(std::span<const WindowHandle> list, WindowHandle window, const WindowOps& ops);
+
+// ---- Document kinds --------------------------------------------------------------------------
+
+// What the document of a document window is. Every window of the frame's document classes
+// writes its kind beside its document when it creates it and clears it when it frees it;
+// whoever takes the document from a window (the search and replace dialogs, their hooks)
+// looks at the kind first, so one kind of document is never taken for another.
+enum class DocumentKind : int32_t {
+  NONE = 0,           // no document, or a window of another class
+  DESIGN_GRID = 1,    // a LadderGrid of a design window ("massfl", "motofl")
+  MONITOR_GRID = 2,   // the LadderGrid of the monitor window ("jikfl"): the board's program
+  MNEMONIC_TEXT = 3,  // a MnemonicText of a mnemonic window ("nicfl")
+};
 
 // ---- Screens, toolbars and modeless dialogs ------------------------------------------------
 

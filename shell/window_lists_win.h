@@ -13,10 +13,10 @@ inline WindowHandle as_window_handle(HWND window) { return reinterpret_cast<Wind
 
 extern const WindowOps WIN32_WINDOW_OPS;
 
-inline int close_window_list(std::span<WindowHandle> list, int start) {
+inline bool close_window_list(std::span<WindowHandle> list, int start) {
   return close_window_list(list, start, WIN32_WINDOW_OPS);
 }
-inline int close_listed_windows(std::span<WindowHandle> list, int last) {
+inline bool close_listed_windows(std::span<WindowHandle> list, int last) {
   return close_listed_windows(list, last, WIN32_WINDOW_OPS);
 }
 inline void invalidate_window_list(std::span<WindowHandle> list, int start) {

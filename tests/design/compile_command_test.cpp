@@ -53,7 +53,8 @@ class DesignCompile : public ::testing::Test {
     host.other_windows_open = [this] { return others_open; };
     host.close_other_windows = [this] {
       calls.push_back("close others");
-      others_open = false;
+      others_open = refusing_close;
+      return !refusing_close;
     };
     host.close_screen_dialogs = [this] { calls.push_back("close dialogs"); };
     host.query_modified = [this] { return static_cast<int>(grid_differs()); };
@@ -94,6 +95,8 @@ class DesignCompile : public ::testing::Test {
     request.open_path = files.design;
     return run_design_compile(request, host);
   }
+
+  bool refusing_close = false;  // a window keeps its edits when the compile closes the others
 
   bool called(const std::string& what) const {
     for (const auto& c : calls)
@@ -144,6 +147,20 @@ TEST_F(DesignCompile, OpenScreensCloseOnlyWhenTheUserAgrees) {
   EXPECT_EQ(run().end, DesignCompileEnd::CONVERTED);
   EXPECT_TRUE(called("close others"));
   EXPECT_TRUE(fs::exists(files.operation));
+}
+
+// A window that keeps its edits (Cancel at its save question) stops the compile: nothing
+// is written, so the mnemonic file under that window is never rewritten.
+TEST_F(DesignCompile, AWindowThatRefusesToCloseStopsTheCompile) {
+  others_open = true;
+  refusing_close = true;
+  recorder.answers = {NoticeAnswer::OK};
+  EXPECT_EQ(run().end, DesignCompileEnd::KEPT_WINDOWS);
+  EXPECT_TRUE(called("close others"));
+  EXPECT_FALSE(called("convert"));
+  EXPECT_FALSE(fs::exists(files.operation));
+  EXPECT_FALSE(fs::exists(files.mnemonic));
+  EXPECT_FALSE(fs::exists(files.design));
 }
 
 TEST_F(DesignCompile, ACompileWritesTheFilesReadsThemBackAndConverts) {

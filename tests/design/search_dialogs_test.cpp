@@ -84,4 +84,19 @@ TEST_F(SearchDialogs, ClassButtonsNameTheirDeviceClass) {
   EXPECT_EQ(device_class_of_button(560), -1);
 }
 
+// The dialogs' OK picks its branch by the kind of the document of the window it acts on.
+TEST_F(SearchDialogs, TheBranchFollowsTheKindOfTheWindowsDocument) {
+  struct Case {
+    DocumentKind kind;
+    SearchBranch search, replace;
+  };
+  for (const Case& c : {Case{DocumentKind::DESIGN_GRID, SearchBranch::GRID, SearchBranch::GRID},
+                        Case{DocumentKind::MONITOR_GRID, SearchBranch::GRID, SearchBranch::NOTHING},
+                        Case{DocumentKind::MNEMONIC_TEXT, SearchBranch::TEXT, SearchBranch::TEXT},
+                        Case{DocumentKind::NONE, SearchBranch::NOTHING, SearchBranch::NOTHING}}) {
+    EXPECT_EQ(search_branch(c.kind), c.search) << static_cast<int>(c.kind);
+    EXPECT_EQ(replace_branch(c.kind), c.replace) << static_cast<int>(c.kind);
+  }
+}
+
 }  // namespace

@@ -481,6 +481,21 @@ TEST_F(DesignViews, SyncGoesToTheShownViewsOfTheMainFile) {
             (std::vector<WindowHandle>{10}));
 }
 
+// A row edit in a view moves the scroll ranges of its own file's views only.
+TEST_F(DesignViews, TheViewsOfTheSendersFileAreTheOnlyOnesItsRowEditsMove) {
+  add(10, 0x00);                // main file
+  add(11, 0x10);                // file 1
+  add(12, 0x00);                // main file
+  add(13, 0x10);                // file 1
+  add(14, 0x20);                // file 2
+  add(15, 0x10, false);         // file 1, closed
+  const WindowHandle list[] = {10, 11, 12, 13, 14, 15, WINDOW_LIST_END};
+  EXPECT_EQ(same_file_views(list, 10, FAKE_OPS), (std::vector<WindowHandle>{12}));
+  EXPECT_EQ(same_file_views(list, 11, FAKE_OPS), (std::vector<WindowHandle>{13}));
+  EXPECT_TRUE(same_file_views(list, 14, FAKE_OPS).empty());
+  EXPECT_TRUE(same_file_views(list, 15, FAKE_OPS).empty());  // a closed sender moves nothing
+}
+
 TEST_F(DesignViews, TwoVisibleWindowsArePickedInListOrder) {
   add(10, 0x00);
   add(11, 0x10);

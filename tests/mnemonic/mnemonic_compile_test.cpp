@@ -38,6 +38,7 @@ struct HostCalls {
   int error_lists = 0;
   int conversions = 0;
   bool monitor = false;
+  bool monitor_refuses = false;  // the monitor window stays after its close command
 };
 
 class MnemonicCompile : public ::testing::Test {
@@ -60,7 +61,10 @@ class MnemonicCompile : public ::testing::Test {
   MnemonicCompileHost host() {
     MnemonicCompileHost h;
     h.monitor_open = [this] { return calls.monitor; };
-    h.close_monitors = [this] { ++calls.closed_monitors; };
+    h.close_monitors = [this] {
+      ++calls.closed_monitors;
+      return !calls.monitor_refuses;
+    };
     h.close_screen_dialogs = [this] { ++calls.closed_dialogs; };
     h.open_error_list = [this] { ++calls.error_lists; };
     h.convert_to_design = [this] { ++calls.conversions; };
@@ -128,6 +132,19 @@ TEST_F(MnemonicCompile, RefusalsTouchNoFile) {
     EXPECT_EQ(calls.closed_monitors, 0) << c.name;
     expect_old_files_kept();
   }
+}
+
+// A monitor window that stays (its close is deferred or refused) stops the compile.
+TEST_F(MnemonicCompile, AMonitorThatDoesNotCloseStopsTheCompile) {
+  NoticeRecorder notices;
+  calls.monitor = true;
+  calls.monitor_refuses = true;
+  put_old_files();
+  MnemonicText text = make_text(PROGRAM), saved = make_text({});
+  EXPECT_EQ(compile(text, saved), MnemonicCompileEnd::KEPT_MONITOR);
+  EXPECT_EQ(calls.closed_monitors, 1);
+  EXPECT_EQ(calls.conversions, 0);
+  expect_old_files_kept();
 }
 
 TEST_F(MnemonicCompile, ATextBecomesTheOperationFileAndTheFrameConvertsIt) {

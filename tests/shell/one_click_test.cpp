@@ -87,7 +87,10 @@ class OneClick : public ::testing::Test {
     request.files = files;
 
     host.monitor_or_mnemonic_open = [this] { return others_open; };
-    host.close_monitor_and_mnemonic = [this] { calls.push_back("close others"); };
+    host.close_monitor_and_mnemonic = [this] {
+      calls.push_back("close others");
+      return !refusing_close;
+    };
     host.close_screen_dialogs = [this] { calls.push_back("close dialogs"); };
     host.open_compile_errors = [this] { calls.push_back("compile errors"); };
     host.repaint_designs = [this] { calls.push_back("repaint"); };
@@ -126,6 +129,7 @@ class OneClick : public ::testing::Test {
   OneClickRequest request;
   OneClickHost host;
   bool others_open = false;
+  bool refusing_close = false;  // a window keeps its edits (Cancel at its save question)
   std::vector<std::string> calls;
 };
 
@@ -198,6 +202,19 @@ TEST_F(OneClick, CancelAtTheCloseQuestionKeepsTheSavedDesignButDoesNotCompile) {
   EXPECT_TRUE(calls.empty());
   // The saved copy follows the save.
   EXPECT_EQ(std::memcmp(saved.data(), design.data(), design.size() * sizeof(LadderRow)), 0);
+}
+
+// A mnemonic window that keeps its edits stops the write: nothing is compiled, so its file
+// is never rewritten under it, and nothing goes to the board.
+TEST_F(OneClick, AWindowThatRefusesToCloseStopsTheWrite) {
+  others_open = true;
+  refusing_close = true;
+  recorder.answers = {NoticeAnswer::OK, NoticeAnswer::OK};
+  EXPECT_EQ(run_one_click_write(request, host), OneClickEnd::CANCELLED);
+  EXPECT_EQ(calls, std::vector<std::string>{"close others"});
+  EXPECT_FALSE(fs::exists(files.operation));
+  EXPECT_FALSE(fs::exists(files.mnemonic));
+  EXPECT_TRUE(link.host_sent.empty());
 }
 
 TEST_F(OneClick, NoMainDesignWindowStopsAfterTheSave) {

@@ -16,6 +16,7 @@ struct FakeWindows {
   std::set<WindowHandle> iconic;
   std::vector<std::string> log;
   std::span<WindowHandle> owning_list;  // the list a closing window clears itself from
+  std::set<WindowHandle> refusing;      // windows whose close the user cancels
 };
 FakeWindows* g_fake = nullptr;
 
@@ -23,6 +24,7 @@ const WindowOps FAKE_OPS{
     [](WindowHandle w) { return g_fake->live.count(w) != 0; },
     [](WindowHandle w) {
       g_fake->log.push_back("close " + std::to_string(w));
+      if (g_fake->refusing.count(w) != 0) return;  // Cancel at its save question: it stays
       g_fake->live.erase(w);
       for (auto& slot : g_fake->owning_list) {
         if (slot == w) {
@@ -75,7 +77,7 @@ TEST_F(WindowListTest, EmptyListHasNoLiveWindowAndCloseStopsAtTheEndMark) {
   EXPECT_EQ(list[1], WINDOW_LIST_END);
   EXPECT_EQ(count, 0);
   EXPECT_EQ(next_live_window(list, 0, FAKE_OPS), 0);
-  EXPECT_EQ(close_window_list(list, 0, FAKE_OPS), 1);
+  EXPECT_TRUE(close_window_list(list, 0, FAKE_OPS));
   EXPECT_TRUE(fake.log.empty());
 }
 
@@ -104,7 +106,7 @@ TEST_F(WindowListTest, CloseSendsCloseBeforeClearingAndSkipsDeadHandles) {
   const auto w = open(3);
   fake.live.erase(w[1]);  // destroyed without clearing its slot
   fake.owning_list = list;
-  EXPECT_EQ(close_window_list(list, 0, FAKE_OPS), 3);
+  EXPECT_TRUE(close_window_list(list, 0, FAKE_OPS));
   EXPECT_EQ(fake.log, (std::vector<std::string>{"close 10", "cleared by window 10", "close 12", "cleared by window 12"}));
   EXPECT_EQ(list[0], 0u);
   EXPECT_EQ(list[1], w[1]);  // a dead handle is skipped, not touched
@@ -113,10 +115,37 @@ TEST_F(WindowListTest, CloseSendsCloseBeforeClearingAndSkipsDeadHandles) {
 
 TEST_F(WindowListTest, CloseListedWindowsKeepsTheMainWindowAndStopsAtTheLastIndex) {
   const auto w = open(4);
-  EXPECT_EQ(close_listed_windows(list, 2, FAKE_OPS), 3);
+  EXPECT_TRUE(close_listed_windows(list, 2, FAKE_OPS));
   EXPECT_EQ(fake.log, (std::vector<std::string>{"close 11", "close 12"}));
   EXPECT_EQ(list[0], w[0]);
   EXPECT_EQ(list[3], w[3]);
+}
+
+// A window that refuses its close (Cancel at its save question) keeps its slot, and the
+// windows after it are not asked: the command that asked for the closes stops there.
+TEST_F(WindowListTest, ARefusedCloseKeepsItsSlotAndStopsTheScan) {
+  struct Case {
+    bool listed_only;  // close_listed_windows (slot 0 stays) rather than close_window_list
+    int refusing;      // index of the window that refuses
+    std::vector<std::string> log;
+  };
+  for (const Case& c : {Case{false, 0, {"close 10"}}, Case{false, 1, {"close 10", "close 11"}},
+                        Case{true, 2, {"close 11", "close 12"}}}) {
+    fake = {};
+    list.fill(0xDEAD);
+    empty_window_list(list, count);
+    next_handle = 10;
+    const auto w = open(4);
+    fake.refusing.insert(w[static_cast<size_t>(c.refusing)]);
+    const bool closed = c.listed_only ? close_listed_windows(list, 3, FAKE_OPS) : close_window_list(list, 0, FAKE_OPS);
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(fake.log, c.log);
+    for (int i = 0; i < 4; ++i) {
+      const bool asked = (c.listed_only ? i >= 1 : true) && i < c.refusing;
+      EXPECT_EQ(list[static_cast<size_t>(i)], asked ? 0u : w[static_cast<size_t>(i)]) << "slot " << i;
+    }
+    EXPECT_EQ(find_window_in_list(list, w[static_cast<size_t>(c.refusing)], FAKE_OPS), c.refusing + 1);
+  }
 }
 
 TEST_F(WindowListTest, MinimizeInvalidateAndIconicTestSkipEmptyAndDeadSlots) {
@@ -189,7 +218,7 @@ TEST_F(WindowListTest, ScansStopAtTheListsEndWithoutAnEndMark) {
   fake.live.insert(7);
   mnemonic[15] = 7;
   EXPECT_EQ(next_live_window(mnemonic, 0, FAKE_OPS), 16);
-  EXPECT_EQ(close_window_list(mnemonic, 0, FAKE_OPS), MNEMONIC_LIST_SLOTS);
+  EXPECT_TRUE(close_window_list(mnemonic, 0, FAKE_OPS));
   EXPECT_EQ(mnemonic[15], 0u);
 }
 

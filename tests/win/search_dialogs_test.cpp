@@ -277,11 +277,39 @@ int stub_replace(HWND, void*, ViewState&, const char* old_text, const char* new_
 void stub_push_undo(HWND, void*) { g_mnemonic_calls.calls.push_back("undo"); }
 void stub_repaint() { g_mnemonic_calls.calls.push_back("repaint"); }
 
+LRESULT CALLBACK plain_child_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  return DefMDIChildProcW(window, message, wparam, lparam);
+}
+
+// A document window of a plain class (registered once) holding `document` of `kind`, made
+// the active child.
+HWND plain_document_window(void* document, ViewState* view, DocumentKind kind) {
+  WNDCLASSW child{};
+  child.lpfnWndProc = plain_child_proc;
+  child.cbWndExtra = CHILD_WINDOW_EXTRA_BYTES;
+  child.hInstance = g_instance;
+  child.lpszClassName = L"searchplainfl";
+  RegisterClassW(&child);
+  HWND window = create_document_window(L"searchplainfl", L"plain");
+  if (window == nullptr) return nullptr;
+  SetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT, reinterpret_cast<LONG_PTR>(document));
+  SetWindowLongPtrW(window, CHILD_EXTRA_VIEW_STATE, reinterpret_cast<LONG_PTR>(view));
+  set_document_kind(window, kind);
+  SendMessageW(g_mdi_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(window), 0);
+  pump_messages();
+  return window;
+}
+
 TEST_F(SearchDialogsWin, OnTheMnemonicScreenTheDialogsCallTheTextSearch) {
   g_mnemonic_calls = {};
   set_mnemonic_search_hooks({stub_search, stub_replace, stub_push_undo, stub_repaint});
+  // A window holding a mnemonic text, as the text hooks see it (they are stubs here).
+  int text = 0;
+  ViewState text_view = *view;
+  HWND text_window = plain_document_window(&text, &text_view, DocumentKind::MNEMONIC_TEXT);
+  ASSERT_NE(text_window, nullptr);
   g_screen_kind = SCREEN_KIND_MNEMONIC;
-  HWND dialog = open_search_dialog(window, nullptr);
+  HWND dialog = open_search_dialog(text_window, nullptr);
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(as_hwnd(g_dialog_slots[SCREEN_KIND_MNEMONIC][0]), dialog);
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_SEARCH_INSTRUCTION)));
@@ -301,7 +329,7 @@ TEST_F(SearchDialogsWin, OnTheMnemonicScreenTheDialogsCallTheTextSearch) {
   click(dialog, IDOK);
   click(dialog, IDCANCEL);
 
-  HWND replace = open_replace_dialog(window, nullptr);
+  HWND replace = open_replace_dialog(text_window, nullptr);
   ASSERT_NE(replace, nullptr);
   SetDlgItemTextW(replace, IDC_DEVICE_EDIT, L"X0");
   SetDlgItemTextW(replace, IDC_NEW_DEVICE_EDIT, L"X1");
@@ -311,28 +339,16 @@ TEST_F(SearchDialogsWin, OnTheMnemonicScreenTheDialogsCallTheTextSearch) {
             (std::vector<std::string>{"search ld", "repaint", "replace X0 X1", "undo", "repaint"}));
   EXPECT_EQ(g_dialog_slots[SCREEN_KIND_MNEMONIC][0], 0u);
   set_mnemonic_search_hooks({});
+  DestroyWindow(text_window);
+  pump_messages();
 }
 
 // A grid window that is no design window (the monitor's form): the replace changes nothing.
-LRESULT CALLBACK plain_child_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return DefMDIChildProcW(window, message, wparam, lparam);
-}
-
 TEST_F(SearchDialogsWin, TheReplaceLeavesAMonitorGridAlone) {
-  WNDCLASSW child{};
-  child.lpfnWndProc = plain_child_proc;
-  child.cbWndExtra = CHILD_WINDOW_EXTRA_BYTES;
-  child.hInstance = g_instance;
-  child.lpszClassName = L"searchmonfl";
-  RegisterClassW(&child);
-  HWND monitor = create_document_window(L"searchmonfl", L"monitor");
-  ASSERT_NE(monitor, nullptr);
   LadderGrid monitor_grid = *grid;
   ViewState monitor_view = *view;
-  SetWindowLongPtrW(monitor, CHILD_EXTRA_DOCUMENT, reinterpret_cast<LONG_PTR>(&monitor_grid));
-  SetWindowLongPtrW(monitor, CHILD_EXTRA_VIEW_STATE, reinterpret_cast<LONG_PTR>(&monitor_view));
-  SendMessageW(g_mdi_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(monitor), 0);
-  pump_messages();
+  HWND monitor = plain_document_window(&monitor_grid, &monitor_view, DocumentKind::MONITOR_GRID);
+  ASSERT_NE(monitor, nullptr);
   ASSERT_EQ(reinterpret_cast<HWND>(SendMessageW(g_mdi_client, WM_MDIGETACTIVE, 0, 0)), monitor);
   g_screen_kind = SCREEN_KIND_MONITOR;
 
