@@ -249,7 +249,7 @@ void clear_cell_texts(LadderRow& row, int from, int to) {
 // rows (up to `program_rows`) have lines of their own; the rows after them (special rows,
 // the end mark) are never taken for comment or text rows, so their line can only be the
 // final row.
-int read_comment_section(GridSpan grid, std::FILE* stream, int end_mark_row, int program_rows) {
+int read_comment_section(GridSpan grid, TextBuffer& stream, int end_mark_row, int program_rows) {
   TextLine line;
   int next_line_comment = 0;
   for (int r = 0; r <= end_mark_row; ++r) {
@@ -299,7 +299,7 @@ int read_comment_section(GridSpan grid, std::FILE* stream, int end_mark_row, int
 
 // The program rows, special rows and end-mark row of the current layout, then the
 // comment section.
-int read_current_body(GridSpan grid, std::FILE* stream, int mode, DesignReadInfo& info) {
+int read_current_body(GridSpan grid, TextBuffer& stream, int mode, DesignReadInfo& info) {
   const int limit = grid_limit(grid);
   TextLine line;
   std::array<uint32_t, WORDS_PER_ROW> words{};
@@ -479,7 +479,10 @@ int read_design_file(GridSpan grid, std::FILE* stream, int mode, DesignReadInfo&
     if (!ascii_iequal(line.text, DESIGN_FILE_HEADER)) return DESIGN_FILE_BAD;
     if (read_text_line(stream, ROW_LINE_LIMIT, line) != LineStatus::OK) return DESIGN_FILE_BAD;  // the name line
   }
-  return read_current_body(grid, stream, mode, info);
+  // The body is read whole and parsed from memory.
+  TextBuffer body;
+  read_rest_of_stream(stream, body);
+  return read_current_body(grid, body, mode, info);
 }
 
 int read_design_file(GridSpan grid, std::FILE* stream, int mode) {

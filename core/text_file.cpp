@@ -66,6 +66,49 @@ LineStatus read_text_line(std::FILE* stream, size_t limit, TextLine& line) {
   }
 }
 
+bool read_rest_of_stream(std::FILE* stream, TextBuffer& buffer) {
+  buffer = TextBuffer{};
+  constexpr size_t BLOCK = 256 * 1024;
+  for (;;) {
+    const size_t had = buffer.bytes.size();
+    buffer.bytes.resize(had + BLOCK);
+    const size_t got = std::fread(buffer.bytes.data() + had, 1, BLOCK, stream);
+    buffer.bytes.resize(had + got);
+    if (got < BLOCK) break;
+  }
+  buffer.failed = std::ferror(stream) != 0;
+  const size_t end = buffer.bytes.find(static_cast<char>(TEXT_END_BYTE));
+  if (end != std::string::npos) {
+    // The text ends at the end byte: what comes after it, a failure included, is never read.
+    buffer.bytes.resize(end);
+    buffer.failed = false;
+  }
+  return !buffer.failed;
+}
+
+LineStatus read_text_line(TextBuffer& buffer, size_t limit, TextLine& line) {
+  line.text.clear();
+  line.has_line_end = false;
+  line.too_long = false;
+  const std::string& b = buffer.bytes;
+  const size_t start = buffer.next;
+  if (start >= b.size()) return buffer.failed ? LineStatus::ERROR : LineStatus::END_OF_FILE;
+  const size_t lf = b.find('\n', start);
+  if (lf == std::string::npos && buffer.failed) {
+    buffer.next = b.size();
+    return LineStatus::ERROR;  // the stream failed within this line
+  }
+  size_t end = lf == std::string::npos ? b.size() : lf;
+  // A CR directly before the LF is part of the line end; a CR anywhere else is kept.
+  if (lf != std::string::npos && end > start && b[end - 1] == '\r') --end;
+  const size_t length = end - start;
+  line.too_long = length > limit;
+  line.text.assign(b, start, line.too_long ? limit : length);
+  line.has_line_end = lf != std::string::npos;
+  buffer.next = lf == std::string::npos ? b.size() : lf + 1;
+  return LineStatus::OK;
+}
+
 bool write_text(std::FILE* stream, std::string_view text) {
   if (text.empty()) return true;
   return std::fwrite(text.data(), 1, text.size(), stream) == text.size();

@@ -39,6 +39,21 @@ struct TextLine {
 // came first; every later call also gives END_OF_FILE). ERROR: the stream failed.
 LineStatus read_text_line(std::FILE* stream, size_t limit, TextLine& line);
 
+// A text read whole into memory (the rest of a stream, in a few large reads) and handed out
+// line by line: read_text_line gives from it exactly the lines and statuses that the
+// stream's own read_text_line gives. Parsing from memory spares the byte-wise reads of the
+// C library, which cost the most where each one goes through a DLL (Windows, Wine).
+struct TextBuffer {
+  std::string bytes;    // the bytes read, up to the first 0x1A byte (which ends the text)
+  size_t next = 0;      // where the next line starts
+  bool failed = false;  // the stream failed after `bytes`: a line that runs into it is an error
+};
+// Reads everything from the stream's position on into `buffer` (emptied first). False when
+// the stream failed (what came before the failure is kept, and failed is set).
+bool read_rest_of_stream(std::FILE* stream, TextBuffer& buffer);
+// As read_text_line on the stream the buffer was read from.
+LineStatus read_text_line(TextBuffer& buffer, size_t limit, TextLine& line);
+
 // Writes `text` as it is (the caller writes TEXT_LINE_END where a line ends); false when
 // fewer bytes were written.
 bool write_text(std::FILE* stream, std::string_view text);

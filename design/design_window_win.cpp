@@ -232,8 +232,7 @@ LRESULT on_create(HWND window, LPARAM lparam) {
   }
 
   if (g_design_window_count == 1) {
-    delete_design_pictures();
-    create_design_pictures((g_option_bits & OptionBit::WHITE_DESIGN_BACKGROUND) != 0, g_double_lines != 0);
+    use_design_pictures((g_option_bits & OptionBit::WHITE_DESIGN_BACKGROUND) != 0, g_double_lines != 0);
     InvalidateRect(window, nullptr, TRUE);
   }
   return 0;

@@ -1,8 +1,25 @@
 #include "design/element_pictures_win.h"
 
 #include <algorithm>
+#include <vector>
 
 ElementPictureSet g_design_pictures{};
+
+namespace {
+// g_design_pictures holds handles of a shared set (which a delete must leave alone).
+bool g_design_pictures_shared = false;
+
+// The sets recorded once for the process, by what they were recorded with.
+struct SharedSet {
+  int key;
+  RECT frame;
+  ElementPictureSet set;
+};
+std::vector<SharedSet>& shared_sets() {
+  static std::vector<SharedSet> sets;
+  return sets;
+}
+}  // namespace
 
 void draw_line(HDC dc, int x1, int x2, int y1, int y2, bool thick) {
   MoveToEx(dc, x1, y1, nullptr);
@@ -126,4 +143,37 @@ bool create_design_pictures(bool white_background, bool double_lines) {
   return made;
 }
 
-void delete_design_pictures() { delete_element_pictures(g_design_pictures); }
+void delete_design_pictures() {
+  if (g_design_pictures_shared) {
+    // The shared set stays recorded for the next window; only this hold on it ends.
+    g_design_pictures.fill(nullptr);
+    g_design_pictures_shared = false;
+    return;
+  }
+  delete_element_pictures(g_design_pictures);
+}
+
+const ElementPictureSet& shared_element_pictures(int key, const RECT& frame,
+                                                 const std::function<void(ElementPictureSet&)>& record) {
+  for (const SharedSet& s : shared_sets())
+    if (s.key == key && EqualRect(&s.frame, &frame)) return s.set;
+  SharedSet made{key, frame, {}};
+  record(made.set);
+  shared_sets().push_back(made);
+  return shared_sets().back().set;
+}
+
+void use_design_pictures(bool white_background, bool double_lines) {
+  if (!g_design_pictures_shared) delete_element_pictures(g_design_pictures);
+  const RECT frame = screen_picture_frame();
+  const int key = SHARED_DESIGN_PICTURES | (white_background ? 1 : 0) | (double_lines ? 2 : 0);
+  g_design_pictures = shared_element_pictures(key, frame, [&](ElementPictureSet& set) {
+    const PictureColours colours = design_picture_colours(white_background);
+    HBRUSH brush = CreateSolidBrush(colours.brush);
+    HPEN pen = CreatePen(PS_SOLID, double_lines ? 2 : 1, colours.pen);
+    if (brush != nullptr && pen != nullptr) create_element_pictures(set, frame, brush, pen, pen);
+    if (pen != nullptr) DeleteObject(pen);
+    if (brush != nullptr) DeleteObject(brush);
+  });
+  g_design_pictures_shared = true;
+}

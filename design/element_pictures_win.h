@@ -6,6 +6,7 @@
 #include "shell/windows_api.h"
 
 #include <array>
+#include <functional>
 #include <span>
 
 #include "design/element_pictures.h"
@@ -13,7 +14,8 @@
 // 72 metafile handles indexed by ElementPicture; slots 62-69 are never recorded.
 using ElementPictureSet = std::array<HENHMETAFILE, PICTURE_SLOTS>;
 
-// The design screen's set (the first design window creates it, the main one deletes it).
+// The design screen's set (the first design window takes the shared set into it, the main
+// one lets go of it; the printer records a set of its own when none is there).
 extern ElementPictureSet g_design_pictures;
 
 // A line from (x1, y1) to (x2, y2); thick: also one unit lower and one unit to the right.
@@ -51,4 +53,21 @@ PictureColours design_picture_colours(bool white_background);
 // Records g_design_pictures: a solid brush and pen of the colour scheme, the pen 2 wide
 // with double lines, passed as both pens. Returns false when GDI gave no brush or pen.
 bool create_design_pictures(bool white_background, bool double_lines);
+// Deletes the set create_design_pictures recorded; a shared set taken by
+// use_design_pictures is only let go (its slots become null, its metafiles stay).
 void delete_design_pictures();
+
+// The pictures never change, and recording them costs GDI work each time: a set recorded
+// once for a key (what its pens and brush are) and a frame is kept for the rest of the
+// process and handed again to every window that asks for the same. `record` fills a new
+// set (with create_element_pictures) the first time. The shared metafiles are never
+// deleted: the windows copy the handles and forget them when they close.
+const ElementPictureSet& shared_element_pictures(int key, const RECT& frame,
+                                                 const std::function<void(ElementPictureSet&)>& record);
+// Keys of the shared sets (a set's own bits are or-ed in).
+inline constexpr int SHARED_DESIGN_PICTURES = 0x10;   // | 1 white background, | 2 double lines
+inline constexpr int SHARED_MONITOR_BRIGHT = 0x20;    // | 2 double lines
+inline constexpr int SHARED_MONITOR_PLAIN = 0x30;     // | 2 double lines
+// g_design_pictures as create_design_pictures records it, from the shared set of the
+// scheme (recorded the first time). delete_design_pictures lets it go again.
+void use_design_pictures(bool white_background, bool double_lines);

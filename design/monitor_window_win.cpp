@@ -116,14 +116,21 @@ void create_monitor_pictures(HWND window) {
   ReleaseDC(window, dc);
   const RECT frame{f.left, f.top, f.right, f.bottom};
   const int width = g_double_lines != 0 ? 2 : 1;
-  HBRUSH brush = CreateSolidBrush(MONITOR_BACKGROUND);
-  HPEN bright = CreatePen(PS_SOLID, width, MONITOR_BRIGHT_LINE);
-  HPEN plain = CreatePen(PS_SOLID, width, MONITOR_PLAIN_LINE);
-  create_element_pictures(g_monitor_bright_pictures, frame, brush, bright, bright);
-  create_element_pictures(g_monitor_plain_pictures, frame, brush, plain, bright);
-  DeleteObject(plain);
-  DeleteObject(bright);
-  DeleteObject(brush);
+  const int doubled = g_double_lines != 0 ? 2 : 0;
+  // Both sets are recorded once for the process and shared by every monitor window.
+  auto record = [&](ElementPictureSet& set, COLORREF line) {
+    HBRUSH brush = CreateSolidBrush(MONITOR_BACKGROUND);
+    HPEN bright = CreatePen(PS_SOLID, width, MONITOR_BRIGHT_LINE);
+    HPEN pen = CreatePen(PS_SOLID, width, line);
+    create_element_pictures(set, frame, brush, pen, bright);
+    DeleteObject(pen);
+    DeleteObject(bright);
+    DeleteObject(brush);
+  };
+  g_monitor_bright_pictures = shared_element_pictures(
+      SHARED_MONITOR_BRIGHT | doubled, frame, [&](ElementPictureSet& set) { record(set, MONITOR_BRIGHT_LINE); });
+  g_monitor_plain_pictures = shared_element_pictures(
+      SHARED_MONITOR_PLAIN | doubled, frame, [&](ElementPictureSet& set) { record(set, MONITOR_PLAIN_LINE); });
 }
 
 // A creation that failed after the registration: the message, nothing kept, the list and
@@ -401,8 +408,9 @@ void on_destroy(HWND window) {
       g_port_open = 0;
     }
     free_program();
-    delete_element_pictures(g_monitor_bright_pictures);
-    delete_element_pictures(g_monitor_plain_pictures);
+    // The sets are shared for the process: only this hold on them ends.
+    g_monitor_bright_pictures.fill(nullptr);
+    g_monitor_plain_pictures.fill(nullptr);
     g_loaded_window = nullptr;
     g_close_after_tick = false;
   }

@@ -119,6 +119,10 @@ void pack_snapshot(UndoSnapshot& snapshot, std::span<const Row> rows) {
     for (int t = 0; t < P::TEXTS; ++t) bytes += sizeof(uint16_t) + used[i * P::TEXTS + static_cast<size_t>(t)];
   }
   snapshot.rows = static_cast<int>(rows.size());
+  // The slot's buffer is used again when it fits (the next snapshot of a document is about
+  // as long as the last): a new buffer of this size is fresh memory, and first touching
+  // fresh pages costs more than packing the whole text. One far too large is given back.
+  if (snapshot.bytes.capacity() > 2 * bytes + 4096) snapshot.bytes = std::vector<unsigned char>();
   snapshot.bytes.resize(bytes);
   unsigned char* out = snapshot.bytes.data();
   for (size_t i = 0; i < rows.size(); ++i) P::pack(out, rows[i], &used[i * P::TEXTS]);
@@ -145,9 +149,8 @@ int push_ring(UndoRing<Row>& ring, std::span<const Row> doc) {
   ring.redo_limit = ring.count;
   ring.index = (ring.index + 1) & (UNDO_SLOTS - 1);
   const size_t rows = snapshot_rows(doc);
-  // The old snapshot is freed first, so a ring holds no more than its 16 snapshots.
+  // The old snapshot is packed over, so a ring holds no more than its 16 snapshots.
   UndoSnapshot& slot = ring.snapshot[static_cast<size_t>(ring.index)];
-  slot = UndoSnapshot{};
   pack_snapshot(slot, doc.first(rows));
   return static_cast<int>(rows);
 }

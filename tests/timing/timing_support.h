@@ -7,6 +7,7 @@
 #include "shell/windows_api.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,6 +40,20 @@ double median_ms(int runs, F&& f) {
     times.push_back(now_ms() - start);
   }
   return median(std::move(times));
+}
+
+// Prints one figure: what it is, its time, its aim, and (when `core_ms` > 0) its ratio to
+// the core work it wraps, with the ratio's aim when there is one (0: none). A figure over
+// its aim is marked, so that a run shows at a glance what still misses.
+inline void print_figure(const char* what, double ms, double aim_ms, const char* core = nullptr, double core_ms = 0,
+                         double ratio_aim = 0) {
+  std::printf("%-50s %8.2f ms  aim %6.1f ms%s", what, ms, aim_ms, ms > aim_ms ? " (over)" : "");
+  if (core != nullptr && core_ms > 0) {
+    const double ratio = ms / core_ms;
+    std::printf("  %.2f x %s", ratio, core);
+    if (ratio_aim > 0) std::printf(" (aim at most %.1f x%s)", ratio_aim, ratio > ratio_aim ? ", over" : "");
+  }
+  std::printf("\n");
 }
 
 // Dispatches every waiting message (a quit message is dropped: the program goes on).

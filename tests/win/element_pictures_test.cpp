@@ -295,3 +295,27 @@ TEST(ElementPictures, ScreenshotOfAllPictures) {
 }
 
 }  // namespace
+
+namespace {
+
+// The design set is recorded once per process and shared: a window that lets go of it
+// (delete_design_pictures after use_design_pictures) leaves its metafiles alive, the next
+// window gets the same ones back, and another scheme gets a set of its own.
+TEST(ElementPictures, TheSharedDesignSetOutlivesItsWindows) {
+  use_design_pictures(true, false);
+  const HENHMETAFILE first = g_design_pictures[PIC_CONTACT_A];
+  ASSERT_NE(first, nullptr);
+  delete_design_pictures();
+  EXPECT_EQ(g_design_pictures[PIC_CONTACT_A], nullptr);
+  EXPECT_GT(GetEnhMetaFileHeader(first, 0, nullptr), 0u);  // still a live metafile
+  use_design_pictures(true, false);
+  EXPECT_EQ(g_design_pictures[PIC_CONTACT_A], first);
+  use_design_pictures(false, false);
+  EXPECT_NE(g_design_pictures[PIC_CONTACT_A], first);
+  EXPECT_EQ(records_of(g_design_pictures[PIC_PUSH_B]).brushes,
+            (std::vector<COLORREF>{design_picture_colours(false).brush}));
+  delete_design_pictures();
+  EXPECT_GT(GetEnhMetaFileHeader(first, 0, nullptr), 0u);
+}
+
+}  // namespace
