@@ -1,0 +1,57 @@
+// The layout of the small dialogs as the user sees them: every label of a push button fits
+// inside the button with room to spare at both edges, in the font the dialog really got.
+#include "bars_frame.h"
+
+#include <string>
+
+#include "design/number_dialog_win.h"
+#include "shell/com_dialog_win.h"
+#include "shell/window_lists_win.h"
+
+namespace {
+
+using bars_test::BarsFrame;
+
+// Pixels between a button's label and each of its edges, in the dialog's font.
+int label_room(HWND dialog, int id) {
+  HWND button = GetDlgItem(dialog, id);
+  if (button == nullptr) return -1000;
+  wchar_t text[64] = {};
+  GetWindowTextW(button, text, 64);
+  HDC dc = GetDC(button);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(button, WM_GETFONT, 0, 0)));
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, text, static_cast<int>(wcslen(text)), &extent);
+  SelectObject(dc, old);
+  ReleaseDC(button, dc);
+  RECT client{};
+  GetClientRect(button, &client);
+  return (client.right - extent.cx) / 2;
+}
+
+class DialogLayout : public BarsFrame {};
+
+TEST_F(DialogLayout, TheComDialogsCommandButtonsHoldTheirLabels) {
+  HWND dialog = open_com_dialog(frame);
+  ASSERT_NE(dialog, nullptr);
+  for (int id : {1392, 1391, 1394, 1393}) EXPECT_GE(label_room(dialog, id), 4) << id;
+  SendMessageW(dialog, WM_CLOSE, 0, 0);
+  pump_messages();
+}
+
+TEST_F(DialogLayout, TheNumberKeypadsSpaceKeyIsLabelled) {
+  command(CMD_NEW_DESIGN);
+  pump_messages();
+  HWND dialog = open_number_dialog();
+  ASSERT_NE(dialog, nullptr);
+  wchar_t text[16] = {};
+  GetDlgItemTextW(dialog, 1374, text, 16);
+  EXPECT_NE(std::wstring(text), L"");
+  EXPECT_GE(label_room(dialog, 1374), 2);
+  SendMessageW(dialog, WM_CLOSE, 0, 0);
+  HWND window = as_hwnd(g_design_windows[0]);
+  if (window != nullptr) SendMessageW(window, WM_CLOSE, 0, 0);
+  pump_messages();
+}
+
+}  // namespace
