@@ -1,5 +1,7 @@
-// The layout of the small dialogs as the user sees them: every label of a push button fits
-// inside the button with room to spare at both edges, in the font the dialog really got.
+// The layout of the screens and small dialogs as the user sees them: a new document window
+// fits the MDI client between the toolbar and the status bar, and every label of a push
+// button fits inside the button with room to spare at both edges, in the font the dialog
+// really got.
 #include "bars_frame.h"
 
 #include <string>
@@ -30,6 +32,33 @@ int label_room(HWND dialog, int id) {
 }
 
 class DialogLayout : public BarsFrame {};
+
+// The window's rectangle in the MDI client's client coordinates.
+RECT rect_in_client(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  MapWindowPoints(nullptr, g_mdi_client, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+TEST_F(DialogLayout, ANewDocumentWindowEndsAtTheBottomOfTheMdiClient) {
+  GetClientRect(frame, &g_client_rect);
+  for (int id : {CMD_NEW_DESIGN, CMD_NEW_MNEMONIC}) {
+    command(id);
+    pump_messages();
+    HWND window = id == CMD_NEW_DESIGN ? as_hwnd(g_design_windows[0]) : as_hwnd(g_mnemonic_windows[0]);
+    ASSERT_NE(window, nullptr) << id;
+    RECT client{};
+    GetClientRect(g_mdi_client, &client);
+    ASSERT_GT(client.bottom, 100);
+    const RECT r = rect_in_client(window);
+    EXPECT_EQ(r.left, 0) << id;
+    EXPECT_EQ(r.right, client.right) << id;
+    EXPECT_EQ(r.bottom, client.bottom) << id;  // the scroll bar's down arrow and the border show
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    pump_messages();
+  }
+}
 
 TEST_F(DialogLayout, TheComDialogsCommandButtonsHoldTheirLabels) {
   HWND dialog = open_com_dialog(frame);
