@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "design/function_dialog_win.h"
 #include "design/number_dialog_win.h"
 #include "shell/com_dialog_win.h"
 #include "shell/window_lists_win.h"
@@ -77,6 +78,38 @@ TEST_F(DialogLayout, TheNumberKeypadsSpaceKeyIsLabelled) {
   GetDlgItemTextW(dialog, 1374, text, 16);
   EXPECT_NE(std::wstring(text), L"");
   EXPECT_GE(label_room(dialog, 1374), 2);
+  SendMessageW(dialog, WM_CLOSE, 0, 0);
+  HWND window = as_hwnd(g_design_windows[0]);
+  if (window != nullptr) SendMessageW(window, WM_CLOSE, 0, 0);
+  pump_messages();
+}
+
+// The function picker's name list drops down right under its box and above the dialog,
+// wherever the dialog was moved after it was made.
+TEST_F(DialogLayout, ThePickersListDropsUnderItsBoxAboveTheDialog) {
+  command(CMD_NEW_DESIGN);
+  pump_messages();
+  HWND dialog = open_function_dialog();
+  ASSERT_NE(dialog, nullptr);
+  SetWindowPos(dialog, HWND_TOP, 500, 300, 0, 0, SWP_NOSIZE);
+  pump_messages();
+  HWND combo = GetDlgItem(dialog, 588);
+  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  pump_messages();
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetComboBoxInfo(combo, &info));
+  EXPECT_TRUE(IsWindowVisible(info.hwndList));
+  RECT box{}, list{};
+  GetWindowRect(combo, &box);
+  GetWindowRect(info.hwndList, &list);
+  EXPECT_EQ(list.left, box.left);
+  EXPECT_NEAR(list.top, box.bottom, 2);
+  bool dialog_below = false;
+  for (HWND w = GetWindow(info.hwndList, GW_HWNDNEXT); w != nullptr && !dialog_below; w = GetWindow(w, GW_HWNDNEXT))
+    dialog_below = w == dialog;
+  EXPECT_TRUE(dialog_below);
+  SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
   SendMessageW(dialog, WM_CLOSE, 0, 0);
   HWND window = as_hwnd(g_design_windows[0]);
   if (window != nullptr) SendMessageW(window, WM_CLOSE, 0, 0);
