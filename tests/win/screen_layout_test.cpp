@@ -5,6 +5,7 @@
 #include "bars_frame.h"
 
 #include <string>
+#include <vector>
 
 #include "design/function_dialog_win.h"
 #include "design/number_dialog_win.h"
@@ -113,6 +114,42 @@ TEST_F(DialogLayout, ThePickersListDropsUnderItsBoxAboveTheDialog) {
   SendMessageW(dialog, WM_CLOSE, 0, 0);
   HWND window = as_hwnd(g_design_windows[0]);
   if (window != nullptr) SendMessageW(window, WM_CLOSE, 0, 0);
+  pump_messages();
+}
+
+// The texts of the frame's menus one level down (the window list is in one of them).
+std::vector<std::string> menu_texts(HWND frame) {
+  std::vector<std::string> out;
+  HMENU bar = GetMenu(frame);
+  for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+    HMENU sub = GetSubMenu(bar, i);
+    for (int k = 0; sub != nullptr && k < GetMenuItemCount(sub); ++k) {
+      wchar_t text[256] = {};
+      GetMenuStringW(sub, static_cast<UINT>(k), text, 256, MF_BYPOSITION);
+      out.push_back(bars_test::narrow(text));
+    }
+  }
+  return out;
+}
+
+TEST_F(DialogLayout, TheWindowListTakesTheNameOfASaveUnderANewName) {
+  command(CMD_NEW_MNEMONIC);
+  pump_messages();
+  HWND window = as_hwnd(g_mnemonic_windows[0]);
+  ASSERT_NE(window, nullptr);
+  auto listed = [&](const char* name) {
+    for (const std::string& t : menu_texts(frame))
+      if (t.find(name) != std::string::npos) return true;
+    return false;
+  };
+  EXPECT_TRUE(listed("新規.NIC"));
+  dialogs_->choose(bars_test::narrow(folder_->file(L"LAMP.NIC")));
+  boxes_->answer(IDOK);  // "ファイルが新しい名前で保存されました！"
+  SendMessageW(window, WM_COMMAND, CMD_SAVE_AS, 0);
+  pump_messages();
+  EXPECT_TRUE(listed("LAMP.NIC"));
+  EXPECT_FALSE(listed("新規.NIC"));
+  SendMessageW(window, WM_CLOSE, 0, 0);
   pump_messages();
 }
 
