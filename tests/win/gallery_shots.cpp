@@ -4,7 +4,8 @@
 // samples, the number entry, comment, function picker, search (both forms) and replace
 // dialogs, the mnemonic screen and its compile-error list, the COM dialog, the window list
 // after a save under a new name, a two-line device comment above an edited row and the
-// line tool's click on an OUT coil. Not a test: screenshots.exe runs it.
+// line tool's click on an OUT coil, and the operation-check screen. Not a test:
+// screenshots.exe runs it.
 #include "win/design_drawing_fixture.h"
 
 #include <cstdio>
@@ -36,9 +37,13 @@ void show(HWND window) {
   pump_messages();
 }
 
-// Places a dialog at (x, y) of the screen so that it does not hide the part it works on.
-void park(HWND dialog, int x, int y) {
-  if (dialog != nullptr) SetWindowPos(dialog, HWND_TOP, x, y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+// Places a dialog with its top-right corner near (right, y) of the screen, so that it does
+// not hide the part it works on.
+void park(HWND dialog, int right, int y) {
+  if (dialog == nullptr) return;
+  RECT own{};
+  GetWindowRect(dialog, &own);
+  SetWindowPos(dialog, HWND_TOP, right - (own.right - own.left), y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
   pump_messages();
 }
 
@@ -117,7 +122,7 @@ TEST_F(Gallery, TheDesignDialogs) {
   ASSERT_NE(window, nullptr);
   RECT client{};
   GetWindowRect(g_mdi_client, &client);
-  const int right = client.right - 330;
+  const int right = client.right - 40;
 
   // Rows 0 and 1 of the sample are comment rows; its first rung starts in row 2.
   use_tool(CMD_SET_NUMBER);
@@ -179,7 +184,7 @@ TEST_F(Gallery, ComDialog) {
   ASSERT_NE(dialog, nullptr);
   RECT client{};
   GetWindowRect(g_mdi_client, &client);
-  park(dialog, client.right - 260, client.top + 40);
+  park(dialog, client.right - 40, client.top + 40);
   show(frame);
   EXPECT_FALSE(save_screenshot("dialog_com").empty());
   SendMessageW(dialog, WM_CLOSE, 0, 0);
@@ -268,6 +273,23 @@ TEST_F(Gallery, MnemonicScreenAndItsErrorList) {
   ASSERT_TRUE(list != nullptr && IsWindow(list));
   show(frame);
   EXPECT_FALSE(save_screenshot("dialog_mnemonic_errors").empty());
+}
+
+// The operation-check screen of a compiled sample (no board needed: it shows the program).
+TEST_F(Gallery, OperationCheckScreen) {
+  HWND window = open_sample(L"SAMPLE1.MBS", L"PUMP.MBS");
+  ASSERT_NE(window, nullptr);
+  boxes_->answer(IDOK);  // "SEQ to NICが終了しました"
+  SendMessageW(window, WM_COMMAND, CMD_COMPILE_LADDER, 0);
+  pump_messages();
+  command(CMD_SCREEN_OPERATION);
+  pump_messages();
+  if (g_guide_dialog != 0) {
+    SendMessageW(as_hwnd(g_guide_dialog), WM_CLOSE, 0, 0);
+    pump_messages();
+  }
+  show(frame);
+  EXPECT_FALSE(save_screenshot("screen_operation_check").empty());
 }
 
 // A new mnemonic text saved under a new name, and the window list of the Edit menu.
