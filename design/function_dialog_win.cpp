@@ -17,7 +17,7 @@ using namespace FunctionDialogId;
 // Posted when the name list has dropped: it is put right under its box, above every window.
 // Wine keeps the screen place of a combo box's list from the box's creation, so after the
 // dialog was moved (beside the grid, into the corner) the list opened where the box had been,
-// under the dialog or far from it; on Windows the list is already there.
+// far from it; on Windows the list is already there.
 constexpr UINT PLACE_DROPPED_LIST = WM_APP + 1;
 
 void place_dropped_list(HWND dialog) {
