@@ -119,7 +119,7 @@ void number_entry_command(HWND window, LadderGrid& grid, ViewState& view) {
 
 void replace_command(HWND window, LadderGrid& grid, ViewState& view) {
   HWND dialog = open_dialog(window, DesignDialogKind::REPLACE);
-  set_dialog_text(dialog, cursor_cell_text(grid, view, false));
+  set_dialog_text(dialog, as_ladder_shows(cursor_cell_text(grid, view, false)));
 }
 
 void search_command(HWND window, LadderGrid& grid, ViewState& view) {

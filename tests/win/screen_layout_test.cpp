@@ -7,7 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "design/design_window_win.h"
 #include "design/function_dialog_win.h"
+#include "design/search_dialogs_win.h"
+#include "design/view_geometry_win.h"
+#include "support/ladder_text.h"
 #include "design/number_dialog_win.h"
 #include "shell/com_dialog_win.h"
 #include "shell/window_lists_win.h"
@@ -149,6 +153,31 @@ TEST_F(DialogLayout, TheWindowListTakesTheNameOfASaveUnderANewName) {
   pump_messages();
   EXPECT_TRUE(listed("LAMP.NIC"));
   EXPECT_FALSE(listed("新規.NIC"));
+  SendMessageW(window, WM_CLOSE, 0, 0);
+  pump_messages();
+}
+
+// The replace dialog opens with the cursor's device as the ladder shows it, selected.
+TEST_F(DialogLayout, TheReplaceDialogReadsTheDeviceAsTheLadderShowsIt) {
+  GetClientRect(frame, &g_client_rect);
+  command(CMD_NEW_DESIGN);
+  pump_messages();
+  HWND window = as_hwnd(g_design_windows[0]);
+  ASSERT_NE(window, nullptr);
+  LadderGrid& grid = *design_grid_of(window);
+  grid[0] = ladder_from_text({"X1 - - - - - - - - - - (Y0)"})[0];
+  ViewState& view = *view_state_of(window);
+  view.cursor_row = 0;
+  view.cursor_col = 0;
+  SendMessageW(window, WM_COMMAND, CMD_REPLACE, 0);
+  pump_messages();
+  HWND dialog = replace_dialog();
+  ASSERT_NE(dialog, nullptr);
+  wchar_t text[32] = {};
+  GetDlgItemTextW(dialog, 717, text, 32);
+  EXPECT_EQ(std::wstring(text), L"X01");
+  SendMessageW(dialog, WM_CLOSE, 0, 0);
+  if (SendMessageW(window, WM_COMMAND, CMD_QUERY_MODIFIED, 0) == 1) boxes_->answer(IDNO);
   SendMessageW(window, WM_CLOSE, 0, 0);
   pump_messages();
 }
