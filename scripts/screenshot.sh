@@ -59,7 +59,6 @@ dialog_mnemonic_errors mnemonic_compile_errors
 dialog_com com_dialog
 screen_operation_check operation_check
 road_06_monitor monitor_live
-guide_first_use guide_first_use
 guide_design guide_design
 guide_monitor guide_monitor
 guide_pin_view guide_pin_view

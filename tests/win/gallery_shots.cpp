@@ -79,6 +79,19 @@ class Gallery : public BarsFrame {
     }
     return window;
   }
+  // A new design fitted to the client, holding the given ladder.
+  HWND new_design(std::initializer_list<const char*> rows) {
+    command(CMD_NEW_DESIGN);
+    pump_messages();
+    HWND window = as_hwnd(g_design_windows[0]);
+    if (window == nullptr) return nullptr;
+    SendMessageW(window, WM_COMMAND, CMD_FIT_WINDOW, 0);
+    view = view_state_of(window);
+    grid = design_grid_of(window);
+    const LadderGrid ladder = ladder_from_text(rows);
+    for (size_t r = 0; r < ladder.size(); ++r) (*grid)[r] = ladder[r];
+    return window;
+  }
   void use_tool(int id) {
     reset_design_modes();
     if (id == 0) return;
@@ -194,15 +207,8 @@ TEST_F(Gallery, ComDialog) {
 // A two-line device comment in row 0 above a coil in row 1; row 1 is then edited and only
 // its own cells are repainted.
 TEST_F(Gallery, TwoLineCommentAboveAnEditedRow) {
-  command(CMD_NEW_DESIGN);
-  pump_messages();
-  HWND window = as_hwnd(g_design_windows[0]);
+  HWND window = new_design({"X0 - - - - - - - - - - (Y1)", "X1 - - - - - - - - - - (Y2)"});
   ASSERT_NE(window, nullptr);
-  SendMessageW(window, WM_COMMAND, CMD_FIT_WINDOW, 0);
-  view = view_state_of(window);
-  grid = design_grid_of(window);
-  const LadderGrid ladder = ladder_from_text({"X0 - - - - - - - - - - (Y1)", "X1 - - - - - - - - - - (Y2)"});
-  for (size_t r = 0; r < ladder.size(); ++r) (*grid)[r] = ladder[r];
   for (int c : {0, 11}) {
     (*grid)[0].cell[c].word[0] |= CellFlags::HAS_COMMENT;
     std::snprintf((*grid)[0].text[c], CELL_TEXT_SIZE, "%s", "押しボタン");
@@ -219,15 +225,8 @@ TEST_F(Gallery, TwoLineCommentAboveAnEditedRow) {
 
 // The line tool clicked on the OUT coil of a row whose contact stands in column 0.
 TEST_F(Gallery, LineToolOnAnOutCoil) {
-  command(CMD_NEW_DESIGN);
-  pump_messages();
-  HWND window = as_hwnd(g_design_windows[0]);
+  HWND window = new_design({"X0 . . . . . . . . . . (Y0)"});
   ASSERT_NE(window, nullptr);
-  SendMessageW(window, WM_COMMAND, CMD_FIT_WINDOW, 0);
-  view = view_state_of(window);
-  grid = design_grid_of(window);
-  const LadderGrid ladder = ladder_from_text({"X0 . . . . . . . . . . (Y0)"});
-  for (size_t r = 0; r < ladder.size(); ++r) (*grid)[r] = ladder[r];
   show(window);
   EXPECT_FALSE(save_screenshot("fault_line_tool_before_click").empty());
   // A click on the coil's device name, in the right half of column 11.

@@ -37,7 +37,17 @@ int label_room(HWND dialog, int id) {
   return (client.right - extent.cx) / 2;
 }
 
-class DialogLayout : public BarsFrame {};
+class DialogLayout : public BarsFrame {
+ protected:
+  // Closes the design window of the test, unsaved.
+  void close_design() {
+    HWND window = as_hwnd(g_design_windows[0]);
+    if (window == nullptr || !IsWindow(window)) return;
+    if (SendMessageW(window, WM_COMMAND, CMD_QUERY_MODIFIED, 0) == 1) boxes_->answer(IDNO);
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    pump_messages();
+  }
+};
 
 // The window's rectangle in the MDI client's client coordinates.
 RECT rect_in_client(HWND window) {
@@ -84,9 +94,7 @@ TEST_F(DialogLayout, TheNumberKeypadsSpaceKeyIsLabelled) {
   EXPECT_NE(std::wstring(text), L"");
   EXPECT_GE(label_room(dialog, 1374), 2);
   SendMessageW(dialog, WM_CLOSE, 0, 0);
-  HWND window = as_hwnd(g_design_windows[0]);
-  if (window != nullptr) SendMessageW(window, WM_CLOSE, 0, 0);
-  pump_messages();
+  close_design();
 }
 
 // The function picker's name list drops down right under its box and above the dialog,
@@ -116,9 +124,7 @@ TEST_F(DialogLayout, ThePickersListDropsUnderItsBoxAboveTheDialog) {
   EXPECT_TRUE(dialog_below);
   SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
   SendMessageW(dialog, WM_CLOSE, 0, 0);
-  HWND window = as_hwnd(g_design_windows[0]);
-  if (window != nullptr) SendMessageW(window, WM_CLOSE, 0, 0);
-  pump_messages();
+  close_design();
 }
 
 // The texts of the frame's menus one level down (the window list is in one of them).
@@ -177,9 +183,7 @@ TEST_F(DialogLayout, TheReplaceDialogReadsTheDeviceAsTheLadderShowsIt) {
   GetDlgItemTextW(dialog, 717, text, 32);
   EXPECT_EQ(std::wstring(text), L"X01");
   SendMessageW(dialog, WM_CLOSE, 0, 0);
-  if (SendMessageW(window, WM_COMMAND, CMD_QUERY_MODIFIED, 0) == 1) boxes_->answer(IDNO);
-  SendMessageW(window, WM_CLOSE, 0, 0);
-  pump_messages();
+  close_design();
 }
 
 }  // namespace
