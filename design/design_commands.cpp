@@ -197,3 +197,11 @@ ContinuedSearch continued_search(int id, int search_mode) {
   }
   return search;
 }
+
+std::string as_ladder_shows(std::string_view device) {
+  auto hex_digit = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); };
+  if (device.size() == 2 && std::string_view("XYBR").find(device[0]) != std::string_view::npos &&
+      hex_digit(device[1]))
+    return std::string{device[0], '0', device[1]};
+  return std::string(device);
+}

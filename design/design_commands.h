@@ -97,6 +97,11 @@ struct ContinuedSearch {
 // and Alt+F10 does nothing.
 ContinuedSearch continued_search(int id, int search_mode);
 
+// A device text as the ladder draws it: an X, Y, B or R device numbered below 0x10 gets its
+// second hexadecimal digit ("X1" becomes "X01"). Any other text comes back as it is. The
+// replace dialog's prefilled device reads as the user sees it on the ladder.
+std::string as_ladder_shows(std::string_view device);
+
 // ---- Messages ------------------------------------------------------------------------------------
 inline constexpr char MSG_TOOLBAR_MISMATCH[] = "左上のﾂｰﾙ･ﾊﾞｰで、ｱｸﾃｨﾌﾞ画面と\nﾂｰﾙ･ﾊﾞｰを適合させて下さい！";
 inline constexpr char MSG_NOT_MAIN_FILE[] = "メイン･ファイル以外は保存出来ません！";

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "design/design_commands.h"
+#include "design/design_dialogs_win.h"
 #include "design/design_document.h"
 #include "design/design_edit.h"
 #include "design/design_input_win.h"
@@ -32,7 +33,6 @@
 
 namespace {
 
-constexpr int DIALOG_EDIT = 717;       // the text box of the number, replace and search dialogs
 constexpr int FUNCTION_COMBO = 588;    // the function picker's combo box
 constexpr char STATUS_READY[] = "READY";
 
@@ -65,8 +65,9 @@ HWND open_dialog(HWND window, DesignDialogKind kind) {
   return dialog;
 }
 
+// The text goes into the dialog's focused box selected, so that typing replaces it.
 void set_dialog_text(HWND dialog, const std::string& text) {
-  if (dialog != nullptr) SetDlgItemTextW(dialog, DIALOG_EDIT, cp932_to_wide(text).c_str());
+  if (dialog != nullptr) set_dialog_text_717(dialog, text.c_str());
 }
 
 std::string cursor_cell_text(ConstGridSpan grid, const ViewState& view, bool last_operand_only) {
@@ -118,7 +119,7 @@ void number_entry_command(HWND window, LadderGrid& grid, ViewState& view) {
 
 void replace_command(HWND window, LadderGrid& grid, ViewState& view) {
   HWND dialog = open_dialog(window, DesignDialogKind::REPLACE);
-  set_dialog_text(dialog, cursor_cell_text(grid, view, false));
+  set_dialog_text(dialog, as_ladder_shows(cursor_cell_text(grid, view, false)));
 }
 
 void search_command(HWND window, LadderGrid& grid, ViewState& view) {

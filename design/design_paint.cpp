@@ -166,13 +166,17 @@ void Painter::comments(int first, int last) {
       const int b = t + 13 * rh_ / 20 + 3 * rh_ / 40;
       const PixelRect rect = c < OUTPUT_COLUMN ? PixelRect{x0(c) + cw_ / 12, t, x0(c) + cw_, b}
                                                : PixelRect{r_ - cw_ + cw_ / 12, t, r_, b};
+      // Above a part (an output counts in the output column) only the first word is shown,
+      // and on one line: a word the rectangle would break in two would put its second line
+      // on the device name of the part below.
       bool first_word_only = false;
       if (v_.comment_display == 0 && below != nullptr)
-        first_word_only = is_comment_row(*below) || (below->cell[c].word[0] & 0x9) == 0x8;
+        first_word_only = is_comment_row(*below) || (below->cell[c].word[0] & 0x9) == 0x8 ||
+                          (c == OUTPUT_COLUMN && row_output_code(*below) != 0);
       std::string shown(comment);
       if (first_word_only) shown = shown.substr(0, shown.find(' '));
-      text(shown, rect, TextFormat::LEFT | TextFormat::WORDBREAK, PaintFont::CELL_COMMENT, in_.colours.comment,
-           v_.background, r, c);
+      text(shown, rect, TextFormat::LEFT | (first_word_only ? TextFormat::SINGLELINE : TextFormat::WORDBREAK),
+           PaintFont::CELL_COMMENT, in_.colours.comment, v_.background, r, c);
     }
   }
 }
@@ -501,7 +505,9 @@ DisplayList Painter::run() {
     if (!is_comment_row(*row)) ++steps;
   }
   comment_rows(first, last);
-  comments(first, last);
+  // The comments of the row above reach down into the first row: drawn again, or the part
+  // inside the update area stays erased.
+  comments(std::max(0, first - 1), last);
   list_.program_rows = count_program_rows(in_.grid);
   elements(first, last, steps);
   return std::move(list_);

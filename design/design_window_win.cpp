@@ -55,9 +55,7 @@ constexpr char NEW_DESIGN_FILE[] = "新規.MBS";
 
 bool is_live(WindowHandle handle) { return handle != 0 && handle != WINDOW_LIST_END && IsWindow(as_hwnd(handle)); }
 
-void set_window_text_cp932(HWND window, const std::string& text) {
-  SetWindowTextW(window, cp932_to_wide(text).c_str());
-}
+void set_window_text_cp932(HWND window, const std::string& text) { retitle_document_window(window, text); }
 
 void store_grid(HWND window, LadderGrid* grid) {
   SetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT, reinterpret_cast<LONG_PTR>(grid));

@@ -14,6 +14,23 @@ namespace {
 
 using namespace FunctionDialogId;
 
+// Posted when the name list has dropped: it is put right under its box, above every window.
+// Wine keeps the screen place of a combo box's list from the box's creation, so after the
+// dialog was moved (beside the grid, into the corner) the list opened where the box had been,
+// far from it; on Windows the list is already there.
+constexpr UINT PLACE_DROPPED_LIST = WM_APP + 1;
+
+void place_dropped_list(HWND dialog) {
+  HWND combo = GetDlgItem(dialog, COMBO);
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  if (combo == nullptr || !GetComboBoxInfo(combo, &info) || info.hwndList == nullptr) return;
+  if (SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) == 0) return;
+  RECT box{};
+  GetWindowRect(combo, &box);
+  SetWindowPos(info.hwndList, HWND_TOPMOST, box.left, box.bottom, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 int client_width(HWND window) {
   RECT client{};
   GetClientRect(window, &client);
@@ -63,7 +80,14 @@ INT_PTR CALLBACK function_dialog_proc(HWND dialog, UINT message, WPARAM wparam, 
       if (design && design.view->cursor_col >= 3 && design.view->cursor_col <= 6) move_dialog_beside_grid(dialog);
       return TRUE;
     }
+    case PLACE_DROPPED_LIST:
+      place_dropped_list(dialog);
+      return TRUE;
     case WM_COMMAND:
+      if (LOWORD(wparam) == COMBO && HIWORD(wparam) == CBN_DROPDOWN) {
+        PostMessageW(dialog, PLACE_DROPPED_LIST, 0, 0);
+        return TRUE;
+      }
       switch (LOWORD(wparam)) {
         case SORT:
           g_function_sort = toggle_check_box(dialog, SORT);

@@ -152,6 +152,11 @@ EditEffects line_tool_click(GridSpan grid, ViewState& view, const EditContext& c
     e.status = START_PROMPT;
     return e;
   }
+  // The right half of an OUT coil's cell (where its device name stands) is still the coil:
+  // the line tool completes the row up to it there too.
+  if (view.cursor_col == 12 && m.line_mode && edit_row(grid, view.cursor_row) != nullptr &&
+      row_output_code(grid[static_cast<size_t>(view.cursor_row)]) == static_cast<uint32_t>(Instr::OUT))
+    view.cursor_col = OUTPUT_COLUMN;
   if (view.cursor_col >= 12 || edit_row(grid, view.cursor_row) == nullptr) return e;
 
   const LadderRow& row = grid[static_cast<size_t>(view.cursor_row)];

@@ -269,7 +269,7 @@ bool command_save_as(const NicWindow& w) {
   split_path(target, parts);
   copy_text_bounded(view.path, target);
   copy_text_bounded(view.title, std::string(parts.name) + MNEMONIC_EXTENSION);
-  SetWindowTextW(w.hwnd, cp932_to_wide(target).c_str());
+  retitle_document_window(w.hwnd, target);
   const std::string folder = std::string(parts.drive) + parts.dir;
   PathParts short_parts{};
   if (split_path(short_folder(folder), short_parts) == 0) copy_text(g_project_dir, short_parts.dir);
@@ -381,7 +381,7 @@ LRESULT create_window(HWND window, LPARAM lparam) {
         std::string folder = std::string(fixed_text(g_project_drive)) + std::string(fixed_text(g_project_dir));
         if (!folder.empty()) copy_text(g_work_folder, folder);
         if (next_live_window(g_design_windows, 0) == 0) save_settings();
-        SetWindowTextW(window, cp932_to_wide(view->path).c_str());
+        retitle_document_window(window, view->path);
         // A file without a header line leaves the target settings as they are.
         if (text_has_header_line(*text)) take_header_settings(g_cpu_settings, g_loaded_cpu_settings);
       }

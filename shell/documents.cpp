@@ -48,17 +48,18 @@ bool fill_child_open(ChildOpenRecord& record, FileFilter filter, std::string_vie
   return false;
 }
 
-ChildPlacement child_placement(ChildRoute route, int client_width, int client_height, int status_height) {
-  const int height = client_height - status_height;
+ChildPlacement child_placement(ChildRoute route, int client_width, int client_height) {
+  // A window placed above the client's top (its caption hidden) is that much taller, so
+  // that its bottom border and scroll arrow sit on the client's bottom edge.
   switch (route) {
     case ChildRoute::OPEN:
-      return {0, 0, client_width, height, CHILD_STYLE_DOCUMENT};
+      return {0, 0, client_width, client_height, CHILD_STYLE_DOCUMENT};
     case ChildRoute::SCREEN_SWITCH:
-      return {0, -23, client_width, height, CHILD_STYLE_DOCUMENT};
+      return {0, -23, client_width, client_height + 23, CHILD_STYLE_DOCUMENT};
     case ChildRoute::MONITOR:
-      return {0, -23, client_width - 8, height, CHILD_STYLE_MONITOR};
+      return {0, -23, client_width - 8, client_height + 23, CHILD_STYLE_MONITOR};
   }
-  return {0, 0, client_width, height, CHILD_STYLE_DOCUMENT};
+  return {0, 0, client_width, client_height, CHILD_STYLE_DOCUMENT};
 }
 
 std::string new_document_title(bool mnemonic) { return mnemonic ? "  新規.NIC" : "  新規.MBS"; }

@@ -77,8 +77,9 @@ struct ChildPlacement {
   uint32_t style;
 };
 
-// The position, size and style of a new child in an MDI client of the given size.
-ChildPlacement child_placement(ChildRoute route, int client_width, int client_height, int status_height);
+// The position, size and style of a new child in an MDI client whose client area (between
+// the toolbar and the status bar) has the given size: the child fills it to its bottom.
+ChildPlacement child_placement(ChildRoute route, int client_width, int client_height);
 
 // Window titles (CP932).
 // A new document: "  新規.MBS" or "  新規.NIC".

@@ -201,9 +201,13 @@ int close_monitor_screen() {
 
 HWND create_document_child(const wchar_t* class_name, const char* title, ChildRoute route) {
   if (g_mdi_client == nullptr) return nullptr;
-  const int status_height = measure_status_height();
-  const ChildPlacement place = child_placement(route, g_client_rect.right - g_client_rect.left,
-                                               g_client_rect.bottom - g_client_rect.top, status_height);
+  // The MDI client's own client area: the frame's client area less the toolbar, the status
+  // bar and the client's edge. The frame's would make the child as much taller as the toolbar
+  // is high, its bottom under the status bar.
+  measure_status_height();
+  RECT client{};
+  GetClientRect(g_mdi_client, &client);
+  const ChildPlacement place = child_placement(route, client.right, client.bottom);
   const std::wstring wide_title = cp932_to_wide(title);
   MDICREATESTRUCTW create{};
   create.szClass = class_name;

@@ -79,7 +79,9 @@ std::vector<std::string> probe_ports() {
 void create_com_combo(HWND frame, HWND toolbar, const ToolbarLayout& layout) {
   RECT item{};
   SendMessageW(toolbar, TB_GETITEMRECT, static_cast<WPARAM>(layout.combo_item), reinterpret_cast<LPARAM>(&item));
-  DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST;
+  // Hidden until it sits in the toolbar: shown while still the frame's child it would draw
+  // over the MDI client, whose pixels nobody repaints after the move.
+  DWORD style = WS_CHILD | WS_VSCROLL | CBS_DROPDOWNLIST;
   if (!layout.combo_enabled) style |= WS_DISABLED;
   HWND combo = CreateWindowExW(0, L"COMBOBOX", L"", style, item.left, item.top, 180, 100, frame,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(ID_COM_COMBO)), module_instance(), nullptr);
@@ -96,6 +98,7 @@ void create_com_combo(HWND frame, HWND toolbar, const ToolbarLayout& layout) {
   // With the toolbar as parent, the list's notifications reach the frame through it.
   SetParent(combo, toolbar);
   select_combo_entry(combo, entries);
+  ShowWindow(combo, SW_SHOWNA);
 }
 
 void add_tooltips(HWND frame, HWND toolbar, const ToolbarLayout& layout) {
@@ -184,6 +187,9 @@ HWND rebuild_screen_toolbar(HWND frame, int kind) {
   g_toolbar_tooltips = nullptr;
   g_toolbar = create_screen_toolbar(frame, kind);
   if (g_toolbar != nullptr) SendMessageW(g_toolbar, TB_AUTOSIZE, 0, 0);
+  // The old toolbar and its list may have stood lower than the new one: what lay under
+  // them is drawn again.
+  RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   return g_toolbar;
 }
 

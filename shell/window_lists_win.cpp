@@ -1,6 +1,7 @@
 #include "shell/window_lists_win.h"
 
 #include "shell/frame_win.h"
+#include "shell/text_win.h"
 
 const WindowOps WIN32_WINDOW_OPS{
     [](WindowHandle w) { return IsWindow(as_hwnd(w)) != FALSE; },
@@ -21,4 +22,13 @@ HWND open_slot0_dialog(const wchar_t* template_name, DLGPROC procedure, HWND own
   dialog_slot_row(g_screen_kind)[0] = as_window_handle(dialog);
   ShowWindow(dialog, SW_SHOW);
   return dialog;
+}
+
+void retitle_document_window(HWND child, const std::string& title) {
+  if (child == nullptr) return;
+  SetWindowTextW(child, cp932_to_wide(title).c_str());
+  HWND client = GetParent(child);
+  if (client == nullptr) return;
+  SendMessageW(client, WM_MDIREFRESHMENU, 0, 0);
+  if (HWND frame = GetParent(client)) DrawMenuBar(frame);
 }

@@ -5,6 +5,7 @@
 #include "shell/windows_api.h"
 
 #include <span>
+#include <string>
 
 #include "shell/window_lists.h"
 
@@ -32,6 +33,10 @@ inline int next_live_window(std::span<const WindowHandle> list, int start) {
 inline int any_other_window_iconic(std::span<const WindowHandle> list, HWND window) {
   return any_other_window_iconic(list, as_window_handle(window), WIN32_WINDOW_OPS);
 }
+
+// Gives a document window (an MDI child) a new title, in CP932, and has the MDI client build
+// its window list in the frame's menu again: Wine's list otherwise keeps the old title.
+void retitle_document_window(HWND child, const std::string& title);
 
 // Opens a modeless dialog from its template into slot 0 of the current screen's row of the
 // dialog table: the dialog there before is closed first (WM_CLOSE), the new one is shown and

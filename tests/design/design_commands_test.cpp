@@ -247,4 +247,15 @@ TEST(ContinuedSearch, AltF10SearchesUpAndAltF5DownWithOneWrap) {
   }
 }
 
+TEST(ReplacePrefill, DevicesReadAsTheLadderDrawsThem) {
+  struct Case {
+    const char* in;
+    const char* out;
+  };
+  for (const Case& c : {Case{"X1", "X01"}, Case{"YA", "Y0A"}, Case{"B3", "B03"}, Case{"R0", "R00"}, Case{"X1A", "X1A"},
+                        Case{"T1", "T1"}, Case{"M5", "M5"}, Case{"D3", "D3"}, Case{"X", "X"}, Case{"", ""},
+                        Case{"Xg", "Xg"}})
+    EXPECT_EQ(as_ladder_shows(c.in), c.out) << c.in;
+}
+
 }  // namespace

@@ -241,6 +241,40 @@ TEST(DesignPaint, DeviceCommentsShowOnlyTheirFirstWordAboveAPart) {
   EXPECT_EQ(comment_text(of_kind(scene.paint(), PaintKind::TEXT, 0, 0)), "START button");
 }
 
+// A comment without blanks above a part is kept on one line: a second line would stand on
+// the device name of the part below. Where nothing stands below it may take two lines.
+TEST(DesignPaint, ACommentAboveAPartStaysOnItsOwnLine) {
+  Scene scene(ladder_from_text({"X0 - - - - - - - - - - (Y1)", "X1 . - - - - - - - - - (Y2)"}));
+  for (int c : {0, 1, 11}) {
+    scene.grid[0].cell[c].word[0] |= CellFlags::HAS_COMMENT;
+    std::strcpy(scene.grid[0].text[c], "押しボタン");
+  }
+  const DisplayList list = scene.paint();
+  auto comment_format = [&](int column) {
+    for (const auto& i : of_kind(list, PaintKind::TEXT, 0, column))
+      if (i.font == PaintFont::CELL_COMMENT) return i.format;
+    return 0xFFFFFFFFu;
+  };
+  EXPECT_EQ(comment_format(0) & (TextFormat::WORDBREAK | TextFormat::SINGLELINE), TextFormat::SINGLELINE);
+  EXPECT_EQ(comment_format(11) & (TextFormat::WORDBREAK | TextFormat::SINGLELINE), TextFormat::SINGLELINE);
+  EXPECT_EQ(comment_format(1) & (TextFormat::WORDBREAK | TextFormat::SINGLELINE), TextFormat::WORDBREAK);
+}
+
+// A device comment reaches into the row below it; a repaint of that row alone draws it
+// again, or the part of it inside the repainted area would stay erased.
+TEST(DesignPaint, ARepaintOfARowRedrawsTheCommentOfTheRowAbove) {
+  Scene scene(ladder_from_text({"X0 - - - - - - - - - - (Y1)", "X1 - - - - - - - - - - (Y2)"}));
+  scene.grid[0].cell[1].word[0] |= CellFlags::HAS_COMMENT;
+  std::strcpy(scene.grid[0].text[1], "ONE TWO");
+  const int row1_top = scene.view.top_margin + scene.view.row_height;
+  scene.inputs.update = {0, row1_top, 1300, row1_top + scene.view.row_height};
+  const DisplayList list = scene.paint();
+  bool drawn = false;
+  for (const auto& i : of_kind(list, PaintKind::TEXT, 0, 1))
+    drawn = drawn || (i.font == PaintFont::CELL_COMMENT && i.text == "ONE TWO");
+  EXPECT_TRUE(drawn);
+}
+
 TEST(DesignPaint, FramesOfTheSelectionSearchHitsAndMarker) {
   Scene scene(ladder_from_text({"X0 X1 ~ (Y0)", "X2 ~ (Y1)"}));
   scene.view.sel_col = 1;

@@ -32,10 +32,10 @@ TEST(ChildPlacement, ByRoute) {
   };
   for (const Case& c : {
            Case{ChildRoute::OPEN, {0, 0, 800, 560, 0xE00000}},
-           Case{ChildRoute::SCREEN_SWITCH, {0, -23, 800, 560, 0xE00000}},
-           Case{ChildRoute::MONITOR, {0, -23, 792, 560, 0x200000}},
+           Case{ChildRoute::SCREEN_SWITCH, {0, -23, 800, 583, 0xE00000}},
+           Case{ChildRoute::MONITOR, {0, -23, 792, 583, 0x200000}},
        }) {
-    const ChildPlacement p = child_placement(c.route, 800, 580, 20);
+    const ChildPlacement p = child_placement(c.route, 800, 560);
     EXPECT_EQ(p.x, c.expected.x);
     EXPECT_EQ(p.y, c.expected.y);
     EXPECT_EQ(p.width, c.expected.width);

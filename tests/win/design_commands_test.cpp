@@ -194,7 +194,7 @@ TEST_F(DesignCommands, ReplaceAndSearchOpenTheirDialogsWithTheCursorCell) {
   send(window, CMD_REPLACE);
   ASSERT_EQ(opened_dialogs().size(), 1u);
   EXPECT_EQ(opened_dialogs()[0].kind, DesignDialogKind::REPLACE);
-  EXPECT_EQ(edit_text(opened_dialogs()[0].window), "X0");
+  EXPECT_EQ(edit_text(opened_dialogs()[0].window), "X00");  // as the ladder draws it
   send(window, CMD_SEARCH);
   // The replace dialog was closed by the switch; the search dialog takes slot 0.
   EXPECT_FALSE(IsWindow(opened_dialogs()[0].window));

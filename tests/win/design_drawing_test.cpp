@@ -64,6 +64,19 @@ TEST_F(DesignDrawing, DraggingTheLineToolFillsTheRow) {
   EXPECT_EQ(view->marker_on, 0);
 }
 
+// The coil's device name sits in the right half of column 11: a click there with the line
+// tool completes the row up to the coil as a click on its left half does.
+TEST_F(DesignDrawing, TheLineToolCompletesTheRowFromAClickAnywhereOnTheCoil) {
+  for (int dx : {view->cell_width / 4, 3 * view->cell_width / 4}) {
+    const LadderGrid ladder = ladder_from_text({"X0 . . . . . . . . . . (Y0)"});
+    (*grid)[0] = ladder[0];
+    use_tool(CMD_TOOL_LINE);
+    click(0, 11, dx);
+    EXPECT_EQ(ladder_to_text(*grid)[0], "X0 - - - - - - - - - - (Y0)") << dx;
+    EXPECT_EQ(view->marker_on, 0) << dx;
+  }
+}
+
 TEST_F(DesignDrawing, TheCheckedLineButtonAloneDrawsLines) {
   reset_design_modes();
   check_toolbar_button(CMD_TOOL_LINE, true);

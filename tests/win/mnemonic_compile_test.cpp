@@ -163,6 +163,30 @@ TEST_F(MnemonicCompileWin, ATypedProgramBecomesTheDesignAndABrokenLineIsListed) 
   wchar_t line[256] = {};
   SendDlgItemMessageW(list, NIC_ERROR_LIST, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(line));
   EXPECT_EQ(narrow(line).rfind("3行-0ｵﾍﾟﾗﾝﾄﾞ   ", 0), 0u) << narrow(line);
+  // The list's layout: a resizable box, the jump the default button, both buttons above
+  // the list, in dialog units.
+  EXPECT_NE(GetWindowLongPtrW(list, GWL_STYLE) & WS_THICKFRAME, 0);
+  EXPECT_EQ(LOWORD(SendMessageW(list, DM_GETDEFID, 0, 0)), NIC_ERROR_JUMP);
+  struct Placed {
+    int id;
+    RECT units;
+  };
+  for (const Placed& p : {Placed{NIC_ERROR_JUMP, {10, 5, 70, 22}}, Placed{NIC_ERROR_CANCEL, {108, 5, 148, 22}},
+                          Placed{NIC_ERROR_LIST, {2, 27, 158, 67}}}) {
+    RECT expected = p.units;
+    MapDialogRect(list, &expected);
+    RECT got{};
+    GetWindowRect(GetDlgItem(list, p.id), &got);
+    MapWindowPoints(nullptr, list, reinterpret_cast<POINT*>(&got), 2);
+    EXPECT_EQ(got.left, expected.left) << p.id;
+    EXPECT_EQ(got.top, expected.top) << p.id;
+    EXPECT_EQ(got.right - got.left, expected.right - expected.left) << p.id;
+  }
+  RECT whole{};
+  GetClientRect(list, &whole);
+  RECT units{0, 0, 160, 80};
+  MapDialogRect(list, &units);
+  EXPECT_EQ(whole.right, units.right);
   wchar_t button[64] = {};
   GetDlgItemTextW(list, NIC_ERROR_JUMP, button, 64);
   EXPECT_EQ(narrow(button), "エラ－行ジャンプ");

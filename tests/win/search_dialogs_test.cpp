@@ -446,6 +446,13 @@ TEST_F(SearchDialogsWin, TheDesignCommandsOpenTheDialogsAndContinueTheSearch) {
   ASSERT_NE(replace, nullptr);
   EXPECT_EQ(search_device_word(text_of(replace, IDC_DEVICE_EDIT)), "T1");
   EXPECT_EQ(get_mode_flag(CMD_REPLACE), 1);
+  // The device comes selected in the focused box: typing replaces it at once.
+  DWORD from = 1, to = 0;
+  SendDlgItemMessageW(replace, IDC_DEVICE_EDIT, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  EXPECT_EQ(from, 0u);
+  EXPECT_EQ(to, static_cast<DWORD>(GetWindowTextLengthW(GetDlgItem(replace, IDC_DEVICE_EDIT))));
+  EXPECT_GT(to, 0u);
+  EXPECT_EQ(GetFocus(), GetDlgItem(replace, IDC_DEVICE_EDIT));
 }
 
 }  // namespace
