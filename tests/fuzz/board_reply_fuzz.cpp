@@ -110,9 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   write_program_to_target(program, end_answer);
   int differing = 0;
   verify_program_on_target(program, differing);
-  char listing[REPLY_TEXT_SIZE];
-  size_t listing_length = 0;
-  if (read_program_from_target(listing, listing_length) == 0) paste_listing_into_text({listing, listing_length}, pasted);
+  std::string listing;
+  if (read_program_from_target(listing) == 0) paste_listing_into_text(listing, pasted);
   if (send_echoed_command("R")) {
     char reply[REPLY_TEXT_SIZE];
     size_t reply_length = 0;
