@@ -68,6 +68,13 @@ DesignCompileResult run_design_compile(const DesignCompileRequest& request, cons
   // operation file (the new one, or the one a failed compile left) is read back and
   // converted again. Only a text this conversion makes counts as converted.
   call(host.repaint_designs);
+  // A compile that ended without files, when no earlier compile left any, has nothing to
+  // read back: the error list (or the compiler's own message) has said why, and a second
+  // message that the operation file is missing would read as a second failure.
+  if (outcome.step != CompileStep::WRITTEN && !operation_exists) {
+    result.end = DesignCompileEnd::NOT_READ_BACK;
+    return result;
+  }
   release_frame_mnemonic_text();
   g_mnemonic_text = {};
   if (!read_back_operation_file(request.files.operation, request.open_path)) {

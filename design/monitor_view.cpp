@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/cell_text.h"
 #include "core/device_tables.h"
 #include "target/device_images.h"
 #include "target/runtime_tables.h"
@@ -221,4 +222,15 @@ std::string monitor_cpu_label(std::string_view cpu_name, bool option_b) {
   label += ' ';
   if (option_b) label += "Exp";
   return label;
+}
+
+std::string monitor_search_pick_text(ConstGridSpan grid, CellCursor cursor, bool instruction_names) {
+  char text[CELL_TEXT_BUFFER_SIZE] = {};
+  if (instruction_names) {
+    get_cell_instruction_name(grid, cursor, text);
+  } else {
+    char mark[CELL_TEXT_BUFFER_SIZE] = {};
+    format_cell_text(grid, cursor, text, mark, true);
+  }
+  return text;
 }

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/cell_text.h"  // CellCursor
 #include "core/ladder_model.h"
 #include "design/view_geometry.h"
 #include "design/view_state.h"
@@ -77,3 +78,7 @@ InputSwitch release_input_contact(GridSpan grid, const ViewState& view);
 
 // The text of the toolbar's CPU label for the active settings.
 std::string monitor_cpu_label(std::string_view cpu_name, bool option_b);
+
+// The text the search dialog's pick puts into its text box from a clicked cell: the
+// cell's device text, or its instruction name when the search looks for instructions.
+std::string monitor_search_pick_text(ConstGridSpan grid, CellCursor cursor, bool instruction_names);

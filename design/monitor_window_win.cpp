@@ -260,16 +260,19 @@ void apply_switch(HWND window, ViewState& view, const InputSwitch& change) {
   notify_monitor_windows(window, 0);
 }
 
-// The search dialog's pick: the clicked cell's device text goes into its text box.
+// The search dialog's pick: the clicked cell's device text, or its instruction name in
+// instruction mode, goes into its text box.
 bool search_pick(HWND window, ViewState& view) {
   HWND dialog = as_hwnd(dialog_slot_row(g_screen_kind)[0]);
   if (get_mode_flag(CMD_SEARCH) == 0 || dialog == nullptr || !IsWindow(dialog)) return false;
   const LadderCell& cell = (*g_monitor_grid)[static_cast<size_t>(view.cursor_row)].cell[view.cursor_col];
   if ((cell.word[0] & 9) != 8) return false;
   if (show_cursor_span(window, shown_grid(), view) != 0) return true;
-  char text[CELL_TEXT_BUFFER_SIZE] = {};
-  char mark[CELL_TEXT_BUFFER_SIZE] = {};
-  format_cell_text(shown_grid(), {view.cursor_row, view.cursor_col}, text, mark, true);
+  DesignModes modes;
+  read_search_dialog_state(modes);
+  // Search kind 4 looks for instruction names, as on the design screen.
+  const std::string text =
+      monitor_search_pick_text(shown_grid(), {view.cursor_row, view.cursor_col}, modes.search_kind >= 4);
   SetDlgItemTextW(dialog, SEARCH_TEXT_BOX, cp932_to_wide(text).c_str());
   return true;
 }

@@ -15,6 +15,8 @@
 #   start_board NAME SLOT ARGS...   a board simulator (ARGS are its options) serving a pty,
 #                                   mapped to COM<SLOT>; $work/NAME is its link, $work/NAME.out
 #                                   its output, $board_pty its pty
+#   rig_passed WHAT STATUS OUT      exits 1 (saying so) unless the test program WHAT ended
+#                                   with STATUS 0 and its output OUT shows every test run and passed
 #
 # A pty has no modem lines, so Wine's GetCommModemStatus fails on it; the LD_PRELOAD shim
 # tests/tools/modem_shim.c answers those ioctls on ptys only, like a null-modem cable. It is
@@ -173,4 +175,15 @@ wait_for_print() {
     sleep 0.1
   done
   [ -s "$print_output" ]
+}
+
+rig_passed() {
+  if [ "$2" -ne 0 ]; then
+    echo "$1 failed (status $2)"
+    exit 1
+  fi
+  if grep -q '^\[  SKIPPED \]' "$3" || ! grep -q '^\[  PASSED  \]' "$3"; then
+    echo "$1: the tests did not all run"
+    exit 1
+  fi
 }

@@ -6,6 +6,8 @@
 
 #include "core/mnemonic_text.h"
 #include "core/notice.h"
+#include "shell/compile_chain.h"
+#include "shell/one_click.h"
 #include "target/monitor_protocol.h"
 
 namespace {
@@ -40,16 +42,36 @@ std::string reply_after_first_lf(std::string_view reply) {
   return std::string(lf == std::string_view::npos ? reply : reply.substr(lf + 1));
 }
 
+const char* com_link_state_text(ComLinkState state) {
+  switch (state) {
+    case ComLinkState::ON:
+      return COM_LINK_ON;
+    case ComLinkState::SILENT:
+      return COM_BOARD_SILENT;
+    case ComLinkState::FAILED:
+      return COM_LINK_BROKEN;
+    default:
+      return COM_LINK_CLOSED;
+  }
+}
+
+ComLinkState com_open_link() {
+  if (!reopen_link_for_dialog()) return ComLinkState::CLOSED;
+  return greet_target() ? ComLinkState::ON : ComLinkState::SILENT;
+}
+
 ComResult com_send_command(const std::string& text) {
   ComResult result;
   if (send_echoed_command(text.substr(0, MAX_COMMAND_LENGTH).c_str()) == 0) {
     link_failed();
+    result.link_failed = true;
     return result;
   }
   std::array<char, REPLY_TEXT_SIZE> reply{};
   size_t length = 0;
   if (read_until_prompt(reply, length) == ReplyEnd::SILENT) {
     link_failed();
+    result.link_failed = true;
     return result;
   }
   result.ok = true;
@@ -71,9 +93,16 @@ ComResult com_write_program(ConstTextSpan text) {
   }
   std::array<char, 16> end_answer{};
   // A failed write has shown its message.
-  if (write_program_to_target(text, end_answer) != 0) return result;
+  if (write_program_to_target(text, end_answer) != 0) {
+    result.link_failed = true;
+    return result;
+  }
   result.ok = true;
-  result.receive = std::string(end_answer.data()) + MSG_WRITE_OK;
+  // The end answer without the prompt and its line end: the prompt is the board's, not
+  // part of what the write reports.
+  for (const char* c = end_answer.data(); *c; ++c)
+    if (*c != PROMPT && *c != '\r' && *c != '\n') result.receive.push_back(*c);
+  result.receive += MSG_WRITE_OK;
   return result;
 }
 
@@ -86,6 +115,7 @@ ComResult com_verify_program(ConstTextSpan text) {
       return result;
     case VERIFY_LINK_FAILED:
       link_failed();
+      result.link_failed = true;
       return result;
     case VERIFY_OK:
       result.receive = MSG_VERIFY_OK;
@@ -106,20 +136,29 @@ ComResult com_verify_program(ConstTextSpan text) {
 
 ComResult com_read_program() {
   ComResult result;
-  std::array<char, REPLY_TEXT_SIZE> listing{};
-  size_t length = 0;
-  if (read_program_from_target(listing, length) != 0) {
+  const int read = read_program_from_target(result.receive);
+  if (read < 0) {
     link_failed();
+    result.receive.clear();
+    result.link_failed = true;
     return result;
   }
   result.ok = true;
-  result.receive.assign(listing.data(), length);
+  if (read > 0) {
+    result.whole = false;
+    show_notice(MSG_LISTING_TOO_LONG, CAPTION_WARNING, NoticeStyle::OK);
+  }
   return result;
 }
 
-int com_paste_listing(std::string_view listing, TextSpan text, TextSpan saved) {
+int com_paste_listing(std::string_view listing, TextSpan& text, TextSpan saved) {
   if (text.empty()) return -1;
-  if (listing.size() > static_cast<size_t>(REPLY_TEXT_SIZE)) listing = listing.substr(0, REPLY_TEXT_SIZE);
+  const size_t needed = static_cast<size_t>(listing_program_lines(listing)) + 1;  // and the end line
+  if (needed > text.size()) text = grow_frame_mnemonic_text(text, needed);
+  if (needed > text.size()) {
+    show_notice(MSG_PASTE_TOO_LONG, CAPTION_WARNING, NoticeStyle::OK);
+    return -2;
+  }
   const int lines = paste_listing_into_text(listing, text);
   if (lines >= 0 && !saved.empty()) {
     int count = 0;

@@ -41,7 +41,18 @@ const char* fixed_command_text(int id);
 struct ComResult {
   bool ok = false;
   std::string receive;
+  bool link_failed = false;  // not ok because the board failed (MSG_LINK_FAILED was shown)
+  bool whole = true;         // read back: the listing came whole, up to the prompt
 };
+
+// What the receive box says of the link when the dialog opens and after an exchange
+// failed: the port did not open, the port is open and the board answers, the port is
+// open and the board is silent, or the last exchange failed.
+enum class ComLinkState { CLOSED, ON, SILENT, FAILED };
+const char* com_link_state_text(ComLinkState state);
+// The dialog's opening: closes the current slot, opens g_com_number and checks it
+// (reopen_link_for_dialog, MSG_NO_COM_LINK on failure), then greets the board once.
+ComLinkState com_open_link();
 
 // The reply after its first LF (the echo line is not shown); the whole reply without one.
 std::string reply_after_first_lf(std::string_view reply);
@@ -54,15 +65,25 @@ std::string com_stop_program();
 ComResult com_write_program(ConstTextSpan text);
 // Verify: "Verify OK", "%d行目に違いがあります！" or "正しく読み取れません".
 ComResult com_verify_program(ConstTextSpan text);
-// Read back: the board's listing.
+// Read back: the board's whole listing. One that is longer than any program can be is
+// shown as far as it was read, after the message MSG_LISTING_TOO_LONG (`whole` false):
+// it is never pasted.
 ComResult com_read_program();
-// Yes to the paste question: the listing (the receive box's text, at most 4096
-// characters) becomes `text`; its saved copy, when it has one, is refreshed so that the
-// pasted program counts as unchanged. The program lines stored, or -1 without a text.
-int com_paste_listing(std::string_view listing, TextSpan text, TextSpan saved);
+// Yes to the paste question: the listing (the receive box's text) becomes `text`; its
+// saved copy, when it has one, is refreshed so that the pasted program counts as
+// unchanged. The frame's own text (mnemonic_text_is_frame_owned) grows to hold a longer
+// listing and `text` then names the new one. The program lines stored; -1 without a
+// text; -2 when the listing has more lines than the text can hold, after the message
+// MSG_PASTE_TOO_LONG: nothing is pasted, the text and its saved copy stay as they were.
+int com_paste_listing(std::string_view listing, TextSpan& text, TextSpan saved);
 
 inline constexpr char COM_DIALOG_CAPTION[] = "ＣＯＭ通信";
 inline constexpr char COM_LINK_ON[] = "通信中";
+inline constexpr char COM_LINK_CLOSED[] = "未接続";
+inline constexpr char COM_BOARD_SILENT[] = "ボードの応答が有りません";
+inline constexpr char COM_LINK_BROKEN[] = "通信が成立していません";
+inline constexpr char MSG_LISTING_TOO_LONG[] = "ボードのプログラムが長すぎて、\n全部は読み込めませんでした！";
+inline constexpr char MSG_PASTE_TOO_LONG[] = "読み込んだプログラムが長すぎて、\n現画面に貼り付けられません！";
 inline constexpr char COM_WRITING[] = "書込み中！";
 inline constexpr char COM_STOP_SHOWN[] = "^C";
 inline constexpr char COM_LIST_COMMAND[] = "L";

@@ -17,8 +17,6 @@ namespace {
 // belongs to it and it lays out the pasted text.
 HWND g_com_owner = nullptr;
 
-constexpr int RECEIVE_TEXT_LIMIT = REPLY_TEXT_SIZE;
-
 void set_text(HWND dialog, int id, const std::string& text) {
   SetDlgItemTextW(dialog, id, cp932_to_wide(text).c_str());
 }
@@ -40,8 +38,16 @@ void show_in_send_box(HWND dialog, const char* text) {
   UpdateWindow(GetDlgItem(dialog, ComControl::SEND_BOX));
 }
 
+// The receive box's whole text.
+std::string receive_box_text(HWND dialog) {
+  const int length = GetWindowTextLengthW(GetDlgItem(dialog, ComControl::RECEIVE_BOX));
+  return get_text(dialog, ComControl::RECEIVE_BOX, length > 0 ? length : 0);
+}
+
+// A failed exchange leaves the receive box saying so: the link is no longer what it said.
 void show_result(HWND dialog, const ComResult& result) {
   if (result.ok) set_text(dialog, ComControl::RECEIVE_BOX, result.receive);
+  else if (result.link_failed) show_link_state(dialog, ComLinkState::FAILED);
 }
 
 void send_from_box(HWND dialog) {
@@ -56,18 +62,16 @@ HWND active_child() {
 void read_back(HWND dialog) {
   show_in_send_box(dialog, COM_LIST_COMMAND);
   const ComResult listing = com_read_program();
-  if (!listing.ok) return;
-  set_text(dialog, ComControl::RECEIVE_BOX, listing.receive);
+  show_result(dialog, listing);
+  // A listing that was not read whole is shown, never pasted (its message was shown).
+  if (!listing.ok || !listing.whole) return;
   HWND owner = g_com_owner != nullptr && IsWindow(g_com_owner) ? g_com_owner : nullptr;
   if (show_message_box(owner, COM_PASTE_QUESTION, "確認", MB_YESNO) != IDYES) return;
   // The text as the user sees it in the receive box, which may have been edited.
-  const std::string shown = get_text(dialog, ComControl::RECEIVE_BOX, RECEIVE_TEXT_LIMIT);
+  const std::string shown = receive_box_text(dialog);
   if (com_paste_listing(shown, g_mnemonic_text, g_mnemonic_saved_text) < 0) return;
-  HWND child = active_child();
-  if (child != nullptr) {
-    auto* view = reinterpret_cast<ViewState*>(GetWindowLongPtrW(child, CHILD_EXTRA_VIEW_STATE));
-    if (view != nullptr) view->comment_display = 0;
-  }
+  // The view served last shows the pasted text without comments.
+  if (g_active_view_state != nullptr) g_active_view_state->comment_display = 0;
   if (owner != nullptr) {
     RECT client;
     GetClientRect(owner, &client);
@@ -139,6 +143,10 @@ bool is_button_command(int id) {
 
 }  // namespace
 
+void show_link_state(HWND dialog, ComLinkState state) {
+  set_text(dialog, ComControl::RECEIVE_BOX, com_link_state_text(state));
+}
+
 HWND com_dialog() {
   HWND slot = as_hwnd(g_dialog_slots[0][0]);
   if (slot == nullptr || !IsWindow(slot)) return nullptr;
@@ -153,6 +161,8 @@ HWND open_com_dialog(HWND frame) {
   g_dialog_slots[0][0] = 0;
   HWND dialog = CreateDialogParamW(g_instance, L"COMDIALOG", frame, com_dialog_proc, 0);
   if (dialog == nullptr) return nullptr;
+  // The receive box shows a whole listing, however long.
+  SendDlgItemMessageW(dialog, ComControl::RECEIVE_BOX, EM_SETLIMITTEXT, 0, 0);
   g_dialog_slots[0][0] = as_window_handle(dialog);
   ShowWindow(dialog, SW_SHOW);
   return dialog;

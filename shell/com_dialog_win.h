@@ -4,6 +4,7 @@
 // their results in its send and receive boxes.
 #pragma once
 
+#include "shell/com_dialog.h"
 #include "shell/windows_api.h"
 
 INT_PTR CALLBACK com_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
@@ -12,3 +13,5 @@ HWND com_dialog();
 // Creates the dialog into its slot when it is not open (a different dialog in that slot
 // is closed first) and shows it; returns it.
 HWND open_com_dialog(HWND frame);
+// The receive box says what the link is.
+void show_link_state(HWND dialog, ComLinkState state);

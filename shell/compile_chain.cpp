@@ -88,6 +88,21 @@ bool mnemonic_text_is_frame_owned() {
   return g_frame_text && !g_mnemonic_text.empty() && g_mnemonic_text.data() == g_frame_text->data();
 }
 
+TextSpan grow_frame_mnemonic_text(TextSpan text, size_t lines) {
+  if (!g_frame_text || text.empty() || text.data() != g_frame_text->data()) return text;
+  if (lines <= text.size() || lines > static_cast<size_t>(MAX_TEXT_LINES)) return text;
+  const bool current = g_mnemonic_text.data() == g_frame_text->data();
+  try {
+    auto grown = std::make_unique<MnemonicText>(make_mnemonic_text(static_cast<int>(lines)));
+    std::copy(g_frame_text->begin(), g_frame_text->end(), grown->begin());
+    g_frame_text = std::move(grown);
+  } catch (const std::bad_alloc&) {
+    return text;
+  }
+  if (current) g_mnemonic_text = *g_frame_text;
+  return *g_frame_text;
+}
+
 void release_frame_mnemonic_text() {
   if (!g_frame_text) return;
   if (g_mnemonic_text.data() == g_frame_text->data()) g_mnemonic_text = {};

@@ -56,6 +56,10 @@ void release_read_back();
 void release_frame_mnemonic_text();
 // True when g_mnemonic_text is the frame's own text (not a window's).
 bool mnemonic_text_is_frame_owned();
+// When `text` is the frame's own text and holds fewer than `lines` lines (at most
+// MAX_TEXT_LINES), the frame's text grows to that many, keeping its lines, and
+// g_mnemonic_text follows it when it named it. The text to use: the grown one, or `text`.
+TextSpan grow_frame_mnemonic_text(TextSpan text, size_t lines);
 
 // ---- Buffer sizes ------------------------------------------------------------------------------
 // The grid the compiled list is rebuilt into: 2e + 10 rows for a design whose end mark is

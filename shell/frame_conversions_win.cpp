@@ -153,10 +153,10 @@ LRESULT write_ladder_command(HWND frame, WPARAM, LPARAM) {
 LRESULT com_dialog_command(HWND frame, WPARAM, LPARAM) {
   HWND dialog = open_com_dialog(frame);
   reset_design_modes();
-  if (!reopen_link_for_dialog()) return 0;
+  const ComLinkState state = com_open_link();
   if (dialog != nullptr) {
-    SetDlgItemTextW(dialog, ComControl::RECEIVE_BOX, cp932_to_wide(COM_LINK_ON).c_str());
-    SetFocus(GetDlgItem(dialog, ComControl::SEND_BOX));
+    show_link_state(dialog, state);
+    if (state != ComLinkState::CLOSED) SetFocus(GetDlgItem(dialog, ComControl::SEND_BOX));
   }
   return 0;
 }

@@ -124,6 +124,14 @@ OneClickEnd run_one_click_write(const OneClickRequest& request, const OneClickHo
   const CompileOutcome compiled = compile_design_to_files(compile);
   if (compiled.step == CompileStep::COMPILE_ERRORS) call(host.open_compile_errors);
   if (!compiled.read_back()) return OneClickEnd::UNSUPPORTED_BRANCH;
+  // A compile that ended early leaves the previous files: the board keeps what it has
+  // rather than get an older program than the design shows, and the user is told so.
+  // Nothing is read back or converted, since nothing is written.
+  if (compiled.step != CompileStep::WRITTEN) {
+    call(host.repaint_designs);
+    notify(MSG_NOTHING_WRITTEN, CAPTION_WARN);
+    return OneClickEnd::COMPILE_FAILED;
+  }
 
   // Read-back: the frame's view of the files follows what is on disk, as after the
   // design screen's compile. Only the text this run converts is written into the board,
@@ -137,10 +145,6 @@ OneClickEnd run_one_click_write(const OneClickRequest& request, const OneClickHo
   call(host.clear_main_selection);
   call(host.reset_design_modes);
   take_loaded_cpu_settings();
-
-  // A compile that ended early leaves the previous operation file: the board keeps what
-  // it has rather than get an older program than the design shows.
-  if (compiled.step != CompileStep::WRITTEN) return OneClickEnd::COMPILE_FAILED;
 
   if (!open_link_for_write()) return OneClickEnd::NO_LINK;
   char end_answer[16];

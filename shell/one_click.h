@@ -52,7 +52,8 @@ enum class OneClickEnd {
   NO_MAIN_DESIGN,
   CANCELLED,            // the user kept the other screens open, or a window kept its edits
   UNSUPPORTED_BRANCH,
-  COMPILE_FAILED,       // the compile phase ended early: nothing is written into the board
+  COMPILE_FAILED,       // the compile phase ended early: MSG_NOTHING_WRITTEN, nothing is read
+                        // back, converted or written into the board
   NOT_READ_BACK,
   NOT_CONVERTED,        // the conversion to mnemonics failed: nothing is written into the board
   NO_LINK,              // "ＣＯＭ番号の不整合等で、..."
@@ -82,6 +83,7 @@ inline constexpr char MSG_UNNAMED[] = "名前付けて保存して下さい！";
 inline constexpr char MSG_NO_MAIN_DESIGN[] = "最初のファイル以外コンパイル出来ません！";
 inline constexpr char MSG_CLOSE_OTHERS[] = "開かれているNICファイル等を閉じます！";
 inline constexpr char MSG_NO_COM_LINK[] = "ＣＯＭ番号の不整合等で、\n通信が成立していません！！";
+inline constexpr char MSG_NOTHING_WRITTEN[] = "コンパイルが出来なかったため、\nボードには何も書き込んでいません！";
 inline constexpr char MSG_PROGRAM_WRITTEN[] = "プログラムの書き込み処理が終了しました。";
 inline constexpr char UNNAMED_DESIGN_TITLE[] = "新規.MBS";
 inline constexpr char CAPTION_MESSAGE[] = "メッセージ";

@@ -67,8 +67,11 @@ void discard_waiting_input() {
   }
 }
 
-// Awaits the echo of the `count` bytes just written from g_tx_buffer and compares it.
+// Awaits the echo of the `count` bytes just written from g_tx_buffer and compares it with
+// them as it comes (match_line_echo). The wait ends as soon as the echo is whole, so a
+// board that drops the bytes above 0x7E from its echo costs no time-out.
 bool await_echo(int count) {
+  const std::string_view sent(reinterpret_cast<const char*>(g_tx_buffer.data()), static_cast<size_t>(count));
   std::array<uint8_t, LINK_BUFFER_SIZE> echo{};
   size_t got = 0;
   int empty = 0;
@@ -80,8 +83,10 @@ bool await_echo(int count) {
     }
     empty = 0;
     got += static_cast<size_t>(n);
+    const EchoMatch match = match_line_echo(sent, {reinterpret_cast<const char*>(echo.data()), got});
+    if (match != EchoMatch::PARTIAL) return match == EchoMatch::COMPLETE;
   }
-  return std::memcmp(echo.data(), g_tx_buffer.data(), static_cast<size_t>(count)) == 0;
+  return false;
 }
 
 // Takes a half-typed command off the board's line after its echo failed: the board
@@ -250,6 +255,16 @@ int connect_target_link(const char* entry_text) {
   return 1;
 }
 
+bool greet_target() {
+  purge_port(link_slot());
+  char greeting[8] = "\r\n";
+  if (write_port_line(link_slot(), greeting) != 2) return false;
+  std::array<uint8_t, 2> answer{};
+  size_t length = 0;
+  const ReplyEnd end = await_reply(answer, length, LINE_CLEAR_EMPTY_READS, false);
+  return end == ReplyEnd::FULL && answer[0] == '?' && answer[1] == '?';
+}
+
 int send_echoed_command(const char* text) { return send_echoed(text, STOP_BYTE); }
 
 ReplyEnd read_until_prompt(std::span<char> reply, size_t& length) {
@@ -366,15 +381,111 @@ bool format_listing_line(std::string_view line, std::span<char> out, int& length
   return length > 0;
 }
 
+EchoMatch match_line_echo(std::string_view sent, std::string_view echo) {
+  if (echo.size() > sent.size()) return EchoMatch::DIFFERS;
+  const bool whole = sent.substr(0, echo.size()) == echo;
+  if (whole && echo.size() == sent.size()) return EchoMatch::COMPLETE;
+  // The echo of a board that keeps only printable ASCII.
+  size_t e = 0;
+  size_t s = 0;
+  for (; s < sent.size() && e < echo.size(); ++s) {
+    if (static_cast<uint8_t>(sent[s]) > 0x7E) continue;
+    if (sent[s] != echo[e]) break;
+    ++e;
+  }
+  const bool ascii = e == echo.size();
+  if (ascii) {
+    while (s < sent.size() && static_cast<uint8_t>(sent[s]) > 0x7E) ++s;
+    // Every ASCII byte came back. When the line ends in bytes above 0x7E this is also the
+    // start of a whole echo; the rest of that echo, if it comes, arrives ahead of the
+    // board's answer to CR and is read with it.
+    if (s == sent.size()) return EchoMatch::COMPLETE;
+  }
+  return whole || ascii ? EchoMatch::PARTIAL : EchoMatch::DIFFERS;
+}
+
+std::string ascii_part(std::string_view line) {
+  std::string ascii;
+  ascii.reserve(line.size());
+  for (char c : line)
+    if (static_cast<uint8_t>(c) <= 0x7E) ascii.push_back(c);
+  return ascii;
+}
+
+ListingReader::Step ListingReader::take(uint8_t byte) {
+  if (state_ != MORE) return state_;
+  if (byte == PROMPT && (reply_.empty() || reply_.back() == '\n')) {
+    reply_.push_back(static_cast<char>(byte));
+    return state_ = AT_PROMPT;
+  }
+  if (byte == '\n') {
+    // The echo line's end and one line end for each listing line.
+    if (++lines_ > MAX_LISTING_LINES + 1) return state_ = TOO_LONG;
+    line_length_ = 0;
+  } else if (++line_length_ > static_cast<size_t>(MAX_LISTING_LINE)) {
+    return state_ = TOO_LONG;
+  }
+  reply_.push_back(static_cast<char>(byte));
+  return MORE;
+}
+
+std::string_view listing_of_reply(std::string_view reply) {
+  // Cut before the character that precedes the prompt: the line end before '>' goes.
+  if (!reply.empty() && reply.back() == PROMPT) {
+    const size_t prompt = reply.size() - 1;
+    reply = reply.substr(0, prompt == 0 ? 0 : prompt - 1);
+  }
+  const size_t first_lf = reply.find('\n');
+  return first_lf == std::string_view::npos ? std::string_view() : reply.substr(first_lf + 1);
+}
+
 namespace {
 
-// Sends "L" and collects the listing. 0, or -1 when the link failed.
-int collect_listing(std::span<char> reply, size_t& length) {
-  length = 0;
-  if (!reply.empty()) reply[0] = 0;
-  if (!send_echoed_command("L")) return -1;
-  const ReplyEnd end = read_until_prompt(reply, length);
-  return end == ReplyEnd::SILENT ? -1 : 0;
+// Sends "L" and reads the whole listing, up to the prompt. Without a prompt the reply
+// holds what came before the reading stopped.
+ListingEnd collect_listing(std::string& reply) {
+  reply.clear();
+  if (!send_echoed_command("L")) return ListingEnd::SILENT;
+  ListingReader reader;
+  std::array<uint8_t, MAX_LINK_READ> chunk{};
+  int empty = 0;
+  for (;;) {
+    const int n = read_some(chunk.data(), chunk.size());
+    if (n == 0) {
+      reply = reader.reply();
+      // A '>' inside a line ends the reply too when nothing follows it: a board that
+      // does not start its prompt on a line of its own.
+      if (!reply.empty() && reply.back() == PROMPT) return ListingEnd::PROMPT;
+      if (++empty >= REPLY_EMPTY_READS) return ListingEnd::SILENT;
+      continue;
+    }
+    empty = 0;
+    for (int i = 0; i < n; ++i) {
+      const ListingReader::Step step = reader.take(chunk[static_cast<size_t>(i)]);
+      if (step == ListingReader::MORE) continue;
+      reply = reader.reply();
+      return step == ListingReader::AT_PROMPT ? ListingEnd::PROMPT : ListingEnd::TOO_LONG;
+    }
+  }
+}
+
+// The board's line equals the local one, or its ASCII part (formatted both as the
+// program write formats a line).
+bool board_line_matches(std::string_view board_line, int number, const LineWords& words) {
+  std::array<char, LINK_BUFFER_SIZE> local{};
+  std::array<char, LINK_BUFFER_SIZE> board{};
+  int board_length = 0;
+  // A board line without a number can equal no program line.
+  if (!format_listing_line(board_line, board, board_length)) return false;
+  const std::string_view shown(board.data(), static_cast<size_t>(board_length));
+  const int local_length = format_program_line(number, words, local);
+  if (shown == std::string_view(local.data(), static_cast<size_t>(local_length))) return true;
+  std::string joined(words.first);
+  if (!words.second.empty()) joined.append(" ").append(words.second);
+  if (ascii_part(joined) == joined) return false;
+  const std::string ascii = ascii_part(joined);
+  const int ascii_length = format_program_line(number, split_line_words(ascii), local);
+  return ascii_length > 0 && shown == std::string_view(local.data(), static_cast<size_t>(ascii_length));
 }
 
 }  // namespace
@@ -382,31 +493,23 @@ int collect_listing(std::span<char> reply, size_t& length) {
 int verify_program_on_target(ConstTextSpan text, int& line) {
   line = 0;
   if (text.empty()) return VERIFY_NO_TEXT;
-  std::array<char, REPLY_TEXT_SIZE> reply{};
-  size_t length = 0;
-  if (collect_listing(reply, length) != 0) return VERIFY_LINK_FAILED;
+  std::string reply;
+  if (collect_listing(reply) == ListingEnd::SILENT) return VERIFY_LINK_FAILED;
 
-  std::string_view rest(reply.data(), length);
+  std::string_view rest(reply);
   const size_t first_lf = rest.find('\n');
   if (first_lf == std::string_view::npos) return VERIFY_UNREADABLE;
   rest.remove_prefix(first_lf + 1);
 
-  std::array<char, LINK_BUFFER_SIZE> local{};
-  std::array<char, LINK_BUFFER_SIZE> board{};
   for (size_t i = 0; i < text.size(); ++i) {
     const LineWords words = split_line_words(statement_of(text[i]));
     if (words.first == END_LINE_WORD) return VERIFY_OK;
-    const int local_length = format_program_line(static_cast<int>(i) + 1, words, local);
-
+    // A listing that stopped short runs out here: "正しく読み取れません".
     const size_t lf = rest.find('\n');
     if (lf == std::string_view::npos) return VERIFY_UNREADABLE;
     const std::string_view board_line = rest.substr(0, lf);
     rest.remove_prefix(lf + 1);
-
-    int board_length = 0;
-    // A board line without a number can equal no program line.
-    if (!format_listing_line(board_line, board, board_length) || board_length != local_length ||
-        std::memcmp(board.data(), local.data(), static_cast<size_t>(local_length)) != 0) {
+    if (!board_line_matches(board_line, static_cast<int>(i) + 1, words)) {
       line = static_cast<int>(i) + 1;
       return VERIFY_DIFFERS;
     }
@@ -414,58 +517,69 @@ int verify_program_on_target(ConstTextSpan text, int& line) {
   return VERIFY_OK;
 }
 
-int read_program_from_target(std::span<char> listing, size_t& length) {
-  length = 0;
-  if (!listing.empty()) listing[0] = 0;
-  std::array<char, REPLY_TEXT_SIZE> reply{};
-  size_t got = 0;
-  if (collect_listing(reply, got) != 0) return -1;
-
-  std::string_view text(reply.data(), got);
-  // Cut before the character that precedes the prompt: the line end before '>' goes.
-  const size_t prompt = text.find(PROMPT);
-  if (prompt != std::string_view::npos) text = text.substr(0, prompt == 0 ? 0 : prompt - 1);
-  const size_t first_lf = text.find('\n');
-  text = first_lf == std::string_view::npos ? std::string_view() : text.substr(first_lf + 1);
-
-  if (listing.empty()) return 0;
-  length = std::min(text.size(), listing.size() - 1);
-  // A listing without a line after the echo is an empty view whose data may be null.
-  if (length > 0) std::memcpy(listing.data(), text.data(), length);
-  listing[length] = 0;
-  return 0;
+int read_program_from_target(std::string& listing) {
+  listing.clear();
+  std::string reply;
+  const ListingEnd end = collect_listing(reply);
+  if (end == ListingEnd::SILENT) return -1;
+  listing = listing_of_reply(reply);
+  return end == ListingEnd::PROMPT ? 0 : 1;
 }
 
-int paste_listing_into_text(std::string_view listing, TextSpan text) {
-  if (text.empty()) return -1;
-  const size_t capacity = text.size() - 1;  // the last line is kept for the end line
-  size_t i = 0;
+namespace {
+
+// Calls `each` with every listing line that paste_listing_into_text stores (a line with a
+// number), up to and with the first "END" line; stops early when `each` returns false.
+template <typename Each>
+void for_each_listed_line(std::string_view listing, Each each) {
   size_t pos = 0;
-  while (pos < listing.size() && i < capacity) {
+  while (pos < listing.size()) {
     const size_t lf = listing.find('\n', pos);
     std::string_view line = lf == std::string_view::npos ? listing.substr(pos) : listing.substr(pos, lf - pos);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     int number = 0;
     LineWords words;
     if (parse_listing_line(line, number, words)) {
-      std::array<char, STATEMENT_SIZE * 2> statement{};
-      size_t n = 0;
-      auto append = [&](std::string_view s) {
-        const size_t k = std::min(s.size(), statement.size() - n);
-        std::memcpy(statement.data() + n, s.data(), k);
-        n += k;
-      };
-      append(words.first);
-      if (!words.second.empty()) {
-        append(" ");
-        append(words.second);
-      }
-      store_statement(text[i++], {statement.data(), n});
-      if (words.first == "END") break;
+      if (!each(words)) return;
+      if (words.first == "END") return;
     }
-    if (lf == std::string_view::npos) break;
+    if (lf == std::string_view::npos) return;
     pos = lf + 1;
   }
+}
+
+}  // namespace
+
+int listing_program_lines(std::string_view listing) {
+  int lines = 0;
+  for_each_listed_line(listing, [&](const LineWords&) {
+    ++lines;
+    return true;
+  });
+  return lines;
+}
+
+int paste_listing_into_text(std::string_view listing, TextSpan text) {
+  if (text.empty()) return -1;
+  const size_t capacity = text.size() - 1;  // the last line is kept for the end line
+  size_t i = 0;
+  for_each_listed_line(listing, [&](const LineWords& words) {
+    if (i >= capacity) return false;
+    std::array<char, STATEMENT_SIZE * 2> statement{};
+    size_t n = 0;
+    auto append = [&](std::string_view s) {
+      const size_t k = std::min(s.size(), statement.size() - n);
+      std::memcpy(statement.data() + n, s.data(), k);
+      n += k;
+    };
+    append(words.first);
+    if (!words.second.empty()) {
+      append(" ");
+      append(words.second);
+    }
+    store_statement(text[i++], {statement.data(), n});
+    return true;
+  });
   std::memset(&text[i], 0, sizeof text[i]);
   std::memcpy(text[i].statement, END_LINE_TEXT, sizeof END_LINE_TEXT);
   return static_cast<int>(i);

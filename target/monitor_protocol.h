@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "core/ladder_model.h"
@@ -36,6 +37,12 @@ inline constexpr int MAX_COMMAND_LENGTH = 99;    // characters of an echoed comm
 inline constexpr int POLL_OPERAND_LIST_SIZE = 500;
 inline constexpr int POLL_REPLY_SIZE = 64;       // a poll answer longer than this is cut
 inline constexpr int LINE_ANSWER_SIZE = 256;     // the answer to one program line
+// A listing ("L") is read whole, up to the prompt, whatever its length: at most one line
+// for every line a program can have, each no longer than a line the program sends (with
+// its CR LF). A reply beyond either bound is no listing of a program this system wrote:
+// its reading stops there.
+inline constexpr int MAX_LISTING_LINES = MAX_TEXT_LINES - 1;
+inline constexpr int MAX_LISTING_LINE = LINK_BUFFER_SIZE + 2;
 
 // Reads in a row that bring nothing, after which a wait gives up (a read waits at most
 // n + 500 ms for n bytes).
@@ -84,6 +91,9 @@ ReplyEnd await_reply(std::span<uint8_t> out, size_t& length, int empty_reads, bo
 // the message MSG_NO_BOARD and 0), opens it, and greets the board twice with CR LF; the
 // link is on (g_port_open = 1, result 1) when the first greeting was answered.
 int connect_target_link(const char* entry_text);
+// Greets the board on the open link as the probe does (CR LF, which the board answers
+// with "??" and no prompt): true when it answered so. Nothing is executed on the board.
+bool greet_target();
 // Sends the text one character at a time, comparing each echo, then CR. 1 when every
 // character came back; 0 at the first difference, for a text longer than 99 characters,
 // and when the link is not open (no CR is sent then). After a difference the characters
@@ -121,6 +131,15 @@ int format_program_line(int number, const LineWords& words, std::span<char> out)
 // when there is no text.
 int write_program_to_target(ConstTextSpan text, std::span<char> end_answer);
 
+// The echo of a program line, as far as it has come. A board echoes every byte of the line,
+// or only its printable ASCII: then the bytes above 0x7E (the Shift-JIS text of a comment)
+// are missing from the echo, and everything else comes back as it went. Any other echo,
+// an ASCII byte that differs above all, DIFFERS.
+enum class EchoMatch { PARTIAL, COMPLETE, DIFFERS };
+EchoMatch match_line_echo(std::string_view sent, std::string_view echo);
+// The line without its bytes above 0x7E: what a board that keeps only printable ASCII holds of it.
+std::string ascii_part(std::string_view line);
+
 enum VerifyResult : int {
   VERIFY_NO_TEXT = -2,      // there is no document
   VERIFY_LINK_FAILED = -1,  // the echo of "L" failed or the listing never came: MSG_LINK_FAILED
@@ -128,15 +147,43 @@ enum VerifyResult : int {
   VERIFY_DIFFERS = 1,       // MSG_LINE_DIFFERS with `line`
   VERIFY_UNREADABLE = 2,    // MSG_UNREADABLE
 };
-// Lists the board's program ("L") and compares it line by line with `text`; on a
-// difference `line` gets the local line number (from 1). Board lines beyond the local
-// end line are not compared.
+// Lists the board's program ("L"), read whole up to the prompt, and compares it line by
+// line with `text`; on a difference `line` gets the local line number (from 1). Board
+// lines beyond the local end line are not compared. A board line equals a local one when
+// it holds the same number and words, or, from a board that keeps only printable ASCII,
+// the ASCII part of them (a comment line keeps its ';' and the ASCII bytes of its text).
 int verify_program_on_target(ConstTextSpan text, int& line);
 
-// Lists the board's program and stores in `listing` (NUL-terminated, cut to its size) the
-// lines after the echo line, up to the line end before the prompt. 0, or -1 when the
-// echo of "L" failed or the listing never came (MSG_LINK_FAILED is the caller's).
-int read_program_from_target(std::span<char> listing, size_t& length);
+// Reading a listing. It ends at the prompt: a '>' at the start of a line (a '>' inside a
+// line, such as one in a comment, is listing text, unless the board falls quiet after it). It stops early, TOO_LONG, when the
+// reply holds more lines than MAX_LISTING_LINES or a line longer than MAX_LISTING_LINE.
+enum class ListingEnd { PROMPT, TOO_LONG, SILENT };
+class ListingReader {
+ public:
+  enum Step { MORE, AT_PROMPT, TOO_LONG };
+  // Takes the next byte of the reply (after the echo of "L"); once it has returned
+  // AT_PROMPT or TOO_LONG it takes nothing more.
+  Step take(uint8_t byte);
+  const std::string& reply() const { return reply_; }
+
+ private:
+  std::string reply_;
+  Step state_ = MORE;
+  int lines_ = 0;
+  size_t line_length_ = 0;
+};
+// The listing lines of a reply: after the echo line, cut before the line end that precedes
+// the prompt (a reply that stopped short keeps all it has after the echo line).
+std::string_view listing_of_reply(std::string_view reply);
+
+// Lists the board's program into `listing`: the lines after the echo line, up to the line
+// end before the prompt. 0 when the whole listing came; 1 when it was longer than a
+// program can be (`listing` holds the lines read, which are not the whole program); -1
+// when the echo of "L" failed or the listing never came (MSG_LINK_FAILED is the caller's).
+int read_program_from_target(std::string& listing);
+// The program lines paste_listing_into_text stores from a listing (up to and with the
+// first "END" line), without the end line.
+int listing_program_lines(std::string_view listing);
 // Turns a listing into the text: each listing line (up to LF, a CR before it removed)
 // with a line number gives the statement of its first two words and a line feed; the
 // lines stop after a line whose first word is "END" or at the end of the listing, and

@@ -275,3 +275,11 @@ TEST(MonitorView, CpuLabel) {
 }
 
 }  // namespace
+
+// The search dialog's pick on the monitor: the device text of the clicked cell, or its
+// instruction name when the search looks for instructions.
+TEST(MonitorView, SearchPickTakesTheDeviceOrTheInstructionName) {
+  const LadderGrid grid = ladder_from_text({"X0 ~ [MOV D0 D1]"}, {.grid_rows = 8});
+  EXPECT_EQ(monitor_search_pick_text(grid, {0, 0}, false), "X0");
+  EXPECT_EQ(monitor_search_pick_text(grid, {0, 11}, true), "MOV");
+}

@@ -3,11 +3,18 @@
 // answers are reached); each CR or stop byte takes the next answer from the input, as a
 // two-byte length and that many bytes. Every sequence of the monitor protocol then runs
 // over it: program write, verify, read-back and paste, run, stop and both polls. The
-// raw input also goes straight to the reply parsers.
+// raw input also goes straight to the reply parsers, which must hold:
+// - a listing read byte by byte stops at a prompt at a line start or at a bound, never
+//   holds more lines or a longer line than a program can have, and a read that reached
+//   the prompt gives the listing that ends just before it;
+// - a line's echo is whole only when it is the line or its printable ASCII, and any echo
+//   that differs in an ASCII byte from both is refused.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <string>
 #include <memory>
 #include <string_view>
 
@@ -76,6 +83,56 @@ class FuzzedBoardPort final : public BytePort {
 
 void put(MnemonicLine& line, const char* text) { std::strncpy(line.statement, text, sizeof line.statement - 1); }
 
+void require(bool held) {
+  if (!held) std::abort();
+}
+
+void check_listing_reader(std::string_view bytes) {
+  ListingReader reader;
+  ListingReader::Step step = ListingReader::MORE;
+  size_t taken = 0;
+  for (; taken < bytes.size() && step == ListingReader::MORE; ++taken) step = reader.take(static_cast<uint8_t>(bytes[taken]));
+  const std::string& reply = reader.reply();
+  require(reply.size() <= taken);
+  require(bytes.substr(0, reply.size()) == reply);
+  // Bounded: lines and line lengths.
+  int lines = 0;
+  size_t line = 0;
+  for (char c : reply) {
+    if (c == '\n') {
+      ++lines;
+      line = 0;
+    } else {
+      ++line;
+    }
+    require(line <= static_cast<size_t>(MAX_LISTING_LINE));
+  }
+  require(lines <= MAX_LISTING_LINES + 1);
+  if (step == ListingReader::AT_PROMPT) {
+    // The prompt is the last byte, at the start of a line, and the only such '>'.
+    require(!reply.empty() && reply.back() == '>');
+    require(reply.size() == 1 || reply[reply.size() - 2] == '\n');
+    for (size_t i = 0; i + 1 < reply.size(); ++i) require(!(reply[i] == '>' && (i == 0 || reply[i - 1] == '\n')));
+    const std::string_view listing = listing_of_reply(reply);
+    require(listing.size() < reply.size());
+  } else if (step == ListingReader::MORE) {
+    require(taken == bytes.size() && reply.size() == bytes.size());
+  }
+  // Takes nothing more once it stopped.
+  if (step != ListingReader::MORE) require(reader.take('x') == step && reader.reply() == reply);
+}
+
+void check_line_echo(std::string_view sent, std::string_view echo) {
+  const std::string ascii = ascii_part(sent);
+  const EchoMatch match = match_line_echo(sent, echo);
+  const bool prefix_of_line = sent.substr(0, echo.size()) == echo;
+  const bool prefix_of_ascii = std::string_view(ascii).substr(0, echo.size()) == echo;
+  if (match == EchoMatch::COMPLETE) require(echo == sent || (echo == ascii));
+  if (match == EchoMatch::PARTIAL) require(prefix_of_line || prefix_of_ascii);
+  if (!prefix_of_line && !prefix_of_ascii) require(match == EchoMatch::DIFFERS);
+  if (echo == sent || echo == ascii) require(match == EchoMatch::COMPLETE);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -89,7 +146,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int length = 0;
   format_listing_line(text, line, length);
   static MnemonicText pasted = make_mnemonic_text(8);
-  paste_listing_into_text(text, pasted);
+  const int stored = paste_listing_into_text(text, pasted);
+  require(stored >= 0 && stored <= 7 && stored <= listing_program_lines(text));
+  check_listing_reader(text);
+  // The input split into a line and its echo.
+  const size_t half = size / 2;
+  check_line_echo(text.substr(0, std::min<size_t>(half, LINK_BUFFER_SIZE)), text.substr(half, std::min<size_t>(size - half, half)));
+  check_line_echo(text.substr(0, std::min<size_t>(size, LINK_BUFFER_SIZE)), ascii_part(text.substr(0, std::min<size_t>(size, LINK_BUFFER_SIZE))));
 
   // The sequences over a board that answers with the input.
   reset_serial_state();
@@ -103,16 +166,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static MnemonicText program = make_mnemonic_text(6);
   put(program[0], "LD      X00\n");
   put(program[1], "OUT     Y01 ;lamp\n");
-  put(program[2], "\n");
+  put(program[2], "; \x83\x7c\x83\x93\x83\x76\n");
   put(program[3], "END\n");
   put(program[4], "0FFFF0 0FFFF0\n");
   char end_answer[8];
   write_program_to_target(program, end_answer);
   int differing = 0;
   verify_program_on_target(program, differing);
-  char listing[REPLY_TEXT_SIZE];
-  size_t listing_length = 0;
-  if (read_program_from_target(listing, listing_length) == 0) paste_listing_into_text({listing, listing_length}, pasted);
+  std::string listing;
+  if (read_program_from_target(listing) == 0) paste_listing_into_text(listing, pasted);
   if (send_echoed_command("R")) {
     char reply[REPLY_TEXT_SIZE];
     size_t reply_length = 0;

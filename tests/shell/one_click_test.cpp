@@ -246,7 +246,7 @@ TEST_F(OneClick, FailuresAreReportedAndNeverFollowedBySuccess) {
        [](OneClick& t) { t.host.convert_to_mnemonic = [] { return SEQ_TO_NIC_NO_NIC; }; },
        OneClickEnd::NOT_CONVERTED, MSG_ONE_CLICK_NOTICE, false},
       {"compile errors, no operation file yet", [](OneClick& t) { set_row_from_text(t.design[0], "X0 ? ~ (Y0)"); },
-       OneClickEnd::NOT_READ_BACK, MSG_NO_OPERATION_FILE, false},
+       OneClickEnd::COMPILE_FAILED, MSG_NOTHING_WRITTEN, false},
       {"compile errors after an earlier compile",
        [](OneClick& t) {
          CompileRequest earlier;
@@ -255,7 +255,7 @@ TEST_F(OneClick, FailuresAreReportedAndNeverFollowedBySuccess) {
          ASSERT_EQ(compile_design_to_files(earlier).step, CompileStep::WRITTEN);
          set_row_from_text(t.design[0], "X0 ? ~ (Y0)");
        },
-       OneClickEnd::COMPILE_FAILED, "SEQ to NICが終了しました", false},
+       OneClickEnd::COMPILE_FAILED, MSG_NOTHING_WRITTEN, false},
   };
   for (const Case& c : cases) {
     TearDown();
@@ -266,6 +266,10 @@ TEST_F(OneClick, FailuresAreReportedAndNeverFollowedBySuccess) {
     const int64_t start = link.now_us;
     EXPECT_EQ(run_one_click_write(request, host), c.end) << c.name << ::testing::PrintToString(texts());
     EXPECT_FALSE(success_shown()) << c.name;
+    // After a failed compile nothing is converted either: no message about it.
+    if (c.end == OneClickEnd::COMPILE_FAILED) {
+      for (const std::string& text : texts()) EXPECT_EQ(text.find("SEQ to NIC"), std::string::npos) << c.name;
+    }
     if (c.last_message) {
       ASSERT_FALSE(recorder.notices.empty()) << c.name;
       EXPECT_EQ(recorder.notices.back().text, c.last_message) << c.name;
@@ -330,7 +334,8 @@ TEST_F(ComExchange, FixedButtonsSendTheirCommandsAndShowTheReplyAfterTheEcho) {
 TEST_F(ComExchange, WriteVerifyReadBackAndPaste) {
   const ComResult written = com_write_program(text);
   ASSERT_TRUE(written.ok);
-  EXPECT_EQ(written.receive, "\n>\r\n Write OK!");
+  // The end answer without the board's prompt.
+  EXPECT_EQ(written.receive, "\r\n Write OK!");
   EXPECT_EQ(link.board.listing(), "1 LD X0\n2 ANI X1\n3 OUT Y0\n4 END\n");
   EXPECT_EQ(com_verify_program(text).receive, "Verify OK");
 
@@ -342,7 +347,8 @@ TEST_F(ComExchange, WriteVerifyReadBackAndPaste) {
   EXPECT_EQ(listing.receive, "1 LD X0\r\n2 ANI X9\r\n3 OUT Y0\r\n4 END\r");
   MnemonicText pasted = make_mnemonic_text(16);
   MnemonicText saved_text = make_mnemonic_text(16);
-  EXPECT_EQ(com_paste_listing(listing.receive, pasted, saved_text), 4);
+  TextSpan pasted_span = pasted;
+  EXPECT_EQ(com_paste_listing(listing.receive, pasted_span, saved_text), 4);
   EXPECT_STREQ(pasted[1].statement, "ANI X9\n");
   EXPECT_TRUE(is_end_line(pasted[4]));
   EXPECT_EQ(text_differs_from_saved(pasted, saved_text), 0);
@@ -412,6 +418,112 @@ TEST_F(OneClick, TheDialogsPortOpeningSaysWhenNoBoardPortAnswers) {
   EXPECT_TRUE(reopen_link_for_dialog());
   EXPECT_EQ(g_port_open, 1);
   EXPECT_EQ(link.open_ports, 1);
+}
+
+// The receive box says what the link is: the port did not open, the board answers, or
+// the port is open and the board is silent. Each exchange that fails says so too.
+TEST_F(OneClick, TheDialogsOpeningSaysWhatTheLinkIs) {
+  struct Case {
+    const char* name;
+    std::function<void(SimulatedLink&)> arrange;
+    ComLinkState state;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"answering board", [](SimulatedLink&) {}, ComLinkState::ON, COM_LINK_ON},
+      {"silent board", [](SimulatedLink& l) { l.board.silent = true; }, ComLinkState::SILENT, COM_BOARD_SILENT},
+      {"no serial port", [](SimulatedLink& l) { l.modem_ok = false; }, ComLinkState::CLOSED, COM_LINK_CLOSED},
+  };
+  for (const Case& c : cases) {
+    link = SimulatedLink{};
+    reset_serial_state();
+    g_com_number = BOARD_SLOT;
+    c.arrange(link);
+    const int64_t start = link.now_us;
+    EXPECT_EQ(com_open_link(), c.state) << c.name;
+    EXPECT_STREQ(com_link_state_text(c.state), c.text) << c.name;
+    EXPECT_LT(link.now_us - start, 1'100'000) << c.name;
+    // The greeting executes nothing on the board.
+    EXPECT_EQ(link.board.commands, 0) << c.name;
+  }
+  EXPECT_STREQ(com_link_state_text(ComLinkState::FAILED), COM_LINK_BROKEN);
+}
+
+TEST_F(ComExchange, AFailedExchangeSaysTheLinkFailed) {
+  link.board.silent = true;
+  EXPECT_TRUE(com_send_command("R").link_failed);
+  EXPECT_TRUE(com_write_program(text).link_failed);
+  EXPECT_TRUE(com_verify_program(text).link_failed);
+  EXPECT_TRUE(com_read_program().link_failed);
+  EXPECT_FALSE(com_write_program({}).link_failed);  // no document: not the link
+}
+
+// A program whose listing is longer than one 4096-byte reply is read back whole, pasted
+// whole (with its END line) and verified.
+TEST_F(ComExchange, ALongProgramIsReadBackPastedAndVerifiedWhole) {
+  for (int lines : {401, MAX_LISTING_LINES}) {
+    MnemonicText program = make_mnemonic_text(lines + 1);
+    for (int n = 0; n + 1 < lines; ++n) set_line_statement(program[static_cast<size_t>(n)], n % 2 ? "OUT     Y0" : "LD      X0");
+    set_line_statement(program[static_cast<size_t>(lines - 1)], "END");
+    set_end_line(program[static_cast<size_t>(lines)]);
+    ASSERT_TRUE(com_write_program(program).ok) << lines;
+    ASSERT_GT(link.board.listing().size(), static_cast<size_t>(REPLY_TEXT_SIZE));
+
+    const ComResult listing = com_read_program();
+    ASSERT_TRUE(listing.ok) << lines;
+    EXPECT_TRUE(listing.whole) << lines;
+    MnemonicText pasted = make_mnemonic_text();  // a mnemonic window's document
+    MnemonicText saved_text = make_mnemonic_text();
+    TextSpan pasted_span = pasted;
+    EXPECT_EQ(com_paste_listing(listing.receive, pasted_span, saved_text), lines) << lines;
+    EXPECT_EQ(statement_of(pasted[static_cast<size_t>(lines - 1)]), "END\n");
+    EXPECT_EQ(find_end_line(pasted), lines - 1);
+    EXPECT_TRUE(is_end_line(pasted[static_cast<size_t>(lines)]));
+    EXPECT_EQ(text_differs_from_saved(pasted, saved_text), 0);
+    EXPECT_EQ(com_verify_program(program).receive, MSG_VERIFY_OK) << lines;
+    EXPECT_TRUE(recorder.notices.empty()) << lines;
+  }
+}
+
+// The frame's own text grows to hold a longer listing; a text that cannot hold it is left
+// as it was, unchanged and with its saved copy, and the user is told.
+TEST_F(ComExchange, APasteLongerThanTheTextGrowsTheFramesTextOrIsRefused) {
+  std::string listing;
+  for (int n = 1; n <= 200; ++n) listing += std::to_string(n) + (n < 200 ? " NOP\r\n" : " END\r");
+
+  ASSERT_EQ(run_one_click_write(request, host), OneClickEnd::WRITTEN);
+  ASSERT_TRUE(mnemonic_text_is_frame_owned());
+  recorder.notices.clear();
+  ASSERT_LT(g_mnemonic_text.size(), 201u);
+  TextSpan target = g_mnemonic_text;
+  EXPECT_EQ(com_paste_listing(listing, target, {}), 200);
+  EXPECT_EQ(target.data(), g_mnemonic_text.data());
+  EXPECT_TRUE(mnemonic_text_is_frame_owned());
+  EXPECT_GE(g_mnemonic_text.size(), 201u);
+  EXPECT_EQ(statement_of(g_mnemonic_text[199]), "END\n");
+  EXPECT_TRUE(is_end_line(g_mnemonic_text[200]));
+  EXPECT_TRUE(recorder.notices.empty());
+
+  // A window's document of 20 lines: refused.
+  MnemonicText document = make_mnemonic_text(20);
+  set_line_statement(document[0], "LD X7");
+  set_end_line(document[1]);
+  MnemonicText document_saved = document;
+  TextSpan document_span = document;
+  EXPECT_EQ(com_paste_listing(listing, document_span, document_saved), -2);
+  EXPECT_EQ(texts(), std::vector<std::string>{MSG_PASTE_TOO_LONG});
+  EXPECT_EQ(statement_of(document[0]), "LD X7\n");
+  EXPECT_EQ(text_differs_from_saved(document, document_saved), 0);
+}
+
+// A board listing more lines than any program can have is shown as far as it was read,
+// with a message, and is never offered for pasting.
+TEST_F(ComExchange, AListingLongerThanAnyProgramIsNotReadWhole) {
+  for (int n = 1; n <= MAX_LISTING_LINES + 5; ++n) link.board.program[n] = "NOP";
+  const ComResult listing = com_read_program();
+  EXPECT_TRUE(listing.ok);
+  EXPECT_FALSE(listing.whole);
+  EXPECT_EQ(texts(), std::vector<std::string>{MSG_LISTING_TOO_LONG});
 }
 
 }  // namespace

@@ -11,7 +11,9 @@
 // - Input. A byte from 0x20 up, DEL (0x7F) aside, is echoed at once and appended to the
 //   command (at most 255 bytes are kept; more are echoed and dropped): the program sends a
 //   whole-line comment like a statement, and its Shift-JIS text comes back as it went. CR is not echoed and
-//   executes the command. LF is ignored. 0x03 drops the command and stops the program.
+//   executes the command. A 7-bit board (option `ascii_only`) takes only printable ASCII:
+//   a byte above 0x7E is neither echoed nor kept, like a control byte, so of a comment's
+//   Shift-JIS text it keeps the second bytes that fall in 0x40-0x7E. LF is ignored. 0x03 drops the command and stops the program.
 //   Other control bytes are ignored. Nothing is ever sent unsolicited, and nothing
 //   follows the prompt.
 // - The probe: a CR with no command is answered with exactly "??" and no prompt.
@@ -64,6 +66,7 @@ class BoardMonitor {
   bool answer_commands = true;         // false: echoes, but answers no command
   bool prompt = true;                  // false: answers end after their last line end
   bool short_empty_answer = false;     // the empty answer is "\r\n>"
+  bool ascii_only = false;             // bytes above 0x7E are neither echoed nor kept
   bool short_framing = false;          // answers stop after the echo's line end and their
                                        // first line, with no line end and no prompt
   std::string probe_answer = "??";
@@ -86,7 +89,7 @@ class BoardMonitor {
       execute(out);
       return;
     }
-    if (byte < 0x20 || byte == 0x7F) return;
+    if (byte < 0x20 || byte == 0x7F || (ascii_only && byte > 0x7E)) return;
     uint8_t echo = byte;
     if (echoes++ == corrupt_echo_at) echo = static_cast<uint8_t>(byte ^ 0x20);
     out.push_back(static_cast<char>(echo));

@@ -164,9 +164,10 @@ TEST_F(LinkTest, AnswersCutShortFailEveryExchange) {
   EXPECT_EQ(notices, std::vector<std::string>{link_failed});
   int line = 0;
   EXPECT_EQ(verify_program_on_target(text, line), VERIFY_LINK_FAILED);
+  std::string listed;
+  EXPECT_EQ(read_program_from_target(listed), -1);
   char listing[64];
   size_t length = 0;
-  EXPECT_EQ(read_program_from_target(listing, length), -1);
   ASSERT_EQ(send_echoed_command("R"), 1);
   EXPECT_EQ(read_until_prompt(listing, length), ReplyEnd::SILENT);
   EXPECT_LT(link.now_us, 30000 * MS);
@@ -364,7 +365,8 @@ TEST_F(LinkTest, VerifyResults) {
       {"fewer_board_lines", {{1, "LD X0"}, {2, "OUT Y0"}}, "", VERIFY_UNREADABLE, 0},
       {"no_line_feed", {}, "1 LD X0>", VERIFY_UNREADABLE, 0},
       {"no_number", {}, "\r\nLD X0\r\n>", VERIFY_DIFFERS, 1},
-      {"huge_word", {}, "\r\n1 LD " + std::string(300, 'W') + "\r\n>", VERIFY_DIFFERS, 1},
+      // Longer than any line the program sends: the listing is not read past it.
+      {"huge_word", {}, "\r\n1 LD " + std::string(300, 'W') + "\r\n>", VERIFY_UNREADABLE, 0},
   };
   MnemonicText text = make_text({"LD X0", "OUT Y0", "END"});
   for (const Case& c : cases) {
@@ -389,15 +391,14 @@ TEST_F(LinkTest, VerifyWhenTheLinkFails) {
 
 TEST_F(LinkTest, ReadBackShowsTheLinesAfterTheEchoUpToThePrompt) {
   link.board.program = {{1, "LD X0"}, {2, "OUT Y0"}, {3, "END"}};
-  char listing[REPLY_TEXT_SIZE];
-  size_t length = 0;
-  ASSERT_EQ(read_program_from_target(listing, length), 0);
-  EXPECT_STREQ(listing, "1 LD X0\r\n2 OUT Y0\r\n3 END\r");
-  EXPECT_EQ(length, std::strlen(listing));
+  std::string listing;
+  ASSERT_EQ(read_program_from_target(listing), 0);
+  EXPECT_EQ(listing, "1 LD X0\r\n2 OUT Y0\r\n3 END\r");
 
   MnemonicText text = make_text({"OLD"}, 8);
   text[0].flags = 0x11;
-  EXPECT_EQ(paste_listing_into_text({listing, length}, text), 3);
+  EXPECT_EQ(listing_program_lines(listing), 3);
+  EXPECT_EQ(paste_listing_into_text(listing, text), 3);
   EXPECT_EQ(statement(text[0]), "LD X0\n");
   EXPECT_EQ(statement(text[1]), "OUT Y0\n");
   EXPECT_EQ(statement(text[2]), "END\n");
@@ -406,23 +407,19 @@ TEST_F(LinkTest, ReadBackShowsTheLinesAfterTheEchoUpToThePrompt) {
 }
 
 TEST_F(LinkTest, ReadBackWhenTheLinkFails) {
-  char listing[64] = "old";
-  size_t length = 7;
+  std::string listing = "old";
   link.board.corrupt_echo_at = 0;
-  EXPECT_EQ(read_program_from_target(listing, length), -1);
-  EXPECT_STREQ(listing, "");
-  EXPECT_EQ(length, 0u);
+  EXPECT_EQ(read_program_from_target(listing), -1);
+  EXPECT_EQ(listing, "");
 }
 
 TEST_F(LinkTest, ReadBackOfAListingWithoutALineIsEmpty) {
   // Answers that end before the echo line does: nothing follows the echo.
   for (const char* answer : {">", "\r>", "1 LD X0>"}) {
     link.board.raw_answer = answer;
-    char listing[64] = "old";
-    size_t length = 7;
-    EXPECT_EQ(read_program_from_target(listing, length), 0) << answer;
-    EXPECT_STREQ(listing, "") << answer;
-    EXPECT_EQ(length, 0u) << answer;
+    std::string listing = "old";
+    EXPECT_EQ(read_program_from_target(listing), 0) << answer;
+    EXPECT_EQ(listing, "") << answer;
   }
 }
 
@@ -820,3 +817,167 @@ TEST_F(PollTest, PollAtNinetySixHundredBaudCostsItsCharacters) {
 }
 
 }  // namespace
+
+// ---- Boards that echo every byte, and boards that take only printable ASCII -----------------
+
+// A program with Japanese comments: a whole-line comment (sent as a statement), a comment
+// behind a statement (dropped, only two words go), one whose text ends in bytes above 0x7E
+// only, and half-width katakana.
+MnemonicText commented_program() {
+  return make_text({"; ポンプの始動", "LD      X00 ;起動", "OUT     Y01", "; あいう", "; ｱｲｳok", "END"});
+}
+
+struct EchoKind {
+  const char* name;
+  bool ascii_only;
+};
+
+class EchoKindTest : public LinkTest, public ::testing::WithParamInterface<EchoKind> {};
+
+TEST_P(EchoKindTest, AProgramWithJapaneseCommentsIsWrittenVerifiedAndReadBack) {
+  link.board.ascii_only = GetParam().ascii_only;
+  link.character_us = SimulatedLink::CHARACTER_US_9600;
+  MnemonicText text = commented_program();
+  char end_answer[8];
+  ASSERT_EQ(write_program_to_target(text, end_answer), 0);
+  EXPECT_TRUE(notices.empty());
+  // What the board keeps of each line: the first two words, or their ASCII part.
+  std::map<int, std::string> expected;
+  for (int i = 0; i < 6; ++i) {
+    const LineWords words = split_line_words(statement_of(text[static_cast<size_t>(i)]));
+    std::string kept = std::string(words.first) + (words.second.empty() ? "" : " " + std::string(words.second));
+    if (GetParam().ascii_only) kept = ascii_part(kept);
+    while (!kept.empty() && kept.back() == ' ') kept.pop_back();
+    while (!kept.empty() && kept.front() == ' ') kept.erase(0, 1);
+    expected[i + 1] = kept;
+  }
+  EXPECT_EQ(link.board.program, expected);
+  if (GetParam().ascii_only) {
+    EXPECT_EQ(link.board.program[5], "; ok");
+  }
+  // No line cost a time-out: every echo ended as soon as it was whole.
+  EXPECT_LT(link.now_us, 500 * MS);
+
+  int line = -1;
+  EXPECT_EQ(verify_program_on_target(text, line), VERIFY_OK);
+  std::string listing;
+  ASSERT_EQ(read_program_from_target(listing), 0);
+  MnemonicText back = make_text({}, 16);
+  ASSERT_EQ(paste_listing_into_text(listing, back), 6);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(statement(back[static_cast<size_t>(i)]), expected[i + 1] + "\n") << i;
+}
+
+TEST_P(EchoKindTest, AnEchoThatDiffersInAnAsciiByteFailsTheWrite) {
+  link.board.ascii_only = GetParam().ascii_only;
+  MnemonicText text = commented_program();
+  // The echoes counted from 0: "1 ; " and the ASCII of the comment, then "2 LD X00".
+  link.board.corrupt_echo_at = GetParam().ascii_only ? 7 : 15;
+  char end_answer[8];
+  EXPECT_EQ(write_program_to_target(text, end_answer), -1);
+  EXPECT_EQ(notices, std::vector<std::string>{link_failed});
+  // The failed line was dropped from the board's line with the stop byte, and nothing
+  // more was sent.
+  ASSERT_FALSE(link.host_sent.empty());
+  EXPECT_EQ(link.host_sent.back(), '\x03');
+  EXPECT_EQ(link.board.program.count(2), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Boards, EchoKindTest,
+                         ::testing::Values(EchoKind{"every_byte", false}, EchoKind{"printable_ascii", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LineEcho, EveryByteOrThePrintableAsciiComesBack) {
+  const std::string sent = "5 ; \x83\x7c\x83\x93\x83\x76";  // "5 ; ポンプ"
+  struct Case {
+    std::string echo;
+    EchoMatch match;
+  };
+  const Case cases[] = {
+      {"", EchoMatch::PARTIAL},
+      {"5 ; \x83", EchoMatch::PARTIAL},
+      {sent, EchoMatch::COMPLETE},
+      {"5 ; |", EchoMatch::PARTIAL},
+      {"5 ; |v", EchoMatch::COMPLETE},
+      {"5 ; |w", EchoMatch::DIFFERS},       // an ASCII byte differs
+      {"5 : |v", EchoMatch::DIFFERS},
+      {"5 ; \x84", EchoMatch::DIFFERS},     // a byte above 0x7E that came back wrong
+      {"5 ; \x83|v", EchoMatch::DIFFERS},   // some bytes above 0x7E, not all
+      {sent + "x", EchoMatch::DIFFERS},
+  };
+  for (const Case& c : cases) EXPECT_EQ(match_line_echo(sent, c.echo), c.match) << c.echo;
+  // A line that ends in bytes above 0x7E: its ASCII is a whole echo of a 7-bit board.
+  EXPECT_EQ(match_line_echo("4 ; \x82\xa0", "4 ; "), EchoMatch::COMPLETE);
+  EXPECT_EQ(match_line_echo("1 LD X0", "1 LD X0"), EchoMatch::COMPLETE);
+  EXPECT_EQ(match_line_echo("1 LD X0", "1 LD X1"), EchoMatch::DIFFERS);
+}
+
+// ---- Listings longer than one reply ----------------------------------------------------------
+
+MnemonicText numbered_program(int lines) {
+  MnemonicText text = make_mnemonic_text(lines + 1);
+  for (int i = 0; i + 1 < lines; ++i)
+    std::snprintf(text[static_cast<size_t>(i)].statement, STATEMENT_SIZE, i % 2 ? "OUT     Y%d\n" : "LD      X%d\n", i % 100);
+  std::strcpy(text[static_cast<size_t>(lines - 1)].statement, "END\n");
+  std::strcpy(text[static_cast<size_t>(lines)].statement, "0FFFF0 0FFFF0\n");
+  return text;
+}
+
+TEST_F(LinkTest, ListingsOfAnyLengthAProgramCanHaveAreReadWholeAndVerified) {
+  for (int lines : {400, MAX_LISTING_LINES}) {
+    MnemonicText text = numbered_program(lines);
+    char end_answer[8];
+    ASSERT_EQ(write_program_to_target(text, end_answer), 0) << lines;
+    int line = -1;
+    EXPECT_EQ(verify_program_on_target(text, line), VERIFY_OK) << lines;
+    std::string listing;
+    ASSERT_EQ(read_program_from_target(listing), 0) << lines;
+    EXPECT_EQ(listing_program_lines(listing), lines);
+    MnemonicText back = make_mnemonic_text();
+    ASSERT_EQ(paste_listing_into_text(listing, back), lines) << lines;
+    for (int i = 0; i <= lines; ++i)
+      ASSERT_EQ(statement(back[static_cast<size_t>(i)]), i < lines ? std::string(split_line_words(statement_of(text[static_cast<size_t>(i)])).first) +
+                                                                         (i + 1 < lines ? " " + std::string(split_line_words(statement_of(text[static_cast<size_t>(i)])).second) : "") + "\n"
+                                                                   : std::string("0FFFF0 0FFFF0"))
+          << lines << " " << i;
+    // A change on the last line is found there.
+    std::strcpy(text[static_cast<size_t>(lines - 2)].statement, "NOP\n");
+    EXPECT_EQ(verify_program_on_target(text, line), VERIFY_DIFFERS);
+    EXPECT_EQ(line, lines - 1);
+    EXPECT_TRUE(notices.empty());
+  }
+}
+
+TEST_F(LinkTest, AListingLongerThanAnyProgramStopsAndSaysSo) {
+  struct Case {
+    const char* name;
+    std::map<int, std::string> board;
+    std::string raw;
+  };
+  std::map<int, std::string> too_many;
+  for (int i = 1; i <= MAX_LISTING_LINES + 1; ++i) too_many[i] = "NOP";
+  const Case cases[] = {
+      {"more_lines_than_a_program", too_many, ""},
+      {"a_line_longer_than_a_sent_line", {}, "\r\n1 " + std::string(400, 'W') + "\r\n>"},
+  };
+  for (const Case& c : cases) {
+    link.board.program = c.board;
+    link.board.raw_answer = c.raw;
+    std::string listing;
+    EXPECT_EQ(read_program_from_target(listing), 1) << c.name;
+    EXPECT_EQ(listing.find('>'), std::string::npos) << c.name;
+    // Verify compares what came: a program that it holds whole is still verified.
+    MnemonicText text = make_text({"NOP", "NOP"});
+    int line = -1;
+    EXPECT_EQ(verify_program_on_target(text, line), c.raw.empty() ? VERIFY_OK : VERIFY_UNREADABLE) << c.name;
+  }
+}
+
+TEST_F(LinkTest, APromptInsideAListingLineIsListingText) {
+  link.board.program = {{1, "; a>b"}, {2, "LD X0"}, {3, "END"}};
+  std::string listing;
+  ASSERT_EQ(read_program_from_target(listing), 0);
+  EXPECT_EQ(listing, "1 ; a>b\r\n2 LD X0\r\n3 END\r");
+  MnemonicText text = make_text({"; a>b", "LD X0", "END"});
+  int line = -1;
+  EXPECT_EQ(verify_program_on_target(text, line), VERIFY_OK);
+}

@@ -4,7 +4,7 @@
 //
 //   board_simulator --link PATH [--bit X26=1]... [--register 3=00FF]... [--state FILE]
 //                   [--control FILE] [--received FILE] [--silent] [--garble] [--pace]
-//                   [--pace-us N] [--counters FILE]
+//                   [--pace-us N] [--counters FILE] [--ascii-only]
 //
 // --link      a symlink made to the pty's slave device (removed at exit)
 // --bit       a bit device of the board: letter, decimal number, '=', 0 or 1
@@ -25,6 +25,8 @@
 // --pace-us   each byte takes N microseconds on the line, both ways (1042 for 9600 baud,
 //             8N1): the answer to n received bytes with m bytes goes out (n + m) N us later
 // --counters  written after each batch of bytes: "<bytes received> <bytes sent>" so far
+// --ascii-only a 7-bit board: bytes above 0x7E are neither echoed nor kept (control file:
+//             ascii_only=0|1)
 //
 // The simulator keeps a slave descriptor open itself, so the pty survives every close
 // and reopen by the program under test. It prints "ready <slave path>" on stdout when it
@@ -50,7 +52,7 @@ void on_signal(int) { g_stop = 1; }
 
 int usage() {
   std::fprintf(stderr, "usage: board_simulator --link PATH [--bit X26=1]... [--register 3=00FF]... [--state FILE]"
-               " [--control FILE] [--received FILE] [--silent] [--garble] [--pace]\n");
+               " [--control FILE] [--received FILE] [--silent] [--garble] [--pace] [--ascii-only]\n");
   return 2;
 }
 
@@ -100,6 +102,7 @@ void apply_control(const std::string& path, std::string& applied, BoardMonitor& 
     const long value = std::strtol(line.c_str() + eq + 1, nullptr, 10);
     if (key == "silent") board.silent = value != 0;
     else if (key == "short_framing") board.short_framing = value != 0;
+    else if (key == "ascii_only") board.ascii_only = value != 0;
     else if (key == "corrupt_echo") board.corrupt_echo_at = value < 0 ? -1 : board.echoes + static_cast<int>(value);
     else if (key == "bit") parse_bit(line.c_str() + eq + 1, board);
     else if (key == "register") parse_register(line.c_str() + eq + 1, board);
@@ -169,6 +172,10 @@ int main(int argc, char** argv) {
     }
     if (arg == "--pace") {
       pace = true;
+      continue;
+    }
+    if (arg == "--ascii-only") {
+      board.ascii_only = true;
       continue;
     }
     if (i + 1 >= argc) return usage();

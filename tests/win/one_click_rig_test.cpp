@@ -9,10 +9,14 @@
 //   TAVOLIN_RIG_GARBLED_SLOT  a board that echoes one character wrong
 //   TAVOLIN_RIG_STATE         the Unix path of the answering board's state file
 //   TAVOLIN_RIG_RECEIVED      the Unix path of the file of every byte it received
+//   TAVOLIN_RIG_ASCII_ONLY    1 when the answering board takes only printable ASCII: it
+//                             neither echoes nor keeps a byte above 0x7E
+//   TAVOLIN_RIG_SHOT_SUFFIX   added to the names of the screenshots
 #include "core/ladder_model.h"  // before <windows.h>, which defines OUT
 
 #include "win/bars_frame.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -62,8 +66,8 @@ std::string wide_to_text(const std::wstring& wide) {
 }
 
 std::string dialog_text(HWND dialog, int id) {
-  wchar_t text[4200] = L"";
-  GetDlgItemTextW(dialog, id, text, 4200);
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(GetDlgItem(dialog, id))) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetDlgItemTextW(dialog, id, text.data(), static_cast<int>(text.size()))));
   return wide_to_text(text);
 }
 
@@ -72,7 +76,12 @@ void click(HWND dialog, int id) {
   pump_messages();
 }
 
-// The numbered lines a board holds after the program of a mnemonic file: "n w1 w2" each.
+bool ascii_board() { return env_number("TAVOLIN_RIG_ASCII_ONLY") == 1; }
+
+std::string shot(const char* name) { return name + env_text("TAVOLIN_RIG_SHOT_SUFFIX"); }
+
+// The numbered lines a board holds after the program of a mnemonic file: "n w1 w2" each,
+// or the printable ASCII of them on a board that keeps nothing else.
 std::string listing_of(const std::string& nic) {
   std::stringstream in(nic);
   std::string line;
@@ -80,12 +89,19 @@ std::string listing_of(const std::string& nic) {
   int n = 0;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    // A comment behind a statement is not sent; a whole-line comment is, as a statement.
     const size_t semicolon = line.find(';');
-    if (semicolon != std::string::npos) line.resize(semicolon);
+    if (semicolon != std::string::npos && line.find_first_not_of(" \t") != semicolon) line.resize(semicolon);
     std::stringstream words(line);
     std::string a, b;
     words >> a >> b;
     if (a == "0FFFF0") break;
+    if (ascii_board()) {
+      std::stringstream kept(ascii_part(a + " " + b));
+      a.clear();
+      b.clear();
+      kept >> a >> b;
+    }
     out += std::to_string(++n);
     if (!a.empty()) out += " " + a;
     if (!b.empty()) out += " " + b;
@@ -121,9 +137,9 @@ class OneClickRig : public bars_test::BarsFrame {
   // Opens the sample design `name` (tests/data/one_click/<name>.MBS, copied into the
   // test's folder) with the frame's open command: it becomes the project and its window
   // the main design window.
-  void open_design(const std::string& name) {
+  void open_design(const std::string& name, const std::string& from = std::string(TAVOLIN_TEST_DATA) + "/one_click") {
     const std::wstring file = folder_->file(cp932_to_wide(name + ".MBS"));
-    write_file_bytes(file, read_file_bytes(cp932_to_wide(std::string(TAVOLIN_TEST_DATA) + "/one_click/" + name + ".MBS")));
+    write_file_bytes(file, read_file_bytes(cp932_to_wide(from + "/" + name + ".MBS")));
     dialogs_->choose(wide_to_text(file));
     SendMessageW(frame, WM_COMMAND, CMD_OPEN_DESIGN, 0);
     pump_messages();
@@ -273,7 +289,7 @@ TEST_F(OneClickRig, TheComDialogVerifiesReadsBackRunsStopsAndWrites) {
   EXPECT_EQ(dialog_text(dialog, ComControl::RECEIVE_BOX), COM_LINK_ON);
   EXPECT_EQ(dialog_text(dialog, ComControl::WRITE), "ﾆｰﾓﾆｯｸ\n書込み");
   EXPECT_EQ(g_port_open, 1);
-  save_screenshot("com_dialog_open");
+  save_screenshot(shot("com_dialog_open"));
 
   click(dialog, ComControl::VERIFY);
   EXPECT_EQ(dialog_text(dialog, ComControl::SEND_BOX), "L");
@@ -312,19 +328,92 @@ TEST_F(OneClickRig, TheComDialogVerifiesReadsBackRunsStopsAndWrites) {
   std::atomic<bool> pictured{false};
   std::thread camera([&] {
     Sleep(300);
-    pictured = !save_screenshot("com_dialog_writing").empty();
+    pictured = !save_screenshot(shot("com_dialog_writing")).empty();
   });
   click(dialog, ComControl::WRITE);
   camera.join();
   EXPECT_TRUE(pictured);
   EXPECT_EQ(dialog_text(dialog, ComControl::SEND_BOX), COM_WRITING);
-  EXPECT_EQ(dialog_text(dialog, ComControl::RECEIVE_BOX), "\n>\r\n Write OK!");
-  save_screenshot("com_dialog_written");
+  EXPECT_EQ(dialog_text(dialog, ComControl::RECEIVE_BOX), "\r\n Write OK!");
+  save_screenshot(shot("com_dialog_written"));
 
   click(dialog, ComControl::CLOSE);
   EXPECT_EQ(com_dialog(), nullptr);
   EXPECT_EQ(g_dialog_slots[0][0], 0u);
   EXPECT_EQ(g_port_open, 1);  // closing the dialog leaves the link as it was
+}
+
+// The sample design of the guide, whose whole-line comments are Shift-JIS: written by the
+// one-click command, then verified and read back in the COM dialog, on a board that keeps
+// every byte and on one that keeps only printable ASCII (the rig runs both).
+TEST_F(OneClickRig, TheSampleWithJapaneseCommentsIsWrittenVerifiedAndReadBack) {
+  open_design("SAMPLE1", std::string(TAVOLIN_TEST_DATA) + "/../../resources/samples");
+  use_board("TAVOLIN_RIG_SLOT");
+  for (int i = 0; i < 3; ++i) boxes_->answer(IDOK);
+  SendMessageW(frame, WM_COMMAND, CMD_WRITE_LADDER, 0);
+  pump_messages();
+  ASSERT_EQ(shown().back(), MSG_PROGRAM_WRITTEN);
+  const std::string nic = project_file(".NIC");
+  ASSERT_TRUE(std::any_of(nic.begin(), nic.end(), [](char c) { return static_cast<uint8_t>(c) > 0x7E; }));
+  // The board's stored lines are the program's (their ASCII part on a 7-bit board).
+  const std::string listing = listing_of(nic);
+  const std::string stored = unix_file("TAVOLIN_RIG_STATE").substr(std::strlen("running=0\n"));
+  EXPECT_EQ(stored, listing);
+  std::printf("[ board    ] %s board holds %zu lines; the first: %s\n", ascii_board() ? "7-bit" : "8-bit",
+              static_cast<size_t>(std::count(stored.begin(), stored.end(), '\n')), stored.substr(0, stored.find('\n')).c_str());
+
+  SendMessageW(frame, WM_COMMAND, CMD_COM_DIALOG, 0);
+  pump_messages();
+  HWND dialog = com_dialog();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(dialog_text(dialog, ComControl::RECEIVE_BOX), COM_LINK_ON);
+  click(dialog, ComControl::VERIFY);
+  EXPECT_EQ(dialog_text(dialog, ComControl::RECEIVE_BOX), "Verify OK");
+  save_screenshot(shot("com_dialog_sample_verified"));
+  boxes_->answer(IDNO);
+  click(dialog, ComControl::READ_BACK);
+  std::string expected_listing;
+  for (char c : stored) expected_listing += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  expected_listing.resize(expected_listing.size() - 1);  // the line end before the prompt goes
+  EXPECT_EQ(dialog_text(dialog, ComControl::RECEIVE_BOX), expected_listing);
+  save_screenshot(shot("com_dialog_sample_read_back"));
+}
+
+// A program longer than one 4096-byte reply, written, verified and read back whole through
+// the dialog.
+TEST_F(OneClickRig, TheComDialogWritesVerifiesAndReadsBackALongProgram) {
+  use_board("TAVOLIN_RIG_SLOT");
+  SendMessageW(frame, WM_COMMAND, CMD_COM_DIALOG, 0);
+  pump_messages();
+  HWND dialog = com_dialog();
+  ASSERT_NE(dialog, nullptr);
+  constexpr int LINES = 400;
+  MnemonicText program = make_mnemonic_text(LINES + 1);
+  for (int n = 0; n + 1 < LINES; ++n)
+    set_line_statement(program[static_cast<size_t>(n)], n % 2 ? "OUT     Y1" : "LD      X0");
+  set_line_statement(program[LINES - 1], "END");
+  set_end_line(program[LINES]);
+  MnemonicText document = make_mnemonic_text();
+  g_mnemonic_text = program;
+  click(dialog, ComControl::WRITE);
+  ASSERT_EQ(dialog_text(dialog, ComControl::RECEIVE_BOX), "\r\n Write OK!");
+  const std::string stored = unix_file("TAVOLIN_RIG_STATE").substr(std::strlen("running=0\n"));
+  // The listing the board sends, with its CR LF line ends, is longer than one 4096-byte reply.
+  ASSERT_GT(stored.size() + LINES, static_cast<size_t>(REPLY_TEXT_SIZE));
+  click(dialog, ComControl::VERIFY);
+  EXPECT_EQ(dialog_text(dialog, ComControl::RECEIVE_BOX), "Verify OK");
+  save_screenshot(shot("com_dialog_long_verified"));
+  g_mnemonic_text = document;
+  boxes_->answer(IDYES);
+  click(dialog, ComControl::READ_BACK);
+  EXPECT_EQ(wide_to_text(boxes_->shown().back().text), COM_PASTE_QUESTION);
+  EXPECT_EQ(find_end_line(document), LINES - 1);
+  EXPECT_TRUE(is_end_line(document[LINES]));
+  EXPECT_EQ(std::string(document[1].statement), "OUT Y1\n");
+  const std::string shown_listing = dialog_text(dialog, ComControl::RECEIVE_BOX);
+  EXPECT_EQ(static_cast<int>(std::count(shown_listing.begin(), shown_listing.end(), '\n')), LINES - 1);
+  save_screenshot(shot("com_dialog_long_read_back"));
+  g_mnemonic_text = {};
 }
 
 TEST_F(OneClickRig, TheComDialogReportsASilentOrGarblingBoard) {
@@ -342,16 +431,21 @@ TEST_F(OneClickRig, TheComDialogReportsASilentOrGarblingBoard) {
     pump_messages();
     HWND dialog = com_dialog();
     ASSERT_NE(dialog, nullptr);
-    ASSERT_EQ(dialog_text(dialog, ComControl::RECEIVE_BOX), COM_LINK_ON);
+    const bool silent = board.slot_variable == std::string("TAVOLIN_RIG_SILENT_SLOT");
+    // The receive box says what the link is: a silent board is no link; a board that
+    // answers the greeting is, until an exchange fails.
+    ASSERT_EQ(dialog_text(dialog, ComControl::RECEIVE_BOX), silent ? COM_BOARD_SILENT : COM_LINK_ON);
+    save_screenshot(shot(silent ? "com_dialog_silent_open" : "com_dialog_garbled_open"));
     for (int id : {ComControl::VERIFY, ComControl::WRITE, ComControl::RUN}) {
       boxes_->answer(IDOK);
       const size_t before = boxes_->shown().size();
       click(dialog, id);
       ASSERT_EQ(boxes_->shown().size(), before + 1) << board.name << " " << id;
       EXPECT_EQ(wide_to_text(boxes_->shown().back().text), MSG_LINK_FAILED) << board.name << " " << id;
-      EXPECT_EQ(dialog_text(dialog, ComControl::RECEIVE_BOX), COM_LINK_ON) << board.name << " " << id;
+      EXPECT_EQ(dialog_text(dialog, ComControl::RECEIVE_BOX), COM_LINK_BROKEN) << board.name << " " << id;
     }
-    if (board.slot_variable == std::string("TAVOLIN_RIG_SILENT_SLOT")) {
+    save_screenshot(shot(silent ? "com_dialog_silent_failed" : "com_dialog_garbled_failed"));
+    if (silent) {
       click(dialog, ComControl::STOP);
       EXPECT_EQ(dialog_text(dialog, ComControl::RECEIVE_BOX), "");
     }

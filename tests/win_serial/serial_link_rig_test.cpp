@@ -279,13 +279,13 @@ TEST_F(SerialLinkRig, WriteVerifyReadBackRunStopAndPoll) {
   EXPECT_EQ(line, 3);
 
   // Read-back into a fresh text.
-  char listing[REPLY_TEXT_SIZE];
-  size_t length = 0;
-  ASSERT_EQ(read_program_from_target(listing, length), 0);
-  EXPECT_STREQ(listing, "1 LD X1A\r\n2 AND M12\r\n3 OUT Y13\r\n4\r\n5 LD X03\r\n6 MOV\r\n7 K100\r\n8 D3\r\n9 END\r");
+  std::string listing;
+  ASSERT_EQ(read_program_from_target(listing), 0);
+  EXPECT_EQ(listing, "1 LD X1A\r\n2 AND M12\r\n3 OUT Y13\r\n4\r\n5 LD X03\r\n6 MOV\r\n7 K100\r\n8 D3\r\n9 END\r");
   MnemonicText back = make_text({});
   back.resize(16);
-  ASSERT_EQ(paste_listing_into_text({listing, length}, back), 9);
+  ASSERT_EQ(paste_listing_into_text(listing, back), 9);
+  size_t length = 0;
   EXPECT_STREQ(back[0].statement, "LD X1A\n");
   EXPECT_STREQ(back[3].statement, "\n");
   EXPECT_STREQ(back[8].statement, "END\n");
