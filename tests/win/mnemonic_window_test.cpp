@@ -326,8 +326,11 @@ TEST_F(MnemonicWindowTest, AFileThatCannotBeOpenedLeavesAUsableEmptyWindow) {
   EXPECT_EQ(boxes_->shown().back().text, cp932_to_wide("ファイルが開けません！"));
   type(window, "LD X0");
   EXPECT_EQ(statements(window), (std::vector<std::string>{"LD X0"}));
-  SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);  // no saved copy: no question
+  // What was typed is asked about at the close, as in any changed document; No drops it.
+  boxes_->answer(IDNO);
+  SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
   pump_messages();
+  EXPECT_EQ(boxes_->shown().back().text, cp932_to_wide("変更がありました！\nﾆｰﾓﾆｯｸ画面を保存しますか？"));
   EXPECT_FALSE(IsWindow(window));
 }
 
