@@ -24,6 +24,7 @@
 #include "shell/settings_win.h"
 #include "support/ladder_text.h"
 #include "win/design_fixtures.h"
+#include "win/mnemonic_fixtures.h"
 #include "win/monitor_fixtures.h"
 
 namespace {
@@ -52,16 +53,6 @@ std::string nic_bytes(const std::vector<std::string>& lines) {
   std::string out;
   for (const std::string& l : lines) out += l + "\r\n";
   return out + "0FFFF0 0FFFF0\r\n";
-}
-
-std::vector<std::string> statements(HWND window) {
-  std::vector<std::string> out;
-  const MnemonicText& text = *nic_window_text(window);
-  for (int i = 0; i < count_text_lines(text); ++i) {
-    std::string_view s = line_statement(text[i]);
-    out.emplace_back(s.substr(0, s.find('\n')));
-  }
-  return out;
 }
 
 class FileSafety : public BarsFrame {
@@ -110,21 +101,7 @@ class FileSafety : public BarsFrame {
     return g_active_child;
   }
   HWND open_mnemonic_record(const std::string& path, const std::string& title) {
-    if (g_toolbar_kind != TOOLBAR_KIND_MNEMONIC) rebuild_screen_toolbar(frame, CMD_SCREEN_MNEMONIC);
-    ChildOpenRecord record{};
-    fill_child_open(record, FileFilter::NIC, path, title, 0);
-    ShowWindow(g_mdi_client, SW_SHOW);
-    MDICREATESTRUCTW create{};
-    create.szClass = L"nicfl";
-    create.szTitle = L"  test";
-    create.hOwner = g_instance;
-    create.cx = 640;
-    create.cy = 400;
-    create.lParam = reinterpret_cast<LPARAM>(&record);
-    HWND window = reinterpret_cast<HWND>(SendMessageW(g_mdi_client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
-    pump_messages();
-    if (window) SetFocus(window);
-    return window;
+    return open_mnemonic_window(frame, path, title);
   }
 
   std::vector<std::wstring> read_only_files_;
@@ -280,7 +257,7 @@ TEST_F(FileSafety, NoFurtherMnemonicDocumentSharesTheFirstWindowsFileNumberOrUnd
     pump_messages();
   }
   send(first, CMD_UNDO);
-  EXPECT_EQ(statements(first), (std::vector<std::string>{"LD X0", "END"}));
+  EXPECT_EQ(nic_window_statements(first), (std::vector<std::string>{"LD X0", "END"}));
   SendMessageW(first, WM_SYSCOMMAND, SC_CLOSE, 0);  // its own text again: no question
   pump_messages();
 }
@@ -299,7 +276,7 @@ TEST_F(FileSafety, AFirstWindowWhoseFileDidNotOpenHasItsOwnUndoAndAsksAtTheClose
   ASSERT_TRUE(IsWindow(window));
   type(window, "y");
   send(window, CMD_UNDO);
-  EXPECT_EQ(statements(window), (std::vector<std::string>{""}));
+  EXPECT_EQ(nic_window_statements(window), (std::vector<std::string>{""}));
   type(window, "LD X1");
 
   // The typed text is asked about; Yes goes to Save As, never over the file that did not open.
