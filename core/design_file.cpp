@@ -316,7 +316,7 @@ int read_current_body(GridSpan grid, TextBuffer& stream, int mode, DesignReadInf
       return (r == 0 && mode != DESIGN_FILE_STANDALONE) ? DESIGN_FILE_OK : DESIGN_FILE_BAD;
     }
     if (line.too_long || line.length_with_end() < 6) return DESIGN_FILE_BAD;
-    if (r >= limit) return DESIGN_FILE_BAD;  // no room left for this row
+    if (r >= limit) return DESIGN_FILE_TOO_LONG;  // no room left for this row
     int filled = decode_row_groups(line, words);
     if (filled < 0) return DESIGN_FILE_BAD;
     LadderRow& row = grid[static_cast<size_t>(r)];

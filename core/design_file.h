@@ -32,6 +32,7 @@ inline constexpr int DESIGN_FILE_APPENDED_NO_SPECIAL = 4;  // as 1, without the 
 inline constexpr int DESIGN_FILE_OK = 0;
 inline constexpr int DESIGN_FILE_BAD = 1;     // cannot be read (unknown header, damaged, truncated, stream error)
 inline constexpr int DESIGN_FILE_EMPTY = -2;  // the first row is the end mark
+inline constexpr int DESIGN_FILE_TOO_LONG = 2;  // more rows than the grid holds (nothing past it is written)
 
 inline constexpr const char DESIGN_FILE_HEADER[] = "mbs-file 3winv.1";
 
@@ -54,7 +55,8 @@ int write_design_file(void* owner, GridSpan grid, const ViewState* view, std::FI
 // Reads a design into the grid (which the caller has zero-filled) and its settings into
 // g_loaded_cpu_settings. Mode 0 reads a stand-alone file, in the current layout or one of
 // the older ones; mode 1 the design text that follows the records of an operation file.
-// Returns DESIGN_FILE_OK, DESIGN_FILE_BAD or DESIGN_FILE_EMPTY. Never writes past the grid.
+// Returns DESIGN_FILE_OK, DESIGN_FILE_BAD, DESIGN_FILE_EMPTY or DESIGN_FILE_TOO_LONG. Never
+// writes past the grid.
 int read_design_file(GridSpan grid, std::FILE* stream, int mode);
 
 // What a read found besides its result (for the operation-file reader).

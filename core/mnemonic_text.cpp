@@ -185,8 +185,9 @@ int text_differs_from_saved(ConstTextSpan text, ConstTextSpan saved) {
 
 // ---- The .NIC file -----------------------------------------------------------------------
 
-int read_nic_file(TextSpan text, std::FILE* stream, int* line_count) {
+int read_nic_file(TextSpan text, std::FILE* stream, int* line_count, std::vector<int>* cut_lines) {
   if (line_count) *line_count = 0;
+  if (cut_lines) cut_lines->clear();
   size_t limit = text_limit(text.size());
   if (limit == 0) return -1;
   use_binary_mode(stream);
@@ -204,6 +205,8 @@ int read_nic_file(TextSpan text, std::FILE* stream, int* line_count) {
     if (status == LineStatus::END_OF_FILE) break;
     MnemonicLine& line = text[i];
     set_line_statement(line, physical.text);
+    if (cut_lines && (physical.too_long || physical.text.size() > static_cast<size_t>(MAX_STATEMENT_CHARS)))
+      cut_lines->push_back(static_cast<int>(i) + 1);
     line.comment[0] = '\0';
     line.flags = 0;
     line.selected = 0;

@@ -16,6 +16,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/ladder_model.h"
 
@@ -79,7 +80,9 @@ inline constexpr int NIC_READ_TOO_LONG = -3;  // the file holds more lines than 
 // line follows the lines that fit (blank lines before the end line or the end of the
 // file do not count): the text then holds the first lines and the end line, and is
 // not the whole program, so it must not be written into the board or saved over the file.
-int read_nic_file(TextSpan text, std::FILE* stream, int* line_count);
+// `cut_lines`, when given, receives the 1-based numbers of the lines longer than a
+// statement field holds (stored cut), so that the reader's user can say which they were.
+int read_nic_file(TextSpan text, std::FILE* stream, int* line_count, std::vector<int>* cut_lines = nullptr);
 // Writes every statement up to its line feed, each followed by CR LF, up to and
 // including the end line (written as the end line when the text lacks one). flag is
 // not used. Returns 0, or -1 as soon as a write fails.

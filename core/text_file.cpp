@@ -18,9 +18,16 @@ inline int next_byte(std::FILE* stream) {
 }
 }  // namespace
 
+namespace {
+TextFileOpener g_text_file_opener = nullptr;
+}  // namespace
+
+void set_text_file_opener(TextFileOpener opener) { g_text_file_opener = opener; }
+
 std::FILE* open_text_file(const char* path, const char* mode) {
   std::string binary_mode(mode);
   if (binary_mode.find('b') == std::string::npos) binary_mode += 'b';
+  if (g_text_file_opener) return g_text_file_opener(path, binary_mode.c_str());
   return std::fopen(path, binary_mode.c_str());
 }
 

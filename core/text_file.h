@@ -18,8 +18,15 @@ inline constexpr std::string_view TEXT_LINE_END = "\r\n";
 // The byte that ends a text file when read.
 inline constexpr int TEXT_END_BYTE = 0x1A;
 
-// Opens `path` with the C mode "r", "w", "w+", "a" ... always adding binary mode.
+// Opens `path` with the C mode "r", "w", "w+", "a" ... always adding binary mode. Paths are
+// CP932, as the program keeps them: the Windows program installs an opener that calls the
+// wide-character functions (set_text_file_opener), so that Japanese names open whatever the
+// system code page; without one the C library's fopen serves.
 std::FILE* open_text_file(const char* path, const char* mode);
+using TextFileOpener = std::FILE* (*)(const char* path, const char* mode);
+// Installs the opener of open_text_file (nullptr: the C library again). The mode it gets
+// already holds 'b'.
+void set_text_file_opener(TextFileOpener opener);
 // Switches a stream that a caller opened in text mode to binary mode (Windows; elsewhere
 // the two are the same). The readers and writers call it before they touch a stream.
 void use_binary_mode(std::FILE* stream);

@@ -48,6 +48,9 @@ constexpr char CONFIRM_CAPTION[] = "確認";
 constexpr char WARNING_CAPTION[] = "警告";
 constexpr char CANNOT_OPEN[] = "ファイルが開けません！";
 constexpr char BAD_FORMAT[] = "フォーマットが違います";
+constexpr char READ_ONLY_FILE[] = "読取り専用ファイルです";
+const std::string TOO_LONG =
+    "回路が長すぎるため開けません！\n" + std::to_string(MAX_GRID_ROWS) + "行を超える設計ファイルです";
 constexpr char CANNOT_WRITE[] = "ファイルが開けません\n共用をチェックして下さい";
 constexpr char SAVE_FAILED[] = "ファイル保存に失敗しました！";
 constexpr char FITTED[] = "画面を最大化しました。";
@@ -132,6 +135,12 @@ int read_into(HWND window, const char* path, LadderGrid& grid, bool report) {
   }
   const int result = read_design_file(grid, stream, DESIGN_FILE_STANDALONE);
   std::fclose(stream);
+  if (result == DESIGN_FILE_TOO_LONG) {
+    // Not a damaged file: one with more rows than a design holds. It is not opened, so it
+    // can never be saved back cut short.
+    if (report) show_message_box(window, TOO_LONG.c_str(), path, MB_OK);
+    return -1;
+  }
   if (result != DESIGN_FILE_OK) {
     if (report) show_message_box(window, BAD_FORMAT, path, MB_OK);
     return -1;
@@ -208,6 +217,8 @@ LRESULT on_create(HWND window, LPARAM lparam) {
   init_open_file_name(*open_file_of(*view), window, FileFilter::MBS, view->path, view->title);
   copy_text(view->title, record.title);
   view->open_file.flags = record.flags;
+  // A file with the read-only attribute is refused by Save as the dialog's choice is.
+  if (record.path[0] != '\0' && path_is_read_only(record.path)) view->open_file.flags |= OPEN_FILE_READ_ONLY;
 
   auto* grid = new LadderGrid(make_ladder_grid());
   store_grid(window, grid);
@@ -290,7 +301,10 @@ int ask_before_close(HWND window, LadderGrid& grid, ViewState& view) {
   const bool changed = (saved != nullptr && grid_differs(grid, *saved) == 1) || g_comments_changed != 0;
   const int answer = changed ? show_message_box(window, SAVE_QUESTION, CONFIRM_CAPTION, MB_YESNOCANCEL) : IDNO;
   const bool untitled = std::strcmp(view.title, NEW_DESIGN_FILE) == 0;
-  switch (close_step(changed, answer, untitled)) {
+  const bool read_only = (view.open_file.flags & OPEN_FILE_READ_ONLY) != 0;
+  // Yes for a read-only file: it is never written; the refusal, then Save As.
+  if (changed && answer == IDYES && read_only && !untitled) show_message_box(window, READ_ONLY_FILE, view.path, MB_OK);
+  switch (close_step(changed, answer, untitled || read_only)) {
     case CloseStep::REFUSE:
       return -1;
     case CloseStep::SAVE_AS: {

@@ -169,7 +169,8 @@ LRESULT on_create(HWND window, LPARAM lparam) {
   copy_text(view->title, record.title);
 
   const std::string seq_path = operation_file_path(record.path);
-  std::FILE* file = std::fopen(seq_path.c_str(), "r");
+  // Through the wide-character open: a project name in Japanese opens on any code page.
+  std::FILE* file = open_file_cp932(seq_path.c_str(), L"rb");
   if (file == nullptr) return fail_creation(window, *view, MSG_NO_OPERATION_FILE, record.path, count_before);
   std::fseek(file, 0, SEEK_END);
   const long length = std::ftell(file);

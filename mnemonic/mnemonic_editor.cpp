@@ -105,6 +105,21 @@ void edited(MnemonicEffects& e, int line) {
   e.mark_other_windows = true;
 }
 
+// True when `statement` stored as a line would be an end line: the text would end there
+// and a save would drop every line below it.
+bool makes_end_line(std::string_view statement) {
+  MnemonicLine probe{};
+  set_line_statement(probe, statement);
+  return is_end_line(probe);
+}
+
+// Stores `statement` in the line unless it would make the line an end line.
+bool store_statement(MnemonicLine& line, std::string_view statement) {
+  if (makes_end_line(statement)) return false;
+  set_line_statement(line, statement);
+  return true;
+}
+
 // Inserts `bytes` at the caret when the line has room for them.
 bool insert_at_caret(MnemonicLine& line, MnemonicView& view, std::string_view bytes) {
   std::string_view body = body_of(line);
@@ -113,7 +128,7 @@ bool insert_at_caret(MnemonicLine& line, MnemonicView& view, std::string_view by
   std::string joined;
   joined.reserve(body.size() + bytes.size());
   joined.append(body.substr(0, col)).append(bytes).append(body.substr(col));
-  set_line_statement(line, joined);
+  if (!store_statement(line, joined)) return false;
   view.cursor_col = static_cast<int>(col + bytes.size());
   return true;
 }
@@ -310,16 +325,21 @@ MnemonicEffects delete_at_caret(TextSpan text, MnemonicView& view) {
                                              static_cast<size_t>(MAX_STATEMENT_CHARS)) {
         std::string joined(body);
         joined.append(body_of(text[row + 1]));
-        set_line_statement(line, joined);
-        delete_line(text, row + 1);
-        e.resync_line = row;
-        e.resync_insert = 0;
+        if (store_statement(line, joined)) {
+          delete_line(text, row + 1);
+          e.resync_line = row;
+          e.resync_insert = 0;
+          // A lead byte left alone at the line's end takes the joined line's first byte
+          // as its trail byte: the caret goes to the start of that character.
+          view.cursor_col = limit_caret_column(line, view.cursor_col);
+        }
       }
     } else {
       size_t col = static_cast<size_t>(view.cursor_col);
       std::string rest(body.substr(0, col));
       rest.append(body.substr(col + sjis_char_length(body, col)));
-      set_line_statement(line, rest);
+      store_statement(line, rest);
+      view.cursor_col = limit_caret_column(line, view.cursor_col);
     }
   }
   edited(e, view.cursor_row);
@@ -332,6 +352,8 @@ MnemonicEffects split_line(TextSpan text, MnemonicView& view) {
   keep_caret_on_text(text, view);
   int row = view.cursor_row;
   std::string tail(body_of(text[row]).substr(static_cast<size_t>(view.cursor_col)));
+  if (makes_end_line(tail) || makes_end_line(body_of(text[row]).substr(0, static_cast<size_t>(view.cursor_col))))
+    return e;
   if (!insert_empty_line(text, row + 1)) return e;
   set_line_statement(text[row + 1], tail);
   truncate_line(text[row], view.cursor_col);
@@ -682,6 +704,9 @@ MnemonicEffects paste_text(TextSpan text, MnemonicView& view, std::string_view c
     set_line_statement(line, joined);
   } else {
     std::vector<std::string> lines = clipboard_text_lines(clip);
+    // A text copied whole from a file brings its end line: that line is no statement,
+    // and pasted it would end the text there.
+    std::erase_if(lines, [](const std::string& line) { return makes_end_line(line); });
     if (!lines.empty()) {
       for (size_t k = 0; k < lines.size() && k < static_cast<size_t>(LINE_CLIPBOARD_SLOTS); ++k)
         copy_text_bounded(g_line_clipboard[k], lines[k] + '\n');

@@ -1,9 +1,16 @@
 #include "mnemonic/mnemonic_screen.h"
 
+#include <algorithm>
+
 #include "core/sjis.h"
 #include "shell/path_parts.h"
 
 int g_mnemonic_doc_counter = 0;
+
+int mnemonic_file_number(int slot, int counter) {
+  if (slot == 0) return 0;
+  return (std::max(counter, 1) - 1) % 15 + 1;
+}
 uint32_t g_mnemonic_repaint_mask = 0;
 int g_mnemonic_line_count = 0;
 int g_text_line_height = 0;

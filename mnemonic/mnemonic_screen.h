@@ -11,7 +11,11 @@
 inline constexpr char NEW_MNEMONIC_TITLE[] = "新規.NIC";
 inline constexpr char MNEMONIC_EXTENSION[] = ".NIC";
 
-extern int g_mnemonic_doc_counter;      // number of the next document; view_id = number << 4
+extern int g_mnemonic_doc_counter;      // number of the next document; view_id = file number << 4
+// The file number of a mnemonic document: 0 for the first window's (slot 0), the only one
+// with the undo ring, Save and the compile; 1-15 in turn for further documents (`counter`
+// is g_mnemonic_doc_counter when the window was made), never 0.
+int mnemonic_file_number(int slot, int counter);
 extern uint32_t g_mnemonic_repaint_mask;  // bit n: mnemonic window n repaints when next activated
 extern int g_mnemonic_line_count;       // line count as last read, saved or compiled
 extern int g_text_line_height;          // pixel height of a text line (stock OEM fixed font)

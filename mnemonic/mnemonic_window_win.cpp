@@ -50,11 +50,56 @@ constexpr char MSG_NAME_FIRST[] = "名前付けて保存して下さい！";
 constexpr char MSG_SAVED[] = "ファイルが上書きされました！";
 constexpr char MSG_EXISTS[] = "同一ファイル名が存在していますが、\n強行しますか？";
 constexpr char MSG_SAVED_AS[] = "ファイルが新しい名前で保存されました！";
+constexpr char MSG_LINES_CUT[] = "次の行が長すぎるため、%d文字で切りました：\n%s\n上書き保存すると元の行は失われます";
+constexpr char MSG_SAVE_CUT_LINES[] =
+    "長すぎて切った行があります（%s行目）。\n元のファイルに上書きすると、切った部分は失われます。\n上書きしますか？";
 constexpr char CAPTION_WARNING[] = "警告";
 constexpr char CAPTION_CONFIRM[] = "確認";
 constexpr uint32_t WINDOW_BACKGROUND = 0xFFFFFF;
 
 int g_nic_client_height = 0;  // client height at the last size change: the page of the scroll bar
+
+// How a window's text may be written back over the file it came from.
+//   ASK_FIRST: the file had lines too long for a statement, and the text holds them cut;
+//              a save over the file asks first (the text names the lines).
+//   SAVE_AS_ONLY: the file did not open; the text is saved only under a chosen name, so
+//              that a file the program could not read is never written over.
+enum class SaveGuard { ASK_FIRST, SAVE_AS_ONLY };
+struct GuardedWindow {
+  HWND window;
+  SaveGuard guard;
+  std::string lines;  // ASK_FIRST: the cut lines, as shown to the user
+};
+std::vector<GuardedWindow> g_guarded_windows;
+
+const GuardedWindow* guard_of(HWND window) {
+  for (const GuardedWindow& g : g_guarded_windows)
+    if (g.window == window) return &g;
+  return nullptr;
+}
+void drop_guard(HWND window) {
+  std::erase_if(g_guarded_windows, [window](const GuardedWindow& g) { return g.window == window; });
+}
+
+// "2, 40, 41" (at most 20 numbers, then "…").
+std::string line_numbers_text(const std::vector<int>& lines) {
+  std::string out;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i == 20) return out + ", …";
+    if (i) out += ", ";
+    out += std::to_string(lines[i]);
+  }
+  return out;
+}
+
+std::string formatted(const char* pattern, const std::string& a, int n = -1) {
+  char buffer[1024];
+  if (n >= 0)
+    std::snprintf(buffer, sizeof buffer, pattern, n, a.c_str());
+  else
+    std::snprintf(buffer, sizeof buffer, pattern, a.c_str());
+  return buffer;
+}
 
 // ---- What a window holds ---------------------------------------------------------------------
 
@@ -211,6 +256,8 @@ std::string short_folder(const std::string& folder) {
   return out;
 }
 
+bool command_save_as(const NicWindow& w);
+
 void command_save(const NicWindow& w) {
   ViewState& view = *w.view;
   if (view_file_number(view) != 0) {
@@ -225,8 +272,18 @@ void command_save(const NicWindow& w) {
     show_message_box(w.hwnd, MSG_NAME_FIRST, CAPTION_WARNING, MB_OK);
     return;
   }
+  if (const GuardedWindow* guard = guard_of(w.hwnd)) {
+    if (guard->guard == SaveGuard::SAVE_AS_ONLY) {
+      command_save_as(w);
+      return;
+    }
+    if (show_message_box(w.hwnd, formatted(MSG_SAVE_CUT_LINES, guard->lines).c_str(), view.path,
+                         MB_OKCANCEL | MB_ICONWARNING) != IDOK)
+      return;
+  }
   show_ready_status();
   if (save_text_file(w.hwnd, view.path, *w.text) == SaveResult::SAVED) {
+    drop_guard(w.hwnd);
     show_message_box(w.hwnd, MSG_SAVED, view.path, MB_OK);
     take_saved_copy(w);
   }
@@ -263,6 +320,9 @@ bool command_save_as(const NicWindow& w) {
   show_ready_status();
   if (save_text_file(w.hwnd, target, *w.text) != SaveResult::SAVED) return false;
   take_saved_copy(w);
+  // The text is the new file's now: that one may be saved over.
+  drop_guard(w.hwnd);
+  view.open_file.flags &= ~OPEN_FILE_READ_ONLY;
   show_message_box(w.hwnd, MSG_SAVED_AS, target.c_str(), MB_OK);
 
   PathParts parts{};
@@ -339,6 +399,8 @@ LRESULT create_window(HWND window, LPARAM lparam) {
   if (record) {
     copy_text_bounded(view->title, fixed_text(record->title));
     view->open_file.flags = record->flags & CHILD_OPEN_READ_ONLY ? OPEN_FILE_READ_ONLY : 0;
+    // A file with the read-only attribute is refused by Save as the dialog's choice is.
+    if (view->path[0] != '\0' && path_is_read_only(view->path)) view->open_file.flags |= OPEN_FILE_READ_ONLY;
   }
   empty_clipboard(window);
 
@@ -349,7 +411,9 @@ LRESULT create_window(HWND window, LPARAM lparam) {
   }
   SetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT, reinterpret_cast<LONG_PTR>(text));
   set_document_kind(window, DocumentKind::MNEMONIC_TEXT);
-  view->view_id = g_mnemonic_doc_counter++ << 4;
+  // Only the first window's document has file number 0 (the undo ring, Save, the compile);
+  // further documents take 1-15 in turn, never 0, however many were opened.
+  view->view_id = mnemonic_file_number(slot, g_mnemonic_doc_counter++) << 4;
   view->range_active = 0;
   view->mark_rows[0] = NO_MARK_ROW;
 
@@ -360,10 +424,26 @@ LRESULT create_window(HWND window, LPARAM lparam) {
       show_message_box(window, MSG_CANNOT_OPEN, view->path, MB_OK);
       set_end_line((*text)[0]);
       ensure_caret_line(*text);  // an empty document the user can still type into
+      if (slot == 0) {
+        // Its own ring: Undo never brings back the document closed before it. Its saved
+        // copy is the empty text, so that what is typed is asked about at the close.
+        reset_mnemonic_undo();
+        push_mnemonic_undo(*text);
+        saved = new_text();
+        if (saved) copy_text_to_saved(*text, *saved, nullptr);
+        g_guarded_windows.push_back({window, SaveGuard::SAVE_AS_ONLY, {}});
+      }
     } else {
       int count = 0;
-      const int read = read_nic_file(*text, stream, &count);
+      std::vector<int> cut_lines;
+      const int read = read_nic_file(*text, stream, &count, &cut_lines);
       std::fclose(stream);
+      if (read == 0 && !cut_lines.empty()) {
+        const std::string lines = line_numbers_text(cut_lines);
+        show_message_box(window, formatted(MSG_LINES_CUT, lines, MAX_STATEMENT_CHARS).c_str(), view->path,
+                         MB_OK | MB_ICONWARNING);
+        g_guarded_windows.push_back({window, SaveGuard::ASK_FIRST, lines});
+      }
       if (read != 0) {
         show_message_box(window, MSG_BAD_FORMAT, view->path, MB_OK);
         // The window gives its registration back and is not created.
@@ -448,6 +528,7 @@ void destroy_window(HWND window) {
   const int position = find_window_in_list(g_mnemonic_windows, window);
   if (position > 0) g_mnemonic_windows[static_cast<size_t>(position - 1)] = 0;
   set_document_kind(window, DocumentKind::NONE);
+  drop_guard(window);
   forget_document(nic_window_text(window));
   SetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT, 0);
   free_saved_copy(window);
@@ -748,10 +829,18 @@ int close_nic_document(HWND window) {
     const int answer = show_message_box(window, MSG_SAVE_QUESTION, CAPTION_CONFIRM, MB_YESNOCANCEL);
     if (answer == IDCANCEL) return -1;
     if (answer == IDYES) {
-      // A text that could not be saved keeps its window: nothing typed is lost.
-      if (fixed_text(w.view->title) == NEW_MNEMONIC_TITLE) {
+      // A text that could not be saved keeps its window: nothing typed is lost. A read-only
+      // file, or one that did not open, is never written over: its text goes to Save As.
+      const bool read_only = (w.view->open_file.flags & OPEN_FILE_READ_ONLY) != 0;
+      const GuardedWindow* guard = guard_of(window);
+      const bool untitled = fixed_text(w.view->title) == NEW_MNEMONIC_TITLE;
+      if (read_only && !untitled) show_message_box(window, MSG_READ_ONLY, w.view->path, MB_OK);
+      if (untitled || read_only || (guard && guard->guard == SaveGuard::SAVE_AS_ONLY)) {
         if (!command_save_as(w)) return -1;
       } else {
+        if (guard && show_message_box(window, formatted(MSG_SAVE_CUT_LINES, guard->lines).c_str(), w.view->path,
+                                      MB_OKCANCEL | MB_ICONWARNING) != IDOK)
+          return -1;
         if (save_text_file(window, w.view->path, *w.text) != SaveResult::SAVED) return -1;
         take_saved_copy(w);
       }

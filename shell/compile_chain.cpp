@@ -311,15 +311,17 @@ CompileOutcome compile_design_to_files(const CompileRequest& request) {
     }
   }
   copy_rows(grid, request.saved_copy);
-  g_saved_uncompiled = 0;
   g_comments_changed = 0;
 
   if (write_design_file(request.owner, grid, nullptr, operation.stream(), DESIGN_FILE_APPENDED) != 0 ||
       !operation.commit()) {
+    // The design is saved, but no operation file matches it: it counts as not compiled.
+    g_saved_uncompiled = 1;
     notify(MSG_WRITE_ERROR, CAPTION_WARN);
     outcome.step = CompileStep::OPERATION_NOT_WRITTEN;
     return outcome;
   }
+  g_saved_uncompiled = 0;
   outcome.step = CompileStep::WRITTEN;
   return outcome;
 }

@@ -122,7 +122,8 @@ struct CompileOutcome {
 // The compile of the design into the project's operation file and the save of the
 // rebuilt design. The branch screening runs before any file is touched, so a refused
 // program keeps the previous files. On success the saved copy equals the grid and
-// g_saved_uncompiled and g_comments_changed are 0.
+// g_saved_uncompiled and g_comments_changed are 0; when the design file was saved but the
+// operation file was not, g_saved_uncompiled is 1.
 CompileOutcome compile_design_to_files(const CompileRequest& request);
 
 // ---- Read-back ------------------------------------------------------------------------------------

@@ -123,8 +123,9 @@ void after_open_creation(HWND frame, HWND child, bool design) {
   show_ready_status();
 }
 
-// Creates the child of an open, new or recent command from g_child_open.
-void create_opened_child(HWND frame, int command, bool is_new) {
+// Creates the child of an open, new or recent command from g_child_open; the window, or
+// nullptr when it was refused or closed itself (its file did not open).
+HWND create_opened_child(HWND frame, int command, bool is_new) {
   show_mdi_client();
   const bool mnemonic = command == CMD_OPEN_MNEMONIC || command == CMD_NEW_MNEMONIC;
   std::string title;
@@ -136,6 +137,13 @@ void create_opened_child(HWND frame, int command, bool is_new) {
   }
   HWND child = create_document_child(mnemonic ? MNEMONIC_CLASS : DESIGN_CLASS, title.c_str(), ChildRoute::OPEN);
   after_open_creation(frame, child, !mnemonic);
+  return child != nullptr && IsWindow(child) ? child : nullptr;
+}
+
+// A file that did not open does not stay the project: the next save of the settings would
+// put it at the top of the recent list.
+void open_as_project(HWND frame, int command, const PathParts& project_before) {
+  if (create_opened_child(frame, command, false) == nullptr) g_app_settings.project = project_before;
 }
 
 // Writes file.ini with `chosen` as the project (keeping the project's extension), then
@@ -242,6 +250,7 @@ LRESULT open_with_dialog(HWND frame, int command, OPENFILENAMEA& record) {
   copy_text(g_open_path, short_path);
   split_chosen_path(long_path, short_path, g_chosen_path);
 
+  const PathParts project_before = g_app_settings.project;
   if (!first_window_exists(g_design_windows) && !first_window_exists(g_monitor_windows) &&
       !first_window_exists(g_mnemonic_windows))
     g_app_settings.project = g_chosen_path;
@@ -250,8 +259,10 @@ LRESULT open_with_dialog(HWND frame, int command, OPENFILENAMEA& record) {
   folder += g_path_dir;
   copy_text(g_work_folder, folder);
 
-  fill_child_open(g_child_open, design ? FileFilter::MBS : FileFilter::NIC, g_open_path, g_open_title, 0);
-  create_opened_child(frame, command, false);
+  // "Open as read-only" ticked in the dialog: the document is never written over.
+  const uint32_t flags = (record.Flags & OFN_READONLY) != 0 ? CHILD_OPEN_READ_ONLY : 0;
+  fill_child_open(g_child_open, design ? FileFilter::MBS : FileFilter::NIC, g_open_path, g_open_title, flags);
+  open_as_project(frame, command, project_before);
   return 0;
 }
 
@@ -271,6 +282,7 @@ LRESULT recent_file_command(HWND frame, WPARAM wparam, LPARAM) {
   const int index = LOWORD(wparam) - CMD_RECENT_FILE;
   if (!g_recent_expanded) SendMessageW(frame, WM_COMMAND, CMD_RECENT_EXPAND, 0);
   const std::string entry(recent_file_entry(g_recent_files, index));
+  const PathParts project_before = g_app_settings.project;
   split_path(entry, g_chosen_path);
   g_app_settings.project = g_chosen_path;
   copy_text(g_open_title, file_title_of(g_chosen_path));
@@ -281,12 +293,13 @@ LRESULT recent_file_command(HWND frame, WPARAM wparam, LPARAM) {
   join_path(g_app_settings.project, g_open_path);
   if (g_open_path[0] == '\0' || !file_exists(g_open_path)) {
     g_open_path[0] = '\0';
+    g_app_settings.project = project_before;  // a missing file never becomes the project
     return open_with_dialog(frame, CMD_OPEN_DESIGN, record);
   }
   rebuild_screen_toolbar(frame, CMD_SCREEN_DESIGN);
   g_focus_after_create = active_child();
   fill_child_open(g_child_open, FileFilter::MBS, g_open_path, g_open_title, 0);
-  create_opened_child(frame, CMD_OPEN_DESIGN, false);
+  open_as_project(frame, CMD_OPEN_DESIGN, project_before);
   return 0;
 }
 

@@ -8,5 +8,5 @@
 // and MOVEFILE_WRITE_THROUGH (the move is on disk when it returns), DeleteFileW and
 // GetFileAttributesW (an existing file, not a folder).
 FileAccess win32_file_access();
-// Installs them for every writer and reader of the program.
+// Installs them for every writer and reader of the program, open_text_file included.
 void install_win32_file_access();

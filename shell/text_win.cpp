@@ -32,6 +32,13 @@ bool wide_to_cp932(std::wstring_view text, std::string& out) {
   return true;
 }
 
+bool path_is_read_only(const char* path) {
+  const std::wstring wide = cp932_to_wide(path);
+  if (wide.empty()) return false;
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
 FILE* open_file_cp932(const char* path, const wchar_t* mode) {
   const std::wstring wide = cp932_to_wide(path);
   if (wide.empty()) return nullptr;

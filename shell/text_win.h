@@ -15,3 +15,5 @@ bool wide_to_cp932(std::wstring_view text, std::string& out);
 
 // fopen for a CP932 path.
 FILE* open_file_cp932(const char* path, const wchar_t* mode);
+// True when the file at the CP932 path has the read-only attribute.
+bool path_is_read_only(const char* path);

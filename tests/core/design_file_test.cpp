@@ -449,17 +449,18 @@ TEST_F(DesignFileTest, NoReaderWritesPastTheGrid) {
   std::memset(&storage[4], 0x5A, sizeof(LadderRow));
   GridSpan small(storage.data(), 4);
   File f = stream_with(text);
-  EXPECT_EQ(read_design_file(small, f.get(), DESIGN_FILE_STANDALONE), DESIGN_FILE_BAD);
+  // A file with more rows than the grid holds is too long, not damaged: the user is told so.
+  EXPECT_EQ(read_design_file(small, f.get(), DESIGN_FILE_STANDALONE), DESIGN_FILE_TOO_LONG);
   const unsigned char* guard = reinterpret_cast<const unsigned char*>(&storage[4]);
   for (size_t i = 0; i < sizeof(LadderRow); ++i) ASSERT_EQ(guard[i], 0x5A);
 
-  // Rows in a file beyond the grid limit of 6000 without an end mark: bad, nothing past row 5999.
+  // Rows in a file beyond the grid limit of 6000: too long, nothing past row 5999.
   std::string many = "mbs-file 3winv.1\r\nX\r\n";
   for (int r = 0; r < MAX_GRID_ROWS + 1; ++r)
     many += "00001  F00000000 DDDDDDDDD F00000000 \r\n";
   std::vector<LadderRow> big(MAX_GRID_ROWS + 1);
   File g = stream_with(many);
-  EXPECT_EQ(read_design_file(big, g.get(), DESIGN_FILE_STANDALONE), DESIGN_FILE_BAD);
+  EXPECT_EQ(read_design_file(big, g.get(), DESIGN_FILE_STANDALONE), DESIGN_FILE_TOO_LONG);
 }
 
 TEST_F(DesignFileTest, LineEndsAndTheEndByte) {

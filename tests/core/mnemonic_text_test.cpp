@@ -131,6 +131,24 @@ TEST_F(MnemonicTextTest, LongLineIsCutAtACharacterBoundaryAndTheNextLineStays) {
   EXPECT_EQ(statement(text[0]), std::string(";").append(123, 'a') + "表\n");
 }
 
+// Every line the field cut is named (1-based file line numbers), so that the window can
+// say which lines it cut; lines that fit exactly are not named.
+TEST_F(MnemonicTextTest, TheLinesThatWereCutAreNamed) {
+  const std::string fits(MAX_STATEMENT_CHARS, 'a');
+  const std::string one_more(MAX_STATEMENT_CHARS + 1, 'b');
+  const std::string beyond_the_read(3000, 'c');
+  MnemonicText text = make_mnemonic_text(8);
+  int count = 0;
+  std::vector<int> cut = {99};
+  File f = stream_of("LD X0\r\n" + one_more + "\r\n" + fits + "\r\n" + beyond_the_read + "\nEND\r\n");
+  ASSERT_EQ(read_nic_file(text, f.get(), &count, &cut), 0);
+  EXPECT_EQ(count, 5);
+  EXPECT_EQ(cut, (std::vector<int>{2, 4}));
+  File g = stream_of("LD X0\r\n");
+  ASSERT_EQ(read_nic_file(text, g.get(), &count, &cut), 0);
+  EXPECT_TRUE(cut.empty());
+}
+
 // A text that does not fit the buffer is reported, never passed on cut short: the
 // buffer holds its first lines and the end line, and the result says it is incomplete.
 TEST_F(MnemonicTextTest, FileLongerThanTheBufferIsReported) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -662,3 +663,66 @@ TEST_F(MnemonicEditorTest, TheLastCaretLineIsTheLineBeforeTheEndLine) {
 }
 
 }  // namespace
+
+// The text ends at its first end line ("0FFFF0" as the first word): no edit may make a
+// line of the text into one, or a save would drop every line below it.
+TEST_F(MnemonicEditorTest, NoEditTurnsATextLineIntoTheEndLine) {
+  struct Case {
+    const char* what;
+    Lines lines;
+    int row, col;
+    std::function<void(MnemonicText&, MnemonicView&)> edit;
+    Lines want;
+  } cases[] = {
+      {"typing the last character of the word", {"L0", "0FFFF", "L2", "L3", "END"}, 1, 5,
+       [](MnemonicText& t, MnemonicView& v) { type_character(t, v, "0"); },
+       {"L0", "0FFFF", "L2", "L3", "END"}},
+      {"typing a blank after the word", {"L0", "0FFFF0X", "L2", "L3", "END"}, 1, 6,
+       [](MnemonicText& t, MnemonicView& v) { type_character(t, v, " "); },
+       {"L0", "0FFFF0X", "L2", "L3", "END"}},
+      {"a tab after the word", {"L0", "0FFFF0X", "L2", "L3", "END"}, 1, 6,
+       [](MnemonicText& t, MnemonicView& v) { type_character(t, v, "\t"); },
+       {"L0", "0FFFF0X", "L2", "L3", "END"}},
+      {"deleting what follows the word", {"L0", "0FFFF0X", "L2", "L3", "END"}, 1, 6,
+       [](MnemonicText& t, MnemonicView& v) { press_key(t, v, MnemonicKey::DEL, false); },
+       {"L0", "0FFFF0X", "L2", "L3", "END"}},
+      {"backspace before the word", {"L0", "X0FFFF0", "L2", "L3", "END"}, 1, 1,
+       [](MnemonicText& t, MnemonicView& v) { type_character(t, v, "\b"); },
+       {"L0", "X0FFFF0", "L2", "L3", "END"}},
+      {"joining two halves of the word", {"L0", "0FFFF", "0", "L3", "END"}, 1, 5,
+       [](MnemonicText& t, MnemonicView& v) { press_key(t, v, MnemonicKey::DEL, false); },
+       {"L0", "0FFFF", "0", "L3", "END"}},
+      {"splitting before the word", {"L0", "LD 0FFFF0", "L2", "L3", "END"}, 1, 3,
+       [](MnemonicText& t, MnemonicView& v) { split_line(t, v); },
+       {"L0", "LD 0FFFF0", "L2", "L3", "END"}},
+      {"pasting a whole file with its end line", {"L0", "L1", "L2", "L3", "END"}, 2, 0,
+       [](MnemonicText& t, MnemonicView& v) { paste_text(t, v, "LD X9\r\n0FFFF0 0FFFF0\r\n"); },
+       {"L0", "L1", "LD X9 ", "L2", "L3", "END"}},
+      {"pasting an indented end word", {"L0", "L1", "L2", "L3", "END"}, 2, 0,
+       [](MnemonicText& t, MnemonicView& v) { paste_text(t, v, "\t0FFFF0\nA\n"); },
+       {"L0", "L1", "A", "L2", "L3", "END"}},
+  };
+  for (const Case& c : cases) {
+    MnemonicText text = make_text(c.lines, 4);
+    MnemonicView v = view_at(c.row, c.col);
+    c.edit(text, v);
+    EXPECT_EQ(text_statements(text), c.want) << c.what;
+    EXPECT_LT(v.cursor_row, count_text_lines(text)) << c.what;
+  }
+}
+
+// A lead byte left alone at a line's end takes the first byte of a joined line as its
+// trail byte: the caret that stood after it now stands at the start of that character.
+TEST_F(MnemonicEditorTest, AJoinThatMakesADoubleByteCharacterKeepsTheCaretOnABoundary) {
+  for (bool backspace : {false, true}) {
+    MnemonicText text = make_text({"L0", "\xF5", "E", "L3"});
+    MnemonicView v = backspace ? view_at(2, 0) : view_at(1, 1);
+    if (backspace)
+      type_character(text, v, "\b");
+    else
+      press_key(text, v, MnemonicKey::DEL, false);
+    ASSERT_EQ(text_statements(text), (Lines{"L0", "\xF5" "E", "L3"}));
+    EXPECT_EQ(v.cursor_row, 1);
+    EXPECT_EQ(v.cursor_col, limit_caret_column(text[1], v.cursor_col)) << backspace;
+  }
+}

@@ -68,3 +68,21 @@ TEST(MnemonicScreen, AFreedTextIsNoLongerNamed) {
 }
 
 }  // namespace
+
+namespace {
+
+// File number 0 is the first window's alone (its undo ring, Save, the compile): however
+// many further documents were opened, none of them gets it.
+TEST(MnemonicScreen, NoFurtherDocumentGetsTheFirstWindowsFileNumber) {
+  EXPECT_EQ(mnemonic_file_number(0, 0), 0);
+  EXPECT_EQ(mnemonic_file_number(0, 7), 0);  // a first window made after a refused one
+  for (int counter = 0; counter < 100; ++counter) {
+    const int number = mnemonic_file_number(1 + counter % 3, counter);
+    EXPECT_GE(number, 1) << counter;
+    EXPECT_LE(number, 15) << counter;
+  }
+  EXPECT_EQ(mnemonic_file_number(1, 15), 15);
+  EXPECT_EQ(mnemonic_file_number(1, 16), 1);  // the 16th further document (the old wrap to 0)
+}
+
+}  // namespace

@@ -19,6 +19,7 @@
 #include "core/ladder_compiler.h"
 #include "core/mnemonic_text.h"
 #include "core/text_file.h"
+#include "shell/file_replace.h"
 #include "support/instruction_records.h"
 #include "support/ladder_text.h"
 #include "support/notice_recorder.h"
@@ -383,6 +384,32 @@ TEST_F(CompileChain, ADesignFileThatCannotBeMadeIsNeverReportedAsMade) {
   EXPECT_EQ(recorder.notices[0].text, "3ステップ付近の\n命令中にエラ－が有ります！");
   EXPECT_EQ(recorder.notices[0].caption, "警告");
   g_instruction_list = {};
+}
+
+}  // namespace
+
+namespace {
+
+// The design file is committed before the operation file: when the operation file's move
+// then fails, the saved design has no operation file that matches it, and it must count
+// as not compiled (the monitor warns about such a design).
+TEST_F(CompileChain, AnOperationFileThatFailsAfterTheDesignWasSavedLeavesTheDesignNotCompiled) {
+  LadderGrid grid = pump_design();
+  LadderGrid saved = make_ladder_grid(64);
+  const std::string operation_staging = staging_path(files.operation);
+  FileAccess refuse_operation_move;
+  refuse_operation_move.replace = [&](const char* from, const char* to) {
+    if (from == operation_staging) return false;
+    return std::rename(from, to) == 0;
+  };
+  set_file_access(refuse_operation_move);
+  g_saved_uncompiled = 0;
+  const CompileStep step = compile(grid, &saved).step;
+  set_file_access({});
+  EXPECT_EQ(step, CompileStep::OPERATION_NOT_WRITTEN);
+  EXPECT_TRUE(fs::exists(files.design));
+  EXPECT_FALSE(fs::exists(files.operation));
+  EXPECT_EQ(g_saved_uncompiled, 1);
 }
 
 }  // namespace

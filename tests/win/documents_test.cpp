@@ -242,7 +242,9 @@ TEST_F(Documents, AMissingRecentFileFallsBackToTheOpenDialog) {
   dialogs_->cancel();
   command(CMD_RECENT_FILE);
   ASSERT_EQ(dialogs_->shown().size(), 1u);
-  EXPECT_STREQ(g_project_name, "GONE");
+  // The missing file does not become the project: a later save of the settings would put
+  // it at the top of the recent list.
+  EXPECT_STRNE(g_project_name, "GONE");
   EXPECT_EQ(g_recent_expanded, 1);
 
   const std::string path = design_file(L"KEPT.MBS");

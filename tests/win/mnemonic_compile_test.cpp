@@ -33,6 +33,7 @@
 #include "shell/settings_file.h"
 #include "shell/text_win.h"
 #include "shell/window_lists_win.h"
+#include "win/mnemonic_fixtures.h"
 #include "win/rig_helper.h"
 
 namespace {
@@ -43,15 +44,7 @@ std::string narrow(const std::wstring& wide) {
   return text;
 }
 
-std::vector<std::string> statements(HWND window) {
-  std::vector<std::string> out;
-  const MnemonicText& text = *nic_window_text(window);
-  for (int i = 0; i < count_text_lines(text); ++i) {
-    std::string_view s = line_statement(text[i]);
-    out.emplace_back(s.substr(0, s.find('\n')));
-  }
-  return out;
-}
+std::vector<std::string> statements(HWND window) { return nic_window_statements(window); }
 
 std::string field(HWND dialog, int id) {
   wchar_t buffer[128] = {};

@@ -26,6 +26,7 @@
 #include "shell/text_win.h"
 #include "shell/toolbar_win.h"
 #include "shell/window_lists_win.h"
+#include "win/mnemonic_fixtures.h"
 #include "win/rig_helper.h"
 
 namespace {
@@ -49,15 +50,7 @@ std::string nic_bytes(const std::vector<std::string>& lines) {
   return out + "0FFFF0 0FFFF0\r\n";
 }
 
-std::vector<std::string> statements(HWND window) {
-  std::vector<std::string> out;
-  const MnemonicText& text = *nic_window_text(window);
-  for (int i = 0; i < count_text_lines(text); ++i) {
-    std::string_view s = line_statement(text[i]);
-    out.emplace_back(s.substr(0, s.find('\n')));
-  }
-  return out;
-}
+std::vector<std::string> statements(HWND window) { return nic_window_statements(window); }
 
 std::string clipboard_unicode_as_cp932() {
   std::string out;
@@ -94,22 +87,7 @@ class MnemonicWindowTest : public ProgramTest {
 
   // A mnemonic window as the frame creates it for a file (or a new document for "").
   HWND open_window(const std::string& path, const std::string& title) {
-    // The frame shows the mnemonic toolbar before it opens a mnemonic file.
-    if (g_toolbar_kind != TOOLBAR_KIND_MNEMONIC) rebuild_screen_toolbar(frame_, CMD_SCREEN_MNEMONIC);
-    ChildOpenRecord record{};
-    fill_child_open(record, FileFilter::NIC, path, title, 0);
-    ShowWindow(g_mdi_client, SW_SHOW);
-    MDICREATESTRUCTW create{};
-    create.szClass = L"nicfl";
-    create.szTitle = L"  test";
-    create.hOwner = g_instance;
-    create.cx = 640;
-    create.cy = 400;
-    create.lParam = reinterpret_cast<LPARAM>(&record);
-    HWND window = reinterpret_cast<HWND>(SendMessageW(g_mdi_client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
-    pump_messages();
-    if (window) SetFocus(window);
-    return window;
+    return open_mnemonic_window(frame_, path, title);
   }
 
   std::string path_of(const std::wstring& name) {
@@ -326,8 +304,11 @@ TEST_F(MnemonicWindowTest, AFileThatCannotBeOpenedLeavesAUsableEmptyWindow) {
   EXPECT_EQ(boxes_->shown().back().text, cp932_to_wide("ファイルが開けません！"));
   type(window, "LD X0");
   EXPECT_EQ(statements(window), (std::vector<std::string>{"LD X0"}));
-  SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);  // no saved copy: no question
+  // What was typed is asked about at the close, as in any changed document; No drops it.
+  boxes_->answer(IDNO);
+  SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
   pump_messages();
+  EXPECT_EQ(boxes_->shown().back().text, cp932_to_wide("変更がありました！\nﾆｰﾓﾆｯｸ画面を保存しますか？"));
   EXPECT_FALSE(IsWindow(window));
 }
 
