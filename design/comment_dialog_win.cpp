@@ -168,7 +168,7 @@ void store_row(HWND dialog) {
   }
   ViewState& view = *design.view;
   if (text.empty()) {
-    clear_cursor_row(*design.grid, view);
+    if (!clear_cursor_row(*design.grid, view)) return;
   } else if (store_row_comment(*design.grid, view, text) != 0) {
     return;
   }

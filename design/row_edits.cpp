@@ -263,7 +263,8 @@ int close_cell_left(GridSpan grid, int row_index, int c) {
   while (k + 1 < OUTPUT_COLUMN && w(k + 1) == 0) ++k;
   bool complete = false;
   while (k < OUTPUT_COLUMN) {
-    if ((w(k + 1) & (CellFlags::OUTPUT | CellFlags::TIMER_OUTPUT | CellFlags::TIMER_COIL)) != 0) break;
+    // The run stops at the output and at a box's cells: a box moves only as a whole.
+    if ((w(k + 1) & (CellFlags::OUTPUT | CellFlags::TIMER_OUTPUT | CellFlags::TIMER_COIL | CellFlags::BOX)) != 0) break;
     const uint32_t moved = w(k + 1);
     const bool keep_link = k > 0 && (w(k - 1) & ~CellFlags::LINK_UP) == 0;
     const uint32_t own_link = w(k) & CellFlags::LINK_UP;
@@ -290,11 +291,15 @@ int close_cell_left(GridSpan grid, int row_index, int c) {
   return 1;
 }
 
-void clear_cursor_row(GridSpan grid, const ViewState& view) {
-  if (view.cursor_row < 0 || view.cursor_row >= grid_row_capacity(grid)) return;
+bool clear_cursor_row(GridSpan grid, const ViewState& view) {
+  // Only a row before the END row: the END row, the special rows and the end mark are no
+  // rows a user empties (a click in comment mode can leave the cursor on them).
+  if (view.cursor_row < 0 || view.cursor_row >= grid_row_capacity(grid) || view.cursor_row >= find_end_row(grid))
+    return false;
   LadderRow& row = grid[index_of(view.cursor_row)];
   row.cell[0].word[0] = CellFlags::LINK_UP;
   row.cell[0].word[1] = 0;
   for (int c = 1; c <= 14; ++c) row.cell[c].word[0] = row.cell[c].word[1] = 0;
   for (int c = 1; c <= OUTPUT_COLUMN; ++c) std::memset(row.text[c], 0, CELL_TEXT_SIZE);
+  return true;
 }
