@@ -83,7 +83,7 @@ EditEffects function_store(GridSpan grid, ViewState& view, std::string_view text
     first = view.box_start_col;
   first = std::clamp(first, 0, OUTPUT_COLUMN);
   const int top = view.top_margin + (view.cursor_row - view.top_row) * view.row_height;
-  e.invalidate.push_back(PixelRect{first * view.cell_width + view.left_rail_x, top - 9, client_width - 1,
+  e.invalidate.push_back(PixelRect{first * view.cell_width + view.left_rail_x, top - 9, client_width,
                                    top + view.row_height + 9});
   e.sync = SyncViewNotice{view.cursor_row, first, view.sel_rows, std::max(view.sel_width, OUTPUT_COLUMN - first)};
   return e;

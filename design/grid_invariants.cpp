@@ -39,6 +39,14 @@ unsigned interior_columns(const LadderRow& row) {
   return mask;
 }
 
+}  // namespace
+
+bool is_inside_element(const LadderRow& row, int column) {
+  return column >= 0 && column <= OUTPUT_COLUMN && (interior_columns(row) >> column & 1u) != 0;
+}
+
+namespace {
+
 // One program row (not a comment, special or end-mark row).
 GridFault check_program_row(const LadderRow& row, const LadderRow* above, int r, bool end_row) {
   const uint32_t w11 = row.cell[OUTPUT_COLUMN].word[0];

@@ -22,5 +22,9 @@ struct GridFault {
 // Checks the rows from row 0 through the end mark (every row when there is no end mark).
 GridFault check_grid_invariants(ConstGridSpan grid);
 
+// A cell after the first of a box, a comparison or a TIM/CNT output: no link stands on it
+// nor rises into it from the row below.
+bool is_inside_element(const LadderRow& row, int column);
+
 // "rule at row r, column c" for test and fuzzer reports.
 std::string describe_grid_fault(const GridFault& fault);

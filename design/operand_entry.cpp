@@ -477,8 +477,10 @@ int store_cell_operand(GridSpan grid, ViewState& view, std::string& text, const 
 
 int check_comparison_placement(ConstGridSpan grid, int row, int column) {
   const auto w = [&](int r, int c) { return cell_word0(grid, r, c); };
-  if ((w(row, column) & CellFlags::BOX_POSITION) == CellFlags::BOX_POSITION) return 0;
+  // A comparison takes three cells of columns 0-10; over another comparison it may always
+  // go (never over a box's first cell, which has the same position bits).
   if (column < 0 || column > 8) return 1;
+  if ((w(row, column) & (CellFlags::BOX_POSITION | CellFlags::BOX)) == CellFlags::BOX_POSITION) return 0;
   for (int c = column + 1; c <= column + 2; ++c) {
     if ((w(row, c) & CellFlags::LINK_UP) != 0 || (w(row + 1, c) & CellFlags::LINK_UP) != 0) return 1;
     if ((w(row, c) & (CellFlags::TIMER_COIL | CellFlags::BOX_POSITION)) != 0) return 1;

@@ -7,6 +7,7 @@
 #include "core/cell_text.h"
 #include "core/device_tables.h"
 #include "core/instruction_tables.h"
+#include "design/grid_invariants.h"
 #include "design/line_drawing.h"
 
 int g_click_x = 0;
@@ -102,12 +103,25 @@ bool place_output(GridSpan grid, ViewState& view, int tool, bool by_key) {
   } else {
     view.cursor_col = first_output_col;
   }
-  if (!by_key && check_output_placement(grid, view, timer ? Instr::TIM : Instr::OUT) == -1) return false;
+  if (!by_key) {
+    // The output's own cells are checked wherever the click was: a TIM/CNT drawn from a
+    // contact column must not stand on a link either.
+    ViewState probe = view;
+    probe.cursor_col = OUTPUT_COLUMN;
+    if (check_output_placement(grid, probe, timer ? Instr::TIM : Instr::OUT) == -1) return false;
+  }
 
+  // The old box or timer goes as a whole first: lines drawn from a cursor inside a box would
+  // otherwise cut its first cells off from the rest.
+  if ((row->cell[OUTPUT_COLUMN].word[0] & (CellFlags::TIMER_OUTPUT | 0x400)) != 0) {
+    const int width = view.sel_width;
+    view.sel_width = timer ? 1 : 0;
+    replace_box_by_lines(grid, view);
+    if (lines) view.sel_width = width;
+  }
   if (lines)
     for (int c = start; c < first_output_col; ++c)
       row->cell[c].word[0] = (row->cell[c].word[0] & CellFlags::LINK_UP) | CellWord::LINE_ONLY;
-  if ((row->cell[OUTPUT_COLUMN].word[0] & (CellFlags::TIMER_OUTPUT | 0x400)) != 0) replace_box_by_lines(grid, view);
   write_output(*row, tool);
   if (by_key) {
     view.box_start_col = view.cursor_col;
@@ -436,7 +450,8 @@ EditEffects apply_function_key(GridSpan grid, ViewState& view, const EditContext
       cell.word[1] = 0;
     }
     if (p == LINK) {
-      if (view.cursor_row == 0) return e;
+      // A link rises to the row above: not from row 0, nor into the inside of an element.
+      if (view.cursor_row == 0 || is_inside_element(grid[static_cast<size_t>(view.cursor_row - 1)], col)) return e;
       cell.word[0] |= CellFlags::LINK_UP;
     } else {
       cell.word[0] &= KEEP_FOR_CONTACT;

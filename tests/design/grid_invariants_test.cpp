@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "core/design_file.h"
@@ -14,6 +16,42 @@ namespace {
 
 const std::string kSampleFolder = std::string(TAVOLIN_TEST_DATA) + "/../../resources/samples/";
 
+// The starting inputs of the edit-sequence fuzzer: a design file after a 1 and its length,
+// then a few edits. Written with
+//   TAVOLIN_WRITE_FUZZ_CORPUS=tests/fuzz/corpus/design_edit_sequence_fuzz build/native/design_tests
+//     --gtest_filter='GridInvariants.*'
+void write_corpus_input(const std::string& name, const std::string& design) {
+  const char* folder = std::getenv("TAVOLIN_WRITE_FUZZ_CORPUS");
+  if (folder == nullptr) return;
+  std::string input;
+  input.push_back('\x01');
+  input.push_back(static_cast<char>(design.size() & 0xFF));
+  input.push_back(static_cast<char>(design.size() >> 8));
+  input += design;
+  // A few edits: a tool click, a function key, a line drag, typed text, a picked box, undo.
+  const unsigned char edits[] = {0x00, 0x02, 0x00, 0x90, 0x01, 0x60, 0x00, 0x01, 0x10, 0x02, 0x30, 0x01, 0x06,
+                                 0x02, 0x00, 0x20, 0x00, 0x50, 0x00, 0x00, 0x04, 0x40, 0x00, 0x07, 0x01, 0x58,
+                                 0x04, 0x70, 0x01, 0x0B, 0x01, 0x08, 0x01, 0x80, 0x02, 0x30, 0x00, 0x09, 0x00,
+                                 0x0A, 0x01};
+  input.append(reinterpret_cast<const char*>(edits), sizeof edits);
+  const std::string path = std::string(folder) + "/" + name;
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr) << path;
+  std::fwrite(input.data(), 1, input.size(), f);
+  std::fclose(f);
+}
+
+std::string design_file_bytes(LadderGrid grid) {
+  char* buffer = nullptr;
+  size_t length = 0;
+  std::FILE* out = open_memstream(&buffer, &length);
+  EXPECT_EQ(write_design_file(nullptr, grid, nullptr, out, DESIGN_FILE_STANDALONE), 0);
+  std::fclose(out);
+  std::string bytes(buffer, length);
+  std::free(buffer);
+  return bytes;
+}
+
 TEST(GridInvariants, TheSampleDesignsAreSound) {
   for (const char* name : {"SAMPLE1.MBS", "SINGOU1.MBS"}) {
     LadderGrid grid = make_ladder_grid();
@@ -22,6 +60,7 @@ TEST(GridInvariants, TheSampleDesignsAreSound) {
     ASSERT_EQ(read_design_file(grid, f, DESIGN_FILE_STANDALONE), DESIGN_FILE_OK) << name;
     std::fclose(f);
     EXPECT_EQ(describe_grid_fault(check_grid_invariants(grid)), "sound") << name;
+    write_corpus_input(name, design_file_bytes(grid));
   }
 }
 
@@ -37,6 +76,7 @@ TEST(GridInvariants, LaddersOfEveryElementAreSound) {
   for (const auto& rows : ladders) {
     const LadderGrid grid = ladder_from_text(rows, LadderTextOptions{true, true, 20});
     EXPECT_EQ(describe_grid_fault(check_grid_invariants(grid)), "sound") << ladder_picture(grid);
+    write_corpus_input("ladder" + std::to_string(&rows - ladders.data()), design_file_bytes(grid));
   }
   // A new design: the END row and the end mark.
   LadderGrid fresh = make_ladder_grid(4);
