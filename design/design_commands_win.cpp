@@ -9,6 +9,7 @@
 #include <string>
 
 #include "design/design_commands.h"
+#include "design/design_dialogs_win.h"
 #include "design/design_document.h"
 #include "design/design_edit.h"
 #include "design/design_input_win.h"
@@ -65,8 +66,10 @@ HWND open_dialog(HWND window, DesignDialogKind kind) {
   return dialog;
 }
 
+// Fills edit 717 as a click into the design does: focused, with all of its text selected, so
+// that what the user types next replaces the old number instead of landing in front of it.
 void set_dialog_text(HWND dialog, const std::string& text) {
-  if (dialog != nullptr) SetDlgItemTextW(dialog, DIALOG_EDIT, cp932_to_wide(text).c_str());
+  if (dialog != nullptr) set_dialog_text_717(dialog, text.c_str());
 }
 
 std::string cursor_cell_text(ConstGridSpan grid, const ViewState& view, bool last_operand_only) {
