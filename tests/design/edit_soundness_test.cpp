@@ -43,6 +43,18 @@ struct Typed {
   bool picker;  // through the function picker's store instead of the number dialog's
 };
 
+// Stores t's text at its cell of the ladder `row`, as the number dialog or the picker does;
+// true when the store was refused and changed no byte.
+bool refused_unchanged(const char* row, const Typed& t) {
+  Screen s(rows_of({row}));
+  s.select(t.row, t.col);
+  const LadderGrid before = s.grid;
+  std::string text = t.text;
+  const EditEffects e = t.picker ? function_store(s.grid, s.view, text, EntryOptions{}, edit_test::WIDTH)
+                                 : enter_cell_text(s.grid, s.view, text, EntryOptions{}, edit_test::WIDTH);
+  return !e.changed && same_rows(s.grid, before);
+}
+
 // An instruction typed or picked on the END row's output would replace END.
 TEST(EditSoundness, TheEndRowTakesNoInstructionButEnd) {
   const Typed cases[] = {
@@ -51,15 +63,8 @@ TEST(EditSoundness, TheEndRowTakesNoInstructionButEnd) {
   };
   for (const Typed& t : cases) {
     SCOPED_TRACE(std::string(t.text) + (t.picker ? " picked" : " typed") + " at column " + std::to_string(t.col));
-    Screen s(rows_of({"X0 ~ (Y0)"}));
-    s.select(t.row, t.col);
-    const LadderGrid before = s.grid;
     NoticeRecorder notices;
-    std::string text = t.text;
-    const EditEffects e = t.picker ? function_store(s.grid, s.view, text, EntryOptions{}, edit_test::WIDTH)
-                                   : enter_cell_text(s.grid, s.view, text, EntryOptions{}, edit_test::WIDTH);
-    EXPECT_FALSE(e.changed);
-    EXPECT_TRUE(same_rows(s.grid, before));
+    EXPECT_TRUE(refused_unchanged("X0 ~ (Y0)", t));
     ASSERT_EQ(notices.notices.size(), 1u);
     EXPECT_EQ(notices.notices[0].text, END_ROW_ERASE_MESSAGE);
   }
@@ -71,15 +76,8 @@ TEST(EditSoundness, ATimerAwayFromTheOutputColumnsIsRefused) {
   const Typed cases[] = {{"T5 K10", 0, 1, false}, {"T5 K10", 0, 3, true}, {"C2 K3", 0, 1, true}};
   for (const Typed& t : cases) {
     SCOPED_TRACE(t.text);
-    Screen s(rows_of({"X0 {= D0 K5} - (Y0)"}));
-    s.select(t.row, t.col);
-    const LadderGrid before = s.grid;
     NoticeRecorder notices;
-    std::string text = t.text;
-    const EditEffects e = t.picker ? function_store(s.grid, s.view, text, EntryOptions{}, edit_test::WIDTH)
-                                   : enter_cell_text(s.grid, s.view, text, EntryOptions{}, edit_test::WIDTH);
-    EXPECT_FALSE(e.changed);
-    EXPECT_TRUE(same_rows(s.grid, before));
+    EXPECT_TRUE(refused_unchanged("X0 {= D0 K5} - (Y0)", t));
   }
 }
 
