@@ -215,7 +215,9 @@ TEST(EditSoundness, TheRepaintReachesEveryChangedCell) {
     for (int col = 0; col < ROW_CELLS; ++col) {
       const LadderCell& a = before[0].cell[col];
       const LadderCell& b = s.grid[0].cell[col];
-      if (a.word[0] != b.word[0] || a.word[1] != b.word[1]) EXPECT_TRUE(repainted(e, s, 0, col)) << "column " << col;
+      if (a.word[0] != b.word[0] || a.word[1] != b.word[1]) {
+        EXPECT_TRUE(repainted(e, s, 0, col)) << "column " << col;
+      }
     }
   }
 }
