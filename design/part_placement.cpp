@@ -103,9 +103,9 @@ bool place_output(GridSpan grid, ViewState& view, int tool, bool by_key) {
   } else {
     view.cursor_col = first_output_col;
   }
-  if (!by_key) {
-    // The output's own cells are checked wherever the click was: a TIM/CNT drawn from a
-    // contact column must not stand on a link either.
+  {
+    // The output's own cells are checked wherever the click or key was: a TIM/CNT drawn
+    // from a contact column must not stand on a link either.
     ViewState probe = view;
     probe.cursor_col = OUTPUT_COLUMN;
     if (check_output_placement(grid, probe, timer ? Instr::TIM : Instr::OUT) == -1) return false;
