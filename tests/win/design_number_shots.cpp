@@ -6,6 +6,7 @@
 #include "design/design_commands_win.h"
 #include "design/design_dialog_hooks_win.h"
 #include "design/number_dialog_win.h"
+#include "design/number_entry.h"
 
 namespace {
 
