@@ -240,7 +240,9 @@ EditEffects delete_span(GridSpan grid, ViewState& view, const KeyContext& contex
   if (single_span && !ec.modes.comment_mode && row != nullptr && is_program_row(grid, view.sel_row) &&
       !is_end_row(*row)) {
     int first = view.sel_col;
-    int last = std::min(view.sel_col + view.sel_width, ROW_CELLS - 1);
+    // A span on the grid's columns ends at the output (its operand cells go with it); the
+    // row label is a span of its own.
+    int last = std::min(view.sel_col + view.sel_width, first <= OUTPUT_COLUMN ? OUTPUT_COLUMN : ROW_CELLS - 1);
     // Elements go whole: a span that reaches into a comparison takes all of it, one that
     // reaches a cell of the output's box or timer takes the output.
     const auto comparison_inside = [&](int c) {
