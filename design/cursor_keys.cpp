@@ -254,6 +254,8 @@ EditEffects delete_span(GridSpan grid, ViewState& view, const KeyContext& contex
     if (first < OUTPUT_COLUMN) {
       while (first > 0 && comparison_inside(first)) --first;
       while (last + 1 < OUTPUT_COLUMN && comparison_inside(last + 1)) ++last;
+    }
+    if (first <= OUTPUT_COLUMN) {
       for (int c = first; c <= std::min(last, OUTPUT_COLUMN); ++c)
         if ((row->cell[c].word[0] & (CellFlags::BOX | CellFlags::TIMER_COIL | CellFlags::TIMER_OUTPUT)) != 0)
           output_cells = true;
