@@ -239,6 +239,7 @@ EditEffects delete_span(GridSpan grid, ViewState& view, const KeyContext& contex
   // The END row, comment rows and special rows keep what they hold.
   if (single_span && !ec.modes.comment_mode && row != nullptr && is_program_row(grid, view.sel_row) &&
       !is_end_row(*row)) {
+    const LadderRow before = *row;
     int first = view.sel_col;
     // A span on the grid's columns ends at the output (its operand cells go with it); the
     // row label is a span of its own.
@@ -271,6 +272,12 @@ EditEffects delete_span(GridSpan grid, ViewState& view, const KeyContext& contex
     }
     if (first <= OUTPUT_COLUMN && last == OUTPUT_COLUMN) erase_row_output(*row);
     e.changed = true;
+    // A text row's text (ASM, TABL) runs under the whole row: the repaint reaches every cell
+    // whose words or text changed.
+    int changed_first = 0, changed_last = 0;
+    if (first != LABEL_COLUMN && changed_columns(before, *row, changed_first, changed_last) &&
+        changed_first != LABEL_COLUMN)
+      first = std::min(first, changed_first);
     e.invalidate.push_back(cells_rect(view, ec.client_width, view.sel_row, view.sel_row,
                                       first == LABEL_COLUMN ? LABEL_COLUMN : first, last));
     e.sync = SyncViewNotice{view.sel_row, first, 0, std::max<int>(view.sel_width, last - first)};
