@@ -106,6 +106,7 @@ int draw_link_line(GridSpan grid, bool erase, ViewState& view, const EditContext
     if (!erase)
       for (int col = mc; col <= last; ++col)
         if ((row.cell[col].word[0] & OUTPUT_CELL_BITS) != 0) return 1;
+    const LadderRow before = row;
     int first = mc;
     for (int col = mc; col <= last; ++col) {
       if (erase && col == OUTPUT_COLUMN) {
@@ -118,6 +119,10 @@ int draw_link_line(GridSpan grid, bool erase, ViewState& view, const EditContext
       row.text[col][0] = '\0';
       if (!erase) row.cell[col].word[0] |= CellWord::LINE_ONLY;
     }
+    // An erased text row (ASM, TABL) loses its text under the whole row.
+    int changed_first = 0, changed_last = 0;
+    if (changed_columns(before, row, changed_first, changed_last) && changed_first != LABEL_COLUMN)
+      first = std::min(first, changed_first);
     e.invalidate.push_back(cells_rect(view, context.client_width, r, r, first, last));
     return 0;
   }
