@@ -188,7 +188,8 @@ EditEffects drag_line(GridSpan grid, ViewState& view, const EditContext& context
   if (dx > DRAG_THRESHOLD && dx > dy) {
     const int mr = view.marker_row, mc = view.marker_col;
     LadderRow* row = edit_row(grid, mr);
-    if (row == nullptr || mc < 0 || mc >= OUTPUT_COLUMN) {
+    // The marker's row may have moved past END (rows removed since): no line there.
+    if (row == nullptr || mc < 0 || mc >= OUTPUT_COLUMN || !is_program_row(grid, mr)) {
       add_marker_clear(e, view);
       return e;
     }
