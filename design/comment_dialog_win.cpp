@@ -99,7 +99,14 @@ void store_comment(HWND dialog) {
   const CommentStore s = store_device_comment(*design.grid, target, comment);
   for (const CellCursor& c : s.cells) repaint_design_cells(design.window, *design.grid, *design.view, c.row, c.column, 0);
   if (s.message != nullptr) show_message_box(dialog, s.message, COMMENT_WARNING_CAPTION, MB_OK);
-  if (s.result != 0) return;
+  if (s.result != 0) {
+    // A cell without a device had its comment cleared: that is an edit too, undone as any.
+    if (!s.cells.empty()) {
+      g_comments_changed = 1;
+      push_undo(design);
+    }
+    return;
+  }
   refill_list(dialog, design, 0xFFFFFFFF);
   SendDlgItemMessageW(dialog, LIST, LB_SETCURSEL, 0, 0);
   g_comments_changed = 1;
@@ -168,7 +175,7 @@ void store_row(HWND dialog) {
   }
   ViewState& view = *design.view;
   if (text.empty()) {
-    clear_cursor_row(*design.grid, view);
+    if (!clear_cursor_row(*design.grid, view)) return;
   } else if (store_row_comment(*design.grid, view, text) != 0) {
     return;
   }

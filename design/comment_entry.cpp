@@ -8,6 +8,7 @@
 #include "core/device_comments.h"
 #include "core/instruction_tables.h"
 #include "core/sjis.h"
+#include "design/design_edit.h"
 
 namespace {
 
@@ -199,8 +200,9 @@ std::string make_comment_lines(std::string_view text, bool label_column) {
 
 CommentStore store_device_comment(GridSpan grid, const ViewState& view, std::string_view text) {
   CommentStore s;
+  // Comments go on the cells of program rows: the special rows and the end mark hold none.
   if (view.sel_row < 0 || static_cast<size_t>(view.sel_row) >= grid.size() || view.sel_col < 0 ||
-      view.sel_col >= ROW_CELLS) {
+      view.sel_col >= ROW_CELLS || !is_program_row(grid, view.sel_row)) {
     s.message = NO_PART_MESSAGE;
     return s;
   }

@@ -239,8 +239,32 @@ EditEffects delete_span(GridSpan grid, ViewState& view, const KeyContext& contex
   // The END row, comment rows and special rows keep what they hold.
   if (single_span && !ec.modes.comment_mode && row != nullptr && is_program_row(grid, view.sel_row) &&
       !is_end_row(*row)) {
-    const int first = view.sel_col;
-    const int last = std::min(view.sel_col + view.sel_width, ROW_CELLS - 1);
+    const LadderRow before = *row;
+    int first = view.sel_col;
+    // A span on the grid's columns ends at the output (its operand cells go with it); the
+    // row label is a span of its own.
+    int last = std::min(view.sel_col + view.sel_width, first <= OUTPUT_COLUMN ? OUTPUT_COLUMN : ROW_CELLS - 1);
+    // Elements go whole: a span that reaches into a comparison takes all of it, one that
+    // reaches a cell of the output's box or timer takes the output.
+    const auto comparison_inside = [&](int c) {
+      const uint32_t w = row->cell[c].word[0];
+      const uint32_t p = w & CellFlags::BOX_POSITION;
+      return (w & CellFlags::BOX) == 0 && (p == 0x800 || p == 0x400);
+    };
+    bool output_cells = false;
+    if (first < OUTPUT_COLUMN) {
+      while (first > 0 && comparison_inside(first)) --first;
+      while (last + 1 < OUTPUT_COLUMN && comparison_inside(last + 1)) ++last;
+    }
+    if (first <= OUTPUT_COLUMN) {
+      for (int c = first; c <= std::min(last, OUTPUT_COLUMN); ++c)
+        if ((row->cell[c].word[0] & (CellFlags::BOX | CellFlags::TIMER_COIL | CellFlags::TIMER_OUTPUT)) != 0)
+          output_cells = true;
+    }
+    if (output_cells) {
+      first = std::min(first, erase_row_output(*row));
+      last = std::max(last, static_cast<int>(OUTPUT_COLUMN));
+    }
     for (int c = first; c <= last; ++c) {
       row->cell[c].word[0] &= CellFlags::LINK_UP;
       row->cell[c].word[1] = 0;
@@ -248,9 +272,15 @@ EditEffects delete_span(GridSpan grid, ViewState& view, const KeyContext& contex
     }
     if (first <= OUTPUT_COLUMN && last == OUTPUT_COLUMN) erase_row_output(*row);
     e.changed = true;
+    // A text row's text (ASM, TABL) runs under the whole row: the repaint reaches every cell
+    // whose words or text changed.
+    int changed_first = 0, changed_last = 0;
+    if (first != LABEL_COLUMN && changed_columns(before, *row, changed_first, changed_last) &&
+        changed_first != LABEL_COLUMN)
+      first = std::min(first, changed_first);
     e.invalidate.push_back(cells_rect(view, ec.client_width, view.sel_row, view.sel_row,
                                       first == LABEL_COLUMN ? LABEL_COLUMN : first, last));
-    e.sync = SyncViewNotice{view.sel_row, first, 0, view.sel_width};
+    e.sync = SyncViewNotice{view.sel_row, first, 0, std::max<int>(view.sel_width, last - first)};
   }
   append(e, toggle_device_highlight(grid, view, context, search_highlight));
   return e;

@@ -65,7 +65,8 @@ HWND open_dialog(HWND window, DesignDialogKind kind) {
   return dialog;
 }
 
-// The text goes into the dialog's focused box selected, so that typing replaces it.
+// Fills edit 717 as a click into the design does: focused, with all of its text selected, so
+// that what the user types next replaces the old number instead of landing in front of it.
 void set_dialog_text(HWND dialog, const std::string& text) {
   if (dialog != nullptr) set_dialog_text_717(dialog, text.c_str());
 }

@@ -32,6 +32,27 @@ PixelRect cells_rect(const ViewState& view, int client_width, int first_row, int
   return rect;
 }
 
+bool changed_columns(const LadderRow& before, const LadderRow& after, int& first, int& last) {
+  first = ROW_CELLS;
+  last = -1;
+  bool label = false;
+  for (int c = 0; c < ROW_CELLS; ++c) {
+    const bool differs = before.cell[c].word[0] != after.cell[c].word[0] ||
+                         before.cell[c].word[1] != after.cell[c].word[1] ||
+                         std::memcmp(before.text[c], after.text[c], CELL_TEXT_SIZE) != 0;
+    if (!differs) continue;
+    if (c == LABEL_COLUMN) {
+      label = true;
+      continue;
+    }
+    const int shown = std::min(c, OUTPUT_COLUMN);
+    first = std::min(first, shown);
+    last = std::max(last, shown);
+  }
+  if (last < 0 && label) first = last = LABEL_COLUMN;
+  return last >= 0;
+}
+
 int erase_row_output(LadderRow& row) {
   const bool text_row = is_text_row(row);
   int first = OUTPUT_COLUMN;

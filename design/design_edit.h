@@ -171,6 +171,11 @@ bool is_program_row(ConstGridSpan grid, int row);
 PixelRect cells_rect(const ViewState& view, int client_width, int first_row, int last_row, int first_column,
                      int last_column);
 
+// The columns in which `after` differs from `before` (words 0 and 1 of the cells and the
+// cells' texts): the output's operand cells 12-14 count as column 11, the label as column
+// 15 only when nothing else changed. False when the rows hold the same.
+bool changed_columns(const LadderRow& before, const LadderRow& after, int& first, int& last);
+
 // Clears the output of a row: cells 11 to 14 (words 0 and 1) and every cell of the element
 // that ends in column 11 (a box back to its first cell, the coil cell of a TIM or CNT),
 // keeping the link bits and emptying the texts of the cleared cells. A text row loses its

@@ -3,6 +3,7 @@
 #include "design/design_dialogs_win.h"
 #include "design/design_input_win.h"
 #include "design/function_picker.h"
+#include "design/row_edits_win.h"
 #include "mnemonic/mnemonic_window_win.h"
 #include "shell/frame_win.h"
 #include "shell/message_box_win.h"
@@ -47,14 +48,15 @@ void store(HWND dialog) {
   const std::string text = dialog_item_text(dialog, COMBO, 199);
   const ActiveDesign design = active_design();
   if (!design || function_ok_action(text, design.view->sel_col) == FunctionOk::NOTHING) return;
-  EntryOptions options;
-  options.owner = design.window;
+  // The picker stores as the number entry dialog does: the END question names the file,
+  // the operands take over their device comments.
+  const EntryOptions options = design_store_options(design.window);
   const EditEffects effects = function_store(*design.grid, *design.view, text, options, client_width(design.window));
   if (effects.message != nullptr) show_message_box(dialog, effects.message, effects.message_caption, MB_OK);
   if (!effects.changed) return;
   EditEffects applied = effects;
   applied.message = nullptr;
-  apply_design_effects(design.window, *design.grid, *design.view, applied);
+  apply_store_effects(design.window, *design.grid, *design.view, applied);
 }
 
 void close_dialog(HWND dialog) {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "core/instruction_tables.h"
+#include "design/grid_invariants.h"
 #include "design/part_placement.h"
 
 namespace {
@@ -80,6 +81,9 @@ int draw_link_line(GridSpan grid, bool erase, ViewState& view, const EditContext
   if ((c != mc && r != mr) || c == LABEL_COLUMN || mc == LABEL_COLUMN) return 1;
   if (r == mr && c <= mc) return 1;
   if (edit_row(grid, r) == nullptr || edit_row(grid, mr) == nullptr || mc < 0 || c < 0 || c > 12) return 1;
+  // A drag past the END row (onto a special row or the end mark) draws nothing there.
+  const int limit = editable_row_limit(grid);
+  if (r >= limit || mr >= limit) return 1;
 
   if (r == mr) {
     LadderRow& row = grid[static_cast<size_t>(r)];
@@ -102,6 +106,7 @@ int draw_link_line(GridSpan grid, bool erase, ViewState& view, const EditContext
     if (!erase)
       for (int col = mc; col <= last; ++col)
         if ((row.cell[col].word[0] & OUTPUT_CELL_BITS) != 0) return 1;
+    const LadderRow before = row;
     int first = mc;
     for (int col = mc; col <= last; ++col) {
       if (erase && col == OUTPUT_COLUMN) {
@@ -114,6 +119,10 @@ int draw_link_line(GridSpan grid, bool erase, ViewState& view, const EditContext
       row.text[col][0] = '\0';
       if (!erase) row.cell[col].word[0] |= CellWord::LINE_ONLY;
     }
+    // An erased text row (ASM, TABL) loses its text under the whole row.
+    int changed_first = 0, changed_last = 0;
+    if (changed_columns(before, row, changed_first, changed_last) && changed_first != LABEL_COLUMN)
+      first = std::min(first, changed_first);
     e.invalidate.push_back(cells_rect(view, context.client_width, r, r, first, last));
     return 0;
   }
@@ -126,6 +135,11 @@ int draw_link_line(GridSpan grid, bool erase, ViewState& view, const EditContext
     const uint32_t position = row.cell[mc].word[0] & CellFlags::BOX_POSITION;
     if (position == 0x800 || position == 0x400 || is_comment_row(row)) return 1;
   }
+  // Nor may a link run through the inside of an element (a timer's output cell included).
+  if (!erase)
+    for (int rr = low + 1; rr <= high; ++rr)
+      if (is_inside_element(grid[static_cast<size_t>(rr)], mc) || is_inside_element(grid[static_cast<size_t>(rr - 1)], mc))
+        return 1;
   for (int rr = low + 1; rr <= high; ++rr) {
     uint32_t& w = grid[static_cast<size_t>(rr)].cell[mc].word[0];
     w = erase ? w & ~CellFlags::LINK_UP : w | CellFlags::LINK_UP;
@@ -179,7 +193,8 @@ EditEffects drag_line(GridSpan grid, ViewState& view, const EditContext& context
   if (dx > DRAG_THRESHOLD && dx > dy) {
     const int mr = view.marker_row, mc = view.marker_col;
     LadderRow* row = edit_row(grid, mr);
-    if (row == nullptr || mc < 0 || mc >= OUTPUT_COLUMN) {
+    // The marker's row may have moved past END (rows removed since): no line there.
+    if (row == nullptr || mc < 0 || mc >= OUTPUT_COLUMN || !is_program_row(grid, mr)) {
       add_marker_clear(e, view);
       return e;
     }
@@ -225,7 +240,9 @@ EditEffects drag_line(GridSpan grid, ViewState& view, const EditContext& context
 
   if (dy > DRAG_THRESHOLD && view.cursor_row != 0) {
     const int col = view.cursor_col;
-    if (col < 0 || col > OUTPUT_COLUMN || edit_row(grid, view.cursor_row) == nullptr) {
+    // The drag starts on a program row (a refused click past END still moved the cursor).
+    if (col < 0 || col > OUTPUT_COLUMN || edit_row(grid, view.cursor_row) == nullptr ||
+        view.cursor_row >= editable_row_limit(grid)) {
       add_marker_clear(e, view);
       return e;
     }
@@ -237,6 +254,8 @@ EditEffects drag_line(GridSpan grid, ViewState& view, const EditContext& context
       if (is_comment_row(row) || is_comment_row(above)) break;
       uint32_t& w = row.cell[col].word[0];
       if (((w & CellFlags::LINK_UP) != 0) != erase) break;
+      // A link never runs through the inside of an element.
+      if (!erase && (is_inside_element(row, col) || is_inside_element(above, col))) break;
       w ^= CellFlags::LINK_UP;
       last = rr;
       if (col > 0 && (above.cell[col].word[0] & 9) != 0 && (above.cell[col - 1].word[0] & 9) != 0) break;

@@ -68,11 +68,10 @@ void store(HWND dialog) {
   if (row == nullptr || col < 0 || col >= ROW_CELLS || !number_store_allowed(row->cell[col].word[0])) return;
   std::string text = g_number_entry.mode == NumberEntryMode::EMPTY ? std::string() : dialog_item_text(dialog, EDIT, 99);
 
-  EntryOptions options;
+  EntryOptions options = design_store_options(design.window);
   options.keep_comment = IsDlgButtonChecked(dialog, KEEP_COMMENT) == BST_CHECKED;
   options.change_same_numbers = g_number_entry.change_same_numbers;
   options.number_mode = g_number_entry.mode;
-  options.assign_comment = assign_cell_comment;
   if (!design_store_text(design.window, text, options)) {
     SetFocus(edit_of(dialog));
     return;

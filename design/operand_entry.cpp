@@ -8,6 +8,7 @@
 #include "core/device_tables.h"
 #include "core/instruction_tables.h"
 #include "core/notice.h"
+#include "design/line_drawing.h"
 #include "design/part_placement.h"
 #include "design/row_edits.h"
 
@@ -286,12 +287,13 @@ int operand_count(int code) {
 // END typed mid-program: the row after the cursor row becomes the end mark. The special
 // rows after the old END row move up behind the new one, so that the initial-on devices,
 // interlocks and initial values are kept.
-void cut_program_at(GridSpan grid, int cursor_row) {
-  const int old_end = find_end_row(grid);
+// `old_end` is the END row before the entry began (the cursor row itself when END is typed
+// again on it).
+void cut_program_at(GridSpan grid, int cursor_row, int old_end) {
   const int old_mark = find_end_mark(grid);
   if (old_mark < 0) return;
   std::vector<LadderRow> specials;
-  if (old_end >= 0 && old_end > cursor_row)
+  if (old_end >= 0 && old_end >= cursor_row)
     for (int r = old_end + 1; r < old_mark; ++r) specials.push_back(grid[static_cast<size_t>(r)]);
   for (int r = cursor_row + 1; r <= old_mark; ++r) {
     LadderRow& row = grid[static_cast<size_t>(r)];
@@ -323,7 +325,9 @@ int timer_word(std::string_view word, uint32_t& number) {
 
 int place_timer(GridSpan grid, ViewState& view, int code, uint32_t number, const EntryOptions& options,
                 EntryChanges* changes) {
-  if (check_output_placement(grid, view, code) == -1) return -1;
+  // The check's 1 (the cursor is not on column 10 or 11) refuses as well: the timer's cells
+  // would be written in columns 10-11 while its operands went to the cursor's cell.
+  if (check_output_placement(grid, view, code) != 0) return -1;
   const int row = view.cursor_row;
   const int end_row = find_end_row(grid);
   // Every other output of the same kind and number is named first; the user may go on.
@@ -473,8 +477,10 @@ int store_cell_operand(GridSpan grid, ViewState& view, std::string& text, const 
 
 int check_comparison_placement(ConstGridSpan grid, int row, int column) {
   const auto w = [&](int r, int c) { return cell_word0(grid, r, c); };
-  if ((w(row, column) & CellFlags::BOX_POSITION) == CellFlags::BOX_POSITION) return 0;
+  // A comparison takes three cells of columns 0-10; over another comparison it may always
+  // go (never over a box's first cell, which has the same position bits).
   if (column < 0 || column > 8) return 1;
+  if ((w(row, column) & (CellFlags::BOX_POSITION | CellFlags::BOX)) == CellFlags::BOX_POSITION) return 0;
   for (int c = column + 1; c <= column + 2; ++c) {
     if ((w(row, c) & CellFlags::LINK_UP) != 0 || (w(row + 1, c) & CellFlags::LINK_UP) != 0) return 1;
     if ((w(row, c) & (CellFlags::TIMER_COIL | CellFlags::BOX_POSITION)) != 0) return 1;
@@ -491,6 +497,13 @@ int place_instruction(GridSpan grid, ViewState& view, std::string_view text, int
   if (words.empty() || row == nullptr) return -1;
   const int result_words = words.size() == 1 ? 0 : 1;
   std::string word = words[0];
+  // The END row keeps its END: an instruction written over it would leave the grid without
+  // an END row, and every later click and the compile would find no program.
+  const bool on_end_row = is_end_row(*row);
+  const auto refuse_on_end_row = [&] {
+    notice(END_ROW_ERASE_MESSAGE, options, END_ROW_ERASE_CAPTION);
+    return -1;
+  };
 
   uint32_t timer_number = 0;
   const int timer = timer_word(word, timer_number);
@@ -499,6 +512,7 @@ int place_instruction(GridSpan grid, ViewState& view, std::string_view text, int
     return -1;
   }
   if (timer > 0) {
+    if (on_end_row) return refuse_on_end_row();
     if (place_timer(grid, view, timer, timer_number, options, changes) != 0) return -1;
     code = timer;
     form_flags = 0;
@@ -529,6 +543,7 @@ int place_instruction(GridSpan grid, ViewState& view, std::string_view text, int
     return -1;
   }
   int placed = found;
+  if (on_end_row && found != Instr::END) return refuse_on_end_row();
 
   if (found < 192) {
     const int n = attributes & InstrAttr::OPERAND_CELLS_MASK;
@@ -538,7 +553,7 @@ int place_instruction(GridSpan grid, ViewState& view, std::string_view text, int
     // of an applied instruction: all is checked before anything is written.
     for (int k = start; k < lead; ++k) {
       const uint32_t w = row->cell[k].word[0];
-      if ((w & CellFlags::PRESENT) != 0 && (w & CellFlags::BOX) == 0) return -1;
+      if ((w & (CellFlags::LINE | CellFlags::PRESENT)) == CellFlags::PRESENT && (w & CellFlags::BOX) == 0) return -1;
       if (k > start && (w & CellFlags::LINK_UP) != 0) return -1;
     }
     ViewState probe = view;
@@ -548,6 +563,7 @@ int place_instruction(GridSpan grid, ViewState& view, std::string_view text, int
                                    NoticeAnswer::OK)
       return -1;
     view.cursor_col = OUTPUT_COLUMN;
+    const int old_end = find_end_row(grid);
     uint32_t& w11 = row->cell[OUTPUT_COLUMN].word[0];
     // The cells of an older, wider output that the new box does not cover become lines.
     view.sel_width = n;
@@ -564,7 +580,7 @@ int place_instruction(GridSpan grid, ViewState& view, std::string_view text, int
     if (n == 0) {
       w11 = (w11 & CellFlags::LINK_UP) | 0x44C08;
       if (found == Instr::END) {
-        cut_program_at(grid, view.cursor_row);  // before this row says END
+        cut_program_at(grid, view.cursor_row, old_end);  // before this row says END
         w11 |= 0x42000;
         if (changes != nullptr) changes->rows_changed = true;
       }
@@ -689,6 +705,9 @@ EditEffects enter_cell_text(GridSpan grid, ViewState& view, std::string& text, c
   EditEffects e;
   const LadderRow* row = row_at(grid, view.cursor_row);
   if (row == nullptr || view.cursor_col < 0 || view.cursor_col >= ROW_CELLS) return e;
+  // A click past the END row moves the cursor without taking it there: nothing is stored in
+  // the special rows or the end mark.
+  if (!is_program_row(grid, view.cursor_row)) return e;
   const uint32_t w = row->cell[view.cursor_col].word[0];
   if ((w & (CellFlags::LINE | CellFlags::PRESENT)) == (CellFlags::LINE | CellFlags::PRESENT) &&
       (w & CellFlags::U_MARK) == 0)
@@ -742,6 +761,14 @@ EditEffects enter_cell_text(GridSpan grid, ViewState& view, std::string& text, c
     e.invalidate_all = true;
     e.sync = SyncViewNotice{0, 0, SYNC_WHOLE_VIEW, 0};
     return e;
+  }
+  // Every cell the entry changed is repainted, the cells an older, wider output left as
+  // lines included.
+  int changed_first = 0, changed_last = 0;
+  if (changed_columns(before[static_cast<size_t>(view.cursor_row)], *row, changed_first, changed_last) &&
+      first_col != LABEL_COLUMN && changed_first < first_col && changed_first != LABEL_COLUMN) {
+    width += first_col - changed_first;
+    first_col = changed_first;
   }
   const int last_col = std::min(first_col + width, 14);
   e.invalidate.push_back(cells_rect(view, client_width, view.cursor_row, view.cursor_row,

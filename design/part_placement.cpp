@@ -7,6 +7,7 @@
 #include "core/cell_text.h"
 #include "core/device_tables.h"
 #include "core/instruction_tables.h"
+#include "design/grid_invariants.h"
 #include "design/line_drawing.h"
 
 int g_click_x = 0;
@@ -33,12 +34,26 @@ bool is_part_not_box(uint32_t w) { return (w & 9) == 8 && (w & CellFlags::BOX) =
 void drop_marker(EditEffects& e, ViewState& view) { add_marker_clear(e, view); }
 
 // The undo snapshot, the repaint and the sync notice of a placement at the cursor row.
-void finish_row_edit(EditEffects& e, const ViewState& view, const EditContext& context, bool output) {
+// `before` is the cursor row as it was: the repaint reaches every cell that changed, the
+// cells of an older, wider output turned into lines included.
+void finish_row_edit(EditEffects& e, const ViewState& view, const EditContext& context, bool output,
+                     const LadderRow& before, const LadderRow& after) {
   e.changed = true;
-  const int first = std::max(0, view.box_start_col - 1);
-  const int last = output ? OUTPUT_COLUMN : view.box_start_col + view.sel_width + 2;
+  int first = std::max(0, view.box_start_col - 1);
+  int last = output ? OUTPUT_COLUMN : view.box_start_col + view.sel_width + 2;
+  int sync_first = view.box_start_col, sync_width = view.sel_width;
+  int changed_first = 0, changed_last = 0;
+  if (changed_columns(before, after, changed_first, changed_last) && changed_first != LABEL_COLUMN) {
+    first = std::min(first, std::max(0, changed_first - 1));
+    last = std::max(last, changed_last);
+    if (changed_first < sync_first) {
+      sync_width += sync_first - changed_first;
+      sync_first = changed_first;
+    }
+    sync_width = std::max(sync_width, changed_last - sync_first);
+  }
   e.invalidate.push_back(cells_rect(view, context.client_width, view.cursor_row, view.cursor_row, first, last));
-  e.sync = SyncViewNotice{view.cursor_row, view.box_start_col, view.sel_rows, view.sel_width};
+  e.sync = SyncViewNotice{view.cursor_row, sync_first, view.sel_rows, sync_width};
 }
 
 // The old output's operand cells go when another output is written over it.
@@ -88,12 +103,25 @@ bool place_output(GridSpan grid, ViewState& view, int tool, bool by_key) {
   } else {
     view.cursor_col = first_output_col;
   }
-  if (!by_key && check_output_placement(grid, view, timer ? Instr::TIM : Instr::OUT) == -1) return false;
+  {
+    // The output's own cells are checked wherever the click or key was: a TIM/CNT drawn
+    // from a contact column must not stand on a link either.
+    ViewState probe = view;
+    probe.cursor_col = OUTPUT_COLUMN;
+    if (check_output_placement(grid, probe, timer ? Instr::TIM : Instr::OUT) == -1) return false;
+  }
 
+  // The old box or timer goes as a whole first: lines drawn from a cursor inside a box would
+  // otherwise cut its first cells off from the rest.
+  if ((row->cell[OUTPUT_COLUMN].word[0] & (CellFlags::TIMER_OUTPUT | 0x400)) != 0) {
+    const int width = view.sel_width;
+    view.sel_width = timer ? 1 : 0;
+    replace_box_by_lines(grid, view);
+    if (lines) view.sel_width = width;
+  }
   if (lines)
     for (int c = start; c < first_output_col; ++c)
       row->cell[c].word[0] = (row->cell[c].word[0] & CellFlags::LINK_UP) | CellWord::LINE_ONLY;
-  if ((row->cell[OUTPUT_COLUMN].word[0] & (CellFlags::TIMER_OUTPUT | 0x400)) != 0) replace_box_by_lines(grid, view);
   write_output(*row, tool);
   if (by_key) {
     view.box_start_col = view.cursor_col;
@@ -210,7 +238,10 @@ EditEffects place_with_tool(GridSpan grid, ViewState& view, const EditContext& c
     case DesignToolId::OUT:
     case DesignToolId::TIM:
     case DesignToolId::CNT:
-      if (place_output(grid, view, tool, false)) finish_row_edit(e, view, context, true);
+      if (const LadderRow* row = edit_row(grid, view.cursor_row); row != nullptr) {
+        const LadderRow before = *row;
+        if (place_output(grid, view, tool, false)) finish_row_edit(e, view, context, true, before, *row);
+      }
       break;
     case DesignToolId::FUNCTION:
       e.dialog.dialog = DesignDialog::FUNCTION;
@@ -220,7 +251,10 @@ EditEffects place_with_tool(GridSpan grid, ViewState& view, const EditContext& c
       break;
     case DesignToolId::RELAY_A:
     case DesignToolId::RELAY_B:
-      if (place_contact(grid, view, tool, context.modes.shift)) finish_row_edit(e, view, context, false);
+      if (const LadderRow* row = edit_row(grid, view.cursor_row); row != nullptr) {
+        const LadderRow before = *row;
+        if (place_contact(grid, view, tool, context.modes.shift)) finish_row_edit(e, view, context, false, before, *row);
+      }
       break;
     default:
       break;
@@ -379,10 +413,11 @@ EditEffects apply_function_key(GridSpan grid, ViewState& view, const EditContext
   // Special rows, the end mark and the rows after END are no part of the program.
   if (!is_program_row(grid, view.cursor_row)) return e;
   drop_marker(e, view);
+  const LadderRow before = *row;
 
   constexpr int LINE = 11, ERASE = 12, LINK = 143;
   if (p >= DesignToolId::OUT && p <= DesignToolId::CNT) {
-    if (place_output(grid, view, p, true)) finish_row_edit(e, view, context, true);
+    if (place_output(grid, view, p, true)) finish_row_edit(e, view, context, true, before, *row);
     return e;
   }
   // The END row keeps what it holds: F12 is refused there as the erase tool refuses it.
@@ -415,7 +450,8 @@ EditEffects apply_function_key(GridSpan grid, ViewState& view, const EditContext
       cell.word[1] = 0;
     }
     if (p == LINK) {
-      if (view.cursor_row == 0) return e;
+      // A link rises to the row above: not from row 0, nor into the inside of an element.
+      if (view.cursor_row == 0 || is_inside_element(grid[static_cast<size_t>(view.cursor_row - 1)], col)) return e;
       cell.word[0] |= CellFlags::LINK_UP;
     } else {
       cell.word[0] &= KEEP_FOR_CONTACT;
@@ -426,6 +462,6 @@ EditEffects apply_function_key(GridSpan grid, ViewState& view, const EditContext
   view.box_start_col = std::min(col, first_changed);
   if (accepts == -1) view.sel_width = std::max(view.sel_width, OUTPUT_COLUMN - view.box_start_col);
   if ((p == LINE && col < 10) || p == ERASE) e.keys.push_back(KEY_RIGHT);
-  finish_row_edit(e, view, context, accepts == -1);
+  finish_row_edit(e, view, context, accepts == -1, before, *row);
   return e;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "design/grid_invariants.h"
 #include "shell/menu_states.h"
 
 RangeClipboard g_range_clipboard;
@@ -31,9 +32,16 @@ void move_cell(LadderRow& row, int to, int from) {
   std::memcpy(row.text[to], row.text[from], CELL_TEXT_SIZE);
 }
 
-// Row 0 has no row above: the links of its cells 1-11 go.
-void drop_top_links(LadderRow& row) {
-  for (int c = 1; c <= OUTPUT_COLUMN; ++c) row.cell[c].word[0] &= ~CellFlags::LINK_UP;
+// Rows moved together meet at a seam: a link of the lower row that would rise into nothing
+// (row 0) or into the inside of an element of the row now above it goes.
+void drop_links_at_seam(GridSpan grid, int row) {
+  if (row < 0 || row >= grid_row_capacity(grid)) return;
+  LadderRow& lower = grid[index_of(row)];
+  if (is_comment_row(lower) || (lower.cell[0].word[0] & CellFlags::SPECIAL) != 0 || is_end_mark_row(lower)) return;
+  for (int c = 1; c <= OUTPUT_COLUMN; ++c) {
+    if (row == 0 || is_inside_element(grid[index_of(row - 1)], c) || is_inside_element(lower, c))
+      lower.cell[c].word[0] &= ~CellFlags::LINK_UP;
+  }
 }
 
 bool columns_empty(const LadderRow& row, int first, int last) {
@@ -117,7 +125,7 @@ int close_blank_row(GridSpan grid, int row, int first_column, int last_column, i
   const int stop = std::min(end_mark + 1, grid_row_capacity(grid) - 1);
   for (int r = removed; r < stop; ++r) move_row_contents(grid[index_of(r)], grid[index_of(r + 1)]);
   if (stop == end_mark) clear_row(grid[index_of(end_mark)]);
-  if (removed == 0) drop_top_links(grid[0]);
+  drop_links_at_seam(grid, removed);
   if (last != nullptr) *last = removed + 11;
   return 0;
 }
@@ -137,7 +145,7 @@ int remove_range_rows(GridSpan grid, ViewState& view) {
   const int first = view.range_start_row;
   for (int r = first + n; r <= end_mark; ++r) move_row_contents(grid[index_of(r - n)], grid[index_of(r)]);
   for (int r = end_mark - n + 1; r <= end_mark; ++r) clear_row(grid[index_of(r)]);
-  if (first == 0) drop_top_links(grid[0]);
+  drop_links_at_seam(grid, first);
   view.scroll_max = std::max(0, view.scroll_max - n);
   view.top_row = std::clamp(view.range_scroll, 0, view.scroll_max);
   return n;
@@ -177,6 +185,8 @@ int paste_range_rows(GridSpan grid, ViewState& view, const RangeClipboard& clip)
     }
     std::memcpy(row.row_text(), from.text.data(), ROW_TEXT_SIZE);
   }
+  drop_links_at_seam(grid, at);
+  drop_links_at_seam(grid, at + n);
   view.scroll_max += n;
   view.cursor_row = at + n;
   return n;
@@ -263,7 +273,8 @@ int close_cell_left(GridSpan grid, int row_index, int c) {
   while (k + 1 < OUTPUT_COLUMN && w(k + 1) == 0) ++k;
   bool complete = false;
   while (k < OUTPUT_COLUMN) {
-    if ((w(k + 1) & (CellFlags::OUTPUT | CellFlags::TIMER_OUTPUT | CellFlags::TIMER_COIL)) != 0) break;
+    // The run stops at the output and at a box's cells: a box moves only as a whole.
+    if ((w(k + 1) & (CellFlags::OUTPUT | CellFlags::TIMER_OUTPUT | CellFlags::TIMER_COIL | CellFlags::BOX)) != 0) break;
     const uint32_t moved = w(k + 1);
     const bool keep_link = k > 0 && (w(k - 1) & ~CellFlags::LINK_UP) == 0;
     const uint32_t own_link = w(k) & CellFlags::LINK_UP;
@@ -290,11 +301,15 @@ int close_cell_left(GridSpan grid, int row_index, int c) {
   return 1;
 }
 
-void clear_cursor_row(GridSpan grid, const ViewState& view) {
-  if (view.cursor_row < 0 || view.cursor_row >= grid_row_capacity(grid)) return;
+bool clear_cursor_row(GridSpan grid, const ViewState& view) {
+  // Only a row before the END row: the END row, the special rows and the end mark are no
+  // rows a user empties (a click in comment mode can leave the cursor on them).
+  if (view.cursor_row < 0 || view.cursor_row >= grid_row_capacity(grid) || view.cursor_row >= find_end_row(grid))
+    return false;
   LadderRow& row = grid[index_of(view.cursor_row)];
   row.cell[0].word[0] = CellFlags::LINK_UP;
   row.cell[0].word[1] = 0;
   for (int c = 1; c <= 14; ++c) row.cell[c].word[0] = row.cell[c].word[1] = 0;
   for (int c = 1; c <= OUTPUT_COLUMN; ++c) std::memset(row.text[c], 0, CELL_TEXT_SIZE);
+  return true;
 }

@@ -93,6 +93,7 @@ int open_cell_left(GridSpan grid, int row, int column);
 // 1 done, -1 refused.
 int close_cell_left(GridSpan grid, int row, int column);
 
-// Makes the cursor row an empty program row (the rail link alone); the row label in cell 15
-// and texts 0 and 12-15 stay.
-void clear_cursor_row(GridSpan grid, const ViewState& view);
+// Makes the cursor row, a row before the END row, an empty program row (the rail link alone);
+// the row label in cell 15 and texts 0 and 12-15 stay. False, with nothing changed, for the
+// END row and the rows after it.
+bool clear_cursor_row(GridSpan grid, const ViewState& view);

@@ -1,5 +1,6 @@
 // The core's model first: <windows.h> defines OUT as an empty macro.
 #include "core/ladder_model.h"
+#include "design/comment_entry.h"
 #include "design/operand_entry.h"
 #include "design/range_commands.h"
 
@@ -129,13 +130,26 @@ bool design_store_text(HWND window, std::string& text, EntryOptions options) {
   options.owner = window;
   const EditEffects effects = enter_cell_text(*grid, *view, text, options, client_width(window));
   if (!effects.changed) return false;
-  apply_design_effects(window, *grid, *view, effects);
+  apply_store_effects(window, *grid, *view, effects);
+  return true;
+}
+
+EntryOptions design_store_options(HWND window) {
+  EntryOptions options;
+  options.owner = window;
+  // The END question's caption: the path of the design this window shows.
+  if (const ViewState* view = view_state_of(window); view != nullptr) options.file_path = view->path;
+  options.assign_comment = assign_cell_comment;
+  return options;
+}
+
+void apply_store_effects(HWND window, LadderGrid& grid, ViewState& view, const EditEffects& effects) {
+  apply_design_effects(window, grid, view, effects);
   if (effects.invalidate_all) {
     // END typed mid-program moves the bottom of the scroll range: the window measures it again.
     RECT client{};
     GetClientRect(window, &client);
     SendMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
-    sync_scroll_range(window, *view);
+    sync_scroll_range(window, view);
   }
-  return true;
 }

@@ -32,3 +32,10 @@ void apply_row_edit_effects(HWND window, LadderGrid& grid, ViewState& view, cons
 // repaints, the other views follow and an undo snapshot is taken. Returns true when stored;
 // `text` becomes the stored text.
 bool design_store_text(HWND window, std::string& text, EntryOptions options);
+// Applies the effects of a store into a cell (the number entry dialog's, the function
+// picker's); when they repaint the whole view (END cut the rows after it), the window measures
+// its scroll range again and the other views follow.
+void apply_store_effects(HWND window, LadderGrid& grid, ViewState& view, const EditEffects& effects);
+// The options of a store from a design dialog: the window owns the messages, the END question
+// names the frame's current file, device comments are assigned to the operands.
+EntryOptions design_store_options(HWND window);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/device_tables.h"
+#include "design/design_dialogs_win.h"
 #include "design/design_input_win.h"
 #include "design/device_search.h"
 #include "design/search_dialogs.h"
@@ -25,7 +26,6 @@ namespace {
 constexpr char MSG_NO_OUTPUT_SEARCH[] = "出力ｻｰﾁは ﾆｰﾓﾆｯｸ画面ではｻﾎﾟｰﾄしていません！";
 constexpr char MSG_NO_LIST_ON_MNEMONIC[] = "ﾆｰﾓﾆｯｸでは既存ﾌｧｲﾙ表示は有りません！\n記憶か番号のメモが必要です。";
 constexpr size_t TEXT_LIMIT = SEARCH_TEXT_SIZE - 1;  // characters read from an edit box
-constexpr size_t KEYPAD_TEXT_LIMIT = 79;
 
 MnemonicSearchHooks g_mnemonic_hooks;
 ReplaceCommentAssigner g_comment_assigner = nullptr;
@@ -139,47 +139,11 @@ bool is_keypad_id(int id) {
          (id >= 1371 && id <= 1374) || id == 1376 || id == 1377;
 }
 
-void keypad_command(HWND edit, int id) {
+// The number entry dialog's keypad, shared: its 51-step rule, its text limit and its caret.
+void keypad_command(HWND dialog, HWND edit, int id) {
   if (edit == nullptr) return;
-  SetFocus(edit);
-  int length = GetWindowTextLengthW(edit);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  GetWindowTextW(edit, text.data(), length + 1);
-  text.resize(std::min<size_t>(static_cast<size_t>(length), KEYPAD_TEXT_LIMIT));
-  DWORD start = 0;
-  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
-  size_t caret = std::min<size_t>(start, text.size());
-  switch (id) {
-    case 1373:
-      text.clear();
-      caret = 0;
-      break;
-    case 1371:
-      caret = caret > 0 ? caret - 1 : 0;
-      SendMessageW(edit, EM_SETSEL, caret, caret);
-      return;
-    case 1372:
-      caret = std::min(caret + 1, text.size());
-      SendMessageW(edit, EM_SETSEL, caret, caret);
-      return;
-    case 1376:
-      if (caret == 0) return;
-      text.erase(caret - 1, 1);
-      --caret;
-      break;
-    case 1377:
-      if (caret < text.size()) text.erase(caret, 1);
-      break;
-    default: {
-      const wchar_t c = id == 1374 ? L' ' : id <= 1344 ? static_cast<wchar_t>(L'0' + id - 1335) : static_cast<wchar_t>(id - 0x500);
-      if (text.size() >= KEYPAD_TEXT_LIMIT) return;
-      text.insert(caret, 1, c);
-      ++caret;
-      break;
-    }
-  }
-  SetWindowTextW(edit, text.c_str());
-  SendMessageW(edit, EM_SETSEL, caret, caret);
+  g_keypad_edit = edit;
+  handle_keypad_command(dialog, id);
 }
 
 // ---- The list of the list form -------------------------------------------------------------------
@@ -317,7 +281,7 @@ void search_command(HWND dialog, int id, int code) {
     return;
   }
   if (is_keypad_id(id)) {
-    keypad_command(g_keypad_target != nullptr ? g_keypad_target : GetDlgItem(dialog, IDC_DEVICE_EDIT), id);
+    keypad_command(dialog, g_keypad_target != nullptr ? g_keypad_target : GetDlgItem(dialog, IDC_DEVICE_EDIT), id);
     return;
   }
   switch (id) {
@@ -385,7 +349,7 @@ void replace_command(HWND dialog, int id) {
   HWND focus = GetFocus();
   if (focus == GetDlgItem(dialog, IDC_DEVICE_EDIT) || focus == GetDlgItem(dialog, IDC_NEW_DEVICE_EDIT)) g_keypad_target = focus;
   if (is_keypad_id(id)) {
-    keypad_command(g_keypad_target != nullptr ? g_keypad_target : GetDlgItem(dialog, IDC_DEVICE_EDIT), id);
+    keypad_command(dialog, g_keypad_target != nullptr ? g_keypad_target : GetDlgItem(dialog, IDC_DEVICE_EDIT), id);
     return;
   }
   switch (id) {

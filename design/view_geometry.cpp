@@ -93,7 +93,11 @@ bool hit_test_grid_cell(ViewState& v, int client_width, int x, int y, int curren
   int col = (x - v.left_rail_x) / cw;
   if (col > OUTPUT_COLUMN && x < client_width - cw / 6 && current_tool != ERASE_TOOL) col = OUTPUT_COLUMN;
   v.click_dx = (x - v.left_rail_x) % cw;
-  if (v.click_dx < 0) col = LABEL_MARGIN_COLUMN;
+  // Left of the rail is the label margin, x = 0 (remainder 0) included.
+  if (x < v.left_rail_x) {
+    col = LABEL_MARGIN_COLUMN;
+    if (v.click_dx >= 0) v.click_dx = -cw;
+  }
   v.cursor_col = col;
   if (y < v.row_height) {
     v.cursor_row = v.top_row;

@@ -14,6 +14,7 @@
 #include "core/notice.h"
 #include "core/seq_file.h"
 #include "core/text_file.h"
+#include "design/grid_invariants.h"
 #include "design/view_state.h"
 #include "shell/file_replace.h"
 #include "mnemonic/mnemonic_editor.h"
@@ -118,6 +119,13 @@ MnemonicCompileEnd run_mnemonic_compile(const MnemonicCompileRequest& request, c
     std::snprintf(text, sizeof text, use_error ? MSG_STEP_USE_ERROR : MSG_ANB_ORB_MISSING,
                   build_error_position(built));
     notify(text, CAPTION_WARN);
+    call(host.repaint_mnemonic_windows);
+    return MnemonicCompileEnd::BUILD_FAILED;
+  }
+
+  // The drawn ladder becomes the design file's grid: it must keep the grid's rules.
+  if (check_grid_invariants(grid)) {
+    notify(MSG_REBUILT_LADDER_BROKEN, CAPTION_WARN);
     call(host.repaint_mnemonic_windows);
     return MnemonicCompileEnd::BUILD_FAILED;
   }

@@ -14,6 +14,7 @@
 #include "core/seq_file.h"
 #include "core/seq_to_nic.h"
 #include "core/text_file.h"
+#include "design/grid_invariants.h"
 #include "target/monitor_protocol.h"
 #include "target/runtime_tables.h"
 
@@ -159,6 +160,23 @@ bool screen_stack_branches(ListSpan list) {
 
 // ---- Row merge ------------------------------------------------------------------------------------
 
+bool rebuilt_grid_is_sound(ConstGridSpan design, ConstGridSpan rebuilt) {
+  const int design_end = end_mark_row_of(design);
+  const int rebuilt_end = end_mark_row_of(rebuilt);
+  if (design_end < 0 || rebuilt_end < 0) return false;
+  // The merge on a copy as large as the design's grid needs for it.
+  const size_t rows = std::min(design.size(), static_cast<size_t>(design_end) + static_cast<size_t>(rebuilt_end) + 2);
+  LadderGrid merged;
+  try {
+    merged = make_ladder_grid(static_cast<int>(rows));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  std::copy(design.begin(), design.begin() + static_cast<std::ptrdiff_t>(std::min(rows, design.size())), merged.begin());
+  if (!replace_program_rows(merged, rebuilt)) return false;
+  return !check_grid_invariants(merged);
+}
+
 bool replace_program_rows(GridSpan design, ConstGridSpan rebuilt) {
   constexpr int KEPT_ROWS_LIMIT = 512;
   const int first_kept = count_program_rows(design);
@@ -269,6 +287,16 @@ CompileOutcome compile_design_to_files(const CompileRequest& request) {
     return outcome;
   }
 
+  // The rebuilt program under the design's END row, special rows and end mark is checked
+  // before anything is written: a grid the merge refuses or that breaks the grid's rules
+  // would otherwise be installed in the design window and saved.
+  if (!rebuilt_grid_is_sound(grid, rebuilt)) {
+    g_instruction_list = {};
+    notify(MSG_REBUILT_LADDER_BROKEN, request.open_path);
+    outcome.step = CompileStep::BUILD_FAILED;
+    return outcome;
+  }
+
   StagedFile operation(request.files.operation);
   if (!operation.open()) {
     g_instruction_list = {};
@@ -290,7 +318,7 @@ CompileOutcome compile_design_to_files(const CompileRequest& request) {
   build_runtime_tables(grid);
   g_instruction_list = {};
   if (!replace_program_rows(grid, rebuilt)) {
-    notify(format_number(MSG_BUILD_FAILED, end_record + 1), request.open_path);
+    notify(MSG_REBUILT_LADDER_BROKEN, request.open_path);
     outcome.step = CompileStep::BUILD_FAILED;
     return outcome;
   }

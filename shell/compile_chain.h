@@ -93,6 +93,9 @@ bool screen_stack_branches(ListSpan list);
 // with the design unchanged, when either grid has no END row or end mark, when more
 // than 512 rows follow the program rows, or when the result does not fit the design.
 bool replace_program_rows(GridSpan design, ConstGridSpan rebuilt);
+// True when the merge of `rebuilt` into a copy of `design` succeeds and the result keeps
+// the grid's rules (check_grid_invariants); the design itself is not changed.
+bool rebuilt_grid_is_sound(ConstGridSpan design, ConstGridSpan rebuilt);
 
 // ---- Compile phase -------------------------------------------------------------------------------
 enum class CompileStep {
@@ -160,6 +163,8 @@ DesignConversion convert_list_to_design_file(const std::string& design_path, con
 inline constexpr char MSG_NO_MEMORY[] = "メモリ－の確保ができません";
 inline constexpr char MSG_NO_MEMORY_READ_BACK[] = "メモリ－の確保ができません！";
 inline constexpr char MSG_BUILD_FAILED[] = "%d番命令（ステップ）付近の\n回路にエラ－が有ります！";
+// A ladder rebuilt from the instruction list that cannot become the design's grid.
+inline constexpr char MSG_REBUILT_LADDER_BROKEN[] = "変換した回路に誤りが有るため\n回路を置き換えられません！";
 inline constexpr char MSG_SEQ_NOT_OPENED[] = "%sファイルが開けません\n共用をチェックして下さい";
 inline constexpr char MSG_FILE_NOT_OPENED[] = "ファイルが開けません\n共用をチェックして下さい";
 inline constexpr char MSG_UNSUPPORTED_BRANCH[] = "サポートされていない分岐回路のため\n変換を中止します!";

@@ -106,8 +106,8 @@ TEST(CursorKeys, DeleteClearsTheSpanKeepingLinks) {
     std::vector<std::string> after;  // empty: refused
   };
   const Case cases[] = {
-      {"an OUT coil clears cells 11 to 14", rows_of({"X0 ~ ^(Y0)"}), 0, 11,
-       rows_of({"X0 - - - - - - - - - - ^", "END"})},
+      {"an OUT coil clears cells 11 to 14", rows_of({"X1 ~ (Y1)", "X0 ~ ^(Y0)"}), 1, 11,
+       rows_of({"X1 - - - - - - - - - - (Y1)", "X0 - - - - - - - - - - ^", "END"})},
       {"a box goes whole", rows_of({"X1 ~ [MOV D0 D1]"}), 0, 10, rows_of({"X1 - - - - - - - -", "END"})},
       {"a linked contact keeps its link", rows_of({"X0 ~ (Y0)", "^X1 ~ (Y1)"}), 1, 0,
        rows_of({"X0 - - - - - - - - - - (Y0)", "^ - - - - - - - - - - (Y1)", "END"})},

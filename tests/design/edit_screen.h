@@ -10,6 +10,7 @@
 
 #include "design/cursor_keys.h"
 #include "design/design_edit.h"
+#include "design/grid_invariants.h"
 #include "design/line_drawing.h"
 #include "design/part_placement.h"
 #include "support/ladder_text.h"
@@ -27,6 +28,8 @@ struct Screen {
 
   explicit Screen(const std::vector<std::string>& rows, int grid_rows = 40)
       : grid(ladder_from_text(rows, LadderTextOptions{true, true, grid_rows})) {
+    // Every ladder a test starts from is a sound program.
+    EXPECT_EQ(describe_grid_fault(check_grid_invariants(grid)), "sound") << ladder_picture(grid);
     init_view_state(view, 0);
     size_ladder_view(view, WIDTH, 1060, grid);
     keys.edit.client_width = WIDTH;

@@ -97,7 +97,8 @@ TEST(LineDrawing, TheLineToolOnAnOutputCompletesTheRow) {
       {"on an OUT", rows_of({"X0 X1 .9 (Y0)"}), 11, rows_of({"X0 X1 - - - - - - - - - (Y0)", "END"})},
       {"on a timer", rows_of({"X0 X1 .8 (T0 K10)"}), 11, rows_of({"X0 X1 - - - - - - - - (T0 K10)", "END"})},
       {"on a box", rows_of({"X0 .8 [MOV D0 D1]"}), 10, rows_of({"X0 - - - - - - - - [MOV D0 D1]", "END"})},
-      {"up to a branch point", rows_of({"X1 . . ^. .6 (Y1)"}), 11, rows_of({"X1 . . ^- - - - - - - - (Y1)", "END"})},
+      {"up to a branch point", rows_of({"X0 ~ (Y0)", "X1 . . ^. .6 (Y1)"}), 11,
+       rows_of({"X0 - - - - - - - - - - (Y0)", "X1 . . ^- - - - - - - - (Y1)", "END"})},
       {"with nothing to its left the marker is set", rows_of({".11 (Y0)"}), 11, {}},
   };
   for (const Case& c : cases) {
@@ -105,7 +106,8 @@ TEST(LineDrawing, TheLineToolOnAnOutputCompletesTheRow) {
     Screen s(c.before);
     const auto before = s.text();
     s.use_tool(DesignToolId::LINE);
-    const EditEffects e = s.click(0, c.col);
+    // The last row of the ladder (a link stands on a row with a row above it).
+    const EditEffects e = s.click(static_cast<int>(c.before.size()) - 1, c.col);
     if (c.after.empty()) {
       EXPECT_EQ(s.text(), before);
       EXPECT_EQ(s.view.marker_on, 1);

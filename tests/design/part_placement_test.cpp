@@ -29,7 +29,7 @@ TEST(PartPlacement, ToolClicks) {
       {"OUT in column 10 turns column 10 into a line", rows_of({"X0"}), DesignToolId::OUT, 0, 10,
        rows_of({"X0 . . . . . . . . . - (?)", "END"})},
       {"OUT in column 10 on a part is refused", rows_of({"X0 .9 X1"}), DesignToolId::OUT, 0, 10, {}},
-      {"OUT whose lines would cross a link is refused", rows_of({"X0 . . . . ^"}), DesignToolId::OUT, 0, 3, {}},
+      {"OUT whose lines would cross a link is refused", rows_of({"X1", "X0 . . . . ^"}), DesignToolId::OUT, 1, 3, {}},
       {"OUT over a box turns its cells into lines", rows_of({"X0 ~ [MOV D0 D1]"}), DesignToolId::OUT, 0, 11,
        rows_of({"X0 - - - - - - - - - - (?)", "END"})},
       {"OUT over a box keeps the comparison left of it", rows_of({"X0 - - - - - {= D0 D1} [MOV D0 D1]"}),

@@ -406,6 +406,13 @@ TEST_F(DesignDialogs, TheNumberCommandOpensTheDialogWithTheCellsText) {
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(slot0(), dialog);
   EXPECT_EQ(text(dialog, NumberDialogId::EDIT), "X7");
+  // Focused with its text selected, as a click fills it: typing replaces the old number.
+  HWND edit = GetDlgItem(dialog, NumberDialogId::EDIT);
+  DWORD start = 1, end = 0;
+  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 0u);
+  EXPECT_EQ(end, 2u);
+  EXPECT_EQ(GetFocus(), edit);
   set_text(dialog, NumberDialogId::EDIT, "X8");
   press(dialog, IDOK);
   EXPECT_EQ(operand(0, 1), il::X(8));

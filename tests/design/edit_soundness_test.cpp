@@ -1,0 +1,225 @@
+// Edits that once left the grid without a sound program: each case is a ladder, one edit, and
+// what the grid must be afterwards (refused edits change no byte; accepted ones keep the
+// grid's invariants; the repaint reaches every changed cell).
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "design/function_picker.h"
+#include "design/grid_invariants.h"
+#include "design/line_drawing.h"
+#include "design/operand_entry.h"
+#include "design/row_edits.h"
+#include "edit_screen.h"
+#include "support/notice_recorder.h"
+
+namespace {
+
+using edit_test::rows_of;
+using edit_test::Screen;
+
+bool same_rows(const LadderGrid& a, const LadderGrid& b) {
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(LadderRow)) == 0;
+}
+
+std::string soundness(const LadderGrid& grid) { return describe_grid_fault(check_grid_invariants(grid)); }
+
+// A special row (initial-on devices, M5) put after the END row of a Screen's ladder.
+void add_special_row(Screen& s) {
+  const int end = find_end_row(s.grid);
+  s.grid.insert(s.grid.begin() + end + 1, LadderRow{});
+  s.grid.pop_back();
+  LadderRow& special = s.grid[static_cast<size_t>(end + 1)];
+  for (int c = 0; c < ROW_CELLS; ++c) special.cell[c].word[0] = CellFlags::SPECIAL;
+  special.cell[0].word[0] |= CellFlags::PRESENT;
+  special.cell[0].word[1] = 0x20000005;
+  special.cell[12].word[0] |= SpecialRow::INITIAL_ON;
+}
+
+struct Typed {
+  const char* text;
+  int row, col;
+  bool picker;  // through the function picker's store instead of the number dialog's
+};
+
+// Stores t's text at its cell of the ladder `row`, as the number dialog or the picker does;
+// true when the store was refused and changed no byte.
+bool refused_unchanged(const char* row, const Typed& t) {
+  Screen s(rows_of({row}));
+  s.select(t.row, t.col);
+  const LadderGrid before = s.grid;
+  std::string text = t.text;
+  const EditEffects e = t.picker ? function_store(s.grid, s.view, text, EntryOptions{}, edit_test::WIDTH)
+                                 : enter_cell_text(s.grid, s.view, text, EntryOptions{}, edit_test::WIDTH);
+  return !e.changed && same_rows(s.grid, before);
+}
+
+// An instruction typed or picked on the END row's output would replace END.
+TEST(EditSoundness, TheEndRowTakesNoInstructionButEnd) {
+  const Typed cases[] = {
+      {"MOV D0 D1", 1, 11, false}, {"T0 K10", 1, 11, false}, {"-->>", 1, 11, false}, {"FEND", 1, 11, false},
+      {"SET M0", 1, 11, true},     {"SET M0", 1, 5, true},   {"T5 K10", 1, 11, true},
+  };
+  for (const Typed& t : cases) {
+    SCOPED_TRACE(std::string(t.text) + (t.picker ? " picked" : " typed") + " at column " + std::to_string(t.col));
+    NoticeRecorder notices;
+    EXPECT_TRUE(refused_unchanged("X0 ~ (Y0)", t));
+    ASSERT_EQ(notices.notices.size(), 1u);
+    EXPECT_EQ(notices.notices[0].text, END_ROW_ERASE_MESSAGE);
+  }
+}
+
+// TIM/CNT entered with the cursor outside columns 10/11 wrote the timer's cells in 10-11 and
+// its operands at the cursor, wiping the rest of the row.
+TEST(EditSoundness, ATimerAwayFromTheOutputColumnsIsRefused) {
+  const Typed cases[] = {{"T5 K10", 0, 1, false}, {"T5 K10", 0, 3, true}, {"C2 K3", 0, 1, true}};
+  for (const Typed& t : cases) {
+    SCOPED_TRACE(t.text);
+    NoticeRecorder notices;
+    EXPECT_TRUE(refused_unchanged("X0 {= D0 K5} - (Y0)", t));
+  }
+}
+
+// Close-left moved a box's first and middle cells one column left, away from its last cell.
+TEST(EditSoundness, CloseLeftMovesNoBoxCell) {
+  struct Case {
+    const char* row;
+    int column;
+    const char* after;
+  } cases[] = {
+      {"X0 X1 . X2 ~ [MOV D0 D1]", 3, "X0 X1 X2 ~ [MOV D0 D1]"},
+      {"- . X1 ~ [MOV D0 D1]", 2, "- X1 ~ [MOV D0 D1]"},
+      {"X0 . X2 ~ [STEP S5 K3 D1]", 2, "X0 X2 ~ [STEP S5 K3 D1]"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.row);
+    Screen s(rows_of({c.row}));
+    EXPECT_EQ(close_cell_left(s.grid, 0, c.column), 1);
+    EXPECT_EQ(s.row_text(0), Screen(rows_of({c.after})).row_text(0));
+    EXPECT_EQ(soundness(s.grid), "sound");
+  }
+}
+
+// END confirmed on the END row itself wiped the special rows after it.
+TEST(EditSoundness, EndRetypedOnTheEndRowKeepsTheSpecialRows) {
+  Screen s(rows_of({"X0 ~ (Y0)"}));
+  add_special_row(s);
+  ASSERT_EQ(soundness(s.grid), "sound");
+  s.select(1, 11);
+  NoticeRecorder notices;
+  std::string text = "END";
+  enter_cell_text(s.grid, s.view, text, EntryOptions{}, edit_test::WIDTH);
+  EXPECT_EQ(soundness(s.grid), "sound");
+  EXPECT_EQ(special_row_kind(s.grid[2]), SpecialRow::INITIAL_ON);
+  EXPECT_EQ(s.grid[2].cell[0].word[1], 0x20000005u);
+  EXPECT_TRUE(is_end_mark_row(s.grid[3]));
+}
+
+// Row-comment OK with an empty box cleared whatever row the cursor was on.
+TEST(EditSoundness, AnEmptyRowCommentClearsOnlyARowBeforeEnd) {
+  struct Case {
+    int row;
+    bool cleared;
+  } cases[] = {{0, true}, {1, false}, {2, false}, {3, false}};  // rung, END, special row, end mark
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.row);
+    Screen s(rows_of({"X0 ~ (Y0)"}));
+    add_special_row(s);
+    s.view.cursor_row = c.row;
+    const LadderGrid before = s.grid;
+    EXPECT_EQ(clear_cursor_row(s.grid, s.view), c.cleared);
+    EXPECT_EQ(same_rows(s.grid, before), !c.cleared);
+    EXPECT_EQ(soundness(s.grid), "sound");
+  }
+}
+
+// A click at x = 0 gave column -1, and the line and erase tools read the cell before the row.
+TEST(EditSoundness, AClickAtTheLeftEdgeIsInTheLabelMargin) {
+  for (int tool : {DesignToolId::LINE, DesignToolId::ERASE, DesignToolId::NONE}) {
+    SCOPED_TRACE(tool);
+    Screen s(rows_of({"X0 ~ (Y0)", "X1 ~ (Y1)"}));
+    s.use_tool(tool);
+    const LadderGrid before = s.grid;
+    int highlight = 0;
+    const EditEffects e = design_left_click(s.grid, s.view, s.context(), 0, s.y_of(1), highlight);
+    EXPECT_EQ(s.view.cursor_col, LABEL_COLUMN);
+    EXPECT_LT(s.view.click_dx, 0);
+    EXPECT_FALSE(e.changed);
+    EXPECT_TRUE(same_rows(s.grid, before));
+  }
+}
+
+// The picker refused a box silently when the cells before it held lines.
+TEST(EditSoundness, ThePickerPlacesABoxOverLines) {
+  Screen s(rows_of({"X0 ~ (Y0)"}));
+  s.select(0, 3);
+  NoticeRecorder notices;
+  const EditEffects e = function_store(s.grid, s.view, "MOV D0 D1", EntryOptions{}, edit_test::WIDTH);
+  EXPECT_TRUE(e.changed);
+  EXPECT_EQ(s.row_text(0), Screen(rows_of({"X0 ~ [MOV D0 D1]"})).row_text(0));
+  EXPECT_EQ(soundness(s.grid), "sound");
+}
+
+// END picked mid-program cut the rows after it but repainted only the cursor's band.
+TEST(EditSoundness, EndPickedMidProgramRepaintsTheWholeView) {
+  Screen s(rows_of({"X0 ~ (Y0)", "X1 ~ (Y1)", "X2 ~ (Y2)"}));
+  s.select(1, 11);
+  NoticeRecorder notices;
+  const EditEffects e = function_store(s.grid, s.view, "END", EntryOptions{}, edit_test::WIDTH);
+  EXPECT_TRUE(e.changed);
+  EXPECT_TRUE(e.invalidate_all);
+  ASSERT_TRUE(e.sync.has_value());
+  EXPECT_EQ(e.sync->count, SYNC_WHOLE_VIEW);
+  EXPECT_EQ(soundness(s.grid), "sound");
+}
+
+// True when a repaint rectangle of `e` holds the whole of cell (row, col) (cells 12-14 are
+// drawn in column 11).
+bool repainted(const EditEffects& e, const Screen& s, int row, int col) {
+  if (e.invalidate_all) return true;
+  const int shown = std::min(col, OUTPUT_COLUMN);
+  const int left = col == LABEL_COLUMN ? 0 : s.view.left_rail_x + shown * s.view.cell_width;
+  const int right = col == LABEL_COLUMN ? s.view.left_rail_x : left + s.view.cell_width;
+  const int top = s.view.top_margin + (row - s.view.top_row) * s.view.row_height;
+  for (const PixelRect& r : e.invalidate)
+    if (r.left <= left && r.right >= right && r.top <= top && r.bottom >= top + s.view.row_height) return true;
+  return false;
+}
+
+// The repaint missed cells an output turned into lines when it replaced a wider element.
+TEST(EditSoundness, TheRepaintReachesEveryChangedCell) {
+  struct Case {
+    const char* name;
+    const char* row;
+    int col;
+    int command;       // a function key's command, or 0
+    const char* text;  // else typed through the number dialog's store
+  } cases[] = {
+      {"F7 over a box", "X0 ~ [MOV D0 D1]", 9, 1095, nullptr},
+      {"F8 over a wide box", "X0 ~ [STEP S5 K3 D1]", 10, 1096, nullptr},
+      {"TIM typed over a box", "X0 ~ [MOV D0 D1]", 11, 0, "T5 K10"},
+      {"a box typed over a wider one", "X0 ~ [STEP S5 K3 D1]", 11, 0, "MOV D0 D1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Screen s(rows_of({c.row}));
+    s.select(0, c.col);
+    const LadderGrid before = s.grid;
+    NoticeRecorder notices;
+    std::string text = c.text != nullptr ? c.text : "";
+    const EditEffects e =
+        c.command != 0 ? s.command(c.command) : enter_cell_text(s.grid, s.view, text, EntryOptions{}, edit_test::WIDTH);
+    ASSERT_TRUE(e.changed);
+    EXPECT_EQ(soundness(s.grid), "sound");
+    for (int col = 0; col < ROW_CELLS; ++col) {
+      const LadderCell& a = before[0].cell[col];
+      const LadderCell& b = s.grid[0].cell[col];
+      if (a.word[0] != b.word[0] || a.word[1] != b.word[1]) {
+        EXPECT_TRUE(repainted(e, s, 0, col)) << "column " << col;
+      }
+    }
+  }
+}
+
+}  // namespace

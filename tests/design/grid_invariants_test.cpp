@@ -1,0 +1,136 @@
+// The grid's invariants: sound designs (the samples, the test ladders) pass, and each broken
+// grid is reported with the rule it breaks.
+#include "design/grid_invariants.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "core/design_file.h"
+#include "support/ladder_text.h"
+
+namespace {
+
+const std::string kSampleFolder = std::string(TAVOLIN_TEST_DATA) + "/../../resources/samples/";
+
+// The starting inputs of the edit-sequence fuzzer: a design file after a 1 and its length,
+// then a few edits. Written with
+//   TAVOLIN_WRITE_FUZZ_CORPUS=tests/fuzz/corpus/design_edit_sequence_fuzz build/native/design_tests
+//     --gtest_filter='GridInvariants.*'
+void write_corpus_input(const std::string& name, const std::string& design) {
+  const char* folder = std::getenv("TAVOLIN_WRITE_FUZZ_CORPUS");
+  if (folder == nullptr) return;
+  std::string input;
+  input.push_back('\x01');
+  input.push_back(static_cast<char>(design.size() & 0xFF));
+  input.push_back(static_cast<char>(design.size() >> 8));
+  input += design;
+  // A few edits: a tool click, a function key, a line drag, typed text, a picked box, undo.
+  const unsigned char edits[] = {0x00, 0x02, 0x00, 0x90, 0x01, 0x60, 0x00, 0x01, 0x10, 0x02, 0x30, 0x01, 0x06,
+                                 0x02, 0x00, 0x20, 0x00, 0x50, 0x00, 0x00, 0x04, 0x40, 0x00, 0x07, 0x01, 0x58,
+                                 0x04, 0x70, 0x01, 0x0B, 0x01, 0x08, 0x01, 0x80, 0x02, 0x30, 0x00, 0x09, 0x00,
+                                 0x0A, 0x01};
+  input.append(reinterpret_cast<const char*>(edits), sizeof edits);
+  const std::string path = std::string(folder) + "/" + name;
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr) << path;
+  std::fwrite(input.data(), 1, input.size(), f);
+  std::fclose(f);
+}
+
+std::string design_file_bytes(LadderGrid grid) {
+  char* buffer = nullptr;
+  size_t length = 0;
+  std::FILE* out = open_memstream(&buffer, &length);
+  EXPECT_EQ(write_design_file(nullptr, grid, nullptr, out, DESIGN_FILE_STANDALONE), 0);
+  std::fclose(out);
+  std::string bytes(buffer, length);
+  std::free(buffer);
+  return bytes;
+}
+
+TEST(GridInvariants, TheSampleDesignsAreSound) {
+  for (const char* name : {"SAMPLE1.MBS", "SINGOU1.MBS"}) {
+    LadderGrid grid = make_ladder_grid();
+    std::FILE* f = std::fopen((kSampleFolder + name).c_str(), "rb");
+    ASSERT_NE(f, nullptr) << name;
+    ASSERT_EQ(read_design_file(grid, f, DESIGN_FILE_STANDALONE), DESIGN_FILE_OK) << name;
+    std::fclose(f);
+    EXPECT_EQ(describe_grid_fault(check_grid_invariants(grid)), "sound") << name;
+    write_corpus_input(name, design_file_bytes(grid));
+  }
+}
+
+TEST(GridInvariants, LaddersOfEveryElementAreSound) {
+  const std::vector<std::vector<std::string>> ladders = {
+      {"X0 /X1 - - - - - - - - - (Y0)"},
+      {"X0 ~ (T0 K10)", "^X2 ^", "X1 ~ (C1 D5)"},
+      {"X0 ~ [MOV D0 D1]", "X1 {= D0 K5} ~ [DMOV D0 D2]", "X2 ~ [FEND]"},
+      {"; a comment row", "P5: X0 ~ (Y0)", "X3 ~ (>7)", ">7 ~ (Y1)"},
+      {"X0 [ASM K1] | text"},
+      {},
+  };
+  for (const auto& rows : ladders) {
+    const LadderGrid grid = ladder_from_text(rows, LadderTextOptions{true, true, 20});
+    EXPECT_EQ(describe_grid_fault(check_grid_invariants(grid)), "sound") << ladder_picture(grid);
+    write_corpus_input("ladder" + std::to_string(&rows - ladders.data()), design_file_bytes(grid));
+  }
+  // A new design: the END row and the end mark.
+  LadderGrid fresh = make_ladder_grid(4);
+  make_new_end_row(fresh[0]);
+  make_end_mark_row(fresh[1]);
+  EXPECT_FALSE(check_grid_invariants(fresh));
+}
+
+// Each case breaks one word of a sound ladder.
+struct Broken {
+  const char* name;
+  int row, column, word;  // word -1: the whole row is rewritten by `text`
+  uint32_t value;
+  const char* rule;
+};
+
+TEST(GridInvariants, EachBrokenGridNamesItsRule) {
+  const std::vector<std::string> rows = {"X0 ~ [MOV D0 D1]", "X1 {= D0 K5} ~ (T0 K10)", "X2 ^ ~ (Y0)"};
+  const Broken cases[] = {
+      {"END replaced", 3, OUTPUT_COLUMN, 0, 0x4078, "no END row"},
+      {"end mark cut", 4, 1, 0, 0, "no end mark"},
+      {"end mark cell", 4, 7, 0, 0, "end mark broken"},
+      {"box first cell moved", 0, 9, 0, CellWord::LINE_ONLY, "box split"},
+      {"orphan box cell", 1, 5, 0, CellWord::BOX_MIDDLE_CELL, "orphan box cell"},
+      {"timer coil gone", 1, 10, 0, CellWord::LINE_ONLY, "TIM/CNT cells apart"},
+      {"comparison cut", 1, 3, 0, CellWord::LINE_ONLY, "comparison split"},
+      {"link above row 0", 0, 3, 0, CellWord::LINE_ONLY | CellFlags::LINK_UP, "link above row 0"},
+      {"link into a box", 1, 10, 0, CellWord::TIMER_COIL_CELL | CellFlags::LINK_UP, "link into an element"},
+      {"contact in column 11", 2, OUTPUT_COLUMN, 0, CellWord::CONTACT_BASE | PartCode::RELAY_A << 4,
+       "contact in column 11"},
+      {"output in a contact column", 2, 4, 0, 0x4078, "output outside column 11"},
+      {"second END", 2, OUTPUT_COLUMN, 0, CellWord::END_OUTPUT, "END bit outside the END row"},
+      {"element past column 11", 2, 13, 0, CellWord::LINE_ONLY, "element past column 11"},
+  };
+  for (const Broken& b : cases) {
+    LadderGrid grid = ladder_from_text(rows, LadderTextOptions{true, true, 10});
+    ASSERT_FALSE(check_grid_invariants(grid)) << ladder_picture(grid);
+    grid[b.row].cell[b.column].word[b.word] = b.value;
+    const GridFault f = check_grid_invariants(grid);
+    EXPECT_STREQ(f.rule == nullptr ? "sound" : f.rule, b.rule) << b.name;
+  }
+}
+
+TEST(GridInvariants, SpecialRowsStandBetweenEndAndTheEndMark) {
+  LadderGrid grid = ladder_from_text({"X0 ~ (Y0)"}, LadderTextOptions{true, true, 10});
+  // Row 2 becomes an initial-on row; the end mark moves to row 3.
+  grid[3] = grid[2];
+  for (int c = 0; c < ROW_CELLS; ++c) grid[2].cell[c].word[0] = CellFlags::SPECIAL;
+  grid[2].cell[12].word[0] |= SpecialRow::INITIAL_ON;
+  EXPECT_FALSE(check_grid_invariants(grid));
+  grid[2].cell[12].word[0] = SpecialRow::INITIAL_ON;
+  EXPECT_STREQ(check_grid_invariants(grid).rule, "special row broken");
+  grid[2].cell[12].word[0] = CellFlags::SPECIAL | 0x3F7;
+  EXPECT_STREQ(check_grid_invariants(grid).rule, "not a special row after END");
+}
+
+}  // namespace

@@ -1,0 +1,475 @@
+// Sequences of design edits as a user makes them: tool clicks and function keys at any pixel
+// (x = 0, the label margin, the right margin, the END row, comment and special rows), line,
+// link and erase drags, the range and blank-line commands, cell text and instructions through
+// the number entry's store, device and row comments, the function picker's store, the cursor
+// keys, undo and redo, on a design read from the input (a sample design or a small ladder).
+//
+// After every edit:
+// - the grid keeps its invariants (check_grid_invariants);
+// - an edit that reports no change changed no byte of the cells or their texts;
+// - the repaint it asks for covers every shown cell that changed;
+// - undo after it gives the grid back byte for byte, and redo the edited grid.
+//
+// Input: byte 0 bit 0 set: a design file follows (two length bytes, little-endian, then the
+// file's bytes); clear: a new design. The rest are the edits, a few bytes each; answers to
+// the questions come from the same bytes.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/core_state.h"
+#include "core/design_file.h"
+#include "core/notice.h"
+#include "design/comment_entry.h"
+#include "design/cursor_keys.h"
+#include "design/design_edit.h"
+#include "design/function_picker.h"
+#include "design/grid_invariants.h"
+#include "design/line_drawing.h"
+#include "design/operand_entry.h"
+#include "design/part_placement.h"
+#include "design/range_commands.h"
+#include "design/row_edits.h"
+#include "design/undo_ring.h"
+#include "shell/command_ids.h"
+#include "shell/mode_flags.h"
+
+namespace {
+
+constexpr int GRID_ROWS = 64;
+constexpr int WIDTH = 1300;
+constexpr int HEIGHT = 1060;
+constexpr int MAX_EDITS = 48;
+
+struct Bytes {
+  const uint8_t* data;
+  size_t size;
+  size_t at = 0;
+  bool done() const { return at >= size; }
+  uint8_t next() { return at < size ? data[at++] : 0; }
+  int below(int n) { return next() % n; }
+};
+
+Bytes* g_bytes = nullptr;
+
+// The edits played so far and the grid before the last one, for the report of a finding.
+std::string g_trace;
+const LadderGrid* g_before = nullptr;
+const LadderGrid* g_after = nullptr;
+
+void print_row(const char* name, const LadderRow& row) {
+  std::fprintf(stderr, "  %s:", name);
+  for (int c = 0; c < ROW_CELLS; ++c) std::fprintf(stderr, " %X/%X", row.cell[c].word[0], row.cell[c].word[1]);
+  std::fprintf(stderr, "\n");
+}
+
+[[noreturn]] void finding(const char* what, const std::string& detail, int row = -1) {
+  std::fprintf(stderr, "design edit sequence: %s (%s)\nedits: %s\n", what, detail.c_str(), g_trace.c_str());
+  if (row >= 0 && g_before != nullptr && g_after != nullptr) {
+    print_row("before", (*g_before)[static_cast<size_t>(row)]);
+    print_row("after ", (*g_after)[static_cast<size_t>(row)]);
+    for (int c = 0; c < ROW_CELLS; ++c)
+      if (std::memcmp((*g_before)[static_cast<size_t>(row)].text[c], (*g_after)[static_cast<size_t>(row)].text[c],
+                      CELL_TEXT_SIZE) != 0)
+        std::fprintf(stderr, "  text %d: [%.40s] -> [%.40s]\n", c, (*g_before)[static_cast<size_t>(row)].text[c],
+                     (*g_after)[static_cast<size_t>(row)].text[c]);
+  }
+  std::abort();
+}
+
+// The cells and texts a user sees and a file keeps (the monitor words and range marks are not
+// the design).
+bool same_design(const LadderRow& a, const LadderRow& b) {
+  for (int c = 0; c < ROW_CELLS; ++c)
+    if (a.cell[c].word[0] != b.cell[c].word[0] || a.cell[c].word[1] != b.cell[c].word[1]) return false;
+  return std::memcmp(a.text, b.text, sizeof a.text) == 0;
+}
+bool same_design(const LadderGrid& a, const LadderGrid& b, size_t rows) {
+  for (size_t r = 0; r < rows && r < a.size(); ++r)
+    if (!same_design(a[r], b[r])) return false;
+  return true;
+}
+bool same_design(const LadderGrid& a, const LadderGrid& b) { return same_design(a, b, a.size()); }
+// The rows through the end mark: an undo snapshot holds these, the rows after it are no part
+// of the design.
+size_t design_rows(const LadderGrid& grid) {
+  const int mark = find_end_mark(grid);
+  return mark < 0 ? grid.size() : static_cast<size_t>(mark) + 1;
+}
+bool cell_differs(const LadderRow& a, const LadderRow& b, int c) {
+  return a.cell[c].word[0] != b.cell[c].word[0] || a.cell[c].word[1] != b.cell[c].word[1] ||
+         std::memcmp(a.text[c], b.text[c], CELL_TEXT_SIZE) != 0;
+}
+
+struct Session {
+  LadderGrid grid = make_ladder_grid(GRID_ROWS);
+  ViewState view{};
+  KeyContext keys;
+  int highlight = 0;
+  RowEditState state;
+  RangeClipboard clip;
+  DesignUndoRing ring;
+
+  EditContext& context() { return keys.edit; }
+  DesignModes& modes() { return keys.edit.modes; }
+  void use_tool(int tool) {
+    modes() = DesignModes{};
+    modes().tool = tool;
+    modes().line_mode = tool == DesignToolId::LINE;
+    modes().erase_mode = tool == DesignToolId::ERASE;
+  }
+  int x_of(int col) const { return col == LABEL_COLUMN ? view.left_rail_x / 2 : view.left_rail_x + col * view.cell_width + 50; }
+  int y_of(int row) const { return view.top_margin + (row - view.top_row) * view.row_height + view.row_height / 2; }
+};
+
+// Any pixel of the client, the left edge and the margins included.
+int any_x(Bytes& b) { return (b.next() | b.next() << 8) % (WIDTH + 1); }
+int any_y(Bytes& b) { return (b.next() | b.next() << 8) % (HEIGHT + 1); }
+
+EditEffects click(Session& s, int x, int y) {
+  return design_left_click(s.grid, s.view, s.context(), x, y, s.highlight);
+}
+// Puts the cursor on a pixel's cell as a click without a tool does.
+void select_at(Session& s, int x, int y) {
+  const DesignModes modes = s.modes();
+  s.use_tool(DesignToolId::NONE);
+  click(s, x, y);
+  s.modes() = modes;
+}
+
+const char* const TEXTS[] = {
+    "X0",        "Y1",       "M5",         "T3",       "C2",          "D7",        "K10",       "H1F",
+    "T5 K10",    "C2 K3",    "T0 D1",      "MOV D0 D1", "MOVP D0 D1", "DMOV D0 D2", "END",       "FEND",
+    "IEND",      "-->>",     "<<--",       "SET M0",   "RST M1",      "PLS M2",    "= D0 K5",   "<> D1 D2",
+    "D= D0 D2",  "STEP S5 K3 D1", "ASM K1", "TABL K2",  "P3",          "",          "CJ P3",     "CALL P3",
+    "ADD D0 D1 D2", "MC N0 M5", "MCR N0",  "EI",       "DI",          "COM",       "X7FF",      "K99999999",
+};
+constexpr int TEXT_COUNT = sizeof TEXTS / sizeof TEXTS[0];
+
+// The text as the report shows it (bytes outside printable ASCII as '?').
+std::string shown(const std::string& text) {
+  std::string out = text;
+  for (char& c : out)
+    if (c < 0x20 || c > 0x7E) c = '?';
+  return out;
+}
+
+std::string some_text(Bytes& b) {
+  const int pick = b.next();
+  if (pick < 200) return TEXTS[pick % TEXT_COUNT];
+  std::string text;
+  const int n = b.below(16);
+  for (int i = 0; i < n; ++i) text.push_back(static_cast<char>(b.next()));
+  return text;
+}
+
+EntryOptions some_options(Bytes& b) {
+  const uint8_t o = b.next();
+  EntryOptions options;
+  options.change_same_numbers = (o & 1) != 0;
+  options.keep_comment = (o & 2) != 0;
+  options.number_mode = (o >> 2) % 5;
+  options.assign_comment = assign_cell_comment;
+  options.file_path = "C:\\ladder\\fuzz.MBS";
+  return options;
+}
+
+// What an edit asks to repaint; `rows_shown` says the changed cells need not be in a rectangle.
+struct Repaint {
+  bool whole = false;
+  std::vector<PixelRect> rects;
+  std::vector<CellCursor> cells;  // a comment store's own list of cells
+  bool by_cells = false;
+  bool cursor_band = false;  // the row comment's band: the whole cursor row
+};
+
+Repaint repaint_of(const EditEffects& e) {
+  Repaint r;
+  r.whole = e.invalidate_all || e.scrolled || e.scroll_pair != 0;
+  r.rects = e.invalidate;
+  return r;
+}
+
+bool covered(const Repaint& p, const ViewState& view, int row, int col, int cursor_row) {
+  if (p.whole) return true;
+  if (p.cursor_band) return row == cursor_row;
+  if (p.by_cells) {
+    for (const CellCursor& c : p.cells)
+      if (c.row == row && (c.column == col || (col > OUTPUT_COLUMN && col < LABEL_COLUMN && c.column == OUTPUT_COLUMN)))
+        return true;
+    return false;
+  }
+  const int shown = col == LABEL_COLUMN ? LABEL_COLUMN : std::min(col, OUTPUT_COLUMN);
+  const int left = shown == LABEL_COLUMN ? 0 : view.left_rail_x + shown * view.cell_width;
+  const int right = shown == LABEL_COLUMN ? view.left_rail_x : left + view.cell_width;
+  const int top = view.top_margin + (row - view.top_row) * view.row_height;
+  for (const PixelRect& r : p.rects)
+    if (r.left <= left && r.right >= right && r.top <= top && r.bottom >= top + view.row_height) return true;
+  return false;
+}
+
+// One edit; returns its repaint and whether it says it changed the grid.
+struct Outcome {
+  bool changed = false;
+  Repaint repaint;
+  bool checked_repaint = true;
+};
+
+Outcome row_edit_outcome(const RowEditEffects& e) {
+  Outcome o;
+  o.changed = e.edit.changed;
+  o.repaint = repaint_of(e.edit);
+  if (e.set_scroll_range || !e.resync_rows.empty()) o.repaint.whole = true;
+  return o;
+}
+
+Outcome hand_over(Session& s, const EditEffects& e, Bytes& b) {
+  Outcome o;
+  o.changed = e.changed;
+  o.repaint = repaint_of(e);
+  switch (e.handoff) {
+    case RowEditHandoff::RANGE_SELECT:
+      return row_edit_outcome(range_select_click(s.grid, s.view, s.context()));
+    case RowEditHandoff::RANGE_PASTE:
+      return row_edit_outcome(range_paste_click(s.grid, s.view, s.context(), s.clip, nullptr));
+    case RowEditHandoff::BLANK_LINE:
+      return row_edit_outcome(blank_line_click(s.grid, s.view, s.context(), b.below(4), nullptr));
+    case RowEditHandoff::NONE:
+      break;
+  }
+  return o;
+}
+
+Outcome play_one(Session& s, Bytes& b) {
+  Outcome o;
+  const int kind = b.below(12);
+  g_trace += std::to_string(kind) + " ";
+  switch (kind) {
+    case 0: {  // a tool click
+      static const int TOOLS[] = {DesignToolId::RELAY_A, DesignToolId::RELAY_B, DesignToolId::OUT, DesignToolId::TIM,
+                                  DesignToolId::CNT,     DesignToolId::FUNCTION, DesignToolId::LINE, DesignToolId::ERASE,
+                                  DesignToolId::NONE,    DesignToolId::NUMBER};
+      s.use_tool(TOOLS[b.below(10)]);
+      const uint8_t m = b.next();
+      s.modes().shift = (m & 1) != 0;
+      s.modes().number_mode = (m & 2) != 0;
+      s.modes().comment_mode = (m & 4) != 0;
+      const int x = any_x(b), y = any_y(b);
+      g_trace += "(tool " + std::to_string(s.modes().tool) + " at " + std::to_string(x) + "," + std::to_string(y) + ") ";
+      return hand_over(s, click(s, x, y), b);
+    }
+    case 1: {  // a function key at a cell
+      select_at(s, any_x(b), any_y(b));
+      static const int KEYS[] = {1089, 1090, 1091, 1092, 1093, 1094, 1095, 1096, 1097, 1099, 1100, 1231};
+      const int key = KEYS[b.below(12)];
+      g_trace += "(key " + std::to_string(key) + " at " + std::to_string(s.view.cursor_row) + "," +
+                 std::to_string(s.view.cursor_col) + ") ";
+      const EditEffects e = apply_function_key(s.grid, s.view, s.context(), key);
+      o.changed = e.changed;
+      o.repaint = repaint_of(e);
+      return o;
+    }
+    case 2: {  // a line, link or erase drag
+      s.use_tool(b.next() & 1 ? DesignToolId::ERASE : DesignToolId::LINE);
+      EditEffects first = click(s, any_x(b), any_y(b));
+      if (first.changed) {
+        o.changed = true;
+        o.repaint = repaint_of(first);
+        return o;
+      }
+      const EditEffects e = drag_line(s.grid, s.view, s.context(), any_x(b), any_y(b));
+      o.changed = e.changed;
+      o.repaint = repaint_of(e);
+      return o;
+    }
+    case 3: {  // a cursor key
+      static const int KEYS[] = {DesignKey::BACK, DesignKey::SPACE, DesignKey::LEFT,      DesignKey::UP,
+                                 DesignKey::RIGHT, DesignKey::DOWN, DesignKey::DELETE_KEY};
+      s.modes().shift = (b.next() & 1) != 0;
+      const EditEffects e = design_key(s.grid, s.view, s.keys, KEYS[b.below(7)], s.highlight);
+      o.changed = e.changed;
+      o.repaint = repaint_of(e);
+      return o;
+    }
+    case 4: {  // a range or blank-line command
+      static const int COMMANDS[] = {CMD_RANGE_SELECT, CMD_RANGE_COPY, CMD_RANGE_CUT, CMD_RANGE_DELETE,
+                                     CMD_RANGE_PASTE,  CMD_BLANK_OPEN, CMD_BLANK_OPEN + 1, CMD_BLANK_OPEN + 2,
+                                     CMD_BLANK_OPEN + 3};
+      return row_edit_outcome(
+          range_command(s.grid, s.view, s.context(), COMMANDS[b.below(9)], s.state, s.clip, nullptr));
+    }
+    case 5: {  // a range drag
+      s.modes() = DesignModes{};
+      s.modes().range_mode = true;
+      return row_edit_outcome(range_drag(s.grid, s.view, s.context(), any_y(b), s.state));
+    }
+    case 6: {  // a click in the range or blank-line mode
+      s.modes() = DesignModes{};
+      if (b.next() & 1) {
+        s.modes().range_mode = true;
+        s.modes().range_submode = b.next() & 1 ? RANGE_SUBMODE_PASTE : RANGE_SUBMODE_SELECT;
+      } else {
+        s.modes().blank_mode = true;
+      }
+      const int x = any_x(b), y = any_y(b);
+      return hand_over(s, click(s, x, y), b);
+    }
+    case 7: {  // text through the number entry's store
+      if (b.next() & 1) select_at(s, any_x(b), any_y(b));
+      std::string text = some_text(b);
+      g_trace += "(typed '" + shown(text) + "' at " + std::to_string(s.view.cursor_row) + "," + std::to_string(s.view.cursor_col) + ") ";
+      const EditEffects e = enter_cell_text(s.grid, s.view, text, some_options(b), WIDTH);
+      o.changed = e.changed;
+      o.repaint = repaint_of(e);
+      return o;
+    }
+    case 8: {  // the function picker's store
+      if (b.next() & 1) select_at(s, any_x(b), any_y(b));
+      const std::string text = some_text(b);
+      g_trace += "(picked '" + shown(text) + "' at " + std::to_string(s.view.cursor_row) + "," + std::to_string(s.view.cursor_col) + ") ";
+      if (function_ok_action(text, s.view.sel_col) == FunctionOk::NOTHING) return o;
+      const EditEffects e = function_store(s.grid, s.view, text, some_options(b), WIDTH);
+      o.changed = e.changed;
+      o.repaint = repaint_of(e);
+      return o;
+    }
+    case 9: {  // a device comment, a row comment, or an empty row comment
+      if (b.next() & 1) select_at(s, any_x(b), any_y(b));
+      const int kind = b.below(3);
+      const std::string text = some_text(b) + (b.next() & 1 ? " comment" : "");
+      if (kind == 0) {
+        const CommentStore store = store_device_comment(s.grid, s.view, text);
+        // A cell without a device has its comment cleared (result -1, the cell listed).
+        o.changed = store.result == 0 || !store.cells.empty();
+        o.repaint.by_cells = true;
+        o.repaint.cells = store.cells;
+      } else if (kind == 1) {
+        o.changed = store_row_comment(s.grid, s.view, text) == 0;
+        o.repaint.cursor_band = true;
+      } else {
+        o.changed = clear_cursor_row(s.grid, s.view);
+        o.repaint.cursor_band = true;
+      }
+      return o;
+    }
+    case 10: {  // undo or redo as the user asks for them
+      const int result = b.next() & 1 ? undo(s.ring, s.grid) : redo(s.ring, s.grid);
+      o.changed = result == 0;
+      o.repaint.whole = true;
+      o.checked_repaint = false;
+      return o;
+    }
+    default: {  // scrolling: the next pixels name other rows
+      const int rows = s.view.visible_rows > 0 ? s.view.visible_rows : 1;
+      s.view.top_row = std::max(0, std::min(s.view.scroll_max, s.view.top_row + (b.next() & 1 ? rows : -rows)));
+      return o;
+    }
+  }
+}
+
+void check_after(Session& s, const LadderGrid& before, const Outcome& o, bool user_undo) {
+  const GridFault f = check_grid_invariants(s.grid);
+  if (f) finding("the grid breaks an invariant", describe_grid_fault(f), f.row);
+  if (user_undo) return;
+  if (!o.changed) {
+    for (size_t r = 0; r < before.size(); ++r)
+      if (!same_design(before[r], s.grid[r]))
+        finding("an edit that changed nothing changed the grid", "row " + std::to_string(r), static_cast<int>(r));
+    return;
+  }
+  // Every shown cell that changed is repainted.
+  for (int r = 0; r < GRID_ROWS; ++r) {
+    if (r < s.view.top_row || r > s.view.top_row + s.view.visible_rows) continue;
+    const LadderRow& old_row = before[static_cast<size_t>(r)];
+    const LadderRow& new_row = s.grid[static_cast<size_t>(r)];
+    // A comment or text row's text is one buffer painted along the row: a change in any of
+    // its slots is repainted with the row's cells.
+    const bool row_text = is_comment_row(old_row) || is_text_row(old_row) || is_comment_row(new_row) || is_text_row(new_row);
+    for (int c = 0; c < ROW_CELLS; ++c) {
+      if (!cell_differs(old_row, new_row, c)) continue;
+      if (row_text && old_row.cell[c].word[0] == new_row.cell[c].word[0] &&
+          old_row.cell[c].word[1] == new_row.cell[c].word[1]) {
+        bool any = false;
+        for (int k = 0; k <= OUTPUT_COLUMN && !any; ++k) any = covered(o.repaint, s.view, r, k, s.view.cursor_row);
+        if (any) continue;
+      }
+      if (!covered(o.repaint, s.view, r, c, s.view.cursor_row))
+        finding("a changed cell is not repainted", "row " + std::to_string(r) + " column " + std::to_string(c), r);
+    }
+  }
+  // The window takes an undo snapshot; undo gives the old grid back, redo the new one.
+  // Kept across calls: a fresh copy of a grid is a large block each time.
+  static LadderGrid after;
+  after = s.grid;
+  push_undo(s.ring, s.grid);
+  if (undo(s.ring, s.grid) != 0) finding("no undo after an edit", "");
+  if (!same_design(before, s.grid, design_rows(before))) finding("undo does not give the grid back", "");
+  if (redo(s.ring, s.grid) != 0) finding("no redo after an undo", "");
+  if (!same_design(after, s.grid, design_rows(after))) finding("redo does not give the edit back", "");
+  s.grid = after;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 1) return 0;
+  Bytes b{data, size};
+  reset_core_state();
+  clear_mode_flags();
+  static Session* session = nullptr;
+  delete session;
+  session = new Session;
+  Session& s = *session;
+
+  const uint8_t head = b.next();
+  if ((head & 1) != 0) {
+    const size_t length = b.next() | static_cast<size_t>(b.next()) << 8;
+    if (length > size - b.at) return 0;
+    std::FILE* in = fmemopen(const_cast<uint8_t*>(data + b.at), length == 0 ? 1 : length, "rb");
+    if (in == nullptr) return 0;
+    const int read = length == 0 ? DESIGN_FILE_BAD : read_design_file(s.grid, in, DESIGN_FILE_STANDALONE);
+    std::fclose(in);
+    b.at += length;
+    if (read != DESIGN_FILE_OK) return 0;
+  } else {
+    make_new_end_row(s.grid[0]);
+    make_end_mark_row(s.grid[1]);
+  }
+  // Only a sound design is edited (a damaged file is the reader's business).
+  if (check_grid_invariants(s.grid)) return 0;
+
+  init_view_state(s.view, 0);
+  size_ladder_view(s.view, WIDTH, HEIGHT, s.grid);
+  s.keys.edit.client_width = WIDTH;
+  reset_undo(s.ring);
+  push_undo(s.ring, s.grid);
+
+  g_bytes = &b;
+  g_trace.clear();
+  set_notice_handler([](void*, const char*, const char*, unsigned style) {
+    const unsigned buttons = style & 0xF;
+    if (buttons == NoticeStyle::OK) return NoticeAnswer::OK;
+    const bool yes = g_bytes != nullptr && (g_bytes->next() & 1) != 0;
+    if (buttons == NoticeStyle::YES_NO || buttons == NoticeStyle::YES_NO_CANCEL)
+      return yes ? NoticeAnswer::YES : NoticeAnswer::NO;
+    return yes ? NoticeAnswer::OK : NoticeAnswer::CANCEL;
+  });
+
+  for (int edit = 0; edit < MAX_EDITS && !b.done(); ++edit) {
+    static LadderGrid before;
+    before = s.grid;
+    g_before = &before;
+    g_after = &s.grid;
+    const size_t at = b.at;
+    const bool user_undo = at < size && data[at] % 12 == 10;
+    const Outcome o = play_one(s, b);
+    check_after(s, before, o, user_undo);
+  }
+  set_notice_handler({});
+  g_bytes = nullptr;
+  return 0;
+}
