@@ -1,7 +1,7 @@
 # Native GoogleTest executables: one per test folder, each a ctest entry per test.
 find_package(GTest REQUIRED)
 include(GoogleTest)
-foreach(area core shell design mnemonic target)
+foreach(area ${AREAS})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${area}/*_test.cpp)
   if(tests)
     file(GLOB helpers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${area}/*_helper.cpp ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)

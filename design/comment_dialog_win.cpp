@@ -9,10 +9,10 @@
 #include "design/row_edits.h"
 #include "design/undo_ring.h"
 #include "design/view_geometry_win.h"
-#include "mnemonic/mnemonic_window_win.h"
 #include "shell/frame_win.h"
 #include "shell/message_box_win.h"
 #include "shell/text_win.h"
+#include "shell/window_lists_win.h"
 
 namespace {
 
@@ -123,7 +123,7 @@ void close_comment_dialog(HWND dialog) {
   if (g_dialog_edit != nullptr && GetParent(g_dialog_edit) == dialog) g_dialog_edit = nullptr;
   release_slot0(dialog);
   DestroyWindow(dialog);
-  repaint_nic_windows();
+  invalidate_window_list(g_mnemonic_windows, 0);
 }
 
 void comment_command(HWND dialog, int id) {

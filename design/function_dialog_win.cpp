@@ -4,10 +4,10 @@
 #include "design/design_input_win.h"
 #include "design/function_picker.h"
 #include "design/row_edits_win.h"
-#include "mnemonic/mnemonic_window_win.h"
 #include "shell/frame_win.h"
 #include "shell/message_box_win.h"
 #include "shell/text_win.h"
+#include "shell/window_lists_win.h"
 
 std::vector<std::string> g_function_combo_names;
 
@@ -60,7 +60,7 @@ void store(HWND dialog) {
 }
 
 void close_dialog(HWND dialog) {
-  repaint_nic_windows();
+  invalidate_window_list(g_mnemonic_windows, 0);
   release_slot0(dialog);
   DestroyWindow(dialog);
 }

@@ -1,6 +1,6 @@
 // The window procedures the frame registers for the mnemonic and monitor screens: the
 // mnemonic window's is mnemonic/mnemonic_window_win.cpp, the monitor window's
-// design/monitor_window_win.cpp.
+// board/monitor_window_win.cpp.
 #include "shell/document_windows_win.h"
 
 #include "mnemonic/mnemonic_window_win.h"

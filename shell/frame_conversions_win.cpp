@@ -6,8 +6,8 @@
 #include <string>
 
 #include "design/view_state.h"
-#include "shell/com_dialog.h"
-#include "shell/com_dialog_win.h"
+#include "board/com_dialog.h"
+#include "board/com_dialog_win.h"
 #include "shell/command_ids.h"
 #include "shell/command_routing_win.h"
 #include "shell/compile_chain.h"

@@ -19,7 +19,7 @@
 #include "core/ladder_compiler.h"
 #include "core/mnemonic_text.h"
 #include "core/seq_to_nic.h"
-#include "shell/com_dialog.h"
+#include "board/com_dialog.h"
 #include "support/board_simulator.h"
 #include "support/ladder_text.h"
 #include "support/notice_recorder.h"

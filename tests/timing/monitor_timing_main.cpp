@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "design/monitor_paint.h"
-#include "design/monitor_window_win.h"
+#include "board/monitor_paint.h"
+#include "board/monitor_window_win.h"
 #include "design/view_geometry_win.h"
 #include "shell/command_routing_win.h"
 #include "shell/documents.h"

@@ -21,7 +21,7 @@
 #include "design/search_dialogs.h"
 #include "design/search_dialogs_win.h"
 #include "mnemonic/mnemonic_window_win.h"
-#include "shell/com_dialog_win.h"
+#include "board/com_dialog_win.h"
 #include "shell/documents.h"
 #include "shell/path_parts.h"
 #include "shell/settings_file.h"

@@ -7,8 +7,8 @@
 #include <cstdio>
 
 #include "design/design_paint.h"
-#include "design/monitor_paint.h"
-#include "design/monitor_window_win.h"
+#include "board/monitor_paint.h"
+#include "board/monitor_window_win.h"
 #include "design/view_geometry_win.h"
 #include "shell/command_ids.h"
 #include "shell/documents.h"

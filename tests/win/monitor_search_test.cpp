@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "design/device_search.h"
-#include "design/monitor_window_win.h"
+#include "board/monitor_window_win.h"
 #include "shell/documents.h"
 #include "design/search_dialogs.h"
 #include "design/search_dialogs_win.h"

@@ -13,7 +13,7 @@
 #include "design/view_geometry_win.h"
 #include "support/ladder_text.h"
 #include "design/number_dialog_win.h"
-#include "shell/com_dialog_win.h"
+#include "board/com_dialog_win.h"
 #include "shell/window_lists_win.h"
 
 namespace {

@@ -28,7 +28,7 @@
 #include <vector>
 
 #include "design/design_document.h"
-#include "design/monitor_window_win.h"
+#include "board/monitor_window_win.h"
 #include "design/search_dialogs.h"
 #include "design/search_dialogs_win.h"
 #include "mnemonic/current_text.h"

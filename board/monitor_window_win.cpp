@@ -3,7 +3,7 @@
 #include "core/ladder_model.h"
 #include "core/seq_file.h"
 
-#include "design/monitor_window_win.h"
+#include "board/monitor_window_win.h"
 
 #include <cstdio>
 #include <cstring>
@@ -14,8 +14,8 @@
 
 #include "design/design_paint_win.h"
 #include "design/element_pictures_win.h"
-#include "design/monitor_paint.h"
-#include "design/monitor_view.h"
+#include "board/monitor_paint.h"
+#include "board/monitor_view.h"
 #include "design/search_dialogs_win.h"
 #include "design/view_geometry_win.h"
 #include "shell/command_ids.h"

@@ -1,4 +1,4 @@
-#include "shell/com_dialog.h"
+#include "board/com_dialog.h"
 
 #include <array>
 #include <cstdio>

@@ -1,10 +1,10 @@
 // The COM communication dialog "COMDIalog" (template COMDIALOG): the frame's COM command
 // opens it into slot 0 of row 0 of the dialog table, whatever screen is current; its
-// procedure turns button presses into the exchanges of shell/com_dialog.h and shows
+// procedure turns button presses into the exchanges of board/com_dialog.h and shows
 // their results in its send and receive boxes.
 #pragma once
 
-#include "shell/com_dialog.h"
+#include "board/com_dialog.h"
 #include "shell/windows_api.h"
 
 INT_PTR CALLBACK com_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);

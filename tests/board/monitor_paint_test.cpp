@@ -1,4 +1,4 @@
-#include "design/monitor_paint.h"
+#include "board/monitor_paint.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "shell/com_dialog_win.h"
+#include "board/com_dialog_win.h"
 
 #include <string>
 
 #include "design/view_state.h"
-#include "shell/com_dialog.h"
+#include "board/com_dialog.h"
 #include "shell/command_routing_win.h"
 #include "shell/frame_win.h"
 #include "shell/message_box_win.h"

@@ -1,4 +1,4 @@
-#include "design/monitor_view.h"
+#include "board/monitor_view.h"
 
 #include <algorithm>
 
