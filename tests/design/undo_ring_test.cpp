@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "core/mnemonic_text.h"
 
@@ -171,6 +172,71 @@ TEST(UndoRing, OnlyTheDocumentPartsAreRestored) {
   EXPECT_STREQ(text.text[1].comment, "; edit 0");
   EXPECT_EQ(text.text[0].flags, LineFlags::HAS_COMMENT);
   EXPECT_EQ(text.text[0].selected, 5);
+}
+
+// Every field of every line through the end line comes back whole: bytes after a
+// statement's line feed, a comment with zero bytes inside it and one filling its field to
+// the last byte, and flags such as COPIED; each step below changes only one of them on one
+// line of a long text, as a keystroke or a comment copy does.
+TEST(UndoRing, UndoAndRedoGiveEveryLineBackByteForByte) {
+  MnemonicText text = make_mnemonic_text(400);
+  for (int i = 0; i < 300; ++i) {
+    MnemonicLine& line = text[static_cast<size_t>(i)];
+    set_line_statement(line, "LD X" + std::to_string(i));
+    if (i % 3 == 0) set_line_comment(line, "; pump " + std::to_string(i));
+  }
+  set_end_line(text[300]);
+  text[7].statement[100] = 'q';                          // after the line feed
+  std::memcpy(text[8].comment, "a\0\0b", 4);           // zeros inside
+  std::memset(text[9].comment, 'c', LINE_TRAIL_SIZE);    // to the field's last byte
+  text[10].flags = LineFlags::COPIED | LineFlags::HAS_COMMENT;
+
+  struct Step {
+    const char* what;
+    void (*edit)(MnemonicText&);
+  };
+  const Step steps[] = {
+      {"a typed character", [](MnemonicText& t) { t[150].statement[4] = 'Y'; }},
+      {"a comment copied onto a line", [](MnemonicText& t) {
+         set_line_comment(t[200], "; copied");
+         t[200].flags |= LineFlags::COPIED | LineFlags::HAS_COMMENT;
+       }},
+      {"a flag alone", [](MnemonicText& t) { t[10].flags &= ~LineFlags::COPIED; }},
+      {"a byte after the line feed", [](MnemonicText& t) { t[7].statement[127] = 'z'; }},
+      {"a comment's last byte", [](MnemonicText& t) { t[9].comment[LINE_TRAIL_SIZE - 1] = 0; }},
+      {"a zero inside a comment", [](MnemonicText& t) { t[8].comment[1] = 'x'; }},
+      {"the last line before the end line", [](MnemonicText& t) { t[299].statement[0] = 'S'; }},
+  };
+  auto same = [](const MnemonicText& a, const MnemonicText& b) {
+    for (int i = 0; i <= 300; ++i) {
+      const MnemonicLine& x = a[static_cast<size_t>(i)];
+      const MnemonicLine& y = b[static_cast<size_t>(i)];
+      if (std::memcmp(x.statement, y.statement, STATEMENT_SIZE) != 0 ||
+          std::memcmp(x.comment, y.comment, LINE_TRAIL_SIZE) != 0 || x.flags != y.flags)
+        return false;
+    }
+    return true;
+  };
+
+  MnemonicUndoRing ring;
+  reset_undo(ring);
+  push_undo(ring, text);
+  std::vector<MnemonicText> copies{text};
+  for (const Step& step : steps) {
+    step.edit(text);
+    push_undo(ring, text);
+    copies.push_back(text);
+  }
+  for (size_t k = copies.size() - 1; k > 0; --k) {
+    ASSERT_EQ(undo(ring, text), 0);
+    EXPECT_TRUE(same(text, copies[k - 1])) << "undo of " << steps[k - 1].what;
+  }
+  EXPECT_EQ(undo(ring, text), -1);
+  for (size_t k = 1; k < copies.size(); ++k) {
+    ASSERT_EQ(redo(ring, text), 0);
+    EXPECT_TRUE(same(text, copies[k])) << "redo of " << steps[k - 1].what;
+  }
+  EXPECT_EQ(redo(ring, text), -1);
 }
 
 TEST(UndoRing, SnapshotsStayWithinTheDocument) {

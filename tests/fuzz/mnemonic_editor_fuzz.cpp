@@ -2,13 +2,20 @@
 // clipboard texts on a small text, and checks after every step that each statement
 // stays in its field with one line feed, that the end line stays within the text, and
 // that the caret stays on a text line on a character boundary.
+// Every edit that asks for an undo snapshot takes one, as the window does, and so do
+// raw writes of line flags (COPIED among them) and of bytes anywhere in a line's fields;
+// undo and redo steps then have to give back, byte for byte, the statement, comment
+// and flags of every line through the end line as a history of whole copies holds them.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <string>
 #include <string_view>
 
 #include "core/mnemonic_text.h"
+#include "design/undo_ring.h"
 #include "mnemonic/mnemonic_editor.h"
 
 namespace {
@@ -31,6 +38,35 @@ void check(ConstTextSpan text, const MnemonicView& view) {
   if (view.top_row < 0) std::abort();
 }
 
+// The text after each pushed step as whole copies, with the step the text shows: what
+// undo and redo must give back. It keeps as many steps as the ring (16, so 15 undos).
+struct History {
+  std::deque<MnemonicText> steps;
+  size_t at = 0;
+  void push(const MnemonicText& text) {
+    if (!steps.empty()) steps.erase(steps.begin() + static_cast<std::ptrdiff_t>(at) + 1, steps.end());
+    steps.push_back(text);
+    if (steps.size() > static_cast<size_t>(UNDO_SLOTS)) steps.pop_front();
+    at = steps.size() - 1;
+  }
+  bool undo() { return at > 0 ? (--at, true) : false; }
+  bool redo() { return at + 1 < steps.size() ? (++at, true) : false; }
+};
+
+// The restored part of the text (every line through the end line: statement, comment and
+// flags, each field whole) against the copy.
+void check_restored(ConstTextSpan text, const MnemonicText& copy) {
+  const int end = count_text_lines(copy);
+  if (count_text_lines(text) != end) std::abort();
+  for (int i = 0; i <= end; ++i) {
+    const MnemonicLine& a = text[static_cast<size_t>(i)];
+    const MnemonicLine& b = copy[static_cast<size_t>(i)];
+    if (std::memcmp(a.statement, b.statement, sizeof a.statement) != 0) std::abort();
+    if (std::memcmp(a.comment, b.comment, sizeof a.comment) != 0) std::abort();
+    if (a.flags != b.flags) std::abort();
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -47,6 +83,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   g_line_clipboard = {};
   g_line_clipboard[0][0] = '\r';
   g_mnemonic_drag_enabled = 1;
+  MnemonicUndoRing ring;
+  History history;
+  reset_undo(ring);
+  push_undo(ring, text);
+  history.push(text);
 
   size_t i = 0;
   auto next = [&]() -> uint8_t { return i < size ? data[i++] : 0; };
@@ -54,38 +95,88 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t op = next();
     const uint8_t arg = next();
     std::string clip;
-    switch (op % 16) {
-      case 0: press_key(text, view, static_cast<MnemonicKey>(arg % 7), (arg & 0x80) != 0); break;
-      case 1: type_character(text, view, std::string(1, static_cast<char>(arg))); break;
+    MnemonicEffects e;
+    switch (op % 20) {
+      case 0: e = press_key(text, view, static_cast<MnemonicKey>(arg % 7), (arg & 0x80) != 0); break;
+      case 1: e = type_character(text, view, std::string(1, static_cast<char>(arg))); break;
       case 2: {
         const char pair[2] = {static_cast<char>(arg), static_cast<char>(next())};
-        type_character(text, view, std::string_view(pair, 2));
+        e = type_character(text, view, std::string_view(pair, 2));
         break;
       }
-      case 3: split_line(text, view); break;
-      case 4: open_blank_line(text, view); break;
-      case 5: click_text(text, view, METRICS, (arg & 0x0F) * 8, (arg >> 4) * 16, false); break;
-      case 6: drag_text(text, view, METRICS, (arg >> 3) * 16); break;
-      case 7: scroll_text(view, METRICS, static_cast<ScrollRequest>(arg % 8), arg >> 3, 80); break;
-      case 8: copy_lines(text, view, clip); break;
-      case 9: cut_lines(text, view, clip); break;
-      case 10: delete_lines(text, view); break;
-      case 11: copy_comment(text, view); break;
+      case 3: e = split_line(text, view); break;
+      case 4: e = open_blank_line(text, view); break;
+      case 5: e = click_text(text, view, METRICS, (arg & 0x0F) * 8, (arg >> 4) * 16, false); break;
+      case 6: e = drag_text(text, view, METRICS, (arg >> 3) * 16); break;
+      case 7: e = scroll_text(view, METRICS, static_cast<ScrollRequest>(arg % 8), arg >> 3, 80); break;
+      case 8: e = copy_lines(text, view, clip); break;
+      case 9: e = cut_lines(text, view, clip); break;
+      case 10: e = delete_lines(text, view); break;
+      case 11: e = copy_comment(text, view); break;
       case 12: {
         const size_t n = std::min<size_t>(arg, size - i);
-        paste_text(text, view, std::string_view(reinterpret_cast<const char*>(data + i), n));
+        e = paste_text(text, view, std::string_view(reinterpret_cast<const char*>(data + i), n));
         i += n;
         break;
       }
       case 13: {
         bool handled = false;
-        comment_write_click(text, view, handled);
+        e = comment_write_click(text, view, handled);
         break;
       }
-      case 14: lay_out_text(text, view, METRICS, arg * 4, (arg & 0x3F) * 4); break;
-      default: paint_text(text, view, METRICS, 0, arg * 4); break;
+      case 14: e = lay_out_text(text, view, METRICS, arg * 4, (arg & 0x3F) * 4); break;
+      case 15: paint_text(text, view, METRICS, 0, arg * 4); break;
+      case 16: {
+        // Flags of a line through the end line, as compiling and comment copying set them.
+        MnemonicLine& line = text[static_cast<size_t>(std::min(arg % 8, count_text_lines(text)))];
+        line.flags ^= static_cast<int32_t>(next()) << ((arg >> 3) % 4 * 8);
+        e.push_undo = true;
+        break;
+      }
+      case 17: {
+        // A byte anywhere in a statement or comment field, before the end line: after the
+        // line feed and at the field's very end too (a snapshot keeps each field whole).
+        const int end = count_text_lines(text);
+        if (end == 0) break;
+        MnemonicLine& line = text[static_cast<size_t>(arg % 8 % end)];
+        const uint8_t where = next();
+        const uint8_t value = next();
+        if (arg & 0x80)
+          line.comment[where == 0xFF ? LINE_TRAIL_SIZE - 1 : where * 5] = static_cast<char>(value);
+        else if (const size_t len = strnlen(line.statement, STATEMENT_SIZE); len + 1 < STATEMENT_SIZE)
+          line.statement[len + 1 + where % (STATEMENT_SIZE - len - 1)] = static_cast<char>(value);
+        e.push_undo = true;
+        break;
+      }
+      case 18:
+        if (undo(ring, text) == 0) {
+          if (!history.undo()) std::abort();
+          check_restored(text, history.steps[history.at]);
+        } else if (history.undo()) {
+          std::abort();
+        }
+        break;
+      default:
+        if (redo(ring, text) == 0) {
+          if (!history.redo()) std::abort();
+          check_restored(text, history.steps[history.at]);
+        } else if (history.redo()) {
+          std::abort();
+        }
+        break;
+    }
+    if (op % 20 >= 18) {
+      // The selection goes and the caret goes back onto a text line, as the window does
+      // after an undo or redo.
+      clear_line_selection(text, view);
+      view.cursor_row = std::min(view.cursor_row, last_caret_line(text));
+      view.cursor_col = limit_caret_column(text[static_cast<size_t>(view.cursor_row)], view.cursor_col);
     }
     check(text, view);
+    if (e.push_undo) {
+      if (push_undo(ring, text) != count_text_lines(text) + 1) std::abort();
+      history.push(text);
+    }
   }
   return 0;
 }
