@@ -17,6 +17,7 @@
 #include "support/ladder_text.h"
 #include "target/monitor_protocol.h"
 #include "win/design_fixtures.h"
+#include "win/mnemonic_fixtures.h"
 #include "win/monitor_fixtures.h"
 
 namespace window_safety {
@@ -33,17 +34,6 @@ inline bool write_nic(const std::wstring& path, const std::vector<std::string>& 
   const bool written = write_nic_text(text, f, 0) == 0;
   std::fclose(f);
   return written;
-}
-
-// The statement texts of a mnemonic window, up to its end line.
-inline std::vector<std::string> statements(HWND window) {
-  std::vector<std::string> out;
-  const MnemonicText& text = *nic_window_text(window);
-  for (int i = 0; i < count_text_lines(text); ++i) {
-    std::string_view s = line_statement(text[i]);
-    out.emplace_back(s.substr(0, s.find('\n')));
-  }
-  return out;
 }
 
 inline const std::vector<std::string> DESIGN_ROWS = {"X0 ~ (Y0)", "X1 ~ (Y1)", "X0 ~ (Y2)"};

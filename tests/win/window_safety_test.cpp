@@ -162,7 +162,7 @@ TEST_F(WindowSafety, CancelAtTheMnemonicSaveQuestionStopsTheConversionAndKeepsTh
   pump_messages();
   ASSERT_TRUE(IsWindow(mnemonic));
   EXPECT_EQ(as_hwnd(g_mnemonic_windows[0]), mnemonic);
-  EXPECT_EQ(statements(mnemonic)[0], "QLD      X00");
+  EXPECT_EQ(nic_window_statements(mnemonic)[0], "QLD      X00");
   EXPECT_EQ(file_bytes(nic), on_disk);
   EXPECT_EQ(shown(), std::vector<std::string>{"変更がありました！\nﾆｰﾓﾆｯｸ画面を保存しますか？"});
 
@@ -258,7 +258,7 @@ TEST_F(WindowSafety, TheMnemonicScreenOpensTheReplaceDialogFromTheMenuAndCtrlF4)
   boxes_->answer(IDNO);   // "頭からサ－チ置換し始めますか？"
   click(dialog, IDOK);
   pump_messages();
-  EXPECT_EQ(statements(mnemonic)[0], "LD      X07");
+  EXPECT_EQ(nic_window_statements(mnemonic)[0], "LD      X07");
 }
 
 TEST_F(WindowSafety, TheDesignsReplaceDialogStaysOpenAcrossTheSwitchToTheMnemonicScreen) {
@@ -280,7 +280,7 @@ TEST_F(WindowSafety, TheDesignsReplaceDialogStaysOpenAcrossTheSwitchToTheMnemoni
   boxes_->answer(IDNO);
   click(dialog, IDOK);
   pump_messages();
-  EXPECT_EQ(statements(mnemonic)[1], "OUT     Y03");
+  EXPECT_EQ(nic_window_statements(mnemonic)[1], "OUT     Y03");
 }
 
 // ---- No change is dropped without a question -----------------------------------------------
