@@ -15,13 +15,21 @@ namespace {
 
 using namespace FunctionDialogId;
 
-// Posted when the name list has dropped: it is put right under its box, above every window.
-// Wine keeps the screen place of a combo box's list from the box's creation, so after the
-// dialog was moved (beside the grid, into the corner) the list opened where the box had been,
-// far from it; on Windows the list is already there.
-constexpr UINT PLACE_DROPPED_LIST = WM_APP + 1;
+// A timer set when the name list has dropped: the list is put right under its box and raised
+// above every window once the dialog's focus and mapping have settled. Wine keeps the screen place of a
+// combo box's list from the box's creation, so after the dialog was moved (beside the grid,
+// into the corner) the list opened where the box had been; on Windows it is already there.
+// Wine also raises an unmanaged top-level window above every other X window whenever the X
+// focus goes into it (when the box takes the focus, when the dialog's map arrives), whatever
+// its Win32 place: the dialog then covered its own list though the list stayed first in the
+// Win32 order. A raise to a Win32 place the list already holds changes nothing there and so
+// reaches X never; leaving the topmost band and entering it again is a real move each time.
+constexpr UINT_PTR RAISE_DROPPED_LIST = 1;
+// A new dialog's list is raised again a little later, after Wine has taken in the dialog's
+// map and raised the dialog for its focus.
+constexpr UINT RAISE_AFTER_OPEN_MS = 50;
 
-void place_dropped_list(HWND dialog) {
+void raise_dropped_list(HWND dialog) {
   HWND combo = GetDlgItem(dialog, COMBO);
   COMBOBOXINFO info{};
   info.cbSize = sizeof info;
@@ -29,7 +37,9 @@ void place_dropped_list(HWND dialog) {
   if (SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) == 0) return;
   RECT box{};
   GetWindowRect(combo, &box);
-  SetWindowPos(info.hwndList, HWND_TOPMOST, box.left, box.bottom, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+  constexpr UINT keep = SWP_NOSIZE | SWP_NOACTIVATE;
+  SetWindowPos(info.hwndList, HWND_NOTOPMOST, box.left, box.bottom, 0, 0, keep);
+  SetWindowPos(info.hwndList, HWND_TOPMOST, box.left, box.bottom, 0, 0, keep);
 }
 
 int client_width(HWND window) {
@@ -38,10 +48,14 @@ int client_width(HWND window) {
   return client.right - client.left;
 }
 
+// The focus goes to the box before its list drops. Wine raises an unmanaged top-level window
+// above every other X window when the X focus moves into it (whatever its Win32 place), so a
+// focus change after the drop put the dialog over its own list, though the list stayed first
+// in the Win32 order.
 void drop_down(HWND dialog) {
   HWND combo = GetDlgItem(dialog, COMBO);
-  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
   SetFocus(combo);
+  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
 }
 
 void store(HWND dialog) {
@@ -82,12 +96,14 @@ INT_PTR CALLBACK function_dialog_proc(HWND dialog, UINT message, WPARAM wparam, 
       if (design && design.view->cursor_col >= 3 && design.view->cursor_col <= 6) move_dialog_beside_grid(dialog);
       return TRUE;
     }
-    case PLACE_DROPPED_LIST:
-      place_dropped_list(dialog);
+    case WM_TIMER:
+      if (wparam != RAISE_DROPPED_LIST) return FALSE;
+      KillTimer(dialog, RAISE_DROPPED_LIST);
+      raise_dropped_list(dialog);
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wparam) == COMBO && HIWORD(wparam) == CBN_DROPDOWN) {
-        PostMessageW(dialog, PLACE_DROPPED_LIST, 0, 0);
+        SetTimer(dialog, RAISE_DROPPED_LIST, USER_TIMER_MINIMUM, nullptr);
         return TRUE;
       }
       switch (LOWORD(wparam)) {
@@ -124,6 +140,9 @@ INT_PTR CALLBACK function_dialog_proc(HWND dialog, UINT message, WPARAM wparam, 
 
 HWND open_function_dialog() {
   HWND dialog = open_slot0_dialog(L"FuncDialog", function_dialog_proc, g_frame);
-  if (dialog != nullptr) drop_down(dialog);
+  if (dialog != nullptr) {
+    drop_down(dialog);
+    SetTimer(dialog, RAISE_DROPPED_LIST, RAISE_AFTER_OPEN_MS, nullptr);
+  }
   return dialog;
 }

@@ -25,6 +25,7 @@
 #include "shell/documents.h"
 #include "shell/path_parts.h"
 #include "shell/settings_file.h"
+#include "win/monitor_fixtures.h"
 
 namespace {
 
@@ -155,9 +156,12 @@ TEST_F(Gallery, TheDesignDialogs) {
   use_tool(0);
   HWND picker = open_function_dialog();
   ASSERT_NE(picker, nullptr);
+  pump_for(300);
+  // Parked with its list closed, as a user moves it, and dropped again.
+  SendDlgItemMessageW(picker, 588, CB_SHOWDROPDOWN, FALSE, 0);
   park(picker, right, client.top + 40);
   SendDlgItemMessageW(picker, 588, CB_SHOWDROPDOWN, TRUE, 0);
-  pump_messages();
+  pump_for(300);
   show(frame);
   Sleep(200);
   EXPECT_FALSE(save_screenshot("dialog_function_picker").empty());

@@ -1,6 +1,7 @@
 #include "win/rig_helper.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "shell/frame_win.h"
@@ -207,6 +208,31 @@ std::string unix_screenshot_folder() {
 }
 }  // namespace
 
+namespace {
+// Starts a Unix shell command on the test's display. Wine starts a Unix program from its
+// path; it cannot be waited for from here, so the caller waits for the file it makes.
+bool start_unix_shell(const std::string& script) {
+  std::wstring command = L"/bin/sh -c \"" + cp932_to_wide(script) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(L"Z:\\bin\\sh", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process))
+    return false;
+  if (process.hThread) CloseHandle(process.hThread);
+  if (process.hProcess) CloseHandle(process.hProcess);
+  return true;
+}
+
+bool wait_for_file(const std::wstring& path) {
+  for (int i = 0; i < 600 && !file_exists(path); ++i) {
+    pump_messages();
+    Sleep(50);
+  }
+  return file_exists(path);
+}
+}  // namespace
+
 std::string save_screenshot(const std::string& name) {
   const std::string folder = unix_screenshot_folder();
   const std::string png = "Z:" + folder + "/" + name + ".png";
@@ -216,24 +242,34 @@ std::string save_screenshot(const std::string& name) {
     pump_messages();
     Sleep(50);
   }
-  // Wine starts a Unix program from its path. The picture is taken by the test command's
-  // screenshot script on this display and renamed into place only when it is whole.
+  // The picture is taken by the test command's screenshot script on this display and
+  // renamed into place only when it is whole.
   const std::string part = folder + "/" + name + ".part.png";
   const std::string script = "'" + std::string(TAVOLIN_SOURCE_DIR).substr(2) + "/scripts/screenshot.sh' $DISPLAY '" +
                              part + "' >/dev/null && mv '" + part + "' '" + folder + "/" + name + ".png'";
-  std::wstring command = L"/bin/sh -c \"" + cp932_to_wide(script) + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(L"Z:\\bin\\sh", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process))
-    return {};
-  if (process.hThread) CloseHandle(process.hThread);
-  if (process.hProcess) CloseHandle(process.hProcess);
-  // A Unix process cannot be waited for from here: wait for its picture instead.
-  for (int i = 0; i < 600 && !file_exists(wide_png); ++i) {
-    pump_messages();
-    Sleep(50);
+  if (!start_unix_shell(script)) return {};
+  return wait_for_file(wide_png) ? png : std::string();
+}
+
+std::vector<unsigned long> x_windows_top_first() {
+  const std::string folder = unix_screenshot_folder();
+  const std::string list = folder + "/x-stacking.txt";
+  const std::wstring wide_list = cp932_to_wide("Z:" + list);
+  DeleteFileW(wide_list.c_str());
+  const std::string script = "mkdir -p '" + folder + "' && xwininfo -root -children >'" + list + ".part' && mv '" +
+                             list + ".part' '" + list + "'";
+  std::vector<unsigned long> ids;
+  if (!start_unix_shell(script) || !wait_for_file(wide_list)) return ids;
+  std::string text = read_file_bytes(wide_list);
+  DeleteFileW(wide_list.c_str());
+  // After its header, xwininfo lists the root's children from the top of the stack down,
+  // one a line, each starting with its id ("     0xa00009 ...").
+  size_t at = text.find("children");
+  while (at != std::string::npos && (at = text.find('\n', at)) != std::string::npos) {
+    ++at;
+    size_t first = text.find_first_not_of(' ', at);
+    if (first == std::string::npos || text.compare(first, 2, "0x") != 0) continue;
+    ids.push_back(std::strtoul(text.c_str() + first, nullptr, 16));
   }
-  return file_exists(wide_png) ? png : std::string();
+  return ids;
 }

@@ -114,3 +114,7 @@ bool file_exists(const std::wstring& path);
 // source tree when TAVOLIN_BUILD is not set) with scripts/screenshot.sh on the display the
 // tests run on, and returns its path; empty when no picture came.
 std::string save_screenshot(const std::string& name);
+
+// The X windows of the test's display, from the top of the stack down (xwininfo), empty when
+// that could not be read. Under Wine the stacking on the glass can differ from the Win32 order.
+std::vector<unsigned long> x_windows_top_first();

@@ -4,6 +4,7 @@
 // really got.
 #include "bars_frame.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "design/number_dialog_win.h"
 #include "board/com_dialog_win.h"
 #include "shell/window_lists_win.h"
+#include "win/monitor_fixtures.h"
 
 namespace {
 
@@ -98,20 +100,35 @@ TEST_F(DialogLayout, TheNumberKeypadsSpaceKeyIsLabelled) {
 }
 
 // The function picker's name list drops down right under its box and above the dialog,
-// wherever the dialog was moved after it was made.
+// wherever the dialog was moved after it was made: in the Win32 order and, under Wine, in the
+// X stacking on the glass (Wine raises a dialog over every X window when its focus comes).
 TEST_F(DialogLayout, ThePickersListDropsUnderItsBoxAboveTheDialog) {
   command(CMD_NEW_DESIGN);
   pump_messages();
   HWND dialog = open_function_dialog();
   ASSERT_NE(dialog, nullptr);
-  SetWindowPos(dialog, HWND_TOP, 500, 300, 0, 0, SWP_NOSIZE);
-  pump_messages();
   HWND combo = GetDlgItem(dialog, 588);
-  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
-  pump_messages();
   COMBOBOXINFO info{};
   info.cbSize = sizeof info;
   ASSERT_TRUE(GetComboBoxInfo(combo, &info));
+  const auto list_above_dialog_on_glass = [&] {
+    const auto x_id = [](HWND w) { return reinterpret_cast<ULONG_PTR>(GetPropW(w, L"__wine_x11_whole_window")); };
+    const ULONG_PTR list_id = x_id(info.hwndList), dialog_id = x_id(dialog);
+    if (list_id == 0 || dialog_id == 0) return true;  // not drawn through Wine's X11 driver
+    const std::vector<unsigned long> stack = x_windows_top_first();
+    const auto list_at = std::find(stack.begin(), stack.end(), list_id);
+    const auto dialog_at = std::find(stack.begin(), stack.end(), dialog_id);
+    return list_at != stack.end() && dialog_at != stack.end() && list_at < dialog_at;
+  };
+  pump_for(300);
+  EXPECT_TRUE(IsWindowVisible(info.hwndList)) << "the list drops when the dialog opens";
+  EXPECT_TRUE(list_above_dialog_on_glass()) << "after opening";
+
+  SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+  SetWindowPos(dialog, HWND_TOP, 500, 300, 0, 0, SWP_NOSIZE);
+  pump_messages();
+  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  pump_for(300);
   EXPECT_TRUE(IsWindowVisible(info.hwndList));
   RECT box{}, list{};
   GetWindowRect(combo, &box);
@@ -122,6 +139,7 @@ TEST_F(DialogLayout, ThePickersListDropsUnderItsBoxAboveTheDialog) {
   for (HWND w = GetWindow(info.hwndList, GW_HWNDNEXT); w != nullptr && !dialog_below; w = GetWindow(w, GW_HWNDNEXT))
     dialog_below = w == dialog;
   EXPECT_TRUE(dialog_below);
+  EXPECT_TRUE(list_above_dialog_on_glass()) << "after a move and a new drop";
   SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
   SendMessageW(dialog, WM_CLOSE, 0, 0);
   close_design();
