@@ -174,6 +174,21 @@ TEST(UndoRing, OnlyTheDocumentPartsAreRestored) {
   EXPECT_EQ(text.text[0].selected, 5);
 }
 
+// Two texts hold the same lines through the end line: statement, comment and flags, each
+// field whole.
+bool same_through_end_line(const MnemonicText& a, const MnemonicText& b) {
+  const int end = count_text_lines(b);
+  if (count_text_lines(a) != end) return false;
+  for (int i = 0; i <= end; ++i) {
+    const MnemonicLine& x = a[static_cast<size_t>(i)];
+    const MnemonicLine& y = b[static_cast<size_t>(i)];
+    if (std::memcmp(x.statement, y.statement, STATEMENT_SIZE) != 0 ||
+        std::memcmp(x.comment, y.comment, LINE_TRAIL_SIZE) != 0 || x.flags != y.flags)
+      return false;
+  }
+  return true;
+}
+
 // Every field of every line through the end line comes back whole: bytes after a
 // statement's line feed, a comment with zero bytes inside it and one filling its field to
 // the last byte, and flags such as COPIED; each step below changes only one of them on one
@@ -207,16 +222,7 @@ TEST(UndoRing, UndoAndRedoGiveEveryLineBackByteForByte) {
       {"a zero inside a comment", [](MnemonicText& t) { t[8].comment[1] = 'x'; }},
       {"the last line before the end line", [](MnemonicText& t) { t[299].statement[0] = 'S'; }},
   };
-  auto same = [](const MnemonicText& a, const MnemonicText& b) {
-    for (int i = 0; i <= 300; ++i) {
-      const MnemonicLine& x = a[static_cast<size_t>(i)];
-      const MnemonicLine& y = b[static_cast<size_t>(i)];
-      if (std::memcmp(x.statement, y.statement, STATEMENT_SIZE) != 0 ||
-          std::memcmp(x.comment, y.comment, LINE_TRAIL_SIZE) != 0 || x.flags != y.flags)
-        return false;
-    }
-    return true;
-  };
+  const auto same = same_through_end_line;
 
   MnemonicUndoRing ring;
   reset_undo(ring);
@@ -370,18 +376,7 @@ TEST(UndoRing, LinePushesShareTheRestAndEveryStepComesBackWhole) {
   push_undo_lines(ring, other, 3, 3);
   copies.push_back(other);
 
-  const auto same = [](const MnemonicText& a, const MnemonicText& b) {
-    const int end = count_text_lines(b);
-    if (count_text_lines(a) != end) return false;
-    for (int i = 0; i <= end; ++i) {
-      const MnemonicLine& x = a[static_cast<size_t>(i)];
-      const MnemonicLine& y = b[static_cast<size_t>(i)];
-      if (std::memcmp(x.statement, y.statement, STATEMENT_SIZE) != 0 ||
-          std::memcmp(x.comment, y.comment, LINE_TRAIL_SIZE) != 0 || x.flags != y.flags)
-        return false;
-    }
-    return true;
-  };
+  const auto same = same_through_end_line;
   MnemonicText shown = copies.back();
   for (size_t k = copies.size() - 1; k > 0; --k) {
     ASSERT_EQ(undo(ring, shown), 0);
