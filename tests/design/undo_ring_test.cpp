@@ -189,6 +189,21 @@ bool same_through_end_line(const MnemonicText& a, const MnemonicText& b) {
   return true;
 }
 
+// Undo through every step the ring holds and redo back to the newest: each gives the text
+// its copy holds (copies: the first snapshot's text through the one `text` shows now).
+void expect_every_step_back(MnemonicUndoRing& ring, MnemonicText& text, const std::vector<MnemonicText>& copies) {
+  for (size_t k = copies.size() - 1; k > 0; --k) {
+    ASSERT_EQ(undo(ring, text), 0);
+    EXPECT_TRUE(same_through_end_line(text, copies[k - 1])) << "undo to step " << k - 1;
+  }
+  EXPECT_EQ(undo(ring, text), -1);
+  for (size_t k = 1; k < copies.size(); ++k) {
+    ASSERT_EQ(redo(ring, text), 0);
+    EXPECT_TRUE(same_through_end_line(text, copies[k])) << "redo to step " << k;
+  }
+  EXPECT_EQ(redo(ring, text), -1);
+}
+
 // Every field of every line through the end line comes back whole: bytes after a
 // statement's line feed, a comment with zero bytes inside it and one filling its field to
 // the last byte, and flags such as COPIED; each step below changes only one of them on one
@@ -222,8 +237,6 @@ TEST(UndoRing, UndoAndRedoGiveEveryLineBackByteForByte) {
       {"a zero inside a comment", [](MnemonicText& t) { t[8].comment[1] = 'x'; }},
       {"the last line before the end line", [](MnemonicText& t) { t[299].statement[0] = 'S'; }},
   };
-  const auto same = same_through_end_line;
-
   MnemonicUndoRing ring;
   reset_undo(ring);
   push_undo(ring, text);
@@ -233,16 +246,7 @@ TEST(UndoRing, UndoAndRedoGiveEveryLineBackByteForByte) {
     push_undo(ring, text);
     copies.push_back(text);
   }
-  for (size_t k = copies.size() - 1; k > 0; --k) {
-    ASSERT_EQ(undo(ring, text), 0);
-    EXPECT_TRUE(same(text, copies[k - 1])) << "undo of " << steps[k - 1].what;
-  }
-  EXPECT_EQ(undo(ring, text), -1);
-  for (size_t k = 1; k < copies.size(); ++k) {
-    ASSERT_EQ(redo(ring, text), 0);
-    EXPECT_TRUE(same(text, copies[k])) << "redo of " << steps[k - 1].what;
-  }
-  EXPECT_EQ(redo(ring, text), -1);
+  expect_every_step_back(ring, text, copies);
 }
 
 TEST(UndoRing, SnapshotsStayWithinTheDocument) {
@@ -375,17 +379,8 @@ TEST(UndoRing, LinePushesShareTheRestAndEveryStepComesBackWhole) {
   other[3].statement[0] = 'F';
   push_undo_lines(ring, other, 3, 3);
   copies.push_back(other);
-
-  const auto same = same_through_end_line;
   MnemonicText shown = copies.back();
-  for (size_t k = copies.size() - 1; k > 0; --k) {
-    ASSERT_EQ(undo(ring, shown), 0);
-    EXPECT_TRUE(same(shown, copies[k - 1])) << "undo to step " << k - 1;
-  }
-  for (size_t k = 1; k < copies.size(); ++k) {
-    ASSERT_EQ(redo(ring, shown), 0);
-    EXPECT_TRUE(same(shown, copies[k])) << "redo to step " << k;
-  }
+  expect_every_step_back(ring, shown, copies);
 }
 
 // Sixteen snapshots of a long text that differ in one line each hold little more than one.
