@@ -283,6 +283,7 @@ bool is_commented_statement_code(InstructionCode code) {
 }
 
 void annotate_text_with_comments(ConstCommentSpan table, TextSpan text) {
+  count_mnemonic_text_write();
   const auto first = first_records(table);
   if (first.empty()) return;
   const int last = count_text_lines(text);
@@ -313,6 +314,7 @@ void annotate_text_with_comments(ConstCommentSpan table, TextSpan text) {
 }
 
 void collect_and_spread_comments(CommentSpan table, TextSpan text) {
+  count_mnemonic_text_write();
   TableWriter writer(table);
   const int last = count_text_lines(text);
   // The lines of each device, so that a comment reaches them without a walk per comment.

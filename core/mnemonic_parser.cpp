@@ -602,6 +602,7 @@ void mark_rung_starts(ListSpan list, int count) {
 
 int parse_mnemonic_text(void* /*owner*/, CommentSpan table, TextSpan text, ListSpan list,
                         const void* /*view_state*/, int /*reserved*/) {
+  count_mnemonic_text_write();
   clear_conversion_errors();
   g_parse_branch_level = -1;
   const int last = count_text_lines(text);

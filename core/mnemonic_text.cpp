@@ -6,6 +6,8 @@
 #include "core/sjis.h"
 #include "core/text_file.h"
 
+uint64_t g_mnemonic_text_writes = 0;
+
 namespace {
 
 constexpr size_t NIC_LINE_LIMIT = 1023;  // bytes of a file line looked at; the field keeps fewer
@@ -186,6 +188,7 @@ int text_differs_from_saved(ConstTextSpan text, ConstTextSpan saved) {
 // ---- The .NIC file -----------------------------------------------------------------------
 
 int read_nic_file(TextSpan text, std::FILE* stream, int* line_count, std::vector<int>* cut_lines) {
+  count_mnemonic_text_write();
   if (line_count) *line_count = 0;
   if (cut_lines) cut_lines->clear();
   size_t limit = text_limit(text.size());

@@ -12,6 +12,7 @@
 // LF or CR LF line ends and stops at a 0x1A byte; the writer ends every line with CR LF.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <span>
 #include <string>
@@ -52,6 +53,14 @@ void set_line_comment(MnemonicLine& line, std::string_view text);
 // (its line feed included), or empty when only blanks and the line end follow the ';'.
 // Without ';' both are empty.
 void split_code_and_comment(const MnemonicLine& line, std::string& comment, std::string& statement);
+
+// ---- Writes ----------------------------------------------------------------------------
+// Counts the writes made to mnemonic texts by anything but an edit that names the lines it
+// changed: every reader, paste, compile, replace and whole-text edit adds one when it
+// starts. The undo ring shares the unchanged lines of its newest snapshot only while this
+// count stands where it stood when that snapshot was taken.
+extern uint64_t g_mnemonic_text_writes;
+inline void count_mnemonic_text_write() { ++g_mnemonic_text_writes; }
 
 // ---- The whole text --------------------------------------------------------------------
 // Index of the end line; the text's size (at most MAX_TEXT_LINES) when it has none.

@@ -81,6 +81,9 @@ void deselect(TextSpan text, MnemonicView& view, MnemonicEffects& e) {
   clear_line_selection(text, view);
 }
 
+// A text whose first line is the end line gets a line before the caret goes onto it.
+bool starts_with_end_line(ConstTextSpan text) { return !text.empty() && is_end_line(text[0]); }
+
 void keep_caret_on_text(TextSpan text, MnemonicView& view) {
   ensure_caret_line(text);
   view.cursor_row = std::clamp(view.cursor_row, 0, last_caret_line(text));
@@ -134,6 +137,14 @@ bool insert_at_caret(MnemonicLine& line, MnemonicView& view, std::string_view by
 }
 
 }  // namespace
+
+// ---- Undo ------------------------------------------------------------------------------------
+
+int take_undo_snapshot(MnemonicUndoRing& ring, ConstTextSpan text, const MnemonicEffects& e) {
+  if (e.push_undo && e.changed_first >= 0) return push_undo_lines(ring, text, e.changed_first, e.changed_last);
+  count_mnemonic_text_write();
+  return e.push_undo ? push_undo(ring, text) : 0;
+}
 
 // ---- Line operations ------------------------------------------------------------------------
 
@@ -309,8 +320,10 @@ MnemonicEffects press_key(TextSpan text, MnemonicView& view, MnemonicKey key, bo
 MnemonicEffects delete_at_caret(TextSpan text, MnemonicView& view) {
   MnemonicEffects e;
   e.place_caret = true;
+  const bool had_no_line = starts_with_end_line(text);
   keep_caret_on_text(text, view);
   int row = view.cursor_row;
+  bool within_line = false;
   if (view.range_active) {
     int n = delete_selected_lines(text, view);
     view.scroll_max = std::max(0, view.scroll_max - n);
@@ -340,9 +353,11 @@ MnemonicEffects delete_at_caret(TextSpan text, MnemonicView& view) {
       rest.append(body.substr(col + sjis_char_length(body, col)));
       store_statement(line, rest);
       view.cursor_col = limit_caret_column(line, view.cursor_col);
+      within_line = true;
     }
   }
   edited(e, view.cursor_row);
+  if (within_line && !had_no_line) e.changed_first = e.changed_last = row;
   return e;
 }
 
@@ -386,6 +401,7 @@ MnemonicEffects type_character(TextSpan text, MnemonicView& view, std::string_vi
   MnemonicEffects e;
   e.place_caret = true;
   if (character.empty()) return e;
+  const bool had_no_line = starts_with_end_line(text);
   keep_caret_on_text(text, view);
   unsigned char c = static_cast<unsigned char>(character[0]);
   // A double-byte character is a lead byte and a trail byte; anything else is taken as
@@ -431,6 +447,7 @@ MnemonicEffects type_character(TextSpan text, MnemonicView& view, std::string_vi
   e.changed = true;
   e.draw_line = view.cursor_row;
   e.push_undo = true;
+  if (!had_no_line) e.changed_first = e.changed_last = view.cursor_row;
   e.broadcast = true;
   e.broadcast_line = view.cursor_row;
   e.mark_other_windows = true;

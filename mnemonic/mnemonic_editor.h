@@ -21,6 +21,7 @@
 #include "core/ladder_model.h"
 #include "core/mnemonic_text.h"
 #include "design/cursor_keys.h"  // g_popup_toggle, shared with the design window
+#include "design/undo_ring.h"
 #include "mnemonic/mnemonic_view.h"
 
 // ---- The program's own line clipboard ------------------------------------------------------
@@ -44,6 +45,8 @@ struct MnemonicEffects {
   bool broadcast = false;         // CMD_SYNC_VIEW to the other windows of the file
   int broadcast_line = -1;        //   with this line (-1 = everything)
   bool push_undo = false;         // take an undo snapshot of the text
+  int changed_first = -1;         //   when not -1: only lines changed_first..changed_last
+  int changed_last = -1;          //   changed and no line moved (the snapshot shares the rest)
   int resync_line = -1;           // the other windows move their view by a line ...
   int resync_insert = 0;          //   ... down (1, a line was inserted) or up (0, deleted)
   bool scroll_range = false;      // set the scroll range (scroll_max) without redraw
@@ -53,6 +56,12 @@ struct MnemonicEffects {
   bool lay_out = false;           // lay the window out again as after a size change
   const char* status_text = nullptr;  // text for status part 0
 };
+
+// Takes the undo snapshot the effects of an edit ask for, as the window owning the ring
+// does: of the changed lines alone when the edit named them, else of the whole text. Any
+// other edit counts as a write to the text, so no later snapshot trusts the lines it
+// did not name. Returns the lines the snapshot holds (0 when none was taken).
+int take_undo_snapshot(MnemonicUndoRing& ring, ConstTextSpan text, const MnemonicEffects& e);
 
 // ---- Line operations ------------------------------------------------------------------------
 // They move statement texts only; comments, flags and selections stay with their index.

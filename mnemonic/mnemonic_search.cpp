@@ -248,6 +248,7 @@ int search_in_text(ConstTextSpan text, MnemonicView& view, std::string_view word
 
 int replace_in_text(TextSpan text, MnemonicView& view, std::string_view old_text, std::string_view new_text,
                     int mode, const SearchOwners& owners, const std::function<void(const MnemonicEffects&)>& apply) {
+  count_mnemonic_text_write();
   if (old_text.empty() || new_text.empty()) return 0;
   std::string replacement(new_text);
   uppercase_in_place(replacement);

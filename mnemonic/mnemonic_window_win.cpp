@@ -179,7 +179,7 @@ void apply_effects(const NicWindow& w, const MnemonicEffects& e) {
     UpdateWindow(w.hwnd);
   }
   if (e.broadcast) broadcast_mnemonic_line(w.hwnd, e.broadcast_line);
-  if (e.push_undo && owns_undo_ring(view)) push_mnemonic_undo(*w.text);
+  if (owns_undo_ring(view)) take_undo_snapshot(g_mnemonic_undo, *w.text, e);
   if (e.mark_other_windows) mark_other_windows(view);
   if (e.status_text) set_status_part_text(0, e.status_text);
   if (e.place_caret) place_caret(w.hwnd, view);

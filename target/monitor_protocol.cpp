@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/device_tables.h"
+#include "core/mnemonic_text.h"
 #include "core/notice.h"
 #include "core/sjis.h"
 #include "target/device_images.h"
@@ -560,6 +561,7 @@ int listing_program_lines(std::string_view listing) {
 }
 
 int paste_listing_into_text(std::string_view listing, TextSpan text) {
+  count_mnemonic_text_write();
   if (text.empty()) return -1;
   const size_t capacity = text.size() - 1;  // the last line is kept for the end line
   size_t i = 0;

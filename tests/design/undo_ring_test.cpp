@@ -174,6 +174,36 @@ TEST(UndoRing, OnlyTheDocumentPartsAreRestored) {
   EXPECT_EQ(text.text[0].selected, 5);
 }
 
+// Two texts hold the same lines through the end line: statement, comment and flags, each
+// field whole.
+bool same_through_end_line(const MnemonicText& a, const MnemonicText& b) {
+  const int end = count_text_lines(b);
+  if (count_text_lines(a) != end) return false;
+  for (int i = 0; i <= end; ++i) {
+    const MnemonicLine& x = a[static_cast<size_t>(i)];
+    const MnemonicLine& y = b[static_cast<size_t>(i)];
+    if (std::memcmp(x.statement, y.statement, STATEMENT_SIZE) != 0 ||
+        std::memcmp(x.comment, y.comment, LINE_TRAIL_SIZE) != 0 || x.flags != y.flags)
+      return false;
+  }
+  return true;
+}
+
+// Undo through every step the ring holds and redo back to the newest: each gives the text
+// its copy holds (copies: the first snapshot's text through the one `text` shows now).
+void expect_every_step_back(MnemonicUndoRing& ring, MnemonicText& text, const std::vector<MnemonicText>& copies) {
+  for (size_t k = copies.size() - 1; k > 0; --k) {
+    ASSERT_EQ(undo(ring, text), 0);
+    EXPECT_TRUE(same_through_end_line(text, copies[k - 1])) << "undo to step " << k - 1;
+  }
+  EXPECT_EQ(undo(ring, text), -1);
+  for (size_t k = 1; k < copies.size(); ++k) {
+    ASSERT_EQ(redo(ring, text), 0);
+    EXPECT_TRUE(same_through_end_line(text, copies[k])) << "redo to step " << k;
+  }
+  EXPECT_EQ(redo(ring, text), -1);
+}
+
 // Every field of every line through the end line comes back whole: bytes after a
 // statement's line feed, a comment with zero bytes inside it and one filling its field to
 // the last byte, and flags such as COPIED; each step below changes only one of them on one
@@ -207,17 +237,6 @@ TEST(UndoRing, UndoAndRedoGiveEveryLineBackByteForByte) {
       {"a zero inside a comment", [](MnemonicText& t) { t[8].comment[1] = 'x'; }},
       {"the last line before the end line", [](MnemonicText& t) { t[299].statement[0] = 'S'; }},
   };
-  auto same = [](const MnemonicText& a, const MnemonicText& b) {
-    for (int i = 0; i <= 300; ++i) {
-      const MnemonicLine& x = a[static_cast<size_t>(i)];
-      const MnemonicLine& y = b[static_cast<size_t>(i)];
-      if (std::memcmp(x.statement, y.statement, STATEMENT_SIZE) != 0 ||
-          std::memcmp(x.comment, y.comment, LINE_TRAIL_SIZE) != 0 || x.flags != y.flags)
-        return false;
-    }
-    return true;
-  };
-
   MnemonicUndoRing ring;
   reset_undo(ring);
   push_undo(ring, text);
@@ -227,16 +246,7 @@ TEST(UndoRing, UndoAndRedoGiveEveryLineBackByteForByte) {
     push_undo(ring, text);
     copies.push_back(text);
   }
-  for (size_t k = copies.size() - 1; k > 0; --k) {
-    ASSERT_EQ(undo(ring, text), 0);
-    EXPECT_TRUE(same(text, copies[k - 1])) << "undo of " << steps[k - 1].what;
-  }
-  EXPECT_EQ(undo(ring, text), -1);
-  for (size_t k = 1; k < copies.size(); ++k) {
-    ASSERT_EQ(redo(ring, text), 0);
-    EXPECT_TRUE(same(text, copies[k])) << "redo of " << steps[k - 1].what;
-  }
-  EXPECT_EQ(redo(ring, text), -1);
+  expect_every_step_back(ring, text, copies);
 }
 
 TEST(UndoRing, SnapshotsStayWithinTheDocument) {
@@ -308,6 +318,90 @@ TEST(UndoRing, ARingHoldsTheRowsInUseNotTheCapacity) {
   ASSERT_EQ(undo(full_ring, full.grid), 0);
   EXPECT_EQ(full.grid[5].cell[3].word[1], 0x1234u);
   EXPECT_EQ(std::string(full.grid[5].row_text(), ROW_TEXT_SIZE), std::string(1598, ' ') + "yz");
+}
+
+// A keystroke's snapshot packs the lines it names and shares the rest of the newest one.
+// Whatever came between (a write by a reader or a compile, counted; an undo; another
+// text) the snapshots must still hold each step whole, as whole copies of the text do.
+TEST(UndoRing, LinePushesShareTheRestAndEveryStepComesBackWhole) {
+  const auto program = [](int lines) {
+    MnemonicText t = make_mnemonic_text(lines + 20);
+    for (int i = 0; i < lines; ++i) {
+      set_line_statement(t[static_cast<size_t>(i)], "LD X" + std::to_string(i));
+      if (i % 4 == 0) set_line_comment(t[static_cast<size_t>(i)], "; in " + std::to_string(i));
+    }
+    set_end_line(t[static_cast<size_t>(lines)]);
+    return t;
+  };
+  MnemonicText text = program(1000);
+  MnemonicText other = program(1000);
+  set_line_statement(other[3], "OUT Y3");
+  struct Step {
+    const char* what;
+    int first, last;  // the lines the edit names
+    void (*edit)(MnemonicText&);
+  };
+  const Step steps[] = {
+      {"a key in the first chunk", 5, 5, [](MnemonicText& t) { t[5].statement[1] = 'X'; }},
+      {"a key in a later chunk", 300, 300, [](MnemonicText& t) { t[300].statement[0] = 'A'; }},
+      {"a key on the last line before the end line", 999, 999, [](MnemonicText& t) { t[999].statement[0] = 'B'; }},
+      {"a counted write elsewhere, then a key", 600, 600,
+       [](MnemonicText& t) {
+         set_line_comment(t[500], "; copied");
+         t[501].flags = LineFlags::COPIED;
+         count_mnemonic_text_write();
+         t[600].statement[0] = 'C';
+       }},
+      {"lines across two chunks", 254, 258, [](MnemonicText& t) {
+         for (size_t i = 254; i <= 258; ++i) t[i].statement[0] = 'D';
+       }},
+      {"a range that reaches the end line is a whole push", 998, 1000, [](MnemonicText& t) {
+         set_line_statement(t[1000], "END");
+         set_end_line(t[1001]);
+       }},
+  };
+  MnemonicUndoRing ring;
+  reset_undo(ring);
+  push_undo(ring, text);
+  std::vector<MnemonicText> copies{text};
+  for (const Step& step : steps) {
+    step.edit(text);
+    EXPECT_EQ(push_undo_lines(ring, text, step.first, step.last), count_text_lines(text) + 1) << step.what;
+    copies.push_back(text);
+  }
+  // An undo, then a key: the ring no longer vouches for the text it restored.
+  ASSERT_EQ(undo(ring, text), 0);
+  copies.pop_back();
+  text[7].statement[0] = 'E';
+  push_undo_lines(ring, text, 7, 7);
+  copies.push_back(text);
+  // A key named on another text of the same size.
+  other[3].statement[0] = 'F';
+  push_undo_lines(ring, other, 3, 3);
+  copies.push_back(other);
+  MnemonicText shown = copies.back();
+  expect_every_step_back(ring, shown, copies);
+}
+
+// Sixteen snapshots of a long text that differ in one line each hold little more than one.
+TEST(UndoRing, SnapshotsThatDifferInALineShareTheirOtherChunks) {
+  MnemonicText text = make_mnemonic_text(MAX_TEXT_LINES);
+  for (int i = 0; i < MAX_TEXT_LINES - 1; ++i)
+    set_line_statement(text[static_cast<size_t>(i)], "LD      X" + std::to_string(i % 4096));
+  set_end_line(text[MAX_TEXT_LINES - 1]);
+  MnemonicUndoRing lines, whole;
+  reset_undo(lines);
+  reset_undo(whole);
+  push_undo(lines, text);
+  push_undo(whole, text);
+  const size_t one = undo_ring_bytes(whole);
+  for (int k = 0; k < 20; ++k) {
+    text[static_cast<size_t>(k * 700)].statement[0] = 'S';
+    push_undo_lines(lines, text, k * 700, k * 700);
+    push_undo(whole, text);  // a whole push shares the chunks that pack the same
+  }
+  EXPECT_LT(undo_ring_bytes(lines), one + one / 4);
+  EXPECT_LT(undo_ring_bytes(whole), one + one / 4);
 }
 
 }  // namespace
