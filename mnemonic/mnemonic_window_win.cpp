@@ -550,13 +550,13 @@ void activate_window(const NicWindow& w, bool active) {
       InvalidateRect(w.hwnd, nullptr, TRUE);
     g_mnemonic_repaint_mask &= ~bit;
     place_caret(w.hwnd, *w.view);
-    set_menu_state_mnemonic(g_frame);
+    set_menu_state_mnemonic(g_frame);  // which draws the menu bar again
     show_ready_status();
   } else {
     SendMessageW(g_mdi_client, WM_MDISETMENU, reinterpret_cast<WPARAM>(g_main_menu),
                  reinterpret_cast<LPARAM>(g_main_window_menu));
+    DrawMenuBar(g_frame);
   }
-  DrawMenuBar(g_frame);
 }
 
 // ---- Popup menu and clipboard commands --------------------------------------------------------
