@@ -151,7 +151,7 @@ ComResult com_read_program() {
   return result;
 }
 
-int com_paste_listing(std::string_view listing, TextSpan& text, TextSpan saved) {
+int com_paste_listing(std::string_view listing, TextSpan& text, SavedSpan saved) {
   if (text.empty()) return -1;
   const size_t needed = static_cast<size_t>(listing_program_lines(listing)) + 1;  // and the end line
   if (needed > text.size()) text = grow_frame_mnemonic_text(text, needed);

@@ -75,7 +75,7 @@ ComResult com_read_program();
 // listing and `text` then names the new one. The program lines stored; -1 without a
 // text; -2 when the listing has more lines than the text can hold, after the message
 // MSG_PASTE_TOO_LONG: nothing is pasted, the text and its saved copy stay as they were.
-int com_paste_listing(std::string_view listing, TextSpan& text, TextSpan saved);
+int com_paste_listing(std::string_view listing, TextSpan& text, SavedSpan saved);
 
 inline constexpr char COM_DIALOG_CAPTION[] = "ＣＯＭ通信";
 inline constexpr char COM_LINK_ON[] = "通信中";

@@ -342,13 +342,16 @@ void on_activate(HWND window, LPARAM lparam) {
     if (g_mdi_client != nullptr)
       SendMessageW(g_mdi_client, WM_MDISETMENU, reinterpret_cast<WPARAM>(g_document_menu),
                    reinterpret_cast<LPARAM>(g_document_window_menu));
+    // The menu states draw the menu bar; without them it is drawn here.
     if (g_monitor_mode == 1 && g_frame != nullptr) set_menu_state_monitor(g_frame);
+    else if (g_frame != nullptr) DrawMenuBar(g_frame);
     show_ready_status();
-  } else if (g_mdi_client != nullptr) {
-    SendMessageW(g_mdi_client, WM_MDISETMENU, reinterpret_cast<WPARAM>(g_main_menu),
-                 reinterpret_cast<LPARAM>(g_main_window_menu));
+  } else {
+    if (g_mdi_client != nullptr)
+      SendMessageW(g_mdi_client, WM_MDISETMENU, reinterpret_cast<WPARAM>(g_main_menu),
+                   reinterpret_cast<LPARAM>(g_main_window_menu));
+    if (g_frame != nullptr) DrawMenuBar(g_frame);
   }
-  if (g_frame != nullptr) DrawMenuBar(g_frame);
 }
 
 void fit_window(HWND window) {

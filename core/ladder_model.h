@@ -264,6 +264,17 @@ using TextSpan = std::span<MnemonicLine>;
 using ConstTextSpan = std::span<const MnemonicLine>;
 inline MnemonicText make_mnemonic_text(int lines = MAX_TEXT_LINES) { return MnemonicText(static_cast<size_t>(lines)); }
 
+// The saved copy of a text, which tells whether the text was changed: its statements alone,
+// which are all a change is judged by (a twelfth of a text's 29 MB, so that a window does
+// not take and fill memory it never reads).
+struct SavedLine {
+  char statement[STATEMENT_SIZE];
+};
+using SavedText = std::vector<SavedLine>;
+using SavedSpan = std::span<SavedLine>;
+using ConstSavedSpan = std::span<const SavedLine>;
+inline SavedText make_saved_text(int lines = MAX_TEXT_LINES) { return SavedText(static_cast<size_t>(lines)); }
+
 // ---- Conversion errors ----------------------------------------------------------------------
 // One 32-bit word each. Ladder compiler: kind << 24 | column << 20 | row.
 // Mnemonic parser: kind << 28 | operand << 24 | header lines << 20 | merged lines << 12 | line.

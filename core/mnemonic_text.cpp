@@ -164,7 +164,7 @@ int find_end_line(ConstTextSpan text) {
   return -1;
 }
 
-void copy_text_to_saved(ConstTextSpan text, TextSpan saved, int* count) {
+void copy_text_to_saved(ConstTextSpan text, SavedSpan saved, int* count) {
   size_t limit = std::min(text_limit(text.size()), saved.size());
   size_t i = 0;
   for (; i < limit; ++i) {
@@ -175,11 +175,12 @@ void copy_text_to_saved(ConstTextSpan text, TextSpan saved, int* count) {
   if (count) *count = static_cast<int>(i < limit ? i : limit);
 }
 
-int text_differs_from_saved(ConstTextSpan text, ConstTextSpan saved) {
+int text_differs_from_saved(ConstTextSpan text, ConstSavedSpan saved) {
   size_t limit = text_limit(text.size());
   for (size_t i = 0; i < limit; ++i) {
     if (i >= saved.size()) return 1;
-    if (line_statement(text[i]) != line_statement(saved[i])) return 1;
+    const std::string_view kept(saved[i].statement, strnlen(saved[i].statement, sizeof saved[i].statement));
+    if (line_statement(text[i]) != kept) return 1;
     if (is_end_line(text[i])) return 0;
   }
   return 0;

@@ -70,10 +70,10 @@ int count_text_lines(ConstTextSpan text);
 int find_end_line(ConstTextSpan text);
 // Copies every statement up to and including the end line into the same line of the
 // saved copy and stores the end line's index in *count.
-void copy_text_to_saved(ConstTextSpan text, TextSpan saved, int* count);
+void copy_text_to_saved(ConstTextSpan text, SavedSpan saved, int* count);
 // 1 when any statement from line 0 up to and including the text's end line differs
 // from the saved copy's, else 0.
-int text_differs_from_saved(ConstTextSpan text, ConstTextSpan saved);
+int text_differs_from_saved(ConstTextSpan text, ConstSavedSpan saved);
 
 // ---- The .NIC file -----------------------------------------------------------------------
 inline constexpr int NIC_READ_OK = 0;

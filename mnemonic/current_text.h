@@ -6,8 +6,9 @@
 
 #include "core/ladder_model.h"
 
-void name_current_mnemonic_text(TextSpan text, TextSpan saved);
-// Empties g_mnemonic_text and g_mnemonic_saved_text where they name the text at `freed`.
-void forget_mnemonic_text(const MnemonicLine* freed);
+void name_current_mnemonic_text(TextSpan text, SavedSpan saved);
+// Empties g_mnemonic_text and g_mnemonic_saved_text where they name the text or saved
+// copy at `freed`.
+void forget_mnemonic_text(const void* freed);
 // The text g_mnemonic_text names (nullptr for none).
 const MnemonicLine* current_mnemonic_text_data();

@@ -36,7 +36,7 @@ struct MnemonicCompileRequest {
   void* owner = nullptr;          // the mnemonic window: owner of the refusals
   bool first_window = false;      // the command came to the first mnemonic window, which exists
   TextSpan text;                  // its document and saved copy
-  TextSpan saved;
+  SavedSpan saved;
   std::string project_name;       // g_project_name ("新規" for a project never named)
   ProjectFiles files;
   std::string mnemonic_path;      // the window's path: the mnemonic file rewritten

@@ -121,7 +121,7 @@ void compile_mnemonic_command(HWND window) {
   HWND first = is_live(g_mnemonic_windows[0]) ? as_hwnd(g_mnemonic_windows[0]) : nullptr;
   const ViewState* own_view = nic_window_view(window);
   MnemonicText* text = first ? nic_window_text(first) : nullptr;
-  MnemonicText* saved = first ? nic_window_saved_text(first) : nullptr;
+  SavedText* saved = first ? nic_window_saved_text(first) : nullptr;
   ViewState* view = first ? nic_window_view(first) : nullptr;
 
   MnemonicCompileRequest request;

@@ -107,7 +107,7 @@ struct NicWindow {
   HWND hwnd;
   MnemonicText* text;
   ViewState* view;
-  MnemonicText* saved;
+  SavedText* saved;
 };
 
 NicWindow window_data(HWND window) {
@@ -115,6 +115,7 @@ NicWindow window_data(HWND window) {
 }
 
 TextSpan span_of(MnemonicText* text) { return text ? TextSpan(*text) : TextSpan(); }
+SavedSpan span_of(SavedText* saved) { return saved ? SavedSpan(*saved) : SavedSpan(); }
 
 // The shared names of the document follow the window that handles a message.
 void name_document(const NicWindow& w) { name_current_mnemonic_text(span_of(w.text), span_of(w.saved)); }
@@ -377,6 +378,7 @@ void take_text_metrics(HWND window) {
 }
 
 MnemonicText* new_text() { return new (std::nothrow) MnemonicText(make_mnemonic_text()); }
+SavedText* new_saved_text() { return new (std::nothrow) SavedText(make_saved_text()); }
 
 LRESULT create_window(HWND window, LPARAM lparam) {
   const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
@@ -417,7 +419,7 @@ LRESULT create_window(HWND window, LPARAM lparam) {
   view->range_active = 0;
   view->mark_rows[0] = NO_MARK_ROW;
 
-  MnemonicText* saved = nullptr;
+  SavedText* saved = nullptr;
   if (view->path[0] != '\0') {
     FILE* stream = open_file_cp932(view->path, L"rb");
     if (!stream) {
@@ -429,7 +431,7 @@ LRESULT create_window(HWND window, LPARAM lparam) {
         // copy is the empty text, so that what is typed is asked about at the close.
         reset_mnemonic_undo();
         push_mnemonic_undo(*text);
-        saved = new_text();
+        saved = new_saved_text();
         if (saved) copy_text_to_saved(*text, *saved, nullptr);
         g_guarded_windows.push_back({window, SaveGuard::SAVE_AS_ONLY, {}});
       }
@@ -456,7 +458,7 @@ LRESULT create_window(HWND window, LPARAM lparam) {
         reset_design_modes();
         reset_mnemonic_undo();
         push_mnemonic_undo(*text);
-        saved = new_text();
+        saved = new_saved_text();
         if (saved) copy_text_to_saved(*text, *saved, &g_mnemonic_line_count);
         std::string folder = std::string(fixed_text(g_project_drive)) + std::string(fixed_text(g_project_dir));
         if (!folder.empty()) copy_text(g_work_folder, folder);
@@ -468,15 +470,13 @@ LRESULT create_window(HWND window, LPARAM lparam) {
       view->top_row = 0;
     }
   } else {
-    saved = new_text();
+    saved = new_saved_text();
     std::string path = std::string(fixed_text(g_work_folder)) + NEW_MNEMONIC_TITLE;
     copy_text_bounded(view->path, path);
     copy_text_bounded(view->title, NEW_MNEMONIC_TITLE);
-    for (MnemonicText* t : {text, saved}) {
-      if (!t) continue;
-      set_line_statement((*t)[0], "END");
-      set_end_line((*t)[1]);
-    }
+    set_line_statement((*text)[0], "END");
+    set_end_line((*text)[1]);
+    if (saved) copy_text_to_saved(*text, *saved, nullptr);
     if (slot == 0) {
       reset_mnemonic_undo();
       push_mnemonic_undo(*text);
@@ -494,11 +494,13 @@ LRESULT create_window(HWND window, LPARAM lparam) {
   return 0;
 }
 
-void forget_document(MnemonicText* text) {
-  if (!text) return;
+// A text or a saved copy.
+template <typename Document>
+void forget_document(Document* document) {
+  if (!document) return;
   // Nothing keeps naming a text that is freed.
-  forget_mnemonic_text(text->data());
-  delete text;
+  forget_mnemonic_text(document->data());
+  delete document;
 }
 
 void free_saved_copy(HWND window) {
@@ -548,13 +550,13 @@ void activate_window(const NicWindow& w, bool active) {
       InvalidateRect(w.hwnd, nullptr, TRUE);
     g_mnemonic_repaint_mask &= ~bit;
     place_caret(w.hwnd, *w.view);
-    set_menu_state_mnemonic(g_frame);
+    set_menu_state_mnemonic(g_frame);  // which draws the menu bar again
     show_ready_status();
   } else {
     SendMessageW(g_mdi_client, WM_MDISETMENU, reinterpret_cast<WPARAM>(g_main_menu),
                  reinterpret_cast<LPARAM>(g_main_window_menu));
+    DrawMenuBar(g_frame);
   }
-  DrawMenuBar(g_frame);
 }
 
 // ---- Popup menu and clipboard commands --------------------------------------------------------
@@ -777,8 +779,8 @@ void scroll(const NicWindow& w, ScrollRequest request, int thumb) {
 MnemonicText* nic_window_text(HWND window) {
   return reinterpret_cast<MnemonicText*>(GetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT));
 }
-MnemonicText* nic_window_saved_text(HWND window) {
-  return reinterpret_cast<MnemonicText*>(GetWindowLongPtrW(window, CHILD_EXTRA_SAVED_COPY));
+SavedText* nic_window_saved_text(HWND window) {
+  return reinterpret_cast<SavedText*>(GetWindowLongPtrW(window, CHILD_EXTRA_SAVED_COPY));
 }
 ViewState* nic_window_view(HWND window) {
   return reinterpret_cast<ViewState*>(GetWindowLongPtrW(window, CHILD_EXTRA_VIEW_STATE));

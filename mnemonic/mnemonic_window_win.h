@@ -1,9 +1,10 @@
 // The mnemonic window (class "nicfl"): an MDI child that shows and edits one mnemonic
 // text. It holds its document (CHILD_EXTRA_DOCUMENT, a MnemonicText), its ViewState
 // (CHILD_EXTRA_VIEW_STATE) and, as the first window of a file or for a new document, a
-// saved copy of the text for change detection (CHILD_EXTRA_SAVED_COPY). The procedure
-// only turns messages into calls on the editor (mnemonic/mnemonic_editor.h) and applies
-// what they return; opening, saving and closing the document are here.
+// saved copy of the text's statements for change detection (CHILD_EXTRA_SAVED_COPY, a
+// SavedText). The procedure only turns messages into calls on the editor
+// (mnemonic/mnemonic_editor.h) and applies what they return; opening, saving and closing
+// the document are here.
 #pragma once
 
 #include "shell/windows_api.h"
@@ -34,5 +35,5 @@ void apply_nic_effects(HWND window, const MnemonicEffects& effects);
 
 // What a window holds (tests and the frame's neighbours read it).
 MnemonicText* nic_window_text(HWND window);
-MnemonicText* nic_window_saved_text(HWND window);
+SavedText* nic_window_saved_text(HWND window);
 ViewState* nic_window_view(HWND window);

@@ -62,7 +62,7 @@ inline constexpr char PROMPT = '>';
 // empties the span first, so the program write, verify and read-back never touch a
 // freed text; an empty span means there is no document.
 extern TextSpan g_mnemonic_text;
-extern TextSpan g_mnemonic_saved_text;
+extern SavedSpan g_mnemonic_saved_text;
 
 // ---- Messages -------------------------------------------------------------------------------
 inline constexpr char MSG_NO_BOARD[] = "通信ができませんでした。";

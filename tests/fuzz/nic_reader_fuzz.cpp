@@ -11,7 +11,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static MnemonicText text = make_mnemonic_text(64);
-  static MnemonicText saved = make_mnemonic_text(64);
+  static SavedText saved = make_saved_text(64);
   std::FILE* in = fmemopen(const_cast<uint8_t*>(data), size, "rb");
   if (!in) return 0;
   int count = -1;
@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static MnemonicText back = make_mnemonic_text(64);
   int back_count = -1;
   if (again && read_nic_file(back, again, &back_count) == 0) {
-    if (back_count != count || text_differs_from_saved(back, text) != 0) std::abort();
+    if (back_count != count || text_differs_from_saved(back, saved) != 0) std::abort();
   }
   if (again) std::fclose(again);
   std::free(buffer);

@@ -70,7 +70,7 @@ class MnemonicCompile : public ::testing::Test {
     h.convert_to_design = [this] { ++calls.conversions; };
     return h;
   }
-  MnemonicCompileEnd compile(MnemonicText& text, MnemonicText& saved, bool first = true,
+  MnemonicCompileEnd compile(MnemonicText& text, SavedText& saved, bool first = true,
                              const std::string& name = "PUMP") {
     MnemonicCompileRequest r;
     r.owner = reinterpret_cast<void*>(0x1234);
@@ -123,7 +123,8 @@ TEST_F(MnemonicCompile, RefusalsTouchNoFile) {
     calls = {};
     calls.monitor = c.monitor;
     put_old_files();
-    MnemonicText text = make_text(PROGRAM), saved = make_text({});
+    MnemonicText text = make_text(PROGRAM);
+    SavedText saved = saved_copy_of(make_text({}));
     EXPECT_EQ(compile(text, saved, c.first, c.project), c.end) << c.name;
     ASSERT_EQ(notices.notices.size(), 1u) << c.name;
     EXPECT_EQ(notices.notices[0].text, c.message) << c.name;
@@ -140,7 +141,8 @@ TEST_F(MnemonicCompile, AMonitorThatDoesNotCloseStopsTheCompile) {
   calls.monitor = true;
   calls.monitor_refuses = true;
   put_old_files();
-  MnemonicText text = make_text(PROGRAM), saved = make_text({});
+  MnemonicText text = make_text(PROGRAM);
+  SavedText saved = saved_copy_of(make_text({}));
   EXPECT_EQ(compile(text, saved), MnemonicCompileEnd::KEPT_MONITOR);
   EXPECT_EQ(calls.closed_monitors, 1);
   EXPECT_EQ(calls.conversions, 0);
@@ -149,7 +151,8 @@ TEST_F(MnemonicCompile, AMonitorThatDoesNotCloseStopsTheCompile) {
 
 TEST_F(MnemonicCompile, ATextBecomesTheOperationFileAndTheFrameConvertsIt) {
   NoticeRecorder notices;
-  MnemonicText text = make_text({"LD X0 ; start", "AND X1", "OUT Y0", "END"}), saved = make_text({}, 10);
+  MnemonicText text = make_text({"LD X0 ; start", "AND X1", "OUT Y0", "END"});
+  SavedText saved = saved_copy_of(make_text({}, 10));
   calls.monitor = true;  // answered OK: closed
   ASSERT_EQ(compile(text, saved), MnemonicCompileEnd::CONVERTED);
   ASSERT_EQ(notices.notices.size(), 1u);
@@ -221,7 +224,8 @@ TEST_F(MnemonicCompile, StopsKeepTheOldFilesAndNeverConvert) {
     NoticeRecorder notices;
     calls = {};
     put_old_files();
-    MnemonicText text = make_text(c.lines), saved = make_text({"; an older text"}, 10);
+    MnemonicText text = make_text(c.lines);
+    SavedText saved = saved_copy_of(make_text({"; an older text"}, 10));
     EXPECT_EQ(compile(text, saved), c.end) << c.name;
     std::vector<std::string> shown;
     for (const auto& n : notices.notices) shown.push_back(n.text);
@@ -235,7 +239,8 @@ TEST_F(MnemonicCompile, StopsKeepTheOldFilesAndNeverConvert) {
 
 TEST_F(MnemonicCompile, AParseErrorIsListedAndJumpedToOnItsLine) {
   NoticeRecorder notices;
-  MnemonicText text = make_text({"LD X0", "AND X1", "OUT Y0", "; comment", "SET X1", "END"}), saved = make_text({});
+  MnemonicText text = make_text({"LD X0", "AND X1", "OUT Y0", "; comment", "SET X1", "END"});
+  SavedText saved = saved_copy_of(make_text({}));
   ASSERT_EQ(compile(text, saved), MnemonicCompileEnd::PARSE_ERRORS);
   const Lines lines = parse_error_list_lines();
   ASSERT_EQ(lines.size(), 1u);
@@ -272,7 +277,8 @@ TEST_F(MnemonicCompile, FailedWritesKeepTheOldFilesAndReportNoSuccess) {
       return std::rename(from, to) == 0;
     };
     set_file_access(access);
-    MnemonicText text = make_text(PROGRAM), saved = make_text({}, 10);
+    MnemonicText text = make_text(PROGRAM);
+    SavedText saved = saved_copy_of(make_text({}, 10));
     EXPECT_EQ(compile(text, saved), c.end) << c.name;
     set_file_access({});
     ASSERT_EQ(notices.notices.size(), 1u) << c.name;

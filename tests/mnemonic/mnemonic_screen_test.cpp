@@ -56,7 +56,7 @@ TEST(MnemonicScreen, HeaderSettingsAreTakenFieldByField) {
 TEST(MnemonicScreen, AFreedTextIsNoLongerNamed) {
   MnemonicText a = make_mnemonic_text(4);
   MnemonicText b = make_mnemonic_text(4);
-  MnemonicText saved = make_mnemonic_text(4);
+  SavedText saved = make_saved_text(4);
   name_current_mnemonic_text(a, saved);
   forget_mnemonic_text(b.data());  // another window's text: the names stay
   EXPECT_EQ(g_mnemonic_text.data(), a.data());

@@ -346,7 +346,7 @@ TEST_F(ComExchange, WriteVerifyReadBackAndPaste) {
   ASSERT_TRUE(listing.ok);
   EXPECT_EQ(listing.receive, "1 LD X0\r\n2 ANI X9\r\n3 OUT Y0\r\n4 END\r");
   MnemonicText pasted = make_mnemonic_text(16);
-  MnemonicText saved_text = make_mnemonic_text(16);
+  SavedText saved_text = make_saved_text(16);
   TextSpan pasted_span = pasted;
   EXPECT_EQ(com_paste_listing(listing.receive, pasted_span, saved_text), 4);
   EXPECT_STREQ(pasted[1].statement, "ANI X9\n");
@@ -473,7 +473,7 @@ TEST_F(ComExchange, ALongProgramIsReadBackPastedAndVerifiedWhole) {
     ASSERT_TRUE(listing.ok) << lines;
     EXPECT_TRUE(listing.whole) << lines;
     MnemonicText pasted = make_mnemonic_text();  // a mnemonic window's document
-    MnemonicText saved_text = make_mnemonic_text();
+    SavedText saved_text = make_saved_text();
     TextSpan pasted_span = pasted;
     EXPECT_EQ(com_paste_listing(listing.receive, pasted_span, saved_text), lines) << lines;
     EXPECT_EQ(statement_of(pasted[static_cast<size_t>(lines - 1)]), "END\n");
@@ -508,7 +508,8 @@ TEST_F(ComExchange, APasteLongerThanTheTextGrowsTheFramesTextOrIsRefused) {
   MnemonicText document = make_mnemonic_text(20);
   set_line_statement(document[0], "LD X7");
   set_end_line(document[1]);
-  MnemonicText document_saved = document;
+  SavedText document_saved = make_saved_text(20);
+  copy_text_to_saved(document, document_saved, nullptr);
   TextSpan document_span = document;
   EXPECT_EQ(com_paste_listing(listing, document_span, document_saved), -2);
   EXPECT_EQ(texts(), std::vector<std::string>{MSG_PASTE_TOO_LONG});

@@ -9,6 +9,12 @@ MnemonicText make_text(const std::vector<std::string>& lines, int spare) {
   return text;
 }
 
+SavedText saved_copy_of(ConstTextSpan text) {
+  SavedText saved = make_saved_text(static_cast<int>(text.size()));
+  copy_text_to_saved(text, saved, nullptr);
+  return saved;
+}
+
 std::vector<std::string> split_printed_lines(std::string_view printed) {
   std::vector<std::string> lines;
   while (!printed.empty()) {

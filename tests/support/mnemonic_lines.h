@@ -1,5 +1,5 @@
 // Mnemonic texts for tests: lines given as strings (each without its line feed) loaded into
-// a small MnemonicText ended by the end line, a text read back as strings, and records
+// a small MnemonicText ended by the end line, its saved copy, a text read back as strings, and records
 // printed as the operation-file-to-mnemonic conversion prints them.
 #pragma once
 
@@ -13,6 +13,8 @@
 
 // A text of the given lines, the end line after them, and `spare` empty lines after that.
 MnemonicText make_text(const std::vector<std::string>& lines, int spare = 2);
+// A saved copy of the text's size holding its statements through the end line.
+SavedText saved_copy_of(ConstTextSpan text);
 // The lines of a printed text ("a\nb\n" gives {"a", "b"}).
 std::vector<std::string> split_printed_lines(std::string_view printed);
 // The statements of the text before its end line, each without its line feed.

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
+#include <span>
 #include <vector>
 
 #include "design/element_pictures_win.h"
@@ -51,6 +53,12 @@ Records records_of(HENHMETAFILE picture) {
   Records r;
   EnumEnhMetaFile(nullptr, picture, collect, &r, nullptr);
   return r;
+}
+
+std::vector<BYTE> bits_of(HENHMETAFILE picture) {
+  std::vector<BYTE> bits(GetEnhMetaFileBits(picture, 0, nullptr));
+  GetEnhMetaFileBits(picture, static_cast<UINT>(bits.size()), bits.data());
+  return bits;
 }
 
 class ElementPictureSetTest : public ::testing::Test {
@@ -297,6 +305,46 @@ TEST(ElementPictures, ScreenshotOfAllPictures) {
 }  // namespace
 
 namespace {
+
+// A whole set is recorded on a stand-in for the screen (a metafile device made on it once):
+// every picture holds, byte for byte, what recording it alone on the screen gives, for both
+// pen widths and the pictures of one pen and of two.
+TEST(ElementPictures, TheSetHoldsWhatEachPictureRecordedAloneOnTheScreenGives) {
+  const RECT frame = screen_picture_frame();
+  HBRUSH brush = CreateSolidBrush(BRUSH);
+  for (int width : {1, 2}) {
+    SCOPED_TRACE(width);
+    HPEN pen = CreatePen(PS_SOLID, width, PEN);
+    HPEN second = CreatePen(PS_SOLID, width, SECOND);
+    ElementPictureSet set{};
+    create_element_pictures(set, frame, brush, pen, second);
+    int two_pen = 0;
+    for (int slot = 0; slot < PICTURE_SLOTS; ++slot) {
+      if (!is_picture_slot(slot)) continue;
+      SCOPED_TRACE(element_picture_name(slot));
+      const std::span<const Stroke> strokes = element_picture_strokes(slot);
+      const auto split = std::find_if(strokes.begin(), strokes.end(),
+                                      [](const Stroke& s) { return s.kind == StrokeKind::SECOND_PEN; });
+      HENHMETAFILE alone = nullptr;
+      if (split == strokes.end()) {
+        make_picture(strokes, alone, frame, brush, pen);
+      } else {
+        ++two_pen;
+        const size_t at = static_cast<size_t>(split - strokes.begin());
+        make_two_pen_picture(strokes.first(at), strokes.subspan(at + 1), alone, frame, brush, pen, second);
+      }
+      ASSERT_NE(alone, nullptr);
+      ASSERT_NE(set[static_cast<size_t>(slot)], nullptr);
+      EXPECT_EQ(bits_of(set[static_cast<size_t>(slot)]), bits_of(alone));
+      DeleteEnhMetaFile(alone);
+    }
+    EXPECT_GT(two_pen, 0);
+    delete_element_pictures(set);
+    DeleteObject(second);
+    DeleteObject(pen);
+  }
+  DeleteObject(brush);
+}
 
 // The design set is recorded once per process and shared: a window that lets go of it
 // (delete_design_pictures after use_design_pictures) leaves its metafiles alive, the next

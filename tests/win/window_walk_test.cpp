@@ -165,7 +165,7 @@ class WindowWalk : public WindowSafetyFrame {
           break;
         case Kind::MNEMONIC:
           n.main = w == as_hwnd(g_mnemonic_windows[0]);
-          if (const MnemonicText* saved = nic_window_saved_text(w); saved != nullptr && nic_window_text(w) != nullptr)
+          if (const SavedText* saved = nic_window_saved_text(w); saved != nullptr && nic_window_text(w) != nullptr)
             n.changed = text_differs_from_saved(*nic_window_text(w), *saved) != 0;
           break;
         case Kind::MONITOR:
@@ -203,7 +203,7 @@ class WindowWalk : public WindowSafetyFrame {
     check_list("design list", g_design_windows, L"massfl", L"motofl", findings);
     check_list("mnemonic list", g_mnemonic_windows, L"nicfl", L"nicfl", findings);
     check_list("monitor list", g_monitor_windows, L"jikfl", L"jikfl", findings);
-    std::set<const MnemonicLine*> texts;
+    std::set<const void*> texts;  // the texts and saved copies the windows hold
     for (HWND w : document_windows()) {
       Kind kind;
       kind_of_class(class_name(w), kind);
@@ -251,7 +251,7 @@ class WindowWalk : public WindowSafetyFrame {
           const MnemonicText& text = *static_cast<MnemonicText*>(document);
           if (text.empty() || count_text_lines(text) < 0) findings.push_back(who + " shows a text without its end");
           texts.insert(text.data());
-          if (const MnemonicText* saved = nic_window_saved_text(w)) texts.insert(saved->data());
+          if (const SavedText* saved = nic_window_saved_text(w)) texts.insert(saved->data());
           if (slot == 0 && nic_window_saved_text(w) == nullptr) findings.push_back(who + " lost its saved copy");
           break;
         }
