@@ -58,7 +58,10 @@ constexpr char NEW_DESIGN_FILE[] = "新規.MBS";
 
 bool is_live(WindowHandle handle) { return handle != 0 && handle != WINDOW_LIST_END && IsWindow(as_hwnd(handle)); }
 
-void set_window_text_cp932(HWND window, const std::string& text) { retitle_document_window(window, text); }
+// The title of a window being created. The MDI client lists the window in its Window menu,
+// with this title, and redraws the menu bar when it shows and activates the window after
+// WM_CREATE; a refresh of the menu now would only list the other windows again.
+void title_new_window(HWND window, const std::string& text) { SetWindowTextW(window, cp932_to_wide(text).c_str()); }
 
 void store_grid(HWND window, LadderGrid* grid) {
   SetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT, reinterpret_cast<LONG_PTR>(grid));
@@ -167,7 +170,7 @@ bool load_design(HWND window, ViewState& view, LadderGrid*& grid) {
     take_loaded_settings();
     if (!is_live(g_mnemonic_windows[0])) save_settings();
     show_cpu_label();
-    set_window_text_cp932(window, view.path);
+    title_new_window(window, view.path);
     return true;
   }
 
@@ -190,7 +193,7 @@ bool load_design(HWND window, ViewState& view, LadderGrid*& grid) {
   std::string title = g_open_path;
   title += "    ";
   title += g_loaded_cpu_settings.cpu_name;
-  set_window_text_cp932(window, title);
+  title_new_window(window, title);
   return true;
 }
 
@@ -374,6 +377,9 @@ void fit_window(HWND window) {
 }
 
 void on_activate(HWND window, LPARAM lparam) {
+  // A frame whose menu the MDI client switches has its menu bar drawn by that switch; it is
+  // drawn here only when the frame keeps its menu.
+  const HMENU menu_before = g_frame != nullptr ? GetMenu(g_frame) : nullptr;
   if (reinterpret_cast<HWND>(lparam) == window) {
     // The current screen follows the window the user works in.
     g_screen_kind = SCREEN_KIND_DESIGN;
@@ -384,13 +390,15 @@ void on_activate(HWND window, LPARAM lparam) {
     if (view != nullptr && next_live_window(g_design_windows, 1) != 0 && view_file_number(*view) == 0 &&
         take_repaint_bit(view->window_index))
       InvalidateRect(window, nullptr, TRUE);
-    if (g_frame != nullptr) set_menu_state_design(g_frame);
+    // The menu bar shows only pop-up menus, whose states these are not: it needs no
+    // drawing of its own for them.
+    if (g_frame != nullptr) set_menu_items_state(g_frame, MenuScreen::Design);
     show_ready_status();
   } else if (g_mdi_client != nullptr) {
     SendMessageW(g_mdi_client, WM_MDISETMENU, reinterpret_cast<WPARAM>(g_main_menu),
                  reinterpret_cast<LPARAM>(g_main_window_menu));
   }
-  if (g_frame != nullptr) DrawMenuBar(g_frame);
+  if (g_frame != nullptr && GetMenu(g_frame) == menu_before) DrawMenuBar(g_frame);
 }
 
 }  // namespace

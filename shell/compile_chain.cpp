@@ -419,10 +419,14 @@ int convert_seq_to_commented_nic(void* owner, const std::string& mnemonic_path, 
   if (converted != 0) return converted;
 
   const int end_mark = g_seq_grid.empty() ? 0 : end_mark_row_of(g_seq_grid);
+  // A design long enough fills the whole text by itself: the file's lines are then not
+  // counted.
+  const int by_grid = mnemonic_buffer_lines(end_mark, 0);
+  const int buffer_lines =
+      by_grid == MAX_TEXT_LINES ? by_grid : mnemonic_buffer_lines(end_mark, count_file_lines(mnemonic_path));
   std::unique_ptr<MnemonicText> text;
   try {
-    text = std::make_unique<MnemonicText>(
-        make_mnemonic_text(mnemonic_buffer_lines(end_mark, count_file_lines(mnemonic_path))));
+    text = std::make_unique<MnemonicText>(make_mnemonic_text(buffer_lines));
   } catch (const std::bad_alloc&) {
     notify(MSG_NO_MEMORY, caption);
     return -1;

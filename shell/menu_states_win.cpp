@@ -8,11 +8,15 @@ void enable_menu_range(HMENU menu, int first_id, int count, int enable) {
   for (int id = first_id; id < first_id + count; ++id) EnableMenuItem(menu, static_cast<UINT>(id), flags);
 }
 
-void apply_menu_state(HWND frame, MenuScreen screen) {
+void set_menu_items_state(HWND frame, MenuScreen screen) {
   HMENU menu = GetMenu(frame);
   g_frame_menu = menu;
   for (const MenuStateRange& range : menu_state_ranges(screen))
     enable_menu_range(menu, range.first_id, range.count, menu_state_enables(range.state, g_clip_valid != 0) ? 1 : 0);
+}
+
+void apply_menu_state(HWND frame, MenuScreen screen) {
+  set_menu_items_state(frame, screen);
   DrawMenuBar(frame);
 }
 

@@ -339,6 +339,26 @@ TEST_F(CompileChain, ManyCommentedRowsAllReachTheMnemonicFile) {
       }
 }
 
+// The converted text has room for sixteen lines a design row, or for the file's lines and
+// one more where those are more, up to the most a text holds: a long design gets the
+// whole text.
+TEST_F(CompileChain, TheConvertedTextIsSizedByTheDesignOrItsFile) {
+  LadderGrid pump = pump_design();
+  ASSERT_EQ(compile(pump).step, CompileStep::WRITTEN) << ::testing::PrintToString(notice_texts());
+  ASSERT_TRUE(read_back_operation_file(files.operation, files.design));
+  const int pump_end_mark = find_end_mark_row(g_seq_grid);
+  ASSERT_GT(pump_end_mark, 0);
+  ASSERT_EQ(convert_seq_to_commented_nic(nullptr, files.mnemonic, files.listing, files.design), 0);
+  EXPECT_EQ(g_mnemonic_text.size(), static_cast<size_t>(16 * pump_end_mark));
+
+  LadderGrid long_design = ladder_from_text(std::vector<std::string>(1200, "X0 ~ (Y0)"), {.grid_rows = 1300});
+  ASSERT_EQ(compile(long_design).step, CompileStep::WRITTEN) << ::testing::PrintToString(notice_texts());
+  ASSERT_TRUE(read_back_operation_file(files.operation, files.design));
+  ASSERT_EQ(convert_seq_to_commented_nic(nullptr, files.mnemonic, files.listing, files.design), 0);
+  EXPECT_EQ(g_mnemonic_text.size(), static_cast<size_t>(MAX_TEXT_LINES));
+  EXPECT_GE(statements(g_mnemonic_text).size(), 2400u);  // LD and OUT for each rung
+}
+
 // ---- Operation file to design file -------------------------------------------------------------
 
 TEST_F(CompileChain, TheListReadBackBecomesADesignFileWithItsComments) {

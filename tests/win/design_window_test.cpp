@@ -258,6 +258,33 @@ TEST_F(DesignWindow, FitWindowFillsTheClient) {
   EXPECT_EQ(rect.bottom - rect.top, client.bottom);
 }
 
+// The Window menu lists each opened design by the title its window took when it read its
+// file (the main window its path; a further window its path and CPU name), not by the
+// title the window was created with.
+TEST_F(DesignWindow, TheWindowMenuListsOpenedDesignsByTheirTitles) {
+  HWND main = open(new_file(L"MAIN.MBS"));
+  HWND further = open(new_file(L"OTHER.MBS"));
+  ASSERT_NE(main, nullptr);
+  ASSERT_NE(further, nullptr);
+  const std::string main_title = window_text(main);
+  const std::string further_title = window_text(further);
+  ASSERT_GE(main_title.size(), 9u);
+  EXPECT_EQ(main_title.substr(main_title.size() - 9), "\\MAIN.MBS");
+  EXPECT_NE(further_title.find("\\OTHER.MBS    "), std::string::npos);
+
+  HMENU menu = g_document_window_menu;
+  const int count = GetMenuItemCount(menu);
+  ASSERT_GE(count, 2);
+  const auto item = [&](int position) {
+    wchar_t text[512] = L"";
+    GetMenuStringW(menu, static_cast<UINT>(position), text, 512, MF_BYPOSITION);
+    return narrow(text);
+  };
+  EXPECT_EQ(item(count - 2), "&1 " + main_title);
+  EXPECT_EQ(item(count - 1), "&2 " + further_title);
+  EXPECT_EQ(GetMenu(frame), g_document_menu);
+}
+
 TEST_F(DesignWindow, ActivationInstallsTheDocumentMenu) {
   command(CMD_NEW_DESIGN);
   SendMessageW(g_mdi_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(main_window()), 0);

@@ -152,6 +152,34 @@ TEST_F(Toolbar, TooltipsOfEveryButton) {
   }
 }
 
+// The mouse over a button brings up that button's tooltip: the toolbar hands its mouse
+// messages on to its tooltip window.
+TEST_F(Toolbar, TheMouseOverAButtonShowsItsTooltip) {
+  HWND toolbar = show_toolbar(CMD_SCREEN_DESIGN);
+  const ToolbarLayout& layout = *find_toolbar_layout(CMD_SCREEN_DESIGN);
+  const int item = 5;
+  const int id = toolbar_item(layout, item).command_id;
+  ASSERT_NE(id, 0);
+  SendMessageW(g_toolbar_tooltips, TTM_SETDELAYTIME, TTDT_INITIAL, 1);
+  RECT rect{};
+  SendMessageW(toolbar, TB_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&rect));
+  POINT center{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+  POINT screen = center;
+  ClientToScreen(toolbar, &screen);
+  SetCursorPos(screen.x, screen.y);
+  SendMessageW(toolbar, WM_MOUSEMOVE, 0, MAKELPARAM(center.x, center.y));
+  for (int wait = 0; wait < 100 && !IsWindowVisible(g_toolbar_tooltips); ++wait) {
+    Sleep(10);
+    pump_messages();
+  }
+  EXPECT_TRUE(IsWindowVisible(g_toolbar_tooltips));
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  ASSERT_TRUE(SendMessageW(g_toolbar_tooltips, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&tool)));
+  EXPECT_EQ(tool.hwnd, toolbar);
+  EXPECT_EQ(tool.uId, static_cast<UINT_PTR>(id));
+}
+
 TEST_F(Toolbar, DesignToolbarProbesAndOthersReuseTheList) {
   g_answering = {3, 5};
   g_board_com = 5;  // the last port that answered
