@@ -208,22 +208,22 @@ std::string unix_screenshot_folder() {
 }
 }  // namespace
 
-namespace {
-// Starts a Unix shell command on the test's display. Wine starts a Unix program from its
-// path; it cannot be waited for from here, so the caller waits for the file it makes.
+// Wine starts a Unix program from its path; it cannot be waited for from here, so the
+// caller waits for the file it makes. Wine has no Win32 process for a Unix program, and
+// the handles and ids CreateProcessW fills in for it are not the child's: Wine 8 leaves
+// there whatever its own stack held (often a handle this program still uses, such as the
+// COM port's after an exchange). They are never closed: closing them closed the board's
+// port under the dialog, and its next exchange found no port.
 bool start_unix_shell(const std::string& script) {
   std::wstring command = L"/bin/sh -c \"" + cp932_to_wide(script) + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(L"Z:\\bin\\sh", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process))
-    return false;
-  if (process.hThread) CloseHandle(process.hThread);
-  if (process.hProcess) CloseHandle(process.hProcess);
-  return true;
+  return CreateProcessW(L"Z:\\bin\\sh", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process) != FALSE;
 }
 
+namespace {
 bool wait_for_file(const std::wstring& path) {
   for (int i = 0; i < 600 && !file_exists(path); ++i) {
     pump_messages();

@@ -110,6 +110,10 @@ std::string read_file_bytes(const std::wstring& path);
 void write_file_bytes(const std::wstring& path, const std::string& bytes);
 bool file_exists(const std::wstring& path);
 
+// Starts a Unix shell command (sh -c SCRIPT) on the test's display and returns without
+// waiting for it; false when it could not be started.
+bool start_unix_shell(const std::string& script);
+
 // Saves a PNG of the whole screen as $TAVOLIN_BUILD/screenshots/<name>.png (build/ of the
 // source tree when TAVOLIN_BUILD is not set) with scripts/screenshot.sh on the display the
 // tests run on, and returns its path; empty when no picture came.
