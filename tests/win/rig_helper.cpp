@@ -242,29 +242,13 @@ std::string save_screenshot(const std::string& name) {
     pump_messages();
     Sleep(50);
   }
-  // Wine starts a Unix program from its path. The picture is taken by the test command's
-  // screenshot script on this display and renamed into place only when it is whole.
-  // This stays written out here rather than through start_unix_shell and wait_for_file: with
-  // those two calls, the serial rig's COM dialog lost its next exchange after a picture
-  // (its listing command never reached the board), reproducibly, and in this form it does not.
+  // The picture is taken by the test command's screenshot script on this display and
+  // renamed into place only when it is whole.
   const std::string part = folder + "/" + name + ".part.png";
   const std::string script = "'" + std::string(TAVOLIN_SOURCE_DIR).substr(2) + "/scripts/screenshot.sh' $DISPLAY '" +
                              part + "' >/dev/null && mv '" + part + "' '" + folder + "/" + name + ".png'";
-  std::wstring command = L"/bin/sh -c \"" + cp932_to_wide(script) + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(L"Z:\\bin\\sh", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process))
-    return {};
-  if (process.hThread) CloseHandle(process.hThread);
-  if (process.hProcess) CloseHandle(process.hProcess);
-  // A Unix process cannot be waited for from here: wait for its picture instead.
-  for (int i = 0; i < 600 && !file_exists(wide_png); ++i) {
-    pump_messages();
-    Sleep(50);
-  }
-  return file_exists(wide_png) ? png : std::string();
+  if (!start_unix_shell(script)) return {};
+  return wait_for_file(wide_png) ? png : std::string();
 }
 
 std::vector<unsigned long> x_windows_top_first() {
