@@ -121,6 +121,24 @@ class BarsFrame : public ProgramTest {
     return SendMessageW(frame, WM_COMMAND, MAKEWPARAM(id, code), lparam);
   }
 
+  // Takes a design tool as its toolbar button does: the modes reset, the button checked and
+  // its mode set; 0 only resets the modes.
+  static void use_tool(int id) {
+    reset_design_modes();
+    if (id == 0) return;
+    check_toolbar_button(id, true);
+    set_mode_flag(id, 1);
+  }
+
+  // Opens a file as the user does: an open command (CMD_OPEN_DESIGN, CMD_OPEN_MNEMONIC)
+  // with the file dialog's choice. Returns the active child afterwards.
+  HWND open_through_dialog(int open_command, const std::string& path) {
+    dialogs_->choose(path);
+    command(open_command);
+    pump_messages();
+    return g_active_child;
+  }
+
   std::vector<int> commands_of(HWND child) const {
     std::vector<int> ids;
     for (const auto& c : child_commands())

@@ -97,12 +97,7 @@ class DesignCommands : public BarsFrame {
 
   HWND main_window() const { return as_hwnd(g_design_windows[0]); }
   std::string file(const std::wstring& name) const { return narrow(folder_->file(name)); }
-  HWND open(const std::string& path) {
-    dialogs_->choose(path);
-    command(CMD_OPEN_DESIGN);
-    pump_messages();
-    return g_active_child;
-  }
+  HWND open(const std::string& path) { return open_through_dialog(CMD_OPEN_DESIGN, path); }
   // A design file written from ladder text, opened into the main window.
   HWND open_ladder(const std::wstring& name, const std::vector<std::string>& rows) {
     LadderGrid grid = ladder_from_text(rows, LadderTextOptions{true, true, 60});

@@ -76,11 +76,6 @@ class DesignDialogs : public BarsFrame {
     InvalidateRect(window, nullptr, TRUE);
     push_design_undo(*grid);
   }
-  void use_tool(int id) {
-    reset_design_modes();
-    check_toolbar_button(id, true);
-    set_mode_flag(id, 1);
-  }
   LPARAM cell_position(int row, int col) const {
     const int x = view->left_rail_x + col * view->cell_width + view->cell_width / 2;
     const int y = view->top_margin + (row - view->top_row) * view->row_height + view->row_height / 4;

@@ -80,12 +80,6 @@ class DesignDrawing : public BarsFrame {
   }
 
   // Switches one tool or mode on, as its toolbar button does.
-  void use_tool(int id) {
-    reset_design_modes();
-    if (id == 0) return;
-    check_toolbar_button(id, true);
-    set_mode_flag(id, 1);
-  }
   LPARAM cell_position(int row, int col, int dx = -1) const {
     const int x = view->left_rail_x + col * view->cell_width + (dx < 0 ? view->cell_width / 2 : dx);
     const int y = view->top_margin + (row - view->top_row) * view->row_height + view->row_height / 2;

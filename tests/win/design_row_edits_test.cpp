@@ -55,12 +55,6 @@ class DesignRowEdits : public BarsFrame {
     BarsFrame::TearDown();
   }
 
-  void use_tool(int id) {
-    reset_design_modes();
-    if (id == 0) return;
-    check_toolbar_button(id, true);
-    set_mode_flag(id, 1);
-  }
   // A click in the upper half of a cell: there the row under the mouse is the row itself.
   LPARAM cell_position(int row, int col) const {
     const int x = col == LABEL_COLUMN ? view->left_rail_x / 2 : view->left_rail_x + col * view->cell_width + view->cell_width / 2;

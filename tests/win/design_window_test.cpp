@@ -35,12 +35,7 @@ class DesignWindow : public BarsFrame {
     EXPECT_TRUE(write_sample_design(folder_->file(name)));
     return file(name);
   }
-  HWND open(const std::string& path) {
-    dialogs_->choose(path);
-    command(CMD_OPEN_DESIGN);
-    pump_messages();
-    return g_active_child;
-  }
+  HWND open(const std::string& path) { return open_through_dialog(CMD_OPEN_DESIGN, path); }
   LRESULT close(HWND window) { return SendMessageW(window, WM_CLOSE, 0, 0); }
   static void place_contact(HWND window, int row) {
     (*design_grid_of(window))[row].cell[0].word[0] = 0x801A;  // an a-contact with its operand

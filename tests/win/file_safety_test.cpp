@@ -80,9 +80,7 @@ class FileSafety : public BarsFrame {
     read_only_files_.push_back(path);
   }
   HWND open_design(const std::string& path) {
-    dialogs_->choose(path);
-    command(CMD_OPEN_DESIGN);
-    pump_messages();
+    open_through_dialog(CMD_OPEN_DESIGN, path);
     return as_hwnd(g_design_windows[0]);
   }
   // The open dialog's choice with "Open as read-only" ticked (or not).

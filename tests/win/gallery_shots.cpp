@@ -93,12 +93,6 @@ class Gallery : public BarsFrame {
     for (size_t r = 0; r < ladder.size(); ++r) (*grid)[r] = ladder[r];
     return window;
   }
-  void use_tool(int id) {
-    reset_design_modes();
-    if (id == 0) return;
-    check_toolbar_button(id, true);
-    set_mode_flag(id, 1);
-  }
   LPARAM cell_position(int row, int col) const {
     const int x = view->left_rail_x + col * view->cell_width + view->cell_width / 2;
     const int y = view->top_margin + (row - view->top_row) * view->row_height + view->row_height / 4;

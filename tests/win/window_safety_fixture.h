@@ -68,16 +68,9 @@ class WindowSafetyFrame : public bars_test::BarsFrame {
   }
   // Opens a file as the user does (the open commands with the file dialog's choice) and
   // returns the window it made.
-  HWND open_design(const std::string& path) {
-    dialogs_->choose(path);
-    command(CMD_OPEN_DESIGN);
-    pump_messages();
-    return g_active_child;
-  }
+  HWND open_design(const std::string& path) { return open_through_dialog(CMD_OPEN_DESIGN, path); }
   HWND open_mnemonic(const std::string& path) {
-    dialogs_->choose(path);
-    command(CMD_OPEN_MNEMONIC);
-    pump_messages();
+    open_through_dialog(CMD_OPEN_MNEMONIC, path);
     return reinterpret_cast<HWND>(SendMessageW(g_mdi_client, WM_MDIGETACTIVE, 0, 0));
   }
   void activate(HWND window) {
