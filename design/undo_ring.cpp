@@ -234,11 +234,10 @@ int push_lines_ring(MnemonicUndoRing& ring, ConstTextSpan text, int first, int l
   if (!holds_snapshot(before) || first < 0 || first > last || last >= rows - 1 ||
       static_cast<size_t>(rows) > text.size() || !is_end_line(text[static_cast<size_t>(rows) - 1]))
     return push_ring(ring, text);
-  const std::vector<std::shared_ptr<Chunk>> shared = before.chunks;
-  UndoSnapshot& slot = next_slot(ring);
+  UndoSnapshot& slot = next_slot(ring);  // never the slot of `before`
   std::vector<std::shared_ptr<Chunk>> spares = std::move(slot.chunks);
   slot.rows = rows;
-  slot.chunks = shared;
+  slot.chunks = before.chunks;
   const size_t per_chunk = rows_per_chunk(ring);
   for (size_t k = static_cast<size_t>(first) / per_chunk; k <= static_cast<size_t>(last) / per_chunk; ++k)
     pack_into(slot, spares, before, text, k, per_chunk);
