@@ -103,12 +103,18 @@ bool place_output(GridSpan grid, ViewState& view, int tool, bool by_key) {
   } else {
     view.cursor_col = first_output_col;
   }
-  {
-    // The output's own cells are checked wherever the click or key was: a TIM/CNT drawn
-    // from a contact column must not stand on a link either.
+  if (timer) {
+    // From a contact column the placement makes no check of its own, and an OUT coil may
+    // stand beside a link in column 11. A TIM or CNT takes column 11 as the inside of its
+    // element: a link there (on this row or rising from the row below) would run through
+    // it, so its own cells are checked wherever the click or key was.
     ViewState probe = view;
     probe.cursor_col = OUTPUT_COLUMN;
-    if (check_output_placement(grid, probe, timer ? Instr::TIM : Instr::OUT) == -1) return false;
+    if (check_output_placement(grid, probe, Instr::TIM) == -1) return false;
+  } else if (!by_key) {
+    // The OUT tool from column 10 or 11 (the function key checked already).
+    ViewState probe = view;
+    if (check_output_placement(grid, probe, Instr::OUT) == -1) return false;
   }
 
   // The old box or timer goes as a whole first: lines drawn from a cursor inside a box would
