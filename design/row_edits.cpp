@@ -58,6 +58,25 @@ bool is_shiftable_row(ConstGridSpan grid, int row) {
   return (first & (CellFlags::COMMENT_ROW | CellFlags::SPECIAL)) == 0 && !is_text_row(grid[index_of(row)]);
 }
 
+// A shifted row keeps every link outside the elements: none of its links stands on the
+// inside of one of its own elements or rises into one of the row above, and no link of the
+// row below rises into the inside of one of its elements. A shift moves each cell's link
+// with the cell (the link joins that cell's left edge to the row above); one that would
+// land inside an element would draw a line through it, so such a shift is not made.
+bool links_stay_outside_elements(ConstGridSpan grid, int row, const LadderRow& shifted) {
+  const LadderRow* above = row > 0 ? &grid[index_of(row - 1)] : nullptr;
+  const LadderRow* below = row + 1 < grid_row_capacity(grid) ? &grid[index_of(row + 1)] : nullptr;
+  if (below != nullptr && (is_comment_row(*below) || is_end_mark_row(*below))) below = nullptr;
+  for (int c = 1; c <= OUTPUT_COLUMN; ++c) {
+    const bool inside = is_inside_element(shifted, c);
+    if ((shifted.cell[c].word[0] & CellFlags::LINK_UP) != 0 &&
+        (above == nullptr || inside || is_inside_element(*above, c)))
+      return false;
+    if (below != nullptr && inside && (below->cell[c].word[0] & CellFlags::LINK_UP) != 0) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool clipboard_holds_design_rows(const RangeClipboard& clip) {
@@ -200,7 +219,8 @@ void clear_range_marks(GridSpan grid, const ViewState& view) {
 
 int open_cell_left(GridSpan grid, int row_index, int c) {
   if (c < 0 || c > OUTPUT_COLUMN - 1 || !is_shiftable_row(grid, row_index)) return -1;
-  LadderRow& row = grid[index_of(row_index)];
+  // The shift is made on a copy, which replaces the row only when its links still fit.
+  LadderRow row = grid[index_of(row_index)];
   const auto w = [&](int column) { return row.cell[column].word[0]; };
   // A cell inside a box or a comparison cannot be split from its element; a comparison's
   // first cell or a cell of an applied instruction moves with its row.
@@ -251,12 +271,14 @@ int open_cell_left(GridSpan grid, int row_index, int c) {
     freed = CellWord::LINE_ONLY;
   clear_cell(row.cell[c], row.text[c]);
   row.cell[c].word[0] = freed;
+  if (!links_stay_outside_elements(grid, row_index, row)) return -1;
+  grid[index_of(row_index)] = row;
   return 1;
 }
 
 int close_cell_left(GridSpan grid, int row_index, int c) {
   if (c < 0 || c > OUTPUT_COLUMN - 1 || !is_shiftable_row(grid, row_index)) return -1;
-  LadderRow& row = grid[index_of(row_index)];
+  LadderRow row = grid[index_of(row_index)];
   const auto w = [&](int column) { return row.cell[column].word[0]; };
   if ((w(c) & (CellFlags::TIMER_OUTPUT | CellFlags::TIMER_COIL | 0xF00)) != 0) return -1;
   int g = -1;
@@ -298,6 +320,8 @@ int close_cell_left(GridSpan grid, int row_index, int c) {
     clear_cell(row.cell[k], row.text[k]);
     row.cell[k].word[0] = held != 0 && held != CellFlags::LINK_UP ? CellWord::LINE_ONLY : 0;
   }
+  if (!links_stay_outside_elements(grid, row_index, row)) return -1;
+  grid[index_of(row_index)] = row;
   return 1;
 }
 

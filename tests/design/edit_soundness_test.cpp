@@ -101,6 +101,47 @@ TEST(EditSoundness, CloseLeftMovesNoBoxCell) {
   }
 }
 
+// Open-left and close-left move each cell's link with it: a link that would land under the
+// inside of an element of the row above, or an element moved over a link rising from the
+// row below, would run a line through the element. Such a shift is refused; a link that
+// lands beside an element still moves.
+TEST(EditSoundness, ShiftsMoveNoLinkIntoAnElement) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> rows;
+    int row, col;
+    bool open;                 // open-left, else close-left
+    const char* after;         // the shifted row, nullptr: refused
+  } cases[] = {
+      {"an OR branch's closing link under a box", rows_of({"X0 X1 ~ [MOV D0 D1]", "^X2 - - - - - - - - ^"}), 1, 1,
+       true, nullptr},
+      {"a bare link under a text row", rows_of({"X0 ~ (Y0)", "[ASM] | text", ". ^"}), 2, 1, true, nullptr},
+      {"a comparison moved right over a link from below",
+       rows_of({"X0 {= D0 K5} - - - - - - - (Y0)", "^X1 - - - ^- ~ (Y1)"}), 0, 1, true, nullptr},
+      {"a link pulled left under a comparison", rows_of({"X0 {= D0 K5} - - - - - - - (Y0)", "^X1 - - . ^"}), 1, 4,
+       false, nullptr},
+      {"a comparison pulled left over a link from below",
+       rows_of({"X0 - . {= D0 K5} ~ (Y0)", "^X1 - - ^- ~ (Y1)"}), 0, 2, false, nullptr},
+      {"a link moved beside a contact", rows_of({"X0 X1 X2 ~ (Y0)", "^X3 ^"}), 1, 1, true, "^X3 - ^"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Screen s(c.rows);
+    const LadderGrid before = s.grid;
+    const int result = c.open ? open_cell_left(s.grid, c.row, c.col) : close_cell_left(s.grid, c.row, c.col);
+    EXPECT_EQ(soundness(s.grid), "sound") << ladder_picture(s.grid);
+    if (c.after == nullptr) {
+      EXPECT_EQ(result, -1);
+      EXPECT_TRUE(same_rows(s.grid, before));
+    } else {
+      EXPECT_EQ(result, 1);
+      std::vector<std::string> expected = c.rows;
+      expected[static_cast<size_t>(c.row)] = c.after;
+      EXPECT_EQ(s.text(), Screen(expected).text());
+    }
+  }
+}
+
 // END confirmed on the END row itself wiped the special rows after it.
 TEST(EditSoundness, EndRetypedOnTheEndRowKeepsTheSpecialRows) {
   Screen s(rows_of({"X0 ~ (Y0)"}));
