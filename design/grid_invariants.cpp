@@ -23,6 +23,20 @@ bool is_sound_end_row(const LadderRow& row) {
   return is_end_row(row) && row_output_code(row) == static_cast<uint32_t>(Instr::END);
 }
 
+constexpr uint32_t CODE_END = static_cast<uint32_t>(Instr::END);
+constexpr uint32_t CODE_INI = static_cast<uint32_t>(Instr::INI);
+constexpr uint32_t CODE_IPX = static_cast<uint32_t>(Instr::IPX);
+
+// The instructions the older design layouts draw as boxes of width 0: their cell 11 is a
+// last box cell that has no first cell (END, and the INI and IPX of those layouts).
+bool is_width_zero_box(uint32_t code) { return code == CODE_END || code == CODE_INI || code == CODE_IPX; }
+
+// A box's instruction: any code but 0 (a box compiled without one would be an empty record,
+// and its output would vanish from the program) and the codes from 192 up, which name
+// comparisons and other contacts, except INI and IPX, which the older layouts and their
+// rebuilt boxes hold.
+bool is_box_instruction(uint32_t code) { return code != 0 && (code < 192 || code == CODE_INI || code == CODE_IPX); }
+
 // The interior cells of the elements of a program row: a link standing on one (or on the
 // cell below one) would run a vertical line through the element. Bit c is column c.
 unsigned interior_columns(const LadderRow& row) {
@@ -86,14 +100,18 @@ GridFault check_program_row(const LadderRow& row, const LadderRow* above, int r,
       int c = OUTPUT_COLUMN - 1;
       while (c >= 0 && (row.cell[c].word[0] & CellFlags::BOX) != 0 && position_of(row.cell[c].word[0]) == POSITION_MIDDLE)
         --c;
-      if (c < 0 || (row.cell[c].word[0] & CellFlags::BOX) == 0 || position_of(row.cell[c].word[0]) != POSITION_FIRST)
-        return fault("box split", r, c < 0 ? 0 : c);
-      box_first = c;
+      const uint32_t w = c >= 0 ? row.cell[c].word[0] : 0;
+      if (c == OUTPUT_COLUMN - 1 && (w & CellFlags::BOX) == 0 && is_width_zero_box(row_output_code(row))) {
+        box_first = OUTPUT_COLUMN;  // a box of width 0 of an older layout: cell 11 alone
+      } else {
+        if (c < 0 || (w & CellFlags::BOX) == 0 || position_of(w) != POSITION_FIRST)
+          return fault("box split", r, c < 0 ? 0 : c);
+        box_first = c;
+      }
     } else {
       return fault("box split", r, OUTPUT_COLUMN);
     }
-    const uint32_t code = row_output_code(row);
-    if (code == 0 || code >= 192) return fault("box without its instruction", r, 12);
+    if (!is_box_instruction(row_output_code(row))) return fault("box without its instruction", r, 12);
   }
   for (int c = 0; c < box_first && c < OUTPUT_COLUMN; ++c)
     if ((row.cell[c].word[0] & CellFlags::BOX) != 0) return fault("orphan box cell", r, c);
@@ -167,12 +185,15 @@ GridFault check_grid_invariants(ConstGridSpan grid) {
     const uint32_t first = row.cell[0].word[0];
     if (r > end_row) {
       // Between END and the end mark stand only the special rows (initial-on devices,
-      // interlocks, initial values), marked in cell 0 and in cell 12 with their kind.
+      // interlocks, initial values), known by the kind in cell 12 (word 0 & 0xFFF) alone:
+      // the design file keeps cells 0-12 as they are, so a device cell holds what the file
+      // gives. Any other row there would be dropped by the next save.
       const uint32_t kind = special_row_kind(row);
-      if ((first & CellFlags::SPECIAL) == 0 ||
-          (kind != SpecialRow::INITIAL_ON && kind != SpecialRow::INTERLOCK && kind != SpecialRow::INITIAL_VALUES))
+      if (kind != SpecialRow::INITIAL_ON && kind != SpecialRow::INTERLOCK && kind != SpecialRow::INITIAL_VALUES)
         return fault("not a special row after END", r);
-      if ((row.cell[12].word[0] & CellFlags::SPECIAL) == 0) return fault("special row broken", r, 12);
+      // The readers take a row whose cell 0 is the end mark for the end mark, and the scans
+      // stop at an empty row: either would cut off the rows after it.
+      if (first == END_MARK_CELL || is_empty_row(row)) return fault("special row read as an end", r, 0);
       continue;
     }
     // Before END: program rows and comment rows only; an empty or end-mark row would cut the

@@ -12,6 +12,7 @@
 #include "design/operand_entry.h"
 #include "design/row_edits.h"
 #include "edit_screen.h"
+#include "support/design_fixture_files.h"
 #include "support/notice_recorder.h"
 
 namespace {
@@ -25,17 +26,8 @@ bool same_rows(const LadderGrid& a, const LadderGrid& b) {
 
 std::string soundness(const LadderGrid& grid) { return describe_grid_fault(check_grid_invariants(grid)); }
 
-// A special row (initial-on devices, M5) put after the END row of a Screen's ladder.
-void add_special_row(Screen& s) {
-  const int end = find_end_row(s.grid);
-  s.grid.insert(s.grid.begin() + end + 1, LadderRow{});
-  s.grid.pop_back();
-  LadderRow& special = s.grid[static_cast<size_t>(end + 1)];
-  for (int c = 0; c < ROW_CELLS; ++c) special.cell[c].word[0] = CellFlags::SPECIAL;
-  special.cell[0].word[0] |= CellFlags::PRESENT;
-  special.cell[0].word[1] = 0x20000005;
-  special.cell[12].word[0] |= SpecialRow::INITIAL_ON;
-}
+// A design with a row of initially-on devices after END, as the design file gives it.
+Screen screen_with_special_row() { return Screen(Screen::Design{}, design_fixture::grid_of("initial_on.MBS", 40)); }
 
 struct Typed {
   const char* text;
@@ -144,17 +136,16 @@ TEST(EditSoundness, ShiftsMoveNoLinkIntoAnElement) {
 
 // END confirmed on the END row itself wiped the special rows after it.
 TEST(EditSoundness, EndRetypedOnTheEndRowKeepsTheSpecialRows) {
-  Screen s(rows_of({"X0 ~ (Y0)"}));
-  add_special_row(s);
-  ASSERT_EQ(soundness(s.grid), "sound");
-  s.select(1, 11);
+  Screen s = screen_with_special_row();
+  const LadderRow special = s.grid[3];
+  ASSERT_EQ(special_row_kind(special), SpecialRow::INITIAL_ON);
+  s.select(2, 11);
   NoticeRecorder notices;
   std::string text = "END";
   enter_cell_text(s.grid, s.view, text, EntryOptions{}, edit_test::WIDTH);
   EXPECT_EQ(soundness(s.grid), "sound");
-  EXPECT_EQ(special_row_kind(s.grid[2]), SpecialRow::INITIAL_ON);
-  EXPECT_EQ(s.grid[2].cell[0].word[1], 0x20000005u);
-  EXPECT_TRUE(is_end_mark_row(s.grid[3]));
+  EXPECT_EQ(std::memcmp(s.grid[3].cell, special.cell, sizeof special.cell), 0);
+  EXPECT_TRUE(is_end_mark_row(s.grid[4]));
 }
 
 // Row-comment OK with an empty box cleared whatever row the cursor was on.
@@ -162,11 +153,10 @@ TEST(EditSoundness, AnEmptyRowCommentClearsOnlyARowBeforeEnd) {
   struct Case {
     int row;
     bool cleared;
-  } cases[] = {{0, true}, {1, false}, {2, false}, {3, false}};  // rung, END, special row, end mark
+  } cases[] = {{1, true}, {2, false}, {3, false}, {4, false}};  // rung, END, special row, end mark
   for (const Case& c : cases) {
     SCOPED_TRACE(c.row);
-    Screen s(rows_of({"X0 ~ (Y0)"}));
-    add_special_row(s);
+    Screen s = screen_with_special_row();
     s.view.cursor_row = c.row;
     const LadderGrid before = s.grid;
     EXPECT_EQ(clear_cursor_row(s.grid, s.view), c.cleared);
