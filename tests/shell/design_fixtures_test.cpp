@@ -226,6 +226,49 @@ TEST_F(DesignFixtures, EachFileCompilesIntoTheProjectsFiles) {
   }
 }
 
+// The other design files of the tree (the samples, the fixtures of the readers and of the
+// rigs) keep the grid's rules as read too; small.MBS, a design with a row of initially-on
+// devices, compiles.
+TEST_F(DesignFixtures, TheTreesOtherDesignFilesKeepTheRulesAndSmallCompiles) {
+  const fs::path data(TAVOLIN_TEST_DATA);
+  std::vector<fs::path> files;
+  for (const fs::path& folder : {data, data / "one_click", data / "seq_to_nic", data / "../../resources/samples"})
+    for (const auto& entry : fs::directory_iterator(folder))
+      if (entry.path().extension() == ".MBS") files.push_back(entry.path());
+  ASSERT_GE(files.size(), 8u);
+  for (const fs::path& path : files) {
+    SCOPED_TRACE(path.string());
+    reset_core_state();
+    LadderGrid grid = make_ladder_grid();
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(in, nullptr);
+    ASSERT_EQ(read_design_file(grid, in, DESIGN_FILE_STANDALONE), DESIGN_FILE_OK);
+    std::fclose(in);
+    EXPECT_EQ(describe_grid_fault(check_grid_invariants(grid)), "sound") << ladder_picture(grid);
+  }
+  const fs::path folder = fs::temp_directory_path() / ("fixture_small_" + std::to_string(getpid()));
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  std::FILE* in = std::fopen((data / "small.MBS").c_str(), "rb");
+  ASSERT_NE(in, nullptr);
+  LadderGrid grid = make_ladder_grid();
+  ASSERT_EQ(read_design_file(grid, in, DESIGN_FILE_STANDALONE), DESIGN_FILE_OK);
+  std::fclose(in);
+  const auto specials = special_rows(grid);
+  ASSERT_EQ(specials.size(), 1u);
+  g_file_project_name = "TEST";
+  NoticeRecorder notices;
+  CompileRequest request;
+  request.grid = grid;
+  request.files = project_files("", (folder.string() + "/").c_str(), "TEST");
+  request.view_path = request.open_path = request.files.design;
+  EXPECT_EQ(static_cast<int>(compile_design_to_files(request).step), static_cast<int>(CompileStep::WRITTEN));
+  EXPECT_TRUE(notices.notices.empty());
+  EXPECT_TRUE(fs::exists(request.files.operation));
+  EXPECT_EQ(special_rows(grid), specials);
+  fs::remove_all(folder);
+}
+
 // The END row's settings words, as the file gives them, become the loaded settings.
 TEST_F(DesignFixtures, TheEndRowCarriesTheSettings) {
   const LadderGrid grid = design_fixture::grid_of("end_settings.MBS");
