@@ -22,14 +22,22 @@ const std::string kSampleFolder = std::string(TAVOLIN_TEST_DATA) + "/../../resou
 // then a few edits. Written with
 //   TAVOLIN_WRITE_FUZZ_CORPUS=tests/fuzz/corpus/design_edit_sequence_fuzz build/native/design_tests
 //     --gtest_filter='GridInvariants.*'
-void write_corpus_input(const std::string& name, const std::string& design) {
+// A design file of tests/data/designs is named instead (0xFD, the name, a NUL), so that the
+// fuzzer reads it from the folder whatever its length.
+void write_corpus_input(const std::string& name, const std::string& design, bool named = false) {
   const char* folder = std::getenv("TAVOLIN_WRITE_FUZZ_CORPUS");
   if (folder == nullptr) return;
   std::string input;
-  input.push_back('\x01');
-  input.push_back(static_cast<char>(design.size() & 0xFF));
-  input.push_back(static_cast<char>(design.size() >> 8));
-  input += design;
+  if (named) {
+    input.push_back('\xFD');
+    input += design;
+    input.push_back('\0');
+  } else {
+    input.push_back('\x01');
+    input.push_back(static_cast<char>(design.size() & 0xFF));
+    input.push_back(static_cast<char>(design.size() >> 8));
+    input += design;
+  }
   // A few edits: a tool click, a function key, a line drag, typed text, a picked box, undo.
   const unsigned char edits[] = {0x00, 0x02, 0x00, 0x90, 0x01, 0x60, 0x00, 0x01, 0x10, 0x02, 0x30, 0x01, 0x06,
                                  0x02, 0x00, 0x20, 0x00, 0x50, 0x00, 0x00, 0x04, 0x40, 0x00, 0x07, 0x01, 0x58,
@@ -64,6 +72,30 @@ TEST(GridInvariants, TheSampleDesignsAreSound) {
     EXPECT_EQ(describe_grid_fault(check_grid_invariants(grid)), "sound") << name;
     write_corpus_input(name, design_file_bytes(grid));
   }
+}
+
+// The hand-written design files are sound as read; the fuzzer starts from each of them, by
+// name, and from the bytes of those short enough to be mutated as a file.
+TEST(GridInvariants, TheDesignFilesAreSound) {
+  const std::vector<std::string> names = design_fixture::names();
+  ASSERT_FALSE(names.empty());
+  for (const std::string& name : names) {
+    const LadderGrid grid = design_fixture::grid_of(name);
+    ASSERT_FALSE(grid.empty()) << name;
+    EXPECT_EQ(describe_grid_fault(check_grid_invariants(grid)), "sound") << name;
+    const std::string stem = name.substr(0, name.size() - 4);
+    write_corpus_input("named_" + stem, name, true);
+    const std::string bytes = design_fixture::bytes_of(name);
+    if (bytes.size() < 0x10000) write_corpus_input("file_" + stem, bytes);
+  }
+  // The project's own design with a row of initially-on devices.
+  std::FILE* f = std::fopen(TAVOLIN_TEST_DATA "/small.MBS", "rb");
+  ASSERT_NE(f, nullptr);
+  LadderGrid small = make_ladder_grid(64);
+  ASSERT_EQ(read_design_file(small, f, DESIGN_FILE_STANDALONE), DESIGN_FILE_OK);
+  std::fclose(f);
+  EXPECT_EQ(describe_grid_fault(check_grid_invariants(small)), "sound");
+  write_corpus_input("file_small", design_file_bytes(small));
 }
 
 TEST(GridInvariants, LaddersOfEveryElementAreSound) {
