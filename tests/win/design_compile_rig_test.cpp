@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -103,6 +104,8 @@ struct RigDesign {
   const char* folder;  // under tests/data
   size_t special_rows;
 };
+
+void PrintTo(const RigDesign& design, std::ostream* out) { *out << design.name << ".MBS"; }
 
 const RigDesign kDesigns[] = {
     {"small", "", 1},
