@@ -59,6 +59,24 @@ bool is_inside_element(const LadderRow& row, int column) {
   return column >= 0 && column <= OUTPUT_COLUMN && (interior_columns(row) >> column & 1u) != 0;
 }
 
+bool is_row_compiled_alone(const LadderRow& row) {
+  const uint32_t code = row_output_code(row);
+  return is_comment_row(row) || is_end_row(row) || code == static_cast<uint32_t>(Instr::FEND) ||
+         code == static_cast<uint32_t>(Instr::IEND);
+}
+
+bool link_may_rise(const LadderRow& above, const LadderRow& row, int column) {
+  if (column == 0) return true;  // the left rail
+  return column >= 1 && column <= OUTPUT_COLUMN && !is_row_compiled_alone(above) && !is_inside_element(above, column) &&
+         !is_inside_element(row, column);
+}
+
+bool has_links_up(const LadderRow& below) {
+  for (int c = 1; c <= OUTPUT_COLUMN; ++c)
+    if ((below.cell[c].word[0] & CellFlags::LINK_UP) != 0) return true;
+  return false;
+}
+
 namespace {
 
 // One program row (not a comment, special or end-mark row).
@@ -144,6 +162,7 @@ GridFault check_program_row(const LadderRow& row, const LadderRow* above, int r,
     if ((row.cell[c].word[0] & CellFlags::LINK_UP) == 0) continue;
     if (above == nullptr) return fault("link above row 0", r, c);
     if (((inside | inside_above) >> c & 1u) != 0) return fault("link into an element", r, c);
+    if (is_row_compiled_alone(*above)) return fault("link into a row compiled alone", r, c);
   }
   for (int c = 12; c <= 14; ++c)
     if (c > 12 && (row.cell[c].word[0] & CellFlags::LINK_UP) != 0) return fault("link past column 11", r, c);

@@ -8,6 +8,7 @@
 #include "core/device_tables.h"
 #include "core/instruction_tables.h"
 #include "core/notice.h"
+#include "design/grid_invariants.h"
 #include "design/line_drawing.h"
 #include "design/part_placement.h"
 #include "design/row_edits.h"
@@ -544,6 +545,11 @@ int place_instruction(GridSpan grid, ViewState& view, std::string_view text, int
   }
   int placed = found;
   if (on_end_row && found != Instr::END) return refuse_on_end_row();
+  // FEND and IEND make the row one the compiler takes alone: a row below that links up into
+  // it would be left joined to nothing.
+  if ((found == Instr::FEND || found == Instr::IEND) && static_cast<size_t>(view.cursor_row) + 1 < grid.size() &&
+      has_links_up(grid[static_cast<size_t>(view.cursor_row) + 1]))
+    return -1;
 
   if (found < 192) {
     const int n = attributes & InstrAttr::OPERAND_CELLS_MASK;

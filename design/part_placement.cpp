@@ -456,8 +456,9 @@ EditEffects apply_function_key(GridSpan grid, ViewState& view, const EditContext
       cell.word[1] = 0;
     }
     if (p == LINK) {
-      // A link rises to the row above: not from row 0, nor into the inside of an element.
-      if (view.cursor_row == 0 || is_inside_element(grid[static_cast<size_t>(view.cursor_row - 1)], col)) return e;
+      // A link rises to the row above: not from row 0, nor into the inside of an element or
+      // into a row compiled alone.
+      if (view.cursor_row == 0 || !link_may_rise(grid[static_cast<size_t>(view.cursor_row - 1)], *row, col)) return e;
       cell.word[0] |= CellFlags::LINK_UP;
     } else {
       cell.word[0] &= KEEP_FOR_CONTACT;

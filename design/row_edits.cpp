@@ -33,14 +33,14 @@ void move_cell(LadderRow& row, int to, int from) {
 }
 
 // Rows moved together meet at a seam: a link of the lower row that would rise into nothing
-// (row 0) or into the inside of an element of the row now above it goes.
+// (row 0), into the inside of an element of the row now above it or into a row compiled
+// alone goes.
 void drop_links_at_seam(GridSpan grid, int row) {
   if (row < 0 || row >= grid_row_capacity(grid)) return;
   LadderRow& lower = grid[index_of(row)];
   if (is_comment_row(lower) || (lower.cell[0].word[0] & CellFlags::SPECIAL) != 0 || is_end_mark_row(lower)) return;
   for (int c = 1; c <= OUTPUT_COLUMN; ++c) {
-    if (row == 0 || is_inside_element(grid[index_of(row - 1)], c) || is_inside_element(lower, c))
-      lower.cell[c].word[0] &= ~CellFlags::LINK_UP;
+    if (row == 0 || !link_may_rise(grid[index_of(row - 1)], lower, c)) lower.cell[c].word[0] &= ~CellFlags::LINK_UP;
   }
 }
 
@@ -68,11 +68,10 @@ bool links_stay_outside_elements(ConstGridSpan grid, int row, const LadderRow& s
   const LadderRow* below = row + 1 < grid_row_capacity(grid) ? &grid[index_of(row + 1)] : nullptr;
   if (below != nullptr && (is_comment_row(*below) || is_end_mark_row(*below))) below = nullptr;
   for (int c = 1; c <= OUTPUT_COLUMN; ++c) {
-    const bool inside = is_inside_element(shifted, c);
-    if ((shifted.cell[c].word[0] & CellFlags::LINK_UP) != 0 &&
-        (above == nullptr || inside || is_inside_element(*above, c)))
+    if ((shifted.cell[c].word[0] & CellFlags::LINK_UP) != 0 && (above == nullptr || !link_may_rise(*above, shifted, c)))
       return false;
-    if (below != nullptr && inside && (below->cell[c].word[0] & CellFlags::LINK_UP) != 0) return false;
+    if (below != nullptr && (below->cell[c].word[0] & CellFlags::LINK_UP) != 0 && !link_may_rise(shifted, *below, c))
+      return false;
   }
   return true;
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "design/comment_entry.h"
 #include "design/function_picker.h"
 #include "design/grid_invariants.h"
 #include "design/line_drawing.h"
@@ -132,6 +133,58 @@ TEST(EditSoundness, ShiftsMoveNoLinkIntoAnElement) {
       EXPECT_EQ(s.text(), Screen(expected).text());
     }
   }
+}
+
+// A comment row, and a row whose output is FEND or IEND, is compiled alone: the rung below
+// starts afresh, and a link rising into such a row joins nothing (a rung held up by one alone
+// compiled without an output, which the compile then could not draw). No edit leaves one.
+TEST(EditSoundness, NoLinkRisesIntoARowCompiledAlone) {
+  constexpr int LINK_KEY = 1231;  // Shift+F11
+  struct Case {
+    const char* what;
+    std::vector<std::string> rows;
+    int row, col;
+    int edit;  // 0 row comment, 2 picked, 3 Shift+F11
+    const char* text;
+  } cases[] = {
+      {"a row comment over a row an OR branch links into", rows_of({"X0 ~ (Y0)", "^X1 ^"}), 0, 3, 0, "a comment"},
+      {"FEND picked on a row an OR branch links into", rows_of({"X0 ~ (Y0)", "^X1 ^"}), 0, 3, 2, "FEND"},
+      {"IEND picked on a row an OR branch links into", rows_of({"X0 ~ (Y0)", "^X1 ^"}), 0, 11, 2, "IEND"},
+      {"a link key under a comment row", rows_of({"; a comment", "X1 ~ (Y1)"}), 1, 3, 3, ""},
+      {"a link key under a FEND row", rows_of({"X0 ~ (Y0)", "X2 ~ [FEND]", "X1 ~ (Y1)"}), 2, 3, 3, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Screen s(c.rows);
+    s.select(c.row, c.col);
+    const LadderGrid before = s.grid;
+    NoticeRecorder notices;
+    std::string text = c.text;
+    switch (c.edit) {
+      case 0:
+        EXPECT_EQ(store_row_comment(s.grid, s.view, text), -1);
+        break;
+      case 2:
+        EXPECT_FALSE(function_store(s.grid, s.view, text, EntryOptions{}, edit_test::WIDTH).changed);
+        break;
+      default:
+        EXPECT_FALSE(s.command(LINK_KEY).changed);
+        break;
+    }
+    EXPECT_TRUE(same_rows(s.grid, before));
+    EXPECT_EQ(soundness(s.grid), "sound");
+  }
+  // Rows that come together at a seam: the empty row between a comment row and a row that
+  // links up goes, and that row's link goes with it.
+  Screen s(rows_of({"; a comment", "", "X1 ^"}));
+  EXPECT_EQ(close_blank_row(s.grid, 2, 0, OUTPUT_COLUMN, nullptr), 0);
+  EXPECT_EQ(soundness(s.grid), "sound");
+  EXPECT_EQ(s.row_text(1), Screen(rows_of({"X1"})).row_text(0));
+  // Without a row compiled alone above it, a row comment is stored.
+  Screen plain(rows_of({"X0 ~ (Y0)", "X1 ~ (Y1)"}));
+  plain.select(0, 3);
+  EXPECT_EQ(store_row_comment(plain.grid, plain.view, "a comment"), 0);
+  EXPECT_EQ(soundness(plain.grid), "sound");
 }
 
 // END confirmed on the END row itself wiped the special rows after it.
