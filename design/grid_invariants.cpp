@@ -67,8 +67,8 @@ bool is_row_compiled_alone(const LadderRow& row) {
 
 bool link_may_rise(const LadderRow& above, const LadderRow& row, int column) {
   if (column == 0) return true;  // the left rail
-  return column >= 1 && column <= OUTPUT_COLUMN && !is_row_compiled_alone(above) && !is_inside_element(above, column) &&
-         !is_inside_element(row, column);
+  return column >= 1 && column <= OUTPUT_COLUMN && !is_row_compiled_alone(above) && !is_row_compiled_alone(row) &&
+         !is_inside_element(above, column) && !is_inside_element(row, column);
 }
 
 bool has_links_up(const LadderRow& below) {
@@ -163,6 +163,7 @@ GridFault check_program_row(const LadderRow& row, const LadderRow* above, int r,
     if (above == nullptr) return fault("link above row 0", r, c);
     if (((inside | inside_above) >> c & 1u) != 0) return fault("link into an element", r, c);
     if (is_row_compiled_alone(*above)) return fault("link into a row compiled alone", r, c);
+    if (is_row_compiled_alone(row)) return fault("link from a row compiled alone", r, c);
   }
   for (int c = 12; c <= 14; ++c)
     if (c > 12 && (row.cell[c].word[0] & CellFlags::LINK_UP) != 0) return fault("link past column 11", r, c);
@@ -220,7 +221,12 @@ GridFault check_grid_invariants(ConstGridSpan grid) {
     if (is_empty_row(row) || first == END_MARK_CELL || row.cell[1].word[0] == END_MARK_CELL)
       return fault("empty or end-mark row before END", r);
     if ((first & CellFlags::SPECIAL) != 0) return fault("special row before END", r);
-    if (is_comment_row(row)) continue;
+    if (is_comment_row(row)) {
+      // A comment row is compiled alone: a link of it would take it into the rung above.
+      for (int c = 1; c <= OUTPUT_COLUMN; ++c)
+        if ((row.cell[c].word[0] & CellFlags::LINK_UP) != 0) return fault("link from a row compiled alone", r, c);
+      continue;
+    }
     const LadderRow* above = r > 0 ? &grid[static_cast<size_t>(r - 1)] : nullptr;
     const GridFault f = check_program_row(row, above, r, r == end_row);
     if (f) return f;

@@ -29,12 +29,13 @@ bool is_inside_element(const LadderRow& row, int column);
 // A row the compiler takes alone, outside every rung: a comment row, the END row, or a row
 // whose output is FEND or IEND. The row below it starts a rung of its own, so none of its
 // links may rise into it: the compiler would drop them, and a rung held up by one alone
-// would have no output.
+// would have no output. Nor may such a row link up itself (cells 1-11): the compiler would
+// take it into the rung above as a row of that rung.
 bool is_row_compiled_alone(const LadderRow& row);
 
 // Whether a link may stand in `column` (0-11) of `row`, joining it to the row above: in
-// column 0 it is the left rail, always; elsewhere not into a row compiled alone, nor on the
-// inside of an element of either row.
+// column 0 it is the left rail, always; elsewhere not when either row is compiled alone, nor
+// on the inside of an element of either row.
 bool link_may_rise(const LadderRow& above, const LadderRow& row, int column);
 
 // True when a link of `below` (cells 1-11) rises into the row above it.

@@ -545,10 +545,13 @@ int place_instruction(GridSpan grid, ViewState& view, std::string_view text, int
   }
   int placed = found;
   if (on_end_row && found != Instr::END) return refuse_on_end_row();
-  // FEND and IEND make the row one the compiler takes alone: a row below that links up into
-  // it would be left joined to nothing.
-  if ((found == Instr::FEND || found == Instr::IEND) && static_cast<size_t>(view.cursor_row) + 1 < grid.size() &&
-      has_links_up(grid[static_cast<size_t>(view.cursor_row) + 1]))
+  // END, FEND and IEND make the row one the compiler takes alone: its own links up would take
+  // it into the rung above, and a row below that links up into a FEND or IEND row would be
+  // left joined to nothing (END cuts the rows after it).
+  const bool section_end = found == Instr::FEND || found == Instr::IEND;
+  if ((found == Instr::END || section_end) && !on_end_row &&
+      (has_links_up(*row) || (section_end && static_cast<size_t>(view.cursor_row) + 1 < grid.size() &&
+                              has_links_up(grid[static_cast<size_t>(view.cursor_row) + 1]))))
     return -1;
 
   if (found < 192) {

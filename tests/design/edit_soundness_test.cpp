@@ -152,6 +152,12 @@ TEST(EditSoundness, NoLinkRisesIntoARowCompiledAlone) {
       {"IEND picked on a row an OR branch links into", rows_of({"X0 ~ (Y0)", "^X1 ^"}), 0, 11, 2, "IEND"},
       {"a link key under a comment row", rows_of({"; a comment", "X1 ~ (Y1)"}), 1, 3, 3, ""},
       {"a link key under a FEND row", rows_of({"X0 ~ (Y0)", "X2 ~ [FEND]", "X1 ~ (Y1)"}), 2, 3, 3, ""},
+      // Nor does such a row link up: the compiler would take it into the rung above.
+      {"a link key on the END row", rows_of({"X0 ~ (Y0)"}), 1, 3, 3, ""},
+      {"a link key in the END row's output column", rows_of({"X0 ~ (Y0)"}), 1, 11, 3, ""},
+      {"a link key on a FEND row", rows_of({"X0 ~ (Y0)", "X2 ~ [FEND]"}), 1, 3, 3, ""},
+      {"FEND picked on an OR branch row", rows_of({"X0 ~ (Y0)", "^X1 ^"}), 1, 3, 2, "FEND"},
+      {"END picked on an OR branch row", rows_of({"X0 ~ (Y0)", "^X1 ^"}), 1, 3, 2, "END"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
