@@ -193,6 +193,27 @@ TEST(EditSoundness, NoLinkRisesIntoARowCompiledAlone) {
   EXPECT_EQ(soundness(plain.grid), "sound");
 }
 
+// A click right of the output column can put the cursor in column 12, where the output's
+// instruction is kept: Delete there cleared the instruction alone and left a box without
+// one (its output would vanish from the compiled program). Cells 12-14 are the output's own:
+// Delete takes the output whole.
+TEST(EditSoundness, DeleteRightOfTheOutputTakesTheOutputWhole) {
+  for (const char* row : {"X0 ~ [MOV K100 D0]", "X0 ~ (T0 K10)", "X0 ~ (Y0)", "X0 ~ [STEP S5 K3 D1]"}) {
+    SCOPED_TRACE(row);
+    for (int col = 12; col <= 14; ++col) {
+      Screen s(rows_of({row, "X1 ~ (Y1)"}));
+      s.view.sel_row = s.view.cursor_row = 0;
+      s.view.sel_col = s.view.cursor_col = col;
+      s.view.sel_width = 0;
+      const EditEffects e = s.key(DesignKey::DELETE_KEY);
+      EXPECT_TRUE(e.changed) << col;
+      EXPECT_EQ(soundness(s.grid), "sound") << col;
+      for (int c = OUTPUT_COLUMN; c <= 14; ++c) EXPECT_EQ(s.grid[0].cell[c].word[0] & ~CellFlags::LINK_UP, 0u) << col;
+      EXPECT_EQ(s.row_text(1), "X1 - - - - - - - - - - (Y1)");
+    }
+  }
+}
+
 // END confirmed on the END row itself wiped the special rows after it.
 TEST(EditSoundness, EndRetypedOnTheEndRowKeepsTheSpecialRows) {
   Screen s = screen_with_special_row();
