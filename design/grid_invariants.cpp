@@ -87,6 +87,13 @@ GridFault check_program_row(const LadderRow& row, const LadderRow* above, int r,
   for (int c = 0; c < OUTPUT_COLUMN; ++c)
     if ((row.cell[c].word[0] & CellFlags::END) != 0) return fault("END bit outside the END row", r, c);
 
+  // A line is a part of its own (part code 11 with the present bit, 0xB9): the compiler's
+  // wiring check takes the line bit alone for a line that carries on, so a rung ending in a
+  // line bit without its part would compile without an output.
+  for (int c = 0; c <= OUTPUT_COLUMN; ++c)
+    if ((row.cell[c].word[0] & (CellFlags::LINE | CellFlags::PRESENT)) == CellFlags::LINE)
+      return fault("line without its part", r, c);
+
   // Outputs stand in column 11 only, the TIM/CNT coil cell in column 10 only: the compiler
   // reads a row's output from cell 11 and cell 12.
   for (int c = 0; c < OUTPUT_COLUMN; ++c) {

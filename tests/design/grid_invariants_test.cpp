@@ -144,6 +144,8 @@ TEST(GridInvariants, EachBrokenGridNamesItsRule) {
       {"output in a contact column", 2, 4, 0, 0x4078, "output outside column 11"},
       {"second END", 2, OUTPUT_COLUMN, 0, CellWord::END_OUTPUT, "END bit outside the END row"},
       {"element past column 11", 2, 13, 0, CellWord::LINE_ONLY, "element past column 11"},
+      {"a line without its part", 0, 3, 0, CellFlags::LINE, "line without its part"},
+      {"a linked line without its part", 1, 6, 0, CellFlags::LINE | CellFlags::LINK_UP, "line without its part"},
   };
   for (const Broken& b : cases) {
     LadderGrid grid = ladder_from_text(rows, LadderTextOptions{true, true, 10});
