@@ -232,6 +232,14 @@ GridFault check_grid_invariants(ConstGridSpan grid) {
       // A comment row is compiled alone: a link of it would take it into the rung above.
       for (int c = 1; c <= OUTPUT_COLUMN; ++c)
         if ((row.cell[c].word[0] & CellFlags::LINK_UP) != 0) return fault("link from a row compiled alone", r, c);
+      // It compiles into the comment record from its output cell and the comment code of cell
+      // 12: any other code there would stand in the program in place of the comment, and an
+      // output cell without the comment bit would give the record no text of its own.
+      const uint32_t w11 = row.cell[OUTPUT_COLUMN].word[0];
+      constexpr uint32_t COMMENT_OUTPUT = CellFlags::COMMENT_ROW | CellFlags::OUTPUT;
+      if ((row.cell[12].word[0] & 0x3FFF) != static_cast<uint32_t>(Instr::COMMENT) ||
+          (w11 & COMMENT_OUTPUT) != COMMENT_OUTPUT || (w11 & CellFlags::END) != 0)
+        return fault("comment row broken", r, OUTPUT_COLUMN);
       continue;
     }
     const LadderRow* above = r > 0 ? &grid[static_cast<size_t>(r - 1)] : nullptr;

@@ -158,6 +158,34 @@ TEST(GridInvariants, EachBrokenGridNamesItsRule) {
 
 // The special rows as the design file gives them: known by cell 12's kind alone, their device
 // cells as the file holds them. Each case breaks one word of initial_on.MBS's special row.
+// A comment row compiles into its comment record: the comment code in cell 12, the output
+// cell with the comment bit.
+TEST(GridInvariants, ACommentRowKeepsItsCommentCells) {
+  const LadderGrid file = design_fixture::grid_of("comments.MBS", 16);
+  ASSERT_FALSE(file.empty());
+  ASSERT_TRUE(is_comment_row(file[0]));
+  ASSERT_FALSE(check_grid_invariants(file));
+  struct Case {
+    const char* name;
+    int column;
+    uint32_t value;
+  } cases[] = {
+      {"another code in cell 12", 12, static_cast<uint32_t>(Instr::JMP)},
+      {"the P form of the comment code", 12, static_cast<uint32_t>(Instr::COMMENT) | RecordFlags::P_FORM},
+      {"no comment bit in the output cell", OUTPUT_COLUMN, CellFlags::OUTPUT | 0x48},
+      {"no output cell", OUTPUT_COLUMN, CellFlags::COMMENT_ROW | 0x48},
+      {"END in the output cell", OUTPUT_COLUMN, CellWord::COMMENT_ROW_OUTPUT | CellFlags::END},
+      {"a link", 4, CellWord::COMMENT_ROW_LINE | CellFlags::LINK_UP},
+  };
+  for (const Case& c : cases) {
+    LadderGrid grid = file;
+    grid[0].cell[c.column].word[0] = c.value;
+    const GridFault f = check_grid_invariants(grid);
+    EXPECT_NE(f.rule, nullptr) << c.name;
+    EXPECT_EQ(f.row, 0) << c.name;
+  }
+}
+
 TEST(GridInvariants, SpecialRowsStandBetweenEndAndTheEndMark) {
   const LadderGrid file = design_fixture::grid_of("initial_on.MBS", 16);
   ASSERT_FALSE(file.empty());
