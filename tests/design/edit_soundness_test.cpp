@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "core/core_state.h"
+#include "core/ladder_compiler.h"
 #include "design/comment_entry.h"
 #include "design/function_picker.h"
 #include "design/grid_invariants.h"
@@ -212,6 +214,33 @@ TEST(EditSoundness, DeleteRightOfTheOutputTakesTheOutputWhole) {
       EXPECT_EQ(s.row_text(1), "X1 - - - - - - - - - - (Y1)");
     }
   }
+}
+
+// From a design file with interlock rows: the contact X1 deleted, DI picked as its row's
+// output (an instruction that takes no input, so a row of lines may feed it) and a link drawn
+// up from it to Y0 in the output column. The grid keeps its rules, and the compiler took it
+// as a rung of two parallel rows, one of them lines only: its list began with an OR of
+// nothing, which the compile could then not draw ("1番命令（ステップ）付近の..."). The
+// compiler now lists the row of lines among parallel rows.
+TEST(EditSoundness, ARowOfLinesLinkedIntoARungAtItsOutputIsACompileError) {
+  Screen s(Screen::Design{}, design_fixture::grid_of("interlock.MBS", 40));
+  s.select(1, 0);
+  ASSERT_TRUE(s.key(DesignKey::DELETE_KEY).changed);
+  s.select(1, OUTPUT_COLUMN);
+  std::string picked = "DI";
+  ASSERT_TRUE(function_store(s.grid, s.view, picked, EntryOptions{}, edit_test::WIDTH).changed);
+  s.use_tool(DesignToolId::LINE);
+  s.click(1, OUTPUT_COLUMN, 20);
+  ASSERT_TRUE(s.drag_to(s.x_of(OUTPUT_COLUMN, 20), s.y_of(0)).changed);
+  EXPECT_EQ(soundness(s.grid), "sound");
+  EXPECT_EQ(s.row_text(1), "^- - - - - - - - - - - ^[DI]");
+
+  reset_compiler_state();
+  InstructionList list = make_instruction_list();
+  NoticeRecorder notices;
+  ASSERT_EQ(compile_ladder(nullptr, s.grid, list, nullptr, 0), CompileResult::ERRORS) << ladder_picture(s.grid);
+  ASSERT_EQ(g_conversion_error_count, 1);
+  EXPECT_EQ(g_conversion_errors[0], 0x09000001u);  // kind 9, column 0, row 1
 }
 
 // END confirmed on the END row itself wiped the special rows after it.
