@@ -185,13 +185,14 @@ void Painter::comments(int first, int last) {
       // contact (columns 0-10) only the first word is shown, and on one line, because the
       // contact's device name stands there; a word the rectangle would break in two would
       // put its second half there too. An output below draws nothing there (its device name
-      // and operands sit in the middle of the picture band), unless a raised constant does.
-      // Above a comment row the comment is always cut to its first word.
+      // and operands sit in the middle of the picture band), unless a raised constant or the
+      // text of a text row does. Above a comment row the comment is always cut to its first
+      // word.
       bool first_word_only = false;
       if (v_.comment_display == 0 && below != nullptr)
         first_word_only = is_comment_row(*below) ||
                           (c < OUTPUT_COLUMN ? (below->cell[c].word[0] & 0x9) == 0x8
-                                             : raises_text_into_output_column(*below));
+                                             : is_text_row(*below) || raises_text_into_output_column(*below));
       const std::string shown(first_word_only ? comment_first_word(comment) : comment);
       text(shown, rect, TextFormat::LEFT | (first_word_only ? TextFormat::SINGLELINE : TextFormat::WORDBREAK),
            PaintFont::CELL_COMMENT, in_.colours.comment, v_.background, r, c);

@@ -74,7 +74,8 @@ TEST(CommentPaint, AboveAContactOnlyTheFirstWordIsPaintedWithoutItsLineFeed) {
 
 // What stands below an output decides whether its comment keeps its second line: the output
 // column of the row below draws nothing at its top, unless a constant of more than 16 bits is
-// raised there; above a comment row the comment is cut to its first word.
+// raised there or a text row's text runs there; above a comment row the comment is cut to its
+// first word.
 TEST(CommentPaint, AnOutputCommentKeepsItsSecondLineUnlessSomethingStandsThere) {
   struct Case {
     const char* below;
@@ -88,6 +89,7 @@ TEST(CommentPaint, AnOutputCommentKeepsItsSecondLineUnlessSomethingStandsThere) 
       {".", true},                 // an empty row
       {"X1 ~ (T0 K20000)", false},  // the set value is written higher
       {"; a comment row", false},
+      {"X1 ~ [ASM] | MOVLW 0x10", false},  // a text row's text runs across the row
   };
   for (const Case& c : cases) {
     Scene scene(ladder_from_text({"X0 - - - - - - - - - - (Y1)", c.below}));
