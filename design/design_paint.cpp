@@ -31,21 +31,6 @@ std::string_view bounded(const char* text, size_t size) { return {text, strnlen(
 const char* letter_of(uint32_t operand) { return device_letter(operand_device_index(operand)); }
 DeviceIndex index_of(uint32_t operand) { return operand_device_index(operand); }
 
-// Whether an output row writes a text high in its output column, where the second line of
-// a comment of the row above stands: the last operand of an output lands in column 11, and
-// a constant of more than 16 bits is written a quarter row higher than the others.
-bool raises_text_into_output_column(const LadderRow& row) {
-  const uint32_t w0 = row.cell[OUTPUT_COLUMN].word[0];
-  if ((w0 & CellFlags::OUTPUT) == 0) return false;
-  const uint32_t k = row_output_code(row);
-  if (k >= g_instruction_attributes.size()) return false;
-  const bool timer = k == static_cast<uint32_t>(Instr::TIM) || k == static_cast<uint32_t>(Instr::CNT);
-  const int n = timer ? 2 : static_cast<int>(g_instruction_attributes[k] & InstrAttr::OPERAND_CELLS_MASK);
-  if (n == 0 || OUTPUT_COLUMN + n - 1 >= ROW_CELLS) return false;
-  const int last = n - 1;
-  return (w0 & (CellFlags::CONSTANT_0 << last)) != 0 && (row.cell[OUTPUT_COLUMN + last].word[1] & 0xFFFF0000u) != 0;
-}
-
 bool is_comparison_part(uint32_t code) { return (code >= 0x1C1 && code <= 0x1C6) || (code >= 0x1C9 && code <= 0x1CE); }
 
 class Painter {
@@ -181,18 +166,15 @@ void Painter::comments(int first, int last) {
       const int b = t + 13 * rh_ / 20 + 3 * rh_ / 40;
       const PixelRect rect = c < OUTPUT_COLUMN ? PixelRect{x0(c) + cw_ / 12, t, x0(c) + cw_, b}
                                                : PixelRect{r_ - cw_ + cw_ / 12, t, r_, b};
-      // The second line of a comment reaches into the top of the row below. Above a
-      // contact (columns 0-10) only the first word is shown, and on one line, because the
-      // contact's device name stands there; a word the rectangle would break in two would
-      // put its second half there too. An output below draws nothing there (its device name
-      // and operands sit in the middle of the picture band), unless a raised constant or the
-      // text of a text row does. Above a comment row the comment is always cut to its first
-      // word.
+      // Above a part (an output counts in the output column) only the first word is shown,
+      // and on one line: a word the rectangle would break in two would put its second line
+      // on the device name of the part below. The word ends at a blank or a line feed (the
+      // comment dialog ends each line with a line feed alone), so no line feed reaches the
+      // one-line text, where it would be drawn as a glyph.
       bool first_word_only = false;
       if (v_.comment_display == 0 && below != nullptr)
-        first_word_only = is_comment_row(*below) ||
-                          (c < OUTPUT_COLUMN ? (below->cell[c].word[0] & 0x9) == 0x8
-                                             : is_text_row(*below) || raises_text_into_output_column(*below));
+        first_word_only = is_comment_row(*below) || (below->cell[c].word[0] & 0x9) == 0x8 ||
+                          (c == OUTPUT_COLUMN && row_output_code(*below) != 0);
       const std::string shown(first_word_only ? comment_first_word(comment) : comment);
       text(shown, rect, TextFormat::LEFT | (first_word_only ? TextFormat::SINGLELINE : TextFormat::WORDBREAK),
            PaintFont::CELL_COMMENT, in_.colours.comment, v_.background, r, c);

@@ -72,24 +72,18 @@ TEST(CommentPaint, AboveAContactOnlyTheFirstWordIsPaintedWithoutItsLineFeed) {
   }
 }
 
-// What stands below an output decides whether its comment keeps its second line: the output
-// column of the row below draws nothing at its top, unless a constant of more than 16 bits is
-// raised there or a text row's text runs there; above a comment row the comment is cut to its
-// first word.
-TEST(CommentPaint, AnOutputCommentKeepsItsSecondLineUnlessSomethingStandsThere) {
+// Above a part in the output column (a coil, a timer, a box, END's box) and above a comment
+// row an output's comment shows its first word only, on one line; above a row with nothing
+// in its output column it keeps its second line.
+TEST(CommentPaint, AnOutputCommentKeepsItsSecondLineOnlyWhereNoPartStandsBelow) {
   struct Case {
     const char* below;
     bool whole;
   };
   const Case cases[] = {
-      {"X1 ~ (Y2)", true},         // a coil
-      {"X1 ~ (T0 K100)", true},    // a timer with a small set value
-      {"X1 ~ [MOV D0 D1]", true},  // a box
-      {"END", true},               // the END box
-      {".", true},                 // an empty row
-      {"X1 ~ (T0 K20000)", false},  // the set value is written higher
-      {"; a comment row", false},
-      {"X1 ~ [ASM] | MOVLW 0x10", false},  // a text row's text runs across the row
+      {"X1 ~ (Y2)", false},         {"X1 ~ (T0 K100)", false}, {"X1 ~ [MOV D0 D1]", false},
+      {"END", false},               {"; a comment row", false}, {".", true},
+      {"^X1", true},  // a branch of the rung above: nothing in the output column
   };
   for (const Case& c : cases) {
     Scene scene(ladder_from_text({"X0 - - - - - - - - - - (Y1)", c.below}));
@@ -103,15 +97,18 @@ TEST(CommentPaint, AnOutputCommentKeepsItsSecondLineUnlessSomethingStandsThere) 
   }
 }
 
-// A repaint of the row below alone paints the output comment of the row above again, whole.
-TEST(CommentPaint, ARepaintOfTheRowBelowPaintsTheWholeOutputCommentAgain) {
-  Scene scene(ladder_from_text({"X0 - - - - - - - - - - (Y1)", "X1 - - - - - - - - - - (Y2)"}));
-  scene.comment(0, 11, "運転 \nランプ \n");
-  const int row1_top = scene.view.top_margin + scene.view.row_height;
-  scene.inputs.update = {0, row1_top - 3, 1300, row1_top + scene.view.row_height};
-  const auto items = scene.comments(0, 11);
-  ASSERT_EQ(items.size(), 1u);
-  EXPECT_EQ(items[0].text, "運転 \nランプ \n");
+// A repaint of the row below alone paints the comment of the row above again, in the form
+// the row below gives it.
+TEST(CommentPaint, ARepaintOfTheRowBelowPaintsTheOutputCommentAgain) {
+  for (const char* below : {".", "X1 - - - - - - - - - - (Y2)"}) {
+    Scene scene(ladder_from_text({"X0 - - - - - - - - - - (Y1)", below}));
+    scene.comment(0, 11, "運転 \nランプ \n");
+    const int row1_top = scene.view.top_margin + scene.view.row_height;
+    scene.inputs.update = {0, row1_top - 3, 1300, row1_top + scene.view.row_height};
+    const auto items = scene.comments(0, 11);
+    ASSERT_EQ(items.size(), 1u) << below;
+    EXPECT_EQ(items[0].text, std::string(below) == "." ? "運転 \nランプ \n" : "運転") << below;
+  }
 }
 
 }  // namespace

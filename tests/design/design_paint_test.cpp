@@ -241,10 +241,8 @@ TEST(DesignPaint, DeviceCommentsShowOnlyTheirFirstWordAboveAPart) {
   EXPECT_EQ(comment_text(of_kind(scene.paint(), PaintKind::TEXT, 0, 0)), "START button");
 }
 
-// A comment without blanks above a contact is kept on one line: a second line would stand
-// on the device name of the contact below. Where nothing stands below it may take two lines,
-// and so may a comment in the output column above an output, whose device name stands in
-// the middle of its picture band.
+// A comment without blanks above a part is kept on one line: a second line would stand on
+// the device name of the part below. Where nothing stands below it may take two lines.
 TEST(DesignPaint, ACommentAboveAPartStaysOnItsOwnLine) {
   Scene scene(ladder_from_text({"X0 - - - - - - - - - - (Y1)", "X1 . - - - - - - - - - (Y2)"}));
   for (int c : {0, 1, 11}) {
@@ -258,7 +256,7 @@ TEST(DesignPaint, ACommentAboveAPartStaysOnItsOwnLine) {
     return 0xFFFFFFFFu;
   };
   EXPECT_EQ(comment_format(0) & (TextFormat::WORDBREAK | TextFormat::SINGLELINE), TextFormat::SINGLELINE);
-  EXPECT_EQ(comment_format(11) & (TextFormat::WORDBREAK | TextFormat::SINGLELINE), TextFormat::WORDBREAK);
+  EXPECT_EQ(comment_format(11) & (TextFormat::WORDBREAK | TextFormat::SINGLELINE), TextFormat::SINGLELINE);
   EXPECT_EQ(comment_format(1) & (TextFormat::WORDBREAK | TextFormat::SINGLELINE), TextFormat::WORDBREAK);
 }
 

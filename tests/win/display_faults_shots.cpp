@@ -1,7 +1,8 @@
 // Pictures for a person to look at, of the places where the design screen once showed
-// wrongly (docs/mended/ keeps crops of them made before and after each was mended): a comment
-// typed on a contact in column 0, sample 1's two-line comment of its lamp above END and above
-// a new rung, the comment dialog opened on a coil in column 11 after comments on two other
+// wrongly (docs/mended/ keeps crops of them made before and after each was mended) and of one
+// that was looked at and is as designed: a comment typed on a contact in column 0, sample 1's
+// two-line comment of its lamp above END and above a new rung (its first word only, as above
+// every part), the comment dialog opened on a coil in column 11 after comments on two other
 // devices, and the status bar in the blank-line mode. Not a test: scripts/screenshot.sh
 // --shots runs this program.
 #include "win/display_faults_fixture.h"

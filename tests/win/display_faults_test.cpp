@@ -83,41 +83,50 @@ TEST_F(DisplayFaults, OutputCommentKeepsItsSecondLineWhenTheRowBelowIsRepainted)
     r.bottom = std::min<LONG>(r.bottom, r.top + metrics.tmHeight);
     return r;
   };
-
-  // What stands below: sample 1's END, then the new rung of the README's first program
-  // (blank rows opened before END, X2 -> (Y2) drawn into the first of them).
-  for (const char* below : {"END", "a new rung"}) {
-    if (std::string(below) == "a new rung") {
-      command(CMD_BLANK_OPEN);
-      const LPARAM margin = MAKELPARAM(view->left_rail_x / 2, row_top(lamp + 1) + 2);
-      SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, margin);
-      SendMessageW(window, WM_LBUTTONUP, 0, margin);
-      command(CMD_BLANK_LINE_MODE);
-      pump_messages();
-      ASSERT_FALSE(is_end_row((*grid)[static_cast<size_t>(lamp + 1)])) << "no blank row was opened";
-      use_tool(0);
-      click(lamp + 1, 0);
-      command(CMD_KEY_RELAY_A);
-      click(lamp + 1, 1);
-      command(CMD_KEY_OUT);
-      pump_messages();
-      ASSERT_EQ(row_output_code((*grid)[static_cast<size_t>(lamp + 1)]), static_cast<uint32_t>(Instr::OUT));
-    }
-    const std::vector<std::string> items = comment_items(lamp, OUTPUT_COLUMN);
-    ASSERT_EQ(items.size(), 1u) << below;
-    EXPECT_NE(items[0].find("ランプ"), std::string::npos) << below << ": the list paints [" << items[0] << "]";
-    repaint();
-    const int whole = count_ink(Glass(window), second_line());
-    EXPECT_GT(whole, 10) << below << ": no second line after a whole repaint";
-    // The row below repainted, as the view-sync notice of an edit there asks.
+  auto repaint_row_below = [&] {
+    // The row below repainted, as the view-sync notice of an edit there asks, then its band.
     SendMessageW(window, WM_COMMAND, CMD_SYNC_VIEW, static_cast<LPARAM>((lamp + 1) | 11 << 16));
     UpdateWindow(window);
     pump_messages();
-    EXPECT_EQ(count_ink(Glass(window), second_line()), whole) << below << ": after a repaint of the row below";
-    // And the band of the row below alone.
-    repaint_band(row_top(lamp + 1), row_top(lamp + 2));
-    EXPECT_EQ(count_ink(Glass(window), second_line()), whole) << below << ": after a repaint of its band";
-  }
+  };
+
+  // Above END's box only the first word shows, after any repaint.
+  ASSERT_EQ(comment_items(lamp, OUTPUT_COLUMN), std::vector<std::string>{"運転"});
+  repaint();
+  EXPECT_EQ(count_ink(Glass(window), second_line()), 0) << "above END";
+
+  // Blank rows opened before END: nothing stands below, and the second line shows and stays
+  // through every repaint of the row below.
+  command(CMD_BLANK_OPEN);
+  const LPARAM margin = MAKELPARAM(view->left_rail_x / 2, row_top(lamp + 1) + 2);
+  SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, margin);
+  SendMessageW(window, WM_LBUTTONUP, 0, margin);
+  command(CMD_BLANK_LINE_MODE);
+  pump_messages();
+  ASSERT_FALSE(is_end_row((*grid)[static_cast<size_t>(lamp + 1)])) << "no blank row was opened";
+  const std::vector<std::string> items = comment_items(lamp, OUTPUT_COLUMN);
+  ASSERT_EQ(items.size(), 1u);
+  EXPECT_NE(items[0].find("ランプ"), std::string::npos) << "the list paints [" << items[0] << "]";
+  const int whole = count_ink(Glass(window), second_line());
+  EXPECT_GT(whole, 10) << "no second line above the blank rows";
+  repaint_row_below();
+  EXPECT_EQ(count_ink(Glass(window), second_line()), whole) << "after a repaint of the row below";
+  repaint_band(row_top(lamp + 1), row_top(lamp + 2));
+  EXPECT_EQ(count_ink(Glass(window), second_line()), whole) << "after a repaint of its band";
+
+  // A rung drawn into the row below puts a coil under the comment: from then on only the
+  // first word shows, and nothing of the second line is left on the glass by the edit.
+  use_tool(0);
+  click(lamp + 1, 0);
+  command(CMD_KEY_RELAY_A);
+  click(lamp + 1, 1);
+  command(CMD_KEY_OUT);
+  pump_messages();
+  ASSERT_EQ(row_output_code((*grid)[static_cast<size_t>(lamp + 1)]), static_cast<uint32_t>(Instr::OUT));
+  EXPECT_EQ(comment_items(lamp, OUTPUT_COLUMN), std::vector<std::string>{"運転"});
+  EXPECT_EQ(count_ink(Glass(window), second_line()), 0) << "the edit below left the second line on the glass";
+  repaint_row_below();
+  EXPECT_EQ(count_ink(Glass(window), second_line()), 0) << "after a repaint of the row below";
   save_screenshot("display_fault_output_comment");
 }
 
