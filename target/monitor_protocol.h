@@ -78,11 +78,11 @@ inline constexpr char MSG_WRITE_OK[] = "\r\n Write OK!";
 inline constexpr char CAPTION_WARNING[] = "警告";
 // A board that keeps only printable ASCII holds a statement with bytes above 0x7E as
 // another statement: the write stops before it (%d: the line number).
-inline constexpr char MSG_STATEMENT_NOT_ASCII[] = "%d行目の命令にＡＳＣＩＩ以外の文字が有るため、\nこのボードには書き込めません！";
+inline constexpr char MSG_STATEMENT_NOT_ASCII[] = "%d行目の命令にASCII以外の文字が有るため、\nこのボードには書き込めません！";
 // The line that follows a write or a verify whose comments were taken by their ASCII part
 // (%d: the number of such lines), so that success never hides it.
-inline constexpr char MSG_ASCII_COMMENTS_WRITTEN[] = "コメント%d行は、ＡＳＣＩＩ文字の部分だけが書き込まれました";
-inline constexpr char MSG_ASCII_COMMENTS_VERIFIED[] = "コメント%d行は、ＡＳＣＩＩ文字の部分だけを照合しました";
+inline constexpr char MSG_ASCII_COMMENTS_WRITTEN[] = "コメント%d行は、ASCII部分だけが書き込まれました";
+inline constexpr char MSG_ASCII_COMMENTS_VERIFIED[] = "コメント%d行は、ASCII部分だけを照合しました";
 // The note for `lines` comment lines taken by their ASCII part (MSG_ASCII_COMMENTS_WRITTEN or
 // MSG_ASCII_COMMENTS_VERIFIED); empty for none.
 std::string ascii_comment_note(const char* format, int lines);

@@ -71,7 +71,7 @@ TEST_P(ComBoard, WriteAndVerifySayWhenCommentsWentByTheirAsciiPart) {
   ASSERT_TRUE(verified.ok);
   EXPECT_EQ(verified.receive, std::string(MSG_VERIFY_OK) + (ascii_board() ? note(MSG_ASCII_COMMENTS_VERIFIED, 2) : ""));
   EXPECT_TRUE(recorder.notices.empty());
-  EXPECT_EQ(ascii_comment_note(MSG_ASCII_COMMENTS_VERIFIED, 2), "コメント2行は、ＡＳＣＩＩ文字の部分だけを照合しました");
+  EXPECT_EQ(ascii_comment_note(MSG_ASCII_COMMENTS_VERIFIED, 2), "コメント2行は、ASCII部分だけを照合しました");
 
   // An 8-bit board that lost the comments' Shift-JIS verifies by the ASCII part only,
   // and says so.
@@ -93,7 +93,7 @@ TEST_P(ComBoard, AStatementTheBoardCannotHoldStopsTheWriteWithItsOwnMessage) {
   }
   EXPECT_FALSE(written.ok);
   EXPECT_FALSE(written.link_failed);
-  EXPECT_EQ(texts(), std::vector<std::string>{"2行目の命令にＡＳＣＩＩ以外の文字が有るため、\nこのボードには書き込めません！"});
+  EXPECT_EQ(texts(), std::vector<std::string>{"2行目の命令にASCII以外の文字が有るため、\nこのボードには書き込めません！"});
   EXPECT_EQ(link.board.program.count(2), 0u);
 }
 
