@@ -148,7 +148,12 @@ OneClickEnd run_one_click_write(const OneClickRequest& request, const OneClickHo
 
   if (!open_link_for_write()) return OneClickEnd::NO_LINK;
   char end_answer[16];
-  if (write_program_to_target(g_mnemonic_text, end_answer) != 0) return OneClickEnd::WRITE_FAILED;
-  notify(MSG_PROGRAM_WRITTEN, request.main.open_path);
+  int ascii_lines = 0;
+  if (write_program_to_target(g_mnemonic_text, end_answer, &ascii_lines) != 0) return OneClickEnd::WRITE_FAILED;
+  // Comments the board took by their ASCII part only are said in the end message's
+  // second line: the board does not hold them as they were written.
+  std::string written = MSG_PROGRAM_WRITTEN;
+  if (ascii_lines > 0) written += "\n" + ascii_comment_note(MSG_ASCII_COMMENTS_WRITTEN, ascii_lines);
+  notify(written.c_str(), request.main.open_path);
   return OneClickEnd::WRITTEN;
 }
