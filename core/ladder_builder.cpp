@@ -133,6 +133,10 @@ class Builder {
   int i_ = 0;  // the rung's (output) row
   int b_ = 0;  // the open block level
   int w_ = 0;  // the current row inside the rung
+  // The rung's logic has branched (an output in parallel, a branch point, a branch row):
+  // a contact or block in parallel with the logic of the rung itself would be drawn from
+  // the left rail across the branch, joining the other outputs' logic to it.
+  bool branched_ = false;
   int rung_top_ = 0;           // the first row of the rung being drawn
   int rung_first_record_ = 0;  // and its first record
   std::vector<int> closer_;        // for each LD form: the ANB or ORB that closes its block, or -1
@@ -350,6 +354,7 @@ int Builder::run() {
       set_record_position(list_, d_, i_, 0);
       g_block_stack[0].c = extra + 1;
       g_block_stack[0].r = g_block_stack[0].rmax = i_;
+      branched_ = false;
     } else if (code == Instr::MRD || code == Instr::MPP) {
       // A branch row of the rung above, from its branch point.
       const BranchPoint* point = branch_point(first);
@@ -369,6 +374,7 @@ int Builder::run() {
       if (code == Instr::MPP) drop_branch_point(first);
       g_block_stack[0].r0 = g_block_stack[0].r = g_block_stack[0].rmax = i_;
       g_block_stack[0].c = bc;
+      branched_ = true;
     } else {
       return error(d_);
     }
@@ -400,6 +406,8 @@ int Builder::rung_body() {
       int row = w_;
       int column = v;
       if (low_byte(rec(closer)) == static_cast<uint32_t>(Instr::ORB)) {
+        // A block in parallel with the logic of a rung that has branched cannot be drawn.
+        if (b_ == 0 && branched_) return error(d_);
         row = level.rmax + 1;
         column = level.c0;
         if (row >= rows_) return error(d_);
@@ -418,7 +426,9 @@ int Builder::rung_body() {
       level.c = v + extra + 1;
       level.r = w_;
     } else if (is_or_form(code)) {
-      // A contact in parallel with the whole current block.
+      // A contact in parallel with the whole current block (not with the logic of a rung
+      // that has branched: see branched_).
+      if (b_ == 0 && branched_) return error(d_);
       const int n = level.rmax + 1;
       const int extra = is_comparison_record(r) ? 2 : 0;
       if (n >= rows_ || level.c0 + extra + 1 > level.c) return error(d_);
@@ -460,6 +470,7 @@ int Builder::rung_body() {
     } else if (code == Instr::MPS) {
       set_branch_point(r, v, w_);
       set_record_position(list_, d_, w_, v);
+      if (b_ == 0) branched_ = true;
     } else if (code == Instr::MRD || code == Instr::MPP) {
       const BranchPoint* point = branch_point(r);
       const int row = level.rmax + 1;
@@ -511,6 +522,7 @@ int Builder::rung_body() {
       rung.r0 = rung.r = rung.rmax = i_;
       b_ = 0;
       w_ = i_;
+      branched_ = true;
       continue;
     }
     ++d_;

@@ -272,6 +272,38 @@ TEST(ListRoundTrip, ProgramsWiderThanTheContactColumnsAreRefusedWhereTheyStopFit
   }
 }
 
+// A contact or block in parallel with the logic of a rung that has already branched (after
+// an output, a branch point or at the start of a branch) would be drawn from the left rail
+// across the branch point, so that the outputs drawn before it would take it too (or the
+// compiler could not read the drawing at all): the conversion refuses it at that record.
+// In parallel inside a block of its own it is drawn.
+TEST(ListRoundTrip, ContactsInParallelWithABranchedRungAreRefused) {
+  struct Case {
+    Lines lines;
+    int record;  // 0: drawn, and the round holds
+  };
+  const Case cases[] = {
+      {{"LD X0", "OUT Y0", "OR X1", "OUT Y1", "END"}, 3},
+      {{"LD X0", "OUT Y0", "LD X1", "ORB", "OUT Y1", "END"}, 3},
+      {{"LD X0", "OUT Y0", "AND X3", "OR X1", "OUT Y1", "END"}, 4},
+      {{"LD X0", "MPS", "OR X1", "OUT Y0", "MPP", "OUT Y1", "END"}, 3},
+      {{"LD X0", "AND X2", "MPS", "OUT Y0", "MPP", "OR X1", "OUT Y1", "END"}, 6},
+      {{"LD X0", "MPS", "OUT Y0", "MPP", "AND X2", "ORI X1", "OUT Y1", "END"}, 6},
+      {{"LD X0", "OUT Y0", "LD X3", "OR X1", "ANB", "OUT Y1", "END"}, 0},
+      {{"LD X0", "MPS", "OUT Y0", "MPP", "LD X2", "OR X1", "ANB", "OUT Y1", "END"}, 0},
+      {{"LD X0", "OR X1", "AND X2", "OR X3", "OUT Y1", "END"}, 0},
+  };
+  for (const Case& c : cases) {
+    const RoundTrip t = run_round_trip(c.lines);
+    if (c.record == 0) {
+      EXPECT_TRUE(t.held()) << report(c.lines, t);
+    } else {
+      EXPECT_EQ(t.failed, RoundStep::DRAW) << report(c.lines, t);
+      EXPECT_EQ(t.detail, "refused at record " + std::to_string(c.record)) << joined(c.lines);
+    }
+  }
+}
+
 // Programs of the grammar from pseudo-random bytes.
 TEST(ListRoundTrip, ProgramsOfTheListGrammarAreFixedPointsAfterOneRound) {
   std::mt19937 rng(41);
