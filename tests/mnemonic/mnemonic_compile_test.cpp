@@ -201,6 +201,19 @@ TEST_F(MnemonicCompile, ATextBecomesTheOperationFileAndTheFrameConvertsIt) {
   EXPECT_EQ(calls.conversions, 1);
 }
 
+// A valid program whose outputs sit beside its five-row condition: the command compiles
+// it without a word and has the frame convert the operation file.
+TEST_F(MnemonicCompile, AFiveRowConditionWithItsOutputsBesideItCompiles) {
+  NoticeRecorder notices;
+  MnemonicText text = make_text({"LDI T3", "LDI T1", "ORB", "LD T3", "LD T4", "OR Y0A", "ORB", "ORB", "MPS", "OUT M79",
+                                 "LD M92", "OR T3", "ANB", "OUT Y1A", "OUT C6 K73", "MPP", "RST M23", "END"});
+  SavedText saved = saved_copy_of(make_text({}, 20));
+  ASSERT_EQ(compile(text, saved), MnemonicCompileEnd::CONVERTED);
+  for (const auto& notice : notices.notices) ADD_FAILURE() << "a notice: " << notice.text;
+  EXPECT_EQ(calls.conversions, 1);
+  EXPECT_FALSE(g_seq_grid.empty());
+}
+
 TEST_F(MnemonicCompile, StopsKeepTheOldFilesAndNeverConvert) {
   struct Case {
     const char* name;
