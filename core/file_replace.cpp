@@ -115,7 +115,9 @@ GateVerdict check_write_target(const std::string& path, const DocumentMarks* mar
 }
 
 bool same_file_path(std::string_view a, std::string_view b) {
-  if (a.size() != b.size() || a.empty()) return false;
+  if (a.empty() || b.empty()) return false;
+  if (g_files.same_file) return g_files.same_file(std::string(a).c_str(), std::string(b).c_str());
+  if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size();) {
     const size_t n = sjis_char_length(a, i);
     if (n != sjis_char_length(b, i)) return false;

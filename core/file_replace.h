@@ -78,6 +78,8 @@ struct FileAccess {
   std::function<bool(const char* path)> remove;
   std::function<bool(const char* path)> exists;  // an existing file (not a folder)
   std::function<TargetState(const char* path)> state;
+  // True when the two paths name one file (a short 8.3 form and the long one, say).
+  std::function<bool(const char* a, const char* b)> same_file;
 };
 // Installs the calls; an empty field falls back to the C library.
 void set_file_access(FileAccess access);
@@ -95,8 +97,8 @@ TargetState target_state(const char* path);
 // The gate: the target's state now, judged with the document's marks.
 GateVerdict check_write_target(const std::string& path, const DocumentMarks* marks = nullptr);
 
-// True when two paths name the same file as the program writes them: equal but for the case
-// of single-byte letters and the kind of separator ('\\' or '/').
+// True when two paths name the same file: through the installed call, or, without one, when
+// they are equal but for the case of single-byte letters and the kind of separator.
 bool same_file_path(std::string_view a, std::string_view b);
 
 // The names the new file of a write to `path` is tried under: in the target's folder,

@@ -92,6 +92,40 @@ TargetState wide_state(const char* path) {
   return state;
 }
 
+// A path as the system knows it, to compare with another: full, in its long form (as far as
+// the path exists), in capitals.
+std::wstring comparable_path(const char* path) {
+  std::wstring full = system_path(path);
+  if (full.empty()) return full;
+  const DWORD needed = GetFullPathNameW(full.c_str(), 0, nullptr, nullptr);
+  if (needed != 0) {
+    std::wstring buffer(needed, L'\0');
+    const DWORD length = GetFullPathNameW(full.c_str(), needed, buffer.data(), nullptr);
+    if (length != 0 && length < needed) full.assign(buffer.c_str(), length);
+  }
+  // The long form of the whole path, or of its folder when the file is not there.
+  auto long_form = [](const std::wstring& p) -> std::wstring {
+    const DWORD n = GetLongPathNameW(p.c_str(), nullptr, 0);
+    if (n == 0) return {};
+    std::wstring out(n, L'\0');
+    const DWORD m = GetLongPathNameW(p.c_str(), out.data(), n);
+    if (m == 0 || m >= n) return {};
+    out.resize(m);
+    return out;
+  };
+  std::wstring result = long_form(full);
+  if (result.empty()) {
+    const size_t slash = full.find_last_of(L'\\');
+    if (slash != std::wstring::npos) {
+      const std::wstring folder = long_form(full.substr(0, slash));
+      if (!folder.empty()) result = folder + full.substr(slash);
+    }
+  }
+  if (result.empty()) result = full;
+  CharUpperBuffW(result.data(), static_cast<DWORD>(result.size()));
+  return result;
+}
+
 }  // namespace
 
 std::wstring system_path(const char* path) {
@@ -122,6 +156,10 @@ FileAccess win32_file_access() {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
   };
   access.state = wide_state;
+  access.same_file = [](const char* a, const char* b) {
+    const std::wstring first = comparable_path(a);
+    return !first.empty() && first == comparable_path(b);
+  };
   return access;
 }
 

@@ -49,7 +49,9 @@ bool write_whole(const std::wstring& path, const std::string& text) {
   if (!wide_to_cp932(path, narrow)) return false;
   DocumentMarks unread;
   unread.not_opened = true;
-  const bool was_unread = !g_unread_settings_file.empty() && _wcsicmp(full_path(path).c_str(), g_unread_settings_file.c_str()) == 0;
+  std::string unread_path;
+  const bool was_unread = !g_unread_settings_file.empty() && wide_to_cp932(g_unread_settings_file, unread_path) &&
+                          same_file_path(unread_path, narrow);
   return write_text_replacing(narrow, text, was_unread ? &unread : nullptr) == ReplaceResult::REPLACED;
 }
 
