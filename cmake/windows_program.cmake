@@ -36,15 +36,6 @@ if(win_tests)
   target_link_libraries(win_tests PRIVATE tavolin_portable gtest_main ${TAVOLIN_WIN_LIBS})
 endif()
 
-# file_holder.exe: holds a file open as another program does that shares it with nobody, for
-# the Win32 tests of writes to a file another program holds (tests/win/file_holder_tool.cpp).
-add_executable(file_holder ${CMAKE_SOURCE_DIR}/tests/win/file_holder_tool.cpp)
-target_compile_options(file_holder PRIVATE -Wall -Wextra -municode)
-target_link_options(file_holder PRIVATE -municode)
-if(TARGET win_tests)
-  add_dependencies(win_tests file_holder)
-endif()
-
 # screenshots.exe: the pictures of the screens for a person to look at (tests/win/*_shots.cpp,
 # run by scripts/screenshot.sh --shots). It is no test program: scripts/test does not run it.
 file(GLOB win_shots CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_shots.cpp)
@@ -56,6 +47,17 @@ if(win_shots)
                                                  TAVOLIN_SOURCE_DIR="Z:${CMAKE_SOURCE_DIR}")
   target_link_libraries(screenshots PRIVATE tavolin_portable gtest_main ${TAVOLIN_WIN_LIBS})
 endif()
+
+# file_holder.exe: holds a file open as another program does that shares it with nobody, for
+# the Win32 tests of writes to a file another program holds (tests/win/file_holder_tool.cpp).
+add_executable(file_holder ${CMAKE_SOURCE_DIR}/tests/win/file_holder_tool.cpp)
+target_compile_options(file_holder PRIVATE -Wall -Wextra -municode)
+target_link_options(file_holder PRIVATE -municode)
+foreach(user win_tests screenshots)
+  if(TARGET ${user})
+    add_dependencies(${user} file_holder)
+  endif()
+endforeach()
 
 # The screens' timing programs (tests/timing/*_timing_main.cpp), run by hand under Wine.
 file(GLOB timing_programs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/timing/*_timing_main.cpp)

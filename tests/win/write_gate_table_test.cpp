@@ -52,6 +52,7 @@
 #include "target/monitor_protocol.h"
 #include "target/serial_port.h"
 #include "win/design_fixtures.h"
+#include "win/file_holder.h"
 #include "win/monitor_fixtures.h"
 #include "win/rig_helper.h"
 
@@ -221,52 +222,6 @@ bool wait_for(const std::wstring& path) {
   }
   return false;
 }
-
-// A file held open by another program that shares it with nobody.
-class FileHolder {
- public:
-  explicit FileHolder(const std::string& path) {
-    static int counter = 0;
-    const std::wstring tag = std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring program = exe;
-    program = program.substr(0, program.find_last_of(L'\\') + 1) + L"file_holder.exe";
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    ready_ = std::wstring(temp) + L"held_" + tag + L".txt";
-    event_name_ = L"tavolin_file_holder_" + tag;
-    release_ = CreateEventW(nullptr, TRUE, FALSE, event_name_.c_str());
-    std::wstring command = L"\"" + program + L"\" \"" + wide(path) + L"\" \"" + ready_ + L"\" " + event_name_;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    if (CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                       &process_)) {
-      CloseHandle(process_.hThread);
-      held_ = wait_for(ready_) && read_file_bytes(ready_) == "held";
-    }
-  }
-  ~FileHolder() { release(); }
-  bool held() const { return held_; }
-  void release() {
-    if (release_ != nullptr) SetEvent(release_);
-    if (process_.hProcess != nullptr) {
-      WaitForSingleObject(process_.hProcess, 20000);
-      CloseHandle(process_.hProcess);
-      process_.hProcess = nullptr;
-    }
-    if (release_ != nullptr) CloseHandle(release_);
-    release_ = nullptr;
-    DeleteFileW(ready_.c_str());
-  }
-
- private:
-  std::wstring ready_;
-  std::wstring event_name_;
-  HANDLE release_ = nullptr;
-  PROCESS_INFORMATION process_{};
-  bool held_ = false;
-};
 
 // A small file system (tmpfs) of its own, mounted for the cell and reached through Z:.
 class SmallDisk {
