@@ -79,6 +79,8 @@ void set_design_document_reader(DesignDocumentReader reader) {
 
 void set_compile_error_list_opener(CompileErrorListOpener opener) { g_compile_error_opener = opener; }
 
+namespace {
+
 // True when a live mnemonic window shows the file at `path`.
 bool mnemonic_window_shows(const std::string& path) {
   for (WindowHandle handle : g_mnemonic_windows) {
@@ -89,6 +91,8 @@ bool mnemonic_window_shows(const std::string& path) {
   }
   return false;
 }
+
+}  // namespace
 
 LRESULT seq_to_mnemonic_command(HWND frame, WPARAM, LPARAM) {
   reset_design_modes();
@@ -105,6 +109,7 @@ LRESULT seq_to_mnemonic_command(HWND frame, WPARAM, LPARAM) {
       (file_exists(project_mnemonic.c_str()) || file_exists(mnemonic.c_str()) || mnemonic_window_shows(mnemonic)) &&
       !close_mnemonic_windows())
     return 1;
+  // A window of that file that outlived the first window's close (none should) still holds it.
   if (mnemonic_window_shows(mnemonic)) return 1;
   // 0 when the text was made; the one-click write goes on only then.
   return convert_seq_to_commented_nic(frame, mnemonic, listing, open_record_path()) == 0 ? 0 : 1;
