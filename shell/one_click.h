@@ -47,7 +47,7 @@ struct OneClickHost {
 
 enum class OneClickEnd {
   NOT_A_DESIGN_WINDOW,  // refused without a word
-  REFUSED,              // second file, read-only or unnamed
+  REFUSED,              // second file, read-only or unnamed, or a file the gate refused
   NOT_SAVED,            // the design could not be saved
   NO_MAIN_DESIGN,
   CANCELLED,            // the user kept the other screens open, or a window kept its edits

@@ -13,6 +13,7 @@
 #include "core/mnemonic_text.h"
 #include "design/view_state.h"
 #include "shell/file_replace.h"
+#include "support/staging_files.h"
 #include "support/mnemonic_lines.h"
 #include "support/notice_recorder.h"
 
@@ -93,7 +94,7 @@ class MnemonicCompile : public ::testing::Test {
     EXPECT_EQ(read_file(files.operation), "OLD SEQ");
     EXPECT_EQ(read_file(files.mnemonic), "OLD NIC");
     for (const auto& entry : fs::directory_iterator(dir))
-      EXPECT_NE(entry.path().extension(), ".new") << "left behind: " << entry.path();
+      EXPECT_FALSE(is_staging_name(entry.path().filename().string())) << "left behind: " << entry.path();
   }
 
   fs::path dir;
@@ -300,8 +301,7 @@ TEST_F(MnemonicCompile, FailedWritesKeepTheOldFilesAndReportNoSuccess) {
     EXPECT_EQ(text_differs_from_saved(text, saved), 1) << c.name;  // the text is still unsaved
     if (c.end == MnemonicCompileEnd::OPERATION_NOT_WRITTEN) EXPECT_EQ(read_file(files.operation), "OLD SEQ");
     EXPECT_EQ(read_file(files.mnemonic), "OLD NIC") << c.name;
-    EXPECT_FALSE(fs::exists(files.operation + ".new")) << c.name;
-    EXPECT_FALSE(fs::exists(files.mnemonic + ".new")) << c.name;
+    EXPECT_EQ(staging_files_in(dir), 0) << c.name;
   }
 }
 
