@@ -92,9 +92,11 @@ ComResult com_write_program(ConstTextSpan text) {
     return result;
   }
   std::array<char, 16> end_answer{};
-  // A failed write has shown its message.
-  if (write_program_to_target(text, end_answer) != 0) {
-    result.link_failed = true;
+  int ascii_lines = 0;
+  // A failed write has shown its message; only -1 is the link's.
+  const int written = write_program_to_target(text, end_answer, &ascii_lines);
+  if (written != 0) {
+    result.link_failed = written == -1;
     return result;
   }
   result.ok = true;
@@ -103,13 +105,15 @@ ComResult com_write_program(ConstTextSpan text) {
   for (const char* c = end_answer.data(); *c; ++c)
     if (*c != PROMPT && *c != '\r' && *c != '\n') result.receive.push_back(*c);
   result.receive += MSG_WRITE_OK;
+  if (ascii_lines > 0) result.receive += "\r\n" + ascii_comment_note(MSG_ASCII_COMMENTS_WRITTEN, ascii_lines);
   return result;
 }
 
 ComResult com_verify_program(ConstTextSpan text) {
   ComResult result;
   int line = 0;
-  switch (verify_program_on_target(text, line)) {
+  int ascii_lines = 0;
+  switch (verify_program_on_target(text, line, &ascii_lines)) {
     case VERIFY_NO_TEXT:
       show_notice(COM_NO_PROGRAM, CAPTION_WARNING, NoticeStyle::OK);
       return result;
@@ -119,6 +123,7 @@ ComResult com_verify_program(ConstTextSpan text) {
       return result;
     case VERIFY_OK:
       result.receive = MSG_VERIFY_OK;
+      if (ascii_lines > 0) result.receive += "\r\n" + ascii_comment_note(MSG_ASCII_COMMENTS_VERIFIED, ascii_lines);
       break;
     case VERIFY_DIFFERS: {
       char text_line[64];
@@ -146,7 +151,7 @@ ComResult com_read_program() {
   result.ok = true;
   if (read > 0) {
     result.whole = false;
-    show_notice(MSG_LISTING_TOO_LONG, CAPTION_WARNING, NoticeStyle::OK);
+    show_notice(read == LISTING_CUT ? MSG_LISTING_CUT : MSG_LISTING_TOO_LONG, CAPTION_WARNING, NoticeStyle::OK);
   }
   return result;
 }

@@ -61,13 +61,17 @@ std::string reply_after_first_lf(std::string_view reply);
 ComResult com_send_command(const std::string& text);
 // STOP: the byte 0x03 alone and the answer of one read, as it came (empty from a silent board).
 std::string com_stop_program();
-// Write: the program of `text`; the end answer and "\r\n Write OK!".
+// Write: the program of `text`; the end answer and "\r\n Write OK!", followed by the line
+// MSG_ASCII_COMMENTS_WRITTEN when the board took comments by their ASCII part only. A
+// statement the board cannot hold stops the write after its message (not the link's).
 ComResult com_write_program(ConstTextSpan text);
-// Verify: "Verify OK", "%d行目に違いがあります！" or "正しく読み取れません".
+// Verify: "Verify OK", "%d行目に違いがあります！" or "正しく読み取れません". "Verify OK" is
+// followed by the line MSG_ASCII_COMMENTS_VERIFIED when comments matched by their ASCII
+// part only.
 ComResult com_verify_program(ConstTextSpan text);
-// Read back: the board's whole listing. One that is longer than any program can be is
-// shown as far as it was read, after the message MSG_LISTING_TOO_LONG (`whole` false):
-// it is never pasted.
+// Read back: the board's whole listing. One that is longer than any program can be, or
+// that broke off before its prompt, is shown as far as it was read, after the message
+// MSG_LISTING_TOO_LONG or MSG_LISTING_CUT (`whole` false): it is never pasted.
 ComResult com_read_program();
 // Yes to the paste question: the listing (the receive box's text) becomes `text`; its
 // saved copy, when it has one, is refreshed so that the pasted program counts as
@@ -84,6 +88,10 @@ inline constexpr char COM_BOARD_SILENT[] = "ボードの応答が有りません
 inline constexpr char COM_LINK_BROKEN[] = "通信が成立していません";
 inline constexpr char MSG_LISTING_TOO_LONG[] = "ボードのプログラムが長すぎて、\n全部は読み込めませんでした！";
 inline constexpr char MSG_PASTE_TOO_LONG[] = "読み込んだプログラムが長すぎて、\n現画面に貼り付けられません！";
+inline constexpr char MSG_LISTING_CUT[] = "ボードのプログラムが途中で切れていて、\n全部は読み込めませんでした！";
+// A box whose text has a character without a CP932 form: nothing is taken from it.
+inline constexpr char MSG_PASTE_NOT_CP932[] = "受信欄にシフトＪＩＳで表せない文字が有るため、\n現画面に貼り付けられません！";
+inline constexpr char MSG_SEND_NOT_CP932[] = "送信欄にシフトＪＩＳで表せない文字が有るため、\n送信できません！";
 inline constexpr char COM_WRITING[] = "書込み中！";
 inline constexpr char COM_STOP_SHOWN[] = "^C";
 inline constexpr char COM_LIST_COMMAND[] = "L";

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "core/notice.h"
+#include "core/sjis.h"
 #include "design/view_state.h"
 #include "board/com_dialog.h"
 #include "shell/command_routing_win.h"
@@ -21,14 +23,21 @@ void set_text(HWND dialog, int id, const std::string& text) {
   SetDlgItemTextW(dialog, id, cp932_to_wide(text).c_str());
 }
 
-std::string get_text(HWND dialog, int id, int limit) {
-  std::wstring wide(static_cast<size_t>(limit) + 1, L'\0');
-  const int n = GetDlgItemTextW(dialog, id, wide.data(), limit + 1);
+// The box's whole text in CP932, or at most `limit` bytes of it (0: no limit), cut at a
+// character boundary. False when some character has no CP932 form: nothing of the text
+// is taken then, since a lossy conversion would hand on a different text.
+bool get_text(HWND dialog, int id, size_t limit, std::string& text) {
+  text.clear();
+  const int length = GetWindowTextLengthW(GetDlgItem(dialog, id));
+  std::wstring wide(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+  const int n = GetDlgItemTextW(dialog, id, wide.data(), static_cast<int>(wide.size()));
   wide.resize(static_cast<size_t>(n > 0 ? n : 0));
-  std::string text;
-  wide_to_cp932(wide, text);
-  if (text.size() > static_cast<size_t>(limit)) text.resize(static_cast<size_t>(limit));
-  return text;
+  if (!wide_to_cp932(wide, text)) {
+    text.clear();
+    return false;
+  }
+  if (limit > 0 && text.size() > limit) text.resize(sjis_cut_length(text, limit));
+  return true;
 }
 
 // The send box shows what is being sent; it is painted now, because the exchange that
@@ -38,11 +47,6 @@ void show_in_send_box(HWND dialog, const char* text) {
   UpdateWindow(GetDlgItem(dialog, ComControl::SEND_BOX));
 }
 
-// The receive box's whole text.
-std::string receive_box_text(HWND dialog) {
-  const int length = GetWindowTextLengthW(GetDlgItem(dialog, ComControl::RECEIVE_BOX));
-  return get_text(dialog, ComControl::RECEIVE_BOX, length > 0 ? length : 0);
-}
 
 // A failed exchange leaves the receive box saying so: the link is no longer what it said.
 void show_result(HWND dialog, const ComResult& result) {
@@ -51,7 +55,11 @@ void show_result(HWND dialog, const ComResult& result) {
 }
 
 void send_from_box(HWND dialog) {
-  const std::string command = get_text(dialog, ComControl::SEND_BOX, MAX_COMMAND_LENGTH);
+  std::string command;
+  if (!get_text(dialog, ComControl::SEND_BOX, MAX_COMMAND_LENGTH, command)) {
+    show_notice(MSG_SEND_NOT_CP932, CAPTION_WARNING, NoticeStyle::OK);
+    return;
+  }
   show_result(dialog, com_send_command(command));
 }
 
@@ -67,8 +75,13 @@ void read_back(HWND dialog) {
   if (!listing.ok || !listing.whole) return;
   HWND owner = g_com_owner != nullptr && IsWindow(g_com_owner) ? g_com_owner : nullptr;
   if (show_message_box(owner, COM_PASTE_QUESTION, "確認", MB_YESNO) != IDYES) return;
-  // The text as the user sees it in the receive box, which may have been edited.
-  const std::string shown = receive_box_text(dialog);
+  // The text as the user sees it in the receive box, which may have been edited. One
+  // that has a character without a CP932 form is refused: the document stays as it was.
+  std::string shown;
+  if (!get_text(dialog, ComControl::RECEIVE_BOX, 0, shown)) {
+    show_notice(MSG_PASTE_NOT_CP932, CAPTION_WARNING, NoticeStyle::OK);
+    return;
+  }
   if (com_paste_listing(shown, g_mnemonic_text, g_mnemonic_saved_text) < 0) return;
   // The view served last shows the pasted text without comments.
   if (g_active_view_state != nullptr) g_active_view_state->comment_display = 0;

@@ -182,7 +182,7 @@ void MonitorPainter::comments(int first, int last) {
       if (v_.comment_display == 0 && below != nullptr)
         first_word_only = is_comment_row(*below) || (below->cell[j].word[0] & 0x9) == 0x8;
       std::string shown(comment);
-      if (first_word_only) shown = shown.substr(0, shown.find(' '));
+      if (first_word_only) shown = comment_first_word(comment);
       text(shown, rect, TextFormat::LEFT | TextFormat::WORDBREAK, PaintFont::CELL_COMMENT, MONITOR_LABEL_TEXT, r, j);
     }
   }

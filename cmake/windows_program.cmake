@@ -48,6 +48,17 @@ if(win_shots)
   target_link_libraries(screenshots PRIVATE tavolin_portable gtest_main ${TAVOLIN_WIN_LIBS})
 endif()
 
+# file_holder.exe: holds a file open as another program does that shares it with nobody, for
+# the Win32 tests of writes to a file another program holds (tests/win/file_holder_tool.cpp).
+add_executable(file_holder ${CMAKE_SOURCE_DIR}/tests/win/file_holder_tool.cpp)
+target_compile_options(file_holder PRIVATE -Wall -Wextra -municode)
+target_link_options(file_holder PRIVATE -municode)
+foreach(user win_tests screenshots)
+  if(TARGET ${user})
+    add_dependencies(${user} file_holder)
+  endif()
+endforeach()
+
 # The screens' timing programs (tests/timing/*_timing_main.cpp), run by hand under Wine.
 file(GLOB timing_programs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/timing/*_timing_main.cpp)
 foreach(program ${timing_programs})

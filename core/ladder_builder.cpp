@@ -133,6 +133,10 @@ class Builder {
   int i_ = 0;  // the rung's (output) row
   int b_ = 0;  // the open block level
   int w_ = 0;  // the current row inside the rung
+  // The rung's logic has branched (an output in parallel, a branch point, a branch row):
+  // a contact or block in parallel with the logic of the rung itself would be drawn from
+  // the left rail across the branch, joining the other outputs' logic to it.
+  bool branched_ = false;
   int rung_top_ = 0;           // the first row of the rung being drawn
   int rung_first_record_ = 0;  // and its first record
   std::vector<int> closer_;        // for each LD form: the ANB or ORB that closes its block, or -1
@@ -230,9 +234,13 @@ void Builder::write_comment_row(const InstructionRecord& r, int row) {
 // is the row's text from text slot 1.
 void Builder::write_text_row(const InstructionRecord& r, int row) {
   LadderRow& target = grid_[static_cast<size_t>(row)];
-  target.cell[1].word[0] = (target.cell[1].word[0] & CellFlags::LINK_UP) | TEXT_ROW_FIRST;
+  // The box's first cell may be the first cell of a branch: it keeps its link and its U
+  // mark with the U number, as the first cell of any output does.
+  const uint32_t u_number = target.cell[1].word[0] & CellFlags::U_MARK ? target.cell[1].word[1] & U_WORD1_KEPT : 0;
+  target.cell[1].word[0] = (target.cell[1].word[0] & CELL_KEPT) | TEXT_ROW_FIRST;
   for (int c = 2; c < OUTPUT_COLUMN; ++c) target.cell[c].word[0] = CellWord::BOX_MIDDLE_CELL;
   for (int c = 1; c < OUTPUT_COLUMN; ++c) target.cell[c].word[1] = 0;
+  target.cell[1].word[1] = u_number;
   target.cell[OUTPUT_COLUMN].word[0] |= (r.word[0] & TEXT_ROW_OUTPUT_FLAGS) | TEXT_ROW_OUTPUT;
   target.cell[12].word[0] = r.word[0] & 0x3FFF;
   target.cell[13].word[0] = 0;
@@ -346,6 +354,7 @@ int Builder::run() {
       set_record_position(list_, d_, i_, 0);
       g_block_stack[0].c = extra + 1;
       g_block_stack[0].r = g_block_stack[0].rmax = i_;
+      branched_ = false;
     } else if (code == Instr::MRD || code == Instr::MPP) {
       // A branch row of the rung above, from its branch point.
       const BranchPoint* point = branch_point(first);
@@ -365,6 +374,7 @@ int Builder::run() {
       if (code == Instr::MPP) drop_branch_point(first);
       g_block_stack[0].r0 = g_block_stack[0].r = g_block_stack[0].rmax = i_;
       g_block_stack[0].c = bc;
+      branched_ = true;
     } else {
       return error(d_);
     }
@@ -396,6 +406,8 @@ int Builder::rung_body() {
       int row = w_;
       int column = v;
       if (low_byte(rec(closer)) == static_cast<uint32_t>(Instr::ORB)) {
+        // A block in parallel with the logic of a rung that has branched cannot be drawn.
+        if (b_ == 0 && branched_) return error(d_);
         row = level.rmax + 1;
         column = level.c0;
         if (row >= rows_) return error(d_);
@@ -414,7 +426,9 @@ int Builder::rung_body() {
       level.c = v + extra + 1;
       level.r = w_;
     } else if (is_or_form(code)) {
-      // A contact in parallel with the whole current block.
+      // A contact in parallel with the whole current block (not with the logic of a rung
+      // that has branched: see branched_).
+      if (b_ == 0 && branched_) return error(d_);
       const int n = level.rmax + 1;
       const int extra = is_comparison_record(r) ? 2 : 0;
       if (n >= rows_ || level.c0 + extra + 1 > level.c) return error(d_);
@@ -456,6 +470,7 @@ int Builder::rung_body() {
     } else if (code == Instr::MPS) {
       set_branch_point(r, v, w_);
       set_record_position(list_, d_, w_, v);
+      if (b_ == 0) branched_ = true;
     } else if (code == Instr::MRD || code == Instr::MPP) {
       const BranchPoint* point = branch_point(r);
       const int row = level.rmax + 1;
@@ -494,14 +509,20 @@ int Builder::rung_body() {
         ++i_;
         return BUILD_OK;
       }
-      // Another output in parallel, on the row below, from the rung's right end.
+      // Another output in parallel, on the row below, from the rung's right end. Its link
+      // joins the link that closes the rung's logic at that column: after an ORB of a
+      // narrower block that link ends on the block's first row, above the current row, so
+      // the rows between are linked too.
       if (i_ + 1 >= rows_) return error(next);
       BlockLevel& rung = g_block_stack[0];
-      link_cells(grid_, rung.r + 1, i_ + 1, rung.c);
+      int from = rung.r + 1;
+      while (from - 1 > rung.r0 && (word0(grid_, from - 1, rung.c) & CellFlags::LINK_UP) == 0) --from;
+      link_cells(grid_, from, i_ + 1, rung.c);
       ++i_;
       rung.r0 = rung.r = rung.rmax = i_;
       b_ = 0;
       w_ = i_;
+      branched_ = true;
       continue;
     }
     ++d_;
@@ -672,9 +693,11 @@ void close_gaps(GridSpan grid, ListSpan list, int first_row, int end_row, int fi
       ++r;
       continue;
     }
-    // The column of the link that joins this output row to its branch point.
+    // The column of the link that joins this output row to its branch point. An output
+    // cell linked up itself hangs from column 11 (a branch or a second coil after logic
+    // that fills every contact column), whatever links of other branches pass its row.
     int c = 0;
-    for (int col = 10; col >= 1 && c == 0; --col)
+    for (int col = OUTPUT_COLUMN; col >= 1 && c == 0; --col)
       if (row.cell[col].word[0] & CellFlags::LINK_UP) c = col;
     int q = r;
     while (q > first_row && is_gap_row(grid[static_cast<size_t>(q - 1)], c)) --q;
@@ -684,13 +707,18 @@ void close_gaps(GridSpan grid, ListSpan list, int first_row, int end_row, int fi
       continue;
     }
     const int last = end_mark ? r : std::min(find_branch_last_row(grid, r, c), rows - 1);
-    if (c > 0 && r - q > 1) {
-      // The link below the last part it serves would dangle once the rows move up.
+    // The lowest row whose part or line left of the link column the link still serves:
+    // below it the link would dangle once the rows move up, down to it the link stays,
+    // also in the rows that move away (their cells left of the link stay where they are).
+    int served = q;
+    if (c > 0) {
       int b = q + 1;
       while (b < rows && (word0(grid, b, c) & CellFlags::LINK_UP)) ++b;
       --b;
       while (b > q && (word0(grid, b, c - 1) & LINE_OR_PART) == 0) --b;
-      for (int k = b + 1; k < r; ++k) word0(grid, k, c) = 0;
+      served = b;
+      if (r - q > 1)
+        for (int k = b + 1; k < r; ++k) word0(grid, k, c) = 0;
     }
     const int shift = r - q;
     for (int src = r; src <= last; ++src) {
@@ -703,6 +731,7 @@ void close_gaps(GridSpan grid, ListSpan list, int first_row, int end_row, int fi
         if (col == c && !end_mark) moved.word[0] |= to.cell[col].word[0] & CellFlags::LINK_UP;
         to.cell[col] = moved;
         from.cell[col] = LadderCell{};
+        if (col == c && c > 0 && src <= served) from.cell[col].word[0] = CellFlags::LINK_UP;
         std::memcpy(to.text[col], from.text[col], CELL_TEXT_SIZE);
         std::memset(from.text[col], 0, CELL_TEXT_SIZE);
       }

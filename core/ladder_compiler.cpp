@@ -238,8 +238,11 @@ int compile_block(GridSpan grid, int top, int limit, int left_boundary, int righ
       while (g.linked(r, right)) ++r;
       --r;
       while (r > top && !g.has_element(r, OUTPUT_COLUMN)) --r;
-      const int lowest = r;
-      for (r = lowest; r > top; --r) {
+      // The lowest branch of this point is the lowest row that branches here: an output
+      // row further down that joins a link further right is a branch of a point of its
+      // own, and the branch above it still takes the MPP.
+      bool lowest_taken = false;
+      for (; r > top; --r) {
         if (!g.has_part(r, OUTPUT_COLUMN)) continue;
         bool joins_further_right = false;
         for (int col = OUTPUT_COLUMN; col > right; --col)
@@ -252,8 +255,9 @@ int compile_block(GridSpan grid, int top, int limit, int left_boundary, int righ
         g_branch_level = saved + 1;
         branches.entry[static_cast<size_t>(branches.count++)] =
             BranchEntry{static_cast<int32_t>(static_cast<uint32_t>(right) << 12 | (static_cast<uint32_t>(saved) & 0xFF) |
-                                             (r == lowest ? BRANCH_LOWEST : 0)),
+                                             (lowest_taken ? 0 : BRANCH_LOWEST)),
                         r};
+        lowest_taken = true;
       }
     }
 
@@ -296,6 +300,26 @@ int compile_block(GridSpan grid, int top, int limit, int left_boundary, int righ
       return 1;
     }
 
+    // The groups join so that every ORB has the widest group on one side: the groups
+    // above the first widest one join from the right (their ORBs follow it), the groups
+    // below it one by one. Drawn again, an ORB closes at the wider of its two blocks; with
+    // the widest on one side every group closes at the right boundary, as here, and no
+    // two groups that stand apart are drawn joined.
+    int widest = 0;
+    int widest_width = 0;
+    for (int k = 0; k < group_count; ++k) {
+      const Group& group = groups[static_cast<size_t>(k)];
+      int width = 0;
+      for (int r = group.first; r < group.end; ++r)
+        for (int col = left; col < right; ++col)
+          if ((g.word0(r, col) & (CellFlags::BOX | CellFlags::TIMER_COIL | CellFlags::PRESENT | CellFlags::LINE)) ==
+              CellFlags::PRESENT)
+            width = std::max(width, col + 1 - left);
+      if (width > widest_width) {
+        widest = k;
+        widest_width = width;
+      }
+    }
     // Every group of several is one operand of an ORB: a group that gives no record (a row
     // of lines alone, which may feed an instruction without input, joined to the others at
     // the output column, or a taller group of such rows) would leave an ORB without its
@@ -317,8 +341,9 @@ int compile_block(GridSpan grid, int top, int limit, int left_boundary, int righ
         record_rung_error(g, CompileError::LINES_ONLY, left, group.first);
         return -1;
       }
-      if (k > 0) emit_instruction(Word0::ORB, 0, 0, 0, 0, 0);
+      if (k > widest) emit_instruction(Word0::ORB, 0, 0, 0, 0, 0);
     }
+    for (int k = 0; k < widest; ++k) emit_instruction(Word0::ORB, 0, 0, 0, 0, 0);
     // An ANB joins this sub-block's logic to the logic before it: none when the sub-block
     // gave no record, nor when no sub-block before it in this block did (lines alone in
     // series leave the logic as it is). A branch joins the logic its MPS/MRD/MPP gives.

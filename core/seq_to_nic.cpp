@@ -9,6 +9,7 @@
 
 #include "core/design_file.h"
 #include "core/device_tables.h"
+#include "core/file_replace.h"
 #include "core/mnemonic_text.h"
 #include "core/notice.h"
 #include "core/seq_file.h"
@@ -465,24 +466,32 @@ int convert_seq_to_nic(void* owner, const CpuSettings* /*settings*/, const char*
     return SEQ_TO_NIC_NO_SEQ;
   }
 
-  bool written = false;
-  if (File nic{open_text_file(nic_path.c_str(), "w")}) {
-    written = write_lines(nic.get(), text);
-    written = (std::fclose(nic.release()) == 0) && written;
-  }
-  if (!written) {
-    std::string message = base + ".NIC ファイルが、開けません\n共用をチェックして下さい";
-    show_notice(message.c_str(), "警告", NoticeStyle::OK | NoticeStyle::ICON_WARNING, owner);
-    return SEQ_TO_NIC_NO_NIC;
-  }
-  // A mnemonic text holds MAX_TEXT_LINES - 1 lines and its end line: a longer program is
-  // in the file whole, but would reach the board cut short, so the conversion fails.
+  // A mnemonic text holds MAX_TEXT_LINES - 1 lines and its end line: a longer program would
+  // reach the board cut short, so the conversion fails before the old file is touched.
   const size_t lines = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
   if (lines > static_cast<size_t>(MAX_TEXT_LINES - 1)) {
     std::string message =
         base + ".NIC ファイルが" + std::to_string(MAX_TEXT_LINES - 1) + "行を超えます！\nプログラムを短くして下さい";
     show_notice(message.c_str(), "警告", NoticeStyle::OK | NoticeStyle::ICON_WARNING, owner);
     return SEQ_TO_NIC_TOO_LONG;
+  }
+
+  // The file is written beside the old one and moved over it only when whole, after the gate
+  // looked at it: a read-only, locked or missing target keeps what it holds.
+  GateVerdict verdict = GateVerdict::WRITE;
+  const ReplaceResult written = write_file_replacing(
+      nic_path, [&text](std::FILE* stream) { return write_lines(stream, text); }, nullptr, &verdict);
+  if (written != ReplaceResult::REPLACED) {
+    if (written == ReplaceResult::REFUSED && is_read_only_refusal(verdict)) {
+      show_notice("読取り専用ファイルです", nic_path.c_str(), NoticeStyle::OK | NoticeStyle::ICON_WARNING, owner);
+    } else if (written == ReplaceResult::NOT_WRITTEN) {
+      // The new file was made but could not be written whole (a full disk).
+      show_notice("書込みエラ－が発生しました！", nic_path.c_str(), NoticeStyle::OK | NoticeStyle::ICON_WARNING, owner);
+    } else {
+      std::string message = base + ".NIC ファイルが、開けません\n共用をチェックして下さい";
+      show_notice(message.c_str(), "警告", NoticeStyle::OK | NoticeStyle::ICON_WARNING, owner);
+    }
+    return SEQ_TO_NIC_NO_NIC;
   }
   show_notice("SEQ to NICが終了しました", "確認", NoticeStyle::OK | NoticeStyle::ICON_INFORMATION, owner);
   return SEQ_TO_NIC_OK;

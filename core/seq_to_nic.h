@@ -10,8 +10,10 @@
 // operation file's own design part, or from g_line_comments when the file has none.
 // Every line of a comment starts with ';'.
 //
-// The mnemonic file is written only after the operation file has been read whole, so an
-// existing mnemonic file is kept when the operation file cannot be opened or read.
+// The mnemonic file is written only after the operation file has been read whole, and then
+// through the gate and the staged write of core/file_replace.h: an existing mnemonic file is
+// kept when the operation file cannot be opened or read, when the target is refused (read-only,
+// locked, a folder) and when the new file cannot be written whole.
 #pragma once
 
 #include <cstdint>
@@ -25,16 +27,20 @@
 inline constexpr int SEQ_TO_NIC_OK = 0;
 inline constexpr int SEQ_TO_NIC_NO_SEQ = 2;  // the operation file cannot be opened or is not one
 inline constexpr int SEQ_TO_NIC_NO_NIC = 4;  // the mnemonic file cannot be created or written
-inline constexpr int SEQ_TO_NIC_TOO_LONG = 6;  // the mnemonic file is written whole, but holds
-                                               // more lines than a mnemonic text (17,999)
+inline constexpr int SEQ_TO_NIC_TOO_LONG = 6;  // the program prints more lines than a mnemonic
+                                               // text holds (17,999): nothing is written
 
 // Converts seq_path into the mnemonic file beside it and tells the user the outcome
 // through the notice handler (owner passed through): "SEQ to NICが終了しました" ("確認")
 // and 0, or "<path>.SEQ ファイルが、開けません" ("警告") and 2, or
-// "<path>.NIC ファイルが、開けません\n共用をチェックして下さい" ("警告") and 4, or
+// "<path>.NIC ファイルが、開けません\n共用をチェックして下さい" ("警告") and 4 when the .NIC
+// cannot be made (a folder, a locked file, a missing folder), "読取り専用ファイルです" (the
+// .NIC's path) and 4 for a read-only .NIC, "書込みエラ－が発生しました！" (the .NIC's path) and 4
+// when it could not be written whole, or
 // "<path>.NIC ファイルが17999行を超えます！\nプログラムを短くして下さい" ("警告") and 6 when
-// the program prints more lines than a mnemonic text holds (the file is written whole),
-// <path> being seq_path less its extension. settings and the last argument are not used.
+// the program prints more lines than a mnemonic text holds (nothing is written), <path>
+// being seq_path less its extension. settings and the last argument are not used. Whenever
+// the result is not 0 the old .NIC is as it was.
 int convert_seq_to_nic(void* owner, const CpuSettings* settings, const char* seq_path, int unused);
 
 // seq_path less its extension (the extension is what follows the last '.' of the last

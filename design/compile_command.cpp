@@ -30,6 +30,13 @@ DesignCompileResult run_design_compile(const DesignCompileRequest& request, cons
     result.end = DesignCompileEnd::UNNAMED;
     return result;
   }
+  // Every file the command writes is looked at before a window is closed or a file written:
+  // a design opened read-only, a read-only, locked or missing target stops it here.
+  std::vector<SetTarget> targets = project_set(request.files, &request.design_marks);
+  if (!check_set_targets(targets, request.owner)) {
+    result.end = DesignCompileEnd::NOT_WRITTEN;
+    return result;
+  }
   if (host.other_windows_open && host.other_windows_open()) {
     if (!ask(MSG_COMPILE_CLOSE_OTHERS, CAPTION_WARN)) {
       result.end = DesignCompileEnd::KEPT_WINDOWS;
@@ -55,12 +62,16 @@ DesignCompileResult run_design_compile(const DesignCompileRequest& request, cons
   compile.files = request.files;
   compile.view_path = request.view_path;
   compile.open_path = request.open_path;
+  compile.has_design_marks = true;
+  compile.design_marks = request.design_marks;
   const CompileOutcome outcome = compile_design_to_files(compile);
   result.compiled = true;
   result.step = outcome.step;
   if (outcome.step == CompileStep::COMPILE_ERRORS) call(host.open_compile_errors);
   if (!outcome.read_back()) {
-    result.end = DesignCompileEnd::UNSUPPORTED_BRANCH;
+    result.end = outcome.step == CompileStep::UNSUPPORTED_BRANCH ? DesignCompileEnd::UNSUPPORTED_BRANCH
+                                                                  : DesignCompileEnd::NOT_WRITTEN;
+    // The grid is as it was: the window repaints nothing new.
     return result;
   }
 

@@ -36,6 +36,7 @@ struct DesignCompileRequest {
   ProjectFiles files;
   std::string view_path;          // the main window's path (caption of the memory messages)
   std::string open_path;          // the frame's current file path (caption of the read-back messages)
+  DocumentMarks design_marks;     // the main window's marks (opened read-only)
 };
 
 enum class DesignCompileEnd {
@@ -44,6 +45,7 @@ enum class DesignCompileEnd {
   KEPT_WINDOWS,        // Cancel to "開かれているNICファイル等を閉じます！", or a window kept its edits
   NOT_FORCED,          // Cancel to "回路上の変更が有りませんが\n強行しますか？"
   UNSUPPORTED_BRANCH,  // the compile stopped without a read-back
+  NOT_WRITTEN,         // a file of the set was refused or could not be written: the command stops
   NOT_READ_BACK,       // no operation file to read back
   NOT_CONVERTED,       // the frame made no mnemonic text
   CONVERTED,           // the operation file read back and converted to mnemonics

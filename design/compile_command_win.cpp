@@ -48,6 +48,7 @@ void design_compile_command(HWND window) {
   if (main_view) {
     request.view_path = bounded(main_view->path, sizeof main_view->path);
     request.open_path = request.view_path;
+    request.design_marks = design_window_marks(*main_view);
   }
 
   DesignCompileHost host;

@@ -235,16 +235,10 @@ bool save_design_command(HWND window, LadderGrid& grid, ViewState& view) {
       break;
   }
   set_status_part_text(0, STATUS_READY);
-  switch (save_design_file(window, grid, &view, view.path)) {
-    case DesignSaveResult::CANNOT_OPEN:
-      message(window, MSG_CANNOT_WRITE, view.path);
-      return false;
-    case DesignSaveResult::WRITE_FAILED:
-      message(window, MSG_SAVE_FAILED, CAPTION_WARNING_DESIGN);
-      return false;
-    case DesignSaveResult::SAVED:
-      break;
-  }
+  // The gate reads the file's attribute now: a file made read-only since it was opened is
+  // refused as one opened read-only is.
+  const DocumentMarks marks = design_window_marks(view);
+  if (save_design_file_telling(window, grid, &view, view.path, &marks) != DesignSaveResult::SAVED) return false;
   take_saved_copy(grid);
   message(window, MSG_OVERWRITTEN, view.path);
   return true;
@@ -275,20 +269,25 @@ bool save_design_as_command(HWND window, LadderGrid& grid, ViewState& view) {
     return false;
   }
   split_path(file, g_chosen_path);
+  // The window's own marks count when the chosen file is the window's own file: a design
+  // opened read-only is not written over by choosing its own name.
+  const DocumentMarks own_marks = design_window_marks(view);
+  const DocumentMarks* marks = same_file_path(target, view.path) ? &own_marks : nullptr;
+  // A target the gate refuses is refused before the question whether to write over it.
+  if (const GateVerdict verdict = check_write_target(target, marks); !write_allowed(verdict)) {
+    const WriteNotice notice = save_refusal_notice(verdict, target);
+    message(window, notice.text.c_str(), notice.caption.c_str());
+    return false;
+  }
   if (file_exists(target) &&
       message(window, MSG_FILE_EXISTS, CAPTION_CONFIRM_DESIGN, MB_OKCANCEL) != IDOK)
     return false;
   // The file's name line carries the new project name; a failed write gives the old one back.
   const std::string old_project = g_project_name;
   copy_text(g_project_name, chosen.name);
-  const DesignSaveResult saved = save_design_file(window, grid, &view, target.c_str());
+  const DesignSaveResult saved = save_design_file_telling(window, grid, &view, target.c_str(), marks);
   if (saved != DesignSaveResult::SAVED) {
     copy_text(g_project_name, old_project);
-    if (saved == DesignSaveResult::CANNOT_OPEN) {
-      message(window, MSG_CANNOT_WRITE, target.c_str());
-    } else {
-      message(window, MSG_SAVE_FAILED, CAPTION_WARNING_DESIGN);
-    }
     return false;
   }
 

@@ -5,6 +5,7 @@
 #include "design/design_window_win.h"
 #include "design/number_entry.h"
 #include "design/view_geometry_win.h"
+#include "shell/dialog_placement_win.h"
 #include "shell/frame_win.h"
 #include "shell/text_win.h"
 #include "shell/window_lists.h"
@@ -60,6 +61,7 @@ void move_dialog_to_point(HWND window, int x, int y) {
   const int w = r.right - r.left;
   const int h = r.bottom - r.top;
   MoveWindow(window, x - 25 - w, y - 17 - h, w, h, TRUE);
+  keep_window_on_screen(window);
 }
 
 RECT mdi_client_screen_rect() {
@@ -71,6 +73,7 @@ RECT mdi_client_screen_rect() {
 void move_dialog_beside_grid(HWND dialog) {
   const RECT client = mdi_client_screen_rect();
   SetWindowPos(dialog, nullptr, client.right / 16, client.bottom * 2 / 7, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  keep_window_on_screen(dialog);
 }
 
 namespace {

@@ -34,11 +34,13 @@ ActiveDesign active_design();
 void set_dialog_text_717(HWND dialog, const char* text);
 // Edit 718 becomes g_dialog_edit: focused and `text` set, nothing selected.
 void set_dialog_text_718(HWND dialog, const char* text);
-// Moves a window, size kept, so that its bottom-right corner lies at (x - 25, y - 17).
+// Moves a window, size kept, so that its bottom-right corner lies at (x - 25, y - 17), as
+// far as the whole window stays inside the work area.
 void move_dialog_to_point(HWND window, int x, int y);
 // The MDI client's rectangle on the screen (empty without a client).
 RECT mdi_client_screen_rect();
-// Moves a dialog, size kept, to (right / 16, bottom * 2 / 7) of the MDI client's rectangle.
+// Moves a dialog, size kept, to (right / 16, bottom * 2 / 7) of the MDI client's rectangle,
+// as far as the whole dialog stays inside the work area.
 void move_dialog_beside_grid(HWND dialog);
 
 // The soft keypad's edits of control `edit` of `dialog` at its caret.

@@ -44,6 +44,18 @@ int grid_differs(ConstGridSpan a, ConstGridSpan b) {
   return 0;
 }
 
+bool grid_or_texts_differ(ConstGridSpan a, ConstGridSpan b) {
+  if (grid_differs(a, b) == 1) return true;
+  const size_t limit = scan_rows(std::min(a.size(), b.size()));
+  for (size_t r = 0; r < limit; ++r) {
+    if (std::memcmp(a[r].text, b[r].text, sizeof a[r].text) != 0) return true;
+    for (int c = 0; c < ROW_CELLS; ++c)
+      if (a[r].cell[c].word[0] != b[r].cell[c].word[0] || a[r].cell[c].word[1] != b[r].cell[c].word[1]) return true;
+    if (a[r].cell[0].word[0] == END_MARK_CELL) break;
+  }
+  return false;
+}
+
 void copy_grid_cells(GridSpan destination, ConstGridSpan source) {
   const size_t limit = scan_rows(std::min(destination.size(), source.size()));
   for (size_t r = 0; r < limit; ++r) {

@@ -19,6 +19,11 @@ void build_new_design(GridSpan grid);
 // row's own words are not compared. Never reads past either grid or MAX_GRID_ROWS.
 int grid_differs(ConstGridSpan a, ConstGridSpan b);
 
+// True when the document `a` holds changes against the full copy `b` (a further window's
+// saved copy keeps the texts too): grid_differs, or some cell text (a device comment, a
+// comment row's text) differs in a row up to a's end-mark row.
+bool grid_or_texts_differ(ConstGridSpan a, ConstGridSpan b);
+
 // Copies word 0 and word 1 of the 16 cells of each row from row 0 up to and including
 // the end-mark row (cell 0 word 0 = END_MARK_CELL), within both grids and MAX_GRID_ROWS.
 void copy_grid_cells(GridSpan destination, ConstGridSpan source);

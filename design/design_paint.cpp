@@ -168,13 +168,14 @@ void Painter::comments(int first, int last) {
                                                : PixelRect{r_ - cw_ + cw_ / 12, t, r_, b};
       // Above a part (an output counts in the output column) only the first word is shown,
       // and on one line: a word the rectangle would break in two would put its second line
-      // on the device name of the part below.
+      // on the device name of the part below. The word ends at a blank or a line feed (the
+      // comment dialog ends each line with a line feed alone), so no line feed reaches the
+      // one-line text, where it would be drawn as a glyph.
       bool first_word_only = false;
       if (v_.comment_display == 0 && below != nullptr)
         first_word_only = is_comment_row(*below) || (below->cell[c].word[0] & 0x9) == 0x8 ||
                           (c == OUTPUT_COLUMN && row_output_code(*below) != 0);
-      std::string shown(comment);
-      if (first_word_only) shown = shown.substr(0, shown.find(' '));
+      const std::string shown(first_word_only ? comment_first_word(comment) : comment);
       text(shown, rect, TextFormat::LEFT | (first_word_only ? TextFormat::SINGLELINE : TextFormat::WORDBREAK),
            PaintFont::CELL_COMMENT, in_.colours.comment, v_.background, r, c);
     }
@@ -514,6 +515,11 @@ DisplayList Painter::run() {
 }
 
 }  // namespace
+
+std::string comment_first_word(std::string_view comment) {
+  // Blanks and line feeds are never trail bytes of a double-byte character.
+  return std::string(comment.substr(0, comment.find_first_of(" \n")));
+}
 
 std::string fold_text_row(std::string_view text) {
   std::string out(text);

@@ -91,6 +91,11 @@ struct DisplayList {
 // Builds the display list of one WM_PAINT.
 DisplayList build_design_display_list(const PaintInputs& in);
 
+// The first word of a device comment, as it is shown on one line above a part: the text up
+// to its first blank or line feed. A comment stored from the comment dialog ends each line
+// with a line feed, one read from a design file with a blank and a line feed.
+std::string comment_first_word(std::string_view comment);
+
 // The text of a text row as it is painted: at each '/' after which the line would be
 // longer than 70 characters the line breaks there; where a third break would be needed
 // the text ends instead, without the character before that '/'.

@@ -76,11 +76,11 @@ void free_saved_copy(HWND window, ViewState* view) {
   if (view != nullptr) view->saved_heap = nullptr;
 }
 
-// The saved copy of the main window, from the grid as it is now.
+// The saved copy of a window, from the grid as it is now: the whole rows, so that a further
+// window's close can tell changed texts too.
 void make_saved_copy(HWND window, ViewState& view, const LadderGrid& grid) {
   free_saved_copy(window, &view);
-  auto* copy = new LadderGrid(make_ladder_grid());
-  copy_grid_cells(*copy, grid);
+  auto* copy = new LadderGrid(grid);
   store_saved_copy(window, copy);
   view.saved_heap = copy;
 }
@@ -289,15 +289,17 @@ bool holds_design(const LadderGrid* grid) {
   return grid != nullptr && !grid->empty() && (*grid)[0].cell[0].word[0] != END_MARK_CELL;
 }
 
-// A further window with changes asks before they are dropped: 0 to close, -1 to stay.
+// A further window with changes asks before they are dropped: 0 to close, -1 to stay. Its
+// saved copy keeps the texts as well, so a changed device comment counts as a change.
 int confirm_drop_changes(HWND window, const LadderGrid& grid) {
   const LadderGrid* saved = design_saved_copy_of(window);
-  if (saved == nullptr || grid_differs(grid, *saved) != 1) return 0;
+  if (saved == nullptr || !grid_or_texts_differ(grid, *saved)) return 0;
   return show_message_box(window, DROP_QUESTION, CONFIRM_CAPTION, MB_OKCANCEL) == IDOK ? 0 : -1;
 }
 
 // The save question of the main window (a further window's drop question), and the save,
-// with nothing freed or closed: 0 when the window may go, -1 when it stays.
+// with nothing freed or closed: 0 when the window may go, -1 when it stays. A save that
+// is refused, fails or is cancelled keeps the window with its edits, comments included.
 int ask_before_close(HWND window, LadderGrid& grid, ViewState& view) {
   if (view.window_index != 0) return confirm_drop_changes(window, grid);
   LadderGrid* saved = design_saved_copy_of(window);
@@ -310,28 +312,29 @@ int ask_before_close(HWND window, LadderGrid& grid, ViewState& view) {
   switch (close_step(changed, answer, untitled || read_only)) {
     case CloseStep::REFUSE:
       return -1;
-    case CloseStep::SAVE_AS: {
-      // Save As names the design and takes its saved copy when it completes; a cancelled
-      // or failed Save As leaves the window open with its edits.
-      SendMessageW(window, WM_COMMAND, CMD_SAVE_AS, 0);
-      LadderGrid* copy = design_saved_copy_of(window);
-      const bool still_untitled = std::strcmp(view.title, NEW_DESIGN_FILE) == 0;
-      if (still_untitled || copy == nullptr || grid_differs(grid, *copy) == 1) return -1;
-      break;
-    }
-    case CloseStep::SAVE:
-      switch (save_design_file(window, grid, &view, view.path)) {
-        case DesignSaveResult::CANNOT_OPEN:
-          show_message_box(window, CANNOT_WRITE, view.path, MB_OK);
-          return -1;
-        case DesignSaveResult::WRITE_FAILED:
-          show_message_box(window, SAVE_FAILED, WARNING_CAPTION, MB_OK);
-          return -1;
+    case CloseStep::SAVE_AS:
+      // Save As names the design and takes its saved copy when it completes; a cancelled,
+      // refused or failed Save As leaves the window open with its edits.
+      return save_design_as_command(window, grid, view) ? 0 : -1;
+    case CloseStep::SAVE: {
+      const DocumentMarks marks = design_window_marks(view);
+      GateVerdict verdict = GateVerdict::WRITE;
+      switch (save_design_file_telling(window, grid, &view, view.path, &marks, &verdict)) {
         case DesignSaveResult::SAVED:
+          if (saved != nullptr) copy_grid_cells(*saved, grid);
           g_comments_changed = 0;
           break;
+        case DesignSaveResult::REFUSED:
+          // A file that became read-only since it was opened: its edits may still go to
+          // another name.
+          if (is_read_only_refusal(verdict)) return save_design_as_command(window, grid, view) ? 0 : -1;
+          return -1;
+        case DesignSaveResult::CANNOT_OPEN:
+        case DesignSaveResult::WRITE_FAILED:
+          return -1;
       }
       break;
+    }
     case CloseStep::CLOSE:
       break;
   }
@@ -411,20 +414,52 @@ LadderGrid* design_saved_copy_of(HWND window) {
   return reinterpret_cast<LadderGrid*>(GetWindowLongPtrW(window, CHILD_EXTRA_SAVED_COPY));
 }
 
-DesignSaveResult save_design_file(HWND owner, GridSpan grid, const ViewState* view, const char* path) {
-  if (path == nullptr || path[0] == '\0' || staging_path(path).size() >= PATH_BYTES)
-    return DesignSaveResult::CANNOT_OPEN;
-  switch (write_file_replacing(path, [&](std::FILE* stream) {
-    return write_design_file(owner, grid, view, stream, DESIGN_FILE_STANDALONE) == 0;
-  })) {
+DesignSaveResult save_design_file(HWND owner, GridSpan grid, const ViewState* view, const char* path,
+                                  const DocumentMarks* marks, GateVerdict* verdict) {
+  if (path == nullptr || path[0] == '\0') return DesignSaveResult::CANNOT_OPEN;
+  switch (write_file_replacing(
+      path,
+      [&](std::FILE* stream) { return write_design_file(owner, grid, view, stream, DESIGN_FILE_STANDALONE) == 0; },
+      marks, verdict)) {
     case ReplaceResult::REPLACED:
       return DesignSaveResult::SAVED;
+    case ReplaceResult::REFUSED:
+      return DesignSaveResult::REFUSED;
     case ReplaceResult::NOT_OPENED:
       return DesignSaveResult::CANNOT_OPEN;
     case ReplaceResult::NOT_WRITTEN:
       break;
   }
   return DesignSaveResult::WRITE_FAILED;
+}
+
+DocumentMarks design_window_marks(const ViewState& view) {
+  DocumentMarks marks;
+  marks.opened_read_only = (view.open_file.flags & OPEN_FILE_READ_ONLY) != 0;
+  return marks;
+}
+
+DesignSaveResult save_design_file_telling(HWND owner, GridSpan grid, const ViewState* view, const char* path,
+                                          const DocumentMarks* marks, GateVerdict* verdict) {
+  GateVerdict answer = GateVerdict::WRITE;
+  const DesignSaveResult result = save_design_file(owner, grid, view, path, marks, &answer);
+  if (verdict) *verdict = answer;
+  switch (result) {
+    case DesignSaveResult::SAVED:
+      break;
+    case DesignSaveResult::REFUSED: {
+      const WriteNotice notice = save_refusal_notice(answer, path);
+      show_message_box(owner, notice.text.c_str(), notice.caption.c_str(), MB_OK);
+      break;
+    }
+    case DesignSaveResult::CANNOT_OPEN:
+      show_message_box(owner, CANNOT_WRITE, path, MB_OK);
+      break;
+    case DesignSaveResult::WRITE_FAILED:
+      show_message_box(owner, SAVE_FAILED, WARNING_CAPTION, MB_OK);
+      break;
+  }
+  return result;
 }
 
 int confirm_save_design(HWND window, LadderGrid& grid, ViewState& view, int) {

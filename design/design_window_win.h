@@ -22,6 +22,7 @@
 
 #include "core/ladder_model.h"
 #include "design/view_state.h"
+#include "shell/file_replace.h"
 
 LRESULT CALLBACK design_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
@@ -36,11 +37,21 @@ extern int32_t g_comments_changed;
 LadderGrid* design_grid_of(HWND window);
 LadderGrid* design_saved_copy_of(HWND window);
 
-// Writes the grid as a design file at `path` (CP932). The file is written beside the
-// old one and moved over it only when the whole write succeeded, so a failed save
-// leaves the old file as it was.
-enum class DesignSaveResult { SAVED, CANNOT_OPEN, WRITE_FAILED };
-DesignSaveResult save_design_file(HWND owner, GridSpan grid, const ViewState* view, const char* path);
+// Writes the grid as a design file at `path` (CP932), through the gate of
+// core/file_replace.h with `marks` (the window's own marks when `path` is its own file).
+// The file is written beside the old one and moved over it only when the whole write
+// succeeded, so a refused or failed save leaves the old file as it was. `verdict`, when
+// given, receives the gate's answer (REFUSED).
+enum class DesignSaveResult { SAVED, REFUSED, CANNOT_OPEN, WRITE_FAILED };
+DesignSaveResult save_design_file(HWND owner, GridSpan grid, const ViewState* view, const char* path,
+                                  const DocumentMarks* marks = nullptr, GateVerdict* verdict = nullptr);
+// The marks of a design window's document: opened read-only (the open record's flag).
+DocumentMarks design_window_marks(const ViewState& view);
+// The same save with its message when it does not succeed: the refusal's message
+// (save_refusal_notice), "ファイルが開けません\n共用をチェックして下さい" (caption the path) or
+// "ファイル保存に失敗しました！" ("警告"). `verdict` as above.
+DesignSaveResult save_design_file_telling(HWND owner, GridSpan grid, const ViewState* view, const char* path,
+                                          const DocumentMarks* marks, GateVerdict* verdict = nullptr);
 
 // The main design window's close question: asks "変更がありました！\n設計ファイルを保存しますか？"
 // when the grid differs from its saved copy or a comment changed, saves on Yes, and on

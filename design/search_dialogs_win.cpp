@@ -14,6 +14,7 @@
 #include "shell/command_ids.h"
 #include "shell/command_routing.h"
 #include "shell/command_routing_win.h"
+#include "shell/dialog_placement_win.h"
 #include "shell/frame_win.h"
 #include "shell/message_box_win.h"
 #include "shell/mode_flags.h"
@@ -306,6 +307,7 @@ void search_command(HWND dialog, int id, int code) {
       GetWindowRect(dialog, &own);
       SetWindowPos(dialog, nullptr, client.right - 25 - (own.right - own.left), client.bottom - 17 - (own.bottom - own.top),
                    0, 0, SWP_NOSIZE | SWP_NOZORDER);
+      keep_window_on_screen(dialog);
       InvalidateRect(dialog, nullptr, TRUE);
       return;
     }
@@ -461,6 +463,7 @@ HWND create_search_dialog(bool list_form) {
   g_search_dialog_variant = list_form ? 1 : 0;
   HWND dialog = CreateDialogParamW(g_instance != nullptr ? g_instance : GetModuleHandleW(nullptr),
                                    list_form ? L"SCHISDIALOG" : L"SCHDIALOG", g_frame, search_dialog_proc, 0);
+  keep_window_on_screen(dialog);
   if (dialog != nullptr) ShowWindow(dialog, SW_SHOW);
   return dialog;
 }
@@ -468,6 +471,7 @@ HWND create_search_dialog(bool list_form) {
 HWND create_replace_dialog() {
   HWND dialog = CreateDialogParamW(g_instance != nullptr ? g_instance : GetModuleHandleW(nullptr), L"OKICDIALOG",
                                    g_frame, replace_device_dialog_proc, 0);
+  keep_window_on_screen(dialog);
   if (dialog != nullptr) ShowWindow(dialog, SW_SHOW);
   return dialog;
 }

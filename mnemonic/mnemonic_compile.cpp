@@ -66,6 +66,12 @@ MnemonicCompileEnd run_mnemonic_compile(const MnemonicCompileRequest& request, c
     notify(MSG_COMPILE_NEW, CAPTION_WARN, request.owner);
     return MnemonicCompileEnd::UNNAMED;
   }
+  // The operation file, the window's own mnemonic file and the design file the frame
+  // writes afterwards: all are looked at before a window is closed or a file written.
+  std::vector<SetTarget> targets{{request.files.operation, SetFile::OPERATION, false, {}},
+                                 {request.mnemonic_path, SetFile::MNEMONIC, true, request.marks},
+                                 {request.files.design, SetFile::DESIGN, false, {}}};
+  if (!check_set_targets(targets, request.owner)) return MnemonicCompileEnd::TARGET_REFUSED;
   if (host.monitor_open && host.monitor_open()) {
     if (show_notice(MSG_CLOSE_MONITOR, CAPTION_WARN, NoticeStyle::OK_CANCEL, request.owner) != NoticeAnswer::OK)
       return MnemonicCompileEnd::KEPT_MONITOR;
@@ -143,36 +149,34 @@ MnemonicCompileEnd run_mnemonic_compile(const MnemonicCompileRequest& request, c
   }
   apply_comment_table(grid, table);
 
+  // Both files are written whole beside the old ones before either replaces its old file;
+  // the gate is asked again as each is made and before each move.
   StagedFile operation(request.files.operation);
-  std::FILE* seq = operation.open() ? operation.stream() : nullptr;
-  if (!seq) {
-    notify(MSG_FILE_NOT_OPENED, CAPTION_WARN);
+  StagedFile mnemonic(request.mnemonic_path, targets[1].marks_or_null());
+  const auto stop = [&](const StagedFile& file, SetFile kind, MnemonicCompileEnd end, bool opening) {
+    if (!write_allowed(file.verdict())) {
+      const WriteNotice notice = set_refusal_notice(kind, file.verdict(), file.path());
+      notify(notice.text, notice.caption, request.owner);
+      end = MnemonicCompileEnd::TARGET_REFUSED;
+    } else {
+      notify(opening ? MSG_FILE_NOT_OPENED : MSG_FILE_SAVE_FAILED, file.path());
+    }
     call(host.repaint_mnemonic_windows);
-    return MnemonicCompileEnd::OPERATION_NOT_WRITTEN;
-  }
+    return end;
+  };
+  if (!operation.open()) return stop(operation, SetFile::OPERATION, MnemonicCompileEnd::OPERATION_NOT_WRITTEN, true);
+  if (!mnemonic.open()) return stop(mnemonic, SetFile::MNEMONIC, MnemonicCompileEnd::MNEMONIC_NOT_WRITTEN, true);
   g_instruction_list = compiled;
-  const bool records_written = write_seq_file(seq) == 0;
-  if (!records_written ||
-      write_design_file(request.owner, grid, nullptr, seq, DESIGN_FILE_APPENDED_NO_SPECIAL) != 0 ||
-      !operation.commit()) {
-    notify(MSG_FILE_SAVE_FAILED, CAPTION_WARN);
-    call(host.repaint_mnemonic_windows);
-    return MnemonicCompileEnd::OPERATION_NOT_WRITTEN;
-  }
+  const bool records_written = write_seq_file(operation.stream()) == 0;
   g_instruction_list = {};
-
-  StagedFile mnemonic(request.mnemonic_path);
-  std::FILE* nic = mnemonic.open() ? mnemonic.stream() : nullptr;
-  if (!nic) {
-    notify(MSG_FILE_NOT_OPENED, CAPTION_WARN);
-    call(host.repaint_mnemonic_windows);
-    return MnemonicCompileEnd::MNEMONIC_NOT_WRITTEN;
-  }
-  if (write_nic_text(request.text, nic, 0) != 0 || !mnemonic.commit()) {
-    notify(MSG_FILE_SAVE_FAILED, CAPTION_WARN);
-    call(host.repaint_mnemonic_windows);
-    return MnemonicCompileEnd::MNEMONIC_NOT_WRITTEN;
-  }
+  if (!records_written ||
+      write_design_file(request.owner, grid, nullptr, operation.stream(), DESIGN_FILE_APPENDED_NO_SPECIAL) != 0 ||
+      !finish_writing(operation.stream()))
+    return stop(operation, SetFile::OPERATION, MnemonicCompileEnd::OPERATION_NOT_WRITTEN, false);
+  if (write_nic_text(request.text, mnemonic.stream(), 0) != 0 || !finish_writing(mnemonic.stream()))
+    return stop(mnemonic, SetFile::MNEMONIC, MnemonicCompileEnd::MNEMONIC_NOT_WRITTEN, false);
+  if (!operation.commit()) return stop(operation, SetFile::OPERATION, MnemonicCompileEnd::OPERATION_NOT_WRITTEN, false);
+  if (!mnemonic.commit()) return stop(mnemonic, SetFile::MNEMONIC, MnemonicCompileEnd::MNEMONIC_NOT_WRITTEN, false);
   if (!request.saved.empty()) copy_text_to_saved(request.text, request.saved, &g_mnemonic_line_count);
   call(host.repaint_mnemonic_windows);
 

@@ -6,8 +6,11 @@
 // frame is asked to turn it into the design file.
 //
 // Every stop ends the command: after a refusal or a failure no file is touched any
-// further and the frame is not asked to convert. Files are written beside the old ones
-// and moved over them only when whole, so a failed write keeps the previous files.
+// further and the frame is not asked to convert. Every file of the set (the operation
+// file, the mnemonic file and the design file the frame then writes) is looked at through
+// the gate before any is written, with the window's marks for its own file. The files are
+// written beside the old ones and both are whole before either is moved over its old file,
+// so a refused or failed write keeps the previous files.
 // Messages go through show_notice (core/notice.h); what the command needs of the windows
 // comes through MnemonicCompileHost.
 #pragma once
@@ -40,6 +43,7 @@ struct MnemonicCompileRequest {
   std::string project_name;       // g_project_name ("新規" for a project never named)
   ProjectFiles files;
   std::string mnemonic_path;      // the window's path: the mnemonic file rewritten
+  DocumentMarks marks;            // the first window's marks (opened read-only, not opened, lines cut)
   std::string view_path;          // caption of the memory message
   std::string open_path;          // the frame's current file path: caption of the question
 };
@@ -49,6 +53,7 @@ enum class MnemonicCompileEnd {
   UNNAMED,                // "新しい名前で保存してからにして下さい！"
   KEPT_MONITOR,           // Cancel to "開かれているモニター画面を閉じます！", or the monitor stayed
   NOT_FORCED,             // Cancel to "回路上の変更が有りませんが、強行しますか？"
+  TARGET_REFUSED,         // a file of the set (.SEQ, .NIC, .MBS) was refused: nothing is written
   NO_MEMORY,
   PARSE_ERRORS,           // the error list was opened
   PARSE_STOPPED,          // the parser explained it, or the text holds nothing

@@ -136,6 +136,7 @@ void compile_mnemonic_command(HWND window) {
   if (view) {
     request.mnemonic_path = bounded(view->path, sizeof view->path);
     request.view_path = request.mnemonic_path;
+    request.marks = nic_window_marks(first);
   }
   request.open_path = bounded(g_path_name, sizeof g_path_name);
 

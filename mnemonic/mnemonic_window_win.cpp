@@ -51,8 +51,6 @@ constexpr char MSG_SAVED[] = "ファイルが上書きされました！";
 constexpr char MSG_EXISTS[] = "同一ファイル名が存在していますが、\n強行しますか？";
 constexpr char MSG_SAVED_AS[] = "ファイルが新しい名前で保存されました！";
 constexpr char MSG_LINES_CUT[] = "次の行が長すぎるため、%d文字で切りました：\n%s\n上書き保存すると元の行は失われます";
-constexpr char MSG_SAVE_CUT_LINES[] =
-    "長すぎて切った行があります（%s行目）。\n元のファイルに上書きすると、切った部分は失われます。\n上書きしますか？";
 constexpr char CAPTION_WARNING[] = "警告";
 constexpr char CAPTION_CONFIRM[] = "確認";
 constexpr uint32_t WINDOW_BACKGROUND = 0xFFFFFF;
@@ -220,14 +218,36 @@ void paint_window(const NicWindow& w) {
 
 // ---- Files -----------------------------------------------------------------------------------
 
-enum class SaveResult { SAVED, NOT_OPENED, NOT_WRITTEN };
+enum class SaveResult { SAVED, CANCELLED, REFUSED, NOT_OPENED, NOT_WRITTEN };
 
-// Writes the text to a new file beside `path` and moves it over `path` only when the
-// whole text was written, so a failed save leaves the old file as it was.
-SaveResult save_text_file(HWND window, const std::string& path, ConstTextSpan text) {
-  switch (write_file_replacing(path, [&](std::FILE* stream) { return write_nic_text(text, stream, 0) == 0; })) {
+// Writes the text over `path` through the gate with `marks` (the window's own marks when
+// `path` is its own file): a text with lines cut at open asks first, a refused target says
+// why. The text goes to a new file beside `path`, moved over it only when the whole text
+// was written, so a refused or failed save leaves the old file as it was.
+SaveResult save_text_file(HWND window, const std::string& path, ConstTextSpan text, const DocumentMarks* marks,
+                          GateVerdict* verdict = nullptr) {
+  DocumentMarks agreed;
+  if (marks != nullptr && check_write_target(path, marks) == GateVerdict::ASK_CUT_LINES) {
+    if (show_message_box(window, cut_lines_question(marks->cut_lines).c_str(), path.c_str(),
+                         MB_OKCANCEL | MB_ICONWARNING) != IDOK)
+      return SaveResult::CANCELLED;
+    // The user agreed to lose the cut parts.
+    agreed = *marks;
+    agreed.cut_lines.clear();
+    marks = &agreed;
+  }
+  GateVerdict answer = GateVerdict::WRITE;
+  const ReplaceResult result = write_file_replacing(
+      path, [&](std::FILE* stream) { return write_nic_text(text, stream, 0) == 0; }, marks, &answer);
+  if (verdict) *verdict = answer;
+  switch (result) {
     case ReplaceResult::REPLACED:
       return SaveResult::SAVED;
+    case ReplaceResult::REFUSED: {
+      const WriteNotice notice = save_refusal_notice(answer, path);
+      show_message_box(window, notice.text.c_str(), notice.caption.c_str(), MB_OK);
+      return SaveResult::REFUSED;
+    }
     case ReplaceResult::NOT_OPENED:
       show_message_box(window, MSG_CANNOT_WRITE, path.c_str(), MB_OK);
       return SaveResult::NOT_OPENED;
@@ -273,17 +293,14 @@ void command_save(const NicWindow& w) {
     show_message_box(w.hwnd, MSG_NAME_FIRST, CAPTION_WARNING, MB_OK);
     return;
   }
-  if (const GuardedWindow* guard = guard_of(w.hwnd)) {
-    if (guard->guard == SaveGuard::SAVE_AS_ONLY) {
-      command_save_as(w);
-      return;
-    }
-    if (show_message_box(w.hwnd, formatted(MSG_SAVE_CUT_LINES, guard->lines).c_str(), view.path,
-                         MB_OKCANCEL | MB_ICONWARNING) != IDOK)
-      return;
+  const DocumentMarks marks = nic_window_marks(w.hwnd);
+  if (marks.not_opened) {
+    // The text of a file that did not open goes to a name the user chooses.
+    command_save_as(w);
+    return;
   }
   show_ready_status();
-  if (save_text_file(w.hwnd, view.path, *w.text) == SaveResult::SAVED) {
+  if (save_text_file(w.hwnd, view.path, *w.text, &marks) == SaveResult::SAVED) {
     drop_guard(w.hwnd);
     show_message_box(w.hwnd, MSG_SAVED, view.path, MB_OK);
     take_saved_copy(w);
@@ -317,9 +334,19 @@ bool command_save_as(const NicWindow& w) {
     show_message_box(w.hwnd, MSG_CANNOT_WRITE, file, MB_OK);
     return false;
   }
+  // The window's own marks count when the chosen file is its own file.
+  const DocumentMarks own_marks = nic_window_marks(w.hwnd);
+  const DocumentMarks* marks = same_file_path(target, view.path) ? &own_marks : nullptr;
+  // A target the gate refuses is refused before the question whether to write over it.
+  if (const GateVerdict verdict = check_write_target(target, marks);
+      !write_allowed(verdict) && verdict != GateVerdict::ASK_CUT_LINES) {
+    const WriteNotice notice = save_refusal_notice(verdict, target);
+    show_message_box(w.hwnd, notice.text.c_str(), notice.caption.c_str(), MB_OK);
+    return false;
+  }
   if (file_exists(target) && show_message_box(w.hwnd, MSG_EXISTS, CAPTION_CONFIRM, MB_OKCANCEL) != IDOK) return false;
   show_ready_status();
-  if (save_text_file(w.hwnd, target, *w.text) != SaveResult::SAVED) return false;
+  if (save_text_file(w.hwnd, target, *w.text, marks) != SaveResult::SAVED) return false;
   take_saved_copy(w);
   // The text is the new file's now: that one may be saved over.
   drop_guard(w.hwnd);
@@ -824,30 +851,57 @@ ViewState* resync_nic_view_scrollbars(HWND sender, int line, int flag) {
   return nic_window_view(sender);
 }
 
+namespace {
+
+// The first window's save question and the save, with nothing freed or closed: 0 when the
+// window may go, -1 when it stays. A text that could not be saved keeps its window: nothing
+// typed is lost. A read-only file, or one that did not open, is never written over: its text
+// goes to Save As, and a cancelled or failed Save As keeps the window too.
+int ask_before_close_nic(const NicWindow& w) {
+  if (!w.saved || !text_differs_from_saved(*w.text, *w.saved)) return 0;
+  const int answer = show_message_box(w.hwnd, MSG_SAVE_QUESTION, CAPTION_CONFIRM, MB_YESNOCANCEL);
+  if (answer == IDCANCEL) return -1;
+  if (answer != IDYES) return 0;
+  const bool read_only = (w.view->open_file.flags & OPEN_FILE_READ_ONLY) != 0;
+  const DocumentMarks marks = nic_window_marks(w.hwnd);
+  const bool untitled = fixed_text(w.view->title) == NEW_MNEMONIC_TITLE;
+  if (!untitled && read_only) show_message_box(w.hwnd, MSG_READ_ONLY, w.view->path, MB_OK);
+  if (untitled || read_only || marks.not_opened) return command_save_as(w) ? 0 : -1;
+  GateVerdict verdict = GateVerdict::WRITE;
+  switch (save_text_file(w.hwnd, w.view->path, *w.text, &marks, &verdict)) {
+    case SaveResult::SAVED:
+      take_saved_copy(w);
+      drop_guard(w.hwnd);
+      return 0;
+    case SaveResult::REFUSED:
+      // A file made read-only since it was opened: the text may still go to another name.
+      if (is_read_only_refusal(verdict)) return command_save_as(w) ? 0 : -1;
+      return -1;
+    case SaveResult::CANCELLED:
+    case SaveResult::NOT_OPENED:
+    case SaveResult::NOT_WRITTEN:
+      break;
+  }
+  return -1;
+}
+
+}  // namespace
+
+DocumentMarks nic_window_marks(HWND window) {
+  DocumentMarks marks;
+  if (const ViewState* view = nic_window_view(window))
+    marks.opened_read_only = (view->open_file.flags & OPEN_FILE_READ_ONLY) != 0;
+  if (const GuardedWindow* guard = guard_of(window)) {
+    if (guard->guard == SaveGuard::SAVE_AS_ONLY) marks.not_opened = true;
+    if (guard->guard == SaveGuard::ASK_FIRST) marks.cut_lines = guard->lines;
+  }
+  return marks;
+}
+
 int close_nic_document(HWND window) {
   const NicWindow w = window_data(window);
   if (!w.text || !w.view) return 0;
-  if (w.saved && text_differs_from_saved(*w.text, *w.saved)) {
-    const int answer = show_message_box(window, MSG_SAVE_QUESTION, CAPTION_CONFIRM, MB_YESNOCANCEL);
-    if (answer == IDCANCEL) return -1;
-    if (answer == IDYES) {
-      // A text that could not be saved keeps its window: nothing typed is lost. A read-only
-      // file, or one that did not open, is never written over: its text goes to Save As.
-      const bool read_only = (w.view->open_file.flags & OPEN_FILE_READ_ONLY) != 0;
-      const GuardedWindow* guard = guard_of(window);
-      const bool untitled = fixed_text(w.view->title) == NEW_MNEMONIC_TITLE;
-      if (read_only && !untitled) show_message_box(window, MSG_READ_ONLY, w.view->path, MB_OK);
-      if (untitled || read_only || (guard && guard->guard == SaveGuard::SAVE_AS_ONLY)) {
-        if (!command_save_as(w)) return -1;
-      } else {
-        if (guard && show_message_box(window, formatted(MSG_SAVE_CUT_LINES, guard->lines).c_str(), w.view->path,
-                                      MB_OKCANCEL | MB_ICONWARNING) != IDOK)
-          return -1;
-        if (save_text_file(window, w.view->path, *w.text) != SaveResult::SAVED) return -1;
-        take_saved_copy(w);
-      }
-    }
-  }
+  if (ask_before_close_nic(w) != 0) return -1;
   if (g_mnemonic_window_count > 1) close_listed_windows(g_mnemonic_windows, g_mnemonic_window_count - 1);
   free_saved_copy(window);
   g_mnemonic_window_count = 0;
@@ -884,11 +938,15 @@ LRESULT CALLBACK nic_window_proc(HWND window, UINT message, WPARAM wparam, LPARA
       else if (reinterpret_cast<HWND>(wparam) == window)
         activate_window(w, false);
       break;
-    case WM_CLOSE:
-    case WM_QUERYENDSESSION: {
+    case WM_QUERYENDSESSION:
+      // The session may end when the first window's text is saved or may go; unlike a
+      // close, the question frees nothing and closes nothing: a window whose session goes
+      // on keeps its text, its saved copy and the other windows.
+      return !is_first_window(window) || ask_before_close_nic(w) == 0 ? TRUE : FALSE;
+    case WM_CLOSE: {
       if (is_first_window(window)) {
         if (w.saved) {
-          if (close_nic_document(window) != 0) return message == WM_CLOSE ? -1 : FALSE;
+          if (close_nic_document(window) != 0) return -1;
         } else {
           if (g_mnemonic_window_count > 1) close_listed_windows(g_mnemonic_windows, g_mnemonic_window_count - 1);
           g_mnemonic_window_count = 0;
@@ -896,7 +954,6 @@ LRESULT CALLBACK nic_window_proc(HWND window, UINT message, WPARAM wparam, LPARA
         // The numbering restarts only when the first window really goes.
         g_mnemonic_doc_counter = 0;
       }
-      if (message == WM_QUERYENDSESSION) return TRUE;
       break;
     }
     case WM_COMMAND:

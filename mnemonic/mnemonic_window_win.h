@@ -10,6 +10,7 @@
 #include "shell/windows_api.h"
 
 #include "core/ladder_model.h"
+#include "shell/file_replace.h"
 
 struct ViewState;
 
@@ -32,6 +33,10 @@ int close_nic_document(HWND window);
 // Applies what an editor, search or replace operation returned to the window.
 struct MnemonicEffects;
 void apply_nic_effects(HWND window, const MnemonicEffects& effects);
+
+// The marks of a window's document: opened read-only (the dialog's tick or the file's
+// attribute at open), its file did not open, the lines cut when it was read.
+DocumentMarks nic_window_marks(HWND window);
 
 // What a window holds (tests and the frame's neighbours read it).
 MnemonicText* nic_window_text(HWND window);

@@ -78,6 +78,59 @@ ProjectFiles project_files(const char* drive, const char* dir, const char* name)
   return {base + ".MBS", base + ".SEQ", base + ".NIC", base + ".LST"};
 }
 
+// ---- The files of a set -------------------------------------------------------------------------
+
+WriteNotice set_refusal_notice(SetFile kind, GateVerdict verdict, const std::string& path) {
+  if (is_read_only_refusal(verdict)) return {MSG_TARGET_READ_ONLY, path};
+  if (verdict == GateVerdict::NOT_OPENED) return {MSG_TARGET_NOT_OPENED, path};
+  switch (kind) {
+    case SetFile::OPERATION: {
+      char text[600];
+      std::snprintf(text, sizeof text, MSG_SEQ_NOT_OPENED, path.c_str());
+      return {text, CAPTION_WARN};
+    }
+    case SetFile::MNEMONIC:
+      return {path_without_extension(path) + ".NIC ファイルが、開けません\n共用をチェックして下さい", CAPTION_WARN};
+    case SetFile::DESIGN:
+      break;
+  }
+  return {MSG_FILE_NOT_OPENED, path};
+}
+
+bool check_set_targets(std::vector<SetTarget>& targets, void* owner) {
+  for (SetTarget& target : targets) {
+    GateVerdict verdict = check_write_target(target.path, target.marks_or_null());
+    if (verdict == GateVerdict::ASK_CUT_LINES) {
+      const std::string question = cut_lines_question(target.marks.cut_lines);
+      if (show_notice(question.c_str(), target.path.c_str(), NoticeStyle::OK_CANCEL | NoticeStyle::ICON_WARNING,
+                      owner) != NoticeAnswer::OK)
+        return false;
+      // The user agreed to lose the cut parts: the file may be written over.
+      target.marks.cut_lines.clear();
+      verdict = check_write_target(target.path, target.marks_or_null());
+    }
+    if (!write_allowed(verdict)) {
+      const WriteNotice notice = set_refusal_notice(target.kind, verdict, target.path);
+      notify(notice.text, notice.caption, owner);
+      return false;
+    }
+  }
+  return true;
+}
+
+std::vector<SetTarget> project_set(const ProjectFiles& files, const DocumentMarks* design_marks) {
+  // In the order the command writes them: the operation file is made first.
+  std::vector<SetTarget> set{{files.operation, SetFile::OPERATION, false, {}},
+                             {files.design, SetFile::DESIGN, design_marks != nullptr, {}},
+                             {files.mnemonic, SetFile::MNEMONIC, false, {}}};
+  if (design_marks != nullptr) set[1].marks = *design_marks;
+  return set;
+}
+
+std::string mnemonic_path_beside(const std::string& operation_path) {
+  return path_without_extension(operation_path) + ".NIC";
+}
+
 void release_read_back() {
   if (g_read_back_list && g_instruction_list.data() == g_read_back_list->data()) g_instruction_list = {};
   g_read_back_list.reset();
@@ -240,6 +293,14 @@ bool replace_program_rows(GridSpan design, ConstGridSpan rebuilt) {
 CompileOutcome compile_design_to_files(const CompileRequest& request) {
   CompileOutcome outcome;
   GridSpan grid = request.grid;
+
+  // Every file of the set is looked at before anything is compiled or written.
+  std::vector<SetTarget> targets =
+      project_set(request.files, request.has_design_marks ? &request.design_marks : nullptr);
+  if (!check_set_targets(targets, request.owner)) {
+    outcome.step = CompileStep::TARGET_REFUSED;
+    return outcome;
+  }
   g_program_row_count = count_program_rows(grid);
 
   InstructionList list;
@@ -260,9 +321,13 @@ CompileOutcome compile_design_to_files(const CompileRequest& request) {
 
   LadderGrid rebuilt;
   DeviceCommentTable table;
+  LadderGrid merged;
   try {
     rebuilt = make_ladder_grid(rebuilt_grid_rows(end_mark_row_of(grid), end_record));
     table = make_device_comment_table(comment_table_records(grid));
+    // The design with its rebuilt rows is made apart from the window's grid, which takes
+    // it only once the design file holds it.
+    merged.assign(grid.begin(), grid.end());
   } catch (const std::bad_alloc&) {
     g_instruction_list = {};
     notify(MSG_NO_MEMORY, request.view_path);
@@ -297,57 +362,66 @@ CompileOutcome compile_design_to_files(const CompileRequest& request) {
     return outcome;
   }
 
+  g_instruction_list = list;
+  build_runtime_tables(grid);
+  g_instruction_list = {};
+  if (!replace_program_rows(merged, rebuilt)) {
+    notify(MSG_REBUILT_LADDER_BROKEN, request.open_path);
+    outcome.step = CompileStep::BUILD_FAILED;
+    return outcome;
+  }
+  apply_comment_table(merged, table);
+
+  // Both files are written whole beside the old ones first; only then does either replace
+  // its old file. The gate is asked again as each new file is made and before each move.
   StagedFile operation(request.files.operation);
+  StagedFile design(request.files.design, targets[1].marks_or_null());
+  const auto refused = [&](const StagedFile& file, SetFile kind, CompileStep step) {
+    if (!write_allowed(file.verdict())) {
+      const WriteNotice notice = set_refusal_notice(kind, file.verdict(), file.path());
+      notify(notice.text, notice.caption, request.owner);
+      outcome.step = CompileStep::TARGET_REFUSED;
+    } else {
+      notify(MSG_WRITE_ERROR, file.path(), request.owner);
+      outcome.step = step;
+    }
+    return outcome;
+  };
   if (!operation.open()) {
-    g_instruction_list = {};
+    if (!write_allowed(operation.verdict())) return refused(operation, SetFile::OPERATION, CompileStep::OPERATION_NOT_WRITTEN);
     char text[600];
     std::snprintf(text, sizeof text, MSG_SEQ_NOT_OPENED, request.files.operation.c_str());
     notify(text, CAPTION_WARN);
     outcome.step = CompileStep::OPERATION_NOT_WRITTEN;
     return outcome;
   }
-  g_instruction_list = list;
-  const int records_written = write_seq_file(operation.stream());
-  g_instruction_list = {};
-  if (records_written != 0) {
-    notify(MSG_WRITE_ERROR, CAPTION_WARN);
-    outcome.step = CompileStep::OPERATION_NOT_WRITTEN;
+  if (!design.open()) {
+    if (!write_allowed(design.verdict())) return refused(design, SetFile::DESIGN, CompileStep::DESIGN_NOT_WRITTEN);
+    notify(MSG_FILE_NOT_OPENED, request.files.design);
+    outcome.step = CompileStep::DESIGN_NOT_WRITTEN;
     return outcome;
   }
   g_instruction_list = list;
-  build_runtime_tables(grid);
+  const bool records_written = write_seq_file(operation.stream()) == 0;
   g_instruction_list = {};
-  if (!replace_program_rows(grid, rebuilt)) {
-    notify(MSG_REBUILT_LADDER_BROKEN, request.open_path);
-    outcome.step = CompileStep::BUILD_FAILED;
-    return outcome;
-  }
-  apply_comment_table(grid, table);
+  if (!records_written ||
+      write_design_file(request.owner, merged, nullptr, operation.stream(), DESIGN_FILE_APPENDED) != 0 ||
+      !finish_writing(operation.stream()))
+    return refused(operation, SetFile::OPERATION, CompileStep::OPERATION_NOT_WRITTEN);
+  if (write_design_file(request.owner, merged, nullptr, design.stream(), DESIGN_FILE_STANDALONE) != 0 ||
+      !finish_writing(design.stream()))
+    return refused(design, SetFile::DESIGN, CompileStep::DESIGN_NOT_WRITTEN);
+  if (!design.commit()) return refused(design, SetFile::DESIGN, CompileStep::DESIGN_NOT_WRITTEN);
 
-  {
-    StagedFile design(request.files.design);
-    if (!design.open()) {
-      notify(MSG_FILE_NOT_OPENED, CAPTION_WARN);
-      outcome.step = CompileStep::DESIGN_NOT_WRITTEN;
-      return outcome;
-    }
-    if (write_design_file(request.owner, grid, nullptr, design.stream(), DESIGN_FILE_STANDALONE) != 0 ||
-        !design.commit()) {
-      notify(MSG_WRITE_ERROR, CAPTION_WARN);
-      outcome.step = CompileStep::DESIGN_NOT_WRITTEN;
-      return outcome;
-    }
-  }
+  // The design file holds the rebuilt design: the window's grid and its saved copy take it.
+  copy_rows(merged, grid);
   copy_rows(grid, request.saved_copy);
   g_comments_changed = 0;
 
-  if (write_design_file(request.owner, grid, nullptr, operation.stream(), DESIGN_FILE_APPENDED) != 0 ||
-      !operation.commit()) {
+  if (!operation.commit()) {
     // The design is saved, but no operation file matches it: it counts as not compiled.
     g_saved_uncompiled = 1;
-    notify(MSG_WRITE_ERROR, CAPTION_WARN);
-    outcome.step = CompileStep::OPERATION_NOT_WRITTEN;
-    return outcome;
+    return refused(operation, SetFile::OPERATION, CompileStep::OPERATION_NOT_WRITTEN);
   }
   g_saved_uncompiled = 0;
   outcome.step = CompileStep::WRITTEN;
@@ -445,12 +519,14 @@ int convert_seq_to_commented_nic(void* owner, const std::string& mnemonic_path, 
   }
   annotate_text_with_comments(table, *text);
   StagedFile out(mnemonic_path);
-  if (!out.open()) {
-    notify(MSG_FILE_NOT_OPENED, caption);
-    return -1;
-  }
-  if (write_nic_text(*text, out.stream(), 0) != 0 || !out.commit()) {
-    notify(MSG_WRITE_ERROR, CAPTION_WARN);
+  const bool opened = out.open();
+  if (!opened || write_nic_text(*text, out.stream(), 0) != 0 || !out.commit()) {
+    if (!write_allowed(out.verdict())) {
+      const WriteNotice notice = set_refusal_notice(SetFile::MNEMONIC, out.verdict(), mnemonic_path);
+      notify(notice.text, notice.caption, owner);
+    } else {
+      notify(MSG_WRITE_ERROR, mnemonic_path, owner);
+    }
     return -1;
   }
   if (file_exists(listing_path.c_str())) remove_file(listing_path.c_str());
@@ -504,11 +580,21 @@ DesignConversion convert_list_to_design_file(const std::string& design_path, con
 
   StagedFile design(design_path);
   if (!design.open()) {
-    notify(MSG_FILE_NOT_OPENED, caption);
+    if (!write_allowed(design.verdict())) {
+      const WriteNotice notice = set_refusal_notice(SetFile::DESIGN, design.verdict(), design_path);
+      notify(notice.text, notice.caption);
+    } else {
+      notify(MSG_FILE_NOT_OPENED, caption);
+    }
     return DesignConversion::NOT_OPENED;
   }
   if (write_design_file(nullptr, grid, nullptr, design.stream(), DESIGN_FILE_STANDALONE) != 0 || !design.commit()) {
-    notify(MSG_WRITE_ERROR, CAPTION_WARN);
+    if (!write_allowed(design.verdict())) {
+      const WriteNotice notice = set_refusal_notice(SetFile::DESIGN, design.verdict(), design_path);
+      notify(notice.text, notice.caption);
+      return DesignConversion::NOT_OPENED;
+    }
+    notify(MSG_WRITE_ERROR, design_path);
     return DesignConversion::NOT_WRITTEN;
   }
   g_comments_changed = 0;

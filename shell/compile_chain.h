@@ -23,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/ladder_model.h"
 #include "shell/documents.h"
@@ -97,6 +98,34 @@ bool replace_program_rows(GridSpan design, ConstGridSpan rebuilt);
 // the grid's rules (check_grid_invariants); the design itself is not changed.
 bool rebuilt_grid_is_sound(ConstGridSpan design, ConstGridSpan rebuilt);
 
+// ---- The files of a set ---------------------------------------------------------------------------
+// A command that writes several files (the compiles: .MBS, .SEQ, .NIC) looks at every one of
+// them through the gate before it writes any, so that a refused file stops it before a file
+// of the set is replaced.
+enum class SetFile { DESIGN, OPERATION, MNEMONIC };
+struct SetTarget {
+  std::string path;
+  SetFile kind = SetFile::DESIGN;
+  bool has_marks = false;  // the target is the file of an open document with these marks
+  DocumentMarks marks;
+  const DocumentMarks* marks_or_null() const { return has_marks ? &marks : nullptr; }
+};
+// The refusal's message, naming the file: "読取り専用ファイルです" (caption the path) for the
+// read-only kinds, MSG_TARGET_NOT_OPENED (caption the path) for a document whose file did not
+// open, otherwise the file kind's "cannot open" text: "<path>ファイルが開けません\n共用をチェック
+// して下さい" ("警告") for the .SEQ, "ファイルが開けません\n共用をチェックして下さい" (caption the
+// path) for the .MBS, "<path less extension>.NIC ファイルが、開けません\n共用をチェックして下さい"
+// ("警告") for the .NIC.
+WriteNotice set_refusal_notice(SetFile kind, GateVerdict verdict, const std::string& path);
+// Asks the gate about every target in order. A target whose document holds lines cut at
+// open asks the user first (cut_lines_question, OK/Cancel, caption the path): OK lets it be
+// written (its cut lines are then cleared from the marks), Cancel stops. True when every
+// target may be written; false after the first refusal's message (nothing is written).
+bool check_set_targets(std::vector<SetTarget>& targets, void* owner = nullptr);
+// The targets of a compile of the project, in the order it writes them: its .SEQ, .MBS (with
+// the marks of the design's window when it is open) and .NIC.
+std::vector<SetTarget> project_set(const ProjectFiles& files, const DocumentMarks* design_marks = nullptr);
+
 // ---- Compile phase -------------------------------------------------------------------------------
 enum class CompileStep {
   WRITTEN,             // operation file and design file written
@@ -107,6 +136,7 @@ enum class CompileStep {
   UNSUPPORTED_BRANCH,  // "サポートされていない分岐回路のため..."; stops the command
   OPERATION_NOT_WRITTEN,  // the .SEQ could not be created or written
   DESIGN_NOT_WRITTEN,  // the .MBS could not be created or written
+  TARGET_REFUSED,      // the gate refused a file of the set: nothing was written
 };
 struct CompileRequest {
   void* owner = nullptr;        // owner of the compiler's own questions
@@ -115,18 +145,30 @@ struct CompileRequest {
   ProjectFiles files;
   std::string view_path;        // caption of the memory messages
   std::string open_path;        // caption of the rebuild message
+  bool has_design_marks = false;  // the design's window is open with these marks
+  DocumentMarks design_marks;
 };
 struct CompileOutcome {
   CompileStep step = CompileStep::WRITTEN;
   int compile_result = 0;       // compile_ladder's result
-  // The read-back runs after every end but the unsupported-branch stop.
-  bool read_back() const { return step != CompileStep::UNSUPPORTED_BRANCH; }
+  // The read-back runs after a compile that wrote its files and after one that the compiler
+  // or the rebuild stopped (the previous files are read back and converted again); a
+  // compile whose files were refused or could not be written, and one stopped by the branch
+  // screening, end the command: no file of the set is replaced after them.
+  bool read_back() const {
+    return step != CompileStep::UNSUPPORTED_BRANCH && step != CompileStep::TARGET_REFUSED &&
+           step != CompileStep::OPERATION_NOT_WRITTEN && step != CompileStep::DESIGN_NOT_WRITTEN;
+  }
 };
 // The compile of the design into the project's operation file and the save of the
-// rebuilt design. The branch screening runs before any file is touched, so a refused
-// program keeps the previous files. On success the saved copy equals the grid and
-// g_saved_uncompiled and g_comments_changed are 0; when the design file was saved but the
-// operation file was not, g_saved_uncompiled is 1.
+// rebuilt design. Every file of the set (.MBS, .SEQ, .NIC) is looked at through the gate
+// first, and the branch screening runs before any file is touched, so a refused program
+// or target keeps the previous files. Both files are written whole beside the old ones
+// before either replaces its old file, and the design's grid takes the rebuilt rows only
+// once the design file holds them: a compile that writes nothing leaves the grid as the
+// user left it. On success the saved copy equals the grid and g_saved_uncompiled and
+// g_comments_changed are 0; when the design file was saved but the operation file's move
+// then failed, g_saved_uncompiled is 1.
 CompileOutcome compile_design_to_files(const CompileRequest& request);
 
 // ---- Read-back ------------------------------------------------------------------------------------
@@ -138,7 +180,10 @@ bool read_back_operation_file(const std::string& operation_path, const std::stri
 void take_loaded_cpu_settings();
 
 // ---- Operation file to mnemonic file -----------------------------------------------------------------
-// Converts g_seq_path into `mnemonic_path` (convert_seq_to_nic shows its own messages),
+// The mnemonic file the conversion of `operation_path` makes: the same path with ".NIC".
+std::string mnemonic_path_beside(const std::string& operation_path);
+// Converts g_seq_path into `mnemonic_path`, the file beside it (convert_seq_to_nic shows
+// its own messages),
 // reads it, writes the device comments of g_seq_grid behind their statements, writes it
 // back whole and deletes `listing_path`. The text becomes the frame's own and
 // g_mnemonic_text names it. Returns 0, or convert_seq_to_nic's code (2, 4), or -1 after

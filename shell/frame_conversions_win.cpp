@@ -11,6 +11,7 @@
 #include "shell/command_ids.h"
 #include "shell/command_routing_win.h"
 #include "shell/compile_chain.h"
+#include "core/seq_to_nic.h"
 #include "shell/frame_win.h"
 #include "shell/message_box_win.h"
 #include "shell/one_click.h"
@@ -78,15 +79,40 @@ void set_design_document_reader(DesignDocumentReader reader) {
 
 void set_compile_error_list_opener(CompileErrorListOpener opener) { g_compile_error_opener = opener; }
 
+namespace {
+
+// True when a live mnemonic window shows the file at `path`.
+bool mnemonic_window_shows(const std::string& path) {
+  for (WindowHandle handle : g_mnemonic_windows) {
+    if (handle == WINDOW_LIST_END) break;
+    if (!is_live(handle)) continue;
+    const ViewState* view = view_of(as_hwnd(handle));
+    if (view != nullptr && same_file_path(bounded(view->path, sizeof view->path), path)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 LRESULT seq_to_mnemonic_command(HWND frame, WPARAM, LPARAM) {
   reset_design_modes();
-  const ProjectFiles files = current_project_files();
-  const DWORD attributes = GetFileAttributesW(cp932_to_wide(files.mnemonic).c_str());
-  const bool mnemonic_exists = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-  // A mnemonic window that keeps its edits stops the command: its file is not rewritten.
-  if (mnemonic_exists && is_live(g_mnemonic_windows[0]) && !close_mnemonic_windows()) return 1;
+  // The conversion makes the mnemonic file beside the operation file it converts: that is
+  // the file the windows are asked about and the file read back, annotated and written.
+  // (It is the project's mnemonic file whenever the operation file is the project's.)
+  const std::string mnemonic = mnemonic_path_beside(g_seq_path);
+  const std::string listing = path_without_extension(g_seq_path) + ".LST";
+  // The mnemonic windows close first (each asks about its changes) when the project's
+  // mnemonic file exists, and when the file the conversion writes exists or a window shows
+  // it; a window that keeps its edits stops the command, and its file is not rewritten.
+  const std::string project_mnemonic = current_project_files().mnemonic;
+  if (is_live(g_mnemonic_windows[0]) &&
+      (file_exists(project_mnemonic.c_str()) || file_exists(mnemonic.c_str()) || mnemonic_window_shows(mnemonic)) &&
+      !close_mnemonic_windows())
+    return 1;
+  // A window of that file that outlived the first window's close (none should) still holds it.
+  if (mnemonic_window_shows(mnemonic)) return 1;
   // 0 when the text was made; the one-click write goes on only then.
-  return convert_seq_to_commented_nic(frame, files.mnemonic, files.listing, open_record_path()) == 0 ? 0 : 1;
+  return convert_seq_to_commented_nic(frame, mnemonic, listing, open_record_path()) == 0 ? 0 : 1;
 }
 
 LRESULT seq_to_design_command(HWND frame, WPARAM, LPARAM) {

@@ -24,6 +24,7 @@
 #include "shell/print_command_win.h"
 #include "shell/settings_file.h"
 #include "shell/settings_win.h"
+#include "shell/status_bar_win.h"
 #include "shell/status_parts.h"
 #include "shell/text_win.h"
 #include "shell/window_lists_win.h"
@@ -195,7 +196,7 @@ void on_size(HWND frame, int width, int height) {
   }
 
   if (g_status_bar) {
-    const auto edges = status_part_edges(width);
+    const auto edges = status_part_edges(width, measured_status_indicator_width());
     SendMessageW(g_status_bar, SB_SETPARTS, STATUS_PART_COUNT, reinterpret_cast<LPARAM>(edges.data()));
     RECT rect;
     GetWindowRect(g_status_bar, &rect);

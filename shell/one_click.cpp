@@ -27,15 +27,24 @@ bool grids_differ(ConstGridSpan a, ConstGridSpan b) {
 
 // Saves the active window's grid under its own path, beside the old file first.
 bool save_active_design(const OneClickView& view, const OneClickMain& main) {
-  const ReplaceResult saved = write_file_replacing(view.path, [&](std::FILE* stream) {
-    return write_design_file(nullptr, view.grid, nullptr, stream, DESIGN_FILE_STANDALONE) == 0;
-  });
+  DocumentMarks marks;
+  marks.opened_read_only = view.read_only;
+  GateVerdict verdict = GateVerdict::WRITE;
+  const ReplaceResult saved = write_file_replacing(
+      view.path,
+      [&](std::FILE* stream) { return write_design_file(nullptr, view.grid, nullptr, stream, DESIGN_FILE_STANDALONE) == 0; },
+      &marks, &verdict);
+  if (saved == ReplaceResult::REFUSED) {
+    const WriteNotice notice = save_refusal_notice(verdict, view.path);
+    notify(notice.text.c_str(), notice.caption);
+    return false;
+  }
   if (saved == ReplaceResult::NOT_OPENED) {
     notify(MSG_FILE_NOT_OPENED, view.path);
     return false;
   }
   if (saved != ReplaceResult::REPLACED) {
-    notify(MSG_WRITE_ERROR, CAPTION_WARN);
+    notify(MSG_WRITE_ERROR, view.path);
     return false;
   }
   if (!main.saved_copy.empty()) {
@@ -99,6 +108,15 @@ OneClickEnd run_one_click_write(const OneClickRequest& request, const OneClickHo
     return OneClickEnd::REFUSED;
   }
 
+  // The command writes the design, the operation file and the mnemonic file: every one of
+  // them is looked at before the first is written.
+  DocumentMarks marks;
+  marks.opened_read_only = view.read_only;
+  std::vector<SetTarget> targets = project_set(request.files, &marks);
+  if (!same_file_path(view.path, request.files.design))
+    targets.insert(targets.begin(), SetTarget{view.path, SetFile::DESIGN, true, marks});
+  if (!check_set_targets(targets)) return OneClickEnd::REFUSED;
+
   if (host.status) host.status(STATUS_READY);
   if (!save_active_design(view, request.main)) return OneClickEnd::NOT_SAVED;
   call(host.reset_design_modes);
@@ -123,7 +141,7 @@ OneClickEnd run_one_click_write(const OneClickRequest& request, const OneClickHo
   compile.open_path = request.main.open_path;
   const CompileOutcome compiled = compile_design_to_files(compile);
   if (compiled.step == CompileStep::COMPILE_ERRORS) call(host.open_compile_errors);
-  if (!compiled.read_back()) return OneClickEnd::UNSUPPORTED_BRANCH;
+  if (compiled.step == CompileStep::UNSUPPORTED_BRANCH) return OneClickEnd::UNSUPPORTED_BRANCH;
   // A compile that ended early leaves the previous files: the board keeps what it has
   // rather than get an older program than the design shows, and the user is told so.
   // Nothing is read back or converted, since nothing is written.
@@ -148,7 +166,12 @@ OneClickEnd run_one_click_write(const OneClickRequest& request, const OneClickHo
 
   if (!open_link_for_write()) return OneClickEnd::NO_LINK;
   char end_answer[16];
-  if (write_program_to_target(g_mnemonic_text, end_answer) != 0) return OneClickEnd::WRITE_FAILED;
-  notify(MSG_PROGRAM_WRITTEN, request.main.open_path);
+  int ascii_lines = 0;
+  if (write_program_to_target(g_mnemonic_text, end_answer, &ascii_lines) != 0) return OneClickEnd::WRITE_FAILED;
+  // Comments the board took by their ASCII part only are said in the end message's
+  // second line: the board does not hold them as they were written.
+  std::string written = MSG_PROGRAM_WRITTEN;
+  if (ascii_lines > 0) written += "\n" + ascii_comment_note(MSG_ASCII_COMMENTS_WRITTEN, ascii_lines);
+  notify(written.c_str(), request.main.open_path);
   return OneClickEnd::WRITTEN;
 }

@@ -47,7 +47,7 @@ struct OneClickHost {
 
 enum class OneClickEnd {
   NOT_A_DESIGN_WINDOW,  // refused without a word
-  REFUSED,              // second file, read-only or unnamed
+  REFUSED,              // second file, read-only or unnamed, or a file the gate refused
   NOT_SAVED,            // the design could not be saved
   NO_MAIN_DESIGN,
   CANCELLED,            // the user kept the other screens open, or a window kept its edits
@@ -57,8 +57,10 @@ enum class OneClickEnd {
   NOT_READ_BACK,
   NOT_CONVERTED,        // the conversion to mnemonics failed: nothing is written into the board
   NO_LINK,              // "ＣＯＭ番号の不整合等で、..."
-  WRITE_FAILED,         // the board did not take the program ("通信が成立していません！")
-  WRITTEN,              // "プログラムの書き込み処理が終了しました。"
+  WRITE_FAILED,         // the board did not take the program ("通信が成立していません！", or
+                        // MSG_STATEMENT_NOT_ASCII for a statement a 7-bit board cannot hold)
+  WRITTEN,              // "プログラムの書き込み処理が終了しました。" (and, on a line of its own,
+                        // MSG_ASCII_COMMENTS_WRITTEN when comments went by their ASCII part)
 };
 
 struct OneClickRequest {

@@ -26,14 +26,33 @@ std::string read_whole(FILE* file) {
   return text;
 }
 
+// A file.ini that exists but could not be read at start-up (another program held it, say):
+// its full path. The settings of this run never replace it, since the program knows nothing
+// of what it holds.
+std::wstring g_unread_settings_file;
+
+std::wstring full_path(const std::wstring& path) {
+  wchar_t buffer[MAX_PATH * 2];
+  const DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH * 2, buffer, nullptr);
+  return n == 0 || n >= MAX_PATH * 2 ? path : std::wstring(buffer, n);
+}
+
 // The file is written as a new file and moved over the old one only when complete, so a
-// failed or interrupted write never leaves a damaged file.ini.
+// failed or interrupted write never leaves a damaged file.ini, and through the gate of
+// core/file_replace.h: a read-only, locked or unread file.ini, or a folder in its place,
+// keeps what it holds. The settings writer tells nobody (the program writes file.ini at
+// every change and when it closes, and a message each time would stand in the user's way).
 // A folder whose name has no CP932 form cannot take the file (the program keeps its paths in
 // CP932): the write fails and the old file stays.
 bool write_whole(const std::wstring& path, const std::string& text) {
   std::string narrow;
   if (!wide_to_cp932(path, narrow)) return false;
-  return write_file_replacing(narrow, text);
+  DocumentMarks unread;
+  unread.not_opened = true;
+  std::string unread_path;
+  const bool was_unread = !g_unread_settings_file.empty() && wide_to_cp932(g_unread_settings_file, unread_path) &&
+                          same_file_path(unread_path, narrow);
+  return write_text_replacing(narrow, text, was_unread ? &unread : nullptr) == ReplaceResult::REPLACED;
 }
 
 // A rectangle that lies on no monitor would put the frame where nobody can reach it.
@@ -76,6 +95,7 @@ namespace {
 
 void read_settings_lines(HWND frame) {
   SettingsReadOutcome outcome;
+  g_unread_settings_file.clear();
   if (GetFileAttributesW(SETTINGS_FILE) == INVALID_FILE_ATTRIBUTES) {
     g_app_settings.com_number = 1;
     // A file that cannot be created leaves the defaults in memory.
@@ -84,9 +104,13 @@ void read_settings_lines(HWND frame) {
     if (!write_whole(SETTINGS_FILE, outcome.default_text)) return;
     g_app_settings = created;
   } else {
-    // Opened for reading and writing, as the default lines may have to replace it.
-    FILE* file = _wfopen(SETTINGS_FILE, L"r+b");
-    if (!file) return;
+    // Read only: the default lines that may have to replace it are written as a whole new
+    // file (a read-only file.ini is read and kept).
+    FILE* file = _wfopen(SETTINGS_FILE, L"rb");
+    if (!file) {
+      g_unread_settings_file = full_path(SETTINGS_FILE);
+      return;
+    }
     const std::string text = read_whole(file);
     std::fclose(file);
     outcome = read_settings_text(text, g_app_settings);

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 
 #include "shell/frame_win.h"
@@ -38,4 +39,37 @@ void show_edit_mode_indicators(int mode, int selected) {
 void show_status_text_and_modes(const char* text_list, int index, int mode) {
   set_status_part_text(0, list_entry(text_list, index).c_str());
   show_edit_mode_indicators(mode, index);
+}
+
+int measured_status_indicator_width() {
+  static int width = 0;
+  if (width != 0) return width;
+  if (g_status_bar == nullptr) return STATUS_INDICATOR_WIDTH;
+  // The bar draws with the font it was given, else with its default: the system's status
+  // font.
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(g_status_bar, WM_GETFONT, 0, 0));
+  HFONT made = nullptr;
+  if (font == nullptr) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+      font = made = CreateFontIndirectW(&metrics.lfStatusFont);
+  }
+  HDC dc = GetDC(g_status_bar);
+  if (dc == nullptr) {
+    if (made != nullptr) DeleteObject(made);
+    return STATUS_INDICATOR_WIDTH;
+  }
+  const HGDIOBJ old = font != nullptr ? SelectObject(dc, font) : nullptr;
+  int widest = 0;
+  for (const std::string& text : all_indicator_texts()) {
+    const std::wstring wide = cp932_to_wide(text);
+    SIZE size{};
+    if (GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size)) widest = std::max<int>(widest, size.cx);
+  }
+  if (old != nullptr) SelectObject(dc, old);
+  ReleaseDC(g_status_bar, dc);
+  if (made != nullptr) DeleteObject(made);
+  width = status_indicator_width(widest);
+  return width;
 }

@@ -16,3 +16,7 @@ void clear_status_parts();
 void show_edit_mode_indicators(int mode, int selected);
 // Part 0 = entry `index` of a NUL-separated list, then the indicators of `mode`.
 void show_status_text_and_modes(const char* text_list, int index, int mode);
+
+// The width of the indicator parts that shows every indicator text whole in the font the
+// status bar draws with (status_indicator_width of the widest text); measured once.
+int measured_status_indicator_width();

@@ -1,16 +1,32 @@
 #include "shell/status_parts.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "shell/command_ids.h"
 
-std::array<int, STATUS_PART_COUNT> status_part_edges(int client_width) {
+std::array<int, STATUS_PART_COUNT> status_part_edges(int client_width, int indicator_width) {
   std::array<int, STATUS_PART_COUNT> edges{};
   for (int i = 0; i < STATUS_PART_COUNT; ++i) {
-    const int edge = client_width - 432 + 66 * i;
+    const int edge = client_width - STATUS_GRIP_ROOM - indicator_width * (STATUS_PART_COUNT - 1 - i);
     edges[i] = edge < 0 ? 0 : edge;
   }
   return edges;
+}
+
+int status_indicator_width(int widest_text_width) {
+  return std::max(STATUS_INDICATOR_WIDTH, widest_text_width + STATUS_TEXT_ROOM);
+}
+
+std::vector<std::string> all_indicator_texts() {
+  std::vector<std::string> texts;
+  for (const char* names : {RANGE_SUBMODE_NAMES, BLANK_SUBMODE_NAMES}) {
+    for (int i = 0; !list_entry(names, i).empty(); ++i) {
+      texts.push_back("○" + list_entry(names, i));
+      texts.push_back("  " + list_entry(names, i));
+    }
+  }
+  return texts;
 }
 
 void skip_list_strings(const char** text, int n, int base) {

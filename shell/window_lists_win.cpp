@@ -1,5 +1,6 @@
 #include "shell/window_lists_win.h"
 
+#include "shell/dialog_placement_win.h"
 #include "shell/frame_win.h"
 #include "shell/text_win.h"
 
@@ -18,6 +19,8 @@ HWND open_slot0_dialog(const wchar_t* template_name, DLGPROC procedure, HWND own
   HINSTANCE instance = g_instance != nullptr ? g_instance : GetModuleHandleW(nullptr);
   HWND dialog = CreateDialogParamW(instance, template_name, owner, procedure, parameter);
   if (dialog == nullptr) return nullptr;
+  // Wherever its template or its opening put it, the dialog opens wholly on the screen.
+  keep_window_on_screen(dialog);
   // The closed dialog's WM_CLOSE may have run on another screen's row: take the current one again.
   dialog_slot_row(g_screen_kind)[0] = as_window_handle(dialog);
   ShowWindow(dialog, SW_SHOW);

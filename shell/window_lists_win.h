@@ -39,6 +39,6 @@ inline int any_other_window_iconic(std::span<const WindowHandle> list, HWND wind
 void retitle_document_window(HWND child, const std::string& title);
 
 // Opens a modeless dialog from its template into slot 0 of the current screen's row of the
-// dialog table: the dialog there before is closed first (WM_CLOSE), the new one is shown and
-// takes the slot. 0 when the dialog could not be created (the slot is then empty).
+// dialog table: the dialog there before is closed first (WM_CLOSE), the new one is shown,
+// wholly inside the work area, and takes the slot. 0 when the dialog could not be created (the slot is then empty).
 HWND open_slot0_dialog(const wchar_t* template_name, DLGPROC procedure, HWND owner, LPARAM parameter = 0);

@@ -68,26 +68,42 @@ void discard_waiting_input() {
   }
 }
 
+bool is_high_byte(char c) { return static_cast<uint8_t>(c) > 0x7E; }
+
 // Awaits the echo of the `count` bytes just written from g_tx_buffer and compares it with
-// them as it comes (match_line_echo). The wait ends as soon as the echo is whole, so a
-// board that drops the bytes above 0x7E from its echo costs no time-out.
-bool await_echo(int count) {
+// them as it comes (match_line_echo), to the line's last byte in whichever form the board
+// gives. The wait ends as soon as the echo is whole; an echo that is the line's printable
+// ASCII and also the start of its every-byte echo is whole only once the board has fallen
+// silent after it, or when the board is known to echo only printable ASCII. A complete
+// echo of a line with bytes above 0x7E tells the board's form: `form` learns it and
+// `by_ascii` says whether the echo was the ASCII part only. COMPLETE, DIFFERS (the echo
+// differs, or the board fell silent before it was whole) or NOT_ASCII_STATEMENT.
+EchoMatch await_echo(int count, EchoForm& form, bool& by_ascii) {
+  by_ascii = false;
   const std::string_view sent(reinterpret_cast<const char*>(g_tx_buffer.data()), static_cast<size_t>(count));
   std::array<uint8_t, LINK_BUFFER_SIZE> echo{};
   size_t got = 0;
   int empty = 0;
-  while (got < static_cast<size_t>(count)) {
+  EchoMatch match = EchoMatch::PARTIAL;
+  // Every form of the echo is at most as long as the line, so a PARTIAL echo leaves room.
+  while (match == EchoMatch::PARTIAL && got < static_cast<size_t>(count)) {
     const int n = read_some(echo.data() + got, static_cast<size_t>(count) - got);
+    const std::string_view so_far(reinterpret_cast<const char*>(echo.data()), got + static_cast<size_t>(n > 0 ? n : 0));
     if (n == 0) {
-      if (++empty >= LINE_EMPTY_READS) return false;
+      match = match_line_echo(sent, so_far, form, true);
+      if (match == EchoMatch::PARTIAL && ++empty >= LINE_EMPTY_READS) return EchoMatch::DIFFERS;
       continue;
     }
     empty = 0;
     got += static_cast<size_t>(n);
-    const EchoMatch match = match_line_echo(sent, {reinterpret_cast<const char*>(echo.data()), got});
-    if (match != EchoMatch::PARTIAL) return match == EchoMatch::COMPLETE;
+    match = match_line_echo(sent, so_far, form, false);
   }
-  return false;
+  if (match != EchoMatch::COMPLETE) return match == EchoMatch::PARTIAL ? EchoMatch::DIFFERS : match;
+  if (std::any_of(sent.begin(), sent.end(), is_high_byte)) {
+    by_ascii = got < sent.size();
+    form = by_ascii ? EchoForm::PRINTABLE_ASCII : EchoForm::EVERY_BYTE;
+  }
+  return EchoMatch::COMPLETE;
 }
 
 // Takes a half-typed command off the board's line after its echo failed: the board
@@ -106,14 +122,23 @@ void clear_board_line(uint8_t byte) {
 }
 
 // Writes a whole line from g_tx_buffer, awaits its echo, then writes CR. When the echo
-// fails the line is dropped from the board's line, unexecuted.
-bool send_whole_line(int length) {
-  if (!send_tx(length)) return false;
-  if (!await_echo(length)) {
+// fails the line is dropped from the board's line, unexecuted. COMPLETE when the CR went
+// out; `form` and `by_ascii` as await_echo.
+EchoMatch send_whole_line(int length, EchoForm& form, bool& by_ascii) {
+  by_ascii = false;
+  if (!send_tx(length)) return EchoMatch::DIFFERS;
+  const EchoMatch echo = await_echo(length, form, by_ascii);
+  if (echo != EchoMatch::COMPLETE) {
     clear_board_line(STOP_BYTE);
-    return false;
+    return echo;
   }
-  return send_byte('\r');
+  return send_byte('\r') ? EchoMatch::COMPLETE : EchoMatch::DIFFERS;
+}
+
+void notify_statement_not_ascii(int line_number) {
+  char text[160];
+  std::snprintf(text, sizeof text, MSG_STATEMENT_NOT_ASCII, line_number);
+  show_notice(text, CAPTION_WARNING, NoticeStyle::OK);
 }
 
 // Sends the text one character at a time, comparing each echo, then CR; after a failed
@@ -323,11 +348,22 @@ int format_program_line(int number, const LineWords& words, std::span<char> out)
   return n;
 }
 
-int write_program_to_target(ConstTextSpan text, std::span<char> end_answer) {
+std::string ascii_comment_note(const char* format, int lines) {
+  if (lines <= 0 || format == nullptr) return {};
+  char text[160];
+  std::snprintf(text, sizeof text, format, lines);
+  return text;
+}
+
+int write_program_to_target(ConstTextSpan text, std::span<char> end_answer, int* ascii_comment_lines) {
+  if (ascii_comment_lines) *ascii_comment_lines = 0;
   if (!end_answer.empty()) end_answer[0] = 0;
   if (text.empty()) return -2;
   purge_port(link_slot());
 
+  // How this board echoes: learnt from the first line that shows it.
+  EchoForm form = EchoForm::UNKNOWN;
+  int ascii_lines = 0;
   // A text without its end line ends at its last line.
   size_t i = 0;
   for (; i < text.size(); ++i) {
@@ -335,14 +371,35 @@ int write_program_to_target(ConstTextSpan text, std::span<char> end_answer) {
     if (words.first == END_LINE_WORD) break;
     char* line = reinterpret_cast<char*>(g_tx_buffer.data());
     const int length = format_program_line(static_cast<int>(i) + 1, words, {line, g_tx_buffer.size()});
-    if (length == 0 || !send_whole_line(length)) {
+    if (length == 0) {
       notify_link_failed();
       return -1;
     }
+    // A board that keeps only printable ASCII would hold another statement: nothing of
+    // the line goes out.
+    if (form == EchoForm::PRINTABLE_ASCII && !statement_is_ascii({line, static_cast<size_t>(length)})) {
+      notify_statement_not_ascii(static_cast<int>(i) + 1);
+      return -3;
+    }
+    bool by_ascii = false;
+    const EchoMatch echo = send_whole_line(length, form, by_ascii);
+    if (echo == EchoMatch::NOT_ASCII_STATEMENT) {
+      notify_statement_not_ascii(static_cast<int>(i) + 1);
+      return -3;
+    }
+    if (echo != EchoMatch::COMPLETE) {
+      notify_link_failed();
+      return -1;
+    }
+    if (by_ascii) ++ascii_lines;
     std::array<uint8_t, LINE_ANSWER_SIZE> answer{};
     size_t got = 0;
     const ReplyEnd end = await_reply(answer, got, LINE_EMPTY_READS, false);
-    if (end == ReplyEnd::SILENT || end == ReplyEnd::FULL) {
+    // The answer is ASCII: a byte above 0x7E in it is echo that came after the echo was
+    // taken as whole, so the line was not compared to its end.
+    const bool late_echo = std::any_of(answer.begin(), answer.begin() + static_cast<std::ptrdiff_t>(got),
+                                       [](uint8_t b) { return b > 0x7E; });
+    if (end == ReplyEnd::SILENT || end == ReplyEnd::FULL || late_echo) {
       notify_link_failed();
       return -1;
     }
@@ -351,7 +408,8 @@ int write_program_to_target(ConstTextSpan text, std::span<char> end_answer) {
 
   char* line = reinterpret_cast<char*>(g_tx_buffer.data());
   const int length = std::snprintf(line, g_tx_buffer.size(), "N%d", static_cast<int>(i) + 1);
-  if (!send_whole_line(length)) {
+  bool by_ascii = false;
+  if (send_whole_line(length, form, by_ascii) != EchoMatch::COMPLETE) {
     notify_link_failed();
     return -1;
   }
@@ -369,6 +427,7 @@ int write_program_to_target(ConstTextSpan text, std::span<char> end_answer) {
     std::memcpy(end_answer.data(), from, n);
     end_answer[n] = 0;
   }
+  if (ascii_comment_lines) *ascii_comment_lines = ascii_lines;
   return 0;
 }
 
@@ -382,27 +441,28 @@ bool format_listing_line(std::string_view line, std::span<char> out, int& length
   return length > 0;
 }
 
-EchoMatch match_line_echo(std::string_view sent, std::string_view echo) {
-  if (echo.size() > sent.size()) return EchoMatch::DIFFERS;
-  const bool whole = sent.substr(0, echo.size()) == echo;
-  if (whole && echo.size() == sent.size()) return EchoMatch::COMPLETE;
-  // The echo of a board that keeps only printable ASCII.
-  size_t e = 0;
-  size_t s = 0;
-  for (; s < sent.size() && e < echo.size(); ++s) {
-    if (static_cast<uint8_t>(sent[s]) > 0x7E) continue;
-    if (sent[s] != echo[e]) break;
-    ++e;
+EchoMatch match_line_echo(std::string_view sent, std::string_view echo, EchoForm form, bool board_silent) {
+  const std::string ascii = ascii_part(sent);
+  const bool has_high = ascii.size() != sent.size();
+  // The forms this board may give: every byte, unless it is known to keep only printable
+  // ASCII; the printable ASCII, for a line that has more, unless it is known to echo every byte.
+  const bool whole_prefix = (form != EchoForm::PRINTABLE_ASCII || !has_high) && sent.substr(0, echo.size()) == echo;
+  const bool ascii_prefix =
+      has_high && form != EchoForm::EVERY_BYTE && std::string_view(ascii).substr(0, echo.size()) == echo;
+  if (whole_prefix && echo.size() == sent.size()) return EchoMatch::COMPLETE;
+  if (ascii_prefix && echo.size() == ascii.size()) {
+    // Every ASCII byte came back. While this is also the start of the every-byte echo (the
+    // line ends in bytes above 0x7E), the rest may still come.
+    if (whole_prefix && !board_silent) return EchoMatch::PARTIAL;
+    return statement_is_ascii(sent) ? EchoMatch::COMPLETE : EchoMatch::NOT_ASCII_STATEMENT;
   }
-  const bool ascii = e == echo.size();
-  if (ascii) {
-    while (s < sent.size() && static_cast<uint8_t>(sent[s]) > 0x7E) ++s;
-    // Every ASCII byte came back. When the line ends in bytes above 0x7E this is also the
-    // start of a whole echo; the rest of that echo, if it comes, arrives ahead of the
-    // board's answer to CR and is read with it.
-    if (s == sent.size()) return EchoMatch::COMPLETE;
-  }
-  return whole || ascii ? EchoMatch::PARTIAL : EchoMatch::DIFFERS;
+  return whole_prefix || ascii_prefix ? EchoMatch::PARTIAL : EchoMatch::DIFFERS;
+}
+
+bool statement_is_ascii(std::string_view line) {
+  // A trail byte of Shift-JIS is never ';' (0x3B), so the first ';' starts the comment.
+  const std::string_view statement = line.substr(0, line.find(';'));
+  return std::none_of(statement.begin(), statement.end(), [](char c) { return static_cast<uint8_t>(c) > 0x7E; });
 }
 
 std::string ascii_part(std::string_view line) {
@@ -430,20 +490,22 @@ ListingReader::Step ListingReader::take(uint8_t byte) {
   return MORE;
 }
 
+bool reply_ends_at_prompt(std::string_view reply) {
+  return !reply.empty() && reply.back() == PROMPT && (reply.size() == 1 || reply[reply.size() - 2] == '\n');
+}
+
 std::string_view listing_of_reply(std::string_view reply) {
   // Cut before the character that precedes the prompt: the line end before '>' goes.
-  if (!reply.empty() && reply.back() == PROMPT) {
-    const size_t prompt = reply.size() - 1;
-    reply = reply.substr(0, prompt == 0 ? 0 : prompt - 1);
-  }
+  if (reply_ends_at_prompt(reply)) reply = reply.substr(0, reply.size() < 2 ? 0 : reply.size() - 2);
   const size_t first_lf = reply.find('\n');
   return first_lf == std::string_view::npos ? std::string_view() : reply.substr(first_lf + 1);
 }
 
 namespace {
 
-// Sends "L" and reads the whole listing, up to the prompt. Without a prompt the reply
-// holds what came before the reading stopped.
+// Sends "L" and reads the whole listing, up to its prompt at a line start. A '>' anywhere
+// else is listing text, even when the board falls silent after it: that listing is CUT.
+// Without a prompt the reply holds what came before the reading stopped.
 ListingEnd collect_listing(std::string& reply) {
   reply.clear();
   if (!send_echoed_command("L")) return ListingEnd::SILENT;
@@ -453,12 +515,9 @@ ListingEnd collect_listing(std::string& reply) {
   for (;;) {
     const int n = read_some(chunk.data(), chunk.size());
     if (n == 0) {
+      if (++empty < REPLY_EMPTY_READS) continue;
       reply = reader.reply();
-      // A '>' inside a line ends the reply too when nothing follows it: a board that
-      // does not start its prompt on a line of its own.
-      if (!reply.empty() && reply.back() == PROMPT) return ListingEnd::PROMPT;
-      if (++empty >= REPLY_EMPTY_READS) return ListingEnd::SILENT;
-      continue;
+      return reply.empty() ? ListingEnd::SILENT : ListingEnd::CUT;
     }
     empty = 0;
     for (int i = 0; i < n; ++i) {
@@ -470,51 +529,59 @@ ListingEnd collect_listing(std::string& reply) {
   }
 }
 
-// The board's line equals the local one, or its ASCII part (formatted both as the
-// program write formats a line).
-bool board_line_matches(std::string_view board_line, int number, const LineWords& words) {
+}  // namespace
+
+ListingLineMatch match_listing_line(std::string_view board_line, int number, const LineWords& words) {
   std::array<char, LINK_BUFFER_SIZE> local{};
   std::array<char, LINK_BUFFER_SIZE> board{};
   int board_length = 0;
   // A board line without a number can equal no program line.
-  if (!format_listing_line(board_line, board, board_length)) return false;
+  if (!format_listing_line(board_line, board, board_length)) return ListingLineMatch::DIFFERS;
   const std::string_view shown(board.data(), static_cast<size_t>(board_length));
   const int local_length = format_program_line(number, words, local);
-  if (shown == std::string_view(local.data(), static_cast<size_t>(local_length))) return true;
+  if (shown == std::string_view(local.data(), static_cast<size_t>(local_length))) return ListingLineMatch::SAME;
+  // The ASCII part stands in only for the comment text: the statement must be the same.
   std::string joined(words.first);
   if (!words.second.empty()) joined.append(" ").append(words.second);
-  if (ascii_part(joined) == joined) return false;
   const std::string ascii = ascii_part(joined);
+  if (ascii == joined || !statement_is_ascii(joined)) return ListingLineMatch::DIFFERS;
   const int ascii_length = format_program_line(number, split_line_words(ascii), local);
-  return ascii_length > 0 && shown == std::string_view(local.data(), static_cast<size_t>(ascii_length));
+  return ascii_length > 0 && shown == std::string_view(local.data(), static_cast<size_t>(ascii_length))
+             ? ListingLineMatch::ASCII_COMMENT
+             : ListingLineMatch::DIFFERS;
 }
 
-}  // namespace
-
-int verify_program_on_target(ConstTextSpan text, int& line) {
+int verify_program_on_target(ConstTextSpan text, int& line, int* ascii_comment_lines) {
   line = 0;
+  if (ascii_comment_lines) *ascii_comment_lines = 0;
   if (text.empty()) return VERIFY_NO_TEXT;
   std::string reply;
-  if (collect_listing(reply) == ListingEnd::SILENT) return VERIFY_LINK_FAILED;
+  // A listing that never reached its prompt: the wait gave up.
+  const ListingEnd end = collect_listing(reply);
+  if (end == ListingEnd::SILENT || end == ListingEnd::CUT) return VERIFY_LINK_FAILED;
 
   std::string_view rest(reply);
   const size_t first_lf = rest.find('\n');
   if (first_lf == std::string_view::npos) return VERIFY_UNREADABLE;
   rest.remove_prefix(first_lf + 1);
 
+  int ascii_lines = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     const LineWords words = split_line_words(statement_of(text[i]));
-    if (words.first == END_LINE_WORD) return VERIFY_OK;
+    if (words.first == END_LINE_WORD) break;
     // A listing that stopped short runs out here: "正しく読み取れません".
     const size_t lf = rest.find('\n');
     if (lf == std::string_view::npos) return VERIFY_UNREADABLE;
     const std::string_view board_line = rest.substr(0, lf);
     rest.remove_prefix(lf + 1);
-    if (!board_line_matches(board_line, static_cast<int>(i) + 1, words)) {
+    const ListingLineMatch match = match_listing_line(board_line, static_cast<int>(i) + 1, words);
+    if (match == ListingLineMatch::DIFFERS) {
       line = static_cast<int>(i) + 1;
       return VERIFY_DIFFERS;
     }
+    if (match == ListingLineMatch::ASCII_COMMENT) ++ascii_lines;
   }
+  if (ascii_comment_lines) *ascii_comment_lines = ascii_lines;
   return VERIFY_OK;
 }
 
@@ -524,7 +591,8 @@ int read_program_from_target(std::string& listing) {
   const ListingEnd end = collect_listing(reply);
   if (end == ListingEnd::SILENT) return -1;
   listing = listing_of_reply(reply);
-  return end == ListingEnd::PROMPT ? 0 : 1;
+  if (end == ListingEnd::TOO_LONG) return LISTING_TOO_LONG;
+  return end == ListingEnd::CUT ? LISTING_CUT : 0;
 }
 
 namespace {

@@ -11,7 +11,11 @@
 // wait for an answer is bounded twice: by a number of reads in a row that bring nothing
 // (each lasts at most its time-out) and by the size of the buffer it fills, so a silent
 // board and a board that never stops sending both end the wait. An answer ends as soon
-// as it is complete (the expected echo, or the prompt), never on a time-out. Each
+// as it is complete (the expected echo, or the prompt), never on a time-out, with one
+// exception: the echo of a line that ends in bytes above 0x7E is the line's printable
+// ASCII from a 7-bit board only once the board has fallen silent after it (a board that
+// echoes every byte would have sent the rest); a write learns the board's echo form from
+// the first such line and waits no more after that. Each
 // exchange starts by purging the port, so bytes left over from an earlier exchange are
 // never taken as part of its reply.
 #pragma once
@@ -72,6 +76,16 @@ inline constexpr char MSG_LINE_DIFFERS[] = "%d行目に違いがあります！"
 inline constexpr char MSG_VERIFY_OK[] = "Verify OK";
 inline constexpr char MSG_WRITE_OK[] = "\r\n Write OK!";
 inline constexpr char CAPTION_WARNING[] = "警告";
+// A board that keeps only printable ASCII holds a statement with bytes above 0x7E as
+// another statement: the write stops before it (%d: the line number).
+inline constexpr char MSG_STATEMENT_NOT_ASCII[] = "%d行目の命令にASCII以外の文字が有るため、\nこのボードには書き込めません！";
+// The line that follows a write or a verify whose comments were taken by their ASCII part
+// (%d: the number of such lines), so that success never hides it.
+inline constexpr char MSG_ASCII_COMMENTS_WRITTEN[] = "コメント%d行は、ASCII部分だけが書き込まれました";
+inline constexpr char MSG_ASCII_COMMENTS_VERIFIED[] = "コメント%d行は、ASCII部分だけを照合しました";
+// The note for `lines` comment lines taken by their ASCII part (MSG_ASCII_COMMENTS_WRITTEN or
+// MSG_ASCII_COMMENTS_VERIFIED); empty for none.
+std::string ascii_comment_note(const char* format, int lines);
 
 // ---- Waiting for an answer --------------------------------------------------------------------
 enum class ReplyEnd {
@@ -122,23 +136,38 @@ std::string_view statement_of(const MnemonicLine& line);
 int format_program_line(int number, const LineWords& words, std::span<char> out);
 
 // Writes the program of `text` into the board: the numbered lines 1, 2, ... up to the end
-// line "0FFFF0", each written whole, its echo awaited and compared, then CR and the
-// board's answer awaited; then the line-count line "N%d" (the end line's index + 1) and
-// the final prompt. Results: 0 when every line was echoed and answered and the prompt
-// came (`end_answer` gets the character before the prompt and the prompt); -1 when the
-// board failed to echo or answer (the message MSG_LINK_FAILED was shown, nothing more
-// was sent; a line whose echo failed was dropped from the board's line with 0x03); -2
-// when there is no text.
-int write_program_to_target(ConstTextSpan text, std::span<char> end_answer);
+// line "0FFFF0", each written whole, its echo awaited and compared to its last byte, then
+// CR and the board's answer awaited; then the line-count line "N%d" (the end line's
+// index + 1) and the final prompt. Results: 0 when every line was echoed and answered and
+// the prompt came (`end_answer` gets the character before the prompt and the prompt);
+// -1 when the board failed to echo or answer (the message MSG_LINK_FAILED was shown,
+// nothing more was sent; a line whose echo failed was dropped from the board's line with
+// 0x03); -2 when there is no text; -3 when the board keeps only printable ASCII and a
+// statement holds bytes above 0x7E (MSG_STATEMENT_NOT_ASCII was shown; that line was
+// dropped, unexecuted, and nothing more was sent). `ascii_comment_lines`, when given,
+// gets the number of lines whose comment text the board took as its ASCII part only.
+int write_program_to_target(ConstTextSpan text, std::span<char> end_answer, int* ascii_comment_lines = nullptr);
 
-// The echo of a program line, as far as it has come. A board echoes every byte of the line,
-// or only its printable ASCII: then the bytes above 0x7E (the Shift-JIS text of a comment)
-// are missing from the echo, and everything else comes back as it went. Any other echo,
-// an ASCII byte that differs above all, DIFFERS.
-enum class EchoMatch { PARTIAL, COMPLETE, DIFFERS };
-EchoMatch match_line_echo(std::string_view sent, std::string_view echo);
+// How a board echoes a program line: every byte, or only its printable ASCII (a 7-bit
+// board: the bytes above 0x7E are missing from the echo, everything else comes back as it
+// went). One write learns it from the first line whose echo shows it and holds the board
+// to it for the rest of the program.
+enum class EchoForm { UNKNOWN, EVERY_BYTE, PRINTABLE_ASCII };
+// The echo of a program line, as far as it has come. COMPLETE only when it is the whole
+// line, or exactly its printable ASCII from a board that may echo so: never while the echo
+// so far is only the start of the whole line (a line ending in bytes above 0x7E) and the
+// board may still send them; `board_silent` says that it has stopped sending. The ASCII
+// form stands only for the comment text (from the line's first ';'): when the statement
+// before it holds a byte above 0x7E, that echo is NOT_ASCII_STATEMENT. Any other echo, an
+// ASCII byte that differs above all, DIFFERS.
+enum class EchoMatch { PARTIAL, COMPLETE, DIFFERS, NOT_ASCII_STATEMENT };
+EchoMatch match_line_echo(std::string_view sent, std::string_view echo, EchoForm form = EchoForm::UNKNOWN,
+                          bool board_silent = false);
 // The line without its bytes above 0x7E: what a board that keeps only printable ASCII holds of it.
 std::string ascii_part(std::string_view line);
+// True when the statement of a sent line (its text before the first ';') holds no byte
+// above 0x7E: only then may its ASCII part stand in for it, the comment text losing bytes.
+bool statement_is_ascii(std::string_view line);
 
 enum VerifyResult : int {
   VERIFY_NO_TEXT = -2,      // there is no document
@@ -150,14 +179,24 @@ enum VerifyResult : int {
 // Lists the board's program ("L"), read whole up to the prompt, and compares it line by
 // line with `text`; on a difference `line` gets the local line number (from 1). Board
 // lines beyond the local end line are not compared. A board line equals a local one when
-// it holds the same number and words, or, from a board that keeps only printable ASCII,
-// the ASCII part of them (a comment line keeps its ';' and the ASCII bytes of its text).
-int verify_program_on_target(ConstTextSpan text, int& line);
+// it holds the same number and words (match_listing_line), or the same statement and only
+// the ASCII part of the comment text; `ascii_comment_lines`, when given, gets the number
+// of lines that matched so.
+int verify_program_on_target(ConstTextSpan text, int& line, int* ascii_comment_lines = nullptr);
 
-// Reading a listing. It ends at the prompt: a '>' at the start of a line (a '>' inside a
-// line, such as one in a comment, is listing text, unless the board falls quiet after it). It stops early, TOO_LONG, when the
+// How a board listing line compares with local line `number` of `words`: the same line
+// (formatted as the program write formats it), the same but for the bytes above 0x7E of
+// the comment text (the board line holds none; the statement before the ';' is the same
+// and holds none either), or another line.
+enum class ListingLineMatch { DIFFERS, SAME, ASCII_COMMENT };
+ListingLineMatch match_listing_line(std::string_view board_line, int number, const LineWords& words);
+
+// Reading a listing. It ends at the prompt: a '>' at the start of a line; a '>' inside a
+// line, such as one in a comment, is listing text. It stops early, TOO_LONG, when the
 // reply holds more lines than MAX_LISTING_LINES or a line longer than MAX_LISTING_LINE.
-enum class ListingEnd { PROMPT, TOO_LONG, SILENT };
+// A reply that falls silent before its prompt is CUT when some of it came, SILENT when
+// nothing did.
+enum class ListingEnd { PROMPT, TOO_LONG, CUT, SILENT };
 class ListingReader {
  public:
   enum Step { MORE, AT_PROMPT, TOO_LONG };
@@ -172,14 +211,21 @@ class ListingReader {
   int lines_ = 0;
   size_t line_length_ = 0;
 };
+// True when the reply ends at the prompt: its last byte is a '>' at the start of a line.
+bool reply_ends_at_prompt(std::string_view reply);
 // The listing lines of a reply: after the echo line, cut before the line end that precedes
-// the prompt (a reply that stopped short keeps all it has after the echo line).
+// the prompt. A reply that does not end at the prompt keeps all it has after the echo line.
 std::string_view listing_of_reply(std::string_view reply);
 
+// Results of read_program_from_target besides 0 (the whole listing).
+inline constexpr int LISTING_TOO_LONG = 1;
+inline constexpr int LISTING_CUT = 2;
 // Lists the board's program into `listing`: the lines after the echo line, up to the line
-// end before the prompt. 0 when the whole listing came; 1 when it was longer than a
-// program can be (`listing` holds the lines read, which are not the whole program); -1
-// when the echo of "L" failed or the listing never came (MSG_LINK_FAILED is the caller's).
+// end before the prompt. 0 when the whole listing came; LISTING_TOO_LONG when it was
+// longer than a program can be, LISTING_CUT when the board fell silent before its prompt
+// (`listing` holds the lines read, which are not the whole program: they are never to be
+// pasted); -1 when the echo of "L" failed or nothing of the listing came
+// (MSG_LINK_FAILED is the caller's).
 int read_program_from_target(std::string& listing);
 // The program lines paste_listing_into_text stores from a listing (up to and with the
 // first "END" line), without the end line.

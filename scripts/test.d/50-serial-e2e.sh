@@ -3,7 +3,8 @@
 # port to it, and serial_link_rig.exe (the real Win32 comm calls) probes the board, writes
 # a program into it, verifies it, reads it back, runs and stops it, and polls contacts and
 # registers. Through a control file the tests make the board fall silent on the open port,
-# send a wrong echo and cut its answers short, and check that each ends in failure. It runs
+# send a wrong echo (also of a line's last byte above 0x7E), cut its answers short and think
+# 0.7 s before each answer, and check that each ends as it must. It runs
 # twice: against a board that keeps every byte and against one that takes only printable
 # ASCII (--ascii-only), each on its own COM port.
 #
@@ -29,8 +30,9 @@ board_rig_prepare 50-serial-e2e "$exe"
 
 # run_mode NAME SLOT SIMULATOR-OPTIONS...
 run_mode() {
-  local name=$1 n=$2 b w list
+  local name=$1 n=$2 b w list ascii=0
   shift 2
+  case " $* " in *" --ascii-only "*) ascii=1 ;; esac
   local sim_args=(--state "$work/$name-state" --control "$work/$name-control" "$@")
   IFS=, read -ra list <<<"$bits"
   for b in "${list[@]}"; do sim_args+=(--bit "$b"); done
@@ -40,7 +42,7 @@ run_mode() {
 
   LD_PRELOAD="$shim" \
     TAVOLIN_RIG_SLOT=$n TAVOLIN_RIG_FREE=$free_slot TAVOLIN_RIG_BITS=$bits TAVOLIN_RIG_WORDS=$words \
-    TAVOLIN_RIG_STATE="$work/$name-state" TAVOLIN_RIG_CONTROL="$work/$name-control" \
+    TAVOLIN_RIG_STATE="$work/$name-state" TAVOLIN_RIG_CONTROL="$work/$name-control" TAVOLIN_RIG_ASCII_ONLY=$ascii \
     tavolin_wine "$exe" 2>&1 | tee "$work/$name-rig.out"
   rig_passed "serial_link_rig.exe against the $name board" "${PIPESTATUS[0]}" "$work/$name-rig.out"
   # What the board holds at the end is what the test wrote.

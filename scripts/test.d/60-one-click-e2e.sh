@@ -37,7 +37,7 @@ run_rig() {
     tavolin_with_xvfb "$TAVOLIN_WINE_LOADER" "$exe" --gtest_filter='OneClickRig.*' --gtest_color=no 2>&1 | tee "$work/$1-rig.out"
   rig_passed "the one-click rig against the $1 board" "${PIPESTATUS[0]}" "$work/$1-rig.out"
   local picture
-  for picture in com_dialog_open com_dialog_writing com_dialog_written com_dialog_sample_verified \
+  for picture in com_dialog_open com_dialog_writing com_dialog_written one_click_sample_written com_dialog_sample_verified \
     com_dialog_sample_read_back com_dialog_long_verified com_dialog_long_read_back; do
     [ -s "$build/screenshots/$picture$4.png" ] || { echo "no screenshot $picture$4"; exit 1; }
   done

@@ -12,6 +12,7 @@
 #include "support/instruction_records.h"
 #include "support/ladder_text.h"
 #include "support/notice_recorder.h"
+#include "support/stack_evaluator.h"
 
 namespace {
 
@@ -325,6 +326,22 @@ const RecordCase record_cases[] = {
       {{0x9001, X(1), 0, 1, 0, at(2, 0)}},
       {{0x800F, Y(1), 0, 7, 0, at(2, 11)}},
       END(3)}},
+    // Three groups in parallel, the first two narrower than the third: they join around
+    // the widest (X0 + (X1 + X2 + cmp)), so that the list draws the second group apart
+    // from the first again; X0 + (X1 + X2) would draw X1 and X2 joined to X0 in column 1.
+    {"ParallelGroupsJoinAroundTheWidest",
+     {"X0 ~ (Y0)",
+      "^X1 - - ^",
+      "^X2 ^ . ^",
+      "^{= D0 K0} ^"},
+     {{{0x9001, X(0), 0, 1, 0, at(0, 0)}},
+      {{0x8001, X(1), 0, 1, 0, at(1, 0)}},
+      {{0x8005, X(2), 0, 1, 0, at(2, 0)}},
+      {{0xC001, 0x2000C1, D(0), 0, 0, at(3, 0)}},
+      ORB,
+      ORB,
+      {{0x800F, Y(0), 0, 7, 0, at(0, 11)}},
+      END(4)}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Ladders, CompileRecords, ::testing::ValuesIn(record_cases),
@@ -549,6 +566,28 @@ TEST_F(CompilerTest, InterruptLabelWithoutItsCallIsReportedAndCompiles) {
   ASSERT_EQ(recorder.notices.size(), 1u);
   EXPECT_EQ(recorder.notices[0].text, "ﾎﾟｲﾝﾄI2は利用されていないか\nダブっています！");
   EXPECT_EQ(list_records(list)[0], (InstructionRecord{{0x902C, make_device_operand(Device::I, 2), 0, 0, 0, at(0, 15)}}));
+}
+
+// A branch point whose lowest output row is a branch of a point of its own (Y3 hangs
+// from the line of Y2, in the row of the OR of X3): the branch of Y1 is the lowest of its
+// point and ends it with MPP, so Y4 sees X0 alone.
+TEST_F(CompilerTest, ABranchBelowANestedPointStillEndsItsPoint) {
+  using namespace il;
+  auto grid = ladder_from_text({"X0 X1 ~ (Y0)",
+                                "^ ^ ^X2 ~ (Y1)",
+                                "^ ^ ^X3 ^- ~ (Y2)",
+                                "^ ^ .8 ^- (Y3)",
+                                "^ ^- ~ (Y4)"});
+  ASSERT_EQ(compile(grid), CompileResult::OK) << ::testing::PrintToString(errors());
+  const InstructionList meant = make_list({ld(X(0)), mps(), and_(X(1)), out(Y(0)), ld(X(2)), or_(X(3)), anb(),
+                                           out(Y(1)), mps(), out(Y(2)), mpp(), out(Y(3)), mpp(), out(Y(4)), end()});
+  EXPECT_EQ(compare_list_logic(meant, list), "") << ladder_picture(grid) << records_text(list_records(list));
+  int open = 0;
+  for (const InstructionRecord& r : list_records(list)) {
+    if ((r.word[0] & 0xFF) == 0x0C) ++open;
+    if ((r.word[0] & 0xFF) == 0x0E) --open;
+  }
+  EXPECT_EQ(open, 0) << records_text(list_records(list));
 }
 
 }  // namespace

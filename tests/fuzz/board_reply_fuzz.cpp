@@ -1,14 +1,25 @@
 // Board replies are input: this target plays a board whose answers come from the fuzzer.
-// The port echoes every printable byte the host sends (so the echo checks pass and the
-// answers are reached); each CR or stop byte takes the next answer from the input, as a
-// two-byte length and that many bytes. Every sequence of the monitor protocol then runs
-// over it: program write, verify, read-back and paste, run, stop and both polls. The
-// raw input also goes straight to the reply parsers, which must hold:
+// The port echoes the bytes the host sends (so the echo checks pass and the answers are
+// reached): every byte from 0x20 but DEL, or, for an input whose last byte is below 0x80,
+// only the printable ASCII, as a 7-bit board does. Each CR or stop byte takes the next
+// answer from the input, as a two-byte length and that many bytes. Every sequence of the
+// monitor protocol then runs over it: program write, verify, read-back and paste, run,
+// stop and both polls. The raw input also goes straight to the reply parsers, which must
+// hold:
 // - a listing read byte by byte stops at a prompt at a line start or at a bound, never
 //   holds more lines or a longer line than a program can have, and a read that reached
-//   the prompt gives the listing that ends just before it;
-// - a line's echo is whole only when it is the line or its printable ASCII, and any echo
-//   that differs in an ASCII byte from both is refused.
+//   the prompt gives the listing that ends just before it; a reply that does not end at a
+//   prompt at a line start keeps every byte after its echo line;
+// - a line's echo is whole only when it is the line or exactly its printable ASCII, never
+//   while it is the ASCII and the board may still send the rest of the every-byte echo,
+//   and never the ASCII of a line whose statement holds a byte above 0x7E; any echo that
+//   differs in an ASCII byte from both is refused;
+// - a board listing line matches a local line by its ASCII part only when the statement
+//   is the same and ASCII, and the board line holds no byte above 0x7E;
+// - a write to the 7-bit board never succeeds with a statement that holds a byte above
+//   0x7E, and no write or verify counts more comment lines by their ASCII part than the
+//   program has comments with such bytes.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -28,7 +39,8 @@ namespace {
 
 class FuzzedBoardPort final : public BytePort {
  public:
-  FuzzedBoardPort(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  FuzzedBoardPort(const uint8_t* data, size_t size, bool every_byte)
+      : data_(data), size_(size), every_byte_(every_byte) {}
 
   bool get_line_settings(LineSettings&) override { return true; }
   bool set_line_settings(const LineSettings&) override { return true; }
@@ -54,7 +66,7 @@ class FuzzedBoardPort final : public BytePort {
   int write(const uint8_t* buffer, int count) override {
     for (int i = 0; i < count; ++i) {
       const uint8_t b = buffer[i];
-      if (b >= 0x20 && b <= 0x7E) pending_.push_back(b);
+      if (b >= 0x20 && b != 0x7F && (every_byte_ || b <= 0x7E)) pending_.push_back(b);
       if (b == '\r' || b == 0x03) next_answer();
     }
     return count;
@@ -77,6 +89,7 @@ class FuzzedBoardPort final : public BytePort {
 
   const uint8_t* data_;
   size_t size_;
+  bool every_byte_;
   size_t pos_ = 0;
   std::deque<uint8_t> pending_;
 };
@@ -122,15 +135,68 @@ void check_listing_reader(std::string_view bytes) {
   if (step != ListingReader::MORE) require(reader.take('x') == step && reader.reply() == reply);
 }
 
+bool has_high_byte(std::string_view s) {
+  return std::any_of(s.begin(), s.end(), [](char c) { return static_cast<uint8_t>(c) > 0x7E; });
+}
+
 void check_line_echo(std::string_view sent, std::string_view echo) {
   const std::string ascii = ascii_part(sent);
-  const EchoMatch match = match_line_echo(sent, echo);
   const bool prefix_of_line = sent.substr(0, echo.size()) == echo;
   const bool prefix_of_ascii = std::string_view(ascii).substr(0, echo.size()) == echo;
-  if (match == EchoMatch::COMPLETE) require(echo == sent || (echo == ascii));
-  if (match == EchoMatch::PARTIAL) require(prefix_of_line || prefix_of_ascii);
-  if (!prefix_of_line && !prefix_of_ascii) require(match == EchoMatch::DIFFERS);
-  if (echo == sent || echo == ascii) require(match == EchoMatch::COMPLETE);
+  const bool ascii_is_start_of_line = sent.substr(0, ascii.size()) == ascii;
+  for (EchoForm form : {EchoForm::UNKNOWN, EchoForm::EVERY_BYTE, EchoForm::PRINTABLE_ASCII}) {
+    for (bool silent : {false, true}) {
+      const EchoMatch match = match_line_echo(sent, echo, form, silent);
+      const bool ascii_form = echo == ascii && ascii != sent;
+      if (match == EchoMatch::COMPLETE) {
+        // To the last byte: the whole line, or exactly its ASCII, which stands only for a
+        // statement that is ASCII and is taken only once no more of the line can come.
+        require(echo == sent || ascii_form);
+        if (echo != sent) {
+          require(form != EchoForm::EVERY_BYTE && statement_is_ascii(sent));
+          require(form == EchoForm::PRINTABLE_ASCII || silent || !ascii_is_start_of_line);
+        } else {
+          require(form != EchoForm::PRINTABLE_ASCII || ascii == sent);
+        }
+      }
+      if (match == EchoMatch::NOT_ASCII_STATEMENT) require(ascii_form && !statement_is_ascii(sent));
+      if (match == EchoMatch::PARTIAL) require(echo.size() < sent.size() && (prefix_of_line || prefix_of_ascii));
+      if (!prefix_of_line && !prefix_of_ascii) require(match == EchoMatch::DIFFERS);
+      // Every byte from a board known to echo every byte: whole only when it is the line.
+      if (form == EchoForm::EVERY_BYTE) require((match == EchoMatch::COMPLETE) == (echo == sent));
+      if (echo == sent && form != EchoForm::PRINTABLE_ASCII) require(match == EchoMatch::COMPLETE);
+      if (ascii_form && statement_is_ascii(sent) && form == EchoForm::PRINTABLE_ASCII) require(match == EchoMatch::COMPLETE);
+    }
+  }
+}
+
+void check_listing_line(std::string_view board_line, std::string_view local) {
+  const LineWords words = split_line_words(local);
+  const ListingLineMatch match = match_listing_line(board_line, 7, words);
+  std::string joined(words.first);
+  if (!words.second.empty()) joined.append(" ").append(words.second);
+  if (match == ListingLineMatch::ASCII_COMMENT) {
+    require(statement_is_ascii(joined) && has_high_byte(joined));
+    // The board line's two words after its number, as the listing reader takes them.
+    std::string_view shown = board_line.substr(0, board_line.find('\r'));
+    size_t i = 0;
+    while (i < shown.size() && std::strchr(" \t\n\v\f", shown[i]) && shown[i] != 0) ++i;
+    while (i < shown.size() && shown[i] >= '0' && shown[i] <= '9') ++i;
+    const LineWords board_words = split_line_words(shown.substr(i));
+    require(!has_high_byte(board_words.first) && !has_high_byte(board_words.second));
+  }
+  if (!has_high_byte(joined)) require(match != ListingLineMatch::ASCII_COMMENT);
+}
+
+void check_reply(std::string_view reply) {
+  const std::string_view listing = listing_of_reply(reply);
+  // Only a '>' at the start of a line is the prompt: it goes with the line end before it,
+  // and nothing else of the reply after its echo line does.
+  const bool at_prompt = !reply.empty() && reply.back() == '>' && (reply.size() == 1 || reply[reply.size() - 2] == '\n');
+  require(reply_ends_at_prompt(reply) == at_prompt);
+  const std::string_view body = at_prompt ? reply.substr(0, reply.size() < 2 ? 0 : reply.size() - 2) : reply;
+  const size_t first_lf = body.find('\n');
+  require(listing == (first_lf == std::string_view::npos ? std::string_view() : body.substr(first_lf + 1)));
 }
 
 }  // namespace
@@ -153,26 +219,37 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t half = size / 2;
   check_line_echo(text.substr(0, std::min<size_t>(half, LINK_BUFFER_SIZE)), text.substr(half, std::min<size_t>(size - half, half)));
   check_line_echo(text.substr(0, std::min<size_t>(size, LINK_BUFFER_SIZE)), ascii_part(text.substr(0, std::min<size_t>(size, LINK_BUFFER_SIZE))));
+  check_listing_line(text.substr(0, std::min<size_t>(half, LINK_BUFFER_SIZE)), text.substr(half, std::min<size_t>(size - half, LINK_BUFFER_SIZE)));
+  check_reply(text);
 
   // The sequences over a board that answers with the input.
   reset_serial_state();
-  set_port_opener([data, size](const char*, uint32_t&) -> std::unique_ptr<BytePort> {
-    return std::make_unique<FuzzedBoardPort>(data, size);
+  const bool every_byte = size > 0 && data[size - 1] >= 0x80;
+  set_port_opener([data, size, every_byte](const char*, uint32_t&) -> std::unique_ptr<BytePort> {
+    return std::make_unique<FuzzedBoardPort>(data, size, every_byte);
   });
   g_com_number = 3;
   g_current_port = 3;
   open_port(3, LINK_BAUD_RATE, NO_PARITY);
 
-  static MnemonicText program = make_mnemonic_text(6);
+  // Two comments with bytes above 0x7E (one ends in them), then, last before END, a
+  // statement with them, which a 7-bit board cannot hold.
+  static MnemonicText program = make_mnemonic_text(8);
   put(program[0], "LD      X00\n");
   put(program[1], "OUT     Y01 ;lamp\n");
   put(program[2], "; \x83\x7c\x83\x93\x83\x76\n");
-  put(program[3], "END\n");
-  put(program[4], "0FFFF0 0FFFF0\n");
+  put(program[3], "; \x82\xA0\n");
+  put(program[4], "\x82\xA0\x82\xA2 X00\n");
+  put(program[5], "END\n");
+  put(program[6], "0FFFF0 0FFFF0\n");
   char end_answer[8];
-  write_program_to_target(program, end_answer);
+  int ascii_lines = -1;
+  const int written = write_program_to_target(program, end_answer, &ascii_lines);
+  if (!every_byte) require(written != 0);
+  require(ascii_lines >= 0 && ascii_lines <= 2);
   int differing = 0;
-  verify_program_on_target(program, differing);
+  ascii_lines = -1;
+  if (verify_program_on_target(program, differing, &ascii_lines) == VERIFY_OK) require(ascii_lines >= 0 && ascii_lines <= 2);
   std::string listing;
   if (read_program_from_target(listing) == 0) paste_listing_into_text(listing, pasted);
   if (send_echoed_command("R")) {

@@ -13,6 +13,7 @@
 #include "core/mnemonic_text.h"
 #include "design/view_state.h"
 #include "shell/file_replace.h"
+#include "support/staging_files.h"
 #include "support/mnemonic_lines.h"
 #include "support/notice_recorder.h"
 
@@ -93,7 +94,7 @@ class MnemonicCompile : public ::testing::Test {
     EXPECT_EQ(read_file(files.operation), "OLD SEQ");
     EXPECT_EQ(read_file(files.mnemonic), "OLD NIC");
     for (const auto& entry : fs::directory_iterator(dir))
-      EXPECT_NE(entry.path().extension(), ".new") << "left behind: " << entry.path();
+      EXPECT_FALSE(is_staging_name(entry.path().filename().string())) << "left behind: " << entry.path();
   }
 
   fs::path dir;
@@ -201,6 +202,19 @@ TEST_F(MnemonicCompile, ATextBecomesTheOperationFileAndTheFrameConvertsIt) {
   EXPECT_EQ(calls.conversions, 1);
 }
 
+// A valid program whose outputs sit beside its five-row condition: the command compiles
+// it without a word and has the frame convert the operation file.
+TEST_F(MnemonicCompile, AFiveRowConditionWithItsOutputsBesideItCompiles) {
+  NoticeRecorder notices;
+  MnemonicText text = make_text({"LDI T3", "LDI T1", "ORB", "LD T3", "LD T4", "OR Y0A", "ORB", "ORB", "MPS", "OUT M79",
+                                 "LD M92", "OR T3", "ANB", "OUT Y1A", "OUT C6 K73", "MPP", "RST M23", "END"});
+  SavedText saved = saved_copy_of(make_text({}, 20));
+  ASSERT_EQ(compile(text, saved), MnemonicCompileEnd::CONVERTED);
+  for (const auto& notice : notices.notices) ADD_FAILURE() << "a notice: " << notice.text;
+  EXPECT_EQ(calls.conversions, 1);
+  EXPECT_FALSE(g_seq_grid.empty());
+}
+
 TEST_F(MnemonicCompile, StopsKeepTheOldFilesAndNeverConvert) {
   struct Case {
     const char* name;
@@ -287,8 +301,7 @@ TEST_F(MnemonicCompile, FailedWritesKeepTheOldFilesAndReportNoSuccess) {
     EXPECT_EQ(text_differs_from_saved(text, saved), 1) << c.name;  // the text is still unsaved
     if (c.end == MnemonicCompileEnd::OPERATION_NOT_WRITTEN) EXPECT_EQ(read_file(files.operation), "OLD SEQ");
     EXPECT_EQ(read_file(files.mnemonic), "OLD NIC") << c.name;
-    EXPECT_FALSE(fs::exists(files.operation + ".new")) << c.name;
-    EXPECT_FALSE(fs::exists(files.mnemonic + ".new")) << c.name;
+    EXPECT_EQ(staging_files_in(dir), 0) << c.name;
   }
 }
 

@@ -23,6 +23,7 @@
 #include "support/instruction_records.h"
 #include "support/ladder_text.h"
 #include "support/notice_recorder.h"
+#include "support/staging_files.h"
 #include "target/monitor_protocol.h"
 
 namespace {
@@ -212,8 +213,7 @@ TEST_F(CompileChain, ADesignBecomesItsOperationFileDesignFileAndCommentedMnemoni
   EXPECT_EQ(std::memcmp(saved.data(), grid.data(), grid.size() * sizeof(LadderRow)), 0);
   EXPECT_EQ(g_saved_uncompiled, 0);
   EXPECT_EQ(g_comments_changed, 0);
-  EXPECT_FALSE(fs::exists(staging_path(files.operation)));
-  EXPECT_FALSE(fs::exists(staging_path(files.design)));
+  EXPECT_EQ(staging_files_in(folder), 0);
   EXPECT_EQ(file_text(files.operation).rfind("seq/mbs-file 3winv.1\r\nPUMP.SEQ\r\n", 0), 0u);
   EXPECT_EQ(file_text(files.design).rfind("mbs-file 3winv.1\r\nPUMP.MBS\r\n", 0), 0u);
   // The design keeps its comments on the rebuilt rows.
@@ -271,7 +271,7 @@ TEST_F(CompileChain, ARefusedOrFailedCompileKeepsThePreviousFiles) {
     }
     EXPECT_EQ(file_text(files.operation), seq) << c.name;
     EXPECT_EQ(file_text(files.design), mbs) << c.name;
-    EXPECT_FALSE(fs::exists(staging_path(files.operation))) << c.name;
+    EXPECT_EQ(staging_files_in(folder), 0) << c.name;
   }
 }
 
@@ -279,7 +279,9 @@ TEST_F(CompileChain, AnOperationFileThatCannotBeWrittenIsReportedAndNothingIsSav
   files = project_files("", (folder.string() + "/missing/").c_str(), "PUMP");
   LadderGrid grid = pump_design();
   LadderGrid saved = make_ladder_grid(64);
-  EXPECT_EQ(compile(grid, &saved).step, CompileStep::OPERATION_NOT_WRITTEN);
+  // Every file of the set is looked at first: the missing folder refuses the operation file
+  // before anything is compiled or written.
+  EXPECT_EQ(compile(grid, &saved).step, CompileStep::TARGET_REFUSED);
   ASSERT_EQ(recorder.notices.size(), 1u);
   EXPECT_EQ(recorder.notices[0].text, "" + files.operation + "ファイルが開けません\n共用をチェックして下さい");
   EXPECT_EQ(recorder.notices[0].caption, "警告");
@@ -434,10 +436,9 @@ namespace {
 TEST_F(CompileChain, AnOperationFileThatFailsAfterTheDesignWasSavedLeavesTheDesignNotCompiled) {
   LadderGrid grid = pump_design();
   LadderGrid saved = make_ladder_grid(64);
-  const std::string operation_staging = staging_path(files.operation);
   FileAccess refuse_operation_move;
   refuse_operation_move.replace = [&](const char* from, const char* to) {
-    if (from == operation_staging) return false;
+    if (to == files.operation) return false;
     return std::rename(from, to) == 0;
   };
   set_file_access(refuse_operation_move);

@@ -10,6 +10,8 @@
 #include <sstream>
 #include <string>
 
+#include "support/staging_files.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -42,7 +44,7 @@ class FileReplace : public ::testing::Test {
 
   // Only the file itself is left in the folder.
   void expect_no_new_file() {
-    EXPECT_FALSE(fs::exists(staging_path(path)));
+    EXPECT_EQ(staging_files_in(folder), 0);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
   }
 
@@ -99,23 +101,31 @@ TEST_F(FileReplace, AWriterThatFailsLeavesTheOldFileAndSaysWhy) {
             ReplaceResult::NOT_WRITTEN);
   EXPECT_EQ(contents(path), OLD_TEXT);
   expect_no_new_file();
-  fs::create_directory(staging_path(path));
+  // No new file can be made in the folder.
+  FileAccess no_new_file;
+  no_new_file.create_new = [](const char*) -> std::FILE* { return nullptr; };
+  set_file_access(no_new_file);
   EXPECT_EQ(write_file_replacing(path, [](std::FILE*) { return true; }), ReplaceResult::NOT_OPENED);
-  fs::remove(staging_path(path));
+  set_file_access({});
   EXPECT_EQ(contents(path), OLD_TEXT);
 }
 
 TEST_F(FileReplace, ANewFileThatCannotBeMadeLeavesTheOldFile) {
-  // A folder stands where the new file would go.
-  fs::create_directory(staging_path(path));
+  FileAccess no_new_file;
+  no_new_file.create_new = [](const char*) -> std::FILE* { return nullptr; };
+  set_file_access(no_new_file);
   EXPECT_FALSE(write_file_replacing(path, "new"));
+  set_file_access({});
   EXPECT_EQ(contents(path), OLD_TEXT);
-  fs::remove(staging_path(path));
-  // A new file left behind by an interrupted write is simply written over.
-  put(staging_path(path), "half a fi");
+  expect_no_new_file();
+  // A file left behind by an interrupted write (or any file of that kind of name) is never
+  // written over: the next write makes a new file of its own.
+  const fs::path left = folder / "~TV00000.TMP";
+  put(left, "half a fi");
   EXPECT_TRUE(write_file_replacing(path, "new"));
   EXPECT_EQ(contents(path), "new");
-  expect_no_new_file();
+  EXPECT_EQ(contents(left), "half a fi");
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
 }
 
 }  // namespace

@@ -116,7 +116,7 @@ class OneClick : public ::testing::Test {
   }
   bool success_shown() const {
     for (const auto& n : recorder.notices)
-      if (n.text == MSG_PROGRAM_WRITTEN) return true;
+      if (n.text.rfind(MSG_PROGRAM_WRITTEN, 0) == 0) return true;  // with or without its second line
     return false;
   }
 
@@ -163,6 +163,21 @@ TEST_F(OneClick, AJapaneseCommentLineGoesToTheBoardLikeAStatement) {
   const std::string nic = file_text(files.mnemonic);
   ASSERT_EQ(nic.rfind(";起動と停止", 0), 0u) << nic;
   EXPECT_EQ(link.board.listing().rfind("1 ;起動と停止\n2 LD X00\n", 0), 0u) << link.board.listing();
+}
+
+// The same on a board that keeps only printable ASCII: it holds the ASCII part of the
+// comment line (";" and the trail bytes 'N' of 起 and '~' of 止),
+// and the end message says so on its second line, so that the success message never
+// hides it.
+TEST_F(OneClick, TheEndMessageSaysWhenACommentWentByItsAsciiPartOnly) {
+  link.board.ascii_only = true;
+  design = ladder_from_text({"; 起動と停止", "X0 ~ (Y0)"}, {.grid_rows = 64});
+  request.view = {true, false, false, files.design, "PUMP.MBS", design};
+  request.main = {true, design, saved, files.design};
+  ASSERT_EQ(run_one_click_write(request, host), OneClickEnd::WRITTEN) << ::testing::PrintToString(texts());
+  EXPECT_EQ(link.board.listing().rfind("1 ;N~\n2 LD X00\n", 0), 0u) << link.board.listing();
+  EXPECT_EQ(texts().back(), std::string(MSG_PROGRAM_WRITTEN) + "\nコメント1行は、ASCII部分だけが書き込まれました");
+  EXPECT_EQ(recorder.notices.back().caption, files.design);
 }
 
 TEST_F(OneClick, RefusalsStopBeforeAnythingIsWritten) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <ostream>
@@ -164,8 +166,9 @@ TEST_F(LinkTest, AnswersCutShortFailEveryExchange) {
   EXPECT_EQ(notices, std::vector<std::string>{link_failed});
   int line = 0;
   EXPECT_EQ(verify_program_on_target(text, line), VERIFY_LINK_FAILED);
+  // The listing fell silent before its prompt: cut, never whole.
   std::string listed;
-  EXPECT_EQ(read_program_from_target(listed), -1);
+  EXPECT_EQ(read_program_from_target(listed), LISTING_CUT);
   char listing[64];
   size_t length = 0;
   ASSERT_EQ(send_echoed_command("R"), 1);
@@ -363,7 +366,9 @@ TEST_F(LinkTest, VerifyResults) {
       {"word_differs_on_line_2", {{1, "LD X0"}, {2, "OUT Y1"}, {3, "END"}}, "", VERIFY_DIFFERS, 2},
       {"number_differs_on_line_2", {{1, "LD X0"}, {5, "OUT Y0"}, {6, "END"}}, "", VERIFY_DIFFERS, 2},
       {"fewer_board_lines", {{1, "LD X0"}, {2, "OUT Y0"}}, "", VERIFY_UNREADABLE, 0},
-      {"no_line_feed", {}, "1 LD X0>", VERIFY_UNREADABLE, 0},
+      {"no_line_feed", {}, ">", VERIFY_UNREADABLE, 0},
+      // A '>' inside a line is no prompt: the listing never ended.
+      {"prompt_inside_a_line", {}, "1 LD X0>", VERIFY_LINK_FAILED, 0},
       {"no_number", {}, "\r\nLD X0\r\n>", VERIFY_DIFFERS, 1},
       // Longer than any line the program sends: the listing is not read past it.
       {"huge_word", {}, "\r\n1 LD " + std::string(300, 'W') + "\r\n>", VERIFY_UNREADABLE, 0},
@@ -414,12 +419,17 @@ TEST_F(LinkTest, ReadBackWhenTheLinkFails) {
 }
 
 TEST_F(LinkTest, ReadBackOfAListingWithoutALineIsEmpty) {
-  // Answers that end before the echo line does: nothing follows the echo.
-  for (const char* answer : {">", "\r>", "1 LD X0>"}) {
-    link.board.raw_answer = answer;
+  // Answers that end before the echo line does: nothing follows the echo. Only a '>' at
+  // the start of a line is the prompt; after any other the listing is cut.
+  struct Case {
+    const char* answer;
+    int result;
+  };
+  for (const Case& c : {Case{">", 0}, Case{"\r>", LISTING_CUT}, Case{"1 LD X0>", LISTING_CUT}}) {
+    link.board.raw_answer = c.answer;
     std::string listing = "old";
-    EXPECT_EQ(read_program_from_target(listing), 0) << answer;
-    EXPECT_EQ(listing, "") << answer;
+    EXPECT_EQ(read_program_from_target(listing), c.result) << c.answer;
+    EXPECT_EQ(listing, "") << c.answer;
   }
 }
 
@@ -905,8 +915,18 @@ TEST(LineEcho, EveryByteOrThePrintableAsciiComesBack) {
       {sent + "x", EchoMatch::DIFFERS},
   };
   for (const Case& c : cases) EXPECT_EQ(match_line_echo(sent, c.echo), c.match) << c.echo;
-  // A line that ends in bytes above 0x7E: its ASCII is a whole echo of a 7-bit board.
-  EXPECT_EQ(match_line_echo("4 ; \x82\xa0", "4 ; "), EchoMatch::COMPLETE);
+  // A line that ends in bytes above 0x7E: its ASCII is the start of the every-byte echo
+  // too, and a whole echo only from a board that has fallen silent after it or is known
+  // to echo only printable ASCII.
+  const std::string hiragana = "4 ; \x82\xa0";
+  EXPECT_EQ(match_line_echo(hiragana, "4 ; "), EchoMatch::PARTIAL);
+  EXPECT_EQ(match_line_echo(hiragana, "4 ; ", EchoForm::UNKNOWN, true), EchoMatch::COMPLETE);
+  EXPECT_EQ(match_line_echo(hiragana, "4 ; ", EchoForm::PRINTABLE_ASCII), EchoMatch::COMPLETE);
+  EXPECT_EQ(match_line_echo(hiragana, "4 ; ", EchoForm::EVERY_BYTE, true), EchoMatch::PARTIAL);
+  EXPECT_EQ(match_line_echo(hiragana, "4 ; \x82", EchoForm::UNKNOWN, true), EchoMatch::PARTIAL);
+  EXPECT_EQ(match_line_echo(hiragana, "4 ; \x82\xa0", EchoForm::EVERY_BYTE), EchoMatch::COMPLETE);
+  EXPECT_EQ(match_line_echo(hiragana, "4 ; \x82\xa0", EchoForm::PRINTABLE_ASCII), EchoMatch::DIFFERS);
+  EXPECT_EQ(match_line_echo(hiragana, "4 ; \x82\x80"), EchoMatch::DIFFERS);
   EXPECT_EQ(match_line_echo("1 LD X0", "1 LD X0"), EchoMatch::COMPLETE);
   EXPECT_EQ(match_line_echo("1 LD X0", "1 LD X1"), EchoMatch::DIFFERS);
 }
@@ -981,3 +1001,269 @@ TEST_F(LinkTest, APromptInsideAListingLineIsListingText) {
   int line = -1;
   EXPECT_EQ(verify_program_on_target(text, line), VERIFY_OK);
 }
+
+// ---- The echo to its last byte, the listing to its prompt ---------------------------------------
+
+namespace {
+
+// "; ｱ" ends in one byte above 0x7E after its last ASCII byte; "; あい" in four; "; 路線"
+// holds an ASCII trail byte ('H' of 路); "; ｱok" ends in ASCII after its Shift-JIS.
+const char KATAKANA_COMMENT[] = "; \xB1";
+const char HIRAGANA_COMMENT[] = "; \x82\xA0\x82\xA2";
+const char ROUTE_COMMENT[] = "; \x98\x48\x90\xFC";
+const char KATAKANA_OK_COMMENT[] = "; \xB1ok";
+// A statement whose first word is double-byte ("あい X00").
+const char DOUBLE_BYTE_STATEMENT[] = "\x82\xA0\x82\xA2 X00";
+
+std::string message_for_line(const char* format, int line) {
+  char text[200];
+  std::snprintf(text, sizeof text, format, line);
+  return std::string(text) + "|" + CAPTION_WARNING;
+}
+
+// The board's kinds: one that keeps every byte, one that takes only printable ASCII; both
+// at 9600-baud pacing.
+class BoardKindTest : public LinkTest, public ::testing::WithParamInterface<EchoKind> {
+ protected:
+  void SetUp() override {
+    LinkTest::SetUp();
+    link.character_us = SimulatedLink::CHARACTER_US_9600;
+    link.board.ascii_only = GetParam().ascii_only;
+  }
+  bool ascii_board() const { return GetParam().ascii_only; }
+  // What the board holds of a sent line's words.
+  std::string kept(const std::string& words) const { return ascii_board() ? ascii_part(words) : words; }
+};
+
+// A board that takes 0.7 s to answer each program line's CR waits the same for a line
+// that ends in Shift-JIS as for a plain one: the answer wait never starts on echo bytes.
+TEST_P(BoardKindTest, ABoardThatAnswersLateTakesEveryLine) {
+  link.answer_delay_us = 700 * MS;
+  MnemonicText text = make_text({"; x", KATAKANA_COMMENT, HIRAGANA_COMMENT, ROUTE_COMMENT, "LD      X00", "END"});
+  char end_answer[8];
+  int ascii_lines = -1;
+  ASSERT_EQ(write_program_to_target(text, end_answer, &ascii_lines), 0) << ::testing::PrintToString(notices);
+  EXPECT_TRUE(notices.empty());
+  // A 7-bit board holds "; " of the comments, which it lists as ";".
+  std::map<int, std::string> expected = {{1, "; x"},
+                                         {2, ascii_board() ? ";" : KATAKANA_COMMENT},
+                                         {3, ascii_board() ? ";" : HIRAGANA_COMMENT},
+                                         {4, kept(ROUTE_COMMENT)},
+                                         {5, "LD X00"},
+                                         {6, "END"}};
+  EXPECT_EQ(link.board.program, expected);
+  EXPECT_EQ(ascii_lines, ascii_board() ? 3 : 0);
+  // Each line costs its characters and the board's 0.7 s; the 7-bit board's first line
+  // that ends in Shift-JIS one empty read more, after which its echo form is known.
+  EXPECT_LT(link.now_us, (7 * 700 + (ascii_board() ? 501 : 0) + 200) * MS);
+
+  int line = -1;
+  EXPECT_EQ(verify_program_on_target(text, line, &ascii_lines), VERIFY_OK);
+  EXPECT_EQ(ascii_lines, ascii_board() ? 3 : 0);
+}
+
+// The echo of a line is compared to its last byte on a board that echoes every byte (at
+// 9600 baud, answering 0.7 s late): an echo byte above 0x7E that comes back wrong fails
+// the write, and the line is dropped from the board's line with the stop byte, never
+// executed.
+TEST_F(LinkTest, AGarbledHighByteOfTheEchoFailsTheWrite) {
+  link.character_us = SimulatedLink::CHARACTER_US_9600;
+  struct Case {
+    const char* statement;
+    int garbled_echo;  // echoes counted from 0: "1 ; " are 0-3
+  };
+  const Case cases[] = {{KATAKANA_COMMENT, 4}, {HIRAGANA_COMMENT, 7}, {HIRAGANA_COMMENT, 4},
+                        {ROUTE_COMMENT, 7},    {KATAKANA_OK_COMMENT, 4}};
+  for (const Case& c : cases) {
+    link.board = BoardMonitor{};
+    link.board.corrupt_echo_at = c.garbled_echo;
+    link.answer_delay_us = 700 * MS;
+    notices.clear();
+    MnemonicText text = make_text({c.statement, "END"});
+    char end_answer[8];
+    EXPECT_EQ(write_program_to_target(text, end_answer), -1) << c.statement << " " << c.garbled_echo;
+    EXPECT_EQ(notices, std::vector<std::string>{link_failed}) << c.garbled_echo;
+    EXPECT_TRUE(link.board.program.empty()) << c.garbled_echo;
+    EXPECT_EQ(link.board.commands, 0) << c.garbled_echo;
+  }
+}
+
+// "あい X00" on a 7-bit board would be stored, and listed, as the statement X00: the write
+// refuses it with its own message, verify never takes X00 for it.
+TEST_P(BoardKindTest, AStatementWithDoubleByteWordsIsNeverTakenByItsAsciiPart) {
+  MnemonicText text = make_text({DOUBLE_BYTE_STATEMENT, "END"});
+  char end_answer[8];
+  int line = -1;
+  if (!ascii_board()) {
+    ASSERT_EQ(write_program_to_target(text, end_answer), 0);
+    EXPECT_EQ(link.board.program[1], DOUBLE_BYTE_STATEMENT);
+    EXPECT_EQ(verify_program_on_target(text, line), VERIFY_OK);
+    return;
+  }
+  EXPECT_EQ(write_program_to_target(text, end_answer), -3);
+  EXPECT_EQ(notices, std::vector<std::string>{message_for_line(MSG_STATEMENT_NOT_ASCII, 1)});
+  EXPECT_TRUE(link.board.program.empty());
+  EXPECT_EQ(link.board.commands, 0);
+  // Once the board is known to keep only printable ASCII, nothing of such a line is sent.
+  notices.clear();
+  link.host_sent.clear();
+  MnemonicText later = make_text({KATAKANA_OK_COMMENT, DOUBLE_BYTE_STATEMENT, "END"});
+  EXPECT_EQ(write_program_to_target(later, end_answer), -3);
+  EXPECT_EQ(notices, std::vector<std::string>{message_for_line(MSG_STATEMENT_NOT_ASCII, 2)});
+  EXPECT_EQ(link.host_sent, "1 ; \xB1ok\r");
+  EXPECT_EQ(link.board.program, (std::map<int, std::string>{{1, "; ok"}}));
+
+  // A board that holds X00 where the program has "あい X00" differs on that line.
+  link.board.program = {{1, "X00"}, {2, "END"}};
+  EXPECT_EQ(verify_program_on_target(text, line), VERIFY_DIFFERS);
+  EXPECT_EQ(line, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Boards, BoardKindTest,
+                         ::testing::Values(EchoKind{"every_byte", false}, EchoKind{"printable_ascii", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Verify after a write, against boards whose program was changed afterwards. A comment's
+// Shift-JIS that the board does not hold is a match by the ASCII part only, and says so.
+TEST_F(LinkTest, VerifyFindsEveryChangeAndSaysWhenOnlyTheAsciiPartMatched) {
+  MnemonicText text =
+      make_text({ROUTE_COMMENT, "LD      X00", "OUT     Y01", HIRAGANA_COMMENT, "LD      X02", "OUT     Y03", "END"});
+  char end_answer[8];
+  ASSERT_EQ(write_program_to_target(text, end_answer), 0);
+  const std::map<int, std::string> good = link.board.program;
+  struct Case {
+    const char* name;
+    std::function<void(std::map<int, std::string>&)> change;
+    int result;
+    int line;
+    int ascii_lines;
+  };
+  auto renumbered = [](const std::map<int, std::string>& p, int drop, int twice) {
+    std::map<int, std::string> q;
+    int n = 1;
+    for (const auto& [k, v] : p) {
+      if (k == drop) continue;
+      q[n++] = v;
+      if (k == twice) q[n++] = v;
+    }
+    return q;
+  };
+  const Case cases[] = {
+      {"unchanged", [](auto&) {}, VERIFY_OK, 0, 0},
+      {"ascii_byte_of_a_statement", [](auto& p) { p[2] = "LD X01"; }, VERIFY_DIFFERS, 2, 0},
+      {"ascii_trail_byte_of_a_comment", [](auto& p) { p[1][p[1].find('H')] = 'I'; }, VERIFY_DIFFERS, 1, 0},
+      {"high_byte_of_a_comment_replaced", [](auto& p) { p[1].back() = '\xFB'; }, VERIFY_DIFFERS, 1, 0},
+      {"line_dropped", [&](auto& p) { p = renumbered(p, 3, 0); }, VERIFY_DIFFERS, 3, 0},
+      {"line_twice", [&](auto& p) { p = renumbered(p, 0, 2); }, VERIFY_DIFFERS, 3, 0},
+      {"end_dropped", [](auto& p) { p.erase(7); }, VERIFY_UNREADABLE, 0, 0},
+      {"comment_holds_other_ascii", [](auto& p) { p[4] = "; X"; }, VERIFY_DIFFERS, 4, 0},
+      {"comment_lost_its_semicolon", [](auto& p) { p[4] = ""; }, VERIFY_DIFFERS, 4, 0},
+      // An 8-bit board that lost the comments' Shift-JIS: the ASCII part matched, and
+      // the result says so for both lines.
+      {"comments_lost_their_shift_jis",
+       [](auto& p) {
+         p[1] = ascii_part(p[1]);
+         p[4] = ";";
+       },
+       VERIFY_OK, 0, 2},
+  };
+  for (const Case& c : cases) {
+    link.board.program = good;
+    c.change(link.board.program);
+    int line = -1;
+    int ascii_lines = -1;
+    EXPECT_EQ(verify_program_on_target(text, line, &ascii_lines), c.result) << c.name;
+    EXPECT_EQ(line, c.line) << c.name;
+    if (c.result == VERIFY_OK) {
+      EXPECT_EQ(ascii_lines, c.ascii_lines) << c.name;
+    }
+  }
+}
+
+TEST(ListingLine, TheAsciiPartStandsInOnlyForTheCommentText) {
+  struct Case {
+    const char* board;
+    const char* local;
+    ListingLineMatch match;
+  };
+  const Case cases[] = {
+      {"1 LD X0", "LD X0", ListingLineMatch::SAME},
+      {"1 LD X1", "LD X0", ListingLineMatch::DIFFERS},
+      {"1 ; \x82\xA0", "; \x82\xA0", ListingLineMatch::SAME},
+      {"1 ;", "; \x82\xA0", ListingLineMatch::ASCII_COMMENT},
+      {"1 ; ok", "; \xB1ok", ListingLineMatch::ASCII_COMMENT},
+      {"1 ; \xB1ok", "; \xB1ok", ListingLineMatch::SAME},
+      {"1 ;ok", "; \xB1ok", ListingLineMatch::DIFFERS},  // the blank is the statement's
+      {"1 ANB ;", "ANB ;\x93\xAE", ListingLineMatch::ASCII_COMMENT},
+      {"1 X00", "\x82\xA0\x82\xA2 X00", ListingLineMatch::DIFFERS},
+      {"1 LD X0", "LD X0\xB1", ListingLineMatch::DIFFERS},
+      {"1 LD ;", "LD \xB1;", ListingLineMatch::DIFFERS},
+      {"1 ; \x82", "; \x82\xA0", ListingLineMatch::DIFFERS},  // part of the Shift-JIS is no ASCII part
+      {"; x", "; x", ListingLineMatch::DIFFERS},              // no number
+      {"2 ;", "; \x82\xA0", ListingLineMatch::DIFFERS},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(match_listing_line(c.board, 1, split_line_words(c.local)), c.match) << c.board << " / " << c.local;
+  EXPECT_TRUE(statement_is_ascii("5 ; \x82\xA0"));
+  EXPECT_TRUE(statement_is_ascii("5 LD X0"));
+  EXPECT_FALSE(statement_is_ascii("5 \x82\xA0 X00"));
+  EXPECT_FALSE(statement_is_ascii("5 LD \xB1;x"));
+}
+
+// A listing that breaks off before its prompt at a line start is cut: what came is kept,
+// and it is never the whole listing. Verify says the link failed.
+TEST_F(LinkTest, AListingThatBreaksOffBeforeItsPromptIsCut) {
+  struct Case {
+    const char* name;
+    std::string answer;
+    int result;
+    std::string listing;
+  };
+  const Case cases[] = {
+      {"quiet_after_a_prompt_inside_a_line", "\r\n1 LD X0\r\n2 ; a>", LISTING_CUT, "1 LD X0\r\n2 ; a>"},
+      {"quiet_at_a_line_end", "\r\n1 LD X0\r\n2 OUT Y0\r\n", LISTING_CUT, "1 LD X0\r\n2 OUT Y0\r\n"},
+      {"quiet_inside_a_line", "\r\n1 LD X0\r\n2 OU", LISTING_CUT, "1 LD X0\r\n2 OU"},
+      {"only_the_echo_line", "\r\n", LISTING_CUT, ""},
+      {"a_prompt_at_a_line_start", "\r\n1 LD X0\r\n2 OUT Y0\r\n>", 0, "1 LD X0\r\n2 OUT Y0\r"},
+  };
+  MnemonicText text = make_text({"LD X0", "; a>", "END"});
+  for (const Case& c : cases) {
+    link.board.raw_answer = c.answer;
+    link.board.prompt = false;
+    std::string listing = "old";
+    const int64_t start = link.now_us;
+    EXPECT_EQ(read_program_from_target(listing), c.result) << c.name;
+    EXPECT_EQ(listing, c.listing) << c.name;
+    EXPECT_LE(link.now_us - start, (REPLY_EMPTY_READS + 1) * 501 * MS) << c.name;
+    int line = -1;
+    EXPECT_EQ(verify_program_on_target(text, line), c.result == 0 ? VERIFY_DIFFERS : VERIFY_LINK_FAILED) << c.name;
+  }
+  // Nothing at all after the echo of "L": the link failed.
+  link.board.answer_commands = false;
+  std::string listing;
+  EXPECT_EQ(read_program_from_target(listing), -1);
+  EXPECT_TRUE(notices.empty());  // the callers show the messages
+}
+
+TEST(ListingOfReply, OnlyAPromptAtALineStartIsCutOff) {
+  struct Case {
+    const char* reply;
+    const char* listing;
+    bool at_prompt;
+  };
+  const Case cases[] = {
+      {"\r\n1 LD X0\r\n>", "1 LD X0\r", true},
+      {"\r\n1 ; a>", "1 ; a>", false},
+      {"\r\n1 LD X0\r\n", "1 LD X0\r\n", false},
+      {">", "", true},
+      {"\r\n>", "", true},
+      {"L>", "", false},
+      {"", "", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(listing_of_reply(c.reply), c.listing) << c.reply;
+    EXPECT_EQ(reply_ends_at_prompt(c.reply), c.at_prompt) << c.reply;
+  }
+}
+
+}  // namespace

@@ -4,7 +4,7 @@
 //
 //   board_simulator --link PATH [--bit X26=1]... [--register 3=00FF]... [--state FILE]
 //                   [--control FILE] [--received FILE] [--silent] [--garble] [--pace]
-//                   [--pace-us N] [--counters FILE] [--ascii-only]
+//                   [--pace-us N] [--counters FILE] [--ascii-only] [--answer-delay-ms N]
 //
 // --link      a symlink made to the pty's slave device (removed at exit)
 // --bit       a bit device of the board: letter, decimal number, '=', 0 or 1
@@ -16,6 +16,7 @@
 //               silent=0|1          answer nothing, echo nothing
 //               short_framing=0|1   end every answer after its first line, no prompt
 //               corrupt_echo=N      the N-th echo from now on (0 the next) is wrong; -1 none
+//               answer_delay_ms=N   as --answer-delay-ms
 //               bit=X26=0           a bit device changes (as --bit)
 //               register=3=0100     a register changes (as --register)
 // --received  after every command, every byte the host has sent so far
@@ -27,6 +28,8 @@
 // --counters  written after each batch of bytes: "<bytes received> <bytes sent>" so far
 // --ascii-only a 7-bit board: bytes above 0x7E are neither echoed nor kept (control file:
 //             ascii_only=0|1)
+// --answer-delay-ms  the board thinks N ms before it answers a command at its CR (the
+//             echo before it goes out at once; the probe's "??" is never delayed)
 //
 // The simulator keeps a slave descriptor open itself, so the pty survives every close
 // and reopen by the program under test. It prints "ready <slave path>" on stdout when it
@@ -52,7 +55,8 @@ void on_signal(int) { g_stop = 1; }
 
 int usage() {
   std::fprintf(stderr, "usage: board_simulator --link PATH [--bit X26=1]... [--register 3=00FF]... [--state FILE]"
-               " [--control FILE] [--received FILE] [--silent] [--garble] [--pace] [--ascii-only]\n");
+               " [--control FILE] [--received FILE] [--silent] [--garble] [--pace] [--pace-us N] [--counters FILE]"
+               " [--ascii-only] [--answer-delay-ms N]\n");
   return 2;
 }
 
@@ -76,6 +80,8 @@ bool parse_register(const char* text, BoardMonitor& board) {
   board.registers[static_cast<size_t>(number)] = static_cast<uint16_t>(value);
   return true;
 }
+
+long g_answer_delay_ms = 0;
 
 // Applies the control file when its text changed since it was last applied.
 void apply_control(const std::string& path, std::string& applied, BoardMonitor& board) {
@@ -103,6 +109,7 @@ void apply_control(const std::string& path, std::string& applied, BoardMonitor& 
     if (key == "silent") board.silent = value != 0;
     else if (key == "short_framing") board.short_framing = value != 0;
     else if (key == "ascii_only") board.ascii_only = value != 0;
+    else if (key == "answer_delay_ms") g_answer_delay_ms = value < 0 ? 0 : value;
     else if (key == "corrupt_echo") board.corrupt_echo_at = value < 0 ? -1 : board.echoes + static_cast<int>(value);
     else if (key == "bit") parse_bit(line.c_str() + eq + 1, board);
     else if (key == "register") parse_register(line.c_str() + eq + 1, board);
@@ -186,6 +193,7 @@ int main(int argc, char** argv) {
     else if (arg == "--received") received = value;
     else if (arg == "--counters") counters = value;
     else if (arg == "--pace-us") pace_us = std::strtol(value, nullptr, 10);
+    else if (arg == "--answer-delay-ms") g_answer_delay_ms = std::strtol(value, nullptr, 10);
     else if (arg == "--bit") {
       if (!parse_bit(value, board)) return usage();
     } else if (arg == "--register") {
@@ -251,7 +259,20 @@ int main(int argc, char** argv) {
     std::string out;
     for (ssize_t i = 0; i < n; ++i) {
       if (garble) board.corrupt_echo_at = board.echoes;
+      const int commands_before = board.commands;
+      const size_t echoed = out.size();
       board.receive(bytes[i], out);
+      // A command's answer waits for the board's thinking time; what was echoed before it
+      // goes out first.
+      if (g_answer_delay_ms > 0 && board.commands != commands_before && out.size() > echoed) {
+        const std::string answer = out.substr(echoed);
+        out.resize(echoed);
+        if (!write_all(master, out, pace)) break;
+        bytes_out += out.size();
+        out.clear();
+        ::usleep(static_cast<useconds_t>(g_answer_delay_ms * 1000));
+        out = answer;
+      }
     }
     // The state is on disk before the answer goes out, so whoever has read the answer
     // finds the state that answer reflects.

@@ -12,6 +12,7 @@
 #include "shell/documents.h"
 #include "shell/settings_file.h"
 #include "win/design_fixtures.h"
+#include "support/staging_files.h"
 
 namespace {
 
@@ -126,7 +127,7 @@ TEST_F(DesignWindow, YesSavesTheDesignOverItsFile) {
   EXPECT_EQ(read_design_file(back, stream, DESIGN_FILE_STANDALONE), DESIGN_FILE_OK);
   fclose(stream);
   EXPECT_EQ(back[4].cell[0].word[0], 0x801Au);
-  EXPECT_FALSE(file_exists(folder_->file(L"LAMP.MBS.new")));
+  EXPECT_EQ(staging_files_in(folder_->path()), 0);
 }
 
 TEST_F(DesignWindow, AFailedSaveKeepsTheOldFileAndTheWindow) {
@@ -148,7 +149,7 @@ TEST_F(DesignWindow, AFailedSaveKeepsTheOldFileAndTheWindow) {
   EXPECT_EQ(narrow(boxes_->shown()[2].caption), "警告");
   EXPECT_TRUE(IsWindow(window));
   EXPECT_EQ(read_file_bytes(folder_->file(L"KEEP.MBS")), before);
-  EXPECT_FALSE(file_exists(folder_->file(L"KEEP.MBS.new")));
+  EXPECT_EQ(staging_files_in(folder_->path()), 0);
   EXPECT_EQ(SendMessageW(window, WM_COMMAND, CMD_QUERY_MODIFIED, 0), 1);
   (*design_grid_of(window))[11].cell[11].word[0] = 0x6C08;
 

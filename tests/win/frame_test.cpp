@@ -15,9 +15,11 @@
 #include "shell/io_parts_list.h"
 #include "shell/settings_file.h"
 #include "target/serial_port.h"
+#include "shell/status_bar_win.h"
 #include "shell/status_parts.h"
 #include "shell/window_lists_win.h"
 #include "win/rig_helper.h"
+#include "support/staging_files.h"
 
 namespace {
 
@@ -53,7 +55,7 @@ void expect_layout_follows_client(HWND frame) {
   int edges[STATUS_PART_COUNT + 1] = {};
   ASSERT_EQ(SendMessageW(g_status_bar, SB_GETPARTS, STATUS_PART_COUNT + 1, reinterpret_cast<LPARAM>(edges)),
             STATUS_PART_COUNT);
-  const auto expected = status_part_edges(client.right);
+  const auto expected = status_part_edges(client.right, measured_status_indicator_width());
   for (int i = 0; i < STATUS_PART_COUNT; ++i) EXPECT_EQ(edges[i], expected[i]) << "part " << i;
   const RECT status = rect_in_frame(g_status_bar);
   EXPECT_EQ(status.bottom, client.bottom);
@@ -121,7 +123,7 @@ TEST_F(FrameTest, CreationClearsTheDeviceImageAndEmptiesTheIoPartsList) {
   EXPECT_EQ(std::string(g_io_parts_list[0].data()), "QQQQQQ");
   EXPECT_EQ(g_io_parts_list[1][0], '\0');
   // file.ini was written through a new file that is gone again.
-  EXPECT_EQ(GetFileAttributesW(folder_->file(L"file.ini.new").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(staging_files_in(folder_->path()), 0);
   reset_device_images();
 }
 

@@ -28,6 +28,7 @@
 #include "shell/window_lists_win.h"
 #include "win/mnemonic_fixtures.h"
 #include "win/rig_helper.h"
+#include "support/staging_files.h"
 
 namespace {
 
@@ -163,7 +164,7 @@ TEST_F(MnemonicWindowTest, OpenTypeUndoCopyPasteAndSave) {
   ASSERT_EQ(boxes_->shown().size(), 1u);
   EXPECT_EQ(boxes_->shown()[0].text, cp932_to_wide("ファイルが上書きされました！"));
   EXPECT_EQ(read_file_bytes(file), nic_bytes(pasted));
-  EXPECT_FALSE(file_exists(file + L".new"));
+  EXPECT_EQ(staging_files_in(folder_->path()), 0);
 
   // Saved: the close asks nothing, and nothing names the freed text afterwards.
   SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);

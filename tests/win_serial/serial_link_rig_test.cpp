@@ -9,6 +9,7 @@
 //   TAVOLIN_RIG_WORDS   its registers, "3=00FF,10=BEEF" (hexadecimal values)
 //   TAVOLIN_RIG_STATE   the Unix path of the file where the simulator writes its state
 //   TAVOLIN_RIG_CONTROL the Unix path of the simulator's control file (its misbehaviour)
+//   TAVOLIN_RIG_ASCII_ONLY 1 when the board takes only printable ASCII (a 7-bit board)
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -115,7 +116,7 @@ class SerialLinkFaults : public SerialLinkRig {
   static void set_board(const std::string& settings) {
     static int serial = 0;
     std::ofstream out("Z:" + env("TAVOLIN_RIG_CONTROL"), std::ios::binary | std::ios::trunc);
-    out << "serial=" << ++serial << "\nsilent=0\nshort_framing=0\ncorrupt_echo=-1\n" << settings;
+    out << "serial=" << ++serial << "\nsilent=0\nshort_framing=0\ncorrupt_echo=-1\nanswer_delay_ms=0\n" << settings;
   }
   // Runs one exchange and checks that it ended within the bound.
   template <typename F>
@@ -223,6 +224,56 @@ TEST_F(SerialLinkFaults, AnswersCutShortFailEveryExchange) {
   EXPECT_EQ(notices.size(), 2u);
   EXPECT_EQ(g_device_bit_image[Device::X][1].word[0], 0);
   EXPECT_EQ(g_word_records[3][3].word[0], 0);
+  set_board("");
+  char answer[64];
+  stop_target_program(answer);
+  close_port(g_com_number);
+}
+
+bool ascii_board() { return env("TAVOLIN_RIG_ASCII_ONLY") == "1"; }
+
+std::string text_for_line(const char* format, int value) {
+  char text[200];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
+// Over the real comm calls: a board that thinks 0.7 s before each answer takes every
+// line, those that end in Shift-JIS as well; an echo is compared to its last byte (a
+// garbled last byte above 0x7E fails the write on the board that echoes every byte);
+// a statement with double-byte words is refused by the board that keeps only ASCII.
+TEST_F(SerialLinkFaults, TheEchoIsComparedToItsLastByteAndALateBoardIsWaitedFor) {
+  open_board_port();
+  set_board("answer_delay_ms=700\n");
+  // "; ｱ" ends in one byte above 0x7E, "; あい" in four.
+  MnemonicText text = make_text({"; x", "; \xB1", "; \x82\xA0\x82\xA2", "LD      X1A", "END"});
+  char end_answer[8] = {};
+  int ascii_lines = -1;
+  ASSERT_EQ(bounded("late write", [&] { return write_program_to_target(text, end_answer, &ascii_lines); }), 0)
+      << ::testing::PrintToString(notices);
+  EXPECT_EQ(ascii_lines, ascii_board() ? 2 : 0);
+  EXPECT_EQ(board_state(), ascii_board() ? "running=0\n1 ; x\n2 ;\n3 ;\n4 LD X1A\n5 END\n"
+                                          : "running=0\n1 ; x\n2 ; \xB1\n3 ; \x82\xA0\x82\xA2\n4 LD X1A\n5 END\n");
+  int line = -1;
+  EXPECT_EQ(bounded("late verify", [&] { return verify_program_on_target(text, line, &ascii_lines); }), VERIFY_OK);
+  EXPECT_EQ(ascii_lines, ascii_board() ? 2 : 0);
+  EXPECT_TRUE(notices.empty());
+  const std::string held = board_state();
+
+  set_board("");
+  if (ascii_board()) {
+    MnemonicText statement = make_text({"\x82\xA0\x82\xA2 X00", "END"});
+    EXPECT_EQ(bounded("statement", [&] { return write_program_to_target(statement, end_answer); }), -3);
+    EXPECT_EQ(notices, std::vector<std::string>{text_for_line(MSG_STATEMENT_NOT_ASCII, 1)});
+  } else {
+    // "1 ; " are the next four echoes; the fifth is the byte 0xB1.
+    set_board("corrupt_echo=4\n");
+    MnemonicText garbled = make_text({"; \xB1", "END"});
+    EXPECT_EQ(bounded("garbled", [&] { return write_program_to_target(garbled, end_answer); }), -1);
+    EXPECT_EQ(notices, std::vector<std::string>{MSG_LINK_FAILED});
+  }
+  // The refused line was dropped unexecuted: the board holds the program as it was.
+  EXPECT_EQ(board_state(), held);
   set_board("");
   char answer[64];
   stop_target_program(answer);
