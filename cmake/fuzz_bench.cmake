@@ -67,6 +67,8 @@ if(fuzzers)
     target_compile_options(${name} PRIVATE ${FUZZ_SANITIZERS} -g)
     target_link_options(${name} PRIVATE ${FUZZ_SANITIZERS})
     target_link_libraries(${name} PRIVATE tavolin_fuzz_lib)
+    # A fuzzer may start from the design files of tests/data/designs by name.
+    target_compile_definitions(${name} PRIVATE TAVOLIN_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
   endforeach()
 endif()
 

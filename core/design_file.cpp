@@ -102,11 +102,16 @@ void append_uniform_row(std::string& out, uint32_t value, int number, bool line_
   if (line_end) out.append(TEXT_LINE_END);
 }
 
+// A text never puts the byte that ends a text file (0x1A) into the file: everything after
+// it would be lost to the reader. It is never a trail byte, so a byte scan finds it; the
+// file keeps a blank in its place.
+bool is_text_end_byte(char c) { return static_cast<unsigned char>(c) == TEXT_END_BYTE; }
+
 // A comment or text row's text in the file: a line break (a blank and a line feed, or a
 // line feed alone) becomes two backslashes, so the text stays on one line.
 void append_row_text(std::string& out, std::string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
+    char c = is_text_end_byte(text[i]) ? ' ' : text[i];
     if (c == ' ' && i + 1 < text.size() && text[i + 1] == '\n') {
       out.append("\\\\");
       ++i;
@@ -118,16 +123,17 @@ void append_row_text(std::string& out, std::string_view text) {
   }
 }
 
-// A cell comment in the file: its first six words (split at blanks and line feeds), each
+// A cell comment in the file: its first six words (split at blanks, line feeds and 0x1A), each
 // followed by two backslashes. Blanks and line feeds are never trail bytes, so a byte scan
 // splits correctly.
 void append_cell_comment_words(std::string& out, std::string_view text) {
   int words = 0;
   size_t i = 0;
   while (i < text.size() && words < MAX_COMMENT_WORDS) {
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\n')) ++i;
+    const auto separates = [](char c) { return c == ' ' || c == '\n' || is_text_end_byte(c); };
+    while (i < text.size() && separates(text[i])) ++i;
     size_t start = i;
-    while (i < text.size() && text[i] != ' ' && text[i] != '\n') ++i;
+    while (i < text.size() && !separates(text[i])) ++i;
     if (i > start) {
       out.append(text.substr(start, i - start));
       out.append("\\\\");

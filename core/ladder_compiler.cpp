@@ -224,6 +224,7 @@ int compile_block(GridSpan grid, int top, int limit, int left_boundary, int righ
   }
   cuts[static_cast<size_t>(cut_count++)] = c;
 
+  bool logic_before = false;  // a sub-block before this one gave records
   for (int i = 1; i < cut_count; ++i) {
     const int left = cuts[static_cast<size_t>(i - 1)];
     const int right = cuts[static_cast<size_t>(i)];
@@ -319,21 +320,37 @@ int compile_block(GridSpan grid, int top, int limit, int left_boundary, int righ
         widest_width = width;
       }
     }
+    // Every group of several is one operand of an ORB: a group that gives no record (a row
+    // of lines alone, which may feed an instruction without input, joined to the others at
+    // the output column, or a taller group of such rows) would leave an ORB without its
+    // operand, so it is listed as a block of lines among parallel rows.
     int last_emitted = 0;  // what the last group emitted (0: nothing)
+    const int sub_block_start = g_emit_index;
     for (int k = 0; k < group_count; ++k) {
       const Group& group = groups[static_cast<size_t>(k)];
+      const int group_start = g_emit_index;
       if (group.end - group.first == 1) {
         last_emitted = compile_row_contacts(grid, group_count, group.first, left, right);
         if (last_emitted < 0) return -1;
       } else {
         static BranchList unused;  // a block that does not collect never writes its list
         if (compile_block(grid, group.first, group.end, left, right, unused, 0, 0)) return 1;
-        last_emitted = 1;
+        last_emitted = g_emit_index != group_start ? 1 : 0;
+      }
+      if (group_count > 1 && g_emit_index == group_start && !g_list_full) {
+        record_rung_error(g, CompileError::LINES_ONLY, left, group.first);
+        return -1;
       }
       if (k > widest) emit_instruction(Word0::ORB, 0, 0, 0, 0, 0);
     }
     for (int k = 0; k < widest; ++k) emit_instruction(Word0::ORB, 0, 0, 0, 0, 0);
-    if (i + branch != 1 && last_emitted != 0) emit_instruction(Word0::ANB, 0, 0, 0, 0, 0);
+    // An ANB joins this sub-block's logic to the logic before it: none when the sub-block
+    // gave no record, nor when no sub-block before it in this block did (lines alone in
+    // series leave the logic as it is). A branch joins the logic its MPS/MRD/MPP gives.
+    if (g_emit_index != sub_block_start) {
+      if (i + branch != 1 && last_emitted != 0 && (branch != 0 || logic_before)) emit_instruction(Word0::ANB, 0, 0, 0, 0, 0);
+      logic_before = true;
+    }
 
     if (g_branch_level == saved + 1) {
       // This sub-block opened output branches: push the logic so far.

@@ -9,6 +9,7 @@
 #include "core/instruction_tables.h"
 #include "core/sjis.h"
 #include "design/design_edit.h"
+#include "design/grid_invariants.h"
 
 namespace {
 
@@ -310,6 +311,12 @@ int store_row_comment(GridSpan grid, const ViewState& view, std::string_view tex
   // Only a row before the END row may become a comment row.
   for (int r = 0; r <= view.cursor_row; ++r)
     if (ends_walk(grid[static_cast<size_t>(r)])) return -1;
+  // A comment row is compiled alone: a row below that links up into this one would be left
+  // joined to nothing.
+  if (static_cast<size_t>(view.cursor_row) + 1 < grid.size() && !is_comment_row(grid[static_cast<size_t>(view.cursor_row)]) &&
+      has_links_up(grid[static_cast<size_t>(view.cursor_row) + 1]) &&
+      !is_end_mark_row(grid[static_cast<size_t>(view.cursor_row) + 1]))
+    return -1;
   LadderRow& row = grid[static_cast<size_t>(view.cursor_row)];
   const std::string stored = row_comment_form(text);
   const size_t n = sjis_cut_length(stored, ROW_TEXT_SIZE - 1);

@@ -241,6 +241,9 @@ EditEffects delete_span(GridSpan grid, ViewState& view, const KeyContext& contex
       !is_end_row(*row)) {
     const LadderRow before = *row;
     int first = view.sel_col;
+    // Cells 12-14 hold the output's instruction and operands, and no picture: a span there
+    // (a click right of the output column puts the cursor in column 12) is the output's.
+    if (first > OUTPUT_COLUMN && first < LABEL_COLUMN) first = OUTPUT_COLUMN;
     // A span on the grid's columns ends at the output (its operand cells go with it); the
     // row label is a span of its own.
     int last = std::min(view.sel_col + view.sel_width, first <= OUTPUT_COLUMN ? OUTPUT_COLUMN : ROW_CELLS - 1);

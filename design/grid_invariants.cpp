@@ -23,6 +23,20 @@ bool is_sound_end_row(const LadderRow& row) {
   return is_end_row(row) && row_output_code(row) == static_cast<uint32_t>(Instr::END);
 }
 
+constexpr uint32_t CODE_END = static_cast<uint32_t>(Instr::END);
+constexpr uint32_t CODE_INI = static_cast<uint32_t>(Instr::INI);
+constexpr uint32_t CODE_IPX = static_cast<uint32_t>(Instr::IPX);
+
+// The instructions the older design layouts draw as boxes of width 0: their cell 11 is a
+// last box cell that has no first cell (END, and the INI and IPX of those layouts).
+bool is_width_zero_box(uint32_t code) { return code == CODE_END || code == CODE_INI || code == CODE_IPX; }
+
+// A box's instruction: any code but 0 (a box compiled without one would be an empty record,
+// and its output would vanish from the program) and the codes from 192 up, which name
+// comparisons and other contacts, except INI and IPX, which the older layouts and their
+// rebuilt boxes hold.
+bool is_box_instruction(uint32_t code) { return code != 0 && (code < 192 || code == CODE_INI || code == CODE_IPX); }
+
 // The interior cells of the elements of a program row: a link standing on one (or on the
 // cell below one) would run a vertical line through the element. Bit c is column c.
 unsigned interior_columns(const LadderRow& row) {
@@ -45,6 +59,24 @@ bool is_inside_element(const LadderRow& row, int column) {
   return column >= 0 && column <= OUTPUT_COLUMN && (interior_columns(row) >> column & 1u) != 0;
 }
 
+bool is_row_compiled_alone(const LadderRow& row) {
+  const uint32_t code = row_output_code(row);
+  return is_comment_row(row) || is_end_row(row) || code == static_cast<uint32_t>(Instr::FEND) ||
+         code == static_cast<uint32_t>(Instr::IEND);
+}
+
+bool link_may_rise(const LadderRow& above, const LadderRow& row, int column) {
+  if (column == 0) return true;  // the left rail
+  return column >= 1 && column <= OUTPUT_COLUMN && !is_row_compiled_alone(above) && !is_row_compiled_alone(row) &&
+         !is_inside_element(above, column) && !is_inside_element(row, column);
+}
+
+bool has_links_up(const LadderRow& below) {
+  for (int c = 1; c <= OUTPUT_COLUMN; ++c)
+    if ((below.cell[c].word[0] & CellFlags::LINK_UP) != 0) return true;
+  return false;
+}
+
 namespace {
 
 // One program row (not a comment, special or end-mark row).
@@ -54,6 +86,13 @@ GridFault check_program_row(const LadderRow& row, const LadderRow* above, int r,
   if (!end_row && (w11 & CellFlags::END) != 0) return fault("END bit outside the END row", r, OUTPUT_COLUMN);
   for (int c = 0; c < OUTPUT_COLUMN; ++c)
     if ((row.cell[c].word[0] & CellFlags::END) != 0) return fault("END bit outside the END row", r, c);
+
+  // A line is a part of its own (part code 11 with the present bit, 0xB9): the compiler's
+  // wiring check takes the line bit alone for a line that carries on, so a rung ending in a
+  // line bit without its part would compile without an output.
+  for (int c = 0; c <= OUTPUT_COLUMN; ++c)
+    if ((row.cell[c].word[0] & (CellFlags::LINE | CellFlags::PRESENT)) == CellFlags::LINE)
+      return fault("line without its part", r, c);
 
   // Outputs stand in column 11 only, the TIM/CNT coil cell in column 10 only: the compiler
   // reads a row's output from cell 11 and cell 12.
@@ -86,14 +125,18 @@ GridFault check_program_row(const LadderRow& row, const LadderRow* above, int r,
       int c = OUTPUT_COLUMN - 1;
       while (c >= 0 && (row.cell[c].word[0] & CellFlags::BOX) != 0 && position_of(row.cell[c].word[0]) == POSITION_MIDDLE)
         --c;
-      if (c < 0 || (row.cell[c].word[0] & CellFlags::BOX) == 0 || position_of(row.cell[c].word[0]) != POSITION_FIRST)
-        return fault("box split", r, c < 0 ? 0 : c);
-      box_first = c;
+      const uint32_t w = c >= 0 ? row.cell[c].word[0] : 0;
+      if (c == OUTPUT_COLUMN - 1 && (w & CellFlags::BOX) == 0 && is_width_zero_box(row_output_code(row))) {
+        box_first = OUTPUT_COLUMN;  // a box of width 0 of an older layout: cell 11 alone
+      } else {
+        if (c < 0 || (w & CellFlags::BOX) == 0 || position_of(w) != POSITION_FIRST)
+          return fault("box split", r, c < 0 ? 0 : c);
+        box_first = c;
+      }
     } else {
       return fault("box split", r, OUTPUT_COLUMN);
     }
-    const uint32_t code = row_output_code(row);
-    if (code == 0 || code >= 192) return fault("box without its instruction", r, 12);
+    if (!is_box_instruction(row_output_code(row))) return fault("box without its instruction", r, 12);
   }
   for (int c = 0; c < box_first && c < OUTPUT_COLUMN; ++c)
     if ((row.cell[c].word[0] & CellFlags::BOX) != 0) return fault("orphan box cell", r, c);
@@ -126,6 +169,8 @@ GridFault check_program_row(const LadderRow& row, const LadderRow* above, int r,
     if ((row.cell[c].word[0] & CellFlags::LINK_UP) == 0) continue;
     if (above == nullptr) return fault("link above row 0", r, c);
     if (((inside | inside_above) >> c & 1u) != 0) return fault("link into an element", r, c);
+    if (is_row_compiled_alone(*above)) return fault("link into a row compiled alone", r, c);
+    if (is_row_compiled_alone(row)) return fault("link from a row compiled alone", r, c);
   }
   for (int c = 12; c <= 14; ++c)
     if (c > 12 && (row.cell[c].word[0] & CellFlags::LINK_UP) != 0) return fault("link past column 11", r, c);
@@ -167,12 +212,15 @@ GridFault check_grid_invariants(ConstGridSpan grid) {
     const uint32_t first = row.cell[0].word[0];
     if (r > end_row) {
       // Between END and the end mark stand only the special rows (initial-on devices,
-      // interlocks, initial values), marked in cell 0 and in cell 12 with their kind.
+      // interlocks, initial values), known by the kind in cell 12 (word 0 & 0xFFF) alone:
+      // the design file keeps cells 0-12 as they are, so a device cell holds what the file
+      // gives. Any other row there would be dropped by the next save.
       const uint32_t kind = special_row_kind(row);
-      if ((first & CellFlags::SPECIAL) == 0 ||
-          (kind != SpecialRow::INITIAL_ON && kind != SpecialRow::INTERLOCK && kind != SpecialRow::INITIAL_VALUES))
+      if (kind != SpecialRow::INITIAL_ON && kind != SpecialRow::INTERLOCK && kind != SpecialRow::INITIAL_VALUES)
         return fault("not a special row after END", r);
-      if ((row.cell[12].word[0] & CellFlags::SPECIAL) == 0) return fault("special row broken", r, 12);
+      // The readers take a row whose cell 0 is the end mark for the end mark, and the scans
+      // stop at an empty row: either would cut off the rows after it.
+      if (first == END_MARK_CELL || is_empty_row(row)) return fault("special row read as an end", r, 0);
       continue;
     }
     // Before END: program rows and comment rows only; an empty or end-mark row would cut the
@@ -180,7 +228,20 @@ GridFault check_grid_invariants(ConstGridSpan grid) {
     if (is_empty_row(row) || first == END_MARK_CELL || row.cell[1].word[0] == END_MARK_CELL)
       return fault("empty or end-mark row before END", r);
     if ((first & CellFlags::SPECIAL) != 0) return fault("special row before END", r);
-    if (is_comment_row(row)) continue;
+    if (is_comment_row(row)) {
+      // A comment row is compiled alone: a link of it would take it into the rung above.
+      for (int c = 1; c <= OUTPUT_COLUMN; ++c)
+        if ((row.cell[c].word[0] & CellFlags::LINK_UP) != 0) return fault("link from a row compiled alone", r, c);
+      // It compiles into the comment record from its output cell and the comment code of cell
+      // 12: any other code there would stand in the program in place of the comment, and an
+      // output cell without the comment bit would give the record no text of its own.
+      const uint32_t w11 = row.cell[OUTPUT_COLUMN].word[0];
+      constexpr uint32_t COMMENT_OUTPUT = CellFlags::COMMENT_ROW | CellFlags::OUTPUT;
+      if ((row.cell[12].word[0] & 0x3FFF) != static_cast<uint32_t>(Instr::COMMENT) ||
+          (w11 & COMMENT_OUTPUT) != COMMENT_OUTPUT || (w11 & CellFlags::END) != 0)
+        return fault("comment row broken", r, OUTPUT_COLUMN);
+      continue;
+    }
     const LadderRow* above = r > 0 ? &grid[static_cast<size_t>(r - 1)] : nullptr;
     const GridFault f = check_program_row(row, above, r, r == end_row);
     if (f) return f;

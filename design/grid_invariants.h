@@ -26,5 +26,20 @@ GridFault check_grid_invariants(ConstGridSpan grid);
 // nor rises into it from the row below.
 bool is_inside_element(const LadderRow& row, int column);
 
+// A row the compiler takes alone, outside every rung: a comment row, the END row, or a row
+// whose output is FEND or IEND. The row below it starts a rung of its own, so none of its
+// links may rise into it: the compiler would drop them, and a rung held up by one alone
+// would have no output. Nor may such a row link up itself (cells 1-11): the compiler would
+// take it into the rung above as a row of that rung.
+bool is_row_compiled_alone(const LadderRow& row);
+
+// Whether a link may stand in `column` (0-11) of `row`, joining it to the row above: in
+// column 0 it is the left rail, always; elsewhere not when either row is compiled alone, nor
+// on the inside of an element of either row.
+bool link_may_rise(const LadderRow& above, const LadderRow& row, int column);
+
+// True when a link of `below` (cells 1-11) rises into the row above it.
+bool has_links_up(const LadderRow& below);
+
 // "rule at row r, column c" for test and fuzzer reports.
 std::string describe_grid_fault(const GridFault& fault);

@@ -135,11 +135,11 @@ int draw_link_line(GridSpan grid, bool erase, ViewState& view, const EditContext
     const uint32_t position = row.cell[mc].word[0] & CellFlags::BOX_POSITION;
     if (position == 0x800 || position == 0x400 || is_comment_row(row)) return 1;
   }
-  // Nor may a link run through the inside of an element (a timer's output cell included).
+  // Nor may a link run through the inside of an element (a timer's output cell included), or
+  // rise into a row compiled alone.
   if (!erase)
     for (int rr = low + 1; rr <= high; ++rr)
-      if (is_inside_element(grid[static_cast<size_t>(rr)], mc) || is_inside_element(grid[static_cast<size_t>(rr - 1)], mc))
-        return 1;
+      if (!link_may_rise(grid[static_cast<size_t>(rr - 1)], grid[static_cast<size_t>(rr)], mc)) return 1;
   for (int rr = low + 1; rr <= high; ++rr) {
     uint32_t& w = grid[static_cast<size_t>(rr)].cell[mc].word[0];
     w = erase ? w & ~CellFlags::LINK_UP : w | CellFlags::LINK_UP;
@@ -254,8 +254,8 @@ EditEffects drag_line(GridSpan grid, ViewState& view, const EditContext& context
       if (is_comment_row(row) || is_comment_row(above)) break;
       uint32_t& w = row.cell[col].word[0];
       if (((w & CellFlags::LINK_UP) != 0) != erase) break;
-      // A link never runs through the inside of an element.
-      if (!erase && (is_inside_element(row, col) || is_inside_element(above, col))) break;
+      // A link never runs through the inside of an element, nor rises into a row compiled alone.
+      if (!erase && !link_may_rise(above, row, col)) break;
       w ^= CellFlags::LINK_UP;
       last = rr;
       if (col > 0 && (above.cell[col].word[0] & 9) != 0 && (above.cell[col - 1].word[0] & 9) != 0) break;

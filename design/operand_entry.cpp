@@ -8,6 +8,7 @@
 #include "core/device_tables.h"
 #include "core/instruction_tables.h"
 #include "core/notice.h"
+#include "design/grid_invariants.h"
 #include "design/line_drawing.h"
 #include "design/part_placement.h"
 #include "design/row_edits.h"
@@ -544,6 +545,14 @@ int place_instruction(GridSpan grid, ViewState& view, std::string_view text, int
   }
   int placed = found;
   if (on_end_row && found != Instr::END) return refuse_on_end_row();
+  // END, FEND and IEND make the row one the compiler takes alone: its own links up would take
+  // it into the rung above, and a row below that links up into a FEND or IEND row would be
+  // left joined to nothing (END cuts the rows after it).
+  const bool section_end = found == Instr::FEND || found == Instr::IEND;
+  if ((found == Instr::END || section_end) && !on_end_row &&
+      (has_links_up(*row) || (section_end && static_cast<size_t>(view.cursor_row) + 1 < grid.size() &&
+                              has_links_up(grid[static_cast<size_t>(view.cursor_row) + 1]))))
+    return -1;
 
   if (found < 192) {
     const int n = attributes & InstrAttr::OPERAND_CELLS_MASK;

@@ -103,12 +103,18 @@ bool place_output(GridSpan grid, ViewState& view, int tool, bool by_key) {
   } else {
     view.cursor_col = first_output_col;
   }
-  {
-    // The output's own cells are checked wherever the click or key was: a TIM/CNT drawn
-    // from a contact column must not stand on a link either.
+  if (timer) {
+    // From a contact column the placement makes no check of its own, and an OUT coil may
+    // stand beside a link in column 11. A TIM or CNT takes column 11 as the inside of its
+    // element: a link there (on this row or rising from the row below) would run through
+    // it, so its own cells are checked wherever the click or key was.
     ViewState probe = view;
     probe.cursor_col = OUTPUT_COLUMN;
-    if (check_output_placement(grid, probe, timer ? Instr::TIM : Instr::OUT) == -1) return false;
+    if (check_output_placement(grid, probe, Instr::TIM) == -1) return false;
+  } else if (!by_key) {
+    // The OUT tool from column 10 or 11 (the function key checked already).
+    ViewState probe = view;
+    if (check_output_placement(grid, probe, Instr::OUT) == -1) return false;
   }
 
   // The old box or timer goes as a whole first: lines drawn from a cursor inside a box would
@@ -450,8 +456,9 @@ EditEffects apply_function_key(GridSpan grid, ViewState& view, const EditContext
       cell.word[1] = 0;
     }
     if (p == LINK) {
-      // A link rises to the row above: not from row 0, nor into the inside of an element.
-      if (view.cursor_row == 0 || is_inside_element(grid[static_cast<size_t>(view.cursor_row - 1)], col)) return e;
+      // A link rises to the row above: not from row 0, nor into the inside of an element or
+      // into a row compiled alone.
+      if (view.cursor_row == 0 || !link_may_rise(grid[static_cast<size_t>(view.cursor_row - 1)], *row, col)) return e;
       cell.word[0] |= CellFlags::LINK_UP;
     } else {
       cell.word[0] &= KEEP_FOR_CONTACT;

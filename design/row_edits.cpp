@@ -33,14 +33,14 @@ void move_cell(LadderRow& row, int to, int from) {
 }
 
 // Rows moved together meet at a seam: a link of the lower row that would rise into nothing
-// (row 0) or into the inside of an element of the row now above it goes.
+// (row 0), into the inside of an element of the row now above it or into a row compiled
+// alone goes.
 void drop_links_at_seam(GridSpan grid, int row) {
   if (row < 0 || row >= grid_row_capacity(grid)) return;
   LadderRow& lower = grid[index_of(row)];
   if (is_comment_row(lower) || (lower.cell[0].word[0] & CellFlags::SPECIAL) != 0 || is_end_mark_row(lower)) return;
   for (int c = 1; c <= OUTPUT_COLUMN; ++c) {
-    if (row == 0 || is_inside_element(grid[index_of(row - 1)], c) || is_inside_element(lower, c))
-      lower.cell[c].word[0] &= ~CellFlags::LINK_UP;
+    if (row == 0 || !link_may_rise(grid[index_of(row - 1)], lower, c)) lower.cell[c].word[0] &= ~CellFlags::LINK_UP;
   }
 }
 
@@ -56,6 +56,24 @@ bool is_shiftable_row(ConstGridSpan grid, int row) {
   if (row < 0 || end_row < 0 || row >= end_row) return false;
   const uint32_t first = grid[index_of(row)].cell[0].word[0];
   return (first & (CellFlags::COMMENT_ROW | CellFlags::SPECIAL)) == 0 && !is_text_row(grid[index_of(row)]);
+}
+
+// A shifted row keeps every link outside the elements: none of its links stands on the
+// inside of one of its own elements or rises into one of the row above, and no link of the
+// row below rises into the inside of one of its elements. A shift moves each cell's link
+// with the cell (the link joins that cell's left edge to the row above); one that would
+// land inside an element would draw a line through it, so such a shift is not made.
+bool links_stay_outside_elements(ConstGridSpan grid, int row, const LadderRow& shifted) {
+  const LadderRow* above = row > 0 ? &grid[index_of(row - 1)] : nullptr;
+  const LadderRow* below = row + 1 < grid_row_capacity(grid) ? &grid[index_of(row + 1)] : nullptr;
+  if (below != nullptr && (is_comment_row(*below) || is_end_mark_row(*below))) below = nullptr;
+  for (int c = 1; c <= OUTPUT_COLUMN; ++c) {
+    if ((shifted.cell[c].word[0] & CellFlags::LINK_UP) != 0 && (above == nullptr || !link_may_rise(*above, shifted, c)))
+      return false;
+    if (below != nullptr && (below->cell[c].word[0] & CellFlags::LINK_UP) != 0 && !link_may_rise(shifted, *below, c))
+      return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -200,7 +218,8 @@ void clear_range_marks(GridSpan grid, const ViewState& view) {
 
 int open_cell_left(GridSpan grid, int row_index, int c) {
   if (c < 0 || c > OUTPUT_COLUMN - 1 || !is_shiftable_row(grid, row_index)) return -1;
-  LadderRow& row = grid[index_of(row_index)];
+  // The shift is made on a copy, which replaces the row only when its links still fit.
+  LadderRow row = grid[index_of(row_index)];
   const auto w = [&](int column) { return row.cell[column].word[0]; };
   // A cell inside a box or a comparison cannot be split from its element; a comparison's
   // first cell or a cell of an applied instruction moves with its row.
@@ -251,12 +270,14 @@ int open_cell_left(GridSpan grid, int row_index, int c) {
     freed = CellWord::LINE_ONLY;
   clear_cell(row.cell[c], row.text[c]);
   row.cell[c].word[0] = freed;
+  if (!links_stay_outside_elements(grid, row_index, row)) return -1;
+  grid[index_of(row_index)] = row;
   return 1;
 }
 
 int close_cell_left(GridSpan grid, int row_index, int c) {
   if (c < 0 || c > OUTPUT_COLUMN - 1 || !is_shiftable_row(grid, row_index)) return -1;
-  LadderRow& row = grid[index_of(row_index)];
+  LadderRow row = grid[index_of(row_index)];
   const auto w = [&](int column) { return row.cell[column].word[0]; };
   if ((w(c) & (CellFlags::TIMER_OUTPUT | CellFlags::TIMER_COIL | 0xF00)) != 0) return -1;
   int g = -1;
@@ -298,6 +319,8 @@ int close_cell_left(GridSpan grid, int row_index, int c) {
     clear_cell(row.cell[k], row.text[k]);
     row.cell[k].word[0] = held != 0 && held != CellFlags::LINK_UP ? CellWord::LINE_ONLY : 0;
   }
+  if (!links_stay_outside_elements(grid, row_index, row)) return -1;
+  grid[index_of(row_index)] = row;
   return 1;
 }
 

@@ -86,11 +86,13 @@ int paste_range_rows(GridSpan grid, ViewState& view, const RangeClipboard& clip)
 void clear_range_marks(GridSpan grid, const ViewState& view);
 
 // Shifts the cells of `row` one column right to free column `column` (0-10): 1 done,
-// -1 refused (nothing to move, no room before the output, or the cell belongs to an
-// element that cannot be split).
+// -1 refused (nothing to move, no room before the output, the cell belongs to an element
+// that cannot be split, or a link would move into the inside of an element).
 int open_cell_left(GridSpan grid, int row, int column);
 // Shifts the cells of `row` from `column` (0-10) one column left into the gap before it:
-// 1 done, -1 refused.
+// 1 done, -1 refused (no gap, or a link would move into the inside of an element).
+// Each cell's link moves with it; no link ends on the inside of an element of the row or
+// of the row above, nor does an element move over a link rising from the row below.
 int close_cell_left(GridSpan grid, int row, int column);
 
 // Makes the cursor row, a row before the END row, an empty program row (the rail link alone);

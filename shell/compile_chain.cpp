@@ -571,6 +571,12 @@ DesignConversion convert_list_to_design_file(const std::string& design_path, con
     return DesignConversion::BUILD_FAILED;
   }
   if (with_comments) apply_comment_table(grid, table);
+  // The drawn ladder becomes a design the design screen opens and edits: it must keep the
+  // grid's rules, as every other way into a design does.
+  if (check_grid_invariants(grid)) {
+    notify(MSG_REBUILT_LADDER_BROKEN, CAPTION_WARN);
+    return DesignConversion::BUILD_FAILED;
+  }
 
   StagedFile design(design_path);
   if (!design.open()) {

@@ -195,7 +195,8 @@ int convert_seq_to_commented_nic(void* owner, const std::string& mnemonic_path, 
 enum class DesignConversion {
   WRITTEN,        // "%s.MBS %s", "ファイルが出来ました！"
   NO_MEMORY,
-  BUILD_FAILED,   // "%dステップ付近の\n命令中にエラ－が有ります！"
+  BUILD_FAILED,   // "%dステップ付近の\n命令中にエラ－が有ります！", or the drawn ladder breaks the
+                  // grid's rules: MSG_REBUILT_LADDER_BROKEN
   NOT_OPENED,     // "ファイルが開けません\n共用をチェックして下さい"
   NOT_WRITTEN,    // "書込みエラ－が発生しました！"
 };

@@ -69,6 +69,12 @@ const FaultCase fault_cases[] = {
     {"ContinuationNumbersDiffer", {"X0 ~ (>7)", ">8 ~ (Y0)"}, {0x07B00000}},
     {"ContinuationWithoutItsInput", {"X0 ~ (>7)", "X1 ~ (Y0)"}, {0x07B00000}},
     {"LinesOnlyAmongParallelRows", {"X0 X1 ~ (Y0)", "^- ^"}, {0x09000001}},
+    // A row of lines alone may feed an instruction that takes no input (DI, EI, ...); joined
+    // to a rung in the output column it is one of that rung's parallel rows all the same, and
+    // its OR would have nothing to join.
+    {"LinesOnlyJoinedAtTheOutputColumn", {"X0 ~ (Y0)", "~ ^[DI]"}, {0x09000001}},
+    {"LinesOnlyWithAnOutputLinkedUnderIt", {"X0 ~ (Y0)", "~ [EI]", "X1 ~ ^(Y1)"}, {0x09000001}},
+    {"TwoRowsOfLinesJoinedAtTheOutputColumn", {"X0 ~ (Y0)", "~ [DI]", "~ ^[EI]"}, {0x09000001}},
     {"BridgeThatCannotBeCut", {"X0 X1 X2 ~ (Y0)", "^X3 ^X4 X5 ^", "^X6 - ^X7 ^"}, {0x03000000}},
     {"LogicNotFromABranchPoint", {"X0 ~ (Y0)", ". . . ^X1 ~ (Y1)", "^X2 - - X3 ^"}, {0x04300002}},
     {"BtonjWithoutItsJumpPoint", {"X0 ~ (Y0)", ".5 ^- ~ (Y1)", ".5 ^- ~ [BTONJ U3]", ".5 ^- ~ (Y3)"}, {0x1BB00002}},

@@ -339,6 +339,8 @@ TEST_F(DesignFileTest, CellCommentWords) {
       {"表 ソ", "表 \nソ \n"},
       {"ソ\\ 表", "ソ\\ \n表 \n"},  // a trail byte 0x5C next to a backslash of the text
       {"", ""},
+      // 0x1A ends a text file when read: the file keeps a blank in its place.
+      {"stop\x1A" "here", "stop \nhere \n"},
   };
   for (const Case& c : cases) {
     LadderGrid grid = make_ladder_grid(3);
@@ -363,6 +365,10 @@ TEST_F(DesignFileTest, CommentRowTextsStayOnOneLine) {
       {"bare\nfeed", "bare \nfeed"},  // a line feed alone still cannot break the file's line
       {"", ""},
       {" leading blank", " leading blank"},
+      // 0x1A ends a text file when read: the file keeps a blank in its place, and the rows
+      // after the comment are read.
+      {"stop\x1A" "here", "stop here"},
+      {"\x1A", " "},
   };
   for (const Case& c : cases) {
     reset_core_state();

@@ -27,7 +27,10 @@ struct Screen {
   int popup_toggle = 0;
 
   explicit Screen(const std::vector<std::string>& rows, int grid_rows = 40)
-      : grid(ladder_from_text(rows, LadderTextOptions{true, true, grid_rows})) {
+      : Screen(Design{}, ladder_from_text(rows, LadderTextOptions{true, true, grid_rows})) {}
+  // A grid read from a design file, or built otherwise.
+  struct Design {};
+  Screen(Design, LadderGrid design) : grid(std::move(design)) {
     // Every ladder a test starts from is a sound program.
     EXPECT_EQ(describe_grid_fault(check_grid_invariants(grid)), "sound") << ladder_picture(grid);
     init_view_state(view, 0);

@@ -6,12 +6,16 @@
 #include <cstring>
 #include <string>
 
+#include "core/core_state.h"
+#include "core/ladder_compiler.h"
+#include "design/comment_entry.h"
 #include "design/function_picker.h"
 #include "design/grid_invariants.h"
 #include "design/line_drawing.h"
 #include "design/operand_entry.h"
 #include "design/row_edits.h"
 #include "edit_screen.h"
+#include "support/design_fixture_files.h"
 #include "support/notice_recorder.h"
 
 namespace {
@@ -25,17 +29,8 @@ bool same_rows(const LadderGrid& a, const LadderGrid& b) {
 
 std::string soundness(const LadderGrid& grid) { return describe_grid_fault(check_grid_invariants(grid)); }
 
-// A special row (initial-on devices, M5) put after the END row of a Screen's ladder.
-void add_special_row(Screen& s) {
-  const int end = find_end_row(s.grid);
-  s.grid.insert(s.grid.begin() + end + 1, LadderRow{});
-  s.grid.pop_back();
-  LadderRow& special = s.grid[static_cast<size_t>(end + 1)];
-  for (int c = 0; c < ROW_CELLS; ++c) special.cell[c].word[0] = CellFlags::SPECIAL;
-  special.cell[0].word[0] |= CellFlags::PRESENT;
-  special.cell[0].word[1] = 0x20000005;
-  special.cell[12].word[0] |= SpecialRow::INITIAL_ON;
-}
+// A design with a row of initially-on devices after END, as the design file gives it.
+Screen screen_with_special_row() { return Screen(Screen::Design{}, design_fixture::grid_of("initial_on.MBS", 40)); }
 
 struct Typed {
   const char* text;
@@ -101,19 +96,165 @@ TEST(EditSoundness, CloseLeftMovesNoBoxCell) {
   }
 }
 
+// Open-left and close-left move each cell's link with it: a link that would land under the
+// inside of an element of the row above, or an element moved over a link rising from the
+// row below, would run a line through the element. Such a shift is refused; a link that
+// lands beside an element still moves.
+TEST(EditSoundness, ShiftsMoveNoLinkIntoAnElement) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> rows;
+    int row, col;
+    bool open;                 // open-left, else close-left
+    const char* after;         // the shifted row, nullptr: refused
+  } cases[] = {
+      {"an OR branch's closing link under a box", rows_of({"X0 X1 ~ [MOV D0 D1]", "^X2 - - - - - - - - ^"}), 1, 1,
+       true, nullptr},
+      {"a bare link under a text row", rows_of({"X0 ~ (Y0)", "[ASM] | text", ". ^"}), 2, 1, true, nullptr},
+      {"a comparison moved right over a link from below",
+       rows_of({"X0 {= D0 K5} - - - - - - - (Y0)", "^X1 - - - ^- ~ (Y1)"}), 0, 1, true, nullptr},
+      {"a link pulled left under a comparison", rows_of({"X0 {= D0 K5} - - - - - - - (Y0)", "^X1 - - . ^"}), 1, 4,
+       false, nullptr},
+      {"a comparison pulled left over a link from below",
+       rows_of({"X0 - . {= D0 K5} ~ (Y0)", "^X1 - - ^- ~ (Y1)"}), 0, 2, false, nullptr},
+      {"a link moved beside a contact", rows_of({"X0 X1 X2 ~ (Y0)", "^X3 ^"}), 1, 1, true, "^X3 - ^"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Screen s(c.rows);
+    const LadderGrid before = s.grid;
+    const int result = c.open ? open_cell_left(s.grid, c.row, c.col) : close_cell_left(s.grid, c.row, c.col);
+    EXPECT_EQ(soundness(s.grid), "sound") << ladder_picture(s.grid);
+    if (c.after == nullptr) {
+      EXPECT_EQ(result, -1);
+      EXPECT_TRUE(same_rows(s.grid, before));
+    } else {
+      EXPECT_EQ(result, 1);
+      std::vector<std::string> expected = c.rows;
+      expected[static_cast<size_t>(c.row)] = c.after;
+      EXPECT_EQ(s.text(), Screen(expected).text());
+    }
+  }
+}
+
+// A comment row, and a row whose output is FEND or IEND, is compiled alone: the rung below
+// starts afresh, and a link rising into such a row joins nothing (a rung held up by one alone
+// compiled without an output, which the compile then could not draw). No edit leaves one.
+TEST(EditSoundness, NoLinkRisesIntoARowCompiledAlone) {
+  constexpr int LINK_KEY = 1231;  // Shift+F11
+  struct Case {
+    const char* what;
+    std::vector<std::string> rows;
+    int row, col;
+    int edit;  // 0 row comment, 2 picked, 3 Shift+F11
+    const char* text;
+  } cases[] = {
+      {"a row comment over a row an OR branch links into", rows_of({"X0 ~ (Y0)", "^X1 ^"}), 0, 3, 0, "a comment"},
+      {"FEND picked on a row an OR branch links into", rows_of({"X0 ~ (Y0)", "^X1 ^"}), 0, 3, 2, "FEND"},
+      {"IEND picked on a row an OR branch links into", rows_of({"X0 ~ (Y0)", "^X1 ^"}), 0, 11, 2, "IEND"},
+      {"a link key under a comment row", rows_of({"; a comment", "X1 ~ (Y1)"}), 1, 3, 3, ""},
+      {"a link key under a FEND row", rows_of({"X0 ~ (Y0)", "X2 ~ [FEND]", "X1 ~ (Y1)"}), 2, 3, 3, ""},
+      // Nor does such a row link up: the compiler would take it into the rung above.
+      {"a link key on the END row", rows_of({"X0 ~ (Y0)"}), 1, 3, 3, ""},
+      {"a link key in the END row's output column", rows_of({"X0 ~ (Y0)"}), 1, 11, 3, ""},
+      {"a link key on a FEND row", rows_of({"X0 ~ (Y0)", "X2 ~ [FEND]"}), 1, 3, 3, ""},
+      {"FEND picked on an OR branch row", rows_of({"X0 ~ (Y0)", "^X1 ^"}), 1, 3, 2, "FEND"},
+      {"END picked on an OR branch row", rows_of({"X0 ~ (Y0)", "^X1 ^"}), 1, 3, 2, "END"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Screen s(c.rows);
+    s.select(c.row, c.col);
+    const LadderGrid before = s.grid;
+    NoticeRecorder notices;
+    std::string text = c.text;
+    switch (c.edit) {
+      case 0:
+        EXPECT_EQ(store_row_comment(s.grid, s.view, text), -1);
+        break;
+      case 2:
+        EXPECT_FALSE(function_store(s.grid, s.view, text, EntryOptions{}, edit_test::WIDTH).changed);
+        break;
+      default:
+        EXPECT_FALSE(s.command(LINK_KEY).changed);
+        break;
+    }
+    EXPECT_TRUE(same_rows(s.grid, before));
+    EXPECT_EQ(soundness(s.grid), "sound");
+  }
+  // Rows that come together at a seam: the empty row between a comment row and a row that
+  // links up goes, and that row's link goes with it.
+  Screen s(rows_of({"; a comment", "", "X1 ^"}));
+  EXPECT_EQ(close_blank_row(s.grid, 2, 0, OUTPUT_COLUMN, nullptr), 0);
+  EXPECT_EQ(soundness(s.grid), "sound");
+  EXPECT_EQ(s.row_text(1), Screen(rows_of({"X1"})).row_text(0));
+  // Without a row compiled alone above it, a row comment is stored.
+  Screen plain(rows_of({"X0 ~ (Y0)", "X1 ~ (Y1)"}));
+  plain.select(0, 3);
+  EXPECT_EQ(store_row_comment(plain.grid, plain.view, "a comment"), 0);
+  EXPECT_EQ(soundness(plain.grid), "sound");
+}
+
+// A click right of the output column can put the cursor in column 12, where the output's
+// instruction is kept: Delete there cleared the instruction alone and left a box without
+// one (its output would vanish from the compiled program). Cells 12-14 are the output's own:
+// Delete takes the output whole.
+TEST(EditSoundness, DeleteRightOfTheOutputTakesTheOutputWhole) {
+  for (const char* row : {"X0 ~ [MOV K100 D0]", "X0 ~ (T0 K10)", "X0 ~ (Y0)", "X0 ~ [STEP S5 K3 D1]"}) {
+    SCOPED_TRACE(row);
+    for (int col = 12; col <= 14; ++col) {
+      Screen s(rows_of({row, "X1 ~ (Y1)"}));
+      s.view.sel_row = s.view.cursor_row = 0;
+      s.view.sel_col = s.view.cursor_col = col;
+      s.view.sel_width = 0;
+      const EditEffects e = s.key(DesignKey::DELETE_KEY);
+      EXPECT_TRUE(e.changed) << col;
+      EXPECT_EQ(soundness(s.grid), "sound") << col;
+      for (int c = OUTPUT_COLUMN; c <= 14; ++c) EXPECT_EQ(s.grid[0].cell[c].word[0] & ~CellFlags::LINK_UP, 0u) << col;
+      EXPECT_EQ(s.row_text(1), "X1 - - - - - - - - - - (Y1)");
+    }
+  }
+}
+
+// From a design file with interlock rows: the contact X1 deleted, DI picked as its row's
+// output (an instruction that takes no input, so a row of lines may feed it) and a link drawn
+// up from it to Y0 in the output column. The grid keeps its rules, and the compiler took it
+// as a rung of two parallel rows, one of them lines only: its list began with an OR of
+// nothing, which the compile could then not draw ("1番命令（ステップ）付近の..."). The
+// compiler now lists the row of lines among parallel rows.
+TEST(EditSoundness, ARowOfLinesLinkedIntoARungAtItsOutputIsACompileError) {
+  Screen s(Screen::Design{}, design_fixture::grid_of("interlock.MBS", 40));
+  s.select(1, 0);
+  ASSERT_TRUE(s.key(DesignKey::DELETE_KEY).changed);
+  s.select(1, OUTPUT_COLUMN);
+  std::string picked = "DI";
+  ASSERT_TRUE(function_store(s.grid, s.view, picked, EntryOptions{}, edit_test::WIDTH).changed);
+  s.use_tool(DesignToolId::LINE);
+  s.click(1, OUTPUT_COLUMN, 20);
+  ASSERT_TRUE(s.drag_to(s.x_of(OUTPUT_COLUMN, 20), s.y_of(0)).changed);
+  EXPECT_EQ(soundness(s.grid), "sound");
+  EXPECT_EQ(s.row_text(1), "^- - - - - - - - - - - ^[DI]");
+
+  reset_compiler_state();
+  InstructionList list = make_instruction_list();
+  NoticeRecorder notices;
+  ASSERT_EQ(compile_ladder(nullptr, s.grid, list, nullptr, 0), CompileResult::ERRORS) << ladder_picture(s.grid);
+  ASSERT_EQ(g_conversion_error_count, 1);
+  EXPECT_EQ(g_conversion_errors[0], 0x09000001u);  // kind 9, column 0, row 1
+}
+
 // END confirmed on the END row itself wiped the special rows after it.
 TEST(EditSoundness, EndRetypedOnTheEndRowKeepsTheSpecialRows) {
-  Screen s(rows_of({"X0 ~ (Y0)"}));
-  add_special_row(s);
-  ASSERT_EQ(soundness(s.grid), "sound");
-  s.select(1, 11);
+  Screen s = screen_with_special_row();
+  const LadderRow special = s.grid[3];
+  ASSERT_EQ(special_row_kind(special), SpecialRow::INITIAL_ON);
+  s.select(2, 11);
   NoticeRecorder notices;
   std::string text = "END";
   enter_cell_text(s.grid, s.view, text, EntryOptions{}, edit_test::WIDTH);
   EXPECT_EQ(soundness(s.grid), "sound");
-  EXPECT_EQ(special_row_kind(s.grid[2]), SpecialRow::INITIAL_ON);
-  EXPECT_EQ(s.grid[2].cell[0].word[1], 0x20000005u);
-  EXPECT_TRUE(is_end_mark_row(s.grid[3]));
+  EXPECT_EQ(std::memcmp(s.grid[3].cell, special.cell, sizeof special.cell), 0);
+  EXPECT_TRUE(is_end_mark_row(s.grid[4]));
 }
 
 // Row-comment OK with an empty box cleared whatever row the cursor was on.
@@ -121,11 +262,10 @@ TEST(EditSoundness, AnEmptyRowCommentClearsOnlyARowBeforeEnd) {
   struct Case {
     int row;
     bool cleared;
-  } cases[] = {{0, true}, {1, false}, {2, false}, {3, false}};  // rung, END, special row, end mark
+  } cases[] = {{1, true}, {2, false}, {3, false}, {4, false}};  // rung, END, special row, end mark
   for (const Case& c : cases) {
     SCOPED_TRACE(c.row);
-    Screen s(rows_of({"X0 ~ (Y0)"}));
-    add_special_row(s);
+    Screen s = screen_with_special_row();
     s.view.cursor_row = c.row;
     const LadderGrid before = s.grid;
     EXPECT_EQ(clear_cursor_row(s.grid, s.view), c.cleared);

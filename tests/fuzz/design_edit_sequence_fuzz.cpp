@@ -8,21 +8,38 @@
 // - the grid keeps its invariants (check_grid_invariants);
 // - an edit that reports no change changed no byte of the cells or their texts;
 // - the repaint it asks for covers every shown cell that changed;
-// - undo after it gives the grid back byte for byte, and redo the edited grid.
+// - undo after it gives the grid back byte for byte, and redo the edited grid;
+// - after an edit that changed the grid, the design compile's own road
+//   (compile_design_to_files, on a copy, into files of a scratch folder): when the compiler
+//   takes the grid, the rebuilt grid is installed sound and both files are written; a
+//   refusal of a sound grid the compiler took ("変換した回路に誤りが有る...", a list it cannot
+//   draw, a file it cannot write) is a finding. Only the unsupported-branch refusal stands.
 //
-// Input: byte 0 bit 0 set: a design file follows (two length bytes, little-endian, then the
-// file's bytes); clear: a new design. The rest are the edits, a few bytes each; answers to
-// the questions come from the same bytes.
+// A design not sound as read is not edited: it goes through the readers' own checks (it
+// writes and reads back to the same words) and the compile's road (which may refuse it, but
+// never installs a grid that breaks the rules). A design file of tests/data/designs that the
+// reader accepts and the rules refuse is a finding: those files are written as the format
+// says.
+//
+// Input: byte 0 chooses the design:
+//   0xFD       a design file of tests/data/designs, named by the bytes up to a NUL (the
+//              corpus starts from every one of them);
+//   bit 0 set  a design file follows (two length bytes, little-endian, then the file's bytes);
+//   otherwise  a new design.
+// The rest are the edits, a few bytes each; answers to the questions come from the same bytes.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/core_state.h"
 #include "core/design_file.h"
+#include "core/ladder_compiler.h"
 #include "core/notice.h"
 #include "design/comment_entry.h"
 #include "design/cursor_keys.h"
@@ -36,6 +53,7 @@
 #include "design/row_edits.h"
 #include "design/undo_ring.h"
 #include "shell/command_ids.h"
+#include "shell/compile_chain.h"
 #include "shell/mode_flags.h"
 
 namespace {
@@ -44,6 +62,11 @@ constexpr int GRID_ROWS = 64;
 constexpr int WIDTH = 1300;
 constexpr int HEIGHT = 1060;
 constexpr int MAX_EDITS = 48;
+// A design longer than this gets a few edits only: each edit copies the grid several times
+// and compiles it.
+constexpr int LONG_DESIGN_ROWS = 512;
+constexpr int LONG_DESIGN_EDITS = 3;
+constexpr uint8_t NAMED_DESIGN = 0xFD;
 
 struct Bytes {
   const uint8_t* data;
@@ -382,7 +405,7 @@ void check_after(Session& s, const LadderGrid& before, const Outcome& o, bool us
     return;
   }
   // Every shown cell that changed is repainted.
-  for (int r = 0; r < GRID_ROWS; ++r) {
+  for (int r = 0; r < static_cast<int>(s.grid.size()); ++r) {
     if (r < s.view.top_row || r > s.view.top_row + s.view.visible_rows) continue;
     const LadderRow& old_row = before[static_cast<size_t>(r)];
     const LadderRow& new_row = s.grid[static_cast<size_t>(r)];
@@ -413,6 +436,171 @@ void check_after(Session& s, const LadderGrid& before, const Outcome& o, bool us
   s.grid = after;
 }
 
+// Questions during the edits are answered from the input's bytes.
+int answer_from_bytes(void*, const char*, const char*, unsigned style) {
+  const unsigned buttons = style & 0xF;
+  if (buttons == NoticeStyle::OK) return NoticeAnswer::OK;
+  const bool yes = g_bytes != nullptr && (g_bytes->next() & 1) != 0;
+  if (buttons == NoticeStyle::YES_NO || buttons == NoticeStyle::YES_NO_CANCEL)
+    return yes ? NoticeAnswer::YES : NoticeAnswer::NO;
+  return yes ? NoticeAnswer::OK : NoticeAnswer::CANCEL;
+}
+
+// ---- The design compile's road ------------------------------------------------------------------
+
+// A scratch folder for the project's files, made once (in memory where the system has it).
+// It is removed when the fuzzer exits (the path is never freed, so that the exit handler
+// can still read it).
+const std::string& scratch_folder() {
+  static const std::string* const folder = [] {
+    const std::filesystem::path base =
+        std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
+    std::string pattern = (base / "design_edit_compile_XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) std::abort();
+    auto* path = new std::string(pattern + "/");
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(scratch_folder(), ignored);
+    });
+    return path;
+  }();
+  return *folder;
+}
+
+// The cell words of the grid compiled last in this input: the compile reads no more of a
+// design, so a grid that differs only in its texts is not compiled again.
+LadderGrid g_compiled;
+
+bool same_words_as_compiled(const LadderGrid& grid) {
+  if (g_compiled.size() != grid.size()) return false;
+  for (size_t r = 0; r < grid.size(); ++r) {
+    for (int c = 0; c < ROW_CELLS; ++c)
+      if (grid[r].cell[c].word[0] != g_compiled[r].cell[c].word[0] ||
+          grid[r].cell[c].word[1] != g_compiled[r].cell[c].word[1])
+        return false;
+    if (is_end_mark_row(grid[r])) return true;
+  }
+  return true;
+}
+
+// compile_design_to_files on a copy of `grid`. Its questions (the duplicate output) are
+// answered OK, its messages kept, and no input byte is taken, so that the edits after it
+// read the bytes they would without it.
+void check_compile(const LadderGrid& grid, bool sound) {
+  if (same_words_as_compiled(grid)) return;
+  g_compiled = grid;
+  static LadderGrid copy;
+  copy = grid;
+  std::string said;
+  set_notice_handler([&said](void*, const char* text, const char*, unsigned) {
+    said += text;
+    said += " / ";
+    return NoticeAnswer::OK;
+  });
+  reset_compiler_state();
+  g_file_project_name = "FUZZ";
+  CompileRequest request;
+  request.grid = copy;
+  request.files = project_files("", scratch_folder().c_str(), "FUZZ");
+  request.view_path = request.open_path = request.files.design;
+  const CompileOutcome outcome = compile_design_to_files(request);
+  g_file_project_name = nullptr;
+  g_instruction_list = {};
+  set_notice_handler(answer_from_bytes);
+  // The compiler's own refusals (errors listed, a question cancelled, a structure message).
+  if (outcome.compile_result != 0) return;
+  if (outcome.step == CompileStep::UNSUPPORTED_BRANCH) return;
+  if (outcome.step != CompileStep::WRITTEN) {
+    if (!sound) return;  // the compile refuses a design that breaks the rules
+    finding("the design compile refuses a sound grid the compiler takes",
+            "step " + std::to_string(static_cast<int>(outcome.step)) + ": " + shown(said));
+  }
+  const GridFault installed = check_grid_invariants(copy);
+  if (installed) finding("the design compile installs a grid that breaks an invariant", describe_grid_fault(installed));
+  // The saved design reads back as the grid it saved (a special row's cells 13-15 are
+  // written as the file format has them, whatever the grid held there).
+  static LadderGrid saved;
+  saved.assign(copy.size(), LadderRow{});
+  std::FILE* in = std::fopen(request.files.design.c_str(), "rb");
+  if (in == nullptr) finding("the design compile wrote no design file", request.files.design);
+  const int read = read_design_file(saved, in, DESIGN_FILE_STANDALONE);
+  std::fclose(in);
+  if (read != DESIGN_FILE_OK) finding("the compiled design file does not read back", std::to_string(read));
+  const size_t program_rows = static_cast<size_t>(std::max(count_program_rows(copy), 0));
+  for (size_t r = 0; r < copy.size(); ++r) {
+    const int cells = r < program_rows || is_end_mark_row(copy[r]) ? ROW_CELLS : 13;
+    for (int c = 0; c < cells; ++c)
+      if (saved[r].cell[c].word[0] != copy[r].cell[c].word[0] || saved[r].cell[c].word[1] != copy[r].cell[c].word[1])
+        finding("the compiled design file reads back otherwise", "row " + std::to_string(r));
+    if (is_end_mark_row(copy[r])) break;
+  }
+  if (!std::filesystem::exists(request.files.operation)) finding("the design compile wrote no operation file", "");
+}
+
+// ---- A design that is not sound as read -------------------------------------------------------------
+
+// The readers' own checks: the design writes and reads back to the same words (the program
+// rows, the special rows it writes, the end mark), and the compile's road takes it or refuses
+// it without installing a broken grid.
+void check_unsound_design(const LadderGrid& grid) {
+  static LadderGrid written;
+  written = grid;
+  char* buffer = nullptr;
+  size_t length = 0;
+  std::FILE* out = open_memstream(&buffer, &length);
+  if (out == nullptr) return;
+  const int result = write_design_file(nullptr, written, nullptr, out, DESIGN_FILE_STANDALONE);
+  std::fclose(out);
+  if (result == DESIGN_FILE_OK) {
+    static LadderGrid back;
+    back.assign(grid.size(), LadderRow{});
+    std::FILE* in = fmemopen(buffer, length, "rb");
+    const int reread = in != nullptr ? read_design_file(back, in, DESIGN_FILE_STANDALONE) : DESIGN_FILE_BAD;
+    if (in != nullptr) std::fclose(in);
+    if (reread != DESIGN_FILE_OK) finding("a design read and written does not read back", std::to_string(reread));
+    const int count = count_program_rows(written);
+    for (int r = 0; r < count && r < static_cast<int>(grid.size()); ++r)
+      for (int c = 0; c < ROW_CELLS; ++c)
+        if (back[r].cell[c].word[0] != written[r].cell[c].word[0] || back[r].cell[c].word[1] != written[r].cell[c].word[1])
+          finding("a design read and written reads back otherwise", "row " + std::to_string(r));
+  }
+  std::free(buffer);
+  check_compile(grid, false);
+}
+
+// A design file of tests/data/designs named by the bytes up to a NUL; false when the name
+// is none of theirs or the file cannot be read.
+bool read_named_design(Bytes& b, LadderGrid& grid, int& read) {
+  std::string name;
+  while (!b.done()) {
+    const char c = static_cast<char>(b.next());
+    if (c == '\0') break;
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '.';
+    if (!plain || name.size() >= 64) return false;
+    name.push_back(c);
+  }
+  if (name.size() < 5 || name.compare(name.size() - 4, 4, ".MBS") != 0) return false;
+  const std::string path = std::string(TAVOLIN_TEST_DATA) + "/designs/" + name;
+  const auto read_with_rows = [&](int rows) {
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    if (in == nullptr) return false;
+    grid = make_ladder_grid(rows);
+    read = read_design_file(grid, in, DESIGN_FILE_STANDALONE);
+    std::fclose(in);
+    return true;
+  };
+  // The grid of a short design, as for a design that follows in the input; a longer one gets
+  // the rows it needs and room for the edits after its end mark.
+  if (!read_with_rows(GRID_ROWS)) return false;
+  if (read == DESIGN_FILE_TOO_LONG || (read == DESIGN_FILE_OK && find_end_mark(grid) < 0)) {
+    if (!read_with_rows(MAX_GRID_ROWS)) return false;
+    const int mark = find_end_mark(grid);
+    if (read == DESIGN_FILE_OK && mark >= 0)
+      grid.resize(static_cast<size_t>(std::clamp(mark + GRID_ROWS, GRID_ROWS, MAX_GRID_ROWS)));
+  }
+  return true;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -426,7 +614,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Session& s = *session;
 
   const uint8_t head = b.next();
-  if ((head & 1) != 0) {
+  bool named = false;
+  if (head == NAMED_DESIGN) {
+    int read = DESIGN_FILE_BAD;
+    if (!read_named_design(b, s.grid, read) || read != DESIGN_FILE_OK) return 0;
+    named = true;
+  } else if ((head & 1) != 0) {
     const size_t length = b.next() | static_cast<size_t>(b.next()) << 8;
     if (length > size - b.at) return 0;
     std::FILE* in = fmemopen(const_cast<uint8_t*>(data + b.at), length == 0 ? 1 : length, "rb");
@@ -439,8 +632,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     make_new_end_row(s.grid[0]);
     make_end_mark_row(s.grid[1]);
   }
-  // Only a sound design is edited (a damaged file is the reader's business).
-  if (check_grid_invariants(s.grid)) return 0;
+  g_compiled.clear();
+  // Only a sound design is edited; any other goes to the readers' own checks.
+  if (const GridFault f = check_grid_invariants(s.grid)) {
+    if (named) finding("a design file of tests/data/designs breaks the grid's rules as read", describe_grid_fault(f));
+    g_bytes = &b;
+    check_unsound_design(s.grid);
+    set_notice_handler({});
+    g_bytes = nullptr;
+    return 0;
+  }
+  const int edits = find_end_mark(s.grid) > LONG_DESIGN_ROWS ? LONG_DESIGN_EDITS : MAX_EDITS;
 
   init_view_state(s.view, 0);
   size_ladder_view(s.view, WIDTH, HEIGHT, s.grid);
@@ -450,16 +652,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   g_bytes = &b;
   g_trace.clear();
-  set_notice_handler([](void*, const char*, const char*, unsigned style) {
-    const unsigned buttons = style & 0xF;
-    if (buttons == NoticeStyle::OK) return NoticeAnswer::OK;
-    const bool yes = g_bytes != nullptr && (g_bytes->next() & 1) != 0;
-    if (buttons == NoticeStyle::YES_NO || buttons == NoticeStyle::YES_NO_CANCEL)
-      return yes ? NoticeAnswer::YES : NoticeAnswer::NO;
-    return yes ? NoticeAnswer::OK : NoticeAnswer::CANCEL;
-  });
+  set_notice_handler(answer_from_bytes);
 
-  for (int edit = 0; edit < MAX_EDITS && !b.done(); ++edit) {
+  for (int edit = 0; edit < edits && !b.done(); ++edit) {
     static LadderGrid before;
     before = s.grid;
     g_before = &before;
@@ -468,6 +663,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool user_undo = at < size && data[at] % 12 == 10;
     const Outcome o = play_one(s, b);
     check_after(s, before, o, user_undo);
+    if (o.changed) check_compile(s.grid, true);
   }
   set_notice_handler({});
   g_bytes = nullptr;

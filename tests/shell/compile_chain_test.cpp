@@ -408,6 +408,24 @@ TEST_F(CompileChain, ADesignFileThatCannotBeMadeIsNeverReportedAsMade) {
   g_instruction_list = {};
 }
 
+// A list the conversion draws, but into a grid that breaks the grid's rules (an output of a
+// code that names no box instruction is drawn as a box without one): no design file is
+// written, and the old one stays.
+TEST_F(CompileChain, ADrawnLadderThatBreaksTheGridRulesIsNotWritten) {
+  LadderGrid grid = pump_design();
+  ASSERT_EQ(compile(grid).step, CompileStep::WRITTEN);
+  const std::string before = file_text(files.design);
+  InstructionList drawn_badly = il::make_list({il::ld(il::X(0)), il::box(0x80FA), il::end()});
+  g_instruction_list = drawn_badly;
+  recorder.notices.clear();
+  EXPECT_EQ(convert_list_to_design_file(files.design, "PUMP", "cap"), DesignConversion::BUILD_FAILED);
+  ASSERT_EQ(recorder.notices.size(), 1u);
+  EXPECT_EQ(recorder.notices[0].text, MSG_REBUILT_LADDER_BROKEN);
+  EXPECT_EQ(recorder.notices[0].caption, "警告");
+  EXPECT_EQ(file_text(files.design), before);
+  g_instruction_list = {};
+}
+
 }  // namespace
 
 namespace {
