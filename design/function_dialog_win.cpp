@@ -4,6 +4,8 @@
 #include "design/design_input_win.h"
 #include "design/function_picker.h"
 #include "design/row_edits_win.h"
+#include "shell/dialog_placement.h"
+#include "shell/dialog_placement_win.h"
 #include "shell/frame_win.h"
 #include "shell/message_box_win.h"
 #include "shell/text_win.h"
@@ -15,7 +17,8 @@ namespace {
 
 using namespace FunctionDialogId;
 
-// A timer set when the name list has dropped: the list is put right under its box and raised
+// A timer set when the name list has dropped: the list is put right under its box (over it
+// where the screen ends below the box) and raised
 // above every window once the dialog's focus and mapping have settled. Wine keeps the screen place of a
 // combo box's list from the box's creation, so after the dialog was moved (beside the grid,
 // into the corner) the list opened where the box had been; on Windows it is already there.
@@ -35,11 +38,17 @@ void raise_dropped_list(HWND dialog) {
   info.cbSize = sizeof info;
   if (combo == nullptr || !GetComboBoxInfo(combo, &info) || info.hwndList == nullptr) return;
   if (SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) == 0) return;
-  RECT box{};
+  RECT box{}, list{};
   GetWindowRect(combo, &box);
+  GetWindowRect(info.hwndList, &list);
+  // Under the box, or over it where the screen ends below it (as the combo box itself does).
+  const RECT work = work_area_of(dialog);
+  const LayoutRect place =
+      place_dropped_list({box.left, box.top, box.right - box.left, box.bottom - box.top}, list.right - list.left,
+                         list.bottom - list.top, {work.left, work.top, work.right - work.left, work.bottom - work.top});
   constexpr UINT keep = SWP_NOSIZE | SWP_NOACTIVATE;
-  SetWindowPos(info.hwndList, HWND_NOTOPMOST, box.left, box.bottom, 0, 0, keep);
-  SetWindowPos(info.hwndList, HWND_TOPMOST, box.left, box.bottom, 0, 0, keep);
+  SetWindowPos(info.hwndList, HWND_NOTOPMOST, place.x, place.y, 0, 0, keep);
+  SetWindowPos(info.hwndList, HWND_TOPMOST, place.x, place.y, 0, 0, keep);
 }
 
 int client_width(HWND window) {

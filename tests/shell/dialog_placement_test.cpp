@@ -44,4 +44,32 @@ TEST(FitWithinArea, KeepsToAnAreaAnywhereOnTheDesktop) {
   EXPECT_EQ(fit_within_area({-50, 20, 200, 100}, left_monitor).x, -200);
 }
 
+// A combo box's list of 145 pixels, 242 wide, under or over a box of 21 pixels.
+TEST(PlaceDroppedList, OpensUnderItsBoxWhereItFitsElseOverIt) {
+  struct ListCase {
+    const char* what;
+    LayoutRect box;
+    int x, y;
+  };
+  const ListCase cases[] = {
+      {"room below: under the box", {150, 300, 242, 21}, 150, 321},
+      {"just room below: under the box", {150, 634, 242, 21}, 150, 655},
+      {"no room below: over the box", {150, 729, 242, 21}, 150, 584},
+      {"at the area's bottom: over the box", {150, 779, 242, 21}, 150, 634},
+      {"past the right edge: moved in", {1100, 300, 242, 21}, 1038, 321},
+      {"past the left edge: moved in", {-40, 300, 242, 21}, 0, 321},
+  };
+  for (const ListCase& c : cases) {
+    const LayoutRect got = place_dropped_list(c.box, 242, 145, AREA);
+    EXPECT_EQ(got.x, c.x) << c.what;
+    EXPECT_EQ(got.y, c.y) << c.what;
+    EXPECT_EQ(got.width, 242) << c.what;
+    EXPECT_EQ(got.height, 145) << c.what;
+  }
+  // Room on neither side: the side with more room, moved inside the area.
+  const LayoutRect small{0, 0, 800, 200};
+  EXPECT_EQ(place_dropped_list({10, 120, 242, 21}, 242, 145, small).y, 0);
+  EXPECT_EQ(place_dropped_list({10, 40, 242, 21}, 242, 145, small).y, 55);
+}
+
 }  // namespace

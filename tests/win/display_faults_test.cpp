@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "design/function_picker.h"
 #include "shell/status_parts.h"
 
 using display_faults::DisplayFaults;
@@ -215,6 +216,66 @@ TEST_F(DisplayFaults, DialogsPlacedNearACellOpenWhollyOnTheScreen) {
   ASSERT_NE(dialog, nullptr);
   press(dialog, CommentDialogId::MOVE_DIALOG);
   expect_on_screen(dialog, "comment dialog parked by its v button");
+  use_tool(0);
+  MoveWindow(frame, frame_rect.left, frame_rect.top, w, h, TRUE);
+  pump_messages();
+}
+
+// The function picker drops its list of names down as it opens. Opened at the bottom of the
+// screen (the frame moved down, the picker at its template's place, kept on the screen), the
+// list must open above its box, where it has room, and not run off the screen below it; the
+// same when the frame stands high and the list has room below.
+TEST_F(DisplayFaults, FunctionPickersListOpensWhollyOnTheScreen) {
+  open_sample1();
+  const int lamp = row_holding(*grid, OUTPUT_COLUMN, make_device_operand(Device::Y, 1));
+  ASSERT_GE(lamp, 0);
+  RECT frame_rect{};
+  GetWindowRect(frame, &frame_rect);
+  const int w = frame_rect.right - frame_rect.left, h = frame_rect.bottom - frame_rect.top;
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  struct Case {
+    const char* what;
+    int frame_top;
+    int col;  // 3 to 6 put the picker beside the grid, the others leave it at its template's place
+  };
+  const Case cases[] = {
+      {"frame at the top, column 0", work.top, 0},
+      {"frame at the top, column 4", work.top, 4},
+      {"frame near the bottom, column 0", work.bottom - 150, 0},
+      {"frame near the bottom, column 8", work.bottom - 150, 8},
+      {"frame at the bottom edge, column 0", work.bottom - 60, 0},
+  };
+  for (const Case& c : cases) {
+    MoveWindow(frame, 100, c.frame_top, w, h, TRUE);
+    pump_messages();
+    use_tool(CMD_TOOL_FUNCTION);
+    click(lamp + 1, c.col);
+    // The list is placed again a little after the picker opens.
+    for (int i = 0; i < 10; ++i) {
+      Sleep(30);
+      pump_messages();
+    }
+    HWND dialog = slot0();
+    ASSERT_NE(dialog, nullptr) << c.what;
+    HWND combo = GetDlgItem(dialog, FunctionDialogId::COMBO);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetComboBoxInfo(combo, &info)) << c.what;
+    ASSERT_NE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0), 0) << c.what << ": the list is not dropped";
+    RECT list{}, box{};
+    GetWindowRect(info.hwndList, &list);
+    GetWindowRect(combo, &box);
+    EXPECT_TRUE(list.left >= work.left && list.top >= work.top && list.right <= work.right && list.bottom <= work.bottom)
+        << c.what << ": the list stands at " << list.left << "," << list.top << " - " << list.right << ","
+        << list.bottom << ", the work area is " << work.left << "," << work.top << " - " << work.right << ","
+        << work.bottom;
+    EXPECT_TRUE(list.top == box.bottom || list.bottom == box.top)
+        << c.what << ": the list (" << list.top << " - " << list.bottom << ") does not touch its box ("
+        << box.top << " - " << box.bottom << ")";
+    if (c.frame_top == work.bottom - 150 && c.col == 0) save_screenshot("display_fault_picker_list_at_the_bottom");
+    press(dialog, IDCANCEL);
+  }
   use_tool(0);
   MoveWindow(frame, frame_rect.left, frame_rect.top, w, h, TRUE);
   pump_messages();
