@@ -2,7 +2,8 @@
 // or Redo brings back is a change the close question asks about; Japanese folder and file
 // names whose second byte is 0x5C ("表", "ソ") save, refuse and compile in their own folder;
 // a project whose path is a few characters short of MAX_PATH compiles; a folder on a
-// read-only file system refuses the save and keeps the window.
+// read-only file system refuses the save and keeps the window; text typed into a further
+// mnemonic window is asked about before its close drops it.
 #include "win/window_safety_fixture.h"
 
 #include <algorithm>
@@ -21,6 +22,7 @@ namespace {
 using namespace window_safety;
 
 constexpr char SAVE_QUESTION_DESIGN[] = "変更がありました！\n設計ファイルを保存しますか？";
+constexpr char DROP_QUESTION_MNEMONIC[] = "変更がありました！\n最初のファイル以外は保存出来ません！\n変更を捨てて閉じますか？";
 
 void set_comment(LadderRow& row, int column, const char* text) {
   row.cell[column].word[0] |= CellFlags::HAS_COMMENT;
@@ -261,6 +263,46 @@ TEST_F(WriteGateEdges, AFolderOnAReadOnlyFileSystemRefusesTheSaveAndKeepsTheWind
   EXPECT_TRUE(IsWindow(window)) << "the close went on after a refused save";
   EXPECT_EQ(read_file_bytes(design), before);
   EXPECT_EQ(names_in(folder), std::vector<std::wstring>{L"A.MBS"});
+}
+
+// Text typed into a further mnemonic window (a second file, opened while the first window was
+// open) cannot be saved there; its close, and the first window's close that takes it along,
+// ask before the typed text is dropped, as a further design window does. Cancel keeps it.
+TEST_F(WriteGateEdges, AFurtherMnemonicWindowAsksBeforeItsTypedTextIsDropped) {
+  HWND first = open_mnemonic(nic_file(L"A.NIC"));
+  open_mnemonic(nic_file(L"B.NIC", {"LD      X02", "OUT     Y04", "END"}));
+  ASSERT_EQ(as_hwnd(g_mnemonic_windows[0]), first);
+  HWND further = as_hwnd(g_mnemonic_windows[1]);
+  ASSERT_TRUE(IsWindow(further) && further != first);
+  activate(further);
+  type(further, "Q");
+  pump_messages();
+  ASSERT_EQ(nic_window_statements(further)[0], "QLD      X02") << "the further window took no typing";
+
+  boxes_->answer(IDCANCEL);
+  const size_t before = shown().size();
+  SendMessageW(further, WM_SYSCOMMAND, SC_CLOSE, 0);
+  pump_messages();
+  EXPECT_TRUE(IsWindow(further)) << "the further window dropped its typed text without a question";
+  EXPECT_EQ(shown().size(), before + 1);
+
+  // The first window goes without a question of its own (it holds no change); the further
+  // window it would take along is asked, and Cancel keeps both.
+  if (!IsWindow(further)) return;
+  boxes_->answer(IDCANCEL);
+  SendMessageW(first, WM_SYSCOMMAND, SC_CLOSE, 0);
+  pump_messages();
+  EXPECT_TRUE(IsWindow(further)) << "the first window's close dropped the further window's typed text";
+  EXPECT_TRUE(IsWindow(first)) << "the first window closed and left a further window behind";
+  EXPECT_EQ(nic_window_statements(further)[0], "QLD      X02");
+
+  // OK drops the typed text: both windows go.
+  boxes_->answer(IDOK);
+  SendMessageW(first, WM_SYSCOMMAND, SC_CLOSE, 0);
+  pump_messages();
+  EXPECT_FALSE(IsWindow(further));
+  EXPECT_FALSE(IsWindow(first));
+  EXPECT_EQ(shown(), (std::vector<std::string>(3, DROP_QUESTION_MNEMONIC)));
 }
 
 }  // namespace
