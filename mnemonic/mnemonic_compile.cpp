@@ -66,6 +66,10 @@ MnemonicCompileEnd run_mnemonic_compile(const MnemonicCompileRequest& request, c
     notify(MSG_COMPILE_NEW, CAPTION_WARN, request.owner);
     return MnemonicCompileEnd::UNNAMED;
   }
+  // The text is compiled into the project's operation and design files: a text of another
+  // file would have its program written over the project's design.
+  if (refuse_other_project(request.mnemonic_path, request.files.mnemonic, request.files.design, request.owner))
+    return MnemonicCompileEnd::TARGET_REFUSED;
   // The operation file, the window's own mnemonic file and the design file the frame
   // writes afterwards: all are looked at before a window is closed or a file written.
   std::vector<SetTarget> targets{{request.files.operation, SetFile::OPERATION, false, {}},
