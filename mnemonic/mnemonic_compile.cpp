@@ -153,6 +153,13 @@ MnemonicCompileEnd run_mnemonic_compile(const MnemonicCompileRequest& request, c
   }
   apply_comment_table(grid, table);
 
+  // The questions above leave the user time to change the files: the set is looked at again
+  // before the first file is made, with the design file the frame writes afterwards, which no
+  // staged file of this command looks at.
+  if (!check_set_targets(targets, request.owner)) {
+    call(host.repaint_mnemonic_windows);
+    return MnemonicCompileEnd::TARGET_REFUSED;
+  }
   // Both files are written whole beside the old ones before either replaces its old file;
   // the gate is asked again as each is made and before each move.
   StagedFile operation(request.files.operation);
