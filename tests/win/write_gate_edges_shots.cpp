@@ -1,7 +1,8 @@
 // Pictures of two questions that keep a change (build/screenshots/*.png), each message box shown
 // for real over the window the user was working in:
 //   keep_further_mnemonic_text   the close of a further mnemonic window with typed text;
-//   keep_comment_after_undo      the close of a design whose comment Undo brought back after a save.
+//   keep_comment_after_undo      the close of a design whose comment Undo brought back after a save;
+//   refuse_not_project_file      the compile of a main design after a recent file became the project.
 // Not a test: scripts/screenshot.sh --shots 'KeepChangeShots.*' runs it.
 #include "win/window_safety_fixture.h"
 
@@ -9,6 +10,8 @@
 #include <string>
 
 #include "design/undo_ring.h"
+#include "shell/command_ids.h"
+#include "shell/settings_file.h"
 #include "shell/message_box_win.h"
 #include "win/rig_helper.h"
 
@@ -75,6 +78,22 @@ TEST_F(KeepChangeShots, TwoQuestionsThatKeepAChange) {
   pump_messages();
   ASSERT_EQ(boxes_->shown().size(), 4u);
   EXPECT_FALSE(photograph(boxes_->shown().back(), "keep_comment_after_undo").empty());
+}
+
+TEST_F(KeepChangeShots, TheCompileOfADesignThatIsNotTheProjectsFile) {
+  HWND main = open_design(design_file(L"A.MBS", {"X0 ~ (Y0)"}));
+  ASSERT_TRUE(IsWindow(main));
+  push_recent_file(g_recent_files, design_file(L"Q.MBS", {"X5 ~ (Y5)"}));
+  command(CMD_RECENT_FILE);
+  pump_messages();
+  activate(main);
+  InvalidateRect(main, nullptr, TRUE);
+  pump_messages();
+  boxes_->answer(IDOK);
+  SendMessageW(main, WM_COMMAND, CMD_COMPILE_LADDER, 0);
+  pump_messages();
+  ASSERT_EQ(boxes_->shown().size(), 1u);
+  EXPECT_FALSE(photograph(boxes_->shown().back(), "refuse_not_project_file").empty());
 }
 
 }  // namespace
