@@ -3,7 +3,8 @@
 // easy to have: a recent file opened beside the main window becomes the project, and a
 // design opened while a mnemonic window holds the project does not become it. A compile of
 // that document would write its program over the project's design, and the project's
-// window would be closed first without a question when it held no change.
+// window would be closed first without a question when it held no change. A Save As of the
+// design makes its new file the project, beside a mnemonic window of the old one.
 #include "win/window_safety_fixture.h"
 
 #include <ostream>
@@ -25,6 +26,7 @@ enum class Setup {
   DESIGN_OPENED_BESIDE_MNEMONIC,  // A.NIC first, Q.MBS opened (the main design; the project stays A)
   RECENT_DESIGN_BESIDE_MNEMONIC,  // A.NIC first, Q.MBS from the recent list (the project is Q)
   DESIGN_OPENED_BESIDE_DESIGN,    // A.MBS main, Q.MBS opened (a further window; the project stays A)
+  SAVED_AS_BESIDE_MNEMONIC,       // A.NIC first, A.MBS opened and saved as Q.MBS (the project is Q)
 };
 enum class Command { DESIGN_COMPILE, ONE_CLICK, MNEMONIC_COMPILE };
 
@@ -49,6 +51,8 @@ const Case CASES[] = {
      "A.MBS"},
     {"mnemonic compile of A.NIC, Q from the recent list", Setup::RECENT_DESIGN_BESIDE_MNEMONIC,
      Command::MNEMONIC_COMPILE, true, "Q.MBS"},
+    {"mnemonic compile of A.NIC, its design saved as Q", Setup::SAVED_AS_BESIDE_MNEMONIC, Command::MNEMONIC_COMPILE,
+     true, "Q.MBS"},
     // The project's own document compiles as before: the row shows the command writes.
     {"design compile of A, Q opened beside it", Setup::DESIGN_OPENED_BESIDE_DESIGN, Command::DESIGN_COMPILE, false,
      "A.MBS"},
@@ -86,8 +90,6 @@ void CompileFiles::run(const Case& c) {
   const std::string a_nic = nic_file(L"A.NIC", {"LD      X01", "OUT     Y01", "END"});
   const std::vector<std::string> watched = {a_mbs, q_mbs, a_nic, path_of(L"A.SEQ"), path_of(L"Q.SEQ"),
                                             path_of(L"Q.NIC")};
-  std::vector<std::string> before;
-  for (const std::string& path : watched) before.push_back(file_bytes(path));
 
   HWND document = nullptr;
   HWND beside = nullptr;
@@ -121,8 +123,21 @@ void CompileFiles::run(const Case& c) {
       beside = g_active_child;
       ASSERT_TRUE(beside != nullptr && beside != document);
       break;
+    case Setup::SAVED_AS_BESIDE_MNEMONIC:
+      document = open_mnemonic(a_nic);
+      ASSERT_TRUE(document != nullptr && as_hwnd(g_mnemonic_windows[0]) == document);
+      beside = open_design(a_mbs);
+      ASSERT_TRUE(beside != nullptr && as_hwnd(g_design_windows[0]) == beside);
+      dialogs_->choose(q_mbs);
+      SendMessageW(beside, WM_COMMAND, CMD_SAVE_AS, 0);
+      pump_messages();
+      break;
   }
-  const bool recent = c.setup == Setup::RECENT_DESIGN_BESIDE_DESIGN || c.setup == Setup::RECENT_DESIGN_BESIDE_MNEMONIC;
+  // What every file holds once the documents are open (a Save As above wrote its file).
+  std::vector<std::string> before;
+  for (const std::string& path : watched) before.push_back(file_bytes(path));
+  const bool recent = c.setup == Setup::RECENT_DESIGN_BESIDE_DESIGN || c.setup == Setup::RECENT_DESIGN_BESIDE_MNEMONIC ||
+                      c.setup == Setup::SAVED_AS_BESIDE_MNEMONIC;
   ASSERT_STREQ(g_project_name, recent ? "Q" : "A");
   activate(document);
   said.clear();
