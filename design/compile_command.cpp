@@ -30,6 +30,12 @@ DesignCompileResult run_design_compile(const DesignCompileRequest& request, cons
     result.end = DesignCompileEnd::UNNAMED;
     return result;
   }
+  // The program goes into the project's files: a main window of another file would have its
+  // program written over the project's design.
+  if (refuse_other_project(request.view_path, request.files.design, request.files.design, request.owner)) {
+    result.end = DesignCompileEnd::NOT_WRITTEN;
+    return result;
+  }
   // Every file the command writes is looked at before a window is closed or a file written:
   // a design opened read-only, a read-only, locked or missing target stops it here.
   std::vector<SetTarget> targets = project_set(request.files, &request.design_marks);

@@ -10,4 +10,6 @@
 // gets -1, so that a snapshot of the main program never lands in another file's grid.
 // After a result of 0 the window gets WM_SIZE with its client size (the scroll range
 // follows the restored grid) and a repaint, and the other views of the file repaint whole.
+// A device or row comment that the undo or redo changes sets g_comments_changed, as storing
+// a comment does: the close question's change test compares cell words only.
 int design_undo_command(HWND window, GridSpan grid, bool redo);

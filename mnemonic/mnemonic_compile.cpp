@@ -66,6 +66,10 @@ MnemonicCompileEnd run_mnemonic_compile(const MnemonicCompileRequest& request, c
     notify(MSG_COMPILE_NEW, CAPTION_WARN, request.owner);
     return MnemonicCompileEnd::UNNAMED;
   }
+  // The text is compiled into the project's operation and design files: a text of another
+  // file would have its program written over the project's design.
+  if (refuse_other_project(request.mnemonic_path, request.files.mnemonic, request.files.design, request.owner))
+    return MnemonicCompileEnd::TARGET_REFUSED;
   // The operation file, the window's own mnemonic file and the design file the frame
   // writes afterwards: all are looked at before a window is closed or a file written.
   std::vector<SetTarget> targets{{request.files.operation, SetFile::OPERATION, false, {}},
@@ -149,6 +153,13 @@ MnemonicCompileEnd run_mnemonic_compile(const MnemonicCompileRequest& request, c
   }
   apply_comment_table(grid, table);
 
+  // The questions above leave the user time to change the files: the set is looked at again
+  // before the first file is made, with the design file the frame writes afterwards, which no
+  // staged file of this command looks at.
+  if (!check_set_targets(targets, request.owner)) {
+    call(host.repaint_mnemonic_windows);
+    return MnemonicCompileEnd::TARGET_REFUSED;
+  }
   // Both files are written whole beside the old ones before either replaces its old file;
   // the gate is asked again as each is made and before each move.
   StagedFile operation(request.files.operation);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -50,6 +51,8 @@ constexpr char MSG_NAME_FIRST[] = "名前付けて保存して下さい！";
 constexpr char MSG_SAVED[] = "ファイルが上書きされました！";
 constexpr char MSG_EXISTS[] = "同一ファイル名が存在していますが、\n強行しますか？";
 constexpr char MSG_SAVED_AS[] = "ファイルが新しい名前で保存されました！";
+// A further window (a second file) cannot be saved: its close asks before typed text is dropped.
+constexpr char MSG_DROP_QUESTION[] = "変更がありました！\n最初のファイル以外は保存出来ません！\n変更を捨てて閉じますか？";
 constexpr char MSG_LINES_CUT[] = "次の行が長すぎるため、%d文字で切りました：\n%s\n上書き保存すると元の行は失われます";
 constexpr char CAPTION_WARNING[] = "警告";
 constexpr char CAPTION_CONFIRM[] = "確認";
@@ -77,6 +80,24 @@ const GuardedWindow* guard_of(HWND window) {
 }
 void drop_guard(HWND window) {
   std::erase_if(g_guarded_windows, [window](const GuardedWindow& g) { return g.window == window; });
+}
+
+// The text a further window held when it was made (its file as read, or the empty text of a
+// file that did not open): its close compares with it. The first window, and a new document,
+// keep their saved copy in the window instead.
+struct FurtherCopy {
+  HWND window;
+  std::unique_ptr<SavedText> text;
+};
+std::vector<FurtherCopy> g_further_copies;
+
+const SavedText* further_copy_of(HWND window) {
+  for (const FurtherCopy& c : g_further_copies)
+    if (c.window == window) return c.text.get();
+  return nullptr;
+}
+void drop_further_copy(HWND window) {
+  std::erase_if(g_further_copies, [window](const FurtherCopy& c) { return c.window == window; });
 }
 
 // "2, 40, 41" (at most 20 numbers, then "…").
@@ -510,6 +531,14 @@ LRESULT create_window(HWND window, LPARAM lparam) {
     }
   }
   if (saved) SetWindowLongPtrW(window, CHILD_EXTRA_SAVED_COPY, reinterpret_cast<LONG_PTR>(saved));
+  // A further window keeps the text it starts with apart, so that its close can tell text
+  // typed into it, which it cannot save.
+  if (saved == nullptr && slot != 0) {
+    if (SavedText* copy = new_saved_text()) {
+      copy_text_to_saved(*text, *copy, nullptr);
+      g_further_copies.push_back({window, std::unique_ptr<SavedText>(copy)});
+    }
+  }
 
   take_text_metrics(window);
   view->cursor_col = view->cursor_row = 0;
@@ -558,6 +587,7 @@ void destroy_window(HWND window) {
   if (position > 0) g_mnemonic_windows[static_cast<size_t>(position - 1)] = 0;
   set_document_kind(window, DocumentKind::NONE);
   drop_guard(window);
+  drop_further_copy(window);
   forget_document(nic_window_text(window));
   SetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT, 0);
   free_saved_copy(window);
@@ -898,11 +928,26 @@ DocumentMarks nic_window_marks(HWND window) {
   return marks;
 }
 
+namespace {
+
+// A further window, or a new document that is not the first: it cannot be saved, so text
+// typed into it is asked about before it is dropped. 0 when the window may go, -1 when it
+// stays.
+int confirm_drop_further(const NicWindow& w) {
+  const SavedText* kept = w.saved != nullptr ? w.saved : further_copy_of(w.hwnd);
+  if (kept == nullptr || !text_differs_from_saved(*w.text, *kept)) return 0;
+  return show_message_box(w.hwnd, MSG_DROP_QUESTION, CAPTION_CONFIRM, MB_OKCANCEL) == IDOK ? 0 : -1;
+}
+
+}  // namespace
+
 int close_nic_document(HWND window) {
   const NicWindow w = window_data(window);
   if (!w.text || !w.view) return 0;
   if (ask_before_close_nic(w) != 0) return -1;
-  if (g_mnemonic_window_count > 1) close_listed_windows(g_mnemonic_windows, g_mnemonic_window_count - 1);
+  // A further window that keeps its typed text keeps the first window open too.
+  if (g_mnemonic_window_count > 1 && !close_listed_windows(g_mnemonic_windows, g_mnemonic_window_count - 1))
+    return -1;
   free_saved_copy(window);
   g_mnemonic_window_count = 0;
   close_dialog_slots_0_and_1();
@@ -948,11 +993,14 @@ LRESULT CALLBACK nic_window_proc(HWND window, UINT message, WPARAM wparam, LPARA
         if (w.saved) {
           if (close_nic_document(window) != 0) return -1;
         } else {
-          if (g_mnemonic_window_count > 1) close_listed_windows(g_mnemonic_windows, g_mnemonic_window_count - 1);
+          if (g_mnemonic_window_count > 1 && !close_listed_windows(g_mnemonic_windows, g_mnemonic_window_count - 1))
+            return -1;
           g_mnemonic_window_count = 0;
         }
         // The numbering restarts only when the first window really goes.
         g_mnemonic_doc_counter = 0;
+      } else if (confirm_drop_further(w) != 0) {
+        return -1;
       }
       break;
     }

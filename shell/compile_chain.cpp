@@ -118,6 +118,15 @@ bool check_set_targets(std::vector<SetTarget>& targets, void* owner) {
   return true;
 }
 
+bool refuse_other_project(const std::string& document_path, const std::string& project_file,
+                          const std::string& project_design, void* owner) {
+  if (document_path.empty() || same_file_path(document_path, project_file)) return false;
+  char text[700];
+  std::snprintf(text, sizeof text, MSG_NOT_PROJECT_FILE, project_design.c_str());
+  notify(text, document_path, owner);
+  return true;
+}
+
 std::vector<SetTarget> project_set(const ProjectFiles& files, const DocumentMarks* design_marks) {
   // In the order the command writes them: the operation file is made first.
   std::vector<SetTarget> set{{files.operation, SetFile::OPERATION, false, {}},

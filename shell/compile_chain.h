@@ -122,6 +122,15 @@ WriteNotice set_refusal_notice(SetFile kind, GateVerdict verdict, const std::str
 // written (its cut lines are then cleared from the marks), Cancel stops. True when every
 // target may be written; false after the first refusal's message (nothing is written).
 bool check_set_targets(std::vector<SetTarget>& targets, void* owner = nullptr);
+// A compile writes the project's files: the project's .SEQ and .MBS, and its .NIC. The
+// project may be another file than the document compiled (a recent file opened beside the
+// main window becomes the project; a design opened while a mnemonic window holds the
+// project does not become it), and the compile would then write the document's program
+// over the other file's design. True when `document_path` is not `project_file` (the
+// project's file of the document's kind): MSG_NOT_PROJECT_FILE has said so, naming
+// `project_design` (caption the document's path, owner `owner`), and nothing is written.
+bool refuse_other_project(const std::string& document_path, const std::string& project_file,
+                          const std::string& project_design, void* owner = nullptr);
 // The targets of a compile of the project, in the order it writes them: its .SEQ, .MBS (with
 // the marks of the design's window when it is open) and .NIC.
 std::vector<SetTarget> project_set(const ProjectFiles& files, const DocumentMarks* design_marks = nullptr);
@@ -219,5 +228,9 @@ inline constexpr char MSG_NO_OPERATION_FILE[] = "ファイルがまだ出来て�
 inline constexpr char MSG_STEP_ERROR[] = "%dステップ付近の\n命令中にエラ－が有ります！";
 inline constexpr char MSG_ANB_ORB_MISSING[] = "%dステップ付近で\nＡＮＢ、ＯＲＢ命令が足りません！";
 inline constexpr char MSG_DESIGN_MADE[] = "ファイルが出来ました！";
+// The document compiled is not the project's file: %s is the project's design file.
+inline constexpr char MSG_NOT_PROJECT_FILE[] =
+    "今のプロジェクトのファイルではありません！\nコンパイルすると、次の回路図が置き換えられます：\n%s\n"
+    "全ての画面を閉じてから、このファイルを開き直して下さい";
 inline constexpr char CAPTION_WARN[] = "警告";
 inline constexpr char CAPTION_CONFIRM[] = "確認";

@@ -108,13 +108,15 @@ OneClickEnd run_one_click_write(const OneClickRequest& request, const OneClickHo
     return OneClickEnd::REFUSED;
   }
 
+  // The design saved is compiled into the project's files: a design of another file would
+  // have its program written over the project's design.
+  if (refuse_other_project(view.path, request.files.design, request.files.design)) return OneClickEnd::REFUSED;
+
   // The command writes the design, the operation file and the mnemonic file: every one of
   // them is looked at before the first is written.
   DocumentMarks marks;
   marks.opened_read_only = view.read_only;
   std::vector<SetTarget> targets = project_set(request.files, &marks);
-  if (!same_file_path(view.path, request.files.design))
-    targets.insert(targets.begin(), SetTarget{view.path, SetFile::DESIGN, true, marks});
   if (!check_set_targets(targets)) return OneClickEnd::REFUSED;
 
   if (host.status) host.status(STATUS_READY);

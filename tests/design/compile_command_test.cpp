@@ -84,14 +84,14 @@ class DesignCompile : public ::testing::Test {
     return false;
   }
 
-  DesignCompileResult run(const std::string& project = "PUMP") {
+  DesignCompileResult run(const std::string& project = "PUMP", const std::string& main_path = "") {
     DesignCompileRequest request;
     request.main_exists = main_exists;
     request.grid = grid;
     request.saved_copy = saved;
     request.project_name = project;
     request.files = files;
-    request.view_path = files.design;
+    request.view_path = main_path.empty() ? files.design : main_path;
     request.open_path = files.design;
     return run_design_compile(request, host);
   }
@@ -132,6 +132,34 @@ TEST_F(DesignCompile, RefusalsComeBeforeAnythingIsClosedOrWritten) {
   EXPECT_FALSE(called("close dialogs"));
   EXPECT_FALSE(fs::exists(files.operation));
   EXPECT_FALSE(fs::exists(files.design));
+}
+
+// A main window of another file than the project's design (the project changed under it):
+// its program would go over the project's design. Refused before anything is closed.
+TEST_F(DesignCompile, AMainWindowOfAnotherFileThanTheProjectsIsRefused) {
+  others_open = true;
+  const std::string other = (folder / "OTHER.MBS").string();
+  const std::string design_before = "the project's own design";
+  { std::ofstream(files.design) << design_before; }
+  EXPECT_EQ(run("PUMP", other).end, DesignCompileEnd::NOT_WRITTEN);
+  ASSERT_EQ(recorder.notices.size(), 1u);
+  char expected[700];
+  std::snprintf(expected, sizeof expected, MSG_NOT_PROJECT_FILE, files.design.c_str());
+  EXPECT_EQ(recorder.notices[0].text, expected);
+  EXPECT_EQ(recorder.notices[0].caption, other);
+  EXPECT_FALSE(called("close others"));
+  EXPECT_FALSE(fs::exists(files.operation));
+  EXPECT_FALSE(fs::exists(files.mnemonic));
+  std::ifstream in(files.design);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), design_before);
+  // The same file under another case of its letters is the project's.
+  recorder.notices.clear();
+  std::string upper = files.design;
+  for (char& ch : upper)
+    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+  run("PUMP", upper);
+  for (const auto& n : recorder.notices) EXPECT_NE(n.text, expected);
+  EXPECT_TRUE(called("close others"));
 }
 
 TEST_F(DesignCompile, OpenScreensCloseOnlyWhenTheUserAgrees) {

@@ -251,8 +251,11 @@ TEST_F(FileSafety, NoFurtherMnemonicDocumentSharesTheFirstWindowsFileNumberOrUnd
     ASSERT_TRUE(IsWindow(other)) << i;
     EXPECT_NE(view_file_number(*nic_window_view(other)), 0) << "further document " << i + 1;
     type(other, "Q");
+    // The typed text cannot be saved in a further window: its close asks before dropping it.
+    boxes_->answer(IDOK);
     SendMessageW(other, WM_SYSCOMMAND, SC_CLOSE, 0);
     pump_messages();
+    EXPECT_FALSE(IsWindow(other)) << i;
   }
   send(first, CMD_UNDO);
   EXPECT_EQ(nic_window_statements(first), (std::vector<std::string>{"LD X0", "END"}));

@@ -8,8 +8,9 @@
 //   - every window shows a document of its own kind, and the main windows keep their saved
 //     copies; the current mnemonic text names a live text or none;
 //   - no change is lost without a question: a window that held unsaved changes and is gone
-//     asked its question first, and no file is rewritten under a window that still holds
-//     unsaved changes to it;
+//     asked its question first (a further mnemonic window, which cannot be saved, holds a
+//     change when its text is no longer the one it first showed), and no file is rewritten
+//     under a window that still holds unsaved changes to it;
 //   - no file is written over against a guard: the walk also makes project files read-only,
 //     holds them open as another program would, puts folders in their place, opens files
 //     with "Open as read-only" and keeps a mnemonic file whose first line is too long for a
@@ -298,6 +299,19 @@ class WindowWalk : public WindowSafetyFrame {
     return main && g_comments_changed != 0;
   }
 
+  // The texts of the further mnemonic windows when the walk first saw them (after the step
+  // that made them); a window that is gone is forgotten.
+  void note_further_texts() {
+    std::set<HWND> alive;
+    for (HWND w : document_windows()) {
+      Kind kind;
+      if (!kind_of_class(class_name(w), kind) || kind != Kind::MNEMONIC || w == as_hwnd(g_mnemonic_windows[0])) continue;
+      alive.insert(w);
+      if (further_texts.count(w) == 0) further_texts[w] = nic_window_statements(w);
+    }
+    std::erase_if(further_texts, [&](const auto& entry) { return alive.count(entry.first) == 0; });
+  }
+
   std::vector<WindowNote> note_windows() const {
     std::vector<WindowNote> notes;
     for (HWND w : document_windows()) {
@@ -315,6 +329,12 @@ class WindowWalk : public WindowSafetyFrame {
           n.main = w == as_hwnd(g_mnemonic_windows[0]);
           if (const SavedText* saved = nic_window_saved_text(w); saved != nullptr && nic_window_text(w) != nullptr)
             n.changed = text_differs_from_saved(*nic_window_text(w), *saved) != 0;
+          // A further window cannot be saved: it holds a change when its text is no longer
+          // the one it showed when the walk first saw it.
+          if (!n.main) {
+            if (auto it = further_texts.find(w); it != further_texts.end())
+              n.changed = n.changed || nic_window_statements(w) != it->second;
+          }
           const DocumentMarks marks = nic_window_marks(w);
           n.read_only = marks.opened_read_only;
           n.not_opened = marks.not_opened;
@@ -519,11 +539,11 @@ class WindowWalk : public WindowSafetyFrame {
         return "design row edit " + std::to_string(id);
       }
       if (kind == Kind::MNEMONIC) {
-        // Only the main text can be saved; typing goes there.
-        if (w != as_hwnd(g_mnemonic_windows[0])) return "edit: a further mnemonic window";
+        // Only the main text can be saved; text typed into a further window is asked about
+        // before its close drops it.
         if (pick(3) == 0) SendMessageW(w, WM_KEYDOWN, VK_DELETE, 1);
         else SendMessageW(w, WM_CHAR, static_cast<WPARAM>('A' + pick(26)), 1);
-        return "mnemonic typing";
+        return w == as_hwnd(g_mnemonic_windows[0]) ? "mnemonic typing" : "mnemonic typing in a further window";
       }
       return "edit: the monitor";
     }
@@ -575,7 +595,9 @@ class WindowWalk : public WindowSafetyFrame {
     pump_messages();
     std::vector<std::string> history;
     std::vector<std::string> findings;
+    further_texts.clear();
     for (int i = 0; i < steps && findings.empty(); ++i) {
+      note_further_texts();
       const std::vector<WindowNote> before = note_windows();
       const std::map<std::string, std::string> read_only_before = note_read_only_files();
       boxes.clear();
@@ -628,6 +650,7 @@ class WindowWalk : public WindowSafetyFrame {
     return TRUE;
   }
 
+  std::map<HWND, std::vector<std::string>> further_texts;
   std::mt19937 random;
   const bool trace = std::getenv("TAVOLIN_WALK_TRACE") != nullptr;  // every step and its questions printed
   bool first_open = false;
