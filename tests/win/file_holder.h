@@ -30,11 +30,18 @@ class FileHolder {
     if (CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                        &process_)) {
       CloseHandle(process_.hThread);
-      for (int i = 0; i < 600 && GetFileAttributesW(ready_.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) {
-        pump_messages();
-        Sleep(50);
+      // Waits for the holder's word (up to half a minute on a loaded machine), or for the holder
+      // to have ended without one.
+      std::string word;
+      for (int i = 0; i < 600 && word != "held" && word != "failed"; ++i) {
+        if (GetFileAttributesW(ready_.c_str()) != INVALID_FILE_ATTRIBUTES) word = read_file_bytes(ready_);
+        if (word != "held" && word != "failed") {
+          if (WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0) break;
+          pump_messages();
+          Sleep(50);
+        }
       }
-      held_ = read_file_bytes(ready_) == "held";
+      held_ = word == "held";
     }
   }
   ~FileHolder() { release(); }
