@@ -1,4 +1,4 @@
-// The core's model first: <windows.h> defines OUT as an empty macro.
+// The monitor window's procedure: creation, the poll timer, painting, the mouse and the close.
 #include "core/cell_text.h"
 #include "core/ladder_model.h"
 #include "core/seq_file.h"

@@ -1,4 +1,4 @@
-// The core's model first: <windows.h> defines OUT as an empty macro.
+// The design screen's compile-error list: its entries and the jump to an error's cell.
 #include "core/ladder_model.h"
 
 #include "design/compile_error_dialog_win.h"

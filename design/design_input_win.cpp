@@ -1,4 +1,4 @@
-// The core's model first: <windows.h> defines OUT as an empty macro.
+// The design window's mouse and keyboard: clicks, the drawing drag, the keys, the popup menu.
 #include "core/ladder_model.h"
 #include "design/cursor_keys.h"
 #include "design/line_drawing.h"

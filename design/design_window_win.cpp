@@ -1,4 +1,4 @@
-// The core's model first: <windows.h> defines OUT as an empty macro.
+// The design window's procedure and life: creation, activation, the close question, painting.
 #include "core/cell_text.h"
 #include "core/design_file.h"
 #include "core/ladder_model.h"

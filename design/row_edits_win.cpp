@@ -1,4 +1,4 @@
-// The core's model first: <windows.h> defines OUT as an empty macro.
+// The design window's row edits: the range and blank-line commands and the typed-text store.
 #include "core/ladder_model.h"
 #include "design/comment_entry.h"
 #include "design/operand_entry.h"

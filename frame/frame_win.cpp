@@ -1,5 +1,5 @@
-// The core's model first: <windows.h> defines OUT as an empty macro, which would
-// swallow the part-code name.
+// The frame window: its creation and layout, the registration of every window class, the
+// start-up before the message loop, the loop itself and the end of the program.
 #include "core/design_file.h"
 #include "core/ladder_model.h"
 #include "target/device_images.h"

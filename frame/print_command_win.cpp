@@ -1,4 +1,4 @@
-// The core's model first: <windows.h> defines OUT as an empty macro.
+// The print command with the real windows: the question, the printing library, the hand-over.
 #include "core/ladder_model.h"
 
 #include "shell/print_command_win.h"

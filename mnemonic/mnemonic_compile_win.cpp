@@ -1,4 +1,4 @@
-// The core's model first: <windows.h> defines OUT as an empty macro.
+// The mnemonic window's compile command and the mnemonic screen's compile-error list.
 #include "core/ladder_model.h"
 
 #include "mnemonic/mnemonic_compile_win.h"

@@ -1,4 +1,4 @@
-// The core's model first: <windows.h> defines OUT as an empty macro.
+// The mnemonic screen's side of the search and replace dialogs, and its search command.
 #include "core/ladder_model.h"
 
 #include "mnemonic/mnemonic_search_win.h"
