@@ -11,7 +11,7 @@
 #include "design/view_geometry_win.h"
 #include "shell/command_routing_win.h"
 #include "shell/documents.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/text_win.h"
 #include "shell/window_lists_win.h"
 

@@ -16,7 +16,7 @@
 #include "design/view_geometry_win.h"
 #include "shell/command_ids.h"
 #include "shell/command_routing.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/message_box_win.h"
 #include "shell/mode_flags.h"
 #include "shell/modifier_keys_win.h"

@@ -25,7 +25,7 @@
 #include "shell/command_ids.h"
 #include "shell/command_routing_win.h"
 #include "shell/documents_win.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/menu_states_win.h"
 #include "shell/message_box_win.h"
 #include "shell/settings_file.h"

@@ -10,7 +10,7 @@
 #include "design/design_window_win.h"
 #include "design/view_geometry_win.h"
 #include "shell/command_ids.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/menu_states_win.h"
 #include "shell/mode_flags.h"
 #include "shell/status_bar_win.h"
