@@ -2,12 +2,13 @@
 
 #include <string>
 
+#include "core/current_mnemonic_text.h"
 #include "core/notice.h"
 #include "core/sjis.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 #include "board/com_dialog.h"
 #include "shell/command_routing_win.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/message_box_win.h"
 #include "shell/text_win.h"
 #include "shell/window_lists_win.h"

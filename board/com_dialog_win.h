@@ -5,7 +5,7 @@
 #pragma once
 
 #include "board/com_dialog.h"
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 INT_PTR CALLBACK com_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 // The open COM dialog, or nullptr.

@@ -18,7 +18,7 @@
 
 #include "core/ladder_model.h"
 #include "design/design_paint.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 
 // Picture sources of the items (design/design_paint.h PaintItem::picture_source).
 inline constexpr uint8_t MONITOR_PLAIN_SOURCE = 0;   // g_monitor_plain_pictures

@@ -15,7 +15,7 @@
 #include "core/cell_text.h"  // CellCursor
 #include "core/ladder_model.h"
 #include "design/view_geometry.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 
 // The rows allocated for the grid of an operation file of `file_length` bytes: one per
 // 118 bytes and 100 more, never more than a full grid.

@@ -1,4 +1,4 @@
-// The core's model first: <windows.h> defines OUT as an empty macro.
+// The monitor window's procedure: creation, the poll timer, painting, the mouse and the close.
 #include "core/cell_text.h"
 #include "core/ladder_model.h"
 #include "core/seq_file.h"
@@ -22,9 +22,8 @@
 #include "shell/command_routing.h"
 #include "shell/command_routing_win.h"
 #include "shell/compile_chain.h"
-#include "shell/document_windows_win.h"
 #include "shell/documents_win.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/menu_states_win.h"
 #include "shell/message_box_win.h"
 #include "shell/mode_flags.h"

@@ -1,19 +1,21 @@
-// The monitor window ("jikfl", monitor_window_proc in shell/document_windows_win.h): the
+// The monitor window ("jikfl", monitor_window_proc, registered by the frame): the
 // compiled program of the operation file shown as a ladder on the operation-check screen
 // (inputs switched by mouse) and on the monitor screen (the board polled every eleventh
 // 20 ms tick). There is at most one; it owns the grid and instruction list read from the
 // operation file, the run-time tables built from them and its two picture sets.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <string>
 
 #include "core/ladder_model.h"
 #include "design/element_pictures_win.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 #include "shell/compile_chain.h"
 #include "target/monitor_protocol.h"
+
+LRESULT CALLBACK monitor_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 inline constexpr UINT_PTR MONITOR_TIMER_ID = 1;
 

@@ -7,7 +7,8 @@
 find_package(benchmark REQUIRED)
 
 # The libraries of the other builds would hold UTF-8 texts here; the programs link CP932 copies.
-set_target_properties(tavolin_core tavolin_portable PROPERTIES EXCLUDE_FROM_ALL TRUE)
+set_target_properties(tavolin_core tavolin_target tavolin_shell tavolin_screens tavolin_frame PROPERTIES
+                      EXCLUDE_FROM_ALL TRUE)
 
 add_executable(cp932_literals ${CMAKE_SOURCE_DIR}/cmake/cp932_literals.cpp)
 set(CP932_MIRROR ${CMAKE_BINARY_DIR}/cp932)

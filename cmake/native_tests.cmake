@@ -1,4 +1,5 @@
-# Native GoogleTest executables: one per test folder, each a ctest entry per test.
+# Native GoogleTest executables: one per test folder, each a ctest entry per test, linked with
+# the library of its folder's layer only (the core's tests with tavolin_core alone).
 find_package(GTest REQUIRED)
 include(GoogleTest)
 foreach(area ${AREAS})
@@ -9,7 +10,7 @@ foreach(area ${AREAS})
     tavolin_target_options(${area}_tests)
     target_include_directories(${area}_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     target_compile_definitions(${area}_tests PRIVATE TAVOLIN_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
-    target_link_libraries(${area}_tests PRIVATE tavolin_portable GTest::gtest_main pthread)
+    target_link_libraries(${area}_tests PRIVATE ${TAVOLIN_AREA_LIBRARY_${area}} GTest::gtest_main pthread)
     gtest_discover_tests(${area}_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
   endif()
 endforeach()
@@ -21,5 +22,5 @@ foreach(tool ${tools})
   add_executable(${name} ${tool})
   tavolin_target_options(${name})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-  target_link_libraries(${name} PRIVATE tavolin_portable pthread util)
+  target_link_libraries(${name} PRIVATE tavolin_target pthread util)
 endforeach()

@@ -12,7 +12,8 @@ tavolin_target_options(core_tests)
 target_include_directories(core_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 # Wine runs the tests from the build folder; the fixtures are found through Wine's Z: drive.
 target_compile_definitions(core_tests PRIVATE TAVOLIN_TEST_DATA="Z:${CMAKE_SOURCE_DIR}/tests/data")
-target_link_libraries(core_tests PRIVATE tavolin_portable gtest_main)
+# The core alone, as natively.
+target_link_libraries(core_tests PRIVATE tavolin_core gtest_main)
 
 # The program and its Win32-level tests.
 if(EXISTS ${CMAKE_SOURCE_DIR}/cmake/windows_program.cmake)

@@ -20,7 +20,8 @@ if(TAVOLIN_PRINTER_SOURCES)
                                                    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}
                                                    ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/printer_import)
   target_link_options(tavolin_printer PRIVATE ${TAVOLIN_DLL_LINK_OPTIONS})
-  target_link_libraries(tavolin_printer PRIVATE -Wl,--start-group tavolin_win_archive tavolin_portable tavolin_core
+  target_link_libraries(tavolin_printer PRIVATE -Wl,--start-group tavolin_win_archive tavolin_frame tavolin_screens
+                                                tavolin_shell tavolin_target tavolin_core
                                                 -Wl,--end-group comctl32 comdlg32 gdi32 user32
                                                 kernel32)
   # Building the program builds its printing library beside it.
@@ -60,7 +61,7 @@ if(print_rig_tests AND TARGET tavolin_printer)
   target_compile_definitions(print_rig PRIVATE TAVOLIN_BUILD_DIR="Z:${CMAKE_BINARY_DIR}"
                                                TAVOLIN_SOURCE_DIR="Z:${CMAKE_SOURCE_DIR}")
   # The rig helper (screenshots, visible dialogs) brings the program's window code along.
-  target_link_libraries(print_rig PRIVATE gtest_main -Wl,--start-group tavolin_win_archive tavolin_portable
-                                          tavolin_core -Wl,--end-group comctl32 comdlg32 winspool gdi32 user32)
+  target_link_libraries(print_rig PRIVATE gtest_main -Wl,--start-group tavolin_win_archive tavolin_frame
+                                          tavolin_screens tavolin_shell tavolin_target tavolin_core -Wl,--end-group comctl32 comdlg32 winspool gdi32 user32)
   add_dependencies(print_rig tavolin_printer)
 endif()

@@ -4,7 +4,7 @@
 enable_language(RC)
 
 file(GLOB TAVOLIN_RC_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.rc)
-set(TAVOLIN_ENTRY_SOURCE ${CMAKE_SOURCE_DIR}/shell/entry_win.cpp)
+set(TAVOLIN_ENTRY_SOURCE ${CMAKE_SOURCE_DIR}/frame/entry_win.cpp)
 set(TAVOLIN_WIN_LIBRARY_SOURCES ${WIN_SOURCES})
 list(REMOVE_ITEM TAVOLIN_WIN_LIBRARY_SOURCES ${TAVOLIN_ENTRY_SOURCE})
 set(TAVOLIN_WIN_LIBS comctl32 comdlg32 gdi32 user32 kernel32)
@@ -15,7 +15,7 @@ tavolin_target_options(tavolin_win_objects)
 
 add_executable(tavolin WIN32 ${TAVOLIN_ENTRY_SOURCE} $<TARGET_OBJECTS:tavolin_win_objects> ${TAVOLIN_RC_FILES})
 tavolin_target_options(tavolin)
-target_link_libraries(tavolin PRIVATE tavolin_portable ${TAVOLIN_WIN_LIBS})
+target_link_libraries(tavolin PRIVATE tavolin_frame ${TAVOLIN_WIN_LIBS})
 
 # The sample designs the start-up guide opens live in the folder "SAMPLE" beside the program.
 file(GLOB TAVOLIN_SAMPLE_DESIGNS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/samples/*.MBS)
@@ -33,7 +33,7 @@ if(win_tests)
   # Wine runs the tests from the build folder; the source tree is reached through Z:.
   target_compile_definitions(win_tests PRIVATE TAVOLIN_TEST_DATA="Z:${CMAKE_SOURCE_DIR}/tests/data"
                                                TAVOLIN_SOURCE_DIR="Z:${CMAKE_SOURCE_DIR}")
-  target_link_libraries(win_tests PRIVATE tavolin_portable gtest_main ${TAVOLIN_WIN_LIBS})
+  target_link_libraries(win_tests PRIVATE tavolin_frame gtest_main ${TAVOLIN_WIN_LIBS})
 endif()
 
 # screenshots.exe: the pictures of the screens for a person to look at (tests/win/*_shots.cpp,
@@ -45,7 +45,7 @@ if(win_shots)
   target_include_directories(screenshots PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_compile_definitions(screenshots PRIVATE TAVOLIN_TEST_DATA="Z:${CMAKE_SOURCE_DIR}/tests/data"
                                                  TAVOLIN_SOURCE_DIR="Z:${CMAKE_SOURCE_DIR}")
-  target_link_libraries(screenshots PRIVATE tavolin_portable gtest_main ${TAVOLIN_WIN_LIBS})
+  target_link_libraries(screenshots PRIVATE tavolin_frame gtest_main ${TAVOLIN_WIN_LIBS})
 endif()
 
 # file_holder.exe: holds a file open as another program does that shares it with nobody, for
@@ -68,5 +68,5 @@ foreach(program ${timing_programs})
                  $<TARGET_OBJECTS:tavolin_win_objects> ${TAVOLIN_RC_FILES})
   tavolin_target_options(${name})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-  target_link_libraries(${name} PRIVATE tavolin_portable ${TAVOLIN_WIN_LIBS})
+  target_link_libraries(${name} PRIVATE tavolin_frame ${TAVOLIN_WIN_LIBS})
 endforeach()

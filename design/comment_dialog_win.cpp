@@ -9,7 +9,7 @@
 #include "design/row_edits.h"
 #include "design/undo_ring.h"
 #include "design/view_geometry_win.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/message_box_win.h"
 #include "shell/text_win.h"
 #include "shell/window_lists_win.h"

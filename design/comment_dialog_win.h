@@ -3,7 +3,7 @@
 // both is design/comment_entry.h.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 INT_PTR CALLBACK comment_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 INT_PTR CALLBACK row_comment_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);

@@ -9,7 +9,7 @@
 #include "core/instruction_tables.h"
 #include "core/sjis.h"
 #include "design/design_edit.h"
-#include "design/grid_invariants.h"
+#include "core/grid_invariants.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "core/cell_text.h"
 #include "core/device_tables.h"
 #include "core/ladder_model.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 
 // Control ids of the comment dialogs.
 namespace CommentDialogId {

@@ -93,7 +93,7 @@ DesignCompileResult run_design_compile(const DesignCompileRequest& request, cons
     return result;
   }
   release_frame_mnemonic_text();
-  g_mnemonic_text = {};
+  clear_current_mnemonic_text();
   if (!read_back_operation_file(request.files.operation, request.open_path)) {
     result.end = DesignCompileEnd::NOT_READ_BACK;
     return result;

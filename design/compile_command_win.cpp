@@ -15,7 +15,7 @@
 #include "shell/command_ids.h"
 #include "shell/compile_chain.h"
 #include "shell/command_routing_win.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/settings_file.h"
 #include "shell/status_bar_win.h"
 #include "shell/text_win.h"
@@ -63,10 +63,7 @@ void design_compile_command(HWND window) {
     if (!close_window_list(g_monitor_windows, 0)) return false;
     const bool mnemonic_closed = close_window_list(g_mnemonic_windows, 0);
     // A closed mnemonic window took its text with it.
-    if (mnemonic_closed && !mnemonic_text_is_frame_owned()) {
-      g_mnemonic_text = {};
-      g_mnemonic_saved_text = {};
-    }
+    if (mnemonic_closed && !mnemonic_text_is_frame_owned()) clear_current_mnemonic_text();
     return mnemonic_closed && close_listed_windows(g_design_windows, MAX_LIST_WINDOWS - 1);
   };
   host.close_screen_dialogs = [] {

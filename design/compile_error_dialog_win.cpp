@@ -1,4 +1,4 @@
-// The core's model first: <windows.h> defines OUT as an empty macro.
+// The design screen's compile-error list: its entries and the jump to an error's cell.
 #include "core/ladder_model.h"
 
 #include "design/compile_error_dialog_win.h"
@@ -11,7 +11,7 @@
 #include "design/view_geometry_win.h"
 #include "shell/command_routing_win.h"
 #include "shell/documents.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/text_win.h"
 #include "shell/window_lists_win.h"
 

@@ -3,7 +3,7 @@
 // jumps from an error to its cell in the main design.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 // Control ids of the template.
 inline constexpr int COMPILE_ERROR_LIST = 701;

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "core/ladder_model.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 
 // The fields of one compiler error word.
 constexpr uint32_t compile_error_kind(uint32_t word) { return word >> 24; }

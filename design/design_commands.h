@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "core/ladder_model.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 #include "shell/mode_flags.h"
 
 // ---- Tool and mode buttons -----------------------------------------------------------------

@@ -1,4 +1,4 @@
-// The core's model first: <windows.h> defines OUT as an empty macro.
+// The design window's WM_COMMAND: tools, modes, its dialogs, undo, redo, compile and save.
 #include "core/cell_text.h"
 #include "core/ladder_model.h"
 

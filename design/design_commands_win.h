@@ -4,10 +4,10 @@
 // to design_handle_command first; the rules are design/design_commands.h.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include "core/ladder_model.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 
 // True when the command was one of these; `result` is then the message's result.
 bool design_handle_command(HWND window, WPARAM wparam, LPARAM lparam, LRESULT& result);

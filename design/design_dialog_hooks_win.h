@@ -5,7 +5,7 @@
 // kept for the dialogs handled elsewhere.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include "design/design_commands_win.h"
 

@@ -6,7 +6,7 @@
 #include "design/number_entry.h"
 #include "design/view_geometry_win.h"
 #include "shell/dialog_placement_win.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/text_win.h"
 #include "shell/window_lists.h"
 #include "shell/window_lists_win.h"

@@ -5,13 +5,13 @@
 // function_dialog_win.h.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 #include "shell/window_lists_win.h"
 
 #include <string>
 
 #include "core/ladder_model.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 
 // The edit box the open dialog's keypad types into, and the edit box last fed by
 // set_dialog_text_717 / set_dialog_text_718.

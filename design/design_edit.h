@@ -18,7 +18,7 @@
 
 #include "core/ladder_model.h"
 #include "design/view_geometry.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 
 // g_current_tool values of the design window (read from the toolbar at each click).
 namespace DesignToolId {

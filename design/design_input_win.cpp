@@ -1,4 +1,4 @@
-// The core's model first: <windows.h> defines OUT as an empty macro.
+// The design window's mouse and keyboard: clicks, the drawing drag, the keys, the popup menu.
 #include "core/ladder_model.h"
 #include "design/cursor_keys.h"
 #include "design/line_drawing.h"
@@ -16,7 +16,7 @@
 #include "design/view_geometry_win.h"
 #include "shell/command_ids.h"
 #include "shell/command_routing.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/message_box_win.h"
 #include "shell/mode_flags.h"
 #include "shell/modifier_keys_win.h"

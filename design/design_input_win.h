@@ -9,7 +9,7 @@
 // not take goes on as before.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <cstdint>
 

@@ -14,7 +14,7 @@
 
 #include "core/ladder_model.h"
 #include "design/view_geometry.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 
 // 1 while the search hits of the views are shown framed (the search dialogs set it).
 extern int32_t g_search_highlight;

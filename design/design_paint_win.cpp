@@ -9,7 +9,7 @@
 #include "design/element_pictures_win.h"
 #include "design/view_geometry_win.h"
 #include "shell/command_ids.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/mode_flags.h"
 #include "shell/settings_file.h"
 #include "shell/text_win.h"

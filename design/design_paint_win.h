@@ -3,7 +3,7 @@
 // window's size, DrawText, frame regions).
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <span>
 #include <string_view>
@@ -11,7 +11,7 @@
 #include "design/element_pictures_win.h"
 
 #include "design/design_paint.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 
 // Makes a font whose size follows the client width and the picture band of the view
 // (cell_font_size, converted from device to logical units with the device context's

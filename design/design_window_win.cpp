@@ -1,4 +1,4 @@
-// The core's model first: <windows.h> defines OUT as an empty macro.
+// The design window's procedure and life: creation, activation, the close question, painting.
 #include "core/cell_text.h"
 #include "core/design_file.h"
 #include "core/ladder_model.h"
@@ -25,7 +25,7 @@
 #include "shell/command_ids.h"
 #include "shell/command_routing_win.h"
 #include "shell/documents_win.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/menu_states_win.h"
 #include "shell/message_box_win.h"
 #include "shell/settings_file.h"

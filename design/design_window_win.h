@@ -16,12 +16,12 @@
 // word 0 and word 1 of every cell as last loaded or saved).
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <cstdint>
 
 #include "core/ladder_model.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 #include "shell/file_replace.h"
 
 LRESULT CALLBACK design_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

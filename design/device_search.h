@@ -20,7 +20,7 @@
 #include "core/instruction_tables.h"
 #include "core/ladder_model.h"
 #include "design/device_uses.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 
 // ---- Program-wide state -----------------------------------------------------------------------
 inline constexpr int SEARCH_DOWN = 0;

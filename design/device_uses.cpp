@@ -7,7 +7,7 @@
 
 #include "core/device_tables.h"
 #include "core/instruction_tables.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 
 namespace {
 

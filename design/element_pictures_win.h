@@ -3,7 +3,7 @@
 // and played into grid cells, where GDI scales it to the cell.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <array>
 #include <functional>

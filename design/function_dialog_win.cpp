@@ -6,7 +6,7 @@
 #include "design/row_edits_win.h"
 #include "shell/dialog_placement.h"
 #include "shell/dialog_placement_win.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/message_box_win.h"
 #include "shell/text_win.h"
 #include "shell/window_lists_win.h"

@@ -3,7 +3,7 @@
 // output of the cursor row of the active design window. Logic: design/function_picker.h.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <string>
 #include <vector>

@@ -5,7 +5,7 @@
 
 #include "design/design_edit.h"
 #include "design/operand_entry.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 
 const std::array<const char*, 12> g_function_names = {"SET", "RST", "PLS", "PLF", "SETS", "RSTS",
                                                       "INC", "DEC", "MOV", "CMP", "END", "QQ"};

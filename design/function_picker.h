@@ -13,7 +13,7 @@
 #include "core/ladder_model.h"
 #include "design/design_edit.h"
 #include "design/operand_entry.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 
 namespace FunctionDialogId {
 inline constexpr int SORT = 556;

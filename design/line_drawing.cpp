@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "core/instruction_tables.h"
-#include "design/grid_invariants.h"
+#include "core/grid_invariants.h"
 #include "design/part_placement.h"
 
 namespace {

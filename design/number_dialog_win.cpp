@@ -8,7 +8,7 @@
 #include "design/number_entry.h"
 #include "design/operand_entry.h"
 #include "design/row_edits_win.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/message_box_win.h"
 #include "shell/status_bar_win.h"
 

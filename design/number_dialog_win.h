@@ -3,7 +3,7 @@
 // copy, empty). Its state is g_number_entry (design/number_entry.h).
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 INT_PTR CALLBACK number_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "core/ladder_model.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 
 // Control ids of the number entry dialog and of the keypad it shares with the search and
 // replace dialogs.

@@ -8,7 +8,7 @@
 #include "core/device_tables.h"
 #include "core/instruction_tables.h"
 #include "core/notice.h"
-#include "design/grid_invariants.h"
+#include "core/grid_invariants.h"
 #include "design/line_drawing.h"
 #include "design/part_placement.h"
 #include "design/row_edits.h"

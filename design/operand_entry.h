@@ -18,7 +18,7 @@
 #include "core/cell_text.h"
 #include "core/ladder_model.h"
 #include "design/design_edit.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 
 inline constexpr char OPERAND_ERROR_MESSAGE[] = "ｵﾍﾟﾗﾝﾄﾞに間違いが有ります！";
 inline constexpr char SHAPE_MISMATCH_MESSAGE[] = "接点の形状と番号が合いません！";

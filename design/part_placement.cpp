@@ -7,7 +7,7 @@
 #include "core/cell_text.h"
 #include "core/device_tables.h"
 #include "core/instruction_tables.h"
-#include "design/grid_invariants.h"
+#include "core/grid_invariants.h"
 #include "design/line_drawing.h"
 
 int g_click_x = 0;

@@ -12,7 +12,7 @@
 
 #include "core/ladder_model.h"
 #include "design/design_paint.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 
 // Rows [first, end) of the grid.
 struct PrintRowRange {

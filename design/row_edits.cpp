@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "design/grid_invariants.h"
+#include "core/grid_invariants.h"
 #include "shell/menu_states.h"
 
 RangeClipboard g_range_clipboard;

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "core/ladder_model.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 
 // One row of the clipboard.
 struct ClipRow {

@@ -1,4 +1,4 @@
-// The core's model first: <windows.h> defines OUT as an empty macro.
+// The design window's row edits: the range and blank-line commands and the typed-text store.
 #include "core/ladder_model.h"
 #include "design/comment_entry.h"
 #include "design/operand_entry.h"
@@ -10,7 +10,7 @@
 #include "design/design_window_win.h"
 #include "design/view_geometry_win.h"
 #include "shell/command_ids.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/menu_states_win.h"
 #include "shell/mode_flags.h"
 #include "shell/status_bar_win.h"

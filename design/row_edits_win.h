@@ -4,7 +4,7 @@
 // (undo snapshot, repaint, CMD_SYNC_VIEW, scroll range, status bar, the paste menu item).
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <string>
 

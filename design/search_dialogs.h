@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/ladder_model.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 #include "shell/window_lists.h"
 
 // Controls of the search dialogs ("SchDialog", "SchisDialog") and the replace dialog ("OkicDialog").

@@ -15,7 +15,7 @@
 #include "shell/command_routing.h"
 #include "shell/command_routing_win.h"
 #include "shell/dialog_placement_win.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/message_box_win.h"
 #include "shell/mode_flags.h"
 #include "shell/text_win.h"

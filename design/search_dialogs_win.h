@@ -10,7 +10,7 @@
 // search dialog when a cell is clicked.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <cstdint>
 #include <string>
@@ -20,7 +20,7 @@
 #include "design/design_commands.h"
 #include "design/design_commands_win.h"
 #include "design/design_edit.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 
 INT_PTR CALLBACK search_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 INT_PTR CALLBACK replace_device_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);

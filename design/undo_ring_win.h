@@ -1,7 +1,7 @@
 // Undo and redo commands of a design window (Ctrl+Z, Ctrl+A and the toolbar).
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include "core/ladder_model.h"
 

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "core/ladder_model.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 #include "shell/window_lists.h"
 
 inline constexpr int RAIL_COLUMNS = 12;   // columns 0-11 lie between the rails

@@ -4,11 +4,11 @@
 // takes the window and its ViewState (and the grid where cells are read).
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include "core/ladder_model.h"
 #include "design/view_geometry.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 
 // The view's open-file record as the common dialogs take it (the two layouts agree).
 OPENFILENAMEA* open_file_of(ViewState& view);

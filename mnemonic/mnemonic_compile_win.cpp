@@ -1,4 +1,4 @@
-// The core's model first: <windows.h> defines OUT as an empty macro.
+// The mnemonic window's compile command and the mnemonic screen's compile-error list.
 #include "core/ladder_model.h"
 
 #include "mnemonic/mnemonic_compile_win.h"
@@ -9,14 +9,14 @@
 #include <vector>
 
 #include "core/mnemonic_parser.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 #include "mnemonic/mnemonic_compile.h"
 #include "mnemonic/mnemonic_window_win.h"
 #include "shell/command_ids.h"
 #include "shell/command_routing_win.h"
 #include "shell/compile_chain.h"
 #include "shell/documents.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/settings_file.h"
 #include "shell/status_bar_win.h"
 #include "shell/text_win.h"

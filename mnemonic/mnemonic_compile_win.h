@@ -3,7 +3,7 @@
 // lists the parse errors of the compile and jumps to the faulty line.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 // The compile of the first mnemonic window's text (mnemonic/mnemonic_compile.h), for the
 // command that reached `window`.

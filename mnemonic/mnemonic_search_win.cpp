@@ -1,4 +1,4 @@
-// The core's model first: <windows.h> defines OUT as an empty macro.
+// The mnemonic screen's side of the search and replace dialogs, and its search command.
 #include "core/ladder_model.h"
 
 #include "mnemonic/mnemonic_search_win.h"
@@ -8,12 +8,12 @@
 #include "design/device_search.h"
 #include "design/search_dialogs_win.h"
 #include "design/undo_ring.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 #include "mnemonic/mnemonic_search.h"
 #include "mnemonic/mnemonic_window_win.h"
 #include "shell/command_ids.h"
 #include "shell/command_routing_win.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/mode_flags.h"
 #include "shell/text_win.h"
 #include "shell/toolbar_win.h"

@@ -4,7 +4,7 @@
 // at the caret to an open dialog.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 struct ViewState;
 

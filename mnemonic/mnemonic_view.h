@@ -4,6 +4,6 @@
 // visible_cols), text_click_col and comment_copied.
 #pragma once
 
-#include "design/view_state.h"
+#include "shell/view_state.h"
 
 using MnemonicView = ViewState;

@@ -7,13 +7,14 @@
 // the document are here.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include "core/ladder_model.h"
 #include "shell/file_replace.h"
 
 struct ViewState;
 
+// The procedure of the class "nicfl", which the frame registers.
 LRESULT CALLBACK nic_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // Invalidates every mnemonic window (the dialogs call it when they close).

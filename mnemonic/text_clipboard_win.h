@@ -4,7 +4,7 @@
 // without a CP932 form becoming '?'.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <string>
 #include <string_view>

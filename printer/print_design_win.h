@@ -5,7 +5,7 @@
 #pragma once
 
 #include "core/ladder_model.h"
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <string>
 

@@ -3,7 +3,7 @@
 // in place of the user.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <commdlg.h>
 

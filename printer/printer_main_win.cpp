@@ -7,7 +7,7 @@
 // says so while the dialog is open): "from 11 to 40" prints rows 11 to 40, on as many
 // sheets as they need.
 #include "core/ladder_model.h"
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <algorithm>
 #include <string>

@@ -1,7 +1,8 @@
 // How the frame routes a command id, and the rules the document windows share:
 // the tool guard, the preparation of the edit-menu modes and the routing of Enter.
-// Window-free, so that the decisions are tested natively; command_routing_win.cpp
-// carries them out with the real windows.
+// Window-free, so that the decisions are tested natively; with the real windows the frame
+// carries out the routing (frame/frame_commands_win.cpp), the document windows the tool
+// guard (shell/command_routing_win.cpp).
 #pragma once
 
 #include <cstdint>

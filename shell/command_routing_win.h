@@ -1,13 +1,13 @@
-// The frame's WM_COMMAND: the per-command context, the frame's own commands of this
-// module (the COM list, Enter, the port check, the edit-mode preparation), and the
-// forwarding of every other id to the active document window. The frame commands of
-// the other modules (open, new, screens, conversions, printing, exit...) are carried
-// out by the handlers they install with set_frame_command_handler.
+// The command routing that the screens and services share: the slots of a document
+// window's extra bytes, the context of the command being routed, the table of the frame's
+// command handlers that each module fills with set_frame_command_handler, and the rules
+// every document window applies (closing the screen's dialogs, the tool guard). The
+// frame's WM_COMMAND itself, which reads the table, is frame/frame_commands_win.cpp.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
-#include "design/view_state.h"
+#include "shell/view_state.h"
 #include "shell/window_lists.h"
 
 // Byte offsets in the extra bytes of a document window (ChildWindowExtra). Each slot holds a
@@ -29,8 +29,8 @@ inline void set_document_kind(HWND window, DocumentKind kind) {
   SetWindowLongPtrW(window, CHILD_EXTRA_DOCUMENT_KIND, static_cast<LONG_PTR>(kind));
 }
 
-// Context of the command being routed, refreshed at the start of every WM_COMMAND
-// (with g_client_rect, the frame's client rectangle, shell/frame_win.h).
+// Context of the command being routed, refreshed by the frame at the start of every
+// WM_COMMAND (with g_client_rect, the frame's client rectangle, shell/frame_handles_win.h).
 extern HWND g_active_child;              // the active MDI child, or 0
 extern ViewState* g_active_view_state;   // its ViewState
 extern void* g_active_document;          // its document
@@ -39,17 +39,12 @@ extern void* g_active_document;          // its document
 // result of the default frame procedure (default_frame_command).
 using FrameCommandHandler = LRESULT (*)(HWND frame, WPARAM wparam, LPARAM lparam);
 void set_frame_command_handler(int id, FrameCommandHandler handler);
+// The handler installed for `id`, or nullptr.
+FrameCommandHandler frame_command_handler(int id);
 
 // The default frame procedure for a WM_COMMAND (activates a window chosen from the
 // MDI window menu).
 LRESULT default_frame_command(HWND frame, WPARAM wparam, LPARAM lparam);
-
-// The frame's WM_COMMAND.
-LRESULT route_frame_command(HWND frame, WPARAM wparam, LPARAM lparam);
-
-// Hands the frame its toolbar, start-up guide and command routing (g_frame_slots):
-// called once before the program starts.
-void install_frame_slots();
 
 // Sends WM_CLOSE to the current screen's dialogs (slots 0..3 of its row).
 void close_screen_dialogs();

@@ -5,8 +5,10 @@
 #include <new>
 #include <vector>
 
+#include "core/current_mnemonic_text.h"
 #include "core/design_file.h"
 #include "core/device_comments.h"
+#include "core/grid_invariants.h"
 #include "core/ladder_builder.h"
 #include "core/ladder_compiler.h"
 #include "core/mnemonic_text.h"
@@ -14,7 +16,6 @@
 #include "core/seq_file.h"
 #include "core/seq_to_nic.h"
 #include "core/text_file.h"
-#include "design/grid_invariants.h"
 #include "target/monitor_protocol.h"
 #include "target/runtime_tables.h"
 
@@ -24,11 +25,9 @@ std::string g_seq_path;
 
 namespace {
 
-// The read-back list and grid, and the mnemonic text of the last conversion: the frame's
-// own blocks, freed only here.
+// The read-back list and grid: the frame's own blocks, freed only here.
 std::unique_ptr<InstructionList> g_read_back_list;
 std::unique_ptr<LadderGrid> g_read_back_grid;
-std::unique_ptr<MnemonicText> g_frame_text;
 
 void notify(const std::string& text, const std::string& caption, void* owner = nullptr) {
   show_notice(text.c_str(), caption.c_str(), NoticeStyle::OK, owner);
@@ -145,31 +144,6 @@ void release_read_back() {
   g_read_back_list.reset();
   g_read_back_grid.reset();
   g_seq_grid = {};
-}
-
-bool mnemonic_text_is_frame_owned() {
-  return g_frame_text && !g_mnemonic_text.empty() && g_mnemonic_text.data() == g_frame_text->data();
-}
-
-TextSpan grow_frame_mnemonic_text(TextSpan text, size_t lines) {
-  if (!g_frame_text || text.empty() || text.data() != g_frame_text->data()) return text;
-  if (lines <= text.size() || lines > static_cast<size_t>(MAX_TEXT_LINES)) return text;
-  const bool current = g_mnemonic_text.data() == g_frame_text->data();
-  try {
-    auto grown = std::make_unique<MnemonicText>(make_mnemonic_text(static_cast<int>(lines)));
-    std::copy(g_frame_text->begin(), g_frame_text->end(), grown->begin());
-    g_frame_text = std::move(grown);
-  } catch (const std::bad_alloc&) {
-    return text;
-  }
-  if (current) g_mnemonic_text = *g_frame_text;
-  return *g_frame_text;
-}
-
-void release_frame_mnemonic_text() {
-  if (!g_frame_text) return;
-  if (g_mnemonic_text.data() == g_frame_text->data()) g_mnemonic_text = {};
-  g_frame_text.reset();
 }
 
 // ---- Sizes --------------------------------------------------------------------------------------
@@ -540,10 +514,7 @@ int convert_seq_to_commented_nic(void* owner, const std::string& mnemonic_path, 
   }
   if (file_exists(listing_path.c_str())) remove_file(listing_path.c_str());
 
-  release_frame_mnemonic_text();
-  g_frame_text = std::move(text);
-  g_mnemonic_text = *g_frame_text;
-  g_mnemonic_saved_text = {};
+  own_frame_mnemonic_text(std::move(text));
   return 0;
 }
 

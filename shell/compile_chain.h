@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "core/current_mnemonic_text.h"
 #include "core/ladder_model.h"
 #include "shell/documents.h"
 #include "shell/file_replace.h"
@@ -52,15 +53,8 @@ extern std::string g_seq_path;
 // Releases the read-back list and grid (g_seq_grid becomes empty; g_instruction_list too
 // when it points into them).
 void release_read_back();
-// Releases the mnemonic text the frame's last conversion made; g_mnemonic_text becomes
-// empty when it names that text. A text that belongs to a mnemonic window is never freed here.
-void release_frame_mnemonic_text();
-// True when g_mnemonic_text is the frame's own text (not a window's).
-bool mnemonic_text_is_frame_owned();
-// When `text` is the frame's own text and holds fewer than `lines` lines (at most
-// MAX_TEXT_LINES), the frame's text grows to that many, keeping its lines, and
-// g_mnemonic_text follows it when it named it. The text to use: the grown one, or `text`.
-TextSpan grow_frame_mnemonic_text(TextSpan text, size_t lines);
+// The mnemonic text a conversion makes is the frame's own, kept, grown and released by
+// core/current_mnemonic_text.h.
 
 // ---- Buffer sizes ------------------------------------------------------------------------------
 // The grid the compiled list is rebuilt into: 2e + 10 rows for a design whose end mark is

@@ -2,7 +2,7 @@
 // (shell/dialog_placement.h gives the rule).
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 // The work area (the screen without the task bar) of the monitor nearest to `window`.
 RECT work_area_of(HWND window);

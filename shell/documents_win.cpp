@@ -6,7 +6,7 @@
 #include "shell/command_ids.h"
 #include "shell/command_routing_win.h"
 #include "shell/file_dialog_win.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/guide_dialogs_win.h"
 #include "shell/menu_states_win.h"
 #include "shell/message_box_win.h"

@@ -9,7 +9,7 @@
 // classes the frame registers; what each does with its file is its own module's work.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 #include <commdlg.h>
 
 #include <string>

@@ -4,7 +4,7 @@
 // put a stand-in in place of the dialog that picks a path or cancels.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 #include <commdlg.h>
 
 #include <functional>

@@ -6,7 +6,7 @@
 #include <io.h>
 
 #include "shell/text_win.h"
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 namespace {
 

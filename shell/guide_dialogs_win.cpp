@@ -8,7 +8,7 @@
 #include "resources/resource_ids.h"
 #include "shell/command_ids.h"
 #include "shell/command_routing_win.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/path_parts.h"
 #include "shell/settings_file.h"
 #include "shell/settings_win.h"

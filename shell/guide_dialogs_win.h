@@ -3,7 +3,7 @@
 // and relay Enter to it. A closed guide is destroyed and no longer registered.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include "shell/guide_rules.h"
 

@@ -1,6 +1,6 @@
 #include "shell/menu_states_win.h"
 
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 
 void enable_menu_range(HMENU menu, int first_id, int count, int enable) {
   if (menu == nullptr) return;

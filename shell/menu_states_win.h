@@ -1,7 +1,7 @@
 // The menu states of the screens applied to the frame's current menu.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include "shell/menu_states.h"
 

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "core/notice.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/text_win.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // that answers the box in place of the user reads exactly what the box would show.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <functional>
 #include <string>

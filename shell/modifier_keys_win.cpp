@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 namespace {
 ModifierKeyHandler& handler() {

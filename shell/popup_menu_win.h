@@ -6,7 +6,7 @@
 // form. (The modifier keys have their seam in shell/modifier_keys_win.h.)
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <functional>
 #include <string>

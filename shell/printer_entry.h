@@ -17,7 +17,6 @@
 
 #include "core/ladder_model.h"
 #include "shell/io_parts_list.h"
-#include "shell/print_command.h"
 
 using PrinterEntry = int (*)(void* owner, CpuSettings* settings, const char* design_path, const LadderGrid* grid,
                              const MnemonicText* text, const IoPartLine* io_parts);

@@ -6,7 +6,7 @@
 
 #include "shell/command_ids.h"
 #include "shell/file_replace_win.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/settings_file.h"
 #include "shell/text_win.h"
 #include "target/serial_port.h"

@@ -2,7 +2,7 @@
 // shell/settings_file.h).
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 // Reads file.ini from the current folder (the start folder) while the frame is created:
 // a missing file is created with the default lines, a malformed one is replaced by

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/status_parts.h"
 #include "shell/text_win.h"
 

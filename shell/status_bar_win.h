@@ -3,7 +3,7 @@
 // design screen's edit modes.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 // Writes CP932 text into a part; style is 0 or an SBT_ drawing style.
 void set_status_part_text(int part, const char* text, int style = 0);

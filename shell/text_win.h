@@ -3,7 +3,7 @@
 // Japanese texts read the same whatever the system's ANSI code page is.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <cstdio>
 #include <string>

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "shell/command_routing.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/message_box_win.h"
 #include "shell/mode_flags.h"
 #include "shell/settings_file.h"

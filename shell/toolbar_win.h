@@ -2,11 +2,11 @@
 // buttons of the design screen, the tooltips and the COM-port list.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include "shell/toolbar_layout.h"
 
-// g_toolbar, the toolbar shown, is the frame's (shell/frame_win.h).
+// g_toolbar, the toolbar shown, is the frame's (shell/frame_handles_win.h).
 extern HWND g_toolbar_tooltips;   // its tooltip window
 extern HWND g_com_combo;          // its COM-port list (none on the initial toolbar)
 extern WNDPROC g_combo_base_proc; // the list's own window procedure

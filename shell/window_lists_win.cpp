@@ -1,7 +1,7 @@
 #include "shell/window_lists_win.h"
 
 #include "shell/dialog_placement_win.h"
-#include "shell/frame_win.h"
+#include "shell/frame_handles_win.h"
 #include "shell/text_win.h"
 
 const WindowOps WIN32_WINDOW_OPS{

@@ -2,7 +2,7 @@
 // SC_MINIMIZE, IsIconic and InvalidateRect.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <span>
 #include <string>

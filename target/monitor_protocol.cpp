@@ -13,8 +13,6 @@
 
 std::array<uint8_t, LINK_BUFFER_SIZE> g_tx_buffer{};
 std::array<uint8_t, LINK_BUFFER_SIZE> g_rx_buffer{};
-TextSpan g_mnemonic_text{};
-SavedSpan g_mnemonic_saved_text{};
 
 namespace {
 

@@ -60,14 +60,6 @@ inline constexpr int LINE_CLEAR_EMPTY_READS = 1;  // the answer after a half-typ
 inline constexpr uint8_t STOP_BYTE = 0x03;
 inline constexpr char PROMPT = '>';
 
-// ---- The current mnemonic text --------------------------------------------------------------
-// The document of the mnemonic window that handled a message last, or the text the
-// frame's last operation-file-to-mnemonic conversion produced. Whoever frees the text
-// empties the span first, so the program write, verify and read-back never touch a
-// freed text; an empty span means there is no document.
-extern TextSpan g_mnemonic_text;
-extern SavedSpan g_mnemonic_saved_text;
-
 // ---- Messages -------------------------------------------------------------------------------
 inline constexpr char MSG_NO_BOARD[] = "通信ができませんでした。";
 inline constexpr char MSG_LINK_FAILED[] = "通信が成立していません！";

@@ -1,6 +1,6 @@
 #include "target/serial_port_win.h"
 
-#include <windows.h>
+#include "target/windows_api.h"
 
 namespace {
 

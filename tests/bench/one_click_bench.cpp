@@ -21,7 +21,7 @@
 #include "core/ladder_compiler.h"
 #include "core/notice.h"
 #include "shell/compile_chain.h"
-#include "shell/one_click.h"
+#include "frame/one_click.h"
 #include "support/board_simulator.h"
 #include "support/ladder_text.cpp"
 #include "target/monitor_protocol.h"

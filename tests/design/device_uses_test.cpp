@@ -6,7 +6,7 @@
 #include <array>
 #include <vector>
 
-#include "design/view_state.h"
+#include "shell/view_state.h"
 #include "support/ladder_text.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include "design/cursor_keys.h"
 #include "design/design_edit.h"
-#include "design/grid_invariants.h"
+#include "core/grid_invariants.h"
 #include "design/line_drawing.h"
 #include "design/part_placement.h"
 #include "support/ladder_text.h"

@@ -10,7 +10,7 @@
 #include "core/ladder_compiler.h"
 #include "design/comment_entry.h"
 #include "design/function_picker.h"
-#include "design/grid_invariants.h"
+#include "core/grid_invariants.h"
 #include "design/line_drawing.h"
 #include "design/operand_entry.h"
 #include "design/row_edits.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "design/view_state.h"
+#include "shell/view_state.h"
 
 namespace {
 

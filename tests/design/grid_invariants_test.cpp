@@ -1,6 +1,6 @@
 // The grid's invariants: sound designs (the samples, the test ladders) pass, and each broken
 // grid is reported with the rule it breaks.
-#include "design/grid_invariants.h"
+#include "core/grid_invariants.h"
 
 #include <gtest/gtest.h>
 

@@ -45,7 +45,7 @@
 #include "design/cursor_keys.h"
 #include "design/design_edit.h"
 #include "design/function_picker.h"
-#include "design/grid_invariants.h"
+#include "core/grid_invariants.h"
 #include "design/line_drawing.h"
 #include "design/operand_entry.h"
 #include "design/part_placement.h"

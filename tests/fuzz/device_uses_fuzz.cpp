@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "design/device_uses.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;

@@ -11,7 +11,7 @@
 #include "core/core_state.h"
 #include "core/mnemonic_parser.h"
 #include "core/mnemonic_text.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 #include "shell/file_replace.h"
 #include "support/staging_files.h"
 #include "support/mnemonic_lines.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/sjis.h"
-#include "mnemonic/current_text.h"
+#include "core/current_mnemonic_text.h"
 #include "target/monitor_protocol.h"
 
 namespace {

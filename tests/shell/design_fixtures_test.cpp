@@ -17,7 +17,7 @@
 #include "core/design_file.h"
 #include "core/ladder_compiler.h"
 #include "core/seq_file.h"
-#include "design/grid_invariants.h"
+#include "core/grid_invariants.h"
 #include "shell/compile_chain.h"
 #include "support/design_fixture_files.h"
 #include "support/ladder_text.h"

@@ -3,7 +3,7 @@
 // rules, or the compile stops before anything is written.
 #include <gtest/gtest.h>
 
-#include "design/grid_invariants.h"
+#include "core/grid_invariants.h"
 #include "shell/compile_chain.h"
 #include "support/ladder_text.h"
 

@@ -19,7 +19,7 @@
 #include "core/ladder_compiler.h"
 #include "core/mnemonic_parser.h"
 #include "core/mnemonic_text.h"
-#include "design/grid_invariants.h"
+#include "core/grid_invariants.h"
 #include "mnemonic/mnemonic_compile.h"
 #include "shell/compile_chain.h"
 #include "support/list_logic.h"

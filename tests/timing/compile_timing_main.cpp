@@ -5,7 +5,7 @@
 // file writes, without a window). Medians of several runs (QueryPerformanceCounter), in
 // milliseconds, each with its aim, and their ratio. Run it from the build folder:
 //   wine build/mingw/compile_timing.exe
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -18,7 +18,7 @@
 #include "shell/command_routing_win.h"
 #include "shell/compile_chain.h"
 #include "shell/documents_win.h"
-#include "shell/frame_win.h"
+#include "frame/frame_win.h"
 #include "shell/message_box_win.h"
 #include "shell/settings_file.h"
 #include "shell/text_win.h"

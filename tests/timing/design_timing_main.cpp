@@ -7,7 +7,7 @@
 // (QueryPerformanceCounter), printed in milliseconds with its aim and its ratio to the core
 // work it wraps. Run it from the build folder:
 //   wine build/mingw/design_timing.exe
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -25,7 +25,7 @@
 #include "shell/settings_win.h"
 #include "shell/command_routing_win.h"
 #include "shell/documents_win.h"
-#include "shell/frame_win.h"
+#include "frame/frame_win.h"
 #include "shell/text_win.h"
 #include "shell/toolbar_win.h"
 #include "shell/window_lists_win.h"

@@ -7,7 +7,7 @@
 // milliseconds with its aim and its ratio to the core work it wraps. Run it from the build
 // folder:
 //   wine build/mingw/mnemonic_timing.exe
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 #include "timing/timing_support.h"
 
 #include <algorithm>
@@ -17,13 +17,13 @@
 
 #include "core/mnemonic_text.h"
 #include "design/undo_ring.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 #include "mnemonic/mnemonic_editor.h"
 #include "mnemonic/mnemonic_window_win.h"
 #include "shell/command_ids.h"
 #include "shell/command_routing_win.h"
 #include "shell/documents_win.h"
-#include "shell/frame_win.h"
+#include "frame/frame_win.h"
 #include "shell/message_box_win.h"
 #include "shell/text_win.h"
 #include "shell/toolbar_win.h"

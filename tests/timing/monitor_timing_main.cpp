@@ -10,7 +10,7 @@
 #include "core/ladder_compiler.h"
 #include "core/seq_file.h"
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -23,7 +23,7 @@
 #include "shell/command_routing_win.h"
 #include "shell/documents.h"
 #include "shell/documents_win.h"
-#include "shell/frame_win.h"
+#include "frame/frame_win.h"
 #include "shell/path_parts.h"
 #include "shell/text_win.h"
 #include "support/ladder_text.h"

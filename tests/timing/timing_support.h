@@ -4,7 +4,7 @@
 // with a maximised frame.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "shell/command_routing_win.h"
-#include "shell/frame_win.h"
+#include "frame/frame_commands_win.h"
+#include "frame/frame_win.h"
 
 namespace timing {
 

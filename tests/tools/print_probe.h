@@ -4,7 +4,7 @@
 
 #include "core/ladder_model.h"
 #include "shell/io_parts_list.h"
-#include "shell/print_command.h"
+#include "frame/print_command.h"
 
 struct ProbeCall {
   int calls;

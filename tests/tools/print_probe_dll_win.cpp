@@ -2,7 +2,7 @@
 // "PrinterM" prints nothing and keeps what it was handed, which the test reads through
 // "ProbeLastCall". Built a second time with PRINT_PROBE_WITHOUT_ENTRY, as a library that
 // lacks the entry point.
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <cstring>
 

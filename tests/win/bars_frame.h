@@ -13,8 +13,8 @@
 
 #include "rig_helper.h"
 #include "shell/command_ids.h"
-#include "shell/command_routing_win.h"
-#include "shell/frame_win.h"
+#include "frame/frame_commands_win.h"
+#include "frame/frame_win.h"
 #include "shell/menu_states_win.h"
 #include "shell/mode_flags.h"
 #include "shell/status_bar_win.h"

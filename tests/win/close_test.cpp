@@ -1,7 +1,7 @@
 // The close sequence: the frame asks the main design, mnemonic and monitor windows to
 // close, in this order; any of them can refuse, and then the frame stays, the session
 // end is refused and file.ini is left as it was.
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/frame_win.h"
+#include "frame/frame_win.h"
 #include "shell/window_lists_win.h"
 #include "win/monitor_fixtures.h"
 #include "win/rig_helper.h"

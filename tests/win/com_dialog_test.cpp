@@ -11,6 +11,7 @@
 
 #include "board/com_dialog.h"
 #include "board/com_dialog_win.h"
+#include "core/current_mnemonic_text.h"
 #include "core/mnemonic_text.h"
 #include "shell/command_ids.h"
 #include "shell/message_box_win.h"

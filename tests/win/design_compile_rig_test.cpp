@@ -23,11 +23,11 @@
 #include <vector>
 
 #include "design/design_window_win.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 #include "shell/command_ids.h"
 #include "shell/compile_chain.h"
-#include "shell/frame_win.h"
-#include "shell/one_click.h"
+#include "frame/frame_win.h"
+#include "frame/one_click.h"
 #include "shell/settings_file.h"
 #include "shell/text_win.h"
 #include "shell/window_lists.h"

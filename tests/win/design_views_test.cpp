@@ -1,6 +1,6 @@
 // The window side of the view geometry on real windows: the scroll bar after WM_SIZE and
 // scrolling, and CMD_SYNC_VIEW, scroll ranges and cursors among the design views of a list.
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <gtest/gtest.h>
 

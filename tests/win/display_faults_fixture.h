@@ -23,7 +23,7 @@
 #include "design/design_window_win.h"
 #include "design/undo_ring.h"
 #include "design/view_geometry_win.h"
-#include "shell/frame_win.h"
+#include "frame/frame_win.h"
 #include "shell/mode_flags.h"
 #include "shell/status_parts.h"
 #include "shell/text_win.h"

@@ -1,7 +1,7 @@
 // The element pictures as recorded metafiles: the set's handles, the records of a few
 // pictures, a picture played into cells of several sizes, and a picture of all 64 for a
 // person to look at (build/screenshots/element_pictures.png).
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // shares it with nobody, for the Win32 tests of writes to such a file.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <string>
 

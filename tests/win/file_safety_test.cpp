@@ -15,7 +15,7 @@
 #include "core/sjis.h"
 #include "design/design_window_win.h"
 #include "design/view_geometry_win.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 #include "design/undo_ring.h"
 #include "mnemonic/mnemonic_screen.h"
 #include "mnemonic/mnemonic_window_win.h"

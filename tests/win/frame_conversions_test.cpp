@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "design/design_window_win.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 #include "shell/compile_chain.h"
-#include "shell/one_click.h"
+#include "frame/one_click.h"
 #include "shell/settings_file.h"
 #include "target/monitor_protocol.h"
 #include "target/serial_port.h"

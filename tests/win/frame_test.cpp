@@ -2,7 +2,7 @@
 #include "core/ladder_model.h"  // before <windows.h>, which defines OUT
 #include "target/device_images.h"
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 
 #include "resources/resource_ids.h"
 #include "shell/command_ids.h"
-#include "shell/frame_win.h"
+#include "frame/frame_win.h"
 #include "shell/io_parts_list.h"
 #include "shell/settings_file.h"
 #include "target/serial_port.h"

@@ -1,14 +1,14 @@
 // The message loop's order: the accelerator table before the MDI system keys, so that
 // Ctrl+F4 and Ctrl+F6 are the table's commands (replace, comment writing) and do not
 // close or switch the active document window.
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "shell/command_ids.h"
-#include "shell/frame_win.h"
+#include "frame/frame_win.h"
 #include "win/rig_helper.h"
 
 namespace {

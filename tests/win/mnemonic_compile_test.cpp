@@ -3,7 +3,7 @@
 // makes of it is opened on the design screen; a broken line is listed in the
 // compile-error dialog, which jumps to it; words are searched and replaced through the
 // dialogs' mnemonic branch.
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 #include "core/mnemonic_text.h"
 #include "design/design_window_win.h"
 #include "design/undo_ring.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 #include "mnemonic/mnemonic_compile.h"
 #include "mnemonic/mnemonic_compile_win.h"
 #include "mnemonic/mnemonic_search.h"
@@ -24,10 +24,10 @@
 #include "mnemonic/mnemonic_screen.h"
 #include "mnemonic/mnemonic_window_win.h"
 #include "shell/command_ids.h"
-#include "shell/command_routing_win.h"
+#include "frame/frame_commands_win.h"
 #include "shell/compile_chain.h"
 #include "shell/documents.h"
-#include "shell/frame_win.h"
+#include "frame/frame_win.h"
 #include "shell/mode_flags.h"
 #include "shell/path_parts.h"
 #include "shell/settings_file.h"

@@ -2,7 +2,7 @@
 // and the statements its text holds.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <string>
 #include <vector>

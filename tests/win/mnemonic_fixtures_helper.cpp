@@ -7,7 +7,7 @@
 #include "shell/command_ids.h"
 #include "shell/command_routing.h"
 #include "shell/documents.h"
-#include "shell/frame_win.h"
+#include "frame/frame_win.h"
 #include "shell/toolbar_win.h"
 #include "shell/window_lists.h"
 #include "win/rig_helper.h"

@@ -3,7 +3,7 @@
 // compile command (1192), and the design the frame makes of it is opened on the design
 // screen. The program here is the one on which the compile once stopped ("継続性が無いか、
 // 論理接点がありません！"): a five-row condition whose outputs sit beside it.
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <gtest/gtest.h>
 
@@ -17,10 +17,10 @@
 #include "mnemonic/mnemonic_screen.h"
 #include "mnemonic/mnemonic_window_win.h"
 #include "shell/command_ids.h"
-#include "shell/command_routing_win.h"
+#include "frame/frame_commands_win.h"
 #include "shell/compile_chain.h"
 #include "shell/documents.h"
-#include "shell/frame_win.h"
+#include "frame/frame_win.h"
 #include "shell/mode_flags.h"
 #include "shell/path_parts.h"
 #include "shell/settings_file.h"

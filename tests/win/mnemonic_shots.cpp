@@ -2,7 +2,7 @@
 // text with whole-line comments, trailing comments in Japanese and a header line, with a
 // line selection and a highlighted match, and the same text a page further down. Not a
 // test: scripts/screenshot.sh --shots runs this program (screenshots.exe).
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "core/mnemonic_text.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 #include "mnemonic/mnemonic_screen.h"
 #include "mnemonic/mnemonic_window_win.h"
 #include "shell/command_ids.h"
 #include "shell/documents.h"
-#include "shell/frame_win.h"
+#include "frame/frame_win.h"
 #include "shell/modifier_keys_win.h"
 #include "shell/text_win.h"
 #include "shell/toolbar_win.h"

@@ -1,6 +1,6 @@
 // The mnemonic window on real windows under Wine: opening a .NIC written by the core,
 // typing, undo, the Windows clipboard and the popup menu, saving, and the close question.
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <gtest/gtest.h>
 
@@ -10,17 +10,17 @@
 
 #include "core/mnemonic_text.h"
 #include "design/undo_ring.h"
-#include "design/view_state.h"
-#include "mnemonic/current_text.h"
+#include "shell/view_state.h"
+#include "core/current_mnemonic_text.h"
 #include "mnemonic/mnemonic_editor.h"
 #include "mnemonic/mnemonic_screen.h"
 #include "mnemonic/mnemonic_window_win.h"
 #include "shell/command_ids.h"
-#include "shell/command_routing_win.h"
+#include "frame/frame_commands_win.h"
 #include "shell/documents.h"
 #include "shell/path_parts.h"
 #include "shell/settings_file.h"
-#include "shell/frame_win.h"
+#include "frame/frame_win.h"
 #include "shell/modifier_keys_win.h"
 #include "shell/popup_menu_win.h"
 #include "shell/text_win.h"

@@ -13,7 +13,7 @@
 #include "shell/command_ids.h"
 #include "shell/documents.h"
 #include "shell/documents_win.h"
-#include "shell/frame_win.h"
+#include "frame/frame_win.h"
 #include "shell/path_parts.h"
 #include "shell/text_win.h"
 #include "support/ladder_text.h"

@@ -33,7 +33,7 @@
 #include "design/view_geometry_win.h"
 #include "shell/command_ids.h"
 #include "shell/documents.h"
-#include "shell/frame_win.h"
+#include "frame/frame_win.h"
 #include "shell/text_win.h"
 #include "shell/toolbar_win.h"
 #include "target/device_images.h"

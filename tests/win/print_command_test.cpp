@@ -7,8 +7,8 @@
 #include "design/design_window_win.h"
 #include "shell/documents.h"
 #include "win/design_fixtures.h"
-#include "shell/print_command.h"
-#include "shell/print_command_win.h"
+#include "frame/print_command.h"
+#include "frame/print_command_win.h"
 #include "shell/settings_file.h"
 #include "tools/print_probe.h"
 

@@ -3,7 +3,7 @@
 // texts show which rows the page holds. Printing on a real printer is the end-to-end rig's
 // part (scripts/test.d/60-print-e2e.sh).
 #include "core/ladder_model.h"
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <commdlg.h>
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "shell/frame_win.h"
+#include "frame/frame_win.h"
 #include "shell/message_box_win.h"
 #include "shell/settings_file.h"
 #include "shell/text_win.h"

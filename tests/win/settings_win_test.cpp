@@ -1,7 +1,7 @@
 // file.ini on disk and the recent-file items of the File menu, with the real frame.
 #include "core/design_file.h"  // before <windows.h>, which defines OUT
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "shell/command_ids.h"
-#include "shell/frame_win.h"
+#include "frame/frame_win.h"
 #include "shell/settings_file.h"
 #include "target/serial_port.h"
 #include "shell/settings_win.h"

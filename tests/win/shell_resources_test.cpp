@@ -1,5 +1,5 @@
 // The menus, accelerators and string table as the program loads them.
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <gtest/gtest.h>
 

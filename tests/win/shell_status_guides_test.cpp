@@ -3,7 +3,7 @@
 
 
 #include "resources/resource_ids.h"
-#include "shell/command_routing_win.h"
+#include "frame/frame_commands_win.h"
 #include "shell/guide_dialogs_win.h"
 #include "shell/settings_file.h"
 #include "shell/status_parts.h"

@@ -1,6 +1,6 @@
 // The program keeps its texts as CP932 and shows them through the W functions, so the
 // user reads them right whatever the system's ANSI code page (Wine's default is 1252).
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 #include "core/notice.h"
 #include "shell/command_ids.h"
-#include "shell/frame_win.h"
+#include "frame/frame_win.h"
 #include "shell/message_box_win.h"
 #include "shell/text_win.h"
 #include "win/rig_helper.h"

@@ -41,7 +41,7 @@
 #include "board/monitor_window_win.h"
 #include "design/search_dialogs.h"
 #include "design/search_dialogs_win.h"
-#include "mnemonic/current_text.h"
+#include "core/current_mnemonic_text.h"
 #include "shell/file_dialog_win.h"
 #include "shell/message_box_win.h"
 #include "target/serial_port.h"

@@ -21,7 +21,7 @@
 // .SEQ and .NIC; the one-click write's save; the frame's conversion of the mnemonic compile's
 // operation file into the design file (1191); the frame's conversion of the operation file
 // into the mnemonic file (1193); file.ini.
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <gtest/gtest.h>
 
@@ -36,14 +36,14 @@
 #include "core/mnemonic_text.h"
 #include "design/design_document.h"
 #include "design/design_window_win.h"
-#include "design/view_state.h"
+#include "shell/view_state.h"
 #include "mnemonic/mnemonic_window_win.h"
 #include "shell/command_ids.h"
-#include "shell/command_routing_win.h"
+#include "frame/frame_commands_win.h"
 #include "shell/compile_chain.h"
 #include "shell/documents.h"
 #include "shell/file_dialog_win.h"
-#include "shell/frame_win.h"
+#include "frame/frame_win.h"
 #include "shell/message_box_win.h"
 #include "shell/settings_file.h"
 #include "shell/text_win.h"

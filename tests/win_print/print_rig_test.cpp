@@ -6,7 +6,7 @@
 // rows TAVOLIN_RIG_FROM to TAVOLIN_RIG_TO as the page range. The test prints the number
 // of sheets it expects as a line "expected pages N" for the script to compare.
 #include "core/ladder_model.h"
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include <commdlg.h>
 #include <dlgs.h>

@@ -29,7 +29,7 @@
 #include "target/serial_port_win.h"
 
 // Last: its macros (OUT, PARITY_NONE...) must not reach the program's own headers.
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 namespace {
 

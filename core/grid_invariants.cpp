@@ -1,4 +1,4 @@
-#include "design/grid_invariants.h"
+#include "core/grid_invariants.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // The one-click write and the COM dialog's exchanges over the simulated board: what the
 // board ends up holding, the messages in their order, and that no failure is ever
 // followed by a success message.
-#include "shell/one_click.h"
+#include "frame/one_click.h"
 
 #include <gtest/gtest.h>
 

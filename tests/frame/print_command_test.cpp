@@ -1,6 +1,6 @@
 // The print command's decisions: which case applies on which screen, the print mode, the
 // question and the paths handed to the printing library.
-#include "shell/print_command.h"
+#include "frame/print_command.h"
 
 #include <gtest/gtest.h>
 

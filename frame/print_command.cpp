@@ -1,4 +1,4 @@
-#include "shell/print_command.h"
+#include "frame/print_command.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
-// The core's model first: <windows.h> defines OUT as an empty macro, which would
-// swallow the part-code name.
+// The frame window: its creation and layout, the registration of every window class, the
+// start-up before the message loop, the loop itself and the end of the program.
 #include "core/design_file.h"
 #include "core/ladder_model.h"
 #include "target/device_images.h"
@@ -7,21 +7,22 @@
 #include "target/serial_port_win.h"
 
 #include "shell/file_replace_win.h"
-#include "shell/frame_win.h"
+#include "frame/frame_win.h"
 
 #include <commctrl.h>
 
 #include <cstring>
 
+#include "board/monitor_window_win.h"
 #include "design/design_window_win.h"
+#include "mnemonic/mnemonic_window_win.h"
 #include "resources/resource_ids.h"
 #include "shell/command_ids.h"
-#include "shell/document_windows_win.h"
 #include "shell/frame_layout.h"
 #include "shell/io_parts_list.h"
 #include "shell/message_box_win.h"
-#include "shell/print_command.h"
-#include "shell/print_command_win.h"
+#include "frame/print_command.h"
+#include "frame/print_command_win.h"
 #include "shell/settings_file.h"
 #include "shell/settings_win.h"
 #include "shell/status_bar_win.h"
@@ -29,27 +30,9 @@
 #include "shell/text_win.h"
 #include "shell/window_lists_win.h"
 
-HINSTANCE g_instance = nullptr;
 int g_show_command = SW_SHOWNORMAL;
-HWND g_frame = nullptr;
-HMENU g_frame_menu = nullptr;
-HMENU g_main_menu = nullptr;
-HMENU g_document_menu = nullptr;
-HMENU g_main_window_menu = nullptr;
-HMENU g_document_window_menu = nullptr;
-HWND g_mdi_client = nullptr;
-HWND g_status_bar = nullptr;
-HWND g_toolbar = nullptr;
-int g_status_height = 0;
-RECT g_client_rect{};
-char g_start_folder[PATH_BYTES] = "";
-char g_program_path[PATH_BYTES] = "";
-std::wstring g_program_folder;
 HMODULE g_print_library = nullptr;
 int g_first_guide_shown = 0;
-COLORREF g_design_background = 0;
-COLORREF g_design_comment_color = 0;
-COLORREF g_design_text_color = 0;
 FrameSlots g_frame_slots;
 
 namespace {
@@ -310,7 +293,7 @@ HWND start_program(HINSTANCE instance, int show_command, HACCEL* accelerators) {
   if (!register_window_class(frame_window_proc, 0, FRAME_CLASS, reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1),
                              L"arensta"))
     return nullptr;
-  if (!register_window_class(mnemonic_window_proc, CHILD_WINDOW_EXTRA_BYTES, MNEMONIC_CLASS,
+  if (!register_window_class(nic_window_proc, CHILD_WINDOW_EXTRA_BYTES, MNEMONIC_CLASS,
                              static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), L"nimoc"))
     return nullptr;
   delete_brush(g_monitor_brush);

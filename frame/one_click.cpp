@@ -1,4 +1,4 @@
-#include "shell/one_click.h"
+#include "frame/one_click.h"
 
 #include <algorithm>
 #include <cstring>
@@ -158,7 +158,7 @@ OneClickEnd run_one_click_write(const OneClickRequest& request, const OneClickHo
   // never one left from an earlier conversion or one freed with its window.
   call(host.repaint_designs);
   release_frame_mnemonic_text();
-  g_mnemonic_text = {};
+  clear_current_mnemonic_text();
   if (!read_back_operation_file(request.files.operation, request.main.open_path)) return OneClickEnd::NOT_READ_BACK;
   const int converted = host.convert_to_mnemonic ? host.convert_to_mnemonic() : -1;
   if (converted != 0 || g_mnemonic_text.empty()) return OneClickEnd::NOT_CONVERTED;

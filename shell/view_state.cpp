@@ -1,4 +1,4 @@
-#include "design/view_state.h"
+#include "shell/view_state.h"
 
 #include <cstring>
 

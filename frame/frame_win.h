@@ -8,36 +8,14 @@
 // window of each kind to close; any of them can refuse, and then nothing else happens.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
-#include <string>
+#include "shell/frame_handles_win.h"
 
-#include "shell/path_parts.h"
-
-// ---- program-wide frame state --------------------------------------------------------
-extern HINSTANCE g_instance;
+// ---- the frame's own state (its windows and menus are in shell/frame_handles_win.h) --------
 extern int g_show_command;        // the show mode given to the entry point
-extern HWND g_frame;
-extern HMENU g_frame_menu;        // the frame's menu bar at its creation
-extern HMENU g_main_menu;         // MYMENU
-extern HMENU g_document_menu;     // MYDOCUMENT
-extern HMENU g_main_window_menu;  // File popup of MYMENU: MDI window menu and home of the recent items
-extern HMENU g_document_window_menu;  // popup 1 of MYDOCUMENT, the window menu of the document menu
-extern HWND g_mdi_client;
-extern HWND g_status_bar;
-extern HWND g_toolbar;
-extern int g_status_height;       // height of the status bar, taken again before every child creation
-extern RECT g_client_rect;        // the frame's client rectangle
-extern char g_start_folder[PATH_BYTES];  // the current folder at start-up, short (8.3) form
-extern char g_program_path[PATH_BYTES];  // g_start_folder + "\tavolin.exe"
-extern std::wstring g_program_folder;    // g_start_folder as UTF-16: where file.ini is written
 extern HMODULE g_print_library;   // the printing library once loaded, else 0
 extern int g_first_guide_shown;   // 1 once the start-up guide was opened
-
-// The design colour set, chosen once at start-up by option bit 0.
-extern COLORREF g_design_background;
-extern COLORREF g_design_comment_color;
-extern COLORREF g_design_text_color;
 
 inline constexpr int MDI_CLIENT_ID = 1;
 // ChildWindowExtra of every document window: nine pointer-sized slots (36 bytes in a 32-bit

@@ -1,7 +1,7 @@
-// The core's model first: <windows.h> defines OUT as an empty macro.
+// The print command with the real windows: the question, the printing library, the hand-over.
 #include "core/ladder_model.h"
 
-#include "shell/print_command_win.h"
+#include "frame/print_command_win.h"
 
 #include <string>
 
@@ -9,7 +9,7 @@
 #include "shell/command_routing.h"
 #include "shell/command_routing_win.h"
 #include "shell/documents.h"
-#include "shell/frame_win.h"
+#include "frame/frame_win.h"
 #include "shell/message_box_win.h"
 #include "shell/settings_file.h"
 #include "shell/status_bar_win.h"

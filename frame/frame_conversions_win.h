@@ -2,10 +2,10 @@
 // file (1193) and into a design file (1191), the one-click save, compile and write of
 // the design toolbar (1254), and the COM communication command (1162) that opens the
 // COM dialog and the board's port. The work itself is portable (shell/compile_chain.h,
-// shell/one_click.h); these handlers supply the windows.
+// frame/one_click.h); these handlers supply the windows.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
 #include "core/ladder_model.h"
 

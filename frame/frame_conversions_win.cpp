@@ -1,20 +1,20 @@
-#include "shell/frame_conversions_win.h"
+#include "frame/frame_conversions_win.h"
 
 #include "shell/file_replace_win.h"
 
 #include <cstring>
 #include <string>
 
-#include "design/view_state.h"
+#include "shell/view_state.h"
 #include "board/com_dialog.h"
 #include "board/com_dialog_win.h"
 #include "shell/command_ids.h"
 #include "shell/command_routing_win.h"
 #include "shell/compile_chain.h"
 #include "core/seq_to_nic.h"
-#include "shell/frame_win.h"
+#include "frame/frame_win.h"
 #include "shell/message_box_win.h"
-#include "shell/one_click.h"
+#include "frame/one_click.h"
 #include "shell/settings_file.h"
 #include "shell/status_bar_win.h"
 #include "shell/text_win.h"
@@ -64,10 +64,7 @@ std::string open_record_path() {
 // longer name one of them. False when a window kept its edits (it stays, in its slot).
 bool close_mnemonic_windows() {
   if (!close_window_list(g_mnemonic_windows, 0)) return false;
-  if (!mnemonic_text_is_frame_owned()) {
-    g_mnemonic_text = {};
-    g_mnemonic_saved_text = {};
-  }
+  if (!mnemonic_text_is_frame_owned()) clear_current_mnemonic_text();
   return true;
 }
 

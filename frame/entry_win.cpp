@@ -1,8 +1,8 @@
 // The program's entry point. The command line is not used.
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
-#include "shell/command_routing_win.h"
-#include "shell/frame_win.h"
+#include "frame/frame_commands_win.h"
+#include "frame/frame_win.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
   HACCEL accelerators = nullptr;

@@ -1,10 +1,11 @@
 // The print command on the frame (CMD_PRINT): status text, question, loading the printing
 // library once from the program folder and handing it the design. The decisions are in
-// shell/print_command.h; this file only carries them out with the real windows.
+// frame/print_command.h; this file only carries them out with the real windows.
 #pragma once
 
-#include "shell/windows_api.h"
+#include "target/windows_api.h"
 
+#include "frame/print_command.h"
 #include "shell/printer_entry.h"
 
 extern PrinterEntry g_print_proc;  // "PrinterM" of the loaded library, looked up at every print
