@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/bounded_text.h"
 #include "design/compile_command.h"
 #include "design/compile_error_dialog_win.h"
 #include "design/design_window_win.h"
@@ -26,8 +27,6 @@
 namespace {
 
 bool is_live(WindowHandle handle) { return handle != 0 && handle != WINDOW_LIST_END && IsWindow(as_hwnd(handle)); }
-
-std::string bounded(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
 
 }  // namespace
 

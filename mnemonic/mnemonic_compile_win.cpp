@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/bounded_text.h"
 #include "core/mnemonic_parser.h"
 #include "design/view_state.h"
 #include "mnemonic/mnemonic_compile.h"
@@ -26,8 +27,6 @@
 namespace {
 
 bool is_live(WindowHandle handle) { return handle != 0 && handle != WINDOW_LIST_END && IsWindow(as_hwnd(handle)); }
-
-std::string bounded(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
 
 // What the error list keeps between messages: the error words it shows (a later compile
 // refills the program-wide list) and the window they belong to, whose document and view

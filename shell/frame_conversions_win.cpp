@@ -11,6 +11,7 @@
 #include "shell/command_ids.h"
 #include "shell/command_routing_win.h"
 #include "shell/compile_chain.h"
+#include "core/bounded_text.h"
 #include "core/seq_to_nic.h"
 #include "shell/frame_win.h"
 #include "shell/message_box_win.h"
@@ -48,15 +49,13 @@ ViewState* view_of(HWND window) {
   return window ? reinterpret_cast<ViewState*>(GetWindowLongPtrW(window, CHILD_EXTRA_VIEW_STATE)) : nullptr;
 }
 
-std::string bounded(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
-
 ProjectFiles current_project_files() { return project_files(g_project_drive, g_project_dir, g_project_name); }
 
 // The caption of the messages that name the open-file record: the main design's path,
 // or the project's design file when there is no main design window.
 std::string open_record_path() {
   if (ViewState* view = is_live(g_design_windows[0]) ? view_of(as_hwnd(g_design_windows[0])) : nullptr)
-    return bounded(view->path, sizeof view->path);
+    return std::string(bounded(view->path, sizeof view->path));
   return current_project_files().design;
 }
 
