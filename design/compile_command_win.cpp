@@ -24,14 +24,8 @@
 #include "shell/window_lists_win.h"
 #include "target/monitor_protocol.h"
 
-namespace {
-
-bool is_live(WindowHandle handle) { return handle != 0 && handle != WINDOW_LIST_END && IsWindow(as_hwnd(handle)); }
-
-}  // namespace
-
 void design_compile_command(HWND window) {
-  HWND main = is_live(g_design_windows[0]) ? as_hwnd(g_design_windows[0]) : nullptr;
+  HWND main = is_live_window(g_design_windows[0]) ? as_hwnd(g_design_windows[0]) : nullptr;
   LadderGrid* grid = main ? design_grid_of(main) : nullptr;
   LadderGrid* saved = main ? design_saved_copy_of(main) : nullptr;
   ViewState* main_view = main ? view_state_of(main) : nullptr;
@@ -68,11 +62,7 @@ void design_compile_command(HWND window) {
     }
     return mnemonic_closed && close_listed_windows(g_design_windows, MAX_LIST_WINDOWS - 1);
   };
-  host.close_screen_dialogs = [] {
-    auto& row = dialog_slot_row(g_screen_kind);
-    for (int slot = 0; slot <= 1; ++slot)
-      if (is_live(row[static_cast<size_t>(slot)])) SendMessageW(as_hwnd(row[static_cast<size_t>(slot)]), WM_CLOSE, 0, 0);
-  };
+  host.close_screen_dialogs = [] { close_live_dialogs(1); };
   host.query_modified = [main] { return static_cast<int>(SendMessageW(main, WM_COMMAND, CMD_QUERY_MODIFIED, 0)); };
   host.file_exists = [](const std::string& path) { return file_exists(path.c_str()); };
   host.open_compile_errors = [] { open_compile_error_list(g_frame); };
