@@ -6,8 +6,8 @@
 #include "core/design_file.h"
 #include "core/notice.h"
 #include "core/text_file.h"
+#include "target/board_link.h"
 #include "target/monitor_protocol.h"
-#include "target/serial_port.h"
 
 namespace {
 
@@ -57,36 +57,6 @@ bool save_active_design(const OneClickView& view, const OneClickMain& main) {
 }
 
 }  // namespace
-
-bool open_link_for_write() {
-  if (g_port_open != 0) return true;
-  g_current_port = g_com_number;
-  close_port(g_com_number);  // a slot left open by a failed probe would refuse a second open
-  open_port(g_com_number, LINK_BAUD_RATE, NO_PARITY);
-  if (!query_port_modem_status(g_com_number)) {
-    close_port(g_com_number);
-    g_port_open = 0;
-    show_notice(MSG_NO_COM_LINK, CAPTION_WARN, NoticeStyle::OK);
-    return false;
-  }
-  g_port_open = 1;
-  return true;
-}
-
-bool reopen_link_for_dialog() {
-  close_port(g_current_port);
-  g_current_port = g_com_number;
-  g_baud_rate = LINK_BAUD_RATE;
-  open_port(g_com_number, LINK_BAUD_RATE, NO_PARITY);
-  if (!query_port_modem_status(g_com_number)) {
-    g_port_open = 0;
-    show_notice(MSG_NO_COM_LINK, CAPTION_WARN, NoticeStyle::OK);
-    close_port(g_com_number);
-    return false;
-  }
-  g_port_open = 1;
-  return true;
-}
 
 OneClickEnd run_one_click_write(const OneClickRequest& request, const OneClickHost& host) {
   // The command belongs to the design window; from any other window it would write that

@@ -56,7 +56,7 @@ enum class OneClickEnd {
                         // back, converted or written into the board
   NOT_READ_BACK,
   NOT_CONVERTED,        // the conversion to mnemonics failed: nothing is written into the board
-  NO_LINK,              // "ＣＯＭ番号の不整合等で、..."
+  NO_LINK,              // MSG_NO_COM_LINK (target/board_link.h)
   WRITE_FAILED,         // the board did not take the program ("通信が成立していません！", or
                         // MSG_STATEMENT_NOT_ASCII for a statement a 7-bit board cannot hold)
   WRITTEN,              // "プログラムの書き込み処理が終了しました。" (and, on a line of its own,
@@ -71,20 +71,12 @@ struct OneClickRequest {
 
 OneClickEnd run_one_click_write(const OneClickRequest& request, const OneClickHost& host);
 
-// Opens the board's port for the program write when the link is off: slot g_com_number at
-// 9600 baud, checked by its modem status. false after the message MSG_NO_COM_LINK (the
-// slot is then closed and the link off).
-bool open_link_for_write();
-// The COM dialog's opening: closes the current slot, opens g_com_number and checks it.
-bool reopen_link_for_dialog();
-
 inline constexpr char MSG_ONE_CLICK_NOTICE[] = "ファイルの保存から変換、書き込み作業を実行します。\n";
 inline constexpr char MSG_SECOND_FILE[] = "メイン･ファイル以外は保存出来ません！";
 inline constexpr char MSG_READ_ONLY[] = "読取り専用ファイルです";
 inline constexpr char MSG_UNNAMED[] = "名前付けて保存して下さい！";
 inline constexpr char MSG_NO_MAIN_DESIGN[] = "最初のファイル以外コンパイル出来ません！";
 inline constexpr char MSG_CLOSE_OTHERS[] = "開かれているNICファイル等を閉じます！";
-inline constexpr char MSG_NO_COM_LINK[] = "ＣＯＭ番号の不整合等で、\n通信が成立していません！！";
 inline constexpr char MSG_NOTHING_WRITTEN[] = "コンパイルが出来なかったため、\nボードには何も書き込んでいません！";
 inline constexpr char MSG_PROGRAM_WRITTEN[] = "プログラムの書き込み処理が終了しました。";
 inline constexpr char UNNAMED_DESIGN_TITLE[] = "新規.MBS";

@@ -23,6 +23,7 @@
 #include "support/board_simulator.h"
 #include "support/ladder_text.h"
 #include "support/notice_recorder.h"
+#include "target/board_link.h"
 #include "target/device_images.h"
 #include "target/monitor_protocol.h"
 #include "target/serial_port.h"
