@@ -44,14 +44,14 @@ void design_compile_command(HWND window) {
     request.design_marks = design_window_marks(*main_view);
   }
 
-  DesignCompileHost host;
+  CompileHost host;
   host.reset_design_modes = [] { reset_design_modes(); };
   host.status = [](const char* text) { set_status_part_text(0, text); };
-  host.other_windows_open = [] {
+  host.other_screens_open = [] {
     return next_live_window(g_monitor_windows, 0) != 0 || next_live_window(g_mnemonic_windows, 0) != 0 ||
            next_live_window(g_design_windows, 1) != 0;
   };
-  host.close_other_windows = [] {
+  host.close_other_screens = [] {
     // A window that keeps its edits stops the compile: the files under it stay as they are.
     if (!close_window_list(g_monitor_windows, 0)) return false;
     const bool mnemonic_closed = close_window_list(g_mnemonic_windows, 0);
@@ -67,7 +67,7 @@ void design_compile_command(HWND window) {
   host.file_exists = [](const std::string& path) { return file_exists(path.c_str()); };
   host.open_compile_errors = [] { open_compile_error_list(g_frame); };
   host.repaint_designs = [] { invalidate_window_list(g_design_windows, 0); };
-  host.convert_to_mnemonic = [] {
+  host.convert_compiled_files = [] {
     return g_frame ? static_cast<int>(SendMessageW(g_frame, WM_COMMAND, CMD_SEQ_TO_MNEMONIC, 0)) : -1;
   };
   host.clear_main_selection = [main_view] {

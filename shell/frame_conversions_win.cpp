@@ -145,9 +145,9 @@ LRESULT write_ladder_command(HWND frame, WPARAM, LPARAM) {
     request.main.open_path = bounded(main_view->path, sizeof main_view->path);
   }
 
-  OneClickHost host;
-  host.monitor_or_mnemonic_open = [] { return is_live_window(g_monitor_windows[0]) || is_live_window(g_mnemonic_windows[0]); };
-  host.close_monitor_and_mnemonic = [] { return close_window_list(g_monitor_windows, 0) && close_mnemonic_windows(); };
+  CompileHost host;
+  host.other_screens_open = [] { return is_live_window(g_monitor_windows[0]) || is_live_window(g_mnemonic_windows[0]); };
+  host.close_other_screens = [] { return close_window_list(g_monitor_windows, 0) && close_mnemonic_windows(); };
   host.close_screen_dialogs = [] { close_live_dialogs(1); };
   host.open_compile_errors = [frame] {
     if (g_compile_error_opener) g_compile_error_opener(frame);
@@ -160,7 +160,7 @@ LRESULT write_ladder_command(HWND frame, WPARAM, LPARAM) {
     main_view->range_active = 0;
     main_view->mark_rows[0] = NO_MARK_ROW;
   };
-  host.convert_to_mnemonic = [frame] {
+  host.convert_compiled_files = [frame] {
     return static_cast<int>(SendMessageW(frame, WM_COMMAND, CMD_SEQ_TO_MNEMONIC, 0));
   };
   // From here the command serves the main design window.
