@@ -7,7 +7,7 @@
 #include "core/mnemonic_text.h"
 #include "core/notice.h"
 #include "shell/compile_chain.h"
-#include "frame/one_click.h"
+#include "target/board_link.h"
 #include "target/monitor_protocol.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "core/bounded_text.h"
 #include "core/device_tables.h"
 #include "core/instruction_tables.h"
 #include "design/element_pictures.h"
@@ -28,8 +29,6 @@ std::string format(const char* fmt, auto... args) {
   const int n = std::snprintf(buffer, sizeof buffer, fmt, args...);
   return std::string(buffer, static_cast<size_t>(std::clamp(n, 0, static_cast<int>(sizeof buffer) - 1)));
 }
-
-std::string_view bounded(const char* text, size_t size) { return {text, strnlen(text, size)}; }
 
 PaintItem make_item(PaintKind kind, PixelRect rect, int row, int column) {
   PaintItem item{};

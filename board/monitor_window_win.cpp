@@ -62,7 +62,6 @@ HWND g_loaded_window = nullptr;
 // A close asked for while a poll ran: carried out when the tick ends.
 bool g_close_after_tick = false;
 
-bool is_live(WindowHandle handle) { return handle != 0 && handle != WINDOW_LIST_END && IsWindow(as_hwnd(handle)); }
 bool any_live(std::span<const WindowHandle> list) { return next_live_window(list, 0) != 0; }
 
 ConstGridSpan shown_grid() { return g_monitor_grid != nullptr ? ConstGridSpan(*g_monitor_grid) : ConstGridSpan(); }
@@ -195,7 +194,7 @@ LRESULT on_create(HWND window, LPARAM lparam) {
     return fail_creation(window, *view, MSG_NO_OPERATION_FILE, record.path, count_before);
   }
   clear_cell_states(*g_monitor_grid, count_program_rows(*g_monitor_grid) + 1);
-  if (!is_live(g_design_windows[0])) save_settings();  // without the main design window
+  if (!is_live_window(g_design_windows[0])) save_settings();  // without the main design window
   std::fclose(file);
 
   set_cpu_label_text(monitor_cpu_label(g_cpu_settings.cpu_name, g_cpu_settings.option_b != 0));
@@ -440,7 +439,7 @@ void notify_monitor_windows(HWND sender, LPARAM lparam) {
   for (size_t i = 0; i < g_monitor_windows.size(); ++i) {
     const WindowHandle handle = g_monitor_windows[i];
     if (handle == WINDOW_LIST_END) break;
-    if (is_live(handle)) SendMessageW(as_hwnd(handle), WM_COMMAND, CMD_SYNC_VIEW, lparam);
+    if (is_live_window(handle)) SendMessageW(as_hwnd(handle), WM_COMMAND, CMD_SYNC_VIEW, lparam);
   }
 }
 

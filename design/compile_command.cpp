@@ -1,7 +1,6 @@
 #include "design/compile_command.h"
 
 #include "core/notice.h"
-#include "target/monitor_protocol.h"
 
 namespace {
 
@@ -13,9 +12,20 @@ bool ask(const char* text, const char* caption) {
   return show_notice(text, caption, NoticeStyle::OK_CANCEL) == NoticeAnswer::OK;
 }
 
+DesignCompileEnd design_compile_end(CompileChainEnd end) {
+  switch (end) {
+    case CompileChainEnd::UNSUPPORTED_BRANCH: return DesignCompileEnd::UNSUPPORTED_BRANCH;
+    case CompileChainEnd::NOT_WRITTEN: return DesignCompileEnd::NOT_WRITTEN;
+    case CompileChainEnd::NOT_READ_BACK: return DesignCompileEnd::NOT_READ_BACK;
+    case CompileChainEnd::NOT_CONVERTED: return DesignCompileEnd::NOT_CONVERTED;
+    case CompileChainEnd::CONVERTED: return DesignCompileEnd::CONVERTED;
+  }
+  return DesignCompileEnd::NOT_WRITTEN;
+}
+
 }  // namespace
 
-DesignCompileResult run_design_compile(const DesignCompileRequest& request, const DesignCompileHost& host) {
+DesignCompileResult run_design_compile(const DesignCompileRequest& request, const CompileHost& host) {
   DesignCompileResult result;
   call(host.reset_design_modes);
   if (host.status) host.status("READY");
@@ -43,17 +53,10 @@ DesignCompileResult run_design_compile(const DesignCompileRequest& request, cons
     result.end = DesignCompileEnd::NOT_WRITTEN;
     return result;
   }
-  if (host.other_windows_open && host.other_windows_open()) {
-    if (!ask(MSG_COMPILE_CLOSE_OTHERS, CAPTION_WARN)) {
-      result.end = DesignCompileEnd::KEPT_WINDOWS;
-      return result;
-    }
-    if (host.close_other_windows && !host.close_other_windows()) {
-      result.end = DesignCompileEnd::KEPT_WINDOWS;
-      return result;
-    }
+  if (!close_screens_for_compile(host)) {
+    result.end = DesignCompileEnd::KEPT_WINDOWS;
+    return result;
   }
-  call(host.close_screen_dialogs);
   const bool operation_exists = host.file_exists && host.file_exists(request.files.operation);
   if (operation_exists && host.query_modified && host.query_modified() == 0 &&
       !ask(MSG_COMPILE_UNCHANGED, CAPTION_CONFIRM)) {
@@ -70,42 +73,12 @@ DesignCompileResult run_design_compile(const DesignCompileRequest& request, cons
   compile.open_path = request.open_path;
   compile.has_design_marks = true;
   compile.design_marks = request.design_marks;
-  const CompileOutcome outcome = compile_design_to_files(compile);
+  // A compile the compiler or the rebuild stopped still reads back the operation file an
+  // earlier compile left, so the frame's view follows what is on disk.
+  const CompileChainOutcome outcome = compile_read_back_and_convert(
+      compile, host, StoppedCompileRule{.read_back_previous_files = true, .operation_file_existed = operation_exists});
   result.compiled = true;
   result.step = outcome.step;
-  if (outcome.step == CompileStep::COMPILE_ERRORS) call(host.open_compile_errors);
-  if (!outcome.read_back()) {
-    result.end = outcome.step == CompileStep::UNSUPPORTED_BRANCH ? DesignCompileEnd::UNSUPPORTED_BRANCH
-                                                                  : DesignCompileEnd::NOT_WRITTEN;
-    // The grid is as it was: the window repaints nothing new.
-    return result;
-  }
-
-  // Whatever the compile did, the frame's view of the files follows what is on disk: the
-  // operation file (the new one, or the one a failed compile left) is read back and
-  // converted again. Only a text this conversion makes counts as converted.
-  call(host.repaint_designs);
-  // A compile that ended without files, when no earlier compile left any, has nothing to
-  // read back: the error list (or the compiler's own message) has said why, and a second
-  // message that the operation file is missing would read as a second failure.
-  if (outcome.step != CompileStep::WRITTEN && !operation_exists) {
-    result.end = DesignCompileEnd::NOT_READ_BACK;
-    return result;
-  }
-  release_frame_mnemonic_text();
-  clear_current_mnemonic_text();
-  if (!read_back_operation_file(request.files.operation, request.open_path)) {
-    result.end = DesignCompileEnd::NOT_READ_BACK;
-    return result;
-  }
-  if (host.convert_to_mnemonic) host.convert_to_mnemonic();
-  if (g_mnemonic_text.empty()) {
-    result.end = DesignCompileEnd::NOT_CONVERTED;
-    return result;
-  }
-  call(host.clear_main_selection);
-  call(host.reset_design_modes);
-  take_loaded_cpu_settings();
-  result.end = DesignCompileEnd::CONVERTED;
+  result.end = design_compile_end(outcome.end);
   return result;
 }

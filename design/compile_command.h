@@ -2,7 +2,7 @@
 // needs no window: the refusals and questions, the compile into the project's files
 // (shell/compile_chain.h, the same chain the frame's one-click write runs), the read-back
 // of the operation file and the frame's conversion to mnemonics. What it needs of the
-// windows comes through DesignCompileHost; the messages go through show_notice.
+// windows comes through the compile chain's CompileHost; the messages go through show_notice.
 #pragma once
 
 #include <functional>
@@ -10,22 +10,6 @@
 
 #include "core/ladder_model.h"
 #include "shell/compile_chain.h"
-
-struct DesignCompileHost {
-  std::function<void()> reset_design_modes;
-  std::function<void(const char* text)> status;
-  std::function<bool()> other_windows_open;       // monitor, mnemonic or further document windows
-  // Closes them; false when one of them refused (Cancel at its save question): the compile
-  // then stops, and no file under that window is rewritten.
-  std::function<bool()> close_other_windows;
-  std::function<void()> close_screen_dialogs;     // slots 0 and 1 of the current screen's row
-  std::function<int()> query_modified;            // CMD_QUERY_MODIFIED to the main design window
-  std::function<bool(const std::string& path)> file_exists;
-  std::function<void()> open_compile_errors;      // the compile-error list
-  std::function<void()> repaint_designs;
-  std::function<int()> convert_to_mnemonic;       // the frame's 1193: 0 when it made the text
-  std::function<void()> clear_main_selection;     // range off, row mark cleared
-};
 
 struct DesignCompileRequest {
   void* owner = nullptr;          // owner of the compiler's own questions
@@ -42,7 +26,7 @@ struct DesignCompileRequest {
 enum class DesignCompileEnd {
   NO_MAIN_DESIGN,      // "最初のファイル以外コンパイル出来ません！"
   UNNAMED,             // "新しい名前で保存してからにして下さい！"
-  KEPT_WINDOWS,        // Cancel to "開かれているNICファイル等を閉じます！", or a window kept its edits
+  KEPT_WINDOWS,        // Cancel to MSG_CLOSE_OTHERS, or a window kept its edits
   NOT_FORCED,          // Cancel to "回路上の変更が有りませんが\n強行しますか？"
   UNSUPPORTED_BRANCH,  // the compile stopped without a read-back
   NOT_WRITTEN,         // a file of the set was refused or could not be written: the command stops
@@ -56,10 +40,11 @@ struct DesignCompileResult {
   bool compiled = false;                    // the compile phase ran
 };
 
-DesignCompileResult run_design_compile(const DesignCompileRequest& request, const DesignCompileHost& host);
+// The command uses every slot of the host; the other screens it closes are the monitor and
+// mnemonic windows and the further document windows.
+DesignCompileResult run_design_compile(const DesignCompileRequest& request, const CompileHost& host);
 
 inline constexpr char MSG_COMPILE_UNNAMED[] = "新しい名前で保存してからにして下さい！";
 inline constexpr char MSG_COMPILE_NO_MAIN[] = "最初のファイル以外コンパイル出来ません！";
-inline constexpr char MSG_COMPILE_CLOSE_OTHERS[] = "開かれているNICファイル等を閉じます！";
 inline constexpr char MSG_COMPILE_UNCHANGED[] = "回路上の変更が有りませんが\n強行しますか？";
 inline constexpr char UNNAMED_PROJECT[] = "新規";

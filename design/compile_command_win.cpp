@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/bounded_text.h"
 #include "design/compile_command.h"
 #include "design/compile_error_dialog_win.h"
 #include "design/design_window_win.h"
@@ -23,16 +24,8 @@
 #include "shell/window_lists_win.h"
 #include "target/monitor_protocol.h"
 
-namespace {
-
-bool is_live(WindowHandle handle) { return handle != 0 && handle != WINDOW_LIST_END && IsWindow(as_hwnd(handle)); }
-
-std::string bounded(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
-
-}  // namespace
-
 void design_compile_command(HWND window) {
-  HWND main = is_live(g_design_windows[0]) ? as_hwnd(g_design_windows[0]) : nullptr;
+  HWND main = is_live_window(g_design_windows[0]) ? as_hwnd(g_design_windows[0]) : nullptr;
   LadderGrid* grid = main ? design_grid_of(main) : nullptr;
   LadderGrid* saved = main ? design_saved_copy_of(main) : nullptr;
   ViewState* main_view = main ? view_state_of(main) : nullptr;
@@ -51,14 +44,14 @@ void design_compile_command(HWND window) {
     request.design_marks = design_window_marks(*main_view);
   }
 
-  DesignCompileHost host;
+  CompileHost host;
   host.reset_design_modes = [] { reset_design_modes(); };
   host.status = [](const char* text) { set_status_part_text(0, text); };
-  host.other_windows_open = [] {
+  host.other_screens_open = [] {
     return next_live_window(g_monitor_windows, 0) != 0 || next_live_window(g_mnemonic_windows, 0) != 0 ||
            next_live_window(g_design_windows, 1) != 0;
   };
-  host.close_other_windows = [] {
+  host.close_other_screens = [] {
     // A window that keeps its edits stops the compile: the files under it stay as they are.
     if (!close_window_list(g_monitor_windows, 0)) return false;
     const bool mnemonic_closed = close_window_list(g_mnemonic_windows, 0);
@@ -66,16 +59,12 @@ void design_compile_command(HWND window) {
     if (mnemonic_closed && !mnemonic_text_is_frame_owned()) clear_current_mnemonic_text();
     return mnemonic_closed && close_listed_windows(g_design_windows, MAX_LIST_WINDOWS - 1);
   };
-  host.close_screen_dialogs = [] {
-    auto& row = dialog_slot_row(g_screen_kind);
-    for (int slot = 0; slot <= 1; ++slot)
-      if (is_live(row[static_cast<size_t>(slot)])) SendMessageW(as_hwnd(row[static_cast<size_t>(slot)]), WM_CLOSE, 0, 0);
-  };
+  host.close_screen_dialogs = [] { close_live_dialogs(1); };
   host.query_modified = [main] { return static_cast<int>(SendMessageW(main, WM_COMMAND, CMD_QUERY_MODIFIED, 0)); };
   host.file_exists = [](const std::string& path) { return file_exists(path.c_str()); };
   host.open_compile_errors = [] { open_compile_error_list(g_frame); };
   host.repaint_designs = [] { invalidate_window_list(g_design_windows, 0); };
-  host.convert_to_mnemonic = [] {
+  host.convert_compiled_files = [] {
     return g_frame ? static_cast<int>(SendMessageW(g_frame, WM_COMMAND, CMD_SEQ_TO_MNEMONIC, 0)) : -1;
   };
   host.clear_main_selection = [main_view] {

@@ -23,8 +23,6 @@ using ErrorWords = std::vector<uint32_t>;
 
 ErrorWords* words_of(HWND dialog) { return reinterpret_cast<ErrorWords*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
 
-bool is_live(WindowHandle handle) { return handle != 0 && handle != WINDOW_LIST_END && IsWindow(as_hwnd(handle)); }
-
 // The design window the errors belong to: the active child when it shows the main file
 // (the compile always compiles the main design), else the main design window.
 HWND target_window() {
@@ -32,7 +30,7 @@ HWND target_window() {
   if (active != nullptr && find_window_in_list(g_design_windows, active) > 0) {
     if (const ViewState* view = view_state_of(active); view != nullptr && view_file_number(*view) == 0) return active;
   }
-  return is_live(g_design_windows[0]) ? as_hwnd(g_design_windows[0]) : nullptr;
+  return is_live_window(g_design_windows[0]) ? as_hwnd(g_design_windows[0]) : nullptr;
 }
 
 void fill_list(HWND dialog) {

@@ -39,8 +39,6 @@ constexpr char STATUS_READY[] = "READY";
 DesignDialogOpener g_dialog_opener = nullptr;
 ContinuedSearchHooks g_search_hooks;
 
-bool is_live(WindowHandle handle) { return handle != 0 && handle != WINDOW_LIST_END && IsWindow(as_hwnd(handle)); }
-
 int message(HWND owner, const char* text, const char* caption, UINT style = MB_OK) {
   return show_message_box(owner, text, caption, style);
 }
@@ -188,7 +186,7 @@ void enter_command(HWND window, LadderGrid& grid, ViewState& view) {
 
 // The main design window's saved copy follows a saved grid.
 void take_saved_copy(LadderGrid& grid) {
-  HWND main = is_live(g_design_windows[0]) ? as_hwnd(g_design_windows[0]) : nullptr;
+  HWND main = is_live_window(g_design_windows[0]) ? as_hwnd(g_design_windows[0]) : nullptr;
   LadderGrid* saved = main != nullptr ? design_saved_copy_of(main) : nullptr;
   if (saved != nullptr) {
     g_saved_uncompiled = grid_differs(grid, *saved) == 1 ? 1 : 0;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "core/bounded_text.h"
 #include "core/device_tables.h"
 #include "core/instruction_tables.h"
 #include "core/sjis.h"
@@ -25,8 +26,6 @@ std::string format(const char* fmt, auto... args) {
   const int n = std::snprintf(buffer, sizeof buffer, fmt, args...);
   return std::string(buffer, static_cast<size_t>(std::clamp(n, 0, static_cast<int>(sizeof buffer) - 1)));
 }
-
-std::string_view bounded(const char* text, size_t size) { return {text, strnlen(text, size)}; }
 
 const char* letter_of(uint32_t operand) { return device_letter(operand_device_index(operand)); }
 DeviceIndex index_of(uint32_t operand) { return operand_device_index(operand); }

@@ -56,8 +56,6 @@ constexpr char SAVE_FAILED[] = "ファイル保存に失敗しました！";
 constexpr char FITTED[] = "画面を最大化しました。";
 constexpr char NEW_DESIGN_FILE[] = "新規.MBS";
 
-bool is_live(WindowHandle handle) { return handle != 0 && handle != WINDOW_LIST_END && IsWindow(as_hwnd(handle)); }
-
 // The title of a window being created. The MDI client lists the window in its Window menu,
 // with this title, and redraws the menu bar when it shows and activates the window after
 // WM_CREATE; a refresh of the menu now would only list the other windows again.
@@ -168,7 +166,7 @@ bool load_design(HWND window, ViewState& view, LadderGrid*& grid) {
     g_comments_changed = 0;
     view.comment_display = 0;
     take_loaded_settings();
-    if (!is_live(g_mnemonic_windows[0])) save_settings();
+    if (!is_live_window(g_mnemonic_windows[0])) save_settings();
     show_cpu_label();
     title_new_window(window, view.path);
     return true;

@@ -10,7 +10,6 @@
 
 namespace {
 
-bool is_live(WindowHandle w) { return w != 0 && IsWindow(as_hwnd(w)) != FALSE; }
 bool is_iconic(WindowHandle w) { return IsIconic(as_hwnd(w)) != FALSE; }
 ViewState* view_of(WindowHandle w) { return view_state_of(as_hwnd(w)); }
 
@@ -47,7 +46,7 @@ static_assert(OPEN_FILE_READ_ONLY == OFN_READONLY);
 
 OPENFILENAMEA* open_file_of(ViewState& view) { return reinterpret_cast<OPENFILENAMEA*>(&view.open_file); }
 
-const DesignViewOps WIN32_DESIGN_VIEW_OPS{is_live, is_iconic, view_of};
+const DesignViewOps WIN32_DESIGN_VIEW_OPS{is_live_window, is_iconic, view_of};
 
 ViewState* view_state_of(HWND window) {
   if (window == nullptr || IsWindow(window) == FALSE) return nullptr;

@@ -11,6 +11,7 @@
 #include "shell/command_ids.h"
 #include "shell/command_routing_win.h"
 #include "shell/compile_chain.h"
+#include "core/bounded_text.h"
 #include "core/seq_to_nic.h"
 #include "frame/frame_win.h"
 #include "shell/message_box_win.h"
@@ -35,8 +36,6 @@ DesignWindowDocument read_design_document(HWND window) {
 DesignDocumentReader g_design_reader = read_design_document;
 CompileErrorListOpener g_compile_error_opener = nullptr;
 
-bool is_live(WindowHandle window) { return window != 0 && IsWindow(as_hwnd(window)); }
-
 bool is_design_window(HWND window) {
   if (window == nullptr || !IsWindow(window)) return false;
   wchar_t name[32] = L"";
@@ -48,15 +47,13 @@ ViewState* view_of(HWND window) {
   return window ? reinterpret_cast<ViewState*>(GetWindowLongPtrW(window, CHILD_EXTRA_VIEW_STATE)) : nullptr;
 }
 
-std::string bounded(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
-
 ProjectFiles current_project_files() { return project_files(g_project_drive, g_project_dir, g_project_name); }
 
 // The caption of the messages that name the open-file record: the main design's path,
 // or the project's design file when there is no main design window.
 std::string open_record_path() {
-  if (ViewState* view = is_live(g_design_windows[0]) ? view_of(as_hwnd(g_design_windows[0])) : nullptr)
-    return bounded(view->path, sizeof view->path);
+  if (ViewState* view = is_live_window(g_design_windows[0]) ? view_of(as_hwnd(g_design_windows[0])) : nullptr)
+    return std::string(bounded(view->path, sizeof view->path));
   return current_project_files().design;
 }
 
@@ -82,7 +79,7 @@ namespace {
 bool mnemonic_window_shows(const std::string& path) {
   for (WindowHandle handle : g_mnemonic_windows) {
     if (handle == WINDOW_LIST_END) break;
-    if (!is_live(handle)) continue;
+    if (!is_live_window(handle)) continue;
     const ViewState* view = view_of(as_hwnd(handle));
     if (view != nullptr && same_file_path(bounded(view->path, sizeof view->path), path)) return true;
   }
@@ -102,7 +99,7 @@ LRESULT seq_to_mnemonic_command(HWND frame, WPARAM, LPARAM) {
   // mnemonic file exists, and when the file the conversion writes exists or a window shows
   // it; a window that keeps its edits stops the command, and its file is not rewritten.
   const std::string project_mnemonic = current_project_files().mnemonic;
-  if (is_live(g_mnemonic_windows[0]) &&
+  if (is_live_window(g_mnemonic_windows[0]) &&
       (file_exists(project_mnemonic.c_str()) || file_exists(mnemonic.c_str()) || mnemonic_window_shows(mnemonic)) &&
       !close_mnemonic_windows())
     return 1;
@@ -135,7 +132,7 @@ LRESULT write_ladder_command(HWND frame, WPARAM, LPARAM) {
     request.view.title = bounded(view->title, sizeof view->title);
     request.view.grid = g_design_reader(active).grid;
   }
-  HWND main = is_live(g_design_windows[0]) ? as_hwnd(g_design_windows[0]) : nullptr;
+  HWND main = is_live_window(g_design_windows[0]) ? as_hwnd(g_design_windows[0]) : nullptr;
   ViewState* main_view = view_of(main);
   if (main != nullptr && main_view != nullptr) {
     const DesignWindowDocument document = g_design_reader(main);
@@ -145,14 +142,10 @@ LRESULT write_ladder_command(HWND frame, WPARAM, LPARAM) {
     request.main.open_path = bounded(main_view->path, sizeof main_view->path);
   }
 
-  OneClickHost host;
-  host.monitor_or_mnemonic_open = [] { return is_live(g_monitor_windows[0]) || is_live(g_mnemonic_windows[0]); };
-  host.close_monitor_and_mnemonic = [] { return close_window_list(g_monitor_windows, 0) && close_mnemonic_windows(); };
-  host.close_screen_dialogs = [] {
-    auto& row = dialog_slot_row(g_screen_kind);
-    for (int slot = 0; slot <= 1; ++slot)
-      if (is_live(row[slot])) SendMessageW(as_hwnd(row[slot]), WM_CLOSE, 0, 0);
-  };
+  CompileHost host;
+  host.other_screens_open = [] { return is_live_window(g_monitor_windows[0]) || is_live_window(g_mnemonic_windows[0]); };
+  host.close_other_screens = [] { return close_window_list(g_monitor_windows, 0) && close_mnemonic_windows(); };
+  host.close_screen_dialogs = [] { close_live_dialogs(1); };
   host.open_compile_errors = [frame] {
     if (g_compile_error_opener) g_compile_error_opener(frame);
   };
@@ -164,7 +157,7 @@ LRESULT write_ladder_command(HWND frame, WPARAM, LPARAM) {
     main_view->range_active = 0;
     main_view->mark_rows[0] = NO_MARK_ROW;
   };
-  host.convert_to_mnemonic = [frame] {
+  host.convert_compiled_files = [frame] {
     return static_cast<int>(SendMessageW(frame, WM_COMMAND, CMD_SEQ_TO_MNEMONIC, 0));
   };
   // From here the command serves the main design window.

@@ -6,8 +6,8 @@
 #include "core/design_file.h"
 #include "core/notice.h"
 #include "core/text_file.h"
+#include "target/board_link.h"
 #include "target/monitor_protocol.h"
-#include "target/serial_port.h"
 
 namespace {
 
@@ -58,37 +58,7 @@ bool save_active_design(const OneClickView& view, const OneClickMain& main) {
 
 }  // namespace
 
-bool open_link_for_write() {
-  if (g_port_open != 0) return true;
-  g_current_port = g_com_number;
-  close_port(g_com_number);  // a slot left open by a failed probe would refuse a second open
-  open_port(g_com_number, LINK_BAUD_RATE, NO_PARITY);
-  if (!query_port_modem_status(g_com_number)) {
-    close_port(g_com_number);
-    g_port_open = 0;
-    show_notice(MSG_NO_COM_LINK, CAPTION_WARN, NoticeStyle::OK);
-    return false;
-  }
-  g_port_open = 1;
-  return true;
-}
-
-bool reopen_link_for_dialog() {
-  close_port(g_current_port);
-  g_current_port = g_com_number;
-  g_baud_rate = LINK_BAUD_RATE;
-  open_port(g_com_number, LINK_BAUD_RATE, NO_PARITY);
-  if (!query_port_modem_status(g_com_number)) {
-    g_port_open = 0;
-    show_notice(MSG_NO_COM_LINK, CAPTION_WARN, NoticeStyle::OK);
-    close_port(g_com_number);
-    return false;
-  }
-  g_port_open = 1;
-  return true;
-}
-
-OneClickEnd run_one_click_write(const OneClickRequest& request, const OneClickHost& host) {
+OneClickEnd run_one_click_write(const OneClickRequest& request, const CompileHost& host) {
   // The command belongs to the design window; from any other window it would write that
   // window's document over a design file.
   if (!request.view.is_design_window || request.view.grid.empty()) return OneClickEnd::NOT_A_DESIGN_WINDOW;
@@ -128,12 +98,7 @@ OneClickEnd run_one_click_write(const OneClickRequest& request, const OneClickHo
     notify(MSG_NO_MAIN_DESIGN, CAPTION_WARN);
     return OneClickEnd::NO_MAIN_DESIGN;
   }
-  if (host.monitor_or_mnemonic_open && host.monitor_or_mnemonic_open()) {
-    if (show_notice(MSG_CLOSE_OTHERS, CAPTION_WARN, NoticeStyle::OK_CANCEL) != NoticeAnswer::OK)
-      return OneClickEnd::CANCELLED;
-    if (host.close_monitor_and_mnemonic && !host.close_monitor_and_mnemonic()) return OneClickEnd::CANCELLED;
-  }
-  call(host.close_screen_dialogs);
+  if (!close_screens_for_compile(host)) return OneClickEnd::CANCELLED;
 
   CompileRequest compile;
   compile.grid = request.main.grid;
@@ -141,30 +106,25 @@ OneClickEnd run_one_click_write(const OneClickRequest& request, const OneClickHo
   compile.files = request.files;
   compile.view_path = view.path;
   compile.open_path = request.main.open_path;
-  const CompileOutcome compiled = compile_design_to_files(compile);
-  if (compiled.step == CompileStep::COMPILE_ERRORS) call(host.open_compile_errors);
-  if (compiled.step == CompileStep::UNSUPPORTED_BRANCH) return OneClickEnd::UNSUPPORTED_BRANCH;
   // A compile that ended early leaves the previous files: the board keeps what it has
   // rather than get an older program than the design shows, and the user is told so.
-  // Nothing is read back or converted, since nothing is written.
-  if (compiled.step != CompileStep::WRITTEN) {
-    call(host.repaint_designs);
-    notify(MSG_NOTHING_WRITTEN, CAPTION_WARN);
-    return OneClickEnd::COMPILE_FAILED;
+  // Nothing is read back or converted, since nothing is written. Only the text this run
+  // converts is written into the board.
+  const CompileChainOutcome compiled =
+      compile_read_back_and_convert(compile, host, StoppedCompileRule{.read_back_previous_files = false});
+  switch (compiled.end) {
+    case CompileChainEnd::UNSUPPORTED_BRANCH:
+      return OneClickEnd::UNSUPPORTED_BRANCH;
+    case CompileChainEnd::NOT_WRITTEN:
+      notify(MSG_NOTHING_WRITTEN, CAPTION_WARN);
+      return OneClickEnd::COMPILE_FAILED;
+    case CompileChainEnd::NOT_READ_BACK:
+      return OneClickEnd::NOT_READ_BACK;
+    case CompileChainEnd::NOT_CONVERTED:
+      return OneClickEnd::NOT_CONVERTED;
+    case CompileChainEnd::CONVERTED:
+      break;
   }
-
-  // Read-back: the frame's view of the files follows what is on disk, as after the
-  // design screen's compile. Only the text this run converts is written into the board,
-  // never one left from an earlier conversion or one freed with its window.
-  call(host.repaint_designs);
-  release_frame_mnemonic_text();
-  clear_current_mnemonic_text();
-  if (!read_back_operation_file(request.files.operation, request.main.open_path)) return OneClickEnd::NOT_READ_BACK;
-  const int converted = host.convert_to_mnemonic ? host.convert_to_mnemonic() : -1;
-  if (converted != 0 || g_mnemonic_text.empty()) return OneClickEnd::NOT_CONVERTED;
-  call(host.clear_main_selection);
-  call(host.reset_design_modes);
-  take_loaded_cpu_settings();
 
   if (!open_link_for_write()) return OneClickEnd::NO_LINK;
   char end_answer[16];

@@ -4,8 +4,8 @@
 //
 // The sequence runs without a window: what it needs of the windows (closing the other
 // screens, the compile-error list, repaints, the status text, the conversion to
-// mnemonics the frame carries out) comes through OneClickHost, so the whole command is
-// tested natively over the simulated board.
+// mnemonics the frame carries out) comes through the compile chain's CompileHost, so the
+// whole command is tested natively over the simulated board.
 #pragma once
 
 #include <functional>
@@ -32,19 +32,6 @@ struct OneClickMain {
   std::string open_path;          // the path of its open-file record
 };
 
-struct OneClickHost {
-  std::function<bool()> monitor_or_mnemonic_open;
-  // False when a window refused its close: the write stops before anything is compiled.
-  std::function<bool()> close_monitor_and_mnemonic;
-  std::function<void()> close_screen_dialogs;        // slots 0 and 1 of the current screen
-  std::function<void()> open_compile_errors;         // the compile-error list
-  std::function<void()> repaint_designs;
-  std::function<void(const char* text)> status;
-  std::function<void()> reset_design_modes;
-  std::function<void()> clear_main_selection;        // range off, row mark cleared
-  std::function<int()> convert_to_mnemonic;          // the frame's 1193: 0 when it made the text
-};
-
 enum class OneClickEnd {
   NOT_A_DESIGN_WINDOW,  // refused without a word
   REFUSED,              // second file, read-only or unnamed, or a file the gate refused
@@ -56,7 +43,7 @@ enum class OneClickEnd {
                         // back, converted or written into the board
   NOT_READ_BACK,
   NOT_CONVERTED,        // the conversion to mnemonics failed: nothing is written into the board
-  NO_LINK,              // "ＣＯＭ番号の不整合等で、..."
+  NO_LINK,              // MSG_NO_COM_LINK (target/board_link.h)
   WRITE_FAILED,         // the board did not take the program ("通信が成立していません！", or
                         // MSG_STATEMENT_NOT_ASCII for a statement a 7-bit board cannot hold)
   WRITTEN,              // "プログラムの書き込み処理が終了しました。" (and, on a line of its own,
@@ -69,22 +56,15 @@ struct OneClickRequest {
   ProjectFiles files;
 };
 
-OneClickEnd run_one_click_write(const OneClickRequest& request, const OneClickHost& host);
-
-// Opens the board's port for the program write when the link is off: slot g_com_number at
-// 9600 baud, checked by its modem status. false after the message MSG_NO_COM_LINK (the
-// slot is then closed and the link off).
-bool open_link_for_write();
-// The COM dialog's opening: closes the current slot, opens g_com_number and checks it.
-bool reopen_link_for_dialog();
+// Of the host's slots, query_modified and file_exists are not used; the other screens it
+// closes are the monitor and mnemonic windows.
+OneClickEnd run_one_click_write(const OneClickRequest& request, const CompileHost& host);
 
 inline constexpr char MSG_ONE_CLICK_NOTICE[] = "ファイルの保存から変換、書き込み作業を実行します。\n";
 inline constexpr char MSG_SECOND_FILE[] = "メイン･ファイル以外は保存出来ません！";
 inline constexpr char MSG_READ_ONLY[] = "読取り専用ファイルです";
 inline constexpr char MSG_UNNAMED[] = "名前付けて保存して下さい！";
 inline constexpr char MSG_NO_MAIN_DESIGN[] = "最初のファイル以外コンパイル出来ません！";
-inline constexpr char MSG_CLOSE_OTHERS[] = "開かれているNICファイル等を閉じます！";
-inline constexpr char MSG_NO_COM_LINK[] = "ＣＯＭ番号の不整合等で、\n通信が成立していません！！";
 inline constexpr char MSG_NOTHING_WRITTEN[] = "コンパイルが出来なかったため、\nボードには何も書き込んでいません！";
 inline constexpr char MSG_PROGRAM_WRITTEN[] = "プログラムの書き込み処理が終了しました。";
 inline constexpr char UNNAMED_DESIGN_TITLE[] = "新規.MBS";

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/bounded_text.h"
 #include "core/mnemonic_parser.h"
 #include "shell/view_state.h"
 #include "mnemonic/mnemonic_compile.h"
@@ -25,10 +26,6 @@
 
 namespace {
 
-bool is_live(WindowHandle handle) { return handle != 0 && handle != WINDOW_LIST_END && IsWindow(as_hwnd(handle)); }
-
-std::string bounded(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
-
 // What the error list keeps between messages: the error words it shows (a later compile
 // refills the program-wide list) and the window they belong to, whose document and view
 // are taken afresh at every jump (the window may have closed meanwhile).
@@ -39,12 +36,6 @@ struct ErrorListData {
 
 ErrorListData* data_of(HWND dialog) {
   return reinterpret_cast<ErrorListData*>(GetWindowLongPtrW(dialog, DWLP_USER));
-}
-
-void close_dialog_slots_0_and_1() {
-  auto& row = dialog_slot_row(g_screen_kind);
-  for (int slot = 0; slot <= 1; ++slot)
-    if (is_live(row[slot])) SendMessageW(as_hwnd(row[slot]), WM_CLOSE, 0, 0);
 }
 
 void fill_list(HWND dialog, HWND window) {
@@ -118,7 +109,7 @@ HWND open_nic_error_list(HWND window) {
 }
 
 void compile_mnemonic_command(HWND window) {
-  HWND first = is_live(g_mnemonic_windows[0]) ? as_hwnd(g_mnemonic_windows[0]) : nullptr;
+  HWND first = is_live_window(g_mnemonic_windows[0]) ? as_hwnd(g_mnemonic_windows[0]) : nullptr;
   const ViewState* own_view = nic_window_view(window);
   MnemonicText* text = first ? nic_window_text(first) : nullptr;
   SavedText* saved = first ? nic_window_saved_text(first) : nullptr;
@@ -147,7 +138,7 @@ void compile_mnemonic_command(HWND window) {
   };
   host.monitor_open = [] { return next_live_window(g_monitor_windows, 0) != 0; };
   host.close_monitors = [] { return close_window_list(g_monitor_windows, 0); };
-  host.close_screen_dialogs = [] { close_dialog_slots_0_and_1(); };
+  host.close_screen_dialogs = [] { close_live_dialogs(1); };
   host.open_error_list = [window] { open_nic_error_list(window); };
   host.repaint_mnemonic_windows = [] { repaint_nic_windows(); };
   host.convert_to_design = [] {

@@ -24,11 +24,9 @@ namespace {
 constexpr int FIELD_TEXT = 717;
 constexpr int FIELD_NEW_TEXT = 718;
 
-bool is_live(WindowHandle handle) { return handle != 0 && handle != WINDOW_LIST_END && IsWindow(as_hwnd(handle)); }
-
 HWND dialog_in_slot_0() {
   const WindowHandle handle = dialog_slot_row(g_screen_kind)[0];
-  return is_live(handle) ? as_hwnd(handle) : nullptr;
+  return is_live_window(handle) ? as_hwnd(handle) : nullptr;
 }
 
 // The text is taken as a MnemonicText only when it is the one the window holds as its
@@ -78,7 +76,7 @@ void install_mnemonic_search_hooks() {
 HWND open_mnemonic_search_dialog(HWND window) {
   auto& row = dialog_slot_row(g_screen_kind);
   for (int slot = 0; slot <= 1; ++slot)
-    if (is_live(row[slot])) SendMessageW(as_hwnd(row[slot]), WM_CLOSE, 0, 0);
+    if (is_live_window(row[slot])) SendMessageW(as_hwnd(row[slot]), WM_CLOSE, 0, 0);
   reset_design_modes();
   set_mode_flag(CMD_SEARCH, 1);
   const std::string empty;
@@ -92,7 +90,7 @@ HWND open_mnemonic_search_dialog(HWND window) {
 HWND open_mnemonic_replace_dialog(HWND window) {
   auto& row = dialog_slot_row(g_screen_kind);
   for (int slot = 0; slot <= 1; ++slot)
-    if (is_live(row[slot])) SendMessageW(as_hwnd(row[slot]), WM_CLOSE, 0, 0);
+    if (is_live_window(row[slot])) SendMessageW(as_hwnd(row[slot]), WM_CLOSE, 0, 0);
   reset_design_modes();
   set_mode_flag(CMD_REPLACE, 1);
   const std::string empty;

@@ -19,9 +19,6 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 folders=(core target shell design mnemonic board frame printer)
 shared='"design/(view_geometry_win|design_paint_win|element_pictures_win|search_dialogs_win)\.h"'
-# until the board link moves to target/: the COM dialog reopens the port through the one-click
-# command's file.
-allowed_for_now='^board/com_dialog\.cpp:[0-9]+:#include "frame/one_click\.h"$'
 
 # Every include of the program's folders as "file:line:#include <name>" or '... "name"'.
 includes=$(git grep -n -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]' -- "${folders[@]}" |
@@ -52,7 +49,7 @@ report "target/ includes more than the core" \
 report "shell/ includes a screen or the frame" \
   "$(from shell | naming '"(design|mnemonic|board|frame|printer)/')"
 report "a screen includes the frame" \
-  "$(from design mnemonic board | naming '"frame/' | grep -v -E "$allowed_for_now" || true)"
+  "$(from design mnemonic board | naming '"frame/' || true)"
 for screen in design mnemonic board; do
   others=$(printf '%s\n' design mnemonic board | grep -v "^$screen$" | paste -sd'|')
   report "$screen/ includes another screen's window files" \

@@ -581,3 +581,72 @@ DesignConversion convert_list_to_design_file(const std::string& design_path, con
   notify(project_name + ".MBS " + MSG_DESIGN_MADE, CAPTION_CONFIRM);
   return DesignConversion::WRITTEN;
 }
+
+bool close_screens_for_compile(const CompileHost& host) {
+  if (host.other_screens_open && host.other_screens_open()) {
+    if (show_notice(MSG_CLOSE_OTHERS, CAPTION_WARN, NoticeStyle::OK_CANCEL) != NoticeAnswer::OK) return false;
+    if (host.close_other_screens && !host.close_other_screens()) return false;
+  }
+  if (host.close_screen_dialogs) host.close_screen_dialogs();
+  return true;
+}
+
+CompileChainOutcome compile_read_back_and_convert(const CompileRequest& request, const CompileHost& host,
+                                                  const StoppedCompileRule& stopped) {
+  auto call = [](const std::function<void()>& f) {
+    if (f) f();
+  };
+  CompileChainOutcome result;
+  const CompileOutcome compiled = compile_design_to_files(request);
+  result.step = compiled.step;
+  if (compiled.step == CompileStep::COMPILE_ERRORS) call(host.open_compile_errors);
+  if (compiled.step == CompileStep::UNSUPPORTED_BRANCH) {
+    result.end = CompileChainEnd::UNSUPPORTED_BRANCH;
+    return result;
+  }
+  if (compiled.step != CompileStep::WRITTEN) {
+    if (!stopped.read_back_previous_files) {
+      // The previous files stay, and nothing is read back or converted: the command says
+      // itself what the user is to know.
+      call(host.repaint_designs);
+      result.end = CompileChainEnd::NOT_WRITTEN;
+      return result;
+    }
+    // A refused or unwritten file of the set ends the command: the grid is as it was, and
+    // the windows repaint nothing new.
+    if (!compiled.read_back()) {
+      result.end = CompileChainEnd::NOT_WRITTEN;
+      return result;
+    }
+  }
+
+  // Whatever the compile did, the frame's view of the files follows what is on disk: the
+  // operation file (the new one, or the one a stopped compile left) is read back and
+  // converted again.
+  call(host.repaint_designs);
+  // A compile that ended without files, when no earlier compile left any, has nothing to
+  // read back: the error list (or the compiler's own message) has said why, and a second
+  // message that the operation file is missing would read as a second failure.
+  if (compiled.step != CompileStep::WRITTEN && !stopped.operation_file_existed) {
+    result.end = CompileChainEnd::NOT_READ_BACK;
+    return result;
+  }
+  // Only the text this run converts counts, never one left from an earlier conversion or
+  // one freed with its window.
+  release_frame_mnemonic_text();
+  clear_current_mnemonic_text();
+  if (!read_back_operation_file(request.files.operation, request.open_path)) {
+    result.end = CompileChainEnd::NOT_READ_BACK;
+    return result;
+  }
+  const int converted = host.convert_compiled_files ? host.convert_compiled_files() : -1;
+  if (converted != 0 || g_mnemonic_text.empty()) {
+    result.end = CompileChainEnd::NOT_CONVERTED;
+    return result;
+  }
+  call(host.clear_main_selection);
+  call(host.reset_design_modes);
+  take_loaded_cpu_settings();
+  result.end = CompileChainEnd::CONVERTED;
+  return result;
+}

@@ -228,3 +228,70 @@ inline constexpr char MSG_NOT_PROJECT_FILE[] =
     "全ての画面を閉じてから、このファイルを開き直して下さい";
 inline constexpr char CAPTION_WARN[] = "警告";
 inline constexpr char CAPTION_CONFIRM[] = "確認";
+
+// ---- The compile commands' sequence --------------------------------------------------------------
+// The design screen's compile (design/compile_command.h) and the one-click write
+// (shell/one_click.h) run the same steps around compile_design_to_files: the other screens
+// close, the design compiles, the operation file is read back and converted to mnemonics.
+// What the steps need of the windows comes through one host; a slot left empty does
+// nothing (a slot that answers a question then answers no).
+struct CompileHost {
+  std::function<void(const char* text)> status;       // the status bar's first part
+  std::function<void()> reset_design_modes;
+  // The screens that hold files of the project (which ones is the caller's: monitor and
+  // mnemonic windows, and for the design compile the further design windows): true when
+  // one of them is open.
+  std::function<bool()> other_screens_open;
+  // Closes them; false when one of them refused (Cancel at its save question): the command
+  // then stops, and no file under that window is rewritten.
+  std::function<bool()> close_other_screens;
+  std::function<void()> close_screen_dialogs;         // slots 0 and 1 of the current screen's row
+  std::function<int()> query_modified;                // the design compile's: CMD_QUERY_MODIFIED to the main design window
+  std::function<bool(const std::string& path)> file_exists;  // the design compile's
+  std::function<void()> open_compile_errors;          // the compile-error list
+  std::function<void()> repaint_designs;
+  // The frame's conversion of the operation file read back into the mnemonic file (1193):
+  // 0 when it made the text.
+  std::function<int()> convert_compiled_files;
+  std::function<void()> clear_main_selection;         // range off, row mark cleared
+};
+
+// Before a compile rewrites the project's files the screens over them close: when one is
+// open, MSG_CLOSE_OTHERS asks (OK/Cancel, "警告") and they close; then the current screen's
+// dialogs close. false when the user cancelled or a window kept its edits (the dialogs then
+// stay).
+bool close_screens_for_compile(const CompileHost& host);
+
+// How the compile, the read-back and the conversion ended.
+enum class CompileChainEnd {
+  UNSUPPORTED_BRANCH,  // the branch screening stopped the compile: nothing is repainted
+  NOT_WRITTEN,         // no new files: a file of the set was refused or not written, or (when
+                       // the previous files are not read back) the compile stopped
+  NOT_READ_BACK,       // no operation file to read back, or it could not be read
+  NOT_CONVERTED,       // the conversion made no mnemonic text
+  CONVERTED,           // the operation file read back and converted: the selection is off,
+                       // the modes reset and the loaded settings taken
+};
+struct CompileChainOutcome {
+  CompileStep step = CompileStep::WRITTEN;  // how the compile phase ended
+  CompileChainEnd end = CompileChainEnd::NOT_WRITTEN;
+};
+// What becomes of a compile the compiler or the rebuild stopped (CompileOutcome::read_back()
+// is true, but no new files were written).
+struct StoppedCompileRule {
+  // true: the frame's view follows what is on disk, so the operation file an earlier compile
+  // left is read back and converted again (the design compile); when there is none the
+  // command ends with NOT_READ_BACK and no further message. false: the designs repaint and
+  // the command ends with NOT_WRITTEN (the one-click write, which then writes nothing into
+  // the board).
+  bool read_back_previous_files = false;
+  bool operation_file_existed = false;  // the operation file was there before the compile
+};
+// Compiles `request` (compile_design_to_files), opens the compile-error list when the
+// compiler found errors, repaints the designs, releases the frame's mnemonic text, reads the
+// operation file back (read-back messages captioned request.open_path) and has the host
+// convert it; a text made by this conversion only counts.
+CompileChainOutcome compile_read_back_and_convert(const CompileRequest& request, const CompileHost& host,
+                                                  const StoppedCompileRule& stopped);
+
+inline constexpr char MSG_CLOSE_OTHERS[] = "開かれているNICファイル等を閉じます！";

@@ -51,8 +51,7 @@ DocumentViewInfo view_info(HWND window) {
   return {view_file_number(*view), view->path};
 }
 
-bool is_live(WindowHandle handle) { return handle != 0 && handle != WINDOW_LIST_END && IsWindow(as_hwnd(handle)); }
-bool first_window_exists(std::span<const WindowHandle> list) { return !list.empty() && is_live(list[0]); }
+bool first_window_exists(std::span<const WindowHandle> list) { return !list.empty() && is_live_window(list[0]); }
 HWND first_window(std::span<const WindowHandle> list) { return first_window_exists(list) ? as_hwnd(list[0]) : nullptr; }
 
 bool file_exists(const char* path) {
@@ -476,7 +475,7 @@ LRESULT exit_command(HWND frame, WPARAM, LPARAM) {
 
 LRESULT close_all_command(HWND, WPARAM, LPARAM) {
   for (WindowHandle first : {g_design_windows[0], g_monitor_windows[0], g_mnemonic_windows[0]})
-    if (is_live(first)) SendMessageW(as_hwnd(first), WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (is_live_window(first)) SendMessageW(as_hwnd(first), WM_SYSCOMMAND, SC_CLOSE, 0);
   set_status_part_text(0, "READY");
   reset_design_modes();
   return 0;

@@ -25,8 +25,6 @@ SampleOpenHooks g_sample_hooks{no_prepare, no_window};
 
 HWND owner_of(HWND dialog) { return GetWindow(dialog, GW_OWNER); }
 
-bool is_live(WindowHandle handle) { return handle != 0 && IsWindow(as_hwnd(handle)); }
-
 bool file_exists(const std::string& path) {
   const std::wstring wide = cp932_to_wide(path);
   if (wide.empty()) return false;
@@ -136,7 +134,7 @@ GuideTemplate guide_template(GuideKind kind) {
 void set_sample_open_hooks(const SampleOpenHooks& hooks) { g_sample_hooks = hooks; }
 
 HWND open_guide_dialog(HWND frame, GuideKind kind) {
-  if (is_live(g_guide_dialog)) SendMessageW(as_hwnd(g_guide_dialog), WM_CLOSE, 0, 0);
+  if (is_live_window(g_guide_dialog)) SendMessageW(as_hwnd(g_guide_dialog), WM_CLOSE, 0, 0);
   g_guide_dialog = 0;
   const GuideTemplate t = guide_template(kind);
   HWND dialog = CreateDialogParamW(g_instance != nullptr ? g_instance : GetModuleHandleW(nullptr), t.name, frame,
@@ -160,7 +158,7 @@ INT_PTR CALLBACK design_screen_tips_dialog_proc(HWND dialog, UINT message, WPARA
   return run_guide(dialog, message, wparam, 0, [](HWND d, int id) {
     if (id != IDC_GUIDE_BUTTON_1) return;
     // The frame's switch to the operation screen closes the guide itself.
-    if (is_live(g_design_windows[0])) SendMessageW(owner_of(d), WM_COMMAND, CMD_SCREEN_OPERATION, 0);
+    if (is_live_window(g_design_windows[0])) SendMessageW(owner_of(d), WM_COMMAND, CMD_SCREEN_OPERATION, 0);
     close_guide(d, 0);
   });
 }
@@ -168,7 +166,7 @@ INT_PTR CALLBACK design_screen_tips_dialog_proc(HWND dialog, UINT message, WPARA
 INT_PTR CALLBACK monitor_screen_tips_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
   return run_guide(dialog, message, wparam, 1, [](HWND d, int id) {
     if (id == IDC_GUIDE_BUTTON_1) show_comment_display_in_active_child(owner_of(d));
-    if (id == IDC_GUIDE_BUTTON_2 && is_live(g_monitor_windows[0]))
+    if (id == IDC_GUIDE_BUTTON_2 && is_live_window(g_monitor_windows[0]))
       SendMessageW(owner_of(d), WM_COMMAND, CMD_IO_DISPLAY, 0);
   });
 }

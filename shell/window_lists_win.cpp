@@ -12,6 +12,16 @@ const WindowOps WIN32_WINDOW_OPS{
     [](WindowHandle w) { InvalidateRect(as_hwnd(w), nullptr, TRUE); },
 };
 
+bool is_live_window(WindowHandle handle) {
+  return handle != 0 && handle != WINDOW_LIST_END && IsWindow(as_hwnd(handle)) != FALSE;
+}
+
+void close_live_dialogs(int last_slot) {
+  auto& row = dialog_slot_row(g_screen_kind);
+  for (int slot = 0; slot <= last_slot && slot < DIALOG_SLOTS_PER_ROW; ++slot)
+    if (is_live_window(row[static_cast<size_t>(slot)])) SendMessageW(as_hwnd(row[static_cast<size_t>(slot)]), WM_CLOSE, 0, 0);
+}
+
 HWND open_slot0_dialog(const wchar_t* template_name, DLGPROC procedure, HWND owner, LPARAM parameter) {
   auto& row = dialog_slot_row(g_screen_kind);
   if (HWND old = as_hwnd(row[0]); old != nullptr && IsWindow(old)) SendMessageW(old, WM_CLOSE, 0, 0);

@@ -14,6 +14,14 @@ inline WindowHandle as_window_handle(HWND window) { return reinterpret_cast<Wind
 
 extern const WindowOps WIN32_WINDOW_OPS;
 
+// True when the handle names a window that exists: not 0, not a list's end mark
+// (WINDOW_LIST_END, which a list's slot 0 holds when its main window gave its registration
+// back), and IsWindow.
+bool is_live_window(WindowHandle handle);
+
+// Closes (WM_CLOSE) the live dialogs in slots 0 to `last_slot` of the current screen's row.
+void close_live_dialogs(int last_slot);
+
 inline bool close_window_list(std::span<WindowHandle> list, int start) {
   return close_window_list(list, start, WIN32_WINDOW_OPS);
 }

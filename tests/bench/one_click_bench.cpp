@@ -59,8 +59,8 @@ void BM_OneClickWrite100Lines(benchmark::State& state) {
     request.view = {true, false, false, files.design, "LONG.MBS", grid};
     request.main = {true, grid, saved, files.design};
     request.files = files;
-    OneClickHost host;
-    host.convert_to_mnemonic = [&files] {
+    CompileHost host;
+    host.convert_compiled_files = [&files] {
       return convert_seq_to_commented_nic(nullptr, files.mnemonic, files.listing, files.design);
     };
 

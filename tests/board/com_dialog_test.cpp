@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/mnemonic_text.h"
-#include "frame/one_click.h"
+#include "target/board_link.h"
 #include "support/board_simulator.h"
 #include "support/notice_recorder.h"
 #include "target/monitor_protocol.h"

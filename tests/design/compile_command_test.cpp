@@ -50,8 +50,8 @@ class DesignCompile : public ::testing::Test {
 
     host.reset_design_modes = [this] { calls.push_back("reset"); };
     host.status = [this](const char* text) { calls.push_back(std::string("status ") + text); };
-    host.other_windows_open = [this] { return others_open; };
-    host.close_other_windows = [this] {
+    host.other_screens_open = [this] { return others_open; };
+    host.close_other_screens = [this] {
       calls.push_back("close others");
       others_open = refusing_close;
       return !refusing_close;
@@ -62,7 +62,7 @@ class DesignCompile : public ::testing::Test {
     host.open_compile_errors = [this] { calls.push_back("errors"); };
     host.repaint_designs = [this] { calls.push_back("repaint"); };
     // The frame's 1193: the real conversion into the commented mnemonic file.
-    host.convert_to_mnemonic = [this] {
+    host.convert_compiled_files = [this] {
       calls.push_back("convert");
       return convert_seq_to_commented_nic(nullptr, files.mnemonic, files.listing, files.design);
     };
@@ -113,7 +113,7 @@ class DesignCompile : public ::testing::Test {
   ProjectFiles files;
   LadderGrid grid;
   LadderGrid saved;
-  DesignCompileHost host;
+  CompileHost host;
   std::vector<std::string> calls;
   bool others_open = false;
   bool main_exists = true;
@@ -166,7 +166,7 @@ TEST_F(DesignCompile, OpenScreensCloseOnlyWhenTheUserAgrees) {
   others_open = true;
   recorder.answers = {NoticeAnswer::CANCEL};
   EXPECT_EQ(run().end, DesignCompileEnd::KEPT_WINDOWS);
-  EXPECT_EQ(texts(), std::vector<std::string>{MSG_COMPILE_CLOSE_OTHERS});
+  EXPECT_EQ(texts(), std::vector<std::string>{MSG_CLOSE_OTHERS});
   EXPECT_EQ(recorder.notices[0].style, NoticeStyle::OK_CANCEL);
   EXPECT_FALSE(called("close others"));
   EXPECT_FALSE(fs::exists(files.operation));

@@ -23,6 +23,7 @@
 #include "support/board_simulator.h"
 #include "support/ladder_text.h"
 #include "support/notice_recorder.h"
+#include "target/board_link.h"
 #include "target/device_images.h"
 #include "target/monitor_protocol.h"
 #include "target/serial_port.h"
@@ -86,15 +87,15 @@ class OneClick : public ::testing::Test {
     request.main = {true, design, saved, files.design};
     request.files = files;
 
-    host.monitor_or_mnemonic_open = [this] { return others_open; };
-    host.close_monitor_and_mnemonic = [this] {
+    host.other_screens_open = [this] { return others_open; };
+    host.close_other_screens = [this] {
       calls.push_back("close others");
       return !refusing_close;
     };
     host.close_screen_dialogs = [this] { calls.push_back("close dialogs"); };
     host.open_compile_errors = [this] { calls.push_back("compile errors"); };
     host.repaint_designs = [this] { calls.push_back("repaint"); };
-    host.convert_to_mnemonic = [this] {
+    host.convert_compiled_files = [this] {
       calls.push_back("to mnemonic");
       return convert_seq_to_commented_nic(nullptr, files.mnemonic, files.listing, files.design);
     };
@@ -127,7 +128,7 @@ class OneClick : public ::testing::Test {
   LadderGrid design;
   LadderGrid saved;
   OneClickRequest request;
-  OneClickHost host;
+  CompileHost host;
   bool others_open = false;
   bool refusing_close = false;  // a window keeps its edits (Cancel at its save question)
   std::vector<std::string> calls;
@@ -258,7 +259,7 @@ TEST_F(OneClick, FailuresAreReportedAndNeverFollowedBySuccess) {
        MSG_LINK_FAILED, true},
       {"no serial port", [](OneClick& t) { t.link.modem_ok = false; }, OneClickEnd::NO_LINK, MSG_NO_COM_LINK, false},
       {"conversion to mnemonics fails",
-       [](OneClick& t) { t.host.convert_to_mnemonic = [] { return SEQ_TO_NIC_NO_NIC; }; },
+       [](OneClick& t) { t.host.convert_compiled_files = [] { return SEQ_TO_NIC_NO_NIC; }; },
        OneClickEnd::NOT_CONVERTED, MSG_ONE_CLICK_NOTICE, false},
       {"compile errors, no operation file yet", [](OneClick& t) { set_row_from_text(t.design[0], "X0 ? ~ (Y0)"); },
        OneClickEnd::COMPILE_FAILED, MSG_NOTHING_WRITTEN, false},
@@ -301,7 +302,7 @@ TEST_F(OneClick, AnEarlierTextIsNeverWrittenWhenTheConversionFails) {
   set_line_statement(stale[0], "LD X77");
   set_end_line(stale[1]);
   g_mnemonic_text = stale;
-  host.convert_to_mnemonic = [] { return 4; };
+  host.convert_compiled_files = [] { return 4; };
   EXPECT_EQ(run_one_click_write(request, host), OneClickEnd::NOT_CONVERTED);
   EXPECT_TRUE(link.host_sent.empty());
   EXPECT_TRUE(g_mnemonic_text.empty());

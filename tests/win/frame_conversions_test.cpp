@@ -11,6 +11,7 @@
 #include "shell/compile_chain.h"
 #include "frame/one_click.h"
 #include "shell/settings_file.h"
+#include "target/board_link.h"
 #include "target/monitor_protocol.h"
 #include "target/serial_port.h"
 #include "win/design_fixtures.h"

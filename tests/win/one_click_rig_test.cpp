@@ -41,6 +41,7 @@
 #include "shell/settings_file.h"
 #include "shell/text_win.h"
 #include "shell/window_lists.h"
+#include "target/board_link.h"
 #include "target/monitor_protocol.h"
 #include "target/serial_port.h"
 #include "win/rig_helper.h"
