@@ -69,7 +69,10 @@ ComResult com_send_command(const std::string& text) {
   }
   std::array<char, REPLY_TEXT_SIZE> reply{};
   size_t length = 0;
-  if (read_until_prompt(reply, length) == ReplyEnd::SILENT) {
+  // A reply cut at the reply text is shown as far as it came; one that never came, or did
+  // not come in time, is a failed link.
+  const ReplyEnd end = read_until_prompt(reply, length);
+  if (end == ReplyEnd::SILENT || end == ReplyEnd::SLOW) {
     link_failed();
     result.link_failed = true;
     return result;
