@@ -159,7 +159,7 @@ ComResult com_read_program() {
   return result;
 }
 
-int com_paste_listing(std::string_view listing, TextSpan& text, SavedSpan saved) {
+int com_paste_listing(std::string_view listing, TextSpan& text, SavedSpan saved, bool as_board_sent) {
   if (text.empty()) return -1;
   const size_t needed = static_cast<size_t>(listing_program_lines(listing)) + 1;  // and the end line
   if (needed > text.size()) text = grow_frame_mnemonic_text(text, needed);
@@ -168,7 +168,7 @@ int com_paste_listing(std::string_view listing, TextSpan& text, SavedSpan saved)
     return -2;
   }
   const int lines = paste_listing_into_text(listing, text);
-  if (lines >= 0 && !saved.empty()) {
+  if (lines >= 0 && as_board_sent && !saved.empty()) {
     int count = 0;
     copy_text_to_saved(text, saved, &count);
   }
