@@ -76,8 +76,9 @@ ComResult com_read_program();
 // Yes to the paste question: the listing becomes `text`. A listing as the board sent it
 // (`as_board_sent`) refreshes the text's saved copy, when it has one, so that the pasted
 // program counts as unchanged; one the user edited in the receive box leaves the saved
-// copy as it was, so that the paste counts as a change of the document. The frame's own text (mnemonic_text_is_frame_owned) grows to hold a longer
-// listing and `text` then names the new one. The program lines stored; -1 without a
+// copy as it was, so that the paste counts as a change of the document. The frame's own
+// text (mnemonic_text_is_frame_owned) grows to hold a longer listing and `text` then
+// names the new one. The program lines stored; -1 without a
 // text; -2 when the listing has more lines than the text can hold, after the message
 // MSG_PASTE_TOO_LONG: nothing is pasted, the text and its saved copy stay as they were.
 int com_paste_listing(std::string_view listing, TextSpan& text, SavedSpan saved, bool as_board_sent = true);
