@@ -69,7 +69,10 @@ ComResult com_send_command(const std::string& text) {
   }
   std::array<char, REPLY_TEXT_SIZE> reply{};
   size_t length = 0;
-  if (read_until_prompt(reply, length) == ReplyEnd::SILENT) {
+  // A reply cut at the reply text is shown as far as it came; one that never came, or did
+  // not come in time, is a failed link.
+  const ReplyEnd end = read_until_prompt(reply, length);
+  if (end == ReplyEnd::SILENT || end == ReplyEnd::SLOW) {
     link_failed();
     result.link_failed = true;
     return result;
@@ -156,7 +159,7 @@ ComResult com_read_program() {
   return result;
 }
 
-int com_paste_listing(std::string_view listing, TextSpan& text, SavedSpan saved) {
+int com_paste_listing(std::string_view listing, TextSpan& text, SavedSpan saved, bool as_board_sent) {
   if (text.empty()) return -1;
   const size_t needed = static_cast<size_t>(listing_program_lines(listing)) + 1;  // and the end line
   if (needed > text.size()) text = grow_frame_mnemonic_text(text, needed);
@@ -165,7 +168,7 @@ int com_paste_listing(std::string_view listing, TextSpan& text, SavedSpan saved)
     return -2;
   }
   const int lines = paste_listing_into_text(listing, text);
-  if (lines >= 0 && !saved.empty()) {
+  if (lines >= 0 && as_board_sent && !saved.empty()) {
     int count = 0;
     copy_text_to_saved(text, saved, &count);
   }

@@ -73,13 +73,15 @@ ComResult com_verify_program(ConstTextSpan text);
 // that broke off before its prompt, is shown as far as it was read, after the message
 // MSG_LISTING_TOO_LONG or MSG_LISTING_CUT (`whole` false): it is never pasted.
 ComResult com_read_program();
-// Yes to the paste question: the listing (the receive box's text) becomes `text`; its
-// saved copy, when it has one, is refreshed so that the pasted program counts as
-// unchanged. The frame's own text (mnemonic_text_is_frame_owned) grows to hold a longer
-// listing and `text` then names the new one. The program lines stored; -1 without a
+// Yes to the paste question: the listing becomes `text`. A listing as the board sent it
+// (`as_board_sent`) refreshes the text's saved copy, when it has one, so that the pasted
+// program counts as unchanged; one the user edited in the receive box leaves the saved
+// copy as it was, so that the paste counts as a change of the document. The frame's own
+// text (mnemonic_text_is_frame_owned) grows to hold a longer listing and `text` then
+// names the new one. The program lines stored; -1 without a
 // text; -2 when the listing has more lines than the text can hold, after the message
 // MSG_PASTE_TOO_LONG: nothing is pasted, the text and its saved copy stay as they were.
-int com_paste_listing(std::string_view listing, TextSpan& text, SavedSpan saved);
+int com_paste_listing(std::string_view listing, TextSpan& text, SavedSpan saved, bool as_board_sent = true);
 
 inline constexpr char COM_DIALOG_CAPTION[] = "ＣＯＭ通信";
 inline constexpr char COM_LINK_ON[] = "通信中";
@@ -97,3 +99,5 @@ inline constexpr char COM_STOP_SHOWN[] = "^C";
 inline constexpr char COM_LIST_COMMAND[] = "L";
 inline constexpr char COM_PASTE_QUESTION[] = "読み込んだﾆｰﾓﾆｯｸ･ﾌｧｲﾙを\n現画面に貼り付けますか？";
 inline constexpr char COM_NO_PROGRAM[] = "書き込むﾆｰﾓﾆｯｸ･ﾌｧｲﾙが有りません！";
+// A read-back with no mnemonic document to paste into: the listing stays in the receive box.
+inline constexpr char MSG_NO_PASTE_SCREEN[] = "貼り付けるﾆｰﾓﾆｯｸ画面が有りません！";

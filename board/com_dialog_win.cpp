@@ -24,16 +24,20 @@ void set_text(HWND dialog, int id, const std::string& text) {
   SetDlgItemTextW(dialog, id, cp932_to_wide(text).c_str());
 }
 
+std::wstring box_text(HWND dialog, int id) {
+  const int length = GetWindowTextLengthW(GetDlgItem(dialog, id));
+  std::wstring wide(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+  const int n = GetDlgItemTextW(dialog, id, wide.data(), static_cast<int>(wide.size()));
+  wide.resize(static_cast<size_t>(n > 0 ? n : 0));
+  return wide;
+}
+
 // The box's whole text in CP932, or at most `limit` bytes of it (0: no limit), cut at a
 // character boundary. False when some character has no CP932 form: nothing of the text
 // is taken then, since a lossy conversion would hand on a different text.
 bool get_text(HWND dialog, int id, size_t limit, std::string& text) {
   text.clear();
-  const int length = GetWindowTextLengthW(GetDlgItem(dialog, id));
-  std::wstring wide(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
-  const int n = GetDlgItemTextW(dialog, id, wide.data(), static_cast<int>(wide.size()));
-  wide.resize(static_cast<size_t>(n > 0 ? n : 0));
-  if (!wide_to_cp932(wide, text)) {
+  if (!wide_to_cp932(box_text(dialog, id), text)) {
     text.clear();
     return false;
   }
@@ -74,16 +78,29 @@ void read_back(HWND dialog) {
   show_result(dialog, listing);
   // A listing that was not read whole is shown, never pasted (its message was shown).
   if (!listing.ok || !listing.whole) return;
+  // With no mnemonic document there is nothing to paste into: the listing stays in the box.
+  if (g_mnemonic_text.empty()) {
+    show_notice(MSG_NO_PASTE_SCREEN, CAPTION_WARNING, NoticeStyle::OK);
+    return;
+  }
   HWND owner = g_com_owner != nullptr && IsWindow(g_com_owner) ? g_com_owner : nullptr;
   if (show_message_box(owner, COM_PASTE_QUESTION, "確認", MB_YESNO) != IDYES) return;
-  // The text as the user sees it in the receive box, which may have been edited. One
-  // that has a character without a CP932 form is refused: the document stays as it was.
-  std::string shown;
-  if (!get_text(dialog, ComControl::RECEIVE_BOX, 0, shown)) {
+  // The box as the board sent it gives the board's own bytes: its UTF-16 would give back
+  // a character that has two Shift-JIS forms (0xED40 and 0xFA5C) in the other one. A box
+  // the user edited gives its text as it is, and that paste is a change of the document;
+  // one with a character that has no CP932 form is refused, the document staying as it was.
+  const bool edited = box_text(dialog, ComControl::RECEIVE_BOX) != cp932_to_wide(listing.receive);
+  std::string pasted = listing.receive;
+  if (edited && !get_text(dialog, ComControl::RECEIVE_BOX, 0, pasted)) {
     show_notice(MSG_PASTE_NOT_CP932, CAPTION_WARNING, NoticeStyle::OK);
     return;
   }
-  if (com_paste_listing(shown, g_mnemonic_text, g_mnemonic_saved_text) < 0) return;
+  // The document may have gone while the question was open.
+  if (g_mnemonic_text.empty()) {
+    show_notice(MSG_NO_PASTE_SCREEN, CAPTION_WARNING, NoticeStyle::OK);
+    return;
+  }
+  if (com_paste_listing(pasted, g_mnemonic_text, g_mnemonic_saved_text, !edited) < 0) return;
   // The view served last shows the pasted text without comments.
   if (g_active_view_state != nullptr) g_active_view_state->comment_display = 0;
   if (owner != nullptr) {

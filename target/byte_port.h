@@ -4,7 +4,9 @@
 //
 // Reads follow the comm time-outs: a read of n bytes returns as soon as n bytes have
 // arrived, or when the read time-out has passed, with whatever came (possibly nothing).
-// Every call is synchronous; nothing runs in the background.
+// Every call is synchronous; nothing runs in the background. The port has a clock, by which
+// the link times its waits: the system's tick count on a COM port, the tests' simulated time
+// behind a simulated board.
 #pragma once
 
 #include <cstdint>
@@ -62,6 +64,9 @@ class BytePort {
 
   // The system error code of the last call that failed.
   virtual uint32_t last_error() const = 0;
+
+  // Milliseconds on the port's clock, which never goes back; only differences count.
+  virtual uint64_t now_ms() = 0;
 };
 
 // Opens a device by its name ("\\.\COM3"); on failure returns nothing and stores the

@@ -53,6 +53,26 @@ int read_some(uint8_t* out, size_t room) {
   return got;
 }
 
+// The time of one wait on the port's clock (wait_bound_ms): it starts when the wait does
+// and grows with every byte that comes.
+class WaitClock {
+ public:
+  WaitClock(int empty_reads, size_t line_bytes)
+      : start_(port_now_ms(link_slot())), empty_reads_(empty_reads), line_bytes_(line_bytes) {}
+  void took(int bytes) {
+    if (bytes > 0) come_ += static_cast<size_t>(bytes);
+  }
+  bool time_is_up() const {
+    return port_now_ms(link_slot()) - start_ > wait_bound_ms(empty_reads_, line_bytes_, come_);
+  }
+
+ private:
+  uint64_t start_;
+  int empty_reads_;
+  size_t line_bytes_;
+  size_t come_ = 0;
+};
+
 // Drops what has already arrived, without waiting for more.
 void discard_waiting_input() {
   int dropped = 0;
@@ -75,14 +95,17 @@ bool is_high_byte(char c) { return static_cast<uint8_t>(c) > 0x7E; }
 // silent after it, or when the board is known to echo only printable ASCII. A complete
 // echo of a line with bytes above 0x7E tells the board's form: `form` learns it and
 // `by_ascii` says whether the echo was the ASCII part only. COMPLETE, DIFFERS (the echo
-// differs, or the board fell silent before it was whole) or NOT_ASCII_STATEMENT.
-EchoMatch await_echo(int count, EchoForm& form, bool& by_ascii) {
+// differs, or the board fell silent or ran out of time before it was whole) or
+// NOT_ASCII_STATEMENT. `echoed` gets the bytes that came back.
+EchoMatch await_echo(int count, EchoForm& form, bool& by_ascii, size_t& echoed) {
   by_ascii = false;
   const std::string_view sent(reinterpret_cast<const char*>(g_tx_buffer.data()), static_cast<size_t>(count));
   std::array<uint8_t, LINK_BUFFER_SIZE> echo{};
-  size_t got = 0;
+  size_t& got = echoed;
+  got = 0;
   int empty = 0;
   EchoMatch match = EchoMatch::PARTIAL;
+  WaitClock clock(LINE_EMPTY_READS, static_cast<size_t>(count));
   // Every form of the echo is at most as long as the line, so a PARTIAL echo leaves room.
   while (match == EchoMatch::PARTIAL && got < static_cast<size_t>(count)) {
     const int n = read_some(echo.data() + got, static_cast<size_t>(count) - got);
@@ -90,11 +113,13 @@ EchoMatch await_echo(int count, EchoForm& form, bool& by_ascii) {
     if (n == 0) {
       match = match_line_echo(sent, so_far, form, true);
       if (match == EchoMatch::PARTIAL && ++empty >= LINE_EMPTY_READS) return EchoMatch::DIFFERS;
-      continue;
+    } else {
+      empty = 0;
+      got += static_cast<size_t>(n);
+      clock.took(n);
+      match = match_line_echo(sent, so_far, form, false);
     }
-    empty = 0;
-    got += static_cast<size_t>(n);
-    match = match_line_echo(sent, so_far, form, false);
+    if (match == EchoMatch::PARTIAL && clock.time_is_up()) return EchoMatch::DIFFERS;
   }
   if (match != EchoMatch::COMPLETE) return match == EchoMatch::PARTIAL ? EchoMatch::DIFFERS : match;
   if (std::any_of(sent.begin(), sent.end(), is_high_byte)) {
@@ -109,13 +134,15 @@ EchoMatch await_echo(int count, EchoForm& form, bool& by_ascii) {
 // appended to it ("X" + "D03?" goes out as "XD03?"). `byte` is the stop byte, which
 // drops the command unexecuted (it also stops the board's program), or CR for a poll
 // query, every part of which is a command the board does not know (it answers '?') and
-// which leaves the board's program running. The answer is awaited, then whatever is
-// left in the port is dropped, so the next exchange starts on an empty line.
-void clear_board_line(uint8_t byte) {
+// which leaves the board's program running. The answer is awaited to its prompt, then
+// whatever is left in the port is dropped, so the next exchange starts on an empty line:
+// from a board that echoed something, however late or in pieces the answer comes (it
+// answers); from one that echoed nothing, one read (it is most likely not there).
+void clear_board_line(uint8_t byte, bool board_echoed) {
   send_byte(byte);
   std::array<uint8_t, MAX_LINK_READ> answer{};
   size_t length = 0;
-  await_reply(answer, length, LINE_CLEAR_EMPTY_READS, true);
+  await_reply(answer, length, board_echoed ? LINE_EMPTY_READS : LINE_CLEAR_EMPTY_READS, true);
   purge_port(link_slot());
 }
 
@@ -125,9 +152,10 @@ void clear_board_line(uint8_t byte) {
 EchoMatch send_whole_line(int length, EchoForm& form, bool& by_ascii) {
   by_ascii = false;
   if (!send_tx(length)) return EchoMatch::DIFFERS;
-  const EchoMatch echo = await_echo(length, form, by_ascii);
+  size_t echoed = 0;
+  const EchoMatch echo = await_echo(length, form, by_ascii, echoed);
   if (echo != EchoMatch::COMPLETE) {
-    clear_board_line(STOP_BYTE);
+    clear_board_line(STOP_BYTE, echoed > 0);
     return echo;
   }
   return send_byte('\r') ? EchoMatch::COMPLETE : EchoMatch::DIFFERS;
@@ -150,8 +178,9 @@ int send_echoed(const char* text, uint8_t clear_byte) {
     const uint8_t c = static_cast<uint8_t>(text[i]);
     if (!send_byte(c)) return 0;
     // A read that timed out leaves 0, which never equals a character of the command.
-    if (read_port(link_slot(), g_rx_buffer, 1) != 1 || g_rx_buffer[0] != c) {
-      clear_board_line(clear_byte);
+    const int got = read_port(link_slot(), g_rx_buffer, 1);
+    if (got != 1 || g_rx_buffer[0] != c) {
+      clear_board_line(clear_byte, got == 1 || i > 0);
       return 0;
     }
   }
@@ -230,20 +259,28 @@ struct QueriedOperands {
 
 }  // namespace
 
+uint64_t wait_bound_ms(int empty_reads, size_t line_bytes, size_t bytes_come) {
+  return static_cast<uint64_t>(empty_reads > 0 ? empty_reads : 0) * WAIT_MS_PER_EMPTY_READ +
+         static_cast<uint64_t>(line_bytes + bytes_come) * WAIT_MS_PER_BYTE;
+}
+
 ReplyEnd await_reply(std::span<uint8_t> out, size_t& length, int empty_reads, bool need_prompt) {
   length = 0;
   int empty = 0;
+  WaitClock clock(empty_reads, std::min(out.size(), static_cast<size_t>(MAX_LISTING_LINE)));
   while (length < out.size()) {
     const int n = read_some(out.data() + length, out.size() - length);
     if (n == 0) {
       if (length > 0 && !need_prompt) return ReplyEnd::QUIET;
       if (++empty >= empty_reads) return ReplyEnd::SILENT;
-      continue;
+    } else {
+      empty = 0;
+      const uint8_t* fresh = out.data() + length;
+      length += static_cast<size_t>(n);
+      clock.took(n);
+      if (std::memchr(fresh, PROMPT, static_cast<size_t>(n))) return ReplyEnd::PROMPT;
     }
-    empty = 0;
-    const uint8_t* fresh = out.data() + length;
-    length += static_cast<size_t>(n);
-    if (std::memchr(fresh, PROMPT, static_cast<size_t>(n))) return ReplyEnd::PROMPT;
+    if (length < out.size() && clock.time_is_up()) return ReplyEnd::SLOW;
   }
   return ReplyEnd::FULL;
 }
@@ -390,14 +427,16 @@ int write_program_to_target(ConstTextSpan text, std::span<char> end_answer, int*
       return -1;
     }
     if (by_ascii) ++ascii_lines;
+    // The answer is awaited to its prompt: the rest of an answer that came late or in
+    // pieces would otherwise be taken for the next line's echo.
     std::array<uint8_t, LINE_ANSWER_SIZE> answer{};
     size_t got = 0;
-    const ReplyEnd end = await_reply(answer, got, LINE_EMPTY_READS, false);
+    const ReplyEnd end = await_reply(answer, got, LINE_EMPTY_READS, true);
     // The answer is ASCII: a byte above 0x7E in it is echo that came after the echo was
     // taken as whole, so the line was not compared to its end.
     const bool late_echo = std::any_of(answer.begin(), answer.begin() + static_cast<std::ptrdiff_t>(got),
                                        [](uint8_t b) { return b > 0x7E; });
-    if (end == ReplyEnd::SILENT || end == ReplyEnd::FULL || late_echo) {
+    if (end != ReplyEnd::PROMPT || late_echo) {
       notify_link_failed();
       return -1;
     }
@@ -503,26 +542,36 @@ namespace {
 
 // Sends "L" and reads the whole listing, up to its prompt at a line start. A '>' anywhere
 // else is listing text, even when the board falls silent after it: that listing is CUT.
-// Without a prompt the reply holds what came before the reading stopped.
+// Without a prompt the reply holds what came before the reading stopped. The listing is
+// timed as it comes: its time grows by every line's bytes, so a long listing at 9600 baud
+// is never cut, and a board that sends a byte now and then, line ends or not, is (SLOW).
 ListingEnd collect_listing(std::string& reply) {
   reply.clear();
   if (!send_echoed_command("L")) return ListingEnd::SILENT;
   ListingReader reader;
   std::array<uint8_t, MAX_LINK_READ> chunk{};
   int empty = 0;
+  WaitClock clock(REPLY_EMPTY_READS, MAX_LISTING_LINE);
   for (;;) {
     const int n = read_some(chunk.data(), chunk.size());
     if (n == 0) {
-      if (++empty < REPLY_EMPTY_READS) continue;
-      reply = reader.reply();
-      return reply.empty() ? ListingEnd::SILENT : ListingEnd::CUT;
+      if (++empty >= REPLY_EMPTY_READS) {
+        reply = reader.reply();
+        return reply.empty() ? ListingEnd::SILENT : ListingEnd::CUT;
+      }
+    } else {
+      empty = 0;
+      clock.took(n);
+      for (int i = 0; i < n; ++i) {
+        const ListingReader::Step step = reader.take(chunk[static_cast<size_t>(i)]);
+        if (step == ListingReader::MORE) continue;
+        reply = reader.reply();
+        return step == ListingReader::AT_PROMPT ? ListingEnd::PROMPT : ListingEnd::TOO_LONG;
+      }
     }
-    empty = 0;
-    for (int i = 0; i < n; ++i) {
-      const ListingReader::Step step = reader.take(chunk[static_cast<size_t>(i)]);
-      if (step == ListingReader::MORE) continue;
+    if (clock.time_is_up()) {
       reply = reader.reply();
-      return step == ListingReader::AT_PROMPT ? ListingEnd::PROMPT : ListingEnd::TOO_LONG;
+      return ListingEnd::SLOW;
     }
   }
 }
@@ -556,7 +605,7 @@ int verify_program_on_target(ConstTextSpan text, int& line, int* ascii_comment_l
   std::string reply;
   // A listing that never reached its prompt: the wait gave up.
   const ListingEnd end = collect_listing(reply);
-  if (end == ListingEnd::SILENT || end == ListingEnd::CUT) return VERIFY_LINK_FAILED;
+  if (end == ListingEnd::SILENT || end == ListingEnd::CUT || end == ListingEnd::SLOW) return VERIFY_LINK_FAILED;
 
   std::string_view rest(reply);
   const size_t first_lf = rest.find('\n');
@@ -587,7 +636,8 @@ int read_program_from_target(std::string& listing) {
   listing.clear();
   std::string reply;
   const ListingEnd end = collect_listing(reply);
-  if (end == ListingEnd::SILENT) return -1;
+  // A listing that did not come in time is no listing of this board's program: the link failed.
+  if (end == ListingEnd::SILENT || end == ListingEnd::SLOW) return -1;
   listing = listing_of_reply(reply);
   if (end == ListingEnd::TOO_LONG) return LISTING_TOO_LONG;
   return end == ListingEnd::CUT ? LISTING_CUT : 0;

@@ -8,9 +8,13 @@
 // polls of the monitor screen with the way their answers are applied.
 //
 // All dialogue runs on slot g_com_number of the serial port layer, synchronously. Every
-// wait for an answer is bounded twice: by a number of reads in a row that bring nothing
-// (each lasts at most its time-out) and by the size of the buffer it fills, so a silent
-// board and a board that never stops sending both end the wait. An answer ends as soon
+// wait for an answer is bounded three ways: by a number of reads in a row that bring
+// nothing (each lasts at most its time-out), by the size of the buffer it fills, and by
+// time on the port's clock (wait_bound_ms), so a silent board, a board that never stops
+// sending and a board that sends a byte now and then but never its prompt all end the
+// wait. After every CR the board's answer is awaited to its prompt (the probe's "??" has
+// none), however late or in however many pieces it comes, so that the next exchange never
+// starts on the rest of it. An answer ends as soon
 // as it is complete (the expected echo, or the prompt), never on a time-out, with one
 // exception: the echo of a line that ends in bytes above 0x7E is the line's printable
 // ASCII from a 7-bit board only once the board has fallen silent after it (a board that
@@ -55,7 +59,19 @@ inline constexpr int LINE_EMPTY_READS = 4;     // echo and answer of a program l
 inline constexpr int REPLY_EMPTY_READS = 4;    // reply collection, listing
 inline constexpr int FINAL_EMPTY_READS = 20;   // the prompt after the program's end line
 inline constexpr int STOP_EMPTY_READS = 1;     // the answer to 0x03: one read, as it comes
-inline constexpr int LINE_CLEAR_EMPTY_READS = 1;  // the answer after a half-typed command is cleared
+// The answer after a half-typed command is cleared, when the board did not echo at all (a
+// board that echoed wrong is awaited LINE_EMPTY_READS, to its prompt).
+inline constexpr int LINE_CLEAR_EMPTY_READS = 1;
+
+// How long a wait may last on the port's clock: 1 s for each empty read it allows, and
+// 10 ms for each byte of one line of its answer and for each byte that has come in it (ten
+// times a byte's time at 9600 baud). One read waits at most 501 ms for a byte, so a silent
+// board always ends a wait by its empty reads first; a board that answers late, in pieces,
+// or slowly but steadily is never cut, and one that keeps sending a byte now and then
+// without ever completing its answer is cut within seconds (ReplyEnd::SLOW).
+inline constexpr uint64_t WAIT_MS_PER_EMPTY_READ = 1000;
+inline constexpr uint64_t WAIT_MS_PER_BYTE = 10;
+uint64_t wait_bound_ms(int empty_reads, size_t line_bytes, size_t bytes_come);
 
 inline constexpr uint8_t STOP_BYTE = 0x03;
 inline constexpr char PROMPT = '>';
@@ -85,11 +101,14 @@ enum class ReplyEnd {
   FULL,    // the buffer filled before the prompt came: the reply is cut there
   QUIET,   // bytes came, then a read brought nothing: the answer is over without a prompt
   SILENT,  // the wait gave up: nothing came (or, when the prompt is required, it never came)
+  SLOW,    // the wait ran out of its time (wait_bound_ms) before the answer was complete
 };
 
-// Reads from the board into `out` until the prompt arrives, `out` is full, or the board
-// falls silent. With `need_prompt` a pause after some bytes does not end the wait: only
-// `empty_reads` empty reads in a row do. `length` gets the bytes stored.
+// Reads from the board into `out` until the prompt arrives, `out` is full, the board
+// falls silent, or the wait's time is up (wait_bound_ms with `empty_reads` and a line of
+// at most MAX_LISTING_LINE bytes, no more than `out` holds). With `need_prompt` a pause
+// after some bytes does not end the wait: only `empty_reads` empty reads in a row do.
+// `length` gets the bytes stored.
 ReplyEnd await_reply(std::span<uint8_t> out, size_t& length, int empty_reads, bool need_prompt);
 
 // ---- Link set-up and commands ---------------------------------------------------------------
@@ -108,7 +127,7 @@ bool greet_target();
 int send_echoed_command(const char* text);
 // Collects a reply up to and including the prompt into `reply` (NUL-terminated; at most
 // its size minus one bytes). PROMPT, FULL when the reply did not reach the prompt within
-// the buffer, SILENT when the wait gave up.
+// the buffer, SILENT when the wait gave up, SLOW when it ran out of its time.
 ReplyEnd read_until_prompt(std::span<char> reply, size_t& length);
 // Writes the stop byte 0x03 alone and returns the board's answer of one read as it came
 // (NUL-terminated in `answer`); its length.
@@ -129,10 +148,10 @@ int format_program_line(int number, const LineWords& words, std::span<char> out)
 
 // Writes the program of `text` into the board: the numbered lines 1, 2, ... up to the end
 // line "0FFFF0", each written whole, its echo awaited and compared to its last byte, then
-// CR and the board's answer awaited; then the line-count line "N%d" (the end line's
+// CR and the board's answer awaited to its prompt; then the line-count line "N%d" (the end line's
 // index + 1) and the final prompt. Results: 0 when every line was echoed and answered and
 // the prompt came (`end_answer` gets the character before the prompt and the prompt);
-// -1 when the board failed to echo or answer (the message MSG_LINK_FAILED was shown,
+// -1 when the board failed to echo or answer, or did not in time (the message MSG_LINK_FAILED was shown,
 // nothing more was sent; a line whose echo failed was dropped from the board's line with
 // 0x03); -2 when there is no text; -3 when the board keeps only printable ASCII and a
 // statement holds bytes above 0x7E (MSG_STATEMENT_NOT_ASCII was shown; that line was
@@ -187,8 +206,9 @@ ListingLineMatch match_listing_line(std::string_view board_line, int number, con
 // line, such as one in a comment, is listing text. It stops early, TOO_LONG, when the
 // reply holds more lines than MAX_LISTING_LINES or a line longer than MAX_LISTING_LINE.
 // A reply that falls silent before its prompt is CUT when some of it came, SILENT when
-// nothing did.
-enum class ListingEnd { PROMPT, TOO_LONG, CUT, SILENT };
+// nothing did; one that does not reach its prompt in time is SLOW. Its time is that of
+// a wait of REPLY_EMPTY_READS (wait_bound_ms), which grows with every line that comes.
+enum class ListingEnd { PROMPT, TOO_LONG, CUT, SILENT, SLOW };
 class ListingReader {
  public:
   enum Step { MORE, AT_PROMPT, TOO_LONG };
@@ -216,8 +236,8 @@ inline constexpr int LISTING_CUT = 2;
 // end before the prompt. 0 when the whole listing came; LISTING_TOO_LONG when it was
 // longer than a program can be, LISTING_CUT when the board fell silent before its prompt
 // (`listing` holds the lines read, which are not the whole program: they are never to be
-// pasted); -1 when the echo of "L" failed or nothing of the listing came
-// (MSG_LINK_FAILED is the caller's).
+// pasted); -1 when the echo of "L" failed, nothing of the listing came or it did not come
+// in time (ListingEnd::SLOW; MSG_LINK_FAILED is the caller's).
 int read_program_from_target(std::string& listing);
 // The program lines paste_listing_into_text stores from a listing (up to and with the
 // first "END" line), without the end line.
@@ -246,7 +266,7 @@ struct MonitorPollView {
 // Queries every distinct X, Y, M, T and C operand of the visible contacts (and of the
 // SET, PLS, PLF and RST outputs) once and applies the answers; an operand numbered above
 // 99 is marked as not polled instead. 0, or -1 when an echo failed or an answer did not
-// end with the prompt (no message). A query whose echo failed is ended with CR, which
+// end with the prompt, in its time (no message). A query whose echo failed is ended with CR, which
 // the board answers with '?', so the next query starts on an empty line.
 int poll_target_bits(MonitorPollView& view, GridSpan grid);
 // Queries every distinct D operand marked as a value in the visible cells and stores the

@@ -170,6 +170,11 @@ int port_bytes_waiting(int slot) {
   return waiting > 0 ? waiting : 0;
 }
 
+uint64_t port_now_ms(int slot) {
+  BytePort* port = port_of(slot);
+  return port ? port->now_ms() : 0;
+}
+
 int probe_target_port(int slot) {
   if (slot < 0 || slot >= PORT_SLOTS) return 0;
   close_port(g_current_port);

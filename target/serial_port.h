@@ -72,6 +72,8 @@ bool set_port_timeouts(int slot, int base_ms);
 bool query_port_modem_status(int slot);
 // Bytes received on the slot and not yet read; 0 when closed or unknown.
 int port_bytes_waiting(int slot);
+// The clock of the slot's port in milliseconds (BytePort::now_ms); 0 when the slot is closed.
+uint64_t port_now_ms(int slot);
 // 1 when a board's monitor answers "??" on the slot, else 0. The probe closes the
 // current slot first and leaves the probed slot closed whatever the outcome; on success
 // g_com_number becomes the slot.

@@ -93,6 +93,8 @@ class Win32SerialPort final : public BytePort {
 
   uint32_t last_error() const override { return last_error_; }
 
+  uint64_t now_ms() override { return GetTickCount64(); }
+
  private:
   bool fail() {
     last_error_ = GetLastError();

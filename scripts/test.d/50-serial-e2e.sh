@@ -3,8 +3,9 @@
 # port to it, and serial_link_rig.exe (the real Win32 comm calls) probes the board, writes
 # a program into it, verifies it, reads it back, runs and stops it, and polls contacts and
 # registers. Through a control file the tests make the board fall silent on the open port,
-# send a wrong echo (also of a line's last byte above 0x7E), cut its answers short and think
-# 0.7 s before each answer, and check that each ends as it must. It runs
+# send a wrong echo (also of a line's last byte above 0x7E), cut its answers short, think
+# 0.7 s before each answer and answer with a heartbeat (a byte every 0.2 s, never the prompt:
+# every wait ends on its time), and check that each ends as it must. It runs
 # twice: against a board that keeps every byte and against one that takes only printable
 # ASCII (--ascii-only), each on its own COM port.
 #

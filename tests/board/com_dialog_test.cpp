@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -117,6 +118,30 @@ TEST_P(ComBoard, AListingThatBreaksOffIsShownCutAndNotWhole) {
   EXPECT_TRUE(whole.whole);
   EXPECT_EQ(whole.receive, "1 LD X0\r\n2 ; a>\r");
   EXPECT_TRUE(recorder.notices.empty());
+}
+
+// A board that, after each CR, sends a byte now and then and never its prompt: every
+// exchange of the dialog ends as a failed link, with its message, never with a reply.
+TEST_P(ComBoard, ABoardWithAHeartbeatFailsEveryExchangeWithTheLinkMessage) {
+  MnemonicText text = program_of({"LD      X01", "END"});
+  struct Case {
+    const char* name;
+    std::function<ComResult()> exchange;
+  };
+  const Case cases[] = {
+      {"send", [] { return com_send_command("R"); }},
+      {"write", [&] { return com_write_program(text); }},
+      {"verify", [&] { return com_verify_program(text); }},
+      {"read_back", [] { return com_read_program(); }},
+  };
+  for (const Case& c : cases) {
+    recorder.notices.clear();
+    link.board.heartbeat_from = link.board.commands + 1;
+    const ComResult result = c.exchange();
+    EXPECT_FALSE(result.ok) << c.name;
+    EXPECT_TRUE(result.link_failed) << c.name;
+    EXPECT_EQ(texts(), std::vector<std::string>{MSG_LINK_FAILED}) << c.name;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Boards, ComBoard, ::testing::Values(Board{"every_byte", false}, Board{"printable_ascii", true}),

@@ -2,10 +2,14 @@
 // The port echoes the bytes the host sends (so the echo checks pass and the answers are
 // reached): every byte from 0x20 but DEL, or, for an input whose last byte is below 0x80,
 // only the printable ASCII, as a 7-bit board does. Each CR or stop byte takes the next
-// answer from the input, as a two-byte length and that many bytes. Every sequence of the
-// monitor protocol then runs over it: program write, verify, read-back and paste, run,
-// stop and both polls. The raw input also goes straight to the reply parsers, which must
-// hold:
+// answer from the input, as a two-byte length and that many bytes. The port has a clock:
+// an echo is there at once, the bytes of an answer come one every so often (the input's
+// last byte but one: up to 1.3 ms for a real board, up to half a second for one that sends
+// a byte now and then), and a read waits as a COM port's does (n + 500 ms for n bytes).
+// Every sequence of the monitor protocol then runs over it: program write, verify,
+// read-back and paste, run, stop and both polls, and each of their waits must end within
+// its time on that clock (wait_bound_ms, with the read that went past it). The raw input
+// also goes straight to the reply parsers, which must hold:
 // - a listing read byte by byte stops at a prompt at a line start or at a bound, never
 //   holds more lines or a longer line than a program can have, and a read that reached
 //   the prompt gives the listing that ends just before it; a reply that does not end at a
@@ -37,10 +41,30 @@
 
 namespace {
 
+void require(bool held) {
+  if (!held) std::abort();
+}
+
+// Every wait but the program write's last allows at most REPLY_EMPTY_READS empty reads.
+static_assert(REPLY_EMPTY_READS >= LINE_EMPTY_READS && REPLY_EMPTY_READS >= POLL_EMPTY_READS &&
+              FINAL_EMPTY_READS >= REPLY_EMPTY_READS);
+
 class FuzzedBoardPort final : public BytePort {
  public:
-  FuzzedBoardPort(const uint8_t* data, size_t size, bool every_byte)
-      : data_(data), size_(size), every_byte_(every_byte) {}
+  FuzzedBoardPort(const uint8_t* data, size_t size, bool every_byte, int64_t byte_us)
+      : data_(data), size_(size), every_byte_(every_byte), byte_us_(byte_us) {}
+
+  // The most empty reads a wait of the sequence that runs now may allow.
+  int allowed_empty_reads = REPLY_EMPTY_READS;
+
+  // The waits since the last byte the host wrote are one wait (and reads of what had
+  // already come): they ended within its time.
+  void check_wait() {
+    const uint64_t elapsed_ms = static_cast<uint64_t>(now_us_ - wait_start_us_) / 1000;
+    require(elapsed_ms <= wait_bound_ms(allowed_empty_reads, MAX_LISTING_LINE, wait_bytes_) + LONGEST_READ_MS + 1);
+    wait_start_us_ = now_us_;
+    wait_bytes_ = 0;
+  }
 
   bool get_line_settings(LineSettings&) override { return true; }
   bool set_line_settings(const LineSettings&) override { return true; }
@@ -55,24 +79,39 @@ class FuzzedBoardPort final : public BytePort {
     status = ModemStatus::CTS_ON | ModemStatus::DSR_ON;
     return true;
   }
+  // A read of n bytes ends when the n-th has come, or after n + 500 ms with what came.
   int read(uint8_t* buffer, int count) override {
+    const int64_t deadline = now_us_ + (static_cast<int64_t>(count) + 500) * 1000;
     int n = 0;
-    while (n < count && !pending_.empty()) {
-      buffer[n++] = pending_.front();
+    int64_t last = now_us_;
+    while (n < count && !pending_.empty() && pending_.front().first <= deadline) {
+      last = std::max(last, pending_.front().first);
+      buffer[n++] = pending_.front().second;
       pending_.pop_front();
     }
+    now_us_ = n == count ? last : deadline;
+    wait_bytes_ += static_cast<size_t>(n);
     return n;
   }
   int write(const uint8_t* buffer, int count) override {
+    check_wait();
     for (int i = 0; i < count; ++i) {
       const uint8_t b = buffer[i];
-      if (b >= 0x20 && b != 0x7F && (every_byte_ || b <= 0x7E)) pending_.push_back(b);
+      if (b >= 0x20 && b != 0x7F && (every_byte_ || b <= 0x7E)) pending_.emplace_back(now_us_, b);
       if (b == '\r' || b == 0x03) next_answer();
     }
     return count;
   }
-  int bytes_waiting() override { return static_cast<int>(pending_.size()); }
+  int bytes_waiting() override {
+    int n = 0;
+    for (const auto& [at, byte] : pending_) {
+      if (at > now_us_) break;
+      ++n;
+    }
+    return n;
+  }
   uint32_t last_error() const override { return 0; }
+  uint64_t now_ms() override { return static_cast<uint64_t>(now_us_) / 1000; }
 
  private:
   void next_answer() {
@@ -83,22 +122,24 @@ class FuzzedBoardPort final : public BytePort {
     size_t length = static_cast<size_t>(data_[pos_]) | static_cast<size_t>(data_[pos_ + 1]) << 8;
     pos_ += 2;
     if (length > size_ - pos_) length = size_ - pos_;
-    pending_.insert(pending_.end(), data_ + pos_, data_ + pos_ + length);
+    int64_t at = std::max(now_us_, pending_.empty() ? now_us_ : pending_.back().first);
+    for (size_t i = 0; i < length; ++i) pending_.emplace_back(at += byte_us_, data_[pos_ + i]);
     pos_ += length;
   }
 
+  static constexpr uint64_t LONGEST_READ_MS = MAX_LINK_READ + 500;
   const uint8_t* data_;
   size_t size_;
   bool every_byte_;
+  int64_t byte_us_;
   size_t pos_ = 0;
-  std::deque<uint8_t> pending_;
+  std::deque<std::pair<int64_t, uint8_t>> pending_;  // the bytes the board sends, with the time each comes
+  int64_t now_us_ = 0;
+  int64_t wait_start_us_ = 0;
+  size_t wait_bytes_ = 0;
 };
 
 void put(MnemonicLine& line, const char* text) { std::strncpy(line.statement, text, sizeof line.statement - 1); }
-
-void require(bool held) {
-  if (!held) std::abort();
-}
 
 void check_listing_reader(std::string_view bytes) {
   ListingReader reader;
@@ -225,12 +266,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The sequences over a board that answers with the input.
   reset_serial_state();
   const bool every_byte = size > 0 && data[size - 1] >= 0x80;
-  set_port_opener([data, size, every_byte](const char*, uint32_t&) -> std::unique_ptr<BytePort> {
-    return std::make_unique<FuzzedBoardPort>(data, size, every_byte);
+  const uint8_t pace = size > 1 ? data[size - 2] : 0;
+  const int64_t byte_us = pace < 0x80 ? pace * 10 : (pace - 0x80) * 4000;
+  FuzzedBoardPort* port = nullptr;
+  set_port_opener([&port, data, size, every_byte, byte_us](const char*, uint32_t&) -> std::unique_ptr<BytePort> {
+    auto opened = std::make_unique<FuzzedBoardPort>(data, size, every_byte, byte_us);
+    port = opened.get();
+    return opened;
   });
   g_com_number = 3;
   g_current_port = 3;
   open_port(3, LINK_BAUD_RATE, NO_PARITY);
+  require(port != nullptr);
 
   // Two comments with bytes above 0x7E (one ends in them), then, last before END, a
   // statement with them, which a 7-bit board cannot hold.
@@ -244,7 +291,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   put(program[6], "0FFFF0 0FFFF0\n");
   char end_answer[8];
   int ascii_lines = -1;
+  port->allowed_empty_reads = FINAL_EMPTY_READS;  // the wait for the prompt after the line count
   const int written = write_program_to_target(program, end_answer, &ascii_lines);
+  port->check_wait();
+  port->allowed_empty_reads = REPLY_EMPTY_READS;
   if (!every_byte) require(written != 0);
   require(ascii_lines >= 0 && ascii_lines <= 2);
   int differing = 0;
@@ -273,6 +323,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   view.visible_rows = 3;
   poll_target_bits(view, grid);
   poll_target_words(view, grid);
+  port->check_wait();
 
   reset_serial_state();
   set_port_opener({});

@@ -29,6 +29,10 @@
 //   one). An empty program lists one empty line.
 // - "R" and "^A" run the program, "@" resets it (stopped); "X<dd>A" and "X<dd>D" switch
 //   input X<dd> on and off. Empty answer. 0x03 answers "\r\n\r\n>".
+// - A board with a heartbeat (option `heartbeat_from`) answers a command no more from then
+//   on: after its CR the board keeps sending a stray byte now and then and never its
+//   prompt, until the host sends the next byte (the echo and the probe stay as they are).
+//   BoardMonitor only says that it is so (heartbeating()); the line sends the bytes.
 // - A bit query is a letter X, Y, M, T or C, two decimal digits and '?': the device with
 //   that decimal number, answered "0" or "1". A word query is "D0", one character c from
 //   '0' to '?' and '?': register c - '0' (0-15), answered ":%04X(%u)".
@@ -72,12 +76,18 @@ class BoardMonitor {
   std::string probe_answer = "??";
   std::string bit_answer_override;     // non-empty: the line answered to every bit query
   std::string raw_answer;              // non-empty: every command is answered with exactly these bytes
+  int heartbeat_from = 0;              // > 0: from this command on (counted from 1), commands are
+                                       // answered by the heartbeat instead
+
+  // True from the CR of a command answered by the heartbeat until the next byte arrives.
+  bool heartbeating() const { return heartbeating_; }
 
   void set_bit(char letter, int number, bool on) { bits[{letter, number}] = on; }
 
   // Takes one byte from the host and appends the board's reply bytes to `out`.
   void receive(uint8_t byte, std::string& out) {
     received.push_back(static_cast<char>(byte));
+    heartbeating_ = false;
     if (silent) return;
     if (byte == 0x03) {
       command_.clear();
@@ -105,6 +115,7 @@ class BoardMonitor {
 
  private:
   std::string command_;
+  bool heartbeating_ = false;
 
   static std::string line_text(int number, const std::string& words) {
     return words.empty() ? std::to_string(number) : std::to_string(number) + " " + words;
@@ -141,6 +152,10 @@ class BoardMonitor {
       return;
     }
     ++commands;
+    if (heartbeat_from > 0 && commands >= heartbeat_from) {
+      heartbeating_ = true;
+      return;
+    }
     if (!answer_commands) return;
     if (!raw_answer.empty()) {
       out += raw_answer;
@@ -210,6 +225,9 @@ class SimulatedLink {
   int64_t now_us = 0;
   int64_t character_us = 0;      // pacing; CHARACTER_US_9600 for 9600 baud
   int64_t answer_delay_us = 0;   // the board's thinking time before an answer to CR
+  int64_t answer_gap_us = 0;     // the board pauses this long after the first line end of an
+                                 // answer to CR (the echo line's), then sends the rest
+  int64_t heartbeat_us = 400'000;  // the time between two bytes of the board's heartbeat
   bool modem_ok = true;          // false: the modem-status query fails (not a serial port)
   bool opens = true;             // false: the device cannot be opened
   int babble_after_commands = -1;  // from this many commands on, the board never stops sending
@@ -234,16 +252,30 @@ class SimulatedLink {
       host_sent.push_back(static_cast<char>(data[i]));
       std::string out;
       board.receive(data[i], out);
+      // The heartbeat stops at any byte from the host: the beats it would have sent later never go.
+      if (beating_) {
+        std::erase_if(to_host, [&](const auto& byte) {
+          return byte.first > arrival && byte.first > beat_start_ && byte.second == HEARTBEAT_BYTE;
+        });
+        beating_ = false;
+      }
       if (babble_after_commands >= 0 && board.commands >= babble_after_commands && !babbling_) {
         babbling_ = true;
         babble_next_ = arrival + std::max<int64_t>(character_us, 10);
       }
-      int64_t t = arrival + (data[i] == '\r' && !out.empty() ? answer_delay_us : 0);
+      const bool answer = data[i] == '\r' && !out.empty();
+      int64_t t = arrival + (answer ? answer_delay_us : 0);
       board_sent += static_cast<int64_t>(out.size());
-      for (char c : out) {
+      for (size_t k = 0; k < out.size(); ++k) {
+        if (answer && k == 2 && out.compare(0, 2, "\r\n") == 0) t = std::max(t, wire_out_free_) + answer_gap_us;
         wire_out_free_ = std::max(wire_out_free_, t) + character_us;
-        to_host.emplace_back(wire_out_free_, static_cast<uint8_t>(c));
+        to_host.emplace_back(wire_out_free_, static_cast<uint8_t>(out[k]));
         t = wire_out_free_;
+      }
+      if (board.heartbeating()) {
+        beating_ = true;
+        beat_start_ = arrival;
+        beat_next_ = arrival + heartbeat_us;
       }
     }
     now_us = std::max(now_us, wire_in_free_);
@@ -252,6 +284,7 @@ class SimulatedLink {
   int host_read(uint8_t* data, int count) {
     const int64_t deadline = now_us + (static_cast<int64_t>(read_multiplier_ms) * count + read_constant_ms) * 1000;
     fill_babble(deadline, static_cast<size_t>(count));
+    fill_heartbeat(deadline);
     int got = 0;
     int64_t last = now_us;
     while (got < count && !to_host.empty() && to_host.front().first <= deadline) {
@@ -265,6 +298,7 @@ class SimulatedLink {
 
   int host_waiting() {
     fill_babble(now_us, 4096);
+    fill_heartbeat(now_us);
     int n = 0;
     for (const auto& [t, b] : to_host) {
       if (t > now_us) break;
@@ -299,6 +333,19 @@ class SimulatedLink {
   int64_t wire_out_free_ = 0;
   bool babbling_ = false;
   int64_t babble_next_ = 0;
+
+  static constexpr uint8_t HEARTBEAT_BYTE = '.';
+  bool beating_ = false;
+  int64_t beat_start_ = 0;
+  int64_t beat_next_ = 0;
+
+  void fill_heartbeat(int64_t until) {
+    if (!beating_) return;
+    for (; beat_next_ <= until; beat_next_ += std::max<int64_t>(heartbeat_us, 1)) {
+      wire_out_free_ = std::max(wire_out_free_, beat_next_) + character_us;
+      to_host.emplace_back(wire_out_free_, HEARTBEAT_BYTE);
+    }
+  }
 
   void fill_babble(int64_t until, size_t wanted) {
     if (!babbling_) return;
@@ -366,6 +413,7 @@ class SimulatedPort final : public BytePort {
   }
   int bytes_waiting() override { return link_.host_waiting(); }
   uint32_t last_error() const override { return error_; }
+  uint64_t now_ms() override { return static_cast<uint64_t>(link_.now_us / 1000); }
 
  private:
   SimulatedLink& link_;

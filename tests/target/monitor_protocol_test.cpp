@@ -182,13 +182,22 @@ TEST_F(LinkTest, WriteWithoutTextSendsNothing) {
   EXPECT_EQ(link.host_sent, "");
 }
 
-TEST_F(LinkTest, WriteWithoutFinalPromptFails) {
+// Every line's answer is awaited to its prompt: a board that answers without one fails the
+// write at the first line, and one that leaves out only the final prompt fails it there.
+TEST_F(LinkTest, WriteWithoutPromptsFails) {
   link.board.prompt = false;  // every line answered, but never a prompt
   MnemonicText text = make_text({"LD X0"});
   char end_answer[8];
   EXPECT_EQ(write_program_to_target(text, end_answer), -1);
-  EXPECT_EQ(link.host_sent, "1 LD X0\rN2\r");
+  EXPECT_EQ(link.host_sent, "1 LD X0\r");
   EXPECT_EQ(notices.size(), 1u);
+
+  link.board.prompt = true;
+  link.board.heartbeat_from = link.board.commands + 2;  // the line count "N2" is never answered
+  link.host_sent.clear();
+  EXPECT_EQ(write_program_to_target(text, end_answer), -1);
+  EXPECT_EQ(link.host_sent, "1 LD X0\rN2\r");
+  EXPECT_EQ(notices.size(), 2u);
 }
 
 // ---- Echoed commands, replies, stop --------------------------------------------------------
@@ -1263,6 +1272,165 @@ TEST(ListingOfReply, OnlyAPromptAtALineStartIsCutOff) {
   for (const Case& c : cases) {
     EXPECT_EQ(listing_of_reply(c.reply), c.listing) << c.reply;
     EXPECT_EQ(reply_ends_at_prompt(c.reply), c.at_prompt) << c.reply;
+  }
+}
+
+}  // namespace
+
+// ---- Boards that answer late, in pieces, slowly, or never quite ------------------------------------
+
+namespace {
+
+struct LateAnswer {
+  const char* name;
+  int64_t delay_ms;  // the board's thinking time before it answers a CR
+  int64_t gap_ms;    // its pause after the first line end of an answer, before the rest
+};
+
+void PrintTo(const LateAnswer& a, std::ostream* os) { *os << a.name; }
+
+class LateAnswerTest : public PollTest, public ::testing::WithParamInterface<LateAnswer> {};
+
+// Every pause is longer than one read: after each CR the answer is awaited to its prompt,
+// so the next step never starts on the rest of the answer before it.
+TEST_P(LateAnswerTest, EveryAnswerToACrIsAwaitedToItsPrompt) {
+  link.character_us = SimulatedLink::CHARACTER_US_9600;
+  link.answer_delay_us = GetParam().delay_ms * MS;
+  link.answer_gap_us = GetParam().gap_ms * MS;
+  MnemonicText text = make_text({"LD      X0", "OUT     Y0", "END"});
+  char end_answer[8];
+  ASSERT_EQ(write_program_to_target(text, end_answer), 0) << ::testing::PrintToString(notices);
+  EXPECT_EQ(link.board.listing(), "1 LD X0\n2 OUT Y0\n3 END\n");
+  int line = -1;
+  EXPECT_EQ(verify_program_on_target(text, line), VERIFY_OK);
+
+  // A poll query whose echo failed is ended with CR; the board's '?' to it is awaited
+  // before the next query goes out.
+  cell(0, 0, CONTACT_A, dev(Device::X, 1));
+  cell(0, 10, 0, 0, dev(Device::D, 3) | 0x800000);
+  link.board.registers[3] = 0x00FF;
+  link.board.corrupt_echo_at = link.board.echoes;  // the echo of the 'X'
+  EXPECT_EQ(poll_target_bits(view, grid), -1);
+  link.host_sent.clear();
+  EXPECT_EQ(poll_target_words(view, grid), 0);
+  EXPECT_EQ(link.host_sent, "D03?\r");
+  EXPECT_EQ(g_word_records[3][3].word[0], 0xFF);
+  EXPECT_TRUE(notices.empty()) << ::testing::PrintToString(notices);
+}
+
+INSTANTIATE_TEST_SUITE_P(Boards, LateAnswerTest,
+                         ::testing::Values(LateAnswer{"late", 700, 0}, LateAnswer{"in_pieces", 0, 700},
+                                           LateAnswer{"late_and_in_pieces", 700, 700}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A board with a heartbeat: after a CR it sends a byte every 0.4 s and never its prompt,
+// so no read of the wait ever comes back empty. Each wait gives up on the port's clock,
+// within seconds, and says the link failed; once the board answers again, so does the link.
+TEST_F(PollTest, ABoardThatSendsSlowlyForeverCannotHoldAWaitForMinutes) {
+  MnemonicText text = make_text({"LD      X0", "OUT     Y0", "END"});
+  cell(0, 0, CONTACT_A, dev(Device::X, 1));
+  cell(0, 10, 0, 0, dev(Device::D, 3) | 0x800000);
+  struct Case {
+    const char* name;
+    int beat_from;  // the command, counted from 1, from which the board beats
+    std::function<bool()> failed;
+    // The wait's time on the port's clock (wait_bound_ms: 4 s, or 20 s for the final prompt,
+    // 2 s for a poll, and 10 ms a byte), with the read that went past it.
+    int64_t most_ms;
+    std::vector<std::string> messages;
+  };
+  const std::vector<std::string> none;
+  const std::vector<std::string> link_failed_only{link_failed};
+  const Case cases[] = {
+      {"a_program_line", 1,
+       [&] {
+         char end_answer[8];
+         return write_program_to_target(text, end_answer) == -1;
+       },
+       8000, link_failed_only},
+      {"the_prompt_after_the_line_count", 4,
+       [&] {
+         char end_answer[8];
+         return write_program_to_target(text, end_answer) == -1;
+       },
+       24000, link_failed_only},
+      {"a_command_reply", 1,
+       [&] {
+         char reply[REPLY_TEXT_SIZE];
+         size_t length = 0;
+         return send_echoed_command("R") == 1 && read_until_prompt(reply, length) == ReplyEnd::SLOW;
+       },
+       8000, none},
+      {"a_listing", 1,
+       [&] {
+         std::string listing;
+         return read_program_from_target(listing) != 0;
+       },
+       8000, none},
+      {"a_verify", 1,
+       [&] {
+         int line = 0;
+         return verify_program_on_target(text, line) == VERIFY_LINK_FAILED;
+       },
+       8000, none},
+      {"a_bit_poll", 1, [&] { return poll_target_bits(view, grid) == -1; }, 4000, none},
+      {"a_word_poll", 1, [&] { return poll_target_words(view, grid) == -1; }, 4000, link_failed_only},
+  };
+  for (const Case& c : cases) {
+    notices.clear();
+    link.board.heartbeat_from = link.board.commands + c.beat_from;
+    const int64_t start = link.now_us;
+    EXPECT_TRUE(c.failed()) << c.name;
+    EXPECT_LE(link.now_us - start, c.most_ms * MS) << c.name;
+    EXPECT_EQ(notices, c.messages) << c.name;
+    // The board answers again: the next command goes through.
+    link.board.heartbeat_from = 0;
+    ASSERT_EQ(send_echoed_command("R"), 1) << c.name;
+    char reply[64];
+    size_t length = 0;
+    EXPECT_EQ(read_until_prompt(reply, length), ReplyEnd::PROMPT) << c.name;
+    EXPECT_STREQ(reply, "\r\n\r\n>") << c.name;
+  }
+}
+
+// The time bound never cuts a board that is slow but steady: at 9600 baud and at 1200 baud,
+// thinking 0.7 s before each answer, a long program is written, verified and read back whole, a long reply is taken whole
+// and the polls come through.
+TEST_F(PollTest, ABoardThatIsSlowButSteadyIsNeverCut) {
+  for (int64_t character_us : {SimulatedLink::CHARACTER_US_9600, int64_t{8334}}) {
+    reset_serial_state();
+    link = SimulatedLink{};
+    set_port_opener(link.opener_for("\\\\.\\COM3"));
+    g_com_number = BOARD_SLOT;
+    g_current_port = BOARD_SLOT;
+    open_port(BOARD_SLOT, 9600, 0);
+    link.character_us = character_us;
+    link.answer_delay_us = 700 * MS;
+    MnemonicText text = numbered_program(400);
+    char end_answer[8];
+    ASSERT_EQ(write_program_to_target(text, end_answer), 0) << character_us;
+    int line = -1;
+    EXPECT_EQ(verify_program_on_target(text, line), VERIFY_OK) << character_us;
+    std::string listing;
+    ASSERT_EQ(read_program_from_target(listing), 0) << character_us;
+    EXPECT_EQ(listing_program_lines(listing), 400) << character_us;
+    // A listing asked for as a command: its reply fills the reply text, to its end.
+    ASSERT_EQ(send_echoed_command("L"), 1);
+    char reply[REPLY_TEXT_SIZE];
+    size_t length = 0;
+    EXPECT_EQ(read_until_prompt(reply, length), ReplyEnd::FULL) << character_us;
+    purge_port(BOARD_SLOT);
+    link.now_us += 60'000 * MS;  // the rest of the listing has gone by
+    purge_port(BOARD_SLOT);
+    cell(0, 0, CONTACT_A, dev(Device::X, 1));
+    cell(0, 10, 0, 0, dev(Device::D, 3) | 0x800000);
+    link.board.set_bit('X', 1, true);
+    link.board.registers[3] = 0x1234;
+    EXPECT_EQ(poll_target_bits(view, grid), 0) << character_us;
+    EXPECT_EQ(poll_target_words(view, grid), 0) << character_us;
+    EXPECT_EQ(g_device_bit_image[Device::X][0].word[0], 2) << character_us;
+    EXPECT_EQ(g_word_records[3][3].word[0], 0x1234) << character_us;
+    EXPECT_TRUE(notices.empty()) << ::testing::PrintToString(notices);
   }
 }
 

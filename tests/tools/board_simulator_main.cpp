@@ -5,6 +5,7 @@
 //   board_simulator --link PATH [--bit X26=1]... [--register 3=00FF]... [--state FILE]
 //                   [--control FILE] [--received FILE] [--silent] [--garble] [--pace]
 //                   [--pace-us N] [--counters FILE] [--ascii-only] [--answer-delay-ms N]
+//                   [--heartbeat-ms N]
 //
 // --link      a symlink made to the pty's slave device (removed at exit)
 // --bit       a bit device of the board: letter, decimal number, '=', 0 or 1
@@ -17,6 +18,7 @@
 //               short_framing=0|1   end every answer after its first line, no prompt
 //               corrupt_echo=N      the N-th echo from now on (0 the next) is wrong; -1 none
 //               answer_delay_ms=N   as --answer-delay-ms
+//               heartbeat_ms=N      as --heartbeat-ms, from the next command on; 0 ends it
 //               bit=X26=0           a bit device changes (as --bit)
 //               register=3=0100     a register changes (as --register)
 // --received  after every command, every byte the host has sent so far
@@ -30,6 +32,9 @@
 //             ascii_only=0|1)
 // --answer-delay-ms  the board thinks N ms before it answers a command at its CR (the
 //             echo before it goes out at once; the probe's "??" is never delayed)
+// --heartbeat-ms  a board with a heartbeat: it answers every command with a stray byte '.'
+//             every N ms instead, never its prompt, until the host sends its next byte (the
+//             echo and the probe's "??" stay as they are)
 //
 // The simulator keeps a slave descriptor open itself, so the pty survives every close
 // and reopen by the program under test. It prints "ready <slave path>" on stdout when it
@@ -41,7 +46,11 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <time.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -56,7 +65,7 @@ void on_signal(int) { g_stop = 1; }
 int usage() {
   std::fprintf(stderr, "usage: board_simulator --link PATH [--bit X26=1]... [--register 3=00FF]... [--state FILE]"
                " [--control FILE] [--received FILE] [--silent] [--garble] [--pace] [--pace-us N] [--counters FILE]"
-               " [--ascii-only] [--answer-delay-ms N]\n");
+               " [--ascii-only] [--answer-delay-ms N] [--heartbeat-ms N]\n");
   return 2;
 }
 
@@ -82,6 +91,19 @@ bool parse_register(const char* text, BoardMonitor& board) {
 }
 
 long g_answer_delay_ms = 0;
+long g_heartbeat_ms = 0;
+
+int64_t monotonic_ms() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<int64_t>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
+
+// The heartbeat from the board's next command on (0: none).
+void set_heartbeat(long ms, BoardMonitor& board) {
+  g_heartbeat_ms = ms < 0 ? 0 : ms;
+  board.heartbeat_from = g_heartbeat_ms > 0 ? board.commands + 1 : 0;
+}
 
 // Applies the control file when its text changed since it was last applied.
 void apply_control(const std::string& path, std::string& applied, BoardMonitor& board) {
@@ -110,6 +132,7 @@ void apply_control(const std::string& path, std::string& applied, BoardMonitor& 
     else if (key == "short_framing") board.short_framing = value != 0;
     else if (key == "ascii_only") board.ascii_only = value != 0;
     else if (key == "answer_delay_ms") g_answer_delay_ms = value < 0 ? 0 : value;
+    else if (key == "heartbeat_ms") set_heartbeat(value, board);
     else if (key == "corrupt_echo") board.corrupt_echo_at = value < 0 ? -1 : board.echoes + static_cast<int>(value);
     else if (key == "bit") parse_bit(line.c_str() + eq + 1, board);
     else if (key == "register") parse_register(line.c_str() + eq + 1, board);
@@ -194,6 +217,7 @@ int main(int argc, char** argv) {
     else if (arg == "--counters") counters = value;
     else if (arg == "--pace-us") pace_us = std::strtol(value, nullptr, 10);
     else if (arg == "--answer-delay-ms") g_answer_delay_ms = std::strtol(value, nullptr, 10);
+    else if (arg == "--heartbeat-ms") set_heartbeat(std::strtol(value, nullptr, 10), board);
     else if (arg == "--bit") {
       if (!parse_bit(value, board)) return usage();
     } else if (arg == "--register") {
@@ -241,12 +265,22 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
 
   int commands = board.commands;
+  // While the board beats, the time of its next stray byte.
+  bool beating = false;
+  int64_t next_beat = 0;
   while (!g_stop) {
+    int wait_ms = 200;
+    if (beating) wait_ms = static_cast<int>(std::clamp<int64_t>(next_beat - monotonic_ms(), 0, 200));
     pollfd p{master, POLLIN, 0};
-    const int ready = ::poll(&p, 1, 200);
+    const int ready = ::poll(&p, 1, wait_ms);
     if (ready < 0) {
       if (errno == EINTR) continue;
       break;
+    }
+    if (beating && monotonic_ms() >= next_beat) {
+      if (!write_all(master, ".", false)) break;
+      ++bytes_out;
+      next_beat += g_heartbeat_ms > 0 ? g_heartbeat_ms : 1;
     }
     if (ready == 0 || !(p.revents & POLLIN)) continue;
     uint8_t bytes[256];
@@ -256,6 +290,7 @@ int main(int argc, char** argv) {
       break;
     }
     apply_control(control, applied_control, board);
+    const int commands_at_batch = board.commands;
     std::string out;
     for (ssize_t i = 0; i < n; ++i) {
       if (garble) board.corrupt_echo_at = board.echoes;
@@ -291,6 +326,12 @@ int main(int argc, char** argv) {
       }
     }
     if (!write_all(master, out, pace)) break;
+    // A command answered by the heartbeat starts it; any other byte from the host ends it.
+    const bool was_beating = beating;
+    beating = board.heartbeating();
+    if (beating && (!was_beating || board.commands != commands_at_batch)) {
+      next_beat = monotonic_ms() + g_heartbeat_ms;
+    }
   }
   ::unlink(link.c_str());
   ::close(holder);

@@ -53,10 +53,13 @@ class ComDialog : public bars_test::BarsFrame {
     g_mnemonic_text = document;
     g_mnemonic_saved_text = saved;
     // Every message box is recorded; the paste question runs `at_question` and answers Yes.
-    set_message_box_handler([this](HWND, const std::wstring& text, const std::wstring&, UINT) {
+    set_message_box_handler([this](HWND, const std::wstring& text, const std::wstring& caption, UINT) {
       std::string narrow;
       wide_to_cp932(text, narrow);
       shown.push_back(narrow);
+      wide_to_cp932(caption, narrow);
+      captions.push_back(narrow);
+      narrow = shown.back();
       if (narrow == COM_PASTE_QUESTION) {
         if (at_question) at_question();
         return IDYES;
@@ -83,6 +86,7 @@ class ComDialog : public bars_test::BarsFrame {
   SavedText saved;
   HWND dialog = nullptr;
   std::vector<std::string> shown;
+  std::vector<std::string> captions;
   std::function<void()> at_question;
 };
 
@@ -168,6 +172,59 @@ TEST_F(ComDialog, TheReceiveBoxSaysWhenCommentsWentByTheirAsciiPart) {
   EXPECT_EQ(box_text(dialog, ComControl::RECEIVE_BOX), std::string(MSG_VERIFY_OK) + "\r\n" + ascii_comment_note(MSG_ASCII_COMMENTS_VERIFIED, 1));
   save_screenshot("com_dialog_verified_ascii_part");
   EXPECT_TRUE(shown.empty());
+}
+
+// The receive box as the board sent it is pasted as the board's own bytes: a character that
+// has two Shift-JIS forms (纊 as 0xED40 and 0xFA5C, ≒ as 0x8790 and 0x81E0) comes back from
+// the box's UTF-16 in the other form, which is not what the board holds.
+TEST_F(ComDialog, AnUneditedReceiveBoxPastesTheBoardsOwnBytes) {
+  const std::string comment = "; \xED\x40\x87\x90";
+  link.board.program = {{1, comment}, {2, "LD X0"}, {3, "END"}};
+  click(dialog, ComControl::READ_BACK);
+  EXPECT_EQ(shown, std::vector<std::string>{COM_PASTE_QUESTION});
+  EXPECT_EQ(std::string(document[0].statement), comment + "\n");
+  EXPECT_STREQ(document[1].statement, "LD X0\n");
+  EXPECT_STREQ(document[2].statement, "END\n");
+  EXPECT_TRUE(is_end_line(document[3]));
+  EXPECT_EQ(text_differs_from_saved(document, saved), 0);
+  // Verify compares the board's bytes with the pasted ones.
+  click(dialog, ComControl::VERIFY);
+  EXPECT_EQ(box_text(dialog, ComControl::RECEIVE_BOX), MSG_VERIFY_OK);
+}
+
+// A receive box the user edited before Yes is pasted as it is, and the paste is a change of
+// the document: it is not what the board holds, and closing the window asks about it.
+TEST_F(ComDialog, AnEditedReceiveBoxIsPastedAsItIsAndCountsAsAChange) {
+  link.board.program = {{1, "LD X0"}, {2, "OUT Y0"}, {3, "END"}};
+  at_question = [&] {
+    const std::string box = box_text(dialog, ComControl::RECEIVE_BOX);
+    const auto at = static_cast<WPARAM>(box.find("X0") + 1);
+    HWND edit = GetDlgItem(dialog, ComControl::RECEIVE_BOX);
+    SendMessageW(edit, EM_SETSEL, at, static_cast<LPARAM>(at + 1));
+    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"9"));
+  };
+  click(dialog, ComControl::READ_BACK);
+  EXPECT_EQ(shown, std::vector<std::string>{COM_PASTE_QUESTION});
+  EXPECT_STREQ(document[0].statement, "LD X9\n");
+  EXPECT_STREQ(document[1].statement, "OUT Y0\n");
+  EXPECT_STREQ(document[2].statement, "END\n");
+  EXPECT_TRUE(is_end_line(document[3]));
+  EXPECT_EQ(text_differs_from_saved(document, saved), 1);
+}
+
+// With no mnemonic screen to paste into, the listing is shown and the paste is not offered.
+TEST_F(ComDialog, AReadBackWithNoMnemonicScreenShowsTheListingAndSaysSo) {
+  link.board.program = {{1, "LD X0"}, {2, "OUT Y0"}, {3, "END"}};
+  g_mnemonic_text = {};
+  g_mnemonic_saved_text = {};
+  click(dialog, ComControl::READ_BACK);
+  EXPECT_EQ(shown, std::vector<std::string>{MSG_NO_PASTE_SCREEN});
+  EXPECT_EQ(captions, std::vector<std::string>{CAPTION_WARNING});
+  EXPECT_EQ(std::string(MSG_NO_PASTE_SCREEN), "貼り付けるﾆｰﾓﾆｯｸ画面が有りません！");
+  EXPECT_EQ(std::string(CAPTION_WARNING), "警告");
+  EXPECT_EQ(box_text(dialog, ComControl::RECEIVE_BOX), "1 LD X0\r\n2 OUT Y0\r\n3 END\r");
+  EXPECT_STREQ(document[0].statement, "LD      X7\n");
+  EXPECT_EQ(text_differs_from_saved(document, saved), 0);
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 //   TAVOLIN_RIG_SLOT          the COM number of a board that answers (paced at 9600 baud)
 //   TAVOLIN_RIG_SILENT_SLOT   a board that answers nothing
 //   TAVOLIN_RIG_GARBLED_SLOT  a board that echoes one character wrong
+//   TAVOLIN_RIG_HEARTBEAT_SLOT a board that answers every command with a byte every 0.2 s,
+//                             never its prompt (its heartbeat)
 //   TAVOLIN_RIG_STATE         the Unix path of the answering board's state file
 //   TAVOLIN_RIG_RECEIVED      the Unix path of the file of every byte it received
 //   TAVOLIN_RIG_ASCII_ONLY    1 when the answering board takes only printable ASCII: it
@@ -291,6 +293,21 @@ TEST_F(OneClickRig, ASilentOrGarblingBoardEndsWithTheFailureMessageOnly) {
   }
 }
 
+// A board with a heartbeat: it echoes each line and then sends a byte every 0.2 s and never
+// its prompt, so no read comes back empty. The write gives up on its time and ends with the
+// link's failure message only.
+TEST_F(OneClickRig, ABoardWithAHeartbeatEndsTheWriteWithTheFailureMessage) {
+  open_design("PUMP");
+  use_board("TAVOLIN_RIG_HEARTBEAT_SLOT");
+  for (int i = 0; i < 3; ++i) boxes_->answer(IDOK);
+  const int64_t start = now_us();
+  SendMessageW(frame, WM_COMMAND, CMD_WRITE_LADDER, 0);
+  pump_messages();
+  EXPECT_EQ(shown(), (std::vector<std::string>{MSG_ONE_CLICK_NOTICE, "SEQ to NICが終了しました", MSG_LINK_FAILED}));
+  std::printf("[ figure   ] heartbeat board: the one-click write gave up after %lld ms\n",
+              static_cast<long long>((now_us() - start) / 1000));
+}
+
 // The dialog over the answering board: opening, verify, read-back (No, then Yes), run and
 // stop, and a write, with screenshots while it writes and after.
 TEST_F(OneClickRig, TheComDialogVerifiesReadsBackRunsStopsAndWrites) {
@@ -459,7 +476,9 @@ TEST_F(OneClickRig, TheComDialogWritesVerifiesAndReadsBackALongProgram) {
   g_mnemonic_text = {};
 }
 
-TEST_F(OneClickRig, TheComDialogReportsASilentOrGarblingBoard) {
+// A silent board, one that echoes wrong and one with a heartbeat (its answers never end):
+// every exchange of the dialog fails with the link's message.
+TEST_F(OneClickRig, TheComDialogReportsASilentGarblingOrHeartbeatBoard) {
   open_design("PUMP");
   use_board("TAVOLIN_RIG_SLOT");
   for (int i = 0; i < 3; ++i) boxes_->answer(IDOK);
@@ -467,9 +486,12 @@ TEST_F(OneClickRig, TheComDialogReportsASilentOrGarblingBoard) {
   pump_messages();
   ASSERT_EQ(shown().back(), MSG_PROGRAM_WRITTEN);
 
-  const BadBoard boards[] = {{"silent", "TAVOLIN_RIG_SILENT_SLOT"}, {"wrong echo", "TAVOLIN_RIG_GARBLED_SLOT"}};
+  const BadBoard boards[] = {{"silent", "TAVOLIN_RIG_SILENT_SLOT"},
+                             {"wrong echo", "TAVOLIN_RIG_GARBLED_SLOT"},
+                             {"heartbeat", "TAVOLIN_RIG_HEARTBEAT_SLOT"}};
   for (const BadBoard& board : boards) {
     g_com_number = env_number(board.slot_variable);
+    const bool beating = board.slot_variable == std::string("TAVOLIN_RIG_HEARTBEAT_SLOT");
     SendMessageW(frame, WM_COMMAND, CMD_COM_DIALOG, 0);
     pump_messages();
     HWND dialog = com_dialog();
@@ -478,7 +500,7 @@ TEST_F(OneClickRig, TheComDialogReportsASilentOrGarblingBoard) {
     // The receive box says what the link is: a silent board is no link; a board that
     // answers the greeting is, until an exchange fails.
     ASSERT_EQ(dialog_text(dialog, ComControl::RECEIVE_BOX), silent ? COM_BOARD_SILENT : COM_LINK_ON);
-    save_screenshot(shot(silent ? "com_dialog_silent_open" : "com_dialog_garbled_open"));
+    if (!beating) save_screenshot(shot(silent ? "com_dialog_silent_open" : "com_dialog_garbled_open"));
     for (int id : {ComControl::VERIFY, ComControl::WRITE, ComControl::RUN}) {
       boxes_->answer(IDOK);
       const size_t before = boxes_->shown().size();
@@ -487,7 +509,7 @@ TEST_F(OneClickRig, TheComDialogReportsASilentOrGarblingBoard) {
       EXPECT_EQ(wide_to_text(boxes_->shown().back().text), MSG_LINK_FAILED) << board.name << " " << id;
       EXPECT_EQ(dialog_text(dialog, ComControl::RECEIVE_BOX), COM_LINK_BROKEN) << board.name << " " << id;
     }
-    save_screenshot(shot(silent ? "com_dialog_silent_failed" : "com_dialog_garbled_failed"));
+    save_screenshot(shot(silent ? "com_dialog_silent_failed" : beating ? "com_dialog_heartbeat_failed" : "com_dialog_garbled_failed"));
     if (silent) {
       click(dialog, ComControl::STOP);
       EXPECT_EQ(dialog_text(dialog, ComControl::RECEIVE_BOX), "");

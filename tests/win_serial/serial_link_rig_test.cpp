@@ -116,7 +116,8 @@ class SerialLinkFaults : public SerialLinkRig {
   static void set_board(const std::string& settings) {
     static int serial = 0;
     std::ofstream out("Z:" + env("TAVOLIN_RIG_CONTROL"), std::ios::binary | std::ios::trunc);
-    out << "serial=" << ++serial << "\nsilent=0\nshort_framing=0\ncorrupt_echo=-1\nanswer_delay_ms=0\n" << settings;
+    out << "serial=" << ++serial << "\nsilent=0\nshort_framing=0\ncorrupt_echo=-1\nanswer_delay_ms=0\nheartbeat_ms=0\n"
+        << settings;
   }
   // Runs one exchange and checks that it ended within the bound.
   template <typename F>
@@ -226,6 +227,56 @@ TEST_F(SerialLinkFaults, AnswersCutShortFailEveryExchange) {
   EXPECT_EQ(g_word_records[3][3].word[0], 0);
   set_board("");
   char answer[64];
+  stop_target_program(answer);
+  close_port(g_com_number);
+}
+
+// A board with a heartbeat: it answers each command with a byte every 0.2 s and never its
+// prompt, so no read of a wait comes back empty. Each exchange ends, in its failure (the
+// write and the word poll with the link's message), and once the board answers again so
+// does the link. The stop byte between the exchanges ends the beating (no command, so the
+// board answers it), so that no stray byte is taken for the next command's echo.
+TEST_F(SerialLinkFaults, ABoardWithAHeartbeatFailsEveryExchangeAndTheLinkComesBack) {
+  open_board_port();
+  make_poll_grid();
+  set_board("heartbeat_ms=200\n");
+  char answer[64];
+  auto timed = [](const char* what, auto exchange) {
+    const ULONGLONG start = GetTickCount64();
+    auto result = exchange();
+    std::printf("[ figure   ] heartbeat board: the %s gave up after %llu ms\n", what,
+                static_cast<unsigned long long>(GetTickCount64() - start));
+    return result;
+  };
+  char end_answer[8] = "x";
+  EXPECT_EQ(timed("write", [&] { return write_program_to_target(program, end_answer); }), -1);
+  EXPECT_EQ(notices, std::vector<std::string>{MSG_LINK_FAILED});
+  EXPECT_STREQ(end_answer, "");
+  stop_target_program(answer);
+  ASSERT_EQ(send_echoed_command("R"), 1);
+  char reply[REPLY_TEXT_SIZE];
+  size_t length = 0;
+  EXPECT_EQ(timed("command reply", [&] { return read_until_prompt(reply, length); }), ReplyEnd::SLOW);
+  stop_target_program(answer);
+  int line = 0;
+  EXPECT_EQ(timed("verify", [&] { return verify_program_on_target(program, line); }), VERIFY_LINK_FAILED);
+  stop_target_program(answer);
+  std::string listing;
+  EXPECT_EQ(timed("read-back", [&] { return read_program_from_target(listing); }), -1);
+  stop_target_program(answer);
+  notices.clear();
+  EXPECT_EQ(timed("bit poll", [&] { return poll_target_bits(view, grid); }), -1);
+  EXPECT_TRUE(notices.empty());
+  stop_target_program(answer);
+  EXPECT_EQ(timed("word poll", [&] { return poll_target_words(view, grid); }), -1);
+  EXPECT_EQ(notices, std::vector<std::string>{MSG_LINK_FAILED});
+  EXPECT_EQ(g_word_records[3][3].word[0], 0);
+
+  set_board("");
+  stop_target_program(answer);
+  ASSERT_EQ(send_echoed_command("R"), 1);
+  EXPECT_EQ(read_until_prompt(reply, length), ReplyEnd::PROMPT);
+  EXPECT_STREQ(reply, "\r\n\r\n>");
   stop_target_program(answer);
   close_port(g_com_number);
 }
