@@ -20,9 +20,50 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 folders=(core target shell design mnemonic board frame printer)
 shared='"design/(view_geometry_win|design_paint_win|element_pictures_win|search_dialogs_win)\.h"'
 
-# Every include of the program's folders as "file:line:#include <name>" or '... "name"'.
-includes=$(git grep -n -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]' -- "${folders[@]}" |
-  sed -E 's/^([^:]*:[0-9]+:)[[:space:]]*#[[:space:]]*include[[:space:]]*([<"][^>"]*[>"]).*/\1#include \2/')
+# Every include of the program's folders as "file:line:#include <name>" or '... "name"', each
+# named as the compiler finds it: a quoted path with "." or ".." steps taken from the file's
+# own folder, a program folder in angle brackets (found through the include path) as the
+# quoted name, <windows.h> in any spelling as <windows.h>; the line as written follows in
+# "(written ...)" when it differs. An include by a macro keeps its macro: a rule below
+# refuses it, since no rule can read where it points.
+includes=$(git grep -n -E '^[[:space:]]*#[[:space:]]*include' -- "${folders[@]}" |
+  awk -v folders="$(IFS='|'; echo "${folders[*]}")" '
+    function collapse(path,   n, parts, out, k, i) {
+      n = split(path, parts, "/"); k = 0
+      for (i = 1; i <= n; ++i) {
+        if (parts[i] == "." || parts[i] == "") continue
+        if (parts[i] == ".." && k > 0 && out[k] != "..") { --k; continue }
+        out[++k] = parts[i]
+      }
+      path = ""
+      for (i = 1; i <= k; ++i) path = path (i > 1 ? "/" : "") out[i]
+      return path
+    }
+    {
+      colon1 = index($0, ":"); file = substr($0, 1, colon1 - 1)
+      rest = substr($0, colon1 + 1); colon2 = index(rest, ":")
+      where = file ":" substr(rest, 1, colon2 - 1) ":"
+      text = substr(rest, colon2 + 1)
+      sub(/^[[:space:]]*#[[:space:]]*include[[:space:]]*/, "", text)
+      opener = substr(text, 1, 1)
+      if (opener == "\"" || opener == "<") {
+        closer = opener == "<" ? ">" : "\""
+        end = index(substr(text, 2), closer)
+        name = end > 0 ? substr(text, 2, end - 1) : substr(text, 2)
+        written = "#include " opener name closer
+        if (tolower(name) == "windows.h") { shown = "#include <windows.h>" }
+        else if (opener == "\"") {
+          if (name ~ /^\.\.?\//) { dir = file; sub(/\/[^\/]*$/, "", dir); name = dir "/" name }
+          if (name ~ /(^|\/)\.\.?\//) name = collapse(name)
+          shown = "#include \"" name "\""
+        } else if (name ~ ("^(" folders ")/")) { shown = "#include \"" collapse(name) "\"" }
+        else { shown = written }
+      } else {
+        name = text; sub(/[[:space:]]*(\/[\/*].*)?$/, "", name)
+        written = "#include " name; shown = written
+      }
+      print where shown (shown != written ? " (written " written ")" : "")
+    }') || { echo "the includes could not be read"; exit 2; }
 
 broken=0
 report() {  # report LABEL LINES
@@ -40,12 +81,14 @@ from() {
 # naming REGEX: the includes (read from stdin) of a name matching REGEX (with its < or ")
 naming() { grep -E ":#include $1" || true; }
 
+report "an include by a macro (the check cannot tell where it points)" \
+  "$(printf '%s\n' "$includes" | grep -E ':#include [^<"]' || true)"
 report "<windows.h> included elsewhere than target/windows_api.h" \
-  "$(printf '%s\n' "$includes" | naming '<[Ww]indows\.h>' | grep -v '^target/windows_api\.h:' || true)"
+  "$(printf '%s\n' "$includes" | naming '<windows\.h>' | grep -v '^target/windows_api\.h:' || true)"
 report "core/ includes another folder" \
-  "$(from core | naming '"[a-z_]+/' | grep -v -E ':#include "core/' || true)"
+  "$(from core | naming '"[^"/]+/' | grep -v -E ':#include "core/' || true)"
 report "target/ includes more than the core" \
-  "$(from target | naming '"[a-z_]+/' | grep -v -E ':#include "(core|target)/' || true)"
+  "$(from target | naming '"[^"/]+/' | grep -v -E ':#include "(core|target)/' || true)"
 report "shell/ includes a screen or the frame" \
   "$(from shell | naming '"(design|mnemonic|board|frame|printer)/')"
 report "a screen includes the frame" \
@@ -53,10 +96,10 @@ report "a screen includes the frame" \
 for screen in design mnemonic board; do
   others=$(printf '%s\n' design mnemonic board | grep -v "^$screen$" | paste -sd'|')
   report "$screen/ includes another screen's window files" \
-    "$(from "$screen" | naming "\"($others)/[a-z_]*_win\.h\"" | grep -v -E ":#include $shared" || true)"
+    "$(from "$screen" | naming "\"($others)/[^\"]*_win\.h\"" | grep -v -E ":#include $shared" || true)"
 done
 report "printer/ includes the frame or a screen's window files" \
-  "$(from printer | naming '"(frame/|(design|mnemonic|board)/[a-z_]*_win\.h")' | grep -v -E ":#include $shared" || true)"
+  "$(from printer | naming '"(frame/|(design|mnemonic|board)/[^"]*_win\.h")' | grep -v -E ":#include $shared" || true)"
 
 if [ "$broken" -ne 0 ]; then
   exit 1
