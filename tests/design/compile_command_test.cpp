@@ -17,18 +17,14 @@
 #include "core/mnemonic_text.h"
 #include "support/ladder_text.h"
 #include "support/notice_recorder.h"
+#include "support/scratch_files.h"
 #include "target/monitor_protocol.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string file_bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using scratch::contents;
 
 class DesignCompile : public ::testing::Test {
  protected:
@@ -38,11 +34,7 @@ class DesignCompile : public ::testing::Test {
     release_read_back();
     release_frame_mnemonic_text();
     g_mnemonic_text = {};
-    folder = fs::temp_directory_path() /
-             ("design_compile_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder);
-    fs::create_directories(folder);
+    folder = scratch::fresh_folder("design_compile_");
     files = project_files("", (folder.string() + "/").c_str(), "PUMP");
     g_file_project_name = "PUMP";
     grid = ladder_from_text({"X0 /X1 ~ (Y0)", "^Y0 ^", "Y0 ~ (T0 K50)", "T0 ~ (Y1)"}, {.grid_rows = 64});
@@ -73,7 +65,7 @@ class DesignCompile : public ::testing::Test {
     release_frame_mnemonic_text();
     g_mnemonic_text = {};
     g_file_project_name = nullptr;
-    fs::remove_all(folder);
+    scratch::remove_folder(folder);
   }
 
   bool grid_differs() const {
@@ -209,12 +201,12 @@ TEST_F(DesignCompile, ACompileWritesTheFilesReadsThemBackAndConverts) {
   ASSERT_NE(stream, nullptr);
   ASSERT_EQ(write_design_file(nullptr, grid, nullptr, stream, DESIGN_FILE_STANDALONE), 0);
   std::fclose(stream);
-  EXPECT_EQ(file_bytes(files.design), file_bytes(expected.string()));
+  EXPECT_EQ(contents(files.design), contents(expected.string()));
 }
 
 TEST_F(DesignCompile, AnUnchangedDesignAsksFirst) {
   ASSERT_EQ(run().end, DesignCompileEnd::CONVERTED);
-  const std::string seq = file_bytes(files.operation);
+  const std::string seq = contents(files.operation);
   calls.clear();
   recorder.notices.clear();
   recorder.answers = {NoticeAnswer::CANCEL};
@@ -223,7 +215,7 @@ TEST_F(DesignCompile, AnUnchangedDesignAsksFirst) {
   EXPECT_EQ(texts().back(), MSG_COMPILE_UNCHANGED);
   EXPECT_EQ(recorder.notices.back().caption, "確認");
   EXPECT_FALSE(called("repaint"));
-  EXPECT_EQ(file_bytes(files.operation), seq);
+  EXPECT_EQ(contents(files.operation), seq);
 
   // Forced, it compiles again.
   recorder.answers = {NoticeAnswer::OK};
@@ -232,8 +224,8 @@ TEST_F(DesignCompile, AnUnchangedDesignAsksFirst) {
 
 TEST_F(DesignCompile, CompileErrorsKeepThePreviousFilesAndConvertThemAgain) {
   ASSERT_EQ(run().end, DesignCompileEnd::CONVERTED);
-  const std::string seq = file_bytes(files.operation);
-  const std::string mbs = file_bytes(files.design);
+  const std::string seq = contents(files.operation);
+  const std::string mbs = contents(files.design);
   calls.clear();
   // A coil without its operand.
   set_row_from_text(grid[0], "X0 /X1 ~ (?)");
@@ -241,8 +233,8 @@ TEST_F(DesignCompile, CompileErrorsKeepThePreviousFilesAndConvertThemAgain) {
   EXPECT_EQ(result.step, CompileStep::COMPILE_ERRORS);
   EXPECT_TRUE(called("errors"));
   EXPECT_GT(g_conversion_error_count, 0);
-  EXPECT_EQ(file_bytes(files.operation), seq);
-  EXPECT_EQ(file_bytes(files.design), mbs);
+  EXPECT_EQ(contents(files.operation), seq);
+  EXPECT_EQ(contents(files.design), mbs);
   EXPECT_TRUE(grid_differs());  // the broken design stays unsaved
   // The previous operation file is read back and converted again.
   EXPECT_TRUE(called("convert"));

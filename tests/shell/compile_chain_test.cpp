@@ -23,6 +23,7 @@
 #include "support/instruction_records.h"
 #include "support/ladder_text.h"
 #include "support/notice_recorder.h"
+#include "support/scratch_files.h"
 #include "support/staging_files.h"
 #include "target/monitor_protocol.h"
 
@@ -30,12 +31,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string file_text(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using scratch::contents;
 
 void set_comment(LadderGrid& grid, int row, int column, const std::string& text) {
   LadderRow& r = grid[static_cast<size_t>(row)];
@@ -67,10 +63,7 @@ class CompileChain : public ::testing::Test {
     release_read_back();
     release_frame_mnemonic_text();
     g_mnemonic_text = {};
-    folder = fs::temp_directory_path() / ("chain_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                          "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder);
-    fs::create_directories(folder);
+    folder = scratch::fresh_folder("chain_");
     files = project_files("", (folder.string() + "/").c_str(), "PUMP");
     g_file_project_name = "PUMP";
   }
@@ -79,7 +72,7 @@ class CompileChain : public ::testing::Test {
     release_frame_mnemonic_text();
     g_mnemonic_text = {};
     g_file_project_name = nullptr;
-    fs::remove_all(folder);
+    scratch::remove_folder(folder);
   }
 
   CompileOutcome compile(LadderGrid& grid, LadderGrid* saved = nullptr) {
@@ -214,8 +207,8 @@ TEST_F(CompileChain, ADesignBecomesItsOperationFileDesignFileAndCommentedMnemoni
   EXPECT_EQ(g_saved_uncompiled, 0);
   EXPECT_EQ(g_comments_changed, 0);
   EXPECT_EQ(staging_files_in(folder), 0);
-  EXPECT_EQ(file_text(files.operation).rfind("seq/mbs-file 3winv.1\r\nPUMP.SEQ\r\n", 0), 0u);
-  EXPECT_EQ(file_text(files.design).rfind("mbs-file 3winv.1\r\nPUMP.MBS\r\n", 0), 0u);
+  EXPECT_EQ(contents(files.operation).rfind("seq/mbs-file 3winv.1\r\nPUMP.SEQ\r\n", 0), 0u);
+  EXPECT_EQ(contents(files.design).rfind("mbs-file 3winv.1\r\nPUMP.MBS\r\n", 0), 0u);
   // The design keeps its comments on the rebuilt rows.
   EXPECT_EQ(cell_comment(grid[0], 0), "START\n");
 
@@ -235,7 +228,7 @@ TEST_F(CompileChain, ADesignBecomesItsOperationFileDesignFileAndCommentedMnemoni
   EXPECT_NE(lines[0].find("X0"), std::string::npos);
   EXPECT_NE(lines[0].find("; START"), std::string::npos);
   // The file on disk holds the commented text.
-  const std::string nic = file_text(files.mnemonic);
+  const std::string nic = contents(files.mnemonic);
   EXPECT_NE(nic.find("; START"), std::string::npos);
   EXPECT_NE(nic.find("; STOP"), std::string::npos);
   EXPECT_NE(nic.find("0FFFF0 0FFFF0\r\n"), std::string::npos);
@@ -245,8 +238,8 @@ TEST_F(CompileChain, ADesignBecomesItsOperationFileDesignFileAndCommentedMnemoni
 TEST_F(CompileChain, ARefusedOrFailedCompileKeepsThePreviousFiles) {
   LadderGrid good = pump_design();
   ASSERT_EQ(compile(good).step, CompileStep::WRITTEN);
-  const std::string seq = file_text(files.operation);
-  const std::string mbs = file_text(files.design);
+  const std::string seq = contents(files.operation);
+  const std::string mbs = contents(files.design);
 
   struct Case {
     const char* name;
@@ -269,8 +262,8 @@ TEST_F(CompileChain, ARefusedOrFailedCompileKeepsThePreviousFiles) {
       ASSERT_FALSE(recorder.notices.empty()) << c.name;
       EXPECT_EQ(recorder.notices.back().text, c.message) << c.name;
     }
-    EXPECT_EQ(file_text(files.operation), seq) << c.name;
-    EXPECT_EQ(file_text(files.design), mbs) << c.name;
+    EXPECT_EQ(contents(files.operation), seq) << c.name;
+    EXPECT_EQ(contents(files.design), mbs) << c.name;
     EXPECT_EQ(staging_files_in(folder), 0) << c.name;
   }
 }
@@ -332,7 +325,7 @@ TEST_F(CompileChain, ManyCommentedRowsAllReachTheMnemonicFile) {
   ASSERT_EQ(compile(grid).step, CompileStep::WRITTEN) << ::testing::PrintToString(notice_texts());
   ASSERT_TRUE(read_back_operation_file(files.operation, files.design));
   ASSERT_EQ(convert_seq_to_commented_nic(nullptr, files.mnemonic, files.listing, files.design), 0);
-  const std::string nic = file_text(files.mnemonic);
+  const std::string nic = contents(files.mnemonic);
   for (int r = 0; r < 10; ++r)
     for (int c = 0; c <= OUTPUT_COLUMN; ++c)
       if (c != 10) {
@@ -414,7 +407,7 @@ TEST_F(CompileChain, ADesignFileThatCannotBeMadeIsNeverReportedAsMade) {
 TEST_F(CompileChain, ADrawnLadderThatBreaksTheGridRulesIsNotWritten) {
   LadderGrid grid = pump_design();
   ASSERT_EQ(compile(grid).step, CompileStep::WRITTEN);
-  const std::string before = file_text(files.design);
+  const std::string before = contents(files.design);
   InstructionList drawn_badly = il::make_list({il::ld(il::X(0)), il::box(0x80FA), il::end()});
   g_instruction_list = drawn_badly;
   recorder.notices.clear();
@@ -422,7 +415,7 @@ TEST_F(CompileChain, ADrawnLadderThatBreaksTheGridRulesIsNotWritten) {
   ASSERT_EQ(recorder.notices.size(), 1u);
   EXPECT_EQ(recorder.notices[0].text, MSG_REBUILT_LADDER_BROKEN);
   EXPECT_EQ(recorder.notices[0].caption, "警告");
-  EXPECT_EQ(file_text(files.design), before);
+  EXPECT_EQ(contents(files.design), before);
   g_instruction_list = {};
 }
 

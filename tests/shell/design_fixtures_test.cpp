@@ -88,19 +88,6 @@ bool same_words(const LadderGrid& a, const LadderGrid& b) {
   return true;
 }
 
-// The rows after the END row up to the end mark, as words.
-std::vector<std::vector<uint32_t>> special_rows(const LadderGrid& grid) {
-  std::vector<std::vector<uint32_t>> rows;
-  for (int r = count_program_rows(grid); r >= 0 && r < static_cast<int>(grid.size()); ++r) {
-    const LadderRow& row = grid[static_cast<size_t>(r)];
-    if (is_end_mark_row(row)) break;
-    std::vector<uint32_t> words;
-    for (int c = 0; c <= 12; ++c) words.insert(words.end(), {row.cell[c].word[0], row.cell[c].word[1]});
-    rows.push_back(words);
-  }
-  return rows;
-}
-
 // The name line of a stand-alone file, less ".MBS": the writer writes the project's name.
 std::string project_name_of(const std::string& bytes) {
   const size_t first = bytes.find("\r\n");
@@ -176,7 +163,7 @@ void compile_fixture(const Fixture& f) {
     LadderGrid grid = make_ladder_grid();
     ASSERT_EQ(design_fixture::read_into(f.name, grid), DESIGN_FILE_OK);
     g_cpu_settings = g_loaded_cpu_settings;
-    const auto specials = special_rows(grid);
+    const auto specials = design_fixture::special_rows_of(grid);
     const fs::path folder = fs::temp_directory_path() / ("fixture_" + std::to_string(getpid()) + "_" + f.name);
     fs::remove_all(folder);
     fs::create_directories(folder);
@@ -199,7 +186,7 @@ void compile_fixture(const Fixture& f) {
       ASSERT_EQ(read_design_file(from_file, in, DESIGN_FILE_STANDALONE), DESIGN_FILE_OK);
       std::fclose(in);
       EXPECT_EQ(describe_grid_fault(check_grid_invariants(from_file)), "sound");
-      EXPECT_EQ(special_rows(from_file), specials);
+      EXPECT_EQ(design_fixture::special_rows_of(from_file), specials);
       EXPECT_TRUE(same_words(from_file, grid));
       // The operation file reads back with its records and its design part.
       LadderGrid seq_grid = make_ladder_grid();
@@ -258,7 +245,7 @@ TEST_F(DesignFixtures, TheTreesOtherDesignFilesKeepTheRulesAndSmallCompiles) {
   LadderGrid grid = make_ladder_grid();
   ASSERT_EQ(read_design_file(grid, in, DESIGN_FILE_STANDALONE), DESIGN_FILE_OK);
   std::fclose(in);
-  const auto specials = special_rows(grid);
+  const auto specials = design_fixture::special_rows_of(grid);
   ASSERT_EQ(specials.size(), 1u);
   g_file_project_name = "TEST";
   NoticeRecorder notices;
@@ -269,7 +256,7 @@ TEST_F(DesignFixtures, TheTreesOtherDesignFilesKeepTheRulesAndSmallCompiles) {
   EXPECT_EQ(static_cast<int>(compile_design_to_files(request).step), static_cast<int>(CompileStep::WRITTEN));
   EXPECT_TRUE(notices.notices.empty());
   EXPECT_TRUE(fs::exists(request.files.operation));
-  EXPECT_EQ(special_rows(grid), specials);
+  EXPECT_EQ(design_fixture::special_rows_of(grid), specials);
   fs::remove_all(folder);
 }
 

@@ -23,20 +23,15 @@
 #include "shell/compile_chain.h"
 #include "support/ladder_text.h"
 #include "support/notice_recorder.h"
+#include "support/scratch_files.h"
 #include "support/staging_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void put(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+using scratch::contents;
+using scratch::put;
 
 DocumentMarks marks_of(bool read_only, bool not_opened, const char* cut) {
   DocumentMarks marks;
@@ -88,17 +83,9 @@ TEST(WriteGate, DecidesByTheMarksFirstThenByTheTargetAsItIsNow) {
 class WriteGateOnDisk : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = fs::temp_directory_path() / ("write_gate_" + std::to_string(::getpid()) + "_" +
-                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder);
-    fs::create_directories(folder);
+    folder = scratch::fresh_folder("write_gate_");
   }
-  void TearDown() override {
-    std::error_code error;
-    for (const auto& entry : fs::recursive_directory_iterator(folder, error))
-      fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, error);
-    fs::remove_all(folder);
-  }
+  void TearDown() override { scratch::remove_folder(folder); }
   std::string file(const char* name) const { return (folder / name).string(); }
   void make_read_only(const std::string& path) const {
     fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);

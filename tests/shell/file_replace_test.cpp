@@ -10,37 +10,26 @@
 #include <sstream>
 #include <string>
 
+#include "support/scratch_files.h"
 #include "support/staging_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void put(const fs::path& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-}
+using scratch::contents;
+using scratch::put;
 
 const std::string OLD_TEXT = "iDirectory C:\\OLD\\A.MBS\r\n[SETUF] 1 1 1 1 11 Courier 0 125 0 0 0 640 480\r\n";
 
 class FileReplace : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = fs::temp_directory_path() / ("file_replace_" + std::to_string(::getpid()) + "_" +
-                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder);
-    fs::create_directories(folder);
+    folder = scratch::fresh_folder("file_replace_");
     path = (folder / "file.ini").string();
     put(path, OLD_TEXT);
   }
-  void TearDown() override { fs::remove_all(folder); }
+  void TearDown() override { scratch::remove_folder(folder); }
 
   // Only the file itself is left in the folder.
   void expect_no_new_file() {
@@ -68,17 +57,12 @@ TEST_F(FileReplace, AWholeWriteReplacesTheFile) {
 // beyond 16 bytes). Written in place, the file would be left cut off; the old text stays.
 TEST_F(FileReplace, AWriteThatFailsHalfWayLeavesTheOldFile) {
   const std::string text(4096, 'x');
-  struct sigaction ignore {};
-  struct sigaction before {};
-  ignore.sa_handler = SIG_IGN;
-  sigaction(SIGXFSZ, &ignore, &before);
-  rlimit limit{};
-  getrlimit(RLIMIT_FSIZE, &limit);
-  const rlimit small{16, limit.rlim_max};
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool written = write_file_replacing(path, text);
-  setrlimit(RLIMIT_FSIZE, &limit);
-  sigaction(SIGXFSZ, &before, nullptr);
+  bool written = true;
+  {
+    scratch::FileSizeLimit limit(16);
+    ASSERT_TRUE(limit.in_force());
+    written = write_file_replacing(path, text);
+  }
 
   EXPECT_FALSE(written);
   EXPECT_EQ(contents(path), OLD_TEXT);

@@ -17,55 +17,22 @@
 #include "core/seq_to_nic.h"
 #include "shell/file_replace.h"
 #include "support/notice_recorder.h"
+#include "support/scratch_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void put(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
-// A real write failure: while it lives the process may write no file beyond `limit` bytes,
-// as when the disk is full.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t limit) {
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ignore, &signal_before_);
-    getrlimit(RLIMIT_FSIZE, &before_);
-    const rlimit small{limit, before_.rlim_max};
-    setrlimit(RLIMIT_FSIZE, &small);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &before_);
-    sigaction(SIGXFSZ, &signal_before_, nullptr);
-  }
-
- private:
-  rlimit before_{};
-  struct sigaction signal_before_ {};
-};
+using scratch::contents;
+using scratch::FileSizeLimit;
+using scratch::put;
 
 class FileWriteFaults : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = fs::temp_directory_path() / ("write_faults_" + std::to_string(::getpid()) + "_" +
-                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder);
-    fs::create_directories(folder);
+    folder = scratch::fresh_folder("write_faults_");
   }
-  void TearDown() override {
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
-      fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(folder);
-  }
+  void TearDown() override { scratch::remove_folder(folder); }
   size_t entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(folder), {})); }
 
   fs::path folder;

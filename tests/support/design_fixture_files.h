@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -50,6 +51,19 @@ inline LadderGrid grid_of(const std::string& name, int rows = MAX_GRID_ROWS) {
   LadderGrid grid = make_ladder_grid(rows);
   if (read_into(name, grid) != DESIGN_FILE_OK) grid.clear();
   return grid;
+}
+
+// The cell words (0 and 1, cells 0-12) of the rows after the END row, up to the end mark.
+inline std::vector<std::vector<uint32_t>> special_rows_of(const LadderGrid& grid) {
+  std::vector<std::vector<uint32_t>> rows;
+  for (int r = count_program_rows(grid); r >= 0 && r < static_cast<int>(grid.size()); ++r) {
+    const LadderRow& row = grid[static_cast<size_t>(r)];
+    if (is_end_mark_row(row)) break;
+    std::vector<uint32_t> words;
+    for (int c = 0; c <= 12; ++c) words.insert(words.end(), {row.cell[c].word[0], row.cell[c].word[1]});
+    rows.push_back(words);
+  }
+  return rows;
 }
 
 }  // namespace design_fixture

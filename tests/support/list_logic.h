@@ -105,13 +105,15 @@ inline bool input_on(uint64_t k, bool every_combination, int input) {
   return (x & 1) != 0;
 }
 
-// One scan; false with a fault when the stack runs dry.
-inline bool run(const Program& p, uint64_t k, bool every_combination, std::vector<int>& values, std::string& fault) {
+// One scan of the steps, each input's value as `value_of(input)` gives it; false with a fault
+// when the stack runs dry.
+template <class ValueOf>
+bool scan(const std::vector<Step>& steps, ValueOf value_of, std::vector<int>& values, std::string& fault) {
   bool acc = false;
   std::vector<bool> blocks, branches;
-  for (const Step& s : p.steps) {
+  for (const Step& s : steps) {
     if (s.input >= 0) {
-      const bool value = input_on(k, every_combination, s.input) != s.invert;
+      const bool value = value_of(s.input) != s.invert;
       switch (s.code & 0xFF) {
         case 1:
         case 2: blocks.push_back(acc), acc = value; break;
@@ -134,6 +136,11 @@ inline bool run(const Program& p, uint64_t k, bool every_combination, std::vecto
     }
   }
   return true;
+}
+
+// One scan in scan k (see input_on).
+inline bool run(const Program& p, uint64_t k, bool every_combination, std::vector<int>& values, std::string& fault) {
+  return scan(p.steps, [&](int input) { return input_on(k, every_combination, input); }, values, fault);
 }
 
 inline std::string describe(const OutputKey& key, int nth) {

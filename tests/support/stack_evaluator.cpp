@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "support/list_logic.h"
+
 namespace il {
 
 namespace {
@@ -45,12 +47,7 @@ std::string describe(const OutputKey& key) {
 namespace {
 
 // A list prepared for many runs: each record as an operation on input and output indexes.
-struct Step {
-  uint32_t code;
-  int input;   // contacts: the input's index
-  bool invert;
-  int output;  // outputs: the output's index
-};
+using list_logic::Step;
 
 struct Prepared {
   std::vector<Step> steps;
@@ -77,42 +74,7 @@ Prepared prepare(ConstListSpan list, std::map<InputKey, int>& inputs, std::map<O
 
 // One scan: the value of each output (-1 when the list does not write it); false on a fault.
 bool run(const Prepared& p, uint32_t bits, std::vector<int>& values, std::string& fault) {
-  bool acc = false;
-  std::vector<bool> blocks;
-  std::vector<bool> branches;
-  for (size_t k = 0; k < p.steps.size(); ++k) {
-    const Step& s = p.steps[k];
-    if (s.input >= 0) {
-      const bool value = (((bits >> s.input) & 1) != 0) != s.invert;
-      switch (s.code & 0xFF) {
-        case 1:
-        case 2:
-          blocks.push_back(acc);
-          acc = value;
-          break;
-        case 3:
-        case 4:
-          acc = acc && value;
-          break;
-        default:
-          acc = acc || value;
-          break;
-      }
-    } else if (s.output >= 0) {
-      values[static_cast<size_t>(s.output)] = acc ? 1 : 0;
-    } else if (s.code == 7 || s.code == 8) {
-      if (blocks.empty()) return fault = "ANB/ORB with an empty stack", false;
-      acc = s.code == 7 ? (blocks.back() && acc) : (blocks.back() || acc);
-      blocks.pop_back();
-    } else if (s.code == 12) {
-      branches.push_back(acc);
-    } else if (s.code == 13 || s.code == 14) {
-      if (branches.empty()) return fault = "MRD/MPP without MPS", false;
-      acc = branches.back();
-      if (s.code == 14) branches.pop_back();
-    }
-  }
-  return true;
+  return list_logic::scan(p.steps, [bits](int input) { return ((bits >> input) & 1) != 0; }, values, fault);
 }
 
 }  // namespace

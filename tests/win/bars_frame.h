@@ -13,6 +13,7 @@
 
 #include "rig_helper.h"
 #include "shell/command_ids.h"
+#include "shell/command_routing.h"
 #include "frame/frame_commands_win.h"
 #include "frame/frame_win.h"
 #include "shell/menu_states_win.h"
@@ -105,6 +106,21 @@ class BarsFrame : public ProgramTest {
     SendMessageW(frame, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
     pump_messages();
     return g_toolbar;
+  }
+
+  // The design window fitted to the frame, on the design toolbar, as the design screen shows it.
+  void fit_design_window(HWND window) {
+    SendMessageW(window, WM_COMMAND, CMD_FIT_WINDOW, 0);
+    pump_messages();
+    if (g_toolbar_kind != TOOLBAR_KIND_DESIGN) show_toolbar(CMD_SCREEN_DESIGN);
+  }
+  // A new design (the frame's new-design command), fitted as above; nullptr when none opened.
+  HWND open_new_design() {
+    command(CMD_NEW_DESIGN);
+    pump_messages();
+    HWND window = as_hwnd(g_design_windows[0]);
+    if (window != nullptr) fit_design_window(window);
+    return window;
   }
 
   // A document window that has installed the document menu, as an activated one does.

@@ -58,30 +58,10 @@ const Case CASES[] = {
      "A.MBS"},
 };
 
-class CompileFiles : public WindowSafetyFrame, public ::testing::WithParamInterface<Case> {
+// Every question is answered OK and every box recorded.
+class CompileFiles : public AnsweredFrame, public ::testing::WithParamInterface<Case> {
  protected:
-  void SetUp() override {
-    WindowSafetyFrame::SetUp();
-    // Every question is answered OK and every box recorded.
-    set_message_box_handler([this](HWND, const std::wstring& text, const std::wstring& caption, UINT) {
-      said.push_back(narrow(text));
-      captions.push_back(narrow(caption));
-      return IDOK;
-    });
-  }
-  void TearDown() override {
-    set_message_box_handler({});
-    WindowSafetyFrame::TearDown();
-  }
-  std::string said_text() const {
-    std::string all;
-    for (size_t i = 0; i < said.size(); ++i) all += "\n    [" + captions[i] + "] " + said[i];
-    return all;
-  }
   void run(const Case& c);
-
-  std::vector<std::string> said;
-  std::vector<std::string> captions;
 };
 
 void CompileFiles::run(const Case& c) {

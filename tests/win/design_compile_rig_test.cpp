@@ -11,7 +11,7 @@
 //   TAVOLIN_COMPILE_RIG_STATE   the Unix path of the board's state file
 #include "core/ladder_model.h"  // before <windows.h>, which defines OUT
 
-#include "win/bars_frame.h"
+#include "win/one_click_frame.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -31,22 +31,15 @@
 #include "shell/settings_file.h"
 #include "shell/text_win.h"
 #include "shell/window_lists.h"
+#include "support/design_fixture_files.h"
 #include "target/monitor_protocol.h"
 #include "target/serial_port.h"
 #include "win/rig_helper.h"
 
 namespace {
 
-std::string env_text(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
-
-std::string narrow(const std::wstring& wide) {
-  std::string text;
-  wide_to_cp932(wide, text);
-  return text;
-}
+using bars_test::narrow;
+using design_fixture::special_rows_of;
 
 // The numbered lines a board holds after the program of a mnemonic file: "n w1 w2" each.
 std::string listing_of(const std::string& nic) {
@@ -68,19 +61,6 @@ std::string listing_of(const std::string& nic) {
     out += "\n";
   }
   return out;
-}
-
-// The cell words (0 and 1, cells 0-12) of the rows after the END row, up to the end mark.
-std::vector<std::vector<uint32_t>> special_rows_of(const LadderGrid& grid) {
-  std::vector<std::vector<uint32_t>> rows;
-  for (int r = count_program_rows(grid); r >= 0 && r < static_cast<int>(grid.size()); ++r) {
-    const LadderRow& row = grid[static_cast<size_t>(r)];
-    if (is_end_mark_row(row)) break;
-    std::vector<uint32_t> words;
-    for (int c = 0; c <= 12; ++c) words.insert(words.end(), {row.cell[c].word[0], row.cell[c].word[1]});
-    rows.push_back(words);
-  }
-  return rows;
 }
 
 // A design file's row lines after the END row (less their row numbers), as the file
@@ -117,28 +97,15 @@ const RigDesign kDesigns[] = {
     {"old_output_col_9", "/designs", 0},
 };
 
-class DesignCompileRig : public bars_test::BarsFrame, public ::testing::WithParamInterface<RigDesign> {
+class DesignCompileRig : public bars_test::OneClickFrame, public ::testing::WithParamInterface<RigDesign> {
  protected:
   void SetUp() override {
-    BarsFrame::SetUp();
-    if (std::atoi(env_text("TAVOLIN_COMPILE_RIG_SLOT").c_str()) <= 0)
+    OneClickFrame::SetUp();
+    if (std::atoi(environment_text("TAVOLIN_COMPILE_RIG_SLOT").c_str()) <= 0)
       GTEST_SKIP() << "no board simulator (run scripts/test.d/61-design-compile-e2e.sh)";
-    g_guide_flags = {0, 0, 0, 0};
-    reset_serial_state();
-  }
-  void TearDown() override {
-    reset_serial_state();
-    release_read_back();
-    release_frame_mnemonic_text();
-    g_mnemonic_text = {};
-    BarsFrame::TearDown();
   }
 
-  std::vector<std::string> shown() const {
-    std::vector<std::string> texts;
-    for (const ShownMessageBox& box : boxes_->shown()) texts.push_back(narrow(box.text));
-    return texts;
-  }
+  std::vector<std::string> shown() const { return boxes_->texts(); }
   std::vector<std::string> shown_since(size_t first) const {
     const std::vector<std::string> all = shown();
     return std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(std::min(first, all.size())), all.end());
@@ -182,7 +149,7 @@ TEST_P(DesignCompileRig, CompiledFromTheDesignScreenAndWrittenByOneClick) {
 
   // The one-click write into the board.
   reset_serial_state();
-  g_com_number = std::atoi(env_text("TAVOLIN_COMPILE_RIG_SLOT").c_str());
+  g_com_number = std::atoi(environment_text("TAVOLIN_COMPILE_RIG_SLOT").c_str());
   g_port_open = 0;
   for (int i = 0; i < 3; ++i) boxes_->answer(IDOK);
   const size_t before = shown().size();
@@ -196,7 +163,7 @@ TEST_P(DesignCompileRig, CompiledFromTheDesignScreenAndWrittenByOneClick) {
   const std::string listing = listing_of(nic);
   ASSERT_FALSE(listing.empty());
   EXPECT_NE(listing.find(" END"), std::string::npos) << listing;
-  const std::string state = read_file_bytes(cp932_to_wide("Z:" + env_text("TAVOLIN_COMPILE_RIG_STATE")));
+  const std::string state = read_file_bytes(cp932_to_wide("Z:" + environment_text("TAVOLIN_COMPILE_RIG_STATE")));
   EXPECT_EQ(state, "running=0\n" + listing);
   std::printf("[ board    ] %s: %zu lines written\n", d.name,
               static_cast<size_t>(std::count(listing.begin(), listing.end(), '\n')));

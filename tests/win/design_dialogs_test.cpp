@@ -45,13 +45,8 @@ class DesignDialogs : public BarsFrame {
   void SetUp() override {
     BarsFrame::SetUp();
     GetClientRect(frame, &g_client_rect);
-    command(CMD_NEW_DESIGN);
-    pump_messages();
-    window = as_hwnd(g_design_windows[0]);
+    window = open_new_design();
     ASSERT_NE(window, nullptr);
-    SendMessageW(window, WM_COMMAND, CMD_FIT_WINDOW, 0);
-    pump_messages();
-    if (g_toolbar_kind != TOOLBAR_KIND_DESIGN) show_toolbar(CMD_SCREEN_DESIGN);
     view = view_state_of(window);
     grid = design_grid_of(window);
     ASSERT_NE(view, nullptr);
@@ -90,11 +85,7 @@ class DesignDialogs : public BarsFrame {
   static void set_text(HWND dialog, int id, const char* text) { set_dialog_item_text(dialog, id, text); }
   uint32_t operand(int row, int col) const { return (*grid)[static_cast<size_t>(row)].cell[col].word[1]; }
   HWND slot0() const { return as_hwnd(dialog_slot_row(g_screen_kind)[0]); }
-  std::vector<std::string> shown_texts() const {
-    std::vector<std::string> texts;
-    for (const auto& box : boxes_->shown()) texts.push_back(narrow(box.text));
-    return texts;
-  }
+  std::vector<std::string> shown_texts() const { return boxes_->texts(); }
   // The texts the design window paints now.
   std::vector<std::string> painted_texts() const {
     RECT client{};

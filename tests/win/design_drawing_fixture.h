@@ -54,13 +54,8 @@ class DesignDrawing : public BarsFrame {
       return id;
     });
     set_modifier_key_handler([this](int vk) { return vk == VK_SHIFT && shift; });
-    command(CMD_NEW_DESIGN);
-    pump_messages();
-    window = as_hwnd(g_design_windows[0]);
+    window = open_new_design();
     ASSERT_NE(window, nullptr);
-    SendMessageW(window, WM_COMMAND, CMD_FIT_WINDOW, 0);
-    pump_messages();
-    if (g_toolbar_kind != TOOLBAR_KIND_DESIGN) show_toolbar(CMD_SCREEN_DESIGN);
     view = view_state_of(window);
     grid = design_grid_of(window);
     ASSERT_NE(view, nullptr);

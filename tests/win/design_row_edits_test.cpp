@@ -29,13 +29,8 @@ class DesignRowEdits : public BarsFrame {
   void SetUp() override {
     BarsFrame::SetUp();
     GetClientRect(frame, &g_client_rect);
-    command(CMD_NEW_DESIGN);
-    pump_messages();
-    window = as_hwnd(g_design_windows[0]);
+    window = open_new_design();
     ASSERT_NE(window, nullptr);
-    SendMessageW(window, WM_COMMAND, CMD_FIT_WINDOW, 0);
-    pump_messages();
-    if (g_toolbar_kind != TOOLBAR_KIND_DESIGN) show_toolbar(CMD_SCREEN_DESIGN);
     view = view_state_of(window);
     grid = design_grid_of(window);
     ASSERT_NE(view, nullptr);
@@ -77,11 +72,7 @@ class DesignRowEdits : public BarsFrame {
     std::vector<std::string> all = ladder_to_text(*grid);
     return std::vector<std::string>(all.begin(), all.begin() + count);
   }
-  std::vector<std::string> shown_texts() const {
-    std::vector<std::string> texts;
-    for (const auto& box : boxes_->shown()) texts.push_back(narrow(box.text));
-    return texts;
-  }
+  std::vector<std::string> shown_texts() const { return boxes_->texts(); }
 
   HWND window = nullptr;
   ViewState* view = nullptr;

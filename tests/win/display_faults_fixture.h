@@ -116,9 +116,7 @@ class DisplayFaults : public BarsFrame {
   void take(HWND w) {
     window = w;
     ASSERT_NE(window, nullptr);
-    SendMessageW(window, WM_COMMAND, CMD_FIT_WINDOW, 0);
-    pump_messages();
-    if (g_toolbar_kind != TOOLBAR_KIND_DESIGN) show_toolbar(CMD_SCREEN_DESIGN);
+    fit_design_window(window);
     view = view_state_of(window);
     grid = design_grid_of(window);
     ASSERT_NE(view, nullptr);
@@ -164,6 +162,16 @@ class DisplayFaults : public BarsFrame {
   }
   static void press(HWND dialog, int id) {
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    pump_messages();
+  }
+  // A rung drawn into the row with the keys: an a-contact in its first cell, then from the
+  // second cell the line to the right end and the OUT coil.
+  void draw_rung(int row) {
+    use_tool(0);
+    click(row, 0);
+    command(CMD_KEY_RELAY_A);
+    click(row, 1);
+    command(CMD_KEY_OUT);
     pump_messages();
   }
   HWND slot0() const { return as_hwnd(dialog_slot_row(g_screen_kind)[0]); }

@@ -45,12 +45,7 @@ TEST_F(DisplayFaultShots, TheLampsCommentAboveEndAndAboveANewRung) {
   SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, margin);
   SendMessageW(window, WM_LBUTTONUP, 0, margin);
   command(CMD_BLANK_LINE_MODE);
-  use_tool(0);
-  click(lamp + 1, 0);
-  command(CMD_KEY_RELAY_A);
-  click(lamp + 1, 1);
-  command(CMD_KEY_OUT);
-  pump_messages();
+  draw_rung(lamp + 1);
   erase_cursor_span(window, *view);
   UpdateWindow(window);
   pump_messages();

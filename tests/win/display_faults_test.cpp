@@ -117,12 +117,7 @@ TEST_F(DisplayFaults, OutputCommentKeepsItsSecondLineWhenTheRowBelowIsRepainted)
 
   // A rung drawn into the row below puts a coil under the comment: from then on only the
   // first word shows, and nothing of the second line is left on the glass by the edit.
-  use_tool(0);
-  click(lamp + 1, 0);
-  command(CMD_KEY_RELAY_A);
-  click(lamp + 1, 1);
-  command(CMD_KEY_OUT);
-  pump_messages();
+  draw_rung(lamp + 1);
   ASSERT_EQ(row_output_code((*grid)[static_cast<size_t>(lamp + 1)]), static_cast<uint32_t>(Instr::OUT));
   EXPECT_EQ(comment_items(lamp, OUTPUT_COLUMN), std::vector<std::string>{"運転"});
   EXPECT_EQ(count_ink(Glass(window), second_line()), 0) << "the edit below left the second line on the glass";

@@ -32,23 +32,6 @@ namespace {
 using bars_test::BarsFrame;
 using bars_test::narrow;
 
-// A real message box with the text and style the program showed, photographed and
-// closed again: the screenshot shows what the user saw.
-std::string g_shot_name;
-std::string g_shot_png;
-void CALLBACK shoot_box(HWND, UINT, UINT_PTR id, DWORD) {
-  KillTimer(nullptr, id);
-  g_shot_png = save_screenshot(g_shot_name);
-  if (HWND box = find_visible_dialog()) PostMessageW(box, WM_COMMAND, IDOK, 0);
-}
-std::string photograph_box(const ShownMessageBox& box, const std::string& name) {
-  g_shot_name = name;
-  g_shot_png.clear();
-  SetTimer(nullptr, 0, 800, shoot_box);
-  MessageBoxW(box.owner, box.text.c_str(), box.caption.c_str(), box.style);
-  return g_shot_png;
-}
-
 std::string nic_bytes(const std::vector<std::string>& lines) {
   std::string out;
   for (const std::string& l : lines) out += l + "\r\n";
@@ -120,7 +103,7 @@ TEST_F(FileSafety, ADesignWithTheReadOnlyAttributeIsNeverWrittenAndSaveAsStillWo
   ASSERT_EQ(boxes_->shown().size(), 1u);
   EXPECT_EQ(shown(0), "読取り専用ファイルです");
   EXPECT_EQ(read_file_bytes(folder_->file(L"RO.MBS")), before);
-  EXPECT_FALSE(photograph_box(boxes_->shown()[0], "read_only_refusal_design").empty());
+  EXPECT_FALSE(photograph_message_box(boxes_->shown()[0], "read_only_refusal_design").empty());
 
   // Yes at the close question: the refusal again, then Save As under a new name.
   boxes_->answer(IDYES);
@@ -146,7 +129,7 @@ TEST_F(FileSafety, AMnemonicFileOpenedReadOnlyInTheDialogIsNeverWritten) {
   send(window, CMD_SAVE);
   EXPECT_EQ(last_shown(), "読取り専用ファイルです");
   EXPECT_EQ(read_file_bytes(folder_->file(L"RO.NIC")), nic_bytes({"LD X0", "OUT Y0", "END"}));
-  EXPECT_FALSE(photograph_box(boxes_->shown().back(), "read_only_refusal_mnemonic").empty());
+  EXPECT_FALSE(photograph_message_box(boxes_->shown().back(), "read_only_refusal_mnemonic").empty());
 
   // Save As writes the new file; the window then saves there.
   dialogs_.reset();  // the old stand-in gives the dialog back before the new one takes it
@@ -196,7 +179,7 @@ TEST_F(FileSafety, AMnemonicFileWithLinesTooLongSaysWhichAndAsksBeforeASaveOverI
   ASSERT_EQ(boxes_->shown().size(), 1u);
   EXPECT_NE(shown(0).find("2, 4"), std::string::npos) << shown(0);
   EXPECT_NE(shown(0).find("126"), std::string::npos) << shown(0);
-  EXPECT_FALSE(photograph_box(boxes_->shown()[0], "long_line_message").empty());
+  EXPECT_FALSE(photograph_message_box(boxes_->shown()[0], "long_line_message").empty());
 
   // Save asks first; Cancel writes nothing.
   boxes_->answer(IDCANCEL);

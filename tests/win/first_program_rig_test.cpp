@@ -57,25 +57,13 @@
 #include "target/serial_port.h"
 #include "win/monitor_fixtures.h"
 #include "win/rig_helper.h"
+#include "win/walk_fixture.h"
 
 namespace {
 
-std::string env(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
-
-std::string narrow(const std::wstring& wide) {
-  std::string text;
-  wide_to_cp932(wide, text);
-  return text;
-}
-
-std::string window_text(HWND window) {
-  wchar_t text[4200] = L"";
-  GetWindowTextW(window, text, 4200);
-  return narrow(text);
-}
+using walk_test::env;
+using walk_test::narrow;
+using walk_test::window_text;
 
 // A menu item's text as the user reads it: without its "(&X)" access key and its '&'.
 std::string plain_menu_text(const wchar_t* text) {
@@ -113,40 +101,11 @@ bool is_blank_row(const LadderRow& row) {
   return true;
 }
 
-class FirstProgram : public ProgramTest {
+class FirstProgram : public walk_test::Walk {
  protected:
-  void SetUp() override {
-    if (env("TAVOLIN_FIRST_PROGRAM_SLOT").empty())
-      GTEST_SKIP() << "no board simulator (run scripts/test.d/85-first-program.sh)";
-    ProgramTest::SetUp();
-    set_message_box_handler([this](HWND, const std::wstring& text, const std::wstring& caption, UINT style) {
-      conversation.push_back(narrow(caption) + ": " + narrow(text));
-      std::printf("[ box      ] %s\n", conversation.back().c_str());
-      const UINT buttons = style & MB_TYPEMASK;
-      if (buttons == MB_YESNO || buttons == MB_YESNOCANCEL) return IDYES;
-      return IDOK;
-    });
-    set_popup_menu_handler([](HWND, const std::vector<PopupMenuItem>&, POINT) { return 0; });
-    // The modifier keys the walk holds down, as the program asks for them.
-    set_modifier_key_handler([this](int vk) { return vk == VK_CONTROL && ctrl_down; });
-    reset_serial_state();
-    reset_device_images();
-    // The program's folder holds the samples beside it, as the build puts them.
-    ASSERT_TRUE(CreateDirectoryW(folder_->file(L"SAMPLE").c_str(), nullptr));
-    write_file_bytes(folder_->file(L"SAMPLE\\SAMPLE1.MBS"),
-                     read_file_bytes(cp932_to_wide(std::string(TAVOLIN_SOURCE_DIR) + "/resources/samples/SAMPLE1.MBS")));
-  }
-  void TearDown() override {
-    if (env("TAVOLIN_FIRST_PROGRAM_SLOT").empty()) return;
-    std::printf("[ walk     ] %zu message boxes:\n", conversation.size());
-    for (const std::string& line : conversation) std::printf("    %s\n", line.c_str());
-    set_popup_menu_handler({});
-    set_modifier_key_handler({});
-    ProgramTest::TearDown();
-    set_message_box_handler({});
-    reset_serial_state();
-    reset_device_images();
-  }
+  FirstProgram() : Walk("TAVOLIN_FIRST_PROGRAM_SLOT", "scripts/test.d/85-first-program.sh") {}
+  // The modifier keys the walk holds down, as the program asks for them.
+  bool modifier_down(int vk) const override { return vk == VK_CONTROL && ctrl_down; }
 
   // ---- The controls, found by their names -------------------------------------------------
 
@@ -293,30 +252,8 @@ class FirstProgram : public ProgramTest {
     SendMessageW(design, WM_LBUTTONUP, 0, at);
     pump_messages();
   }
-  HWND dialog_slot() const { return as_hwnd(dialog_slot_row(g_screen_kind)[0]); }
 
-  template <class F>
-  bool wait_for(F done, int ms) {
-    for (int waited = 0; waited < ms; waited += 50) {
-      if (done()) return true;
-      pump_for(50);
-    }
-    return done();
-  }
-  bool said(const std::string& text) const {
-    return std::any_of(conversation.begin(), conversation.end(),
-                       [&](const std::string& line) { return line.find(text) != std::string::npos; });
-  }
-  void shot(const char* name) {
-    pump_for(200);
-    EXPECT_FALSE(save_screenshot(name).empty()) << name;
-  }
-
-  std::vector<std::string> conversation;
   bool ctrl_down = false;
-  HWND design = nullptr;
-  ViewState* view = nullptr;
-  LadderGrid* grid = nullptr;
 };
 
 TEST_F(FirstProgram, TheReadmesStepsAsTheyAreWritten) {
@@ -346,8 +283,7 @@ TEST_F(FirstProgram, TheReadmesStepsAsTheyAreWritten) {
   // ---- 2. Room for a new rung: 編集 > 空行 > 空行開け (or Ctrl+F2) switches the blank-line
   // mode on; a click on the upper half of the END row's step number opens four blank rows
   // there; Ctrl+F2 switches the mode off again.
-  int end_row = 0;
-  while (end_row < static_cast<int>(grid->size()) && !is_end_row((*grid)[static_cast<size_t>(end_row)])) ++end_row;
+  const int end_row = end_row_of_grid();
   ASSERT_LT(end_row, static_cast<int>(grid->size()));
   EXPECT_EQ(accelerator_command(VK_F2, true), CMD_BLANK_LINE_MODE);
   choose_menu({"編集", "空行", "空行開け"});
@@ -457,15 +393,7 @@ TEST_F(FirstProgram, TheReadmesStepsAsTheyAreWritten) {
 
   // ---- 5. The board's port chosen in the toolbar's list, then the one-click write button
   // (ラダー書込み): its notice, then the save, compile and write, and the closing message.
-  ASSERT_NE(g_com_combo, nullptr);
-  const std::wstring entry = L"COM" + std::to_wstring(slot);
-  const LRESULT index =
-      SendMessageW(g_com_combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry.c_str()));
-  ASSERT_NE(index, CB_ERR) << "the toolbar's list does not hold the board's port";
-  SendMessageW(g_com_combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-  SendMessageW(frame_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(g_com_combo), CBN_SELCHANGE),
-               reinterpret_cast<LPARAM>(g_com_combo));
-  pump_messages();
+  ASSERT_NO_FATAL_FAILURE(choose_board_port(slot));
   const size_t said_before_write = conversation.size();
   click_toolbar_button("ラダー書込み");
   ASSERT_GT(conversation.size(), said_before_write + 1);
@@ -490,7 +418,7 @@ TEST_F(FirstProgram, TheReadmesStepsAsTheyAreWritten) {
   shot("first_09_verified");
   auto board_runs = [&](bool running) {
     const std::string expected = running ? "running=1" : "running=0";
-    return wait_for(
+    return pump_until(
         [&] { return read_file_bytes(cp932_to_wide("Z:" + env("TAVOLIN_FIRST_PROGRAM_STATE"))).rfind(expected, 0) == 0; },
         3000);
   };
@@ -509,7 +437,7 @@ TEST_F(FirstProgram, TheReadmesStepsAsTheyAreWritten) {
   ASSERT_NE(g_monitor_windows[0], 0u);
   ASSERT_NE(g_monitor_windows[0], WINDOW_LIST_END);
   const uint32_t x2 = make_device_operand(Device::X, 2);
-  EXPECT_TRUE(wait_for([&] { return (polled_image_entry(x2)->word[0] >> 2) & 1; }, 5000)) << "X2 never showed on";
+  EXPECT_TRUE(pump_until([&] { return (polled_image_entry(x2)->word[0] >> 2) & 1; }, 5000)) << "X2 never showed on";
   if (g_guide_dialog != 0) {
     EXPECT_EQ(window_text(as_hwnd(g_guide_dialog)), "動作画面の使い方");
     click_button(as_hwnd(g_guide_dialog), "了解・閉");
@@ -522,8 +450,7 @@ TEST_F(FirstProgram, TheReadmesStepsAsTheyAreWritten) {
   ASSERT_NE(g_mnemonic_windows[0], WINDOW_LIST_END);
   const MnemonicText* text = nic_window_text(as_hwnd(g_mnemonic_windows[0]));
   ASSERT_NE(text, nullptr);
-  std::string shown;
-  for (int i = 0; i < count_text_lines(*text); ++i) shown += std::string(line_statement((*text)[static_cast<size_t>(i)]));
+  const std::string shown = walk_test::statements_of(*text);
   EXPECT_NE(shown.find("X02"), std::string::npos) << shown;
   EXPECT_NE(shown.find("試運転"), std::string::npos) << shown;
   EXPECT_NE(shown.find("始動"), std::string::npos) << shown;

@@ -1,7 +1,7 @@
 // The frame's conversion commands on the real frame and design window, without a board:
 // the one-click write's refusals and its stop at the port, the operation file turned into
 // a design file (1191) and into the commented mnemonic file (1193).
-#include "win/bars_frame.h"
+#include "win/one_click_frame.h"
 
 #include <string>
 #include <vector>
@@ -23,20 +23,11 @@ using bars_test::narrow;
 
 constexpr int UNMAPPED_PORT = 12;
 
-class FrameConversions : public bars_test::BarsFrame {
+class FrameConversions : public bars_test::OneClickFrame {
  protected:
   void SetUp() override {
-    BarsFrame::SetUp();
-    g_guide_flags = {0, 0, 0, 0};
-    reset_serial_state();
+    OneClickFrame::SetUp();
     g_com_number = UNMAPPED_PORT;
-  }
-  void TearDown() override {
-    reset_serial_state();
-    release_read_back();
-    release_frame_mnemonic_text();
-    g_mnemonic_text = {};
-    BarsFrame::TearDown();
   }
 
   void open_sample() {
@@ -51,11 +42,7 @@ class FrameConversions : public bars_test::BarsFrame {
     SendMessageW(frame, WM_COMMAND, id, 0);
     pump_messages();
   }
-  std::vector<std::string> shown() const {
-    std::vector<std::string> texts;
-    for (const auto& box : boxes_->shown()) texts.push_back(narrow(box.text));
-    return texts;
-  }
+  std::vector<std::string> shown() const { return boxes_->texts(); }
   std::string project_file(const char* extension) const { return read_file_bytes(cp932_to_wide(base + extension)); }
 
   std::string base;

@@ -61,25 +61,13 @@
 #include "target/serial_port.h"
 #include "win/monitor_fixtures.h"
 #include "win/rig_helper.h"
+#include "win/walk_fixture.h"
 
 namespace {
 
-std::string env(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
-
-std::string narrow(const std::wstring& wide) {
-  std::string text;
-  wide_to_cp932(wide, text);
-  return text;
-}
-
-std::string window_text(HWND window) {
-  wchar_t text[4200] = L"";
-  GetWindowTextW(window, text, 4200);
-  return narrow(text);
-}
+using walk_test::env;
+using walk_test::narrow;
+using walk_test::window_text;
 
 std::string dialog_text(HWND dialog, int id) {
   wchar_t text[4200] = L"";
@@ -87,39 +75,9 @@ std::string dialog_text(HWND dialog, int id) {
   return narrow(text);
 }
 
-class MainRoad : public ProgramTest {
+class MainRoad : public walk_test::Walk {
  protected:
-  void SetUp() override {
-    if (env("TAVOLIN_ROAD_SLOT").empty()) GTEST_SKIP() << "no board simulator (run scripts/test.d/80-main-road.sh)";
-    ProgramTest::SetUp();
-    // Every box is answered as a user who goes on would: Yes to a question, OK otherwise.
-    set_message_box_handler([this](HWND, const std::wstring& text, const std::wstring& caption, UINT style) {
-      conversation.push_back(narrow(caption) + ": " + narrow(text));
-      std::printf("[ box      ] %s\n", conversation.back().c_str());
-      const UINT buttons = style & MB_TYPEMASK;
-      if (buttons == MB_YESNO || buttons == MB_YESNOCANCEL) return IDYES;
-      return IDOK;
-    });
-    set_popup_menu_handler([](HWND, const std::vector<PopupMenuItem>&, POINT) { return 0; });
-    set_modifier_key_handler([](int) { return false; });
-    reset_serial_state();
-    reset_device_images();
-    // The program's folder holds the samples beside it, as the build puts them.
-    ASSERT_TRUE(CreateDirectoryW(folder_->file(L"SAMPLE").c_str(), nullptr));
-    write_file_bytes(folder_->file(L"SAMPLE\\SAMPLE1.MBS"),
-                     read_file_bytes(cp932_to_wide(std::string(TAVOLIN_SOURCE_DIR) + "/resources/samples/SAMPLE1.MBS")));
-  }
-  void TearDown() override {
-    if (env("TAVOLIN_ROAD_SLOT").empty()) return;
-    std::printf("[ walk     ] %zu message boxes:\n", conversation.size());
-    for (const std::string& line : conversation) std::printf("    %s\n", line.c_str());
-    set_popup_menu_handler({});
-    set_modifier_key_handler({});
-    ProgramTest::TearDown();
-    set_message_box_handler({});
-    reset_serial_state();
-    reset_device_images();
-  }
+  MainRoad() : Walk("TAVOLIN_ROAD_SLOT", "scripts/test.d/80-main-road.sh") {}
 
   // The end of one run of the program, as the test rig ends it, short of the folder.
   void end_run() {
@@ -169,7 +127,6 @@ class MainRoad : public ProgramTest {
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
     pump_messages();
   }
-  HWND dialog_slot() const { return as_hwnd(dialog_slot_row(g_screen_kind)[0]); }
   void close_dialog_slot() {
     if (HWND dialog = dialog_slot()) SendMessageW(dialog, WM_CLOSE, 0, 0);
     pump_messages();
@@ -186,30 +143,6 @@ class MainRoad : public ProgramTest {
     close_dialog_slot();
     reset_design_modes();
   }
-
-  template <class F>
-  bool wait_for(F done, int ms) {
-    for (int waited = 0; waited < ms; waited += 50) {
-      if (done()) return true;
-      pump_for(50);
-    }
-    return done();
-  }
-
-  bool said(const std::string& text) const {
-    return std::any_of(conversation.begin(), conversation.end(),
-                       [&](const std::string& line) { return line.find(text) != std::string::npos; });
-  }
-
-  void shot(const char* name) {
-    pump_for(200);
-    EXPECT_FALSE(save_screenshot(name).empty()) << name;
-  }
-
-  std::vector<std::string> conversation;
-  HWND design = nullptr;
-  ViewState* view = nullptr;
-  LadderGrid* grid = nullptr;
 };
 
 TEST_F(MainRoad, FromTheFirstStartToTheBoardAndBackAgain) {
@@ -241,8 +174,7 @@ TEST_F(MainRoad, FromTheFirstStartToTheBoardAndBackAgain) {
 
   // ---- A new rung before END: blank rows opened from the margin, then X2 -> (Y2) drawn
   // with a click and the function keys, each operand typed into its cell.
-  int end_row = 0;
-  while (end_row < static_cast<int>(grid->size()) && !is_end_row((*grid)[static_cast<size_t>(end_row)])) ++end_row;
+  const int end_row = end_row_of_grid();
   ASSERT_LT(end_row, static_cast<int>(grid->size()));
   const std::vector<std::string> before = ladder_to_text(*grid);
   command(CMD_BLANK_LINE_MODE);
@@ -296,15 +228,7 @@ TEST_F(MainRoad, FromTheFirstStartToTheBoardAndBackAgain) {
   shot("road_04_compiled");
 
   // ---- The board: its port chosen in the toolbar's list, then the one-click write.
-  ASSERT_NE(g_com_combo, nullptr);
-  const std::wstring entry = L"COM" + std::to_wstring(slot);
-  const LRESULT index =
-      SendMessageW(g_com_combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry.c_str()));
-  ASSERT_NE(index, CB_ERR) << "the toolbar's probe did not list the board's port";
-  SendMessageW(g_com_combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-  SendMessageW(frame_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(g_com_combo), CBN_SELCHANGE),
-               reinterpret_cast<LPARAM>(g_com_combo));
-  pump_messages();
+  ASSERT_NO_FATAL_FAILURE(choose_board_port(slot));
   const size_t said_before_write = conversation.size();
   command(CMD_WRITE_LADDER);
   ASSERT_GT(conversation.size(), said_before_write);
@@ -334,7 +258,7 @@ TEST_F(MainRoad, FromTheFirstStartToTheBoardAndBackAgain) {
   ASSERT_NE(g_monitor_windows[0], WINDOW_LIST_END);
   EXPECT_EQ(g_monitor_mode, 1);
   const uint32_t x2 = make_device_operand(Device::X, 2);
-  EXPECT_TRUE(wait_for([&] { return (polled_image_entry(x2)->word[0] >> 2) & 1; }, 5000)) << "X2 never showed on";
+  EXPECT_TRUE(pump_until([&] { return (polled_image_entry(x2)->word[0] >> 2) & 1; }, 5000)) << "X2 never showed on";
   if (g_guide_dialog != 0) {
     SendMessageW(as_hwnd(g_guide_dialog), WM_CLOSE, 0, 0);
     pump_messages();
@@ -348,8 +272,7 @@ TEST_F(MainRoad, FromTheFirstStartToTheBoardAndBackAgain) {
   HWND mnemonic = as_hwnd(g_mnemonic_windows[0]);
   const MnemonicText* text = nic_window_text(mnemonic);
   ASSERT_NE(text, nullptr);
-  std::string shown;
-  for (int i = 0; i < count_text_lines(*text); ++i) shown += std::string(line_statement((*text)[static_cast<size_t>(i)]));
+  const std::string shown = walk_test::statements_of(*text);
   EXPECT_NE(shown.find("始動"), std::string::npos) << shown;
   EXPECT_NE(shown.find("Y02"), std::string::npos) << shown;
   EXPECT_NE(shown.find("試運転"), std::string::npos) << shown;
@@ -438,10 +361,9 @@ TEST_F(MainRoad, FromTheMnemonicScreenToThePrinter) {
     SendMessageW(mnemonic, WM_COMMAND, CMD_ENTER, 0);
   }
   pump_messages();
-  std::string typed;
   const MnemonicText* text = nic_window_text(mnemonic);
   ASSERT_NE(text, nullptr);
-  for (int i = 0; i < count_text_lines(*text); ++i) typed += std::string(line_statement((*text)[static_cast<size_t>(i)]));
+  const std::string typed = walk_test::statements_of(*text);
   std::printf("[ typed    ] %s\n", typed.c_str());
   EXPECT_NE(typed.find("LD X0\nOR Y0\nANI X1\nOUT Y0\nLD Y0\nOUT Y1\n"), std::string::npos) << typed;
   shot("road_11_typed");

@@ -34,6 +34,7 @@
 #include "shell/text_win.h"
 #include "shell/window_lists_win.h"
 #include "win/mnemonic_fixtures.h"
+#include "win/mnemonic_screen_fixture.h"
 #include "win/rig_helper.h"
 
 namespace {
@@ -52,45 +53,7 @@ std::string field(HWND dialog, int id) {
   return narrow(buffer);
 }
 
-class MnemonicCompileWin : public ProgramTest {
- protected:
-  void SetUp() override {
-    ProgramTest::SetUp();
-    install_frame_slots();  // the frame's commands, as the entry point installs them
-    ASSERT_TRUE(start());
-    g_guide_flags = {0, 0, 0, 0};
-    GetClientRect(frame_, &g_client_rect);
-  }
-  void TearDown() override {
-    clear_mode_flags();
-    release_read_back();
-    release_frame_mnemonic_text();
-    ProgramTest::TearDown();
-  }
-
-  std::string path_of(const std::wstring& name) { return narrow(folder_->file(name)); }
-
-  // The project PUMP with a mnemonic file of the given bytes, shown on the mnemonic screen.
-  HWND open_project_text(const std::string& nic) {
-    write_file_bytes(folder_->file(L"PUMP.NIC"), nic);
-    split_path(path_of(L"PUMP.MBS"), g_app_settings.project);
-    SendMessageW(frame_, WM_COMMAND, CMD_SCREEN_MNEMONIC, 0);
-    pump_messages();
-    HWND window = g_mnemonic_windows[0] ? as_hwnd(g_mnemonic_windows[0]) : nullptr;
-    if (window) SetFocus(window);
-    return window;
-  }
-  void type_line(HWND window, const std::string& ascii) {
-    for (char c : ascii) SendMessageW(window, WM_CHAR, static_cast<WPARAM>(c), 1);
-    SendMessageW(window, WM_COMMAND, CMD_ENTER, 0);
-  }
-  std::vector<std::string> shown() const {
-    std::vector<std::string> texts;
-    for (const auto& box : boxes_->shown()) texts.push_back(narrow(box.text));
-    return texts;
-  }
-  std::string project_file(const wchar_t* name) { return read_file_bytes(folder_->file(name)); }
-};
+class MnemonicCompileWin : public MnemonicScreenTest {};
 
 TEST_F(MnemonicCompileWin, ATypedProgramBecomesTheDesignAndABrokenLineIsListed) {
   HWND window = open_project_text("END\r\n0FFFF0 0FFFF0\r\n");

@@ -28,6 +28,7 @@
 #include "shell/window_lists_win.h"
 #include "support/ladder_text.h"
 #include "win/mnemonic_fixtures.h"
+#include "win/mnemonic_screen_fixture.h"
 #include "win/rig_helper.h"
 
 namespace {
@@ -40,51 +41,8 @@ const Lines kProgram = {"LDI T3", "LDI T1", "ORB", "LD T3", "LD T4", "OR Y0A", "
 const Lines kDesign = {"^/T3 - - - - - - - - - - (M79)", "^/T1 ^M92 - - - - - - - - - (Y1A)",
                        "^T3 ^T3 ^- - - - - - - - (C6 K73)", "^T4 ^- - - - - - - - - [RST M23]", "^YA ^", "END"};
 
-std::string narrow(const std::wstring& wide) {
-  std::string text;
-  wide_to_cp932(wide, text);
-  return text;
-}
-
-class MnemonicListCompileWin : public ProgramTest {
+class MnemonicListCompileWin : public MnemonicScreenTest {
  protected:
-  void SetUp() override {
-    ProgramTest::SetUp();
-    install_frame_slots();  // the frame's commands, as the entry point installs them
-    ASSERT_TRUE(start());
-    g_guide_flags = {0, 0, 0, 0};
-    GetClientRect(frame_, &g_client_rect);
-  }
-  void TearDown() override {
-    clear_mode_flags();
-    release_read_back();
-    release_frame_mnemonic_text();
-    ProgramTest::TearDown();
-  }
-
-  std::string path_of(const std::wstring& name) { return narrow(folder_->file(name)); }
-  std::string project_file(const wchar_t* name) { return read_file_bytes(folder_->file(name)); }
-  std::vector<std::string> shown() const {
-    std::vector<std::string> texts;
-    for (const auto& box : boxes_->shown()) texts.push_back(narrow(box.text));
-    return texts;
-  }
-
-  // The project PUMP with a mnemonic file of the given bytes, shown on the mnemonic screen.
-  HWND open_project_text(const std::string& nic) {
-    write_file_bytes(folder_->file(L"PUMP.NIC"), nic);
-    split_path(path_of(L"PUMP.MBS"), g_app_settings.project);
-    SendMessageW(frame_, WM_COMMAND, CMD_SCREEN_MNEMONIC, 0);
-    pump_messages();
-    HWND window = g_mnemonic_windows[0] ? as_hwnd(g_mnemonic_windows[0]) : nullptr;
-    if (window) SetFocus(window);
-    return window;
-  }
-  void type_line(HWND window, const std::string& ascii) {
-    for (char c : ascii) SendMessageW(window, WM_CHAR, static_cast<WPARAM>(c), 1);
-    SendMessageW(window, WM_COMMAND, CMD_ENTER, 0);
-  }
-
   // Compiles the text of the window and opens the design the frame made; the design's
   // rows as ladder text (empty when it did not open).
   Lines compile_and_open_design(HWND window) {

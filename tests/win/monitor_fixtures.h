@@ -30,3 +30,13 @@ DisplayList monitor_window_display_list(HWND window);
 
 // Handles messages for `ms` milliseconds of real time (timers run).
 void pump_for(int ms);
+
+// Pumps 50 ms at a time until `done` holds or `ms` passed; true when it held.
+template <class F>
+bool pump_until(F done, int ms) {
+  for (int waited = 0; waited < ms; waited += 50) {
+    if (done()) return true;
+    pump_for(50);
+  }
+  return done();
+}

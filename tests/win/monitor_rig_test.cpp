@@ -110,16 +110,6 @@ class MonitorRig : public ProgramTest {
     reset_device_images();
   }
 
-  // Pumps until `done` holds or `ms` passed; true when it held.
-  template <class F>
-  bool wait_for(F done, int ms) {
-    for (int waited = 0; waited < ms; waited += 50) {
-      if (done()) return true;
-      pump_for(50);
-    }
-    return done();
-  }
-
   // What the window paints for the X1A contact, its b-contact, the value above the MOV
   // and the far X contact.
   struct Shown {
@@ -159,7 +149,7 @@ TEST_F(MonitorRig, ShowsTheBoardFollowsItAndStopsAfterThreeFailedPolls) {
   auto d3 = [] { return word_device_record(Device::D, 3)->word[0] & 0xFFFF; };
 
   // The board's X26 is on and D3 holds 00FF.
-  ASSERT_TRUE(wait_for([&] { return bit_on() && d3() == 0xFF; }, 5000));
+  ASSERT_TRUE(pump_until([&] { return bit_on() && d3() == 0xFF; }, 5000));
   Shown s = shown(window);
   EXPECT_EQ(s.contact, PIC_BOX_CONTACT_A);
   EXPECT_TRUE(s.contact_framed);
@@ -174,7 +164,7 @@ TEST_F(MonitorRig, ShowsTheBoardFollowsItAndStopsAfterThreeFailedPolls) {
 
   // The board changes: the window follows.
   control("bit=X26=0\nregister=3=0100\n");
-  ASSERT_TRUE(wait_for([&] { return !bit_on() && d3() == 0x100; }, 5000));
+  ASSERT_TRUE(pump_until([&] { return !bit_on() && d3() == 0x100; }, 5000));
   s = shown(window);
   EXPECT_EQ(s.contact, PIC_CONTACT_A);
   EXPECT_FALSE(s.contact_framed);
@@ -207,7 +197,7 @@ TEST_F(MonitorRig, ShowsTheBoardFollowsItAndStopsAfterThreeFailedPolls) {
   const size_t shown_before = boxes_->shown().size();
   const double silenced = now_ms();
   control("silent=1\n");
-  ASSERT_TRUE(wait_for([&] { return !IsWindow(window); }, 15000));
+  ASSERT_TRUE(pump_until([&] { return !IsWindow(window); }, 15000));
   std::printf("monitoring stopped %.0f ms after the board fell silent\n", now_ms() - silenced);
   ASSERT_EQ(boxes_->shown().size(), shown_before + 3);
   EXPECT_EQ(boxes_->shown()[shown_before].text, cp932_to_wide(MSG_LINK_FAILED));
@@ -240,7 +230,7 @@ TEST_F(MonitorRig, OperationCheckScreenPicture) {
                                            "; 値の転送", "X0 ~ [MOV K5 D3]"}));
   HWND monitor = open_monitor_window(parts, true);
   ASSERT_NE(monitor, nullptr);
-  ASSERT_TRUE(wait_for([&] { return (word_device_record(Device::D, 3)->word[0] & 0xFFFF) == 0xFF; }, 5000));
+  ASSERT_TRUE(pump_until([&] { return (word_device_record(Device::D, 3)->word[0] & 0xFFFF) == 0xFF; }, 5000));
   InvalidateRect(monitor, nullptr, TRUE);
   pump_for(400);
   save_screenshot("monitor_screen_parts");

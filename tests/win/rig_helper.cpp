@@ -90,6 +90,16 @@ ScriptedMessageBoxes::~ScriptedMessageBoxes() {
   EXPECT_TRUE(answers_.empty()) << answers_.size() << " message box answers were not used";
 }
 
+std::vector<std::string> ScriptedMessageBoxes::texts() const {
+  std::vector<std::string> out;
+  for (const ShownMessageBox& box : shown_) {
+    std::string text;
+    wide_to_cp932(box.text, text);
+    out.push_back(text);
+  }
+  return out;
+}
+
 ScriptedFileDialogs::ScriptedFileDialogs() {
   set_file_dialog_handler([this](FileDialogKind kind, OPENFILENAMEA& record) -> BOOL {
     ShownFileDialog shown{kind, "", record.lpstrInitialDir ? record.lpstrInitialDir : ""};
@@ -173,6 +183,32 @@ HWND find_visible_dialog() {
   HWND found = nullptr;
   EnumThreadWindows(GetCurrentThreadId(), take_visible_dialog, reinterpret_cast<LPARAM>(&found));
   return found;
+}
+
+namespace {
+std::string g_photograph_name;
+std::string g_photograph_png;
+int g_photograph_dismiss = IDOK;
+void CALLBACK photograph_shown_box(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  g_photograph_png = save_screenshot(g_photograph_name);
+  if (HWND box = find_visible_dialog()) PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(g_photograph_dismiss), 0);
+}
+}  // namespace
+
+// The real box is modal: a timer, run by its message loop, takes the picture and closes it.
+std::string photograph_message_box(const ShownMessageBox& box, const std::string& name, int dismiss) {
+  g_photograph_name = name;
+  g_photograph_png.clear();
+  g_photograph_dismiss = dismiss;
+  SetTimer(nullptr, 0, 800, photograph_shown_box);
+  MessageBoxW(box.owner, box.text.c_str(), box.caption.c_str(), box.style);
+  return g_photograph_png;
+}
+
+std::string environment_text(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
 }
 
 std::string read_file_bytes(const std::wstring& path) {

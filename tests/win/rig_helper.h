@@ -56,6 +56,8 @@ class ScriptedMessageBoxes {
   ~ScriptedMessageBoxes();
   void answer(int button) { answers_.push_back(button); }
   const std::vector<ShownMessageBox>& shown() const { return shown_; }
+  // The texts of the boxes shown so far, in CP932.
+  std::vector<std::string> texts() const;
 
  private:
   std::deque<int> answers_;
@@ -105,6 +107,13 @@ HWND create_document_window(const wchar_t* class_name, const wchar_t* title);
 // modeless dialog) of this thread, or nullptr. Tests that let a real modal window run
 // find it from a timer and answer it.
 HWND find_visible_dialog();
+
+// The box shown once more as a real message box over its owner, photographed with
+// save_screenshot(name) and then closed with `dismiss`; the picture's path, empty when none came.
+std::string photograph_message_box(const ShownMessageBox& box, const std::string& name, int dismiss = IDOK);
+
+// The value of the environment variable, empty when it is not set.
+std::string environment_text(const char* name);
 
 std::string read_file_bytes(const std::wstring& path);
 void write_file_bytes(const std::wstring& path, const std::string& bytes);

@@ -4,7 +4,9 @@
 
 #include "win/bars_frame.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,7 @@
 #include "design/view_geometry_win.h"
 #include "mnemonic/mnemonic_window_win.h"
 #include "shell/compile_chain.h"
+#include "shell/message_box_win.h"
 #include "shell/settings_file.h"
 #include "support/ladder_text.h"
 #include "target/monitor_protocol.h"
@@ -36,6 +39,13 @@ inline bool write_nic(const std::wstring& path, const std::vector<std::string>& 
   return written;
 }
 
+// Gives the cell the comment `text`, as the comment dialog stores one.
+inline void set_comment(LadderRow& row, int column, const char* text) {
+  row.cell[column].word[0] |= CellFlags::HAS_COMMENT;
+  std::memset(row.text[column], 0, CELL_TEXT_SIZE);
+  std::strncpy(row.text[column], text, CELL_TEXT_SIZE - 1);
+}
+
 inline const std::vector<std::string> DESIGN_ROWS = {"X0 ~ (Y0)", "X1 ~ (Y1)", "X0 ~ (Y2)"};
 inline const std::vector<std::string> NIC_LINES = {"LD      X00", "OUT     Y00", "END"};
 
@@ -49,6 +59,7 @@ class WindowSafetyFrame : public bars_test::BarsFrame {
     GetClientRect(frame, &g_client_rect);
   }
   void TearDown() override {
+    for (const std::wstring& f : read_only_files_) SetFileAttributesW(f.c_str(), FILE_ATTRIBUTE_NORMAL);
     release_read_back();
     release_frame_mnemonic_text();
     g_mnemonic_text = {};
@@ -61,6 +72,27 @@ class WindowSafetyFrame : public bars_test::BarsFrame {
     LadderGrid grid = ladder_from_text(rows);
     EXPECT_TRUE(write_design_grid(folder_->file(name), grid));
     return path_of(name);
+  }
+  // A design file whose first rung's contact carries the comment "START"; its path.
+  std::string commented_design(const std::wstring& path) {
+    LadderGrid grid = ladder_from_text({"X0 ~ (Y0)", "X1 ~ (Y1)"});
+    set_comment(grid[0], 0, "START\n");
+    EXPECT_TRUE(write_design_grid(path, grid));
+    return narrow(path);
+  }
+  // The file made read-only; the test's end makes it writable again.
+  void make_read_only(const std::wstring& path) {
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY)) << narrow(path);
+    read_only_files_.push_back(path);
+  }
+  // Folders nested in the test's folder until the path is at least 228 characters long: a
+  // file in the innermost, `folder`, can be given a path a few characters short of MAX_PATH.
+  void make_deep_folder(std::wstring& folder) {
+    folder = folder_->path();
+    while (folder.size() < 228) {
+      folder += L"\\" + std::wstring(std::min<size_t>(40, 236 - folder.size()), L'd');
+      ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    }
   }
   std::string nic_file(const std::wstring& name, const std::vector<std::string>& lines = NIC_LINES) {
     EXPECT_TRUE(write_nic(folder_->file(name), lines));
@@ -83,12 +115,40 @@ class WindowSafetyFrame : public bars_test::BarsFrame {
   static void click(HWND dialog, int id) {
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
   }
-  std::vector<std::string> shown() const {
-    std::vector<std::string> texts;
-    for (const auto& box : boxes_->shown()) texts.push_back(narrow(box.text));
-    return texts;
-  }
+  std::vector<std::string> shown() const { return boxes_->texts(); }
   std::string file_bytes(const std::string& path) const { return read_file_bytes(cp932_to_wide(path)); }
+
+ private:
+  std::vector<std::wstring> read_only_files_;
+};
+
+// The frame whose message boxes are all answered OK and recorded: each text in `said`, its
+// caption in `captions`. `heard` sees each text before it is answered.
+class AnsweredFrame : public WindowSafetyFrame {
+ protected:
+  void SetUp() override {
+    WindowSafetyFrame::SetUp();
+    set_message_box_handler([this](HWND, const std::wstring& text, const std::wstring& caption, UINT) {
+      said.push_back(narrow(text));
+      captions.push_back(narrow(caption));
+      heard(narrow(text));
+      return IDOK;
+    });
+  }
+  void TearDown() override {
+    set_message_box_handler({});
+    WindowSafetyFrame::TearDown();
+  }
+  virtual void heard(const std::string&) {}
+  // Every box so far, one a line: "[caption] text".
+  std::string said_text() const {
+    std::string all;
+    for (size_t i = 0; i < said.size(); ++i) all += "\n    [" + captions[i] + "] " + said[i];
+    return all;
+  }
+
+  std::vector<std::string> said;
+  std::vector<std::string> captions;
 };
 
 }  // namespace window_safety

@@ -19,21 +19,6 @@ namespace {
 
 using namespace window_safety;
 
-std::string g_shot_name;
-std::string g_shot_png;
-void CALLBACK shoot_box(HWND, UINT, UINT_PTR id, DWORD) {
-  KillTimer(nullptr, id);
-  g_shot_png = save_screenshot(g_shot_name);
-  if (HWND box = find_visible_dialog()) PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
-}
-std::string photograph(const ShownMessageBox& box, const std::string& name) {
-  g_shot_name = name;
-  g_shot_png.clear();
-  SetTimer(nullptr, 0, 800, shoot_box);
-  MessageBoxW(box.owner, box.text.c_str(), box.caption.c_str(), box.style);
-  return g_shot_png;
-}
-
 class KeepChangeShots : public WindowSafetyFrame {};
 
 TEST_F(KeepChangeShots, TwoQuestionsThatKeepAChange) {
@@ -50,21 +35,19 @@ TEST_F(KeepChangeShots, TwoQuestionsThatKeepAChange) {
   SendMessageW(further, WM_SYSCOMMAND, SC_CLOSE, 0);
   pump_messages();
   ASSERT_EQ(boxes_->shown().size(), 1u);
-  EXPECT_FALSE(photograph(boxes_->shown().back(), "keep_further_mnemonic_text").empty());
+  EXPECT_FALSE(photograph_message_box(boxes_->shown().back(), "keep_further_mnemonic_text", IDCANCEL).empty());
   boxes_->answer(IDOK);
   SendMessageW(first, WM_SYSCOMMAND, SC_CLOSE, 0);
   pump_messages();
 
   // 2. A design whose comment Undo brought back after the save is closed.
   LadderGrid rows = ladder_from_text({"X0 ~ (Y0)", "X1 ~ (Y1)"});
-  rows[0].cell[0].word[0] |= CellFlags::HAS_COMMENT;
-  std::strncpy(rows[0].text[0], "START\n", CELL_TEXT_SIZE - 1);
+  set_comment(rows[0], 0, "START\n");
   ASSERT_TRUE(write_design_grid(folder_->file(L"PUMP.MBS"), rows));
   HWND design = open_design(path_of(L"PUMP.MBS"));
   ASSERT_TRUE(IsWindow(design));
   LadderGrid& grid = *design_grid_of(design);
-  std::memset(grid[0].text[0], 0, CELL_TEXT_SIZE);
-  std::strncpy(grid[0].text[0], "PUMP ON\n", CELL_TEXT_SIZE - 1);
+  set_comment(grid[0], 0, "PUMP ON\n");
   g_comments_changed = 1;
   push_design_undo(grid);
   boxes_->answer(IDOK);  // ファイルが上書きされました！
@@ -77,7 +60,7 @@ TEST_F(KeepChangeShots, TwoQuestionsThatKeepAChange) {
   SendMessageW(design, WM_SYSCOMMAND, SC_CLOSE, 0);
   pump_messages();
   ASSERT_EQ(boxes_->shown().size(), 4u);
-  EXPECT_FALSE(photograph(boxes_->shown().back(), "keep_comment_after_undo").empty());
+  EXPECT_FALSE(photograph_message_box(boxes_->shown().back(), "keep_comment_after_undo", IDCANCEL).empty());
 }
 
 TEST_F(KeepChangeShots, TheCompileOfADesignThatIsNotTheProjectsFile) {
@@ -93,7 +76,7 @@ TEST_F(KeepChangeShots, TheCompileOfADesignThatIsNotTheProjectsFile) {
   SendMessageW(main, WM_COMMAND, CMD_COMPILE_LADDER, 0);
   pump_messages();
   ASSERT_EQ(boxes_->shown().size(), 1u);
-  EXPECT_FALSE(photograph(boxes_->shown().back(), "refuse_not_project_file").empty());
+  EXPECT_FALSE(photograph_message_box(boxes_->shown().back(), "refuse_not_project_file", IDCANCEL).empty());
 }
 
 }  // namespace

@@ -24,12 +24,6 @@ using namespace window_safety;
 constexpr char SAVE_QUESTION_DESIGN[] = "変更がありました！\n設計ファイルを保存しますか？";
 constexpr char DROP_QUESTION_MNEMONIC[] = "変更がありました！\n最初のファイル以外は保存出来ません！\n変更を捨てて閉じますか？";
 
-void set_comment(LadderRow& row, int column, const char* text) {
-  row.cell[column].word[0] |= CellFlags::HAS_COMMENT;
-  std::memset(row.text[column], 0, CELL_TEXT_SIZE);
-  std::strncpy(row.text[column], text, CELL_TEXT_SIZE - 1);
-}
-
 // The comment of a cell as the design holds it, without the blanks and line ends around it.
 std::string comment_of(const LadderRow& row, int column) {
   std::string text(row.text[column], strnlen(row.text[column], CELL_TEXT_SIZE));
@@ -71,20 +65,6 @@ bool any_staging_file(const std::wstring& folder) {
 
 class WriteGateEdges : public WindowSafetyFrame {
  protected:
-  void TearDown() override {
-    for (const std::wstring& f : read_only_files) SetFileAttributesW(f.c_str(), FILE_ATTRIBUTE_NORMAL);
-    WindowSafetyFrame::TearDown();
-  }
-  void make_read_only(const std::wstring& path) {
-    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    read_only_files.push_back(path);
-  }
-  std::string commented_design(const std::wstring& path) {
-    LadderGrid grid = ladder_from_text({"X0 ~ (Y0)", "X1 ~ (Y1)"});
-    set_comment(grid[0], 0, "START\n");
-    EXPECT_TRUE(write_design_grid(path, grid));
-    return narrow(path);
-  }
   // What the comment dialog does when the user stores a comment: the text changes, the cell
   // words do not, the change is noted and the undo ring takes the grid.
   static void store_comment(HWND window, const char* text) {
@@ -97,7 +77,6 @@ class WriteGateEdges : public WindowSafetyFrame {
     SendMessageW(window, WM_COMMAND, id, 0);
     pump_messages();
   }
-  std::vector<std::wstring> read_only_files;
 };
 
 // A comment stored and saved, then taken back by Undo: the window shows a design its file does
@@ -186,11 +165,8 @@ TEST_F(WriteGateEdges, NamesWhoseSecondByteIs5CSaveRefuseAndCompileInTheirOwnFol
 // A project whose design path is a few characters short of MAX_PATH compiles: the .SEQ and
 // .NIC of the same length are written beside it and no new file is left behind.
 TEST_F(WriteGateEdges, AProjectWhosePathIsAFewCharactersShortOfMaxPathCompiles) {
-  std::wstring folder = folder_->path();
-  while (folder.size() < 228) {
-    folder += L"\\" + std::wstring(std::min<size_t>(40, 236 - folder.size()), L'd');
-    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
-  }
+  std::wstring folder;
+  ASSERT_NO_FATAL_FAILURE(make_deep_folder(folder));
   const std::wstring design = folder + L"\\" + std::wstring(259 - folder.size() - 5, L'L') + L".MBS";
   ASSERT_EQ(design.size(), 259u);
   LadderGrid rows = ladder_from_text(DESIGN_ROWS);

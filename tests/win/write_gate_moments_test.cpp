@@ -19,40 +19,20 @@ using namespace window_safety;
 constexpr char UNCHANGED_MNEMONIC[] = "回路上の変更が有りませんが、強行しますか？";
 constexpr char FILE_EXISTS[] = "同一ファイル名が存在していますが、\n強行しますか？";
 
-class WriteGateMoments : public WindowSafetyFrame {
+// Every question is answered OK and every box recorded; the box of `during` first runs
+// `change`, as a user who switched to another program while it was shown.
+class WriteGateMoments : public AnsweredFrame {
  protected:
-  void SetUp() override {
-    WindowSafetyFrame::SetUp();
-    // Every question is answered OK and every box recorded; the box of `during` first runs
-    // `change`, as a user who switched to another program while it was shown.
-    set_message_box_handler([this](HWND, const std::wstring& text, const std::wstring& caption, UINT) {
-      said.push_back(narrow(text));
-      captions.push_back(narrow(caption));
-      if (change && narrow(text) == during) {
-        change();
-        change = {};
-      }
-      return IDOK;
-    });
-  }
-  void TearDown() override {
-    set_message_box_handler({});
-    for (const std::string& path : read_only) SetFileAttributesW(cp932_to_wide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-    WindowSafetyFrame::TearDown();
-  }
-  std::string said_text() const {
-    std::string all;
-    for (size_t i = 0; i < said.size(); ++i) all += "\n    [" + captions[i] + "] " + said[i];
-    return all;
+  void heard(const std::string& text) override {
+    if (change && text == during) {
+      change();
+      change = {};
+    }
   }
   bool was_said(const std::string& text) const {
     for (const std::string& s : said)
       if (s == text) return true;
     return false;
-  }
-  void make_read_only(const std::string& path) {
-    ASSERT_TRUE(SetFileAttributesW(cp932_to_wide(path).c_str(), FILE_ATTRIBUTE_READONLY)) << path;
-    read_only.push_back(path);
   }
   void replace_by_folder(const std::string& path) {
     DeleteFileW(cp932_to_wide(path).c_str());
@@ -63,11 +43,8 @@ class WriteGateMoments : public WindowSafetyFrame {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   }
 
-  std::vector<std::string> said;
-  std::vector<std::string> captions;
   std::string during;
   std::function<void()> change;
-  std::vector<std::string> read_only;
 };
 
 // The mnemonic compile of an unchanged text asks before it goes on; the design file the frame
@@ -96,7 +73,7 @@ TEST_F(WriteGateMoments, ADesignFileGuardedDuringTheMnemonicCompilesQuestionStop
       if (folder)
         replace_by_folder(p_mbs);
       else
-        make_read_only(p_mbs);
+        make_read_only(cp932_to_wide(p_mbs));
     };
     SendMessageW(window, WM_COMMAND, CMD_COMPILE_MNEMONIC, 0);
     pump_messages();

@@ -22,36 +22,12 @@ constexpr char SAVE_QUESTION_DESIGN[] = "変更がありました！\n設計フ�
 constexpr char SAVE_QUESTION_MNEMONIC[] = "変更がありました！\nﾆｰﾓﾆｯｸ画面を保存しますか？";
 constexpr char DROP_QUESTION[] = "変更がありました！\n最初のファイル以外は保存出来ません！\n変更を捨てて閉じますか？";
 
-void set_comment(LadderRow& row, int column, const char* text) {
-  row.cell[column].word[0] |= CellFlags::HAS_COMMENT;
-  std::memset(row.text[column], 0, CELL_TEXT_SIZE);
-  std::strncpy(row.text[column], text, CELL_TEXT_SIZE - 1);
-}
-
-class WriteGateWindows : public WindowSafetyFrame {
- protected:
-  void TearDown() override {
-    for (const std::wstring& f : read_only_files) SetFileAttributesW(f.c_str(), FILE_ATTRIBUTE_NORMAL);
-    WindowSafetyFrame::TearDown();
-  }
-  void make_read_only(const std::wstring& path) {
-    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    read_only_files.push_back(path);
-  }
-  // A design file whose first rung's contact carries the comment "START".
-  std::string commented_design(const std::wstring& name) {
-    LadderGrid grid = ladder_from_text({"X0 ~ (Y0)", "X1 ~ (Y1)"});
-    set_comment(grid[0], 0, "START\n");
-    EXPECT_TRUE(write_design_grid(folder_->file(name), grid));
-    return path_of(name);
-  }
-  std::vector<std::wstring> read_only_files;
-};
+class WriteGateWindows : public WindowSafetyFrame {};
 
 // A read-only design whose only change is a device comment: Yes at the close question,
 // "読取り専用ファイルです", Save As cancelled. The window stays, with the comment.
 TEST_F(WriteGateWindows, ACommentChangeOfAReadOnlyDesignKeepsItsWindowWhenSaveAsIsCancelled) {
-  const std::string path = commented_design(L"RO.MBS");
+  const std::string path = commented_design(folder_->file(L"RO.MBS"));
   const std::string before = file_bytes(path);
   make_read_only(folder_->file(L"RO.MBS"));
   HWND window = open_design(path);
@@ -87,7 +63,7 @@ TEST_F(WriteGateWindows, ACommentChangeOfAReadOnlyDesignKeepsItsWindowWhenSaveAs
 // dropped, as it does for a changed rung.
 TEST_F(WriteGateWindows, AFurtherDesignWindowAsksBeforeItsChangedCommentIsDropped) {
   HWND main = open_design(design_file(L"A.MBS"));
-  HWND further = open_design(commented_design(L"B.MBS"));
+  HWND further = open_design(commented_design(folder_->file(L"B.MBS")));
   ASSERT_TRUE(IsWindow(main) && IsWindow(further) && main != further);
   ASSERT_EQ(as_hwnd(g_design_windows[0]), main);
   set_comment((*design_grid_of(further))[0], 0, "PUMP ON\n");
@@ -177,11 +153,8 @@ TEST_F(WriteGateWindows, TheConversionToMnemonicsAsksTheWindowThatHoldsTheFileIt
 // A file whose path is a few characters short of MAX_PATH opens; it saves as well, though the
 // new file beside it has a longer name.
 TEST_F(WriteGateWindows, AFileWhosePathIsAFewCharactersShortOfMaxPathSaves) {
-  std::wstring folder = folder_->path();
-  while (folder.size() < 228) {
-    folder += L"\\" + std::wstring(std::min<size_t>(40, 236 - folder.size()), L'd');
-    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
-  }
+  std::wstring folder;
+  ASSERT_NO_FATAL_FAILURE(make_deep_folder(folder));
   const std::wstring design = folder + L"\\" + std::wstring(258 - folder.size() - 5, L'L') + L".MBS";
   const std::wstring text = folder + L"\\" + std::wstring(259 - folder.size() - 5, L'N') + L".NIC";
   ASSERT_EQ(design.size(), 258u);

@@ -16,22 +16,6 @@ namespace {
 
 using namespace window_safety;
 
-// The refusal the program asked for, shown once more as a real message box and photographed.
-std::string g_shot_name;
-std::string g_shot_png;
-void CALLBACK shoot_box(HWND, UINT, UINT_PTR id, DWORD) {
-  KillTimer(nullptr, id);
-  g_shot_png = save_screenshot(g_shot_name);
-  if (HWND box = find_visible_dialog()) PostMessageW(box, WM_COMMAND, IDOK, 0);
-}
-std::string photograph(const ShownMessageBox& box, const std::string& name) {
-  g_shot_name = name;
-  g_shot_png.clear();
-  SetTimer(nullptr, 0, 800, shoot_box);
-  MessageBoxW(box.owner, box.text.c_str(), box.caption.c_str(), box.style);
-  return g_shot_png;
-}
-
 class RefusalShots : public WindowSafetyFrame {};
 
 TEST_F(RefusalShots, ThreeRefusedWrites) {
@@ -50,7 +34,7 @@ TEST_F(RefusalShots, ThreeRefusedWrites) {
   pump_messages();
   SetFileAttributesW(folder_->file(L"PUMP.MBS").c_str(), FILE_ATTRIBUTE_NORMAL);
   ASSERT_EQ(boxes_->shown().size(), 1u);
-  EXPECT_FALSE(photograph(boxes_->shown().back(), "refusal_design_save_read_only").empty());
+  EXPECT_FALSE(photograph_message_box(boxes_->shown().back(), "refusal_design_save_read_only").empty());
 
   // 2. The design compile while another program holds the mnemonic file.
   {
@@ -61,7 +45,7 @@ TEST_F(RefusalShots, ThreeRefusedWrites) {
     pump_messages();
   }
   ASSERT_EQ(boxes_->shown().size(), 2u);
-  EXPECT_FALSE(photograph(boxes_->shown().back(), "refusal_compile_nic_held").empty());
+  EXPECT_FALSE(photograph_message_box(boxes_->shown().back(), "refusal_compile_nic_held").empty());
 
   // 3. The mnemonic compile of a first mnemonic window whose file did not open.
   boxes_->answer(IDNO);  // the design's save question
@@ -83,7 +67,7 @@ TEST_F(RefusalShots, ThreeRefusedWrites) {
   boxes_->answer(IDOK);
   SendMessageW(mnemonic, WM_COMMAND, CMD_COMPILE_MNEMONIC, 0);
   pump_messages();
-  EXPECT_FALSE(photograph(boxes_->shown().back(), "refusal_mnemonic_not_opened").empty());
+  EXPECT_FALSE(photograph_message_box(boxes_->shown().back(), "refusal_mnemonic_not_opened").empty());
 }
 
 }  // namespace
