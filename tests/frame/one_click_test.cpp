@@ -20,6 +20,7 @@
 #include "core/mnemonic_text.h"
 #include "core/seq_to_nic.h"
 #include "board/com_dialog.h"
+#include "support/board_listing.h"
 #include "support/board_simulator.h"
 #include "support/ladder_text.h"
 #include "support/notice_recorder.h"
@@ -43,24 +44,7 @@ std::string file_text(const std::string& path) {
 
 // The numbered lines the board should hold for a mnemonic file: "n w1 w2" per statement.
 std::string expected_listing(const std::string& nic) {
-  std::stringstream in(nic);
-  std::string line;
-  std::string out;
-  int n = 0;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const size_t semicolon = line.find(';');
-    if (semicolon != std::string::npos) line = line.substr(0, semicolon);
-    std::stringstream words(line);
-    std::string a, b;
-    words >> a >> b;
-    if (a == "0FFFF0") break;
-    out += std::to_string(++n);
-    if (!a.empty()) out += " " + a;
-    if (!b.empty()) out += " " + b;
-    out += "\n";
-  }
-  return out;
+  return board_listing::listing_of(nic, board_listing::Comments::NONE_SENT);
 }
 
 class OneClick : public ::testing::Test {

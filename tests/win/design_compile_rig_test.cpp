@@ -31,6 +31,7 @@
 #include "shell/settings_file.h"
 #include "shell/text_win.h"
 #include "shell/window_lists.h"
+#include "support/board_listing.h"
 #include "support/design_fixture_files.h"
 #include "target/monitor_protocol.h"
 #include "target/serial_port.h"
@@ -41,27 +42,7 @@ namespace {
 using bars_test::narrow;
 using design_fixture::special_rows_of;
 
-// The numbered lines a board holds after the program of a mnemonic file: "n w1 w2" each.
-std::string listing_of(const std::string& nic) {
-  std::stringstream in(nic);
-  std::string line;
-  std::string out;
-  int n = 0;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const size_t semicolon = line.find(';');
-    if (semicolon != std::string::npos && line.find_first_not_of(" \t") != semicolon) line.resize(semicolon);
-    std::stringstream words(line);
-    std::string a, b;
-    words >> a >> b;
-    if (a == "0FFFF0") break;
-    out += std::to_string(++n);
-    if (!a.empty()) out += " " + a;
-    if (!b.empty()) out += " " + b;
-    out += "\n";
-  }
-  return out;
-}
+using board_listing::listing_of;
 
 // A design file's row lines after the END row (less their row numbers), as the file
 // holds them: the lines the saved design must hold again.

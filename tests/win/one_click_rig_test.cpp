@@ -43,6 +43,7 @@
 #include "shell/settings_file.h"
 #include "shell/text_win.h"
 #include "shell/window_lists.h"
+#include "support/board_listing.h"
 #include "target/board_link.h"
 #include "target/monitor_protocol.h"
 #include "target/serial_port.h"
@@ -86,31 +87,13 @@ std::string shot(const char* name) { return name + env_text("TAVOLIN_RIG_SHOT_SU
 // The numbered lines a board holds after the program of a mnemonic file: "n w1 w2" each,
 // or the printable ASCII of them on a board that keeps nothing else.
 std::string listing_of(const std::string& nic) {
-  std::stringstream in(nic);
-  std::string line;
-  std::string out;
-  int n = 0;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    // A comment behind a statement is not sent; a whole-line comment is, as a statement.
-    const size_t semicolon = line.find(';');
-    if (semicolon != std::string::npos && line.find_first_not_of(" \t") != semicolon) line.resize(semicolon);
-    std::stringstream words(line);
-    std::string a, b;
-    words >> a >> b;
-    if (a == "0FFFF0") break;
-    if (ascii_board()) {
-      std::stringstream kept(ascii_part(a + " " + b));
-      a.clear();
-      b.clear();
-      kept >> a >> b;
-    }
-    out += std::to_string(++n);
-    if (!a.empty()) out += " " + a;
-    if (!b.empty()) out += " " + b;
-    out += "\n";
-  }
-  return out;
+  return board_listing::listing_of(nic, board_listing::Comments::WHOLE_LINE_SENT, [](std::string& a, std::string& b) {
+    if (!ascii_board()) return;
+    std::stringstream kept(ascii_part(a + " " + b));
+    a.clear();
+    b.clear();
+    kept >> a >> b;
+  });
 }
 
 // The lines of a mnemonic file whose sent words (a whole-line comment's ';' and its text)
@@ -118,16 +101,11 @@ std::string listing_of(const std::string& nic) {
 int high_byte_lines(const std::string& nic) {
   std::stringstream in(nic);
   std::string line;
+  std::string a;
+  std::string b;
   int lines = 0;
-  while (std::getline(in, line)) {
-    const size_t semicolon = line.find(';');
-    if (semicolon != std::string::npos && line.find_first_not_of(" \t") != semicolon) line.resize(semicolon);
-    std::stringstream words(line);
-    std::string a, b;
-    words >> a >> b;
-    if (a == "0FFFF0") break;
+  while (std::getline(in, line) && board_listing::sent_words(line, board_listing::Comments::WHOLE_LINE_SENT, a, b))
     if (ascii_part(a + b) != a + b) ++lines;
-  }
   return lines;
 }
 
