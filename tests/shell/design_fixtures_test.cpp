@@ -52,8 +52,8 @@ const Fixture kFixtures[] = {
     {"old_output_col_9.MBS", COMPILES, false},
     {"old_run_length.MBS", COMPILES, false},
     {"old_two_line.MBS", COMPILES, false},
+    {"on_and_interlock_full.MBS", COMPILES, true},
     {"six_thousand_rows.MBS", COMPILES, true},
-    {"special_rows_full.MBS", COMPILES, true},
     {"text_rows.MBS", COMPILES, true},
     {"timers_counters.MBS", COMPILES, true},
 };
@@ -163,7 +163,7 @@ void compile_fixture(const Fixture& f) {
     LadderGrid grid = make_ladder_grid();
     ASSERT_EQ(design_fixture::read_into(f.name, grid), DESIGN_FILE_OK);
     g_cpu_settings = g_loaded_cpu_settings;
-    const auto specials = design_fixture::special_rows_of(grid);
+    const auto specials = design_fixture::rows_after_end_of(grid);
     const fs::path folder = fs::temp_directory_path() / ("fixture_" + std::to_string(getpid()) + "_" + f.name);
     fs::remove_all(folder);
     fs::create_directories(folder);
@@ -186,7 +186,7 @@ void compile_fixture(const Fixture& f) {
       ASSERT_EQ(read_design_file(from_file, in, DESIGN_FILE_STANDALONE), DESIGN_FILE_OK);
       std::fclose(in);
       EXPECT_EQ(describe_grid_fault(check_grid_invariants(from_file)), "sound");
-      EXPECT_EQ(design_fixture::special_rows_of(from_file), specials);
+      EXPECT_EQ(design_fixture::rows_after_end_of(from_file), specials);
       EXPECT_TRUE(same_words(from_file, grid));
       // The operation file reads back with its records and its design part.
       LadderGrid seq_grid = make_ladder_grid();
@@ -245,7 +245,7 @@ TEST_F(DesignFixtures, TheTreesOtherDesignFilesKeepTheRulesAndSmallCompiles) {
   LadderGrid grid = make_ladder_grid();
   ASSERT_EQ(read_design_file(grid, in, DESIGN_FILE_STANDALONE), DESIGN_FILE_OK);
   std::fclose(in);
-  const auto specials = design_fixture::special_rows_of(grid);
+  const auto specials = design_fixture::rows_after_end_of(grid);
   ASSERT_EQ(specials.size(), 1u);
   g_file_project_name = "TEST";
   NoticeRecorder notices;
@@ -256,7 +256,7 @@ TEST_F(DesignFixtures, TheTreesOtherDesignFilesKeepTheRulesAndSmallCompiles) {
   EXPECT_EQ(static_cast<int>(compile_design_to_files(request).step), static_cast<int>(CompileStep::WRITTEN));
   EXPECT_TRUE(notices.notices.empty());
   EXPECT_TRUE(fs::exists(request.files.operation));
-  EXPECT_EQ(design_fixture::special_rows_of(grid), specials);
+  EXPECT_EQ(design_fixture::rows_after_end_of(grid), specials);
   fs::remove_all(folder);
 }
 

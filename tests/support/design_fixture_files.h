@@ -54,7 +54,7 @@ inline LadderGrid grid_of(const std::string& name, int rows = MAX_GRID_ROWS) {
 }
 
 // The cell words (0 and 1, cells 0-12) of the rows after the END row, up to the end mark.
-inline std::vector<std::vector<uint32_t>> special_rows_of(const LadderGrid& grid) {
+inline std::vector<std::vector<uint32_t>> rows_after_end_of(const LadderGrid& grid) {
   std::vector<std::vector<uint32_t>> rows;
   for (int r = count_program_rows(grid); r >= 0 && r < static_cast<int>(grid.size()); ++r) {
     const LadderRow& row = grid[static_cast<size_t>(r)];

@@ -40,7 +40,7 @@
 namespace {
 
 using bars_test::narrow;
-using design_fixture::special_rows_of;
+using design_fixture::rows_after_end_of;
 
 using board_listing::listing_of;
 
@@ -107,7 +107,7 @@ TEST_P(DesignCompileRig, CompiledFromTheDesignScreenAndWrittenByOneClick) {
   ASSERT_NE(design, nullptr);
   LadderGrid* grid = design_grid_of(design);
   ASSERT_NE(grid, nullptr);
-  const auto specials = special_rows_of(*grid);
+  const auto specials = rows_after_end_of(*grid);
   ASSERT_EQ(specials.size(), d.special_rows);
   const std::string base = std::string(g_project_drive) + g_project_dir + g_project_name;
 
@@ -121,7 +121,7 @@ TEST_P(DesignCompileRig, CompiledFromTheDesignScreenAndWrittenByOneClick) {
   for (const char* extension : {".MBS", ".SEQ", ".NIC"})
     EXPECT_FALSE(read_file_bytes(cp932_to_wide(base + extension)).empty()) << base << extension;
   // The design keeps its special rows, in the window and in the saved file.
-  EXPECT_EQ(special_rows_of(*grid), specials);
+  EXPECT_EQ(rows_after_end_of(*grid), specials);
   const std::string saved_file = read_file_bytes(cp932_to_wide(base + ".MBS"));
   EXPECT_EQ(saved_file.rfind("mbs-file 3winv.1\r\n", 0), 0u);
   EXPECT_EQ(special_lines_of(saved_file), special_lines_of(original));
@@ -148,7 +148,7 @@ TEST_P(DesignCompileRig, CompiledFromTheDesignScreenAndWrittenByOneClick) {
   EXPECT_EQ(state, "running=0\n" + listing);
   std::printf("[ board    ] %s: %zu lines written\n", d.name,
               static_cast<size_t>(std::count(listing.begin(), listing.end(), '\n')));
-  EXPECT_EQ(special_rows_of(*grid), specials);
+  EXPECT_EQ(rows_after_end_of(*grid), specials);
 }
 
 INSTANTIATE_TEST_SUITE_P(Designs, DesignCompileRig, ::testing::ValuesIn(kDesigns),
