@@ -28,10 +28,10 @@ DesignCompileEnd design_compile_end(CompileChainEnd end) {
 DesignCompileResult run_design_compile(const DesignCompileRequest& request, const CompileHost& host) {
   DesignCompileResult result;
   call(host.reset_design_modes);
-  if (host.status) host.status("READY");
+  if (host.status) host.status(STATUS_READY);
 
   if (!request.main_exists || request.grid.empty()) {
-    show_notice(MSG_COMPILE_NO_MAIN, CAPTION_WARN, NoticeStyle::OK);
+    show_notice(MSG_NO_MAIN_DESIGN, CAPTION_WARN, NoticeStyle::OK);
     result.end = DesignCompileEnd::NO_MAIN_DESIGN;
     return result;
   }

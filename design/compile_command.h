@@ -45,6 +45,5 @@ struct DesignCompileResult {
 DesignCompileResult run_design_compile(const DesignCompileRequest& request, const CompileHost& host);
 
 inline constexpr char MSG_COMPILE_UNNAMED[] = "新しい名前で保存してからにして下さい！";
-inline constexpr char MSG_COMPILE_NO_MAIN[] = "最初のファイル以外コンパイル出来ません！";
 inline constexpr char MSG_COMPILE_UNCHANGED[] = "回路上の変更が有りませんが\n強行しますか？";
 inline constexpr char UNNAMED_PROJECT[] = "新規";

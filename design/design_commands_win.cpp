@@ -27,6 +27,7 @@
 #include "shell/settings_file.h"
 #include "shell/settings_win.h"
 #include "shell/status_bar_win.h"
+#include "shell/status_parts.h"
 #include "shell/text_win.h"
 #include "shell/toolbar_win.h"
 #include "shell/window_lists_win.h"
@@ -34,7 +35,6 @@
 namespace {
 
 constexpr int FUNCTION_COMBO = 588;    // the function picker's combo box
-constexpr char STATUS_READY[] = "READY";
 
 DesignDialogOpener g_dialog_opener = nullptr;
 ContinuedSearchHooks g_search_hooks;

@@ -29,6 +29,7 @@
 #include "core/ladder_model.h"
 #include "shell/documents.h"
 #include "shell/file_replace.h"
+#include "shell/status_parts.h"
 
 // The project's files: drive + folder + name with ".MBS", ".SEQ", ".NIC" and ".LST".
 struct ProjectFiles {
@@ -231,7 +232,7 @@ inline constexpr char CAPTION_CONFIRM[] = "確認";
 
 // ---- The compile commands' sequence --------------------------------------------------------------
 // The design screen's compile (design/compile_command.h) and the one-click write
-// (shell/one_click.h) run the same steps around compile_design_to_files: the other screens
+// (frame/one_click.h) run the same steps around compile_design_to_files: the other screens
 // close, the design compiles, the operation file is read back and converted to mnemonics.
 // What the steps need of the windows comes through one host; a slot left empty does
 // nothing (a slot that answers a question then answers no).
@@ -295,3 +296,5 @@ CompileChainOutcome compile_read_back_and_convert(const CompileRequest& request,
                                                   const StoppedCompileRule& stopped);
 
 inline constexpr char MSG_CLOSE_OTHERS[] = "開かれているNICファイル等を閉じます！";
+// A compile command given while the project has no main design window.
+inline constexpr char MSG_NO_MAIN_DESIGN[] = "最初のファイル以外コンパイル出来ません！";

@@ -13,6 +13,7 @@
 #include "shell/settings_file.h"
 #include "shell/settings_win.h"
 #include "shell/status_bar_win.h"
+#include "shell/status_parts.h"
 #include "shell/text_win.h"
 #include "shell/toolbar_win.h"
 #include "shell/window_lists_win.h"
@@ -410,7 +411,7 @@ LRESULT monitor_screen_command(HWND frame, WPARAM wparam, LPARAM) {
   for (int slot = 0; slot <= 3; ++slot) {
     if (row[slot] == 0) continue;
     SendMessageW(as_hwnd(row[slot]), WM_CLOSE, 0, 0);
-    set_status_part_text(0, "READY");
+    set_status_part_text(0, STATUS_READY);
   }
   close_guide();
 
@@ -469,14 +470,14 @@ LRESULT exit_command(HWND frame, WPARAM, LPARAM) {
   for (WindowHandle first : {g_design_windows[0], g_mnemonic_windows[0], g_monitor_windows[0]})
     if (first != 0 && first != WINDOW_LIST_END) SendMessageW(as_hwnd(first), WM_CLOSE, 0, 0);
   SendMessageW(frame, WM_CLOSE, 0, 0);
-  if (IsWindow(frame)) set_status_part_text(0, "READY");
+  if (IsWindow(frame)) set_status_part_text(0, STATUS_READY);
   return 0;
 }
 
 LRESULT close_all_command(HWND, WPARAM, LPARAM) {
   for (WindowHandle first : {g_design_windows[0], g_monitor_windows[0], g_mnemonic_windows[0]})
     if (is_live_window(first)) SendMessageW(as_hwnd(first), WM_SYSCOMMAND, SC_CLOSE, 0);
-  set_status_part_text(0, "READY");
+  set_status_part_text(0, STATUS_READY);
   reset_design_modes();
   return 0;
 }

@@ -23,7 +23,7 @@ void set_status_part_text(int part, const char* text, int style) {
 }
 
 void show_ready_status() {
-  set_status_part_text(0, "READY");
+  set_status_part_text(0, STATUS_READY);
   clear_status_parts();
 }
 

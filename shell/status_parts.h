@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+// The first part's text when nothing is going on.
+inline constexpr char STATUS_READY[] = "READY";
+
 inline constexpr int STATUS_PART_COUNT = 7;
 
 // The width of each indicator part (parts 1-6) while their texts fit it, and the room left

@@ -118,7 +118,7 @@ TEST_F(DesignCompile, RefusalsComeBeforeAnythingIsClosedOrWritten) {
   main_exists = true;
   others_open = true;
   EXPECT_EQ(run("新規").end, DesignCompileEnd::UNNAMED);
-  EXPECT_EQ(texts(), (std::vector<std::string>{MSG_COMPILE_NO_MAIN, MSG_COMPILE_UNNAMED}));
+  EXPECT_EQ(texts(), (std::vector<std::string>{MSG_NO_MAIN_DESIGN, MSG_COMPILE_UNNAMED}));
   EXPECT_EQ(recorder.notices[1].caption, "警告");
   EXPECT_FALSE(called("close others"));
   EXPECT_FALSE(called("close dialogs"));
